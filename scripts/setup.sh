@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the build (and, with --test, the tests)
+# need, when any are missing, then configures and builds into build/.
+# Usage: scripts/setup.sh [--test] [--build-dir DIR] [--build-type TYPE]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+want_tests=0
+build_dir=build
+build_type=RelWithDebInfo
+extra=()
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --test) want_tests=1 ;;
+        --build-dir) build_dir=$2; shift ;;
+        --build-type) build_type=$2; shift ;;
+        -D*) extra+=("$1") ;;
+        *) echo "setup.sh: unknown option $1" >&2; exit 2 ;;
+    esac
+    shift
+done
+
+packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core)
+if [ "$want_tests" = 1 ]; then
+    packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils
+               clang libclang-rt-14-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing missing Debian packages: ${missing[*]}"
+    if [ "$(id -u)" = 0 ]; then sudo=(); else sudo=(sudo); fi
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+fi
+
+tests_flag=OFF
+[ "$want_tests" = 1 ] && tests_flag=ON
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" \
+    -DSHEAFPAD_TESTS="$tests_flag" "${extra[@]}" >/dev/null
+ninja -C "$build_dir"

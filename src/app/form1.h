@@ -1,0 +1,121 @@
+// The main window. It owns every control and the little state the program
+// keeps, and wires the controls to the core: each user action arrives as one
+// handler, named after its control and event. The handlers live in files by
+// concern: form1_files.cpp (the file list), form1_editing.cpp (current file,
+// find, clipboard), form1_check.cpp (unused files), form1_settings.cpp
+// (settings, bounds, external editor).
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QWidget>
+#include <string>
+
+class QFrame;
+class QLabel;
+class QListView;
+class QLineEdit;
+class QMenu;
+class QAction;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace sheafpad {
+
+class FileListModel;
+class TJvDirectoryEdit;
+class TRichEdit;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // State the program keeps. Public for the tests.
+    std::string ExeDir;      // program file's directory with a trailing "/"
+    std::string LoadedFName; // full path of the current file (bytes)
+    bool NeedsSave = false;  // the changed flag
+    // True while the pane holds the text last loaded from LoadedFName. False in
+    // the introduction, after the unused-file report and after a failed open:
+    // then nothing in the pane may be written anywhere.
+    bool PaneHoldsLoadedFile = false;
+
+    // Controls, named as in the layout.
+    QFrame* Panel1 = nullptr;
+    QFrame* Panel2 = nullptr;
+    QFrame* Panel3 = nullptr;
+    QPlainTextEdit* TypesMemo = nullptr;
+    TJvDirectoryEdit* dirEdit = nullptr;
+    QLineEdit* FindEdit = nullptr;
+    QPushButton* CheckButton = nullptr;
+    QPushButton* QuitButton = nullptr;
+    QLabel* lNeedsSave = nullptr;
+    QPushButton* SaveButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+    QListView* filesLB = nullptr;
+    FileListModel* filesModel = nullptr;
+    TRichEdit* Memo1 = nullptr;
+    QMenu* MemoPopupMenu = nullptr;
+    QAction* Copy1 = nullptr;
+    QAction* Cut1 = nullptr;
+    QAction* Paste1 = nullptr;
+
+    // Start-up and shutdown. FormClose returns false when the window must stay open.
+    void FormShow();
+    bool FormClose();
+    void QuitButtonClick();
+
+    // File list.
+    void RefreshFileList();
+    bool MatchesFileType(const std::string& name) const;
+    void TypesMemoChange();
+    void dirEditChange();
+    // The name selected in the file list, or nullptr.
+    const std::string* SelectedName() const;
+
+    // Current file and change tracking.
+    void MarkChanged();
+    void ClearChanged();
+    void SaveIfChanged();
+    void filesLBClick();
+    void Memo1KeyDown(int& key, Qt::KeyboardModifiers shift);
+    void SaveButtonClick();
+    void CancelButtonClick();
+
+    // Find: key is a Qt key code; set to 0 when the key was used.
+    void FindEditKeyDown(int& key);
+
+    // Clipboard and context menu. mousePos is (-1, -1) for a keyboard request.
+    void Memo1ContextPopup(QPoint mousePos);
+    void Copy1Click();
+    void Cut1Click();
+    void Paste1Click();
+
+    // Unused-file check.
+    void CheckButtonClick();
+
+    // External editor.
+    void filesLBDblClick();
+
+    // Window bounds: the outer frame in screen coordinates.
+    QRect OuterBounds() const;
+    void SetOuterBounds(const QRect& bounds);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void SetTabOrder();
+    void ConnectHandlers();
+    void ConnectPaneHandlers(); // form1_editing.cpp
+    void ReadSettings();        // form1_settings.cpp
+    void WriteSettings();       // form1_settings.cpp
+
+    bool shown_ = false; // FormShow has run
+};
+
+} // namespace sheafpad

@@ -1,0 +1,210 @@
+// The window's controls: names, places (pixels at 96 dpi), texts, tool-tips,
+// tab order, and the wiring of their events to the handlers.
+#include "app/form1.h"
+
+#include "app/intro_text.h"
+#include "widgets/directory_edit.h"
+#include "widgets/error_display.h"
+#include "widgets/file_list_model.h"
+#include "widgets/rich_edit.h"
+
+#include <QAction>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace sheafpad {
+
+namespace {
+
+template <typename T> T* Make(QWidget* parent, const char* name, QRect place = {}) {
+    auto* widget = new T(parent);
+    widget->setObjectName(QLatin1String(name));
+    if (!place.isNull()) {
+        widget->setGeometry(place);
+    }
+    return widget;
+}
+
+QFrame* MakePanel(QWidget* parent, const char* name) {
+    auto* panel = Make<QFrame>(parent, name);
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFrameShadow(QFrame::Raised);
+    return panel;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QRect& place, const QString& tip) {
+    auto* button = Make<QPushButton>(parent, name, place);
+    button->setText(caption);
+    button->setToolTip(tip);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// The pane's font: "Courier New" where installed, else the system's monospace.
+QFont PaneFont() {
+    QFont font = QFontDatabase::families().contains(QStringLiteral("Courier New"))
+                     ? QFont(QStringLiteral("Courier New"))
+                     : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(8);
+    return font;
+}
+
+} // namespace
+
+void TForm1::CreateControls() {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Sheafpad"));
+    QFont windowFont = font();
+    windowFont.setPointSize(8);
+    setFont(windowFont);
+
+    Panel1 = MakePanel(this, "Panel1");
+    Panel1->setFixedWidth(169);
+    Panel2 = MakePanel(Panel1, "Panel2");
+    Panel2->setFixedHeight(184);
+    Panel3 = MakePanel(Panel1, "Panel3");
+
+    TypesMemo = Make<QPlainTextEdit>(Panel2, "TypesMemo", {8, 8, 145, 73});
+    TypesMemo->setPlainText(QStringLiteral(".htm\n.html\n.js"));
+    TypesMemo->setToolTip(QStringLiteral("List of file extensions you wish to edit"));
+    TypesMemo->setTabChangesFocus(true);
+    TypesMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    dirEdit = Make<TJvDirectoryEdit>(Panel2, "dirEdit", {8, 88, 145, 21});
+    dirEdit->SetText("dirEdit");
+    dirEdit->setToolTip(QStringLiteral("Directory in which the editable files will be found"));
+
+    FindEdit = Make<QLineEdit>(Panel2, "FindEdit", {8, 112, 145, 21});
+    FindEdit->setText(QStringLiteral("Type \"find\" text here + <Enter>"));
+    FindEdit->setToolTip(QStringLiteral(
+        "Type text you wish to \"find\" here.  The current file will be searched starting at "
+        "the cursor if you press <Enter> or <F3>"));
+
+    CheckButton =
+        MakeButton(Panel2, "CheckButton", QStringLiteral("Check"), {8, 140, 41, 17},
+                   QStringLiteral("Check for file names that do not occur in any other file"));
+    QuitButton = MakeButton(Panel2, "QuitButton", QStringLiteral("&Quit"), {112, 140, 41, 17},
+                            QStringLiteral("Quit this program"));
+
+    lNeedsSave = Make<QLabel>(Panel2, "lNeedsSave", {8, 163, 51, 13});
+    lNeedsSave->setText(QStringLiteral("Changed"));
+    QFont bold = lNeedsSave->font();
+    bold.setBold(true);
+    lNeedsSave->setFont(bold);
+    lNeedsSave->setStyleSheet(QStringLiteral("color: red;"));
+    lNeedsSave->hide();
+
+    SaveButton =
+        MakeButton(Panel2, "SaveButton", QStringLiteral("Save"), {64, 162, 41, 17},
+                   QStringLiteral("Save currently displayed file, whether changed or not"));
+    CancelButton = MakeButton(Panel2, "CancelButton", QStringLiteral("Cancel"), {112, 162, 41, 17},
+                              QStringLiteral("Cancel automatic save for currently displayed file"));
+
+    filesModel = new FileListModel(this);
+    filesLB = Make<QListView>(Panel3, "filesLB");
+    filesLB->setModel(filesModel);
+    filesLB->setSelectionMode(QAbstractItemView::SingleSelection);
+    filesLB->setUniformItemSizes(true);
+    filesLB->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    filesLB->setToolTip(QStringLiteral(
+        "Click on a file to start editing it.  Current file will be saved first if it has been "
+        "changed/edited."));
+    // A click must leave the focus where the handler put it (the pane), so the
+    // list takes the focus from the keyboard only.
+    filesLB->setFocusPolicy(Qt::TabFocus);
+
+    Memo1 = Make<TRichEdit>(this, "Memo1");
+    Memo1->setFont(PaneFont());
+    for (const QString& line : IntroductionLines()) {
+        Memo1->AppendLine(line);
+    }
+    Memo1->moveCursor(QTextCursor::Start);
+
+    MemoPopupMenu = Make<QMenu>(this, "MemoPopupMenu");
+    Copy1 = MemoPopupMenu->addAction(QStringLiteral("Copy"));
+    Copy1->setObjectName(QStringLiteral("Copy1"));
+    Cut1 = MemoPopupMenu->addAction(QStringLiteral("Cut"));
+    Cut1->setObjectName(QStringLiteral("Cut1"));
+    Paste1 = MemoPopupMenu->addAction(QStringLiteral("Paste"));
+    Paste1->setObjectName(QStringLiteral("Paste1"));
+
+    // Panel1 docked left (Panel2 on top, Panel3 filling), Memo1 filling the rest.
+    auto* left = new QVBoxLayout(Panel1);
+    left->setContentsMargins(0, 0, 0, 0);
+    left->setSpacing(0);
+    left->addWidget(Panel2);
+    left->addWidget(Panel3, 1);
+    auto* fill = new QVBoxLayout(Panel3);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(filesLB);
+    auto* window = new QHBoxLayout(this);
+    window->setContentsMargins(0, 0, 0, 0);
+    window->setSpacing(0);
+    window->addWidget(Panel1);
+    window->addWidget(Memo1, 1);
+}
+
+void TForm1::SetTabOrder() {
+    QWidget* order[] = {TypesMemo,  dirEdit,     CancelButton, QuitButton, FindEdit,
+                        SaveButton, CheckButton, filesLB,      Memo1};
+    for (size_t i = 0; i + 1 < std::size(order); ++i) {
+        setTabOrder(order[i], order[i + 1]);
+    }
+}
+
+void TForm1::ConnectHandlers() {
+    // Every handler runs through the guard: a failure is shown, then the event
+    // loop goes on with the state the handler left.
+    auto on = [this](auto* sender, auto signal, void (TForm1::*handler)()) {
+        connect(sender, signal, this,
+                [this, handler] { ErrorDisplay::Guard([&] { (this->*handler)(); }); });
+    };
+    on(TypesMemo, &QPlainTextEdit::textChanged, &TForm1::TypesMemoChange);
+    on(dirEdit, &TJvDirectoryEdit::OnChange, &TForm1::dirEditChange);
+    on(QuitButton, &QPushButton::clicked, &TForm1::QuitButtonClick);
+    on(SaveButton, &QPushButton::clicked, &TForm1::SaveButtonClick);
+    on(CancelButton, &QPushButton::clicked, &TForm1::CancelButtonClick);
+    on(CheckButton, &QPushButton::clicked, &TForm1::CheckButtonClick);
+    on(Copy1, &QAction::triggered, &TForm1::Copy1Click);
+    on(Cut1, &QAction::triggered, &TForm1::Cut1Click);
+    on(Paste1, &QAction::triggered, &TForm1::Paste1Click);
+    on(filesLB, &QListView::doubleClicked, &TForm1::filesLBDblClick);
+    // A selection event: a click or a key that moves the selection to a name.
+    connect(filesLB->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected) {
+                if (!selected.isEmpty()) {
+                    ErrorDisplay::Guard([this] { filesLBClick(); });
+                }
+            });
+    for (QWidget* control : {static_cast<QWidget*>(TypesMemo), static_cast<QWidget*>(FindEdit),
+                             static_cast<QWidget*>(filesLB)}) {
+        control->installEventFilter(this);
+    }
+    ConnectPaneHandlers();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) {
+        return QWidget::eventFilter(watched, event);
+    }
+    auto* keyEvent = static_cast<QKeyEvent*>(event);
+    int key = keyEvent->key();
+    ErrorDisplay::Guard([&] { FindEditKeyDown(key); });
+    if (key != 0) {
+        return false;
+    }
+    // The key was used. Enter still types its line break in the type list.
+    const bool isEnter = keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter;
+    return !(watched == TypesMemo && isEnter);
+}
+
+} // namespace sheafpad

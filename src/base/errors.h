@@ -1,0 +1,49 @@
+// Error objects raised by the program's operations. Handlers do not catch
+// them: they reach the top-level error display, which shows the message.
+// Messages are byte strings (paths are bytes on disk).
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace sheafpad {
+
+class Error : public std::runtime_error {
+public:
+    explicit Error(const std::string& message) : std::runtime_error(message) {}
+};
+
+// A file could not be opened for reading: "Cannot open file "<path>". <reason>"
+class EFOpenError : public Error {
+public:
+    EFOpenError(const std::string& path, const std::string& reason);
+};
+
+// A file could not be created or emptied: "Cannot create file "<path>". <reason>"
+class EFCreateError : public Error {
+public:
+    EFCreateError(const std::string& path, const std::string& reason);
+};
+
+// A write to the settings file failed: "Unable to write to <path>"
+class EIniFileException : public Error {
+public:
+    explicit EIniFileException(const std::string& path);
+};
+
+// The editor pane's own failures ("Failed to Save Stream", "RichEdit line insertion error").
+class EOutOfResources : public Error {
+public:
+    using Error::Error;
+};
+
+// A folder could not be opened in the folder dialog.
+class EInOutError : public Error {
+public:
+    using Error::Error;
+};
+
+// The system's text for an errno value, as shown after a file name.
+std::string SystemReason(int errnum);
+
+} // namespace sheafpad

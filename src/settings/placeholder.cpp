@@ -1,0 +1,1 @@
+// The settings store is added here.

@@ -1,0 +1,40 @@
+// The one place where failures are shown to the user: a modal message box
+// titled with the application title, with the critical icon and one OK
+// button. Tests replace the box with a hook.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace sheafpad {
+
+class ErrorDisplay {
+public:
+    using Hook = std::function<void(const QString& title, const QString& message)>;
+
+    // Shows message (a period added by the rule of AddClosingPeriod).
+    static void Show(const QString& message);
+    static void Show(const std::string& messageBytes);
+
+    // Runs handler; any exception it throws is shown and then swallowed, so
+    // that nothing crosses Qt's event loop. Every event handler runs through it.
+    static void Guard(const std::function<void()>& handler);
+
+    // With a hook set, Show calls it instead of opening a box (for tests).
+    static void SetHook(Hook hook);
+
+    // The application title: the program file's name up to its first period,
+    // first character kept, the rest lower-cased.
+    static QString ApplicationTitle();
+};
+
+// Adds "." when text is not empty and its last character sorts after ".".
+QString AddClosingPeriod(const QString& text);
+
+// The title rule, applied to a program file's name.
+QString TitleFromProgramName(const QString& fileName);
+
+} // namespace sheafpad
