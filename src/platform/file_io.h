@@ -1,0 +1,30 @@
+// Reading and saving whole files.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace sheafpad::platform {
+
+// The path made absolute against the working directory (no link resolution),
+// as error messages show it.
+std::string AbsolutePath(const std::string& path);
+
+// The whole content of the file. Throws EFOpenError (absolute path, system
+// reason) when it cannot be opened, is not a regular file, or a read fails
+// part-way.
+std::string ReadFileBytes(const std::string& path);
+
+// Replaces the file's content by bytes, crash-safely: a temporary file in the
+// same directory, flushed to disk, then renamed over the file, keeping its
+// permission bits, owner and group; a symbolic link is followed. Where a
+// rename would change the file's identity (several hard links, owner or group
+// that cannot be kept, a directory that cannot be written, not a regular
+// file) the file is written in place, every short or failed write detected.
+// A file without any write permission bit is read-only for every user.
+// Throws EFCreateError when the file cannot be created or opened for writing
+// (the file is untouched), EOutOfResources("Failed to Save Stream") when
+// writing fails after that (untouched too wherever the rename path was taken).
+void WriteFileBytes(const std::string& path, std::string_view bytes);
+
+} // namespace sheafpad::platform

@@ -1,0 +1,42 @@
+// The bytes of a text file and the editor's text, in both directions.
+//
+// Reading: CR LF, a lone CR and a lone LF each become one line break (u'\n').
+// A file that is valid UTF-8 is decoded as UTF-8; any other file is taken one
+// character per byte (Latin-1), so that every byte comes back as it was.
+// Writing: every line break (u'\n' or U+2029, the editor's paragraph
+// separator) becomes CR LF; nothing else is added or removed.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace sheafpad {
+
+enum class TextEncoding { Utf8, Latin1 };
+
+// True when bytes hold a NUL byte (such files are not text and are refused).
+bool ContainsNul(std::string_view bytes);
+
+// UTF-8 when bytes are valid UTF-8 holding no character that the editor
+// cannot keep as it is (U+2028, U+2029, U+FDD0, U+FDD1); Latin-1 otherwise.
+TextEncoding DetectEncoding(std::string_view bytes);
+
+// The most UTF-16 units that DecodeText writes for bytes.
+inline size_t DecodedCapacity(std::string_view bytes) {
+    return bytes.size();
+}
+
+// Decodes bytes into out, which has room for DecodedCapacity(bytes) units.
+// Returns the number of units written. bytes must hold no NUL and, for
+// Utf8, must be what DetectEncoding accepted as UTF-8.
+size_t DecodeText(std::string_view bytes, TextEncoding encoding, char16_t* out);
+
+// Encodes text for the file, appending to out. Returns false, with *badIndex
+// set to the index of the first offending unit, when a character cannot be
+// stored in the encoding (above U+00FF for Latin-1, a lone surrogate for
+// UTF-8); out is then unspecified.
+bool EncodeText(std::u16string_view text, TextEncoding encoding, std::string& out,
+                size_t* badIndex);
+
+} // namespace sheafpad
