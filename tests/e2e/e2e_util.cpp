@@ -1,0 +1,234 @@
+#include "e2e_util.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace sheafpad::e2e {
+
+namespace {
+
+std::vector<char*> Argv(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    return argv;
+}
+
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
+            int stdoutFd = -1) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        env.emplace_back(*e);
+    }
+    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (stdoutFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
+    }
+    pid_t pid = -1;
+    auto argv = Argv(args);
+    auto envp = Argv(env);
+    int rc = posix_spawnp(&pid, args[0].c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        throw std::runtime_error("cannot start " + args[0]);
+    }
+    return pid;
+}
+
+// waitpid with a deadline; returns the exit status or -1.
+int WaitFor(pid_t pid, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (true) {
+        int status = 0;
+        pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid) {
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        if (done < 0 || std::chrono::steady_clock::now() > deadline) {
+            return -1;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
+} // namespace
+
+std::string Run(const std::vector<std::string>& argv, int* exitCode) {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        throw std::runtime_error("pipe");
+    }
+    pid_t pid = Spawn(argv, {}, fds[1]);
+    ::close(fds[1]);
+    std::string out;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
+        if (n > 0) {
+            out.append(buffer, size_t(n));
+        }
+    }
+    ::close(fds[0]);
+    int status = WaitFor(pid, 30s);
+    if (exitCode != nullptr) {
+        *exitCode = status;
+    }
+    return out;
+}
+
+XServer::XServer() {
+    for (int number = 90; number < 200; ++number) {
+        const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
+        if (std::filesystem::exists(lock)) {
+            continue;
+        }
+        display_ = ":" + std::to_string(number);
+        pid_ = Spawn({"Xvfb", display_, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, {});
+        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+        for (int i = 0; i < 250; ++i) {
+            if (std::filesystem::exists(socket)) {
+                return;
+            }
+            if (WaitFor(pid_, 0ms) != -1) {
+                break; // this display was taken after all: try the next one
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        ::kill(pid_, SIGTERM);
+        WaitFor(pid_, 5s);
+    }
+    throw std::runtime_error("cannot start Xvfb");
+}
+
+XServer::~XServer() {
+    ::kill(pid_, SIGTERM);
+    WaitFor(pid_, 5s);
+}
+
+App::App(const XServer& server, const std::string& dir) : display_(server.display()), dir_(dir) {
+    const std::string exe = dir_ + "/Sheafpad";
+    std::filesystem::copy_file(SheafpadBinary(), exe,
+                               std::filesystem::copy_options::overwrite_existing);
+    pid_ = Spawn({exe}, {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb"});
+}
+
+App::~App() {
+    if (Running()) {
+        ::kill(pid_, SIGKILL);
+        WaitFor(pid_, 5s);
+    }
+}
+
+bool App::Running() {
+    return pid_ > 0 && ::kill(pid_, 0) == 0 && WaitFor(pid_, 0ms) == -1;
+}
+
+void App::Signal(int signal) {
+    ::kill(pid_, signal);
+}
+
+int App::WaitForExit(std::chrono::milliseconds timeout) {
+    int status = WaitFor(pid_, timeout);
+    if (status != -1) {
+        pid_ = -1;
+    }
+    return status;
+}
+
+std::vector<std::string> App::Xdotool(std::vector<std::string> args) {
+    args.insert(args.begin(), "xdotool");
+    return args;
+}
+
+bool App::WaitForWindow(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const std::string pid = std::to_string(pid_);
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::string out = Run({"env", "DISPLAY=" + display_, "xdotool", "search", "--onlyvisible",
+                               "--pid", pid, "--name", "^Sheafpad$"});
+        if (!out.empty()) {
+            window_ = out.substr(0, out.find('\n'));
+            Settle();
+            return true;
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    return false;
+}
+
+std::string App::WindowName() {
+    std::string out = Run({"env", "DISPLAY=" + display_, "xdotool", "getwindowname", window_});
+    while (!out.empty() && out.back() == '\n') {
+        out.pop_back();
+    }
+    return out;
+}
+
+Geometry App::WindowGeometry() {
+    // --shell prints X=, Y=, WIDTH=, HEIGHT= lines.
+    std::string out =
+        Run({"env", "DISPLAY=" + display_, "xdotool", "getwindowgeometry", "--shell", window_});
+    Geometry g;
+    auto value = [&](const std::string& key) {
+        size_t at = out.find(key + "=");
+        return at == std::string::npos ? 0 : std::atoi(out.c_str() + at + key.size() + 1);
+    };
+    g.x = value("X");
+    g.y = value("Y");
+    g.width = value("WIDTH");
+    g.height = value("HEIGHT");
+    return g;
+}
+
+void App::Key(const std::string& keys) {
+    // Keys go to the focused window: synthetic events sent to a window are
+    // ignored by Qt, so focus it first (there is no window manager to do it).
+    Run({"env", "DISPLAY=" + display_, "xdotool", "windowfocus", window_, "key", keys});
+    Settle(150ms);
+}
+
+void App::Type(const std::string& text) {
+    Run({"env", "DISPLAY=" + display_, "xdotool", "windowfocus", window_, "type", "--delay", "30",
+         text});
+    Settle(150ms);
+}
+
+void App::Click(int x, int y, int button) {
+    Run({"env", "DISPLAY=" + display_, "xdotool", "mousemove", "--window", window_,
+         std::to_string(x), std::to_string(y), "click", std::to_string(button)});
+    Settle(200ms);
+}
+
+void App::DoubleClick(int x, int y) {
+    Run({"env", "DISPLAY=" + display_, "xdotool", "mousemove", "--window", window_,
+         std::to_string(x), std::to_string(y), "click", "--repeat", "2", "--delay", "80", "1"});
+    Settle(200ms);
+}
+
+void App::ClickListRow(int row) {
+    // The list fills the left panel below the 184-pixel control panel.
+    Click(40, 184 + 3 + 13 * row + 6);
+}
+
+void App::Settle(std::chrono::milliseconds time) {
+    std::this_thread::sleep_for(time);
+}
+
+std::string SheafpadBinary() {
+    return SHEAFPAD_BINARY;
+}
+
+} // namespace sheafpad::e2e

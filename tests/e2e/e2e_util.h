@@ -1,0 +1,77 @@
+// End-to-end harness: a private X server (Xvfb), the real Sheafpad binary
+// started in a scratch directory of its own, and xdotool to drive it with
+// keys and clicks as a person would.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace sheafpad::e2e {
+
+using namespace std::chrono_literals;
+
+// Runs a program to completion and returns its standard output.
+std::string Run(const std::vector<std::string>& argv, int* exitCode = nullptr);
+
+// An Xvfb server on a free display, stopped on destruction.
+class XServer {
+public:
+    XServer();
+    ~XServer();
+    const std::string& display() const { return display_; }
+
+private:
+    std::string display_;
+    pid_t pid_ = -1;
+};
+
+// The window's place on the screen (there is no window manager, so no frame).
+struct Geometry {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// A running Sheafpad. The binary is copied into dir, so that its settings
+// file Sheafpad.ini lives there and nowhere else.
+class App {
+public:
+    App(const XServer& server, const std::string& dir);
+    ~App(); // kills the program if it still runs
+
+    // Waits for the main window to be mapped; returns false on time-out.
+    bool WaitForWindow(std::chrono::milliseconds timeout = 15s);
+    // Waits for the process to end; returns its exit status, or -1 on time-out.
+    int WaitForExit(std::chrono::milliseconds timeout = 10s);
+    bool Running();
+    void Signal(int signal);
+
+    std::string WindowName();
+    Geometry WindowGeometry();
+
+    // Input, sent to the app's window. keys are xdotool key names ("alt+q").
+    void Key(const std::string& keys);
+    void Type(const std::string& text);
+    // A click at a point of the window's client area.
+    void Click(int x, int y, int button = 1);
+    void DoubleClick(int x, int y);
+    // A click on row `row` of the file list (rows are 13 pixels high).
+    void ClickListRow(int row);
+    // Waits until all events so far are handled (a round trip through X and Qt).
+    void Settle(std::chrono::milliseconds time = 300ms);
+
+    std::string windowId() const { return window_; }
+    std::string exeDir() const { return dir_; }
+
+private:
+    std::vector<std::string> Xdotool(std::vector<std::string> args);
+    std::string display_;
+    std::string dir_;
+    std::string window_;
+    pid_t pid_ = -1;
+};
+
+// Path of the built Sheafpad binary (set by CMake).
+std::string SheafpadBinary();
+
+} // namespace sheafpad::e2e

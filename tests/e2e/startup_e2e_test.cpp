@@ -1,0 +1,28 @@
+// The real program under a real X server: it starts, shows its title, lists
+// the matching files of its own directory, and ends on Alt+Q.
+#include "e2e_util.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+using namespace sheafpad::e2e;
+using sheafpad::test::TempDir;
+using sheafpad::test::WriteFile;
+
+TEST(StartupE2E, ShowsTitleListsFilesAndQuitsOnAltQ) {
+    XServer server;
+    TempDir dir;
+    WriteFile(dir.file("index.html"), "<a href=\"b.htm\">b</a>\r\n");
+    WriteFile(dir.file("b.htm"), "b\r\n");
+    App app(server, dir.path());
+    ASSERT_TRUE(app.WaitForWindow());
+    EXPECT_EQ(app.WindowName(), "Sheafpad");
+    Geometry g = app.WindowGeometry();
+    EXPECT_EQ(g.x, 268);
+    EXPECT_EQ(g.y, 116);
+    EXPECT_EQ(g.width, 924);
+    EXPECT_EQ(g.height, 480);
+
+    app.Key("alt+q");
+    EXPECT_EQ(app.WaitForExit(), 0);
+}
