@@ -35,7 +35,7 @@ size_t DecodeText(std::string_view bytes, TextEncoding encoding, char16_t* out);
 // Encodes text for the file, appending to out. Returns false, with *badIndex
 // set to the index of the first offending unit, when a character cannot be
 // stored in the encoding (above U+00FF for Latin-1, a lone surrogate for
-// UTF-8); out is then unspecified.
+// UTF-8); out is then unspecified. badIndex may be null.
 bool EncodeText(std::u16string_view text, TextEncoding encoding, std::string& out,
                 size_t* badIndex);
 
