@@ -110,6 +110,7 @@ protected:
 private:
     void CreateControls();
     void SetTabOrder();
+    void SetToolTipDurations();
     void ConnectHandlers();
     void ConnectPaneHandlers(); // form1_editing.cpp
     void ReadSettings();        // form1_settings.cpp

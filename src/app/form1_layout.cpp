@@ -3,6 +3,7 @@
 #include "app/form1.h"
 
 #include "app/intro_text.h"
+#include "app/tooltip_style.h"
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
 #include "widgets/file_list_model.h"
@@ -151,6 +152,14 @@ void TForm1::CreateControls() {
     window->setSpacing(0);
     window->addWidget(Panel1);
     window->addWidget(Memo1, 1);
+}
+
+void TForm1::SetToolTipDurations() {
+    for (QWidget* control : findChildren<QWidget*>()) {
+        if (!control->toolTip().isEmpty()) {
+            control->setToolTipDuration(kToolTipDurationMs);
+        }
+    }
 }
 
 void TForm1::SetTabOrder() {
