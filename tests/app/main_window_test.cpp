@@ -1,0 +1,204 @@
+// The main window: its controls, start-up state and the file list.
+#include "app/form1.h"
+#include "test_util.h"
+#include "widgets/directory_edit.h"
+#include "widgets/file_list_model.h"
+#include "widgets/rich_edit.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace sheafpad;
+using sheafpad::test::TempDir;
+using sheafpad::test::WriteFile;
+
+namespace {
+
+QStringList ListedNames(const TForm1& form) {
+    QStringList names;
+    for (int row = 0; row < form.filesModel->rowCount(); ++row) {
+        names << form.filesModel->index(row).data().toString();
+    }
+    names.sort();
+    return names;
+}
+
+} // namespace
+
+TEST(MainWindowLayout, ControlsHaveTheirNamesPlacesTextsAndTips) {
+    TForm1 form;
+    struct Row {
+        const char* name;
+        QRect place; // null: docked, not checked here
+        const char* tip;
+    } rows[] = {
+        {"TypesMemo", {8, 8, 145, 73}, "List of file extensions you wish to edit"},
+        {"dirEdit", {8, 88, 145, 21}, "Directory in which the editable files will be found"},
+        {"FindEdit",
+         {8, 112, 145, 21},
+         "Type text you wish to \"find\" here.  The current file will be searched starting at the "
+         "cursor if you press <Enter> or <F3>"},
+        {"CheckButton",
+         {8, 140, 41, 17},
+         "Check for file names that do not occur in any other file"},
+        {"QuitButton", {112, 140, 41, 17}, "Quit this program"},
+        {"lNeedsSave", {8, 163, 51, 13}, ""},
+        {"SaveButton", {64, 162, 41, 17}, "Save currently displayed file, whether changed or not"},
+        {"CancelButton", {112, 162, 41, 17}, "Cancel automatic save for currently displayed file"},
+        {"filesLB",
+         {},
+         "Click on a file to start editing it.  Current file will be saved first if it has been "
+         "changed/edited."},
+        {"Memo1", {}, ""},
+    };
+    for (const Row& row : rows) {
+        auto* control = form.findChild<QWidget*>(row.name);
+        ASSERT_NE(control, nullptr) << row.name;
+        if (!row.place.isNull()) {
+            EXPECT_EQ(control->geometry(), row.place) << row.name;
+            EXPECT_EQ(control->parentWidget(), form.Panel2) << row.name;
+        }
+        EXPECT_EQ(control->toolTip(), QString::fromUtf8(row.tip)) << row.name;
+    }
+    EXPECT_EQ(form.Panel2->parentWidget(), form.Panel1);
+    EXPECT_EQ(form.Panel3->parentWidget(), form.Panel1);
+    EXPECT_EQ(form.filesLB->parentWidget(), form.Panel3);
+    EXPECT_EQ(form.Memo1->parentWidget(), &form);
+    EXPECT_EQ(form.TypesMemo->toPlainText(), ".htm\n.html\n.js");
+    EXPECT_EQ(form.FindEdit->text(), "Type \"find\" text here + <Enter>");
+    EXPECT_EQ(form.CheckButton->text(), "Check");
+    EXPECT_EQ(form.QuitButton->text(), "&Quit");
+    EXPECT_EQ(form.SaveButton->text(), "Save");
+    EXPECT_EQ(form.CancelButton->text(), "Cancel");
+    EXPECT_EQ(form.lNeedsSave->text(), "Changed");
+    EXPECT_TRUE(form.lNeedsSave->font().bold());
+    EXPECT_EQ(form.windowTitle(), "Sheafpad");
+    ASSERT_EQ(form.MemoPopupMenu->actions().size(), 3);
+    EXPECT_EQ(form.MemoPopupMenu->actions()[0]->text(), "Copy");
+    EXPECT_EQ(form.MemoPopupMenu->actions()[1]->text(), "Cut");
+    EXPECT_EQ(form.MemoPopupMenu->actions()[2]->text(), "Paste");
+    EXPECT_EQ(form.filesLB->toolTipDuration(), 2500);
+}
+
+TEST(MainWindowLayout, PanelsAreDockedAndTheWindowHasItsBounds) {
+    TForm1 form;
+    form.show();
+    EXPECT_EQ(form.OuterBounds(), QRect(268, 116, 924, 480));
+    EXPECT_EQ(form.Panel1->geometry().left(), 0);
+    EXPECT_EQ(form.Panel1->width(), 169);
+    EXPECT_EQ(form.Panel1->height(), form.height());
+    EXPECT_EQ(form.Panel2->geometry(), QRect(0, 0, 169, 184));
+    EXPECT_EQ(form.Panel3->geometry().top(), 184);
+    EXPECT_EQ(form.Memo1->geometry().left(), 169);
+    EXPECT_EQ(form.Memo1->width(), form.width() - 169);
+}
+
+TEST(MainWindowLayout, TabOrderRunsThroughTheControlPanelThenListThenPane) {
+    TForm1 form;
+    QList<QWidget*> expected = {form.TypesMemo,   form.dirEdit,  form.CancelButton,
+                                form.QuitButton,  form.FindEdit, form.SaveButton,
+                                form.CheckButton, form.filesLB,  form.Memo1};
+    for (int i = 0; i + 1 < expected.size(); ++i) {
+        QWidget* next = expected[i]->nextInFocusChain();
+        // Skip the pieces of composite widgets that take no focus.
+        while (next != nullptr && next->focusPolicy() == Qt::NoFocus) {
+            next = next->nextInFocusChain();
+        }
+        EXPECT_EQ(next, expected[i + 1]) << expected[i]->objectName().toStdString();
+    }
+}
+
+TEST(MainWindowStartup, ListsTheProgramDirectoryAndFocusesTheList) {
+    TForm1 form;
+    form.show();
+    const std::string exeDir = QCoreApplication::applicationDirPath().toStdString() + "/";
+    EXPECT_EQ(form.ExeDir, exeDir);
+    EXPECT_EQ(form.dirEdit->InitialDir(), exeDir);
+    EXPECT_EQ(form.dirEdit->Text(), exeDir);
+    EXPECT_EQ(form.focusWidget(), form.filesLB);
+    EXPECT_TRUE(form.LoadedFName.empty());
+    EXPECT_FALSE(form.NeedsSave);
+    // The introduction is shown read-only; Save and Cancel show, "Changed" does not.
+    EXPECT_TRUE(form.Memo1->isReadOnly());
+    EXPECT_TRUE(form.Memo1->toPlainText().startsWith(
+        "Every text editor can edit multiple files, so what's the big deal here? Allow me to "
+        "explain."));
+    EXPECT_TRUE(form.Memo1->toPlainText().endsWith(
+        "Hover the cursor over the buttons to see what they do!\n"
+        "Click on a file name to get started with your editing!\n"));
+    EXPECT_TRUE(form.SaveButton->isVisible());
+    EXPECT_TRUE(form.CancelButton->isVisible());
+    EXPECT_FALSE(form.lNeedsSave->isVisible());
+}
+
+class FileListTest : public testing::Test {
+protected:
+    TempDir dir;
+    TForm1 form;
+    void SetUp() override {
+        for (const char* name : {"index.html", "page.htm.bak", "notes.jsx", "style.css", "a.txt",
+                                 "b.tex", "bad\xFF.htm"}) {
+            WriteFile(dir.file(name), "x");
+        }
+        form.show();
+        form.dirEdit->SetText(dir.path());
+    }
+};
+
+TEST_F(FileListTest, ListsMatchingNamesAndShowsInvalidUtf8WithAReplacement) {
+    EXPECT_EQ(ListedNames(form),
+              (QStringList{"bad\uFFFD.htm", "index.html", "notes.jsx", "page.htm.bak"}));
+    // The raw bytes stay beside the shown text.
+    const auto& names = form.filesModel->Names();
+    EXPECT_NE(std::find(names.begin(), names.end(), "bad\xFF.htm"), names.end());
+}
+
+TEST_F(FileListTest, TypingAPatternRelistsAfterEveryCharacter) {
+    form.TypesMemo->clear();
+    EXPECT_EQ(form.filesModel->rowCount(), 0);
+    form.TypesMemo->setFocus();
+    QTest::keyClick(form.TypesMemo, Qt::Key_Period);
+    EXPECT_EQ(form.filesModel->rowCount(), 7);
+    QTest::keyClick(form.TypesMemo, Qt::Key_T);
+    EXPECT_EQ(ListedNames(form), (QStringList{"a.txt", "b.tex"}));
+    QTest::keyClick(form.TypesMemo, Qt::Key_X);
+    EXPECT_EQ(ListedNames(form), (QStringList{"a.txt"}));
+}
+
+TEST_F(FileListTest, DirectoryChangeRuleFiresOnlyOnRealChanges) {
+    QSignalSpy changes(form.dirEdit, &TJvDirectoryEdit::OnChange);
+    form.dirEdit->SetText(dir.path());
+    EXPECT_EQ(changes.count(), 0);
+    form.dirEdit->SetText(dir.path() + "/");
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(form.filesModel->rowCount(), 4); // the same entries with a trailing "/"
+    form.dirEdit->SetText(dir.file("missing"));
+    EXPECT_EQ(changes.count(), 2);
+    EXPECT_EQ(form.filesModel->rowCount(), 0);
+}
+
+TEST_F(FileListTest, RelistingLeavesThePaneAndTheCurrentFileAlone) {
+    form.LoadedFName = dir.file("index.html");
+    form.NeedsSave = true;
+    const QString paneText = form.Memo1->toPlainText();
+    {
+        // Select without opening the file.
+        QSignalBlocker quiet(form.filesLB->selectionModel());
+        form.filesLB->selectionModel()->select(form.filesModel->index(0),
+                                               QItemSelectionModel::ClearAndSelect);
+    }
+    form.RefreshFileList();
+    EXPECT_TRUE(form.filesLB->selectionModel()->selectedRows().isEmpty());
+    EXPECT_EQ(form.LoadedFName, dir.file("index.html"));
+    EXPECT_TRUE(form.NeedsSave);
+    EXPECT_EQ(form.Memo1->toPlainText(), paneText);
+}
