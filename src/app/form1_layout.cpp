@@ -34,10 +34,14 @@ template <typename T> T* Make(QWidget* parent, const char* name, QRect place = {
     return widget;
 }
 
-QFrame* MakePanel(QWidget* parent, const char* name) {
+// A panel. Only the control panel draws a raised edge; its children are
+// placed absolutely, so the edge takes no room from them.
+QFrame* MakePanel(QWidget* parent, const char* name, bool raised) {
     auto* panel = Make<QFrame>(parent, name);
-    panel->setFrameShape(QFrame::StyledPanel);
-    panel->setFrameShadow(QFrame::Raised);
+    if (raised) {
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->setFrameShadow(QFrame::Raised);
+    }
     return panel;
 }
 
@@ -68,11 +72,11 @@ void TForm1::CreateControls() {
     windowFont.setPointSize(8);
     setFont(windowFont);
 
-    Panel1 = MakePanel(this, "Panel1");
+    Panel1 = MakePanel(this, "Panel1", false);
     Panel1->setFixedWidth(169);
-    Panel2 = MakePanel(Panel1, "Panel2");
+    Panel2 = MakePanel(Panel1, "Panel2", true);
     Panel2->setFixedHeight(184);
-    Panel3 = MakePanel(Panel1, "Panel3");
+    Panel3 = MakePanel(Panel1, "Panel3", false);
 
     TypesMemo = Make<QPlainTextEdit>(Panel2, "TypesMemo", {8, 8, 145, 73});
     TypesMemo->setPlainText(QStringLiteral(".htm\n.html\n.js"));
