@@ -1,20 +1,186 @@
 // Current file, change tracking, find and clipboard commands.
+//
+// The pane's text is only ever written into the file from which it was
+// loaded: PaneHoldsLoadedFile says whether that is the case, and the pane is
+// read-only until a file has been opened successfully.
 #include "app/form1.h"
+
+#include "base/errors.h"
+#include "files/file_list.h"
+#include "text/is_blank.h"
+#include "widgets/error_display.h"
+#include "widgets/rich_edit.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+#include "widgets/directory_edit.h"
 
 namespace sheafpad {
 
-void TForm1::ConnectPaneHandlers() {}
-void TForm1::MarkChanged() {}
-void TForm1::ClearChanged() {}
-void TForm1::SaveIfChanged() {}
-void TForm1::filesLBClick() {}
-void TForm1::Memo1KeyDown(int&, Qt::KeyboardModifiers) {}
-void TForm1::SaveButtonClick() {}
-void TForm1::CancelButtonClick() {}
-void TForm1::FindEditKeyDown(int&) {}
-void TForm1::Memo1ContextPopup(QPoint) {}
-void TForm1::Copy1Click() {}
-void TForm1::Cut1Click() {}
-void TForm1::Paste1Click() {}
+namespace {
+
+// Clipboard texts end at their first NUL, in both directions.
+QString UpToNul(const QString& text) {
+    const qsizetype nul = text.indexOf(QChar(0));
+    return nul < 0 ? text : text.left(nul);
+}
+
+QClipboard* Clipboard() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr) {
+        throw Error("Cannot open clipboard");
+    }
+    return clipboard;
+}
+
+// The keys whose key-down in the pane marks the text changed: every key of
+// the main keyboard that types a character other than space, whatever the
+// modifiers (so Ctrl+C and Alt+Q count), Backspace, both Enter keys, Delete
+// and Tab (only Ctrl+Tab gets here). Out: space, the numeric keypad's other
+// keys, Insert, cursor, function and modifier keys.
+bool IsEditKey(int key, Qt::KeyboardModifiers shift) {
+    switch (key) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Delete:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return true;
+    default:
+        break;
+    }
+    if (shift & Qt::KeypadModifier) {
+        return false;
+    }
+    // Printable keys carry their character's code; Qt's special keys start at 0x01000000.
+    return key > Qt::Key_Space && key < Qt::Key_Escape;
+}
+
+} // namespace
+
+void TForm1::ConnectPaneHandlers() {
+    Memo1->OnKeyDown = [this](int& key, Qt::KeyboardModifiers shift) {
+        ErrorDisplay::Guard([&] { Memo1KeyDown(key, shift); });
+    };
+    Memo1->OnContextPopup = [this](QPoint mousePos) {
+        ErrorDisplay::Guard([&] { Memo1ContextPopup(mousePos); });
+    };
+    // Edits that no key of the set shows (a typed space, a keypad digit, a
+    // paste with the mouse, a drop, an input method) are changes too.
+    connect(Memo1, &TRichEdit::userChangedText, this, [this] {
+        ErrorDisplay::Guard([this] {
+            if (!Memo1->ReadOnly()) {
+                MarkChanged();
+            }
+        });
+    });
+}
+
+void TForm1::MarkChanged() {
+    NeedsSave = true;
+    lNeedsSave->show();
+    CancelButton->show();
+    SaveButton->show();
+}
+
+void TForm1::ClearChanged() {
+    NeedsSave = false;
+    lNeedsSave->hide();
+    CancelButton->hide();
+    SaveButton->hide();
+}
+
+void TForm1::SaveIfChanged() {
+    // The introduction, the unused-file report and the text left by a failed
+    // open are never written.
+    if (NeedsSave && !Memo1->ReadOnly() && !IsBlank(LoadedFName) && PaneHoldsLoadedFile) {
+        Memo1->SaveTextFile(LoadedFName); // a failure leaves the flag set
+    }
+    ClearChanged();
+}
+
+void TForm1::filesLBClick() {
+    if (!Memo1->ReadOnly()) {
+        SaveIfChanged();
+    }
+    const std::string* name = SelectedName();
+    if (name == nullptr) {
+        return;
+    }
+    // Until the load succeeds the pane holds no file's text: it stays
+    // read-only, so that nothing typed into it can reach LoadedFName.
+    PaneHoldsLoadedFile = false;
+    Memo1->SetReadOnly(true);
+    LoadedFName = JoinPath(dirEdit->Text(), *name);
+    Memo1->LoadTextFile(LoadedFName);
+    Memo1->SetReadOnly(false);
+    PaneHoldsLoadedFile = true;
+    ClearChanged();
+    Memo1->setFocus();
+}
+
+void TForm1::Memo1KeyDown(int& key, Qt::KeyboardModifiers shift) {
+    if (Memo1->ReadOnly()) {
+        return;
+    }
+    if (IsEditKey(key, shift)) {
+        MarkChanged();
+    } else {
+        FindEditKeyDown(key);
+    }
+}
+
+void TForm1::SaveButtonClick() {
+    SaveIfChanged();
+    Memo1->setFocus();
+}
+
+void TForm1::CancelButtonClick() {
+    ClearChanged();
+    Memo1->setFocus();
+}
+
+void TForm1::FindEditKeyDown(int& key) {
+    if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_F3) {
+        return;
+    }
+    key = 0;
+    const QString text = FindEdit->text();
+    const qsizetype span = Memo1->LinesTextLength();
+    const qsizetype start = Memo1->SelectionStart();
+    const qsizetype found = Memo1->FindForward(text, start, span);
+    if (found >= 0) {
+        Memo1->SetSelectionStart(found + TRichEdit::PaneLength(text));
+    }
+    Memo1->setFocus();
+}
+
+void TForm1::Memo1ContextPopup(QPoint mousePos) {
+    // At the pointer for a click; at the caret for the keyboard.
+    const QPoint local = mousePos == QPoint(-1, -1) ? Memo1->cursorRect().bottomLeft() : mousePos;
+    MemoPopupMenu->popup(Memo1->viewport()->mapToGlobal(local));
+}
+
+void TForm1::Copy1Click() {
+    Clipboard()->setText(UpToNul(Memo1->SelectedText()));
+}
+
+void TForm1::Cut1Click() {
+    QClipboard* clipboard = Clipboard();
+    clipboard->setText(UpToNul(Memo1->SelectedText()));
+    Memo1->ReplaceSelection(QString());
+    MarkChanged();
+}
+
+void TForm1::Paste1Click() {
+    Memo1->ReplaceSelection(UpToNul(Clipboard()->text()));
+    MarkChanged();
+}
 
 } // namespace sheafpad

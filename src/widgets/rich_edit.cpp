@@ -1,9 +1,93 @@
 #include "widgets/rich_edit.h"
 
+#include "base/errors.h"
+#include "platform/file_io.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 
 namespace sheafpad {
+
+namespace {
+
+constexpr QChar kParagraphSeparator(0x2029); // a block break in the document's raw text
+constexpr QChar kLineSeparator(0x2028);      // Qt's soft line break, never kept in the pane
+
+// Counts the program's own edits so that the document's change signal is not
+// taken for the user's.
+class ProgramEdit {
+public:
+    explicit ProgramEdit(int& depth) : depth_(depth) { ++depth_; }
+    ~ProgramEdit() { --depth_; }
+
+private:
+    int& depth_;
+};
+
+// Text for the document: ends at its first NUL; CR LF, CR, LF and U+2028 each
+// become one block break.
+QString ToPaneText(const QString& text) {
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QChar(0)) {
+            break;
+        }
+        if (c == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+            result += kParagraphSeparator;
+        } else if (c == '\n' || c == kLineSeparator) {
+            result += kParagraphSeparator;
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+// Block breaks of the document's raw text as CR LF.
+QString WithCrLf(QString text) {
+    return text.replace(kParagraphSeparator, QStringLiteral("\r\n"));
+}
+
+bool IsWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == '_';
+}
+
+// Tab and Shift+Tab move the focus; they never reach the pane's owner.
+bool MovesFocus(const QKeyEvent* event) {
+    const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    return tab && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+}
+
+// "the text holds "€" (U+20AC)" for the character at index.
+std::string UnstorableReason(const QString& text, qsizetype index) {
+    char32_t code = text[index].unicode();
+    QString shown = text.mid(index, 1);
+    if (text[index].isHighSurrogate() && index + 1 < text.size() &&
+        text[index + 1].isLowSurrogate()) {
+        code = QChar::surrogateToUcs4(text[index], text[index + 1]);
+        shown = text.mid(index, 2);
+    } else if (text[index].isSurrogate()) {
+        shown.clear(); // a lone half of a pair cannot be shown
+    }
+    const QString name = QStringLiteral("U+%1").arg(uint(code), 4, 16, QChar('0')).toUpper();
+    const QString character =
+        shown.isEmpty() ? name : QStringLiteral("\"%1\" (%2)").arg(shown, name);
+    return QStringLiteral("The text holds %1, which this file's encoding cannot store")
+        .arg(character)
+        .toStdString();
+}
+
+} // namespace
 
 TRichEdit::TRichEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
@@ -12,6 +96,171 @@ TRichEdit::TRichEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
+    // The selection is not shown while the pane does not have the focus.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Inactive, QPalette::Highlight,
+                     colours.color(QPalette::Inactive, QPalette::Base));
+    colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     colours.color(QPalette::Inactive, QPalette::Text));
+    setPalette(colours);
+    // Every change of the document that is not the program's own is the user's.
+    connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
+        if (programEdit_ == 0 && (removed != 0 || added != 0)) {
+            emit userChangedText();
+        }
+    });
+}
+
+void TRichEdit::LoadTextFile(const std::string& path) {
+    QString text;
+    TextEncoding encoding;
+    {
+        // The file's bytes live only until they are decoded.
+        const std::string bytes = platform::ReadFileBytes(path);
+        if (ContainsNul(bytes)) {
+            throw EFOpenError(platform::AbsolutePath(path),
+                              "The file holds NUL bytes, so it is not a text file");
+        }
+        encoding = DetectEncoding(bytes);
+        text = QString(qsizetype(DecodedCapacity(bytes)), Qt::Uninitialized);
+        const size_t units = DecodeText(bytes, encoding, reinterpret_cast<char16_t*>(text.data()));
+        text.truncate(qsizetype(units));
+    }
+    {
+        ProgramEdit edit(programEdit_);
+        setPlainText(text);
+    }
+    encoding_ = encoding;
+    maxLength_ = kLoadedMaxLength;
+    moveCursor(QTextCursor::Start);
+}
+
+void TRichEdit::SaveTextFile(const std::string& path) const {
+    const QString text = document()->toRawText();
+    std::string bytes;
+    size_t bad = 0;
+    const std::u16string_view units(reinterpret_cast<const char16_t*>(text.constData()),
+                                    size_t(text.size()));
+    if (!EncodeText(units, encoding_, bytes, &bad)) {
+        throw EFCreateError(platform::AbsolutePath(path), UnstorableReason(text, qsizetype(bad)));
+    }
+    platform::WriteFileBytes(path, bytes);
+}
+
+QString TRichEdit::LinesText() const {
+    QString text = WithCrLf(document()->toRawText());
+    if (!text.isEmpty() && !text.endsWith('\n')) {
+        text += QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+qsizetype TRichEdit::LinesTextLength() const {
+    const qsizetype length = TextLength();
+    if (length == 0) {
+        return 0;
+    }
+    // Each block break becomes CR LF; an unbroken last line gains one.
+    const qsizetype breaks = document()->blockCount() - 1;
+    const bool endsWithBreak = document()->lastBlock().length() == 1;
+    return length + breaks + (endsWithBreak ? 0 : 2);
+}
+
+void TRichEdit::ClearText() {
+    ProgramEdit edit(programEdit_);
+    clear();
+}
+
+void TRichEdit::AppendLine(const QString& line) {
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    const bool endsWithBreak = cursor.positionInBlock() == 0;
+    const QString insertion = endsWithBreak ? line + '\n' : '\n' + line;
+    const qsizetype expected = PaneLength(insertion);
+    const qsizetype taken = InsertLimited(cursor, insertion);
+    setTextCursor(cursor);
+    if (taken != expected) {
+        throw EOutOfResources("RichEdit line insertion error");
+    }
+}
+
+qsizetype TRichEdit::SelectionStart() const {
+    return textCursor().selectionStart();
+}
+
+void TRichEdit::SetSelectionStart(qsizetype position) {
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(int(std::clamp<qsizetype>(position, 0, TextLength())));
+    setTextCursor(cursor);
+}
+
+QString TRichEdit::SelectedText() const {
+    return WithCrLf(textCursor().selectedText());
+}
+
+void TRichEdit::ReplaceSelection(const QString& text) {
+    QTextCursor cursor = textCursor();
+    InsertLimited(cursor, text);
+    setTextCursor(cursor);
+}
+
+qsizetype TRichEdit::InsertLimited(QTextCursor& cursor, const QString& text) {
+    QString insertion = ToPaneText(text);
+    const qsizetype room = std::max<qsizetype>(
+        0, maxLength_ - (TextLength() - (cursor.selectionEnd() - cursor.selectionStart())));
+    if (insertion.size() > room) {
+        insertion.truncate(room);
+    }
+    ProgramEdit edit(programEdit_);
+    // Outside the undo history: the recorded steps would no longer fit the text.
+    document()->setUndoRedoEnabled(false);
+    cursor.insertText(insertion);
+    document()->setUndoRedoEnabled(true);
+    return insertion.size();
+}
+
+qsizetype TRichEdit::TextLength() const {
+    return document()->characterCount() - 1;
+}
+
+qsizetype TRichEdit::PaneLength(const QString& text) {
+    qsizetype length = text.size();
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == '\r' && text[i + 1] == '\n') {
+            --length;
+        }
+    }
+    return length;
+}
+
+qsizetype TRichEdit::FindForward(const QString& text, qsizetype start, qsizetype length,
+                                 FindOptions options) const {
+    const QString needle = ToPaneText(text);
+    if (needle.isEmpty()) {
+        return -1;
+    }
+    const QString raw = document()->toRawText();
+    start = std::max<qsizetype>(start, 0);
+    if (start > raw.size() || length < 0) {
+        return -1;
+    }
+    const qsizetype end = length > raw.size() - start ? raw.size() : start + length;
+    const QStringView span(raw.constData(), end);
+    const Qt::CaseSensitivity cs =
+        options.testFlag(MatchCase) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    for (qsizetype from = start;; ++from) {
+        const qsizetype found = span.indexOf(needle, from, cs);
+        if (found < 0 || !options.testFlag(WholeWord)) {
+            return found;
+        }
+        const qsizetype after = found + needle.size();
+        const bool wordStart = found == 0 || !IsWordChar(span[found - 1]);
+        const bool wordEnd = after == span.size() || !IsWordChar(span[after]);
+        if (wordStart && wordEnd) {
+            return found;
+        }
+        from = found;
+    }
 }
 
 void TRichEdit::SetReadOnly(bool readOnly) {
@@ -20,16 +269,101 @@ void TRichEdit::SetReadOnly(bool readOnly) {
     }
 }
 
-void TRichEdit::ClearText() {
-    clear();
+void TRichEdit::RaiseKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
+    if (OnKeyDown) {
+        OnKeyDown(key, modifiers);
+    }
 }
 
-void TRichEdit::AppendLine(const QString& line) {
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
-    const bool endsWithBreak = document()->isEmpty() || cursor.positionInBlock() == 0;
-    cursor.insertText(endsWithBreak ? line + '\n' : '\n' + line);
+void TRichEdit::RaiseContextPopup(QPoint mousePos) {
+    setFocus(Qt::PopupFocusReason);
+    if (OnContextPopup) {
+        OnContextPopup(mousePos);
+    }
+}
+
+bool TRichEdit::event(QEvent* event) {
+    // A key that the window turns into a shortcut (Alt+Q) arrives only as a
+    // ShortcutOverride, so the key-down is raised there, once.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* keyEvent = static_cast<QKeyEvent*>(event);
+        if (!MovesFocus(keyEvent)) {
+            int key = keyEvent->key();
+            RaiseKeyDown(key, keyEvent->modifiers());
+            pending_ = {true, keyEvent->key(), keyEvent->modifiers(), key == 0};
+            if (key == 0) {
+                event->accept(); // the pane takes the key, so no shortcut runs
+                return true;
+            }
+        }
+    } else if (event->type() == QEvent::KeyRelease) {
+        pending_.valid = false;
+    }
+    return QPlainTextEdit::event(event);
+}
+
+void TRichEdit::keyPressEvent(QKeyEvent* event) {
+    if (MovesFocus(event)) {
+        QPlainTextEdit::keyPressEvent(event); // only when there is nowhere to go
+        return;
+    }
+    const bool reported =
+        pending_.valid && pending_.key == event->key() && pending_.modifiers == event->modifiers();
+    bool swallowed = reported && pending_.swallowed;
+    pending_.valid = false;
+    if (!reported) {
+        int key = event->key();
+        RaiseKeyDown(key, event->modifiers());
+        swallowed = key == 0;
+    }
+    if (swallowed) {
+        event->accept();
+        return;
+    }
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & Qt::ShiftModifier)) {
+        // Shift+Enter is an ordinary line break, not Qt's U+2028.
+        QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
+                        event->text(), event->isAutoRepeat(), ushort(event->count()));
+        QPlainTextEdit::keyPressEvent(&plain);
+        event->setAccepted(plain.isAccepted());
+        return;
+    }
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        RaiseContextPopup(QPoint(-1, -1)); // the keyboard's other context-menu key
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void TRichEdit::contextMenuEvent(QContextMenuEvent* event) {
+    // The pane has no menu of its own; its owner may open one.
+    event->accept();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        RaiseContextPopup(QPoint(-1, -1));
+        return;
+    }
+    const QPoint pos = viewport()->mapFromGlobal(event->globalPos());
+    if (viewport()->rect().contains(pos)) {
+        RaiseContextPopup(pos);
+    }
+}
+
+void TRichEdit::insertFromMimeData(const QMimeData* source) {
+    // Pasted and dropped text as plain text, with the pane's rules for line
+    // breaks and NUL; a user change, recorded for undo.
+    if (source == nullptr || !source->hasText()) {
+        return;
+    }
+    QString text = ToPaneText(source->text());
+    QTextCursor cursor = textCursor();
+    const qsizetype room = std::max<qsizetype>(
+        0, maxLength_ - (TextLength() - (cursor.selectionEnd() - cursor.selectionStart())));
+    text.truncate(std::min(room, text.size()));
+    cursor.insertText(text);
     setTextCursor(cursor);
+    ensureCursorVisible();
 }
 
 } // namespace sheafpad

@@ -1,22 +1,121 @@
-// The editor pane: a plain-text editor around QPlainTextEdit.
+// The editor pane: a plain-text editor around QPlainTextEdit that reads and
+// writes whole files, searches forward and reports key strokes and context
+// menu requests to its owner before acting on them.
+//
+// Positions (caret, selection, search results) are the document's own: a
+// line break counts as one position. The pane's text holds no NUL, and line
+// breaks are always block breaks, never U+2028.
 #pragma once
 
+#include "text/text_codec.h"
+
 #include <QPlainTextEdit>
+#include <functional>
+#include <string>
 
 namespace sheafpad {
 
 class TRichEdit : public QPlainTextEdit {
     Q_OBJECT
 public:
+    enum FindOption { NoFindOptions = 0, WholeWord = 1, MatchCase = 2 };
+    Q_DECLARE_FLAGS(FindOptions, FindOption)
+
+    // The limit that applies before the first load: far above any report the
+    // program writes, low enough that a runaway one stops.
+    static constexpr qsizetype kInitialMaxLength = qsizetype(64) * 1024 * 1024;
+    // The limit after every successful load (hexadecimal 7FFFFFF0).
+    static constexpr qsizetype kLoadedMaxLength = 2147483632;
+
     explicit TRichEdit(QWidget* parent = nullptr);
+
+    // Replaces the whole text by the file's. Throws EFOpenError when the file
+    // cannot be read or holds NUL bytes; the pane is then unchanged.
+    void LoadTextFile(const std::string& path);
+    // Writes the whole text, line breaks as CR LF, in the encoding of the last
+    // load. Throws EFCreateError (file untouched) when the text holds a
+    // character that the encoding cannot store or the file cannot be created,
+    // EOutOfResources when the write fails. The pane is never changed.
+    void SaveTextFile(const std::string& path) const;
+    TextEncoding Encoding() const { return encoding_; }
+
+    // Every line followed by CR LF, the last one included; empty for an empty pane.
+    QString LinesText() const;
+    // LinesText().size(), without building the text.
+    qsizetype LinesTextLength() const;
+    // The text becomes empty; the caret is at 0.
+    void ClearText();
+    // Adds line as the new last line, whatever the read-only flag. Throws
+    // EOutOfResources("RichEdit line insertion error") when MaxLength stops it.
+    void AppendLine(const QString& line);
+
+    qsizetype SelectionStart() const;
+    // Puts the caret at position with nothing selected.
+    void SetSelectionStart(qsizetype position);
+    // The selected characters, line breaks as CR LF.
+    QString SelectedText() const;
+    // Replaces the selection by text (CR, LF and CR LF become line breaks; the
+    // text ends at a NUL), whatever the read-only flag. Not part of the undo
+    // history, which is cleared since its positions no longer hold.
+    void ReplaceSelection(const QString& text);
+
+    // Position of the first occurrence of text starting at or after start and
+    // ending within start + length (clamped to the text's end), or -1. An
+    // empty text finds nothing. Case-insensitive unless MatchCase.
+    qsizetype FindForward(const QString& text, qsizetype start, qsizetype length,
+                          FindOptions options = NoFindOptions) const;
+    // The number of positions text takes in the pane (CR LF counts one).
+    static qsizetype PaneLength(const QString& text);
 
     bool ReadOnly() const { return isReadOnly(); }
     void SetReadOnly(bool readOnly);
+    qsizetype MaxLength() const { return maxLength_; }
+    void SetMaxLength(qsizetype maxLength) { maxLength_ = maxLength; }
 
-    // The text becomes empty; the caret is at 0.
-    void ClearText();
-    // Adds line as the new last line.
-    void AppendLine(const QString& line);
+    // Raised for every key pressed in the pane (also when read-only) before
+    // the pane acts, except Tab and Shift+Tab, which move the focus. Setting
+    // key to 0 stops the pane from acting on it. shift holds the modifiers,
+    // Qt::KeypadModifier included.
+    std::function<void(int& key, Qt::KeyboardModifiers shift)> OnKeyDown;
+    // Raised when the user asks for a context menu: a right-click in the text
+    // area (position in viewport coordinates) or the keyboard ((-1, -1)).
+    std::function<void(QPoint mousePos)> OnContextPopup;
+
+signals:
+    // The user changed the text (typing, pasting, dropping, input methods,
+    // undo); the program's own operations do not raise it.
+    void userChangedText();
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    // Inserts text at cursor, cut to what MaxLength lets in; returns the
+    // number of positions taken. Outside the undo history and not a user change.
+    qsizetype InsertLimited(QTextCursor& cursor, const QString& text);
+    qsizetype TextLength() const;
+    void RaiseKeyDown(int& key, Qt::KeyboardModifiers modifiers);
+    void RaiseContextPopup(QPoint mousePos);
+
+    // A key already reported on its ShortcutOverride, so that the KeyPress
+    // that may follow is not reported twice.
+    struct PendingKey {
+        bool valid = false;
+        int key = 0;
+        Qt::KeyboardModifiers modifiers;
+        bool swallowed = false; // the handler set the key to 0
+    };
+    PendingKey pending_;
+    // Depth of the program's own edits, which are not user changes.
+    int programEdit_ = 0;
+    qsizetype maxLength_ = kInitialMaxLength;
+    // The encoding of the last load; the save writes in it.
+    TextEncoding encoding_ = TextEncoding::Utf8;
 };
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(TRichEdit::FindOptions)
 
 } // namespace sheafpad
