@@ -223,6 +223,27 @@ void App::ClickListRow(int row) {
     Click(40, 184 + 3 + 13 * row + 6);
 }
 
+int App::DarkPixels(int x, int y, int width, int height) {
+    const Geometry g = WindowGeometry();
+    const std::string crop = std::to_string(width) + "x" + std::to_string(height) + "+" +
+                             std::to_string(g.x + x) + "+" + std::to_string(g.y + y);
+    // "import ... txt:-" prints one line per pixel: "x,y: (r,g,b) ..." with 16-bit channels.
+    const std::string out =
+        Run({"env", "DISPLAY=" + display_, "import", "-window", "root", "-crop", crop, "txt:-"});
+    int dark = 0;
+    for (size_t at = out.find(": ("); at != std::string::npos; at = out.find(": (", at + 1)) {
+        const long red = std::strtol(out.c_str() + at + 3, nullptr, 10);
+        if (red < 32768) {
+            ++dark;
+        }
+    }
+    return dark;
+}
+
+int App::ListRowInk(int row) {
+    return DarkPixels(10, 184 + 3 + 13 * row + 1, 140, 11);
+}
+
 void App::Settle(std::chrono::milliseconds time) {
     std::this_thread::sleep_for(time);
 }

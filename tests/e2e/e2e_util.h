@@ -40,7 +40,7 @@ public:
     ~App(); // kills the program if it still runs
 
     // Waits for the main window to be mapped; returns false on time-out.
-    bool WaitForWindow(std::chrono::milliseconds timeout = 15s);
+    bool WaitForWindow(std::chrono::milliseconds timeout = 30s);
     // Waits for the process to end; returns its exit status, or -1 on time-out.
     int WaitForExit(std::chrono::milliseconds timeout = 10s);
     bool Running();
@@ -57,6 +57,11 @@ public:
     void DoubleClick(int x, int y);
     // A click on row `row` of the file list (rows are 13 pixels high).
     void ClickListRow(int row);
+    // How many pixels of a rectangle of the client area are dark (text on a
+    // light background), read from a screenshot of the screen.
+    int DarkPixels(int x, int y, int width, int height);
+    // Dark pixels of row `row` of the file list: nonzero when a name is shown there.
+    int ListRowInk(int row);
     // Waits until all events so far are handled (a round trip through X and Qt).
     void Settle(std::chrono::milliseconds time = 300ms);
 

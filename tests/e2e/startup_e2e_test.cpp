@@ -14,6 +14,7 @@ TEST(StartupE2E, ShowsTitleListsFilesAndQuitsOnAltQ) {
     TempDir dir;
     WriteFile(dir.file("index.html"), "<a href=\"b.htm\">b</a>\r\n");
     WriteFile(dir.file("b.htm"), "b\r\n");
+    WriteFile(dir.file("style.css"), "p {}\r\n");
     App app(server, dir.path());
     ASSERT_TRUE(app.WaitForWindow());
     EXPECT_EQ(app.WindowName(), "Sheafpad");
@@ -22,6 +23,11 @@ TEST(StartupE2E, ShowsTitleListsFilesAndQuitsOnAltQ) {
     EXPECT_EQ(g.y, 116);
     EXPECT_EQ(g.width, 924);
     EXPECT_EQ(g.height, 480);
+
+    // Two names are listed (the program file and style.css do not match).
+    EXPECT_GT(app.ListRowInk(0), 20);
+    EXPECT_GT(app.ListRowInk(1), 20);
+    EXPECT_EQ(app.ListRowInk(2), 0);
 
     app.Key("alt+q");
     EXPECT_EQ(app.WaitForExit(), 0);
