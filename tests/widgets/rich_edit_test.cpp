@@ -1,0 +1,320 @@
+// The editor pane: file bytes in and out, the line and find operations, the
+// key and context-menu events, and which changes count as the user's.
+#include "widgets/rich_edit.h"
+
+#include "base/errors.h"
+#include "test_util.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace sheafpad {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+std::string Bytes(const QString& text) {
+    return text.toStdString();
+}
+
+class RichEditTest : public ::testing::Test {
+protected:
+    // A loaded file's text as the program sees it: lines with CR LF.
+    std::string LoadedLines(const std::string& bytes) {
+        WriteFile(dir.file("f.htm"), bytes);
+        pane.LoadTextFile(dir.file("f.htm"));
+        return Bytes(pane.LinesText());
+    }
+    // Loads bytes and saves them back unchanged.
+    std::string RoundTrip(const std::string& bytes) {
+        WriteFile(dir.file("f.htm"), bytes);
+        pane.LoadTextFile(dir.file("f.htm"));
+        pane.SaveTextFile(dir.file("f.htm"));
+        return ReadFile(dir.file("f.htm"));
+    }
+    void ShowFocused() {
+        pane.show();
+        QApplication::setActiveWindow(&pane);
+        pane.setFocus();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&pane));
+    }
+
+    TempDir dir;
+    TRichEdit pane;
+};
+
+TEST_F(RichEditTest, SavesEveryLineBreakAsCrLfAndKeepsEveryOtherByte) {
+    struct Row {
+        std::string in, out;
+    } rows[] = {
+        {"a\nb\n", "a\r\nb\r\n"},
+        {"a\rb\r", "a\r\nb\r\n"},
+        {"a\r\nb", "a\r\nb"},
+        {"a\n\rb", "a\r\n\r\nb"},   // LF CR: two breaks
+        {"a\r\r\nb", "a\r\n\r\nb"}, // CR CR LF: two breaks
+        {"a\nb\r\nc\rd", "a\r\nb\r\nc\r\nd"},
+        {"x\r", "x\r\n"}, // a CR as the last byte is a break
+        {"", ""},
+        {"\xA0\xE9\xFF z", "\xA0\xE9\xFF z"},               // Latin-1: every byte as it was
+        {"caf\xC3\xA9 \xC2\xA0.", "caf\xC3\xA9 \xC2\xA0."}, // UTF-8, no-break space kept
+        {"\xEF\xBB\xBFhi\r\n", "\xEF\xBB\xBFhi\r\n"},       // a byte-order mark stays
+        {"\xC3(", "\xC3("},                                 // invalid UTF-8
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(RoundTrip(row.in), row.out) << "input: " << row.in;
+    }
+}
+
+TEST_F(RichEditTest, LoadDecodesUtf8AndLatin1AndSetsTheLimit) {
+    WriteFile(dir.file("u.htm"), "caf\xC3\xA9");
+    pane.LoadTextFile(dir.file("u.htm"));
+    EXPECT_EQ(pane.toPlainText(), QString::fromUtf8("café"));
+    EXPECT_EQ(pane.Encoding(), TextEncoding::Utf8);
+    WriteFile(dir.file("l.htm"), "caf\xE9");
+    pane.LoadTextFile(dir.file("l.htm"));
+    EXPECT_EQ(pane.toPlainText(), QString::fromUtf8("café"));
+    EXPECT_EQ(pane.Encoding(), TextEncoding::Latin1);
+    EXPECT_EQ(pane.MaxLength(), 2147483632);
+    EXPECT_EQ(pane.SelectionStart(), 0);
+    EXPECT_TRUE(pane.ReadOnly()); // loading leaves the flag alone
+}
+
+TEST_F(RichEditTest, RefusedLoadsLeaveThePaneAsItWas) {
+    pane.AppendLine("before");
+    pane.SetSelectionStart(3);
+    WriteFile(dir.file("nul.htm"), std::string("ab\0cd", 5));
+    for (const std::string& path : {dir.file("nul.htm"), dir.file("missing.htm"), dir.path()}) {
+        try {
+            pane.LoadTextFile(path);
+            ADD_FAILURE() << "loaded " << path;
+        } catch (const EFOpenError& error) {
+            EXPECT_NE(std::string(error.what()).find("Cannot open file \"" + path + "\". "),
+                      std::string::npos)
+                << error.what();
+        }
+        EXPECT_EQ(Bytes(pane.LinesText()), "before\r\n");
+        EXPECT_EQ(pane.SelectionStart(), 3);
+        EXPECT_EQ(pane.MaxLength(), TRichEdit::kInitialMaxLength);
+    }
+    try {
+        pane.LoadTextFile(dir.file("nul.htm"));
+    } catch (const EFOpenError& error) {
+        EXPECT_NE(std::string(error.what()).find("NUL"), std::string::npos);
+    }
+}
+
+TEST_F(RichEditTest, UnstorableCharacterFailsTheSaveBeforeTouchingTheFile) {
+    WriteFile(dir.file("l.htm"), "price \xA3");
+    pane.LoadTextFile(dir.file("l.htm"));
+    pane.SetReadOnly(false);
+    pane.moveCursor(QTextCursor::End);
+    pane.insertPlainText(QString::fromUtf8("€"));
+    try {
+        pane.SaveTextFile(dir.file("l.htm"));
+        FAIL() << "saved";
+    } catch (const EFCreateError& error) {
+        const std::string message = error.what();
+        EXPECT_EQ(message.rfind("Cannot create file \"" + dir.file("l.htm") + "\". ", 0), 0u);
+        EXPECT_NE(message.find("€"), std::string::npos) << message;
+    }
+    EXPECT_EQ(ReadFile(dir.file("l.htm")), "price \xA3");
+    EXPECT_EQ(pane.toPlainText(), QString::fromUtf8("price £€"));
+}
+
+TEST_F(RichEditTest, FailedSavesLeaveTheFileAndThePane) {
+    WriteFile(dir.file("ro.htm"), "old");
+    pane.LoadTextFile(dir.file("ro.htm"));
+    pane.ReplaceSelection("new ");
+    ::chmod(dir.file("ro.htm").c_str(), 0444);
+    EXPECT_THROW(pane.SaveTextFile(dir.file("ro.htm")), EFCreateError);
+    EXPECT_EQ(ReadFile(dir.file("ro.htm")), "old");
+    EXPECT_THROW(pane.SaveTextFile(dir.file("no/such/dir.htm")), EFCreateError);
+    EXPECT_THROW(pane.SaveTextFile("/dev/full"), Error);
+    EXPECT_EQ(pane.toPlainText(), "new old");
+}
+
+TEST_F(RichEditTest, LinesTextEndsEveryLineWithCrLf) {
+    EXPECT_EQ(Bytes(pane.LinesText()), "");
+    EXPECT_EQ(pane.LinesTextLength(), 0);
+    struct Row {
+        QString text;
+        std::string lines;
+    } rows[] = {{"a\nb", "a\r\nb\r\n"}, {"a\n", "a\r\n"}, {"\n\n", "\r\n\r\n"}, {"x", "x\r\n"}};
+    for (const Row& row : rows) {
+        pane.setPlainText(row.text);
+        EXPECT_EQ(Bytes(pane.LinesText()), row.lines);
+        EXPECT_EQ(pane.LinesTextLength(), pane.LinesText().size());
+    }
+}
+
+TEST_F(RichEditTest, AppendLineAddsLinesWhateverTheReadOnlyFlag) {
+    ASSERT_TRUE(pane.ReadOnly());
+    pane.AppendLine("a");
+    pane.AppendLine("b");
+    pane.AppendLine("c");
+    EXPECT_EQ(Bytes(pane.LinesText()), "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(pane.blockCount(), 4); // an empty last line after the final break
+    pane.ClearText();
+    pane.setPlainText("x");
+    pane.AppendLine("a");
+    EXPECT_EQ(pane.toPlainText(), "x\na");
+    EXPECT_EQ(pane.SelectionStart(), 3);
+}
+
+TEST_F(RichEditTest, AppendLineBeyondTheLimitKeepsWhatFitsAndFails) {
+    pane.SetMaxLength(10);
+    pane.AppendLine("12345");
+    try {
+        pane.AppendLine("6789abc");
+        FAIL() << "no error";
+    } catch (const EOutOfResources& error) {
+        EXPECT_STREQ(error.what(), "RichEdit line insertion error");
+    }
+    EXPECT_EQ(pane.toPlainText(), "12345\n6789");
+}
+
+TEST_F(RichEditTest, FindForwardIsCaseInsensitiveForwardAndNeverWraps) {
+    pane.setPlainText("Cat catalog");
+    const qsizetype all = pane.LinesTextLength();
+    EXPECT_EQ(pane.FindForward("cat", 0, all), 0);
+    EXPECT_EQ(pane.FindForward("cat", 1, all), 4);
+    EXPECT_EQ(pane.FindForward("cat", 5, all), -1);
+    EXPECT_EQ(pane.FindForward("cat", 11, all), -1);
+    EXPECT_EQ(pane.FindForward("", 0, all), -1);
+    EXPECT_EQ(pane.FindForward("catalogue", 4, all), -1);
+    EXPECT_EQ(pane.FindForward("cat", 1, 4), -1); // the match must end within the span
+    EXPECT_EQ(pane.FindForward("Cat", 1, all, TRichEdit::MatchCase), -1);
+    EXPECT_EQ(pane.FindForward("cat", 1, all, TRichEdit::WholeWord), -1);
+    pane.setPlainText("ab\ncd");
+    EXPECT_EQ(pane.FindForward("b\r\nc", 0, 100), 1); // a break matches a break
+}
+
+TEST_F(RichEditTest, SelectionReadAndReplacedInPaneUnits) {
+    pane.setPlainText("one\ntwo");
+    QTextCursor cursor = pane.textCursor();
+    cursor.setPosition(1);
+    cursor.setPosition(6, QTextCursor::KeepAnchor);
+    pane.setTextCursor(cursor);
+    EXPECT_EQ(pane.SelectionStart(), 1);
+    EXPECT_EQ(Bytes(pane.SelectedText()), "ne\r\ntw");
+    pane.ReplaceSelection("X\r\nY");
+    EXPECT_EQ(pane.toPlainText(), "oX\nYo");
+    EXPECT_EQ(pane.SelectionStart(), 4);
+    EXPECT_FALSE(pane.textCursor().hasSelection());
+    EXPECT_FALSE(pane.document()->isUndoAvailable());
+    pane.ReplaceSelection(QString::fromLatin1("a\0b", 3));
+    EXPECT_EQ(pane.toPlainText(), "oX\nYao");
+    pane.SetSelectionStart(99);
+    EXPECT_EQ(pane.SelectionStart(), 6);
+}
+
+TEST_F(RichEditTest, ProgramEditsAreNotUserChanges) {
+    QSignalSpy changes(&pane, &TRichEdit::userChangedText);
+    WriteFile(dir.file("f.htm"), "text");
+    pane.LoadTextFile(dir.file("f.htm"));
+    pane.ReplaceSelection("x");
+    pane.AppendLine("y");
+    pane.ClearText();
+    pane.setFont(QFont("Monospace", 14));
+    pane.resize(50, 50);
+    EXPECT_EQ(changes.count(), 0);
+}
+
+TEST_F(RichEditTest, UserEditsAreReportedWhicheverWayTheyCome) {
+    pane.SetReadOnly(false);
+    ShowFocused();
+    QSignalSpy changes(&pane, &TRichEdit::userChangedText);
+    QTest::keyClick(&pane, Qt::Key_Space, Qt::NoModifier);
+    EXPECT_EQ(changes.count(), 1);
+    QTest::keyClick(&pane, Qt::Key_5, Qt::KeypadModifier);
+    EXPECT_EQ(changes.count(), 2);
+    QApplication::clipboard()->setText("pasted");
+    QTest::keyClick(&pane, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(changes.count(), 3);
+    EXPECT_EQ(pane.toPlainText(), " 5pasted");
+    QTest::keyClick(&pane, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(changes.count(), 4);
+    EXPECT_NE(pane.toPlainText(), " 5pasted");
+}
+
+TEST_F(RichEditTest, ShiftEnterAndPastedSeparatorsAreOrdinaryLineBreaks) {
+    pane.SetReadOnly(false);
+    ShowFocused();
+    QTest::keyClicks(&pane, "a");
+    QTest::keyClick(&pane, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(&pane, "b");
+    auto* data = new QMimeData;
+    data->setText(QString::fromUtf8("\u2028c\0d", 5));
+    QApplication::clipboard()->setMimeData(data);
+    pane.paste();
+    EXPECT_EQ(pane.document()->toRawText(), QString::fromUtf8("a\u2029b\u2029c"));
+    EXPECT_EQ(pane.blockCount(), 3);
+}
+
+TEST_F(RichEditTest, KeyDownComesFirstAndCanSwallowTheKey) {
+    pane.SetReadOnly(false);
+    ShowFocused();
+    std::vector<int> keys;
+    pane.OnKeyDown = [&](int& key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Control || key == Qt::Key_Alt) {
+            return; // modifier keys are reported too; not looked at here
+        }
+        keys.push_back(key);
+        if (key == Qt::Key_X) {
+            key = 0;
+        }
+    };
+    QTest::keyClick(&pane, Qt::Key_A);
+    QTest::keyClick(&pane, Qt::Key_X);
+    QTest::keyClick(&pane, Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyClick(&pane, Qt::Key_F3);
+    QTest::keyClick(&pane, Qt::Key_X, Qt::AltModifier);
+    EXPECT_EQ(pane.toPlainText(), "a");
+    EXPECT_EQ(keys, (std::vector<int>{Qt::Key_A, Qt::Key_X, Qt::Key_Tab, Qt::Key_F3, Qt::Key_X}));
+    pane.SetReadOnly(true);
+    QTest::keyClick(&pane, Qt::Key_B);
+    EXPECT_EQ(keys.back(), Qt::Key_B); // reported while read-only too
+    EXPECT_EQ(pane.toPlainText(), "a");
+}
+
+TEST(RichEditFocusTest, TabMovesTheFocusUnreported) {
+    QWidget window;
+    auto* pane = new TRichEdit(&window);
+    auto* next = new QPlainTextEdit(&window);
+    pane->SetReadOnly(false);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    pane->setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    int reported = 0;
+    pane->OnKeyDown = [&](int&, Qt::KeyboardModifiers) { ++reported; };
+    QTest::keyClick(pane, Qt::Key_Tab);
+    EXPECT_EQ(reported, 0);
+    EXPECT_TRUE(next->hasFocus());
+    EXPECT_EQ(pane->toPlainText(), "");
+}
+
+TEST_F(RichEditTest, ContextRequestsFromMouseAndKeyboard) {
+    pane.resize(300, 200);
+    ShowFocused();
+    std::vector<QPoint> requests;
+    pane.OnContextPopup = [&](QPoint pos) { requests.push_back(pos); };
+    QContextMenuEvent mouse(QContextMenuEvent::Mouse, QPoint(10, 20),
+                            pane.viewport()->mapToGlobal(QPoint(10, 20)));
+    QApplication::sendEvent(pane.viewport(), &mouse);
+    QContextMenuEvent keyboard(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                               pane.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&pane, &keyboard);
+    QTest::keyClick(&pane, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_EQ(requests, (std::vector<QPoint>{QPoint(10, 20), QPoint(-1, -1), QPoint(-1, -1)}));
+}
+
+} // namespace
+} // namespace sheafpad
