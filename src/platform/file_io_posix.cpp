@@ -65,16 +65,18 @@ bool Sync(int fd) {
     return ::fsync(fd) == 0 || errno == EINVAL;
 }
 
-// The directory part and the name part of path ("." for a bare name).
-void SplitPath(const std::string& path, std::string* dir, std::string* name) {
+// A path's directory part and name part ("." for a bare name).
+struct PathParts {
+    std::string dir;
+    std::string name;
+};
+
+PathParts SplitPath(const std::string& path) {
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos) {
-        *dir = ".";
-        *name = path;
-    } else {
-        *dir = slash == 0 ? "/" : path.substr(0, slash);
-        *name = path.substr(slash + 1);
+        return {std::string("."), path};
     }
+    return {path.substr(0, slash == 0 ? 1 : slash), path.substr(slash + 1)};
 }
 
 // The target of the save: the given file with every symbolic link followed.
@@ -123,8 +125,7 @@ enum class SafeResult { Done, UseInPlace };
 // renamed over the target. Returns UseInPlace, with nothing changed, where
 // the replacement could not keep the file's owner, group or mode.
 SafeResult WriteByRename(const std::string& shown, const Target& target, std::string_view bytes) {
-    std::string dir, name;
-    SplitPath(target.path, &dir, &name);
+    const auto [dir, name] = SplitPath(target.path);
     // Keep the name within NAME_MAX: the prefix of a long name is enough.
     std::string temp = dir + "/." + name.substr(0, 200) + ".XXXXXX";
     Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
@@ -200,8 +201,7 @@ bool NeedsInPlace(const Target& target) {
     if (!S_ISREG(st.st_mode) || st.st_nlink > 1) {
         return true;
     }
-    std::string dir, name;
-    SplitPath(target.path, &dir, &name);
+    const std::string dir = SplitPath(target.path).dir;
     struct stat dirSt;
     if (::access(dir.c_str(), W_OK | X_OK) != 0 || ::stat(dir.c_str(), &dirSt) != 0) {
         return true;

@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace sheafpad {
 
 namespace {
@@ -85,10 +89,54 @@ char16_t* DecodeUtf8(const Byte* p, const Byte* end, char16_t* out) {
     return out;
 }
 
+// The length of the run at the start of [p, p + n) of units that are written
+// as one byte each: no line break and no bit of highMask set (0xFF80 for
+// UTF-8, 0xFF00 for Latin-1). May stop short of the run's true end.
+size_t PlainRun(const char16_t* p, size_t n, uint16_t highMask) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i high = _mm_set1_epi16(short(highMask));
+    const __m128i lineFeed = _mm_set1_epi16(u'\n');
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 8 <= n; i += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i bad = _mm_or_si128(
+            _mm_cmpeq_epi16(units, lineFeed),
+            _mm_xor_si128(_mm_cmpeq_epi16(_mm_and_si128(units, high), zero), _mm_set1_epi8(-1)));
+        if (_mm_movemask_epi8(bad) != 0) {
+            break;
+        }
+    }
+#endif
+    while (i < n && (p[i] & highMask) == 0 && p[i] != u'\n') {
+        ++i;
+    }
+    return i;
+}
+
+// Writes the n units at p, a run that PlainRun accepted, one byte each.
+char* NarrowRun(const char16_t* p, size_t n, char* out) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 8 <= n; i += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(units, units));
+    }
+#endif
+    for (; i < n; ++i) {
+        out[i] = char(Byte(p[i]));
+    }
+    return out + n;
+}
+
 // Bytes that EncodeText writes for text, or false with *badIndex set.
 bool MeasureLatin1(std::u16string_view text, size_t* size, size_t* badIndex) {
     size_t total = text.size();
     for (size_t i = 0; i < text.size(); ++i) {
+        i += PlainRun(text.data() + i, text.size() - i, 0xFF00);
+        if (i == text.size()) {
+            break;
+        }
         const char16_t unit = text[i];
         if (unit == u'\n' || unit == u'\u2029') {
             ++total; // CR LF
@@ -105,6 +153,12 @@ bool MeasureUtf8(std::u16string_view text, size_t* size, size_t* badIndex) {
     size_t total = 0;
     const size_t n = text.size();
     for (size_t i = 0; i < n; ++i) {
+        const size_t run = PlainRun(text.data() + i, n - i, 0xFF80);
+        total += run;
+        i += run;
+        if (i == n) {
+            break;
+        }
         const char16_t unit = text[i];
         if (unit < 0x80) {
             total += unit == u'\n' ? 2 : 1;
@@ -126,7 +180,15 @@ bool MeasureUtf8(std::u16string_view text, size_t* size, size_t* badIndex) {
 
 // Writes text, already measured and checked, at out.
 void WriteLatin1(std::u16string_view text, char* out) {
-    for (const char16_t unit : text) {
+    const size_t n = text.size();
+    for (size_t i = 0; i < n; ++i) {
+        const size_t run = PlainRun(text.data() + i, n - i, 0xFF00);
+        out = NarrowRun(text.data() + i, run, out);
+        i += run;
+        if (i == n) {
+            break;
+        }
+        const char16_t unit = text[i];
         if (unit == u'\n' || unit == u'\u2029') {
             *out++ = '\r';
             *out++ = '\n';
@@ -139,6 +201,12 @@ void WriteLatin1(std::u16string_view text, char* out) {
 void WriteUtf8(std::u16string_view text, char* out) {
     const size_t n = text.size();
     for (size_t i = 0; i < n; ++i) {
+        const size_t run = PlainRun(text.data() + i, n - i, 0xFF80);
+        out = NarrowRun(text.data() + i, run, out);
+        i += run;
+        if (i == n) {
+            break;
+        }
         const char16_t unit = text[i];
         if (unit == u'\n' || unit == u'\u2029') {
             *out++ = '\r';

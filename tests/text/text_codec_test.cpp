@@ -172,6 +172,36 @@ TEST(EncodeText, LineBreaksAndParagraphSeparatorsBecomeCrLf) {
     EXPECT_EQ(out, "keptx") << "appends";
 }
 
+TEST(EncodeText, SpecialCharactersAtEveryPlaceInLongRuns) {
+    // Each character at every offset of a run, inside and across the blocks
+    // that the fast path takes at once.
+    struct Row {
+        char16_t unit;
+        std::string_view latin1;
+        std::string_view utf8;
+    } rows[] = {{u'\n', "\r\n", "\r\n"},         {u'\u2029', "\r\n", "\r\n"},
+                {u'\u00E9', "\xE9", "\xC3\xA9"}, {u'\u007F', "\x7F", "\x7F"},
+                {u'\u0080', "\x80", "\xC2\x80"}, {u'\u20AC', "", "\xE2\x82\xAC"}};
+    for (const Row& row : rows) {
+        for (size_t at = 0; at < 40; ++at) {
+            std::u16string text(40, u'a');
+            text[at] = row.unit;
+            const std::string before(at, 'a');
+            const std::string after(39 - at, 'a');
+            EXPECT_EQ(Encode(text, TextEncoding::Utf8), before + std::string(row.utf8) + after);
+            if (!row.latin1.empty()) {
+                EXPECT_EQ(Encode(text, TextEncoding::Latin1),
+                          before + std::string(row.latin1) + after);
+            } else {
+                std::string out;
+                size_t bad = 0;
+                EXPECT_FALSE(EncodeText(text, TextEncoding::Latin1, out, &bad));
+                EXPECT_EQ(bad, at);
+            }
+        }
+    }
+}
+
 TEST(EncodeText, CharactersTheEncodingCannotHoldFail) {
     std::string out;
     size_t bad = 99;
