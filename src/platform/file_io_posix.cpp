@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
+#include <new>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -253,23 +254,27 @@ std::string ReadFileBytes(const std::string& path) {
     // One byte more than the size seen, so that the end is found by the first
     // read that returns 0; a file that grows meanwhile is read on to its end.
     std::string bytes;
-    bytes.resize(size_t(st.st_size) + 1);
     size_t filled = 0;
-    for (;;) {
-        if (filled == bytes.size()) {
-            bytes.resize(bytes.size() * 2);
+    try {
+        bytes.resize(size_t(st.st_size) + 1);
+        for (;;) {
+            if (filled == bytes.size()) {
+                bytes.resize(bytes.size() * 2);
+            }
+            const ssize_t got = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got < 0) {
+                throw EFOpenError(AbsolutePath(path), SystemReason(errno));
+            }
+            if (got == 0) {
+                break;
+            }
+            filled += size_t(got);
         }
-        const ssize_t got = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            throw EFOpenError(AbsolutePath(path), SystemReason(errno));
-        }
-        if (got == 0) {
-            break;
-        }
-        filled += size_t(got);
+    } catch (const std::bad_alloc&) {
+        throw EFOpenError(AbsolutePath(path), SystemReason(ENOMEM)); // too big to hold
     }
     bytes.resize(filled);
     return bytes;

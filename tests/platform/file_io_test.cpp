@@ -140,6 +140,19 @@ TEST(ReadFileBytes, FailuresNameTheAbsolutePathAndTheReason) {
                                        "Cannot open file \"/dev/null\". Not a regular file");
 }
 
+TEST(ReadFileBytes, FilesLargerThanTheySayAreReadToTheEnd) {
+    // Files of the proc file system report size 0 but have content.
+    const std::string version = ReadFileBytes("/proc/version");
+    EXPECT_GT(version.size(), 10u);
+    EXPECT_EQ(version.back(), '\n');
+}
+
+TEST(ReadFileBytes, ReadErrorPartWayFails) {
+    // A regular file whose first read fails (nothing is mapped at address 0).
+    ExpectError<sheafpad::EFOpenError>([] { ReadFileBytes("/proc/self/mem"); },
+                                       "Cannot open file \"/proc/self/mem\". Input/output error");
+}
+
 TEST(ReadFileBytes, UnreadableFileFails) {
     if (IsRoot()) {
         GTEST_SKIP() << "root reads any file";
