@@ -31,4 +31,4 @@ fi
 printf '[Initial]\r\nDir=/home/u/\r\nLeft=0x20\r\n' >"$work/corpus/seed1"
 printf 'x\n[other]\ndir = a\n\n[INITIAL]\rTop=$FF\r' >"$work/corpus/seed2"
 "$binary" -max_total_time="$seconds" -max_len=4096 -timeout=10 -print_final_stats=1 \
-    -artifact_prefix="$work/"     "$work/corpus" 2>&1 | tail -15
+    -artifact_prefix="$work/" "$work/corpus" 2>&1 | tail -15

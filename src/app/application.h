@@ -3,6 +3,10 @@
 #pragma once
 
 #include <QApplication>
+#include <csignal>
+#include <functional>
+
+class QSocketNotifier;
 
 namespace sheafpad {
 
@@ -10,6 +14,28 @@ class SheafpadApplication : public QApplication {
 public:
     SheafpadApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// Turns SIGTERM and SIGHUP into a call of handler on the user-interface
+// thread (through a pipe written by the signal handler and watched by the
+// event loop), so that the program can save before it ends. While one exists
+// the signals no longer end the process by themselves; the previous
+// dispositions come back when it is destroyed. One at a time.
+class TerminationSignals {
+public:
+    explicit TerminationSignals(std::function<void()> handler);
+    ~TerminationSignals();
+    TerminationSignals(const TerminationSignals&) = delete;
+    TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+private:
+    static void OnSignal(int signal);
+    void Drain();
+
+    std::function<void()> handler_;
+    QSocketNotifier* notifier_ = nullptr; // watches the pipe's read end
+    struct sigaction oldTerm_ {};         // dispositions to restore
+    struct sigaction oldHup_ {};
 };
 
 } // namespace sheafpad

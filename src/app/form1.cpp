@@ -7,13 +7,13 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QListView>
+#include <cstdio>
 
 namespace sheafpad {
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     CreateControls();
     SetTabOrder();
-    SetToolTipDurations();
     ConnectHandlers();
     SetOuterBounds(QRect(268, 116, 924, 480));
 }
@@ -41,9 +41,14 @@ void TForm1::FormShow() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (sessionEnding_) {
+        event->accept(); // the changed file is saved; settings are not written now
+        return;
+    }
     bool mayClose = false;
     ErrorDisplay::Guard([&] { mayClose = FormClose(); });
     if (mayClose) {
+        pendingBounds_.reset();
         event->accept();
     } else {
         event->ignore();
@@ -51,13 +56,45 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::FormClose() {
-    WriteSettings();
-    SaveIfChanged();
+    // A failed settings write is shown first; then the user may still leave,
+    // without the settings but never without the changed file.
+    bool written = false;
+    ErrorDisplay::Guard([&] {
+        WriteSettings();
+        written = true;
+    });
+    if (!written && !AskQuitWithoutSettings()) {
+        return false;
+    }
+    SaveIfChanged(); // a failure keeps the window open, the message shown
     return true;
 }
 
 void TForm1::QuitButtonClick() {
     close();
+}
+
+bool TForm1::SaveForEndOfSession(bool mayInteract) {
+    bool saved = false;
+    if (mayInteract) {
+        ErrorDisplay::Guard([&] {
+            SaveIfChanged();
+            saved = true;
+        });
+    } else {
+        // No window may be shown now: the reason goes where a session's
+        // messages go.
+        try {
+            SaveIfChanged();
+            saved = true;
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "Sheafpad: %s\n", error.what());
+        }
+    }
+    if (saved) {
+        sessionEnding_ = true;
+    }
+    return saved;
 }
 
 } // namespace sheafpad

@@ -6,9 +6,12 @@
 // (settings, bounds, external editor).
 #pragma once
 
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
+#include <functional>
+#include <optional>
 #include <string>
 
 class QFrame;
@@ -102,10 +105,25 @@ public:
     QRect OuterBounds() const;
     void SetOuterBounds(const QRect& bounds);
 
+    // Settings file (form1_settings.cpp): ExeDir + "Sheafpad.ini", or
+    // SettingsPathOverride when that is set (tests keep theirs apart).
+    std::string SettingsPath() const;
+    std::string SettingsPathOverride;
+    // The session or the process is ending (log-off, SIGTERM, SIGHUP): saves a
+    // changed current file, writes no settings, and lets a later close event
+    // through without running FormClose. Returns false when the save failed;
+    // the user is told when mayInteract.
+    bool SaveForEndOfSession(bool mayInteract);
+    // The question after a failed settings write at close ("quit without
+    // saving the settings?"); tests answer it through the hook.
+    using QuestionHook = std::function<bool(const QString& text)>;
+    static void SetQuestionHook(QuestionHook hook);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void CreateControls();
@@ -115,6 +133,14 @@ private:
     void ConnectPaneHandlers(); // form1_editing.cpp
     void ReadSettings();        // form1_settings.cpp
     void WriteSettings();       // form1_settings.cpp
+    bool AskQuitWithoutSettings();
+    void KeepOnScreen();
+    QMargins FrameMargins() const;
+
+    // Bounds set before the window frame was known; applied again once the
+    // window manager has framed the window, so that the frame lands there.
+    std::optional<QRect> pendingBounds_;
+    bool sessionEnding_ = false; // SaveForEndOfSession ran: close without FormClose
 
     bool shown_ = false; // FormShow has run
 };

@@ -1,31 +1,194 @@
 // Settings at start-up and close, window bounds, and the external editor.
 #include "app/form1.h"
 
+#include "platform/process.h"
+#include "settings/ini_file.h"
+#include "settings/settings_keys.h"
 #include "widgets/directory_edit.h"
+#include "widgets/error_display.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStringDecoder>
+#include <algorithm>
 
 namespace sheafpad {
+namespace {
 
-void TForm1::ReadSettings() {
-    dirEdit->SetInitialDir(ExeDir);
-    dirEdit->SetText(dirEdit->InitialDir());
+// The program that a double-click hands the file to: the desktop's preferred
+// application for it.
+constexpr const char* kExternalEditor = "xdg-open";
+
+TForm1::QuestionHook& QuestionHookRef() {
+    static TForm1::QuestionHook hook;
+    return hook;
 }
 
-void TForm1::WriteSettings() {}
+std::string ToSettingsText(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+// The find text as stored: UTF-8, though a value cut to its maximum length
+// may end inside a character, which is then dropped. Other bytes (a file
+// written by hand in another code page) come back one character per byte.
+QString FromSettingsText(const std::string& bytes) {
+    size_t end = bytes.size();
+    size_t lead = end;
+    while (lead > 0 && end - lead < 4 && (uchar(bytes[lead - 1]) & 0xC0) == 0x80) {
+        --lead;
+    }
+    if (lead > 0 && uchar(bytes[lead - 1]) >= 0xC0) {
+        const uchar first = uchar(bytes[lead - 1]);
+        const size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : 2;
+        if (end - (lead - 1) < length) {
+            end = lead - 1;
+        }
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder(QByteArrayView(bytes.data(), qsizetype(end)));
+    if (!decoder.hasError()) {
+        return text;
+    }
+    return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+}
+
+} // namespace
+
+std::string TForm1::SettingsPath() const {
+    return SettingsPathOverride.empty() ? ExeDir + settings::kFileName : SettingsPathOverride;
+}
+
+void TForm1::SetQuestionHook(QuestionHook hook) {
+    QuestionHookRef() = std::move(hook);
+}
+
+void TForm1::ReadSettings() {
+    using namespace settings;
+    TIniFile ini(SettingsPath());
+    dirEdit->SetInitialDir(ini.ReadString(kSection, kDir, ExeDir));
+    dirEdit->SetText(dirEdit->InitialDir());
+
+    // Each edge is applied as soon as it is read, height before width.
+    QRect bounds = OuterBounds();
+    bounds.moveLeft(ini.ReadInteger(kSection, kLeft, bounds.left()));
+    SetOuterBounds(bounds);
+    bounds.moveTop(ini.ReadInteger(kSection, kTop, bounds.top()));
+    SetOuterBounds(bounds);
+    bounds.setHeight(ini.ReadInteger(kSection, kHeight, bounds.height()));
+    SetOuterBounds(bounds);
+    bounds.setWidth(ini.ReadInteger(kSection, kWidth, bounds.width()));
+    SetOuterBounds(bounds);
+    KeepOnScreen();
+
+    FindEdit->setText(
+        FromSettingsText(ini.ReadString(kSection, kFindEdit, ToSettingsText(FindEdit->text()))));
+    // Only the name: the file is opened when the user selects it.
+    LoadedFName = ini.ReadString(kSection, kLoadedFName, LoadedFName);
+    ini.Release();
+}
+
+void TForm1::WriteSettings() {
+    using namespace settings;
+    TIniFile ini(SettingsPath());
+    ini.WriteString(kSection, kDir, dirEdit->Text());
+    const QRect bounds = OuterBounds();
+    ini.WriteInteger(kSection, kLeft, bounds.left());
+    ini.WriteInteger(kSection, kTop, bounds.top());
+    ini.WriteInteger(kSection, kHeight, bounds.height());
+    ini.WriteInteger(kSection, kWidth, bounds.width());
+    ini.WriteString(kSection, kFindEdit, ToSettingsText(FindEdit->text()));
+    ini.WriteString(kSection, kLoadedFName, LoadedFName);
+    ini.Release();
+}
+
+bool TForm1::AskQuitWithoutSettings() {
+    const QString text = tr("Quit without saving the settings?\n\n"
+                            "A changed file is still saved before the program ends.");
+    if (QuestionHookRef()) {
+        return QuestionHookRef()(text);
+    }
+    return QMessageBox::question(this, ErrorDisplay::ApplicationTitle(), text,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+QMargins TForm1::FrameMargins() const {
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    return QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                    frame.right() - client.right(), frame.bottom() - client.bottom());
+}
 
 QRect TForm1::OuterBounds() const {
-    return frameGeometry();
+    if (isMinimized() && !isMaximized()) {
+        // The rectangle the window gets back when restored.
+        const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+        return normal.marginsAdded(FrameMargins());
+    }
+    return frameGeometry(); // maximized: the maximized rectangle
 }
 
 void TForm1::SetOuterBounds(const QRect& bounds) {
-    const QRect frame = frameGeometry();
-    const QRect client = geometry();
-    // Frame sizes are known once the window is on screen; before that they are 0.
-    const int extraWidth = frame.width() - client.width();
-    const int extraHeight = frame.height() - client.height();
-    move(bounds.topLeft());
-    resize(bounds.width() - extraWidth, bounds.height() - extraHeight);
+    // A window is framed only once it is on screen; until then the margins are
+    // 0 and the bounds are applied again when they become known.
+    const QMargins margins = FrameMargins();
+    if (margins.isNull()) {
+        pendingBounds_ = bounds;
+    } else {
+        pendingBounds_.reset();
+    }
+    move(bounds.topLeft()); // a window's position is that of its frame
+    resize(bounds.width() - margins.left() - margins.right(),
+           bounds.height() - margins.top() - margins.bottom());
 }
 
-void TForm1::filesLBDblClick() {}
+bool TForm1::event(QEvent* event) {
+    const bool result = QWidget::event(event);
+    const QEvent::Type type = event->type();
+    if (pendingBounds_ && (type == QEvent::Move || type == QEvent::Resize) &&
+        !FrameMargins().isNull()) {
+        const QRect bounds = *pendingBounds_;
+        pendingBounds_.reset();
+        if (windowState() == Qt::WindowNoState) {
+            SetOuterBounds(bounds);
+        }
+    }
+    return result;
+}
+
+void TForm1::KeepOnScreen() {
+    // Bounds that lie outside every screen would open a window nobody can
+    // reach: such a window moves onto the primary screen, keeping its size.
+    const QRect bounds = OuterBounds();
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary == nullptr || std::any_of(screens.begin(), screens.end(), [&](QScreen* screen) {
+            return screen->geometry().intersects(bounds);
+        })) {
+        return;
+    }
+    const QRect area = primary->availableGeometry();
+    QRect moved = bounds;
+    moved.moveTopLeft(QPoint(area.left() + std::max(0, (area.width() - bounds.width()) / 2),
+                             area.top() + std::max(0, (area.height() - bounds.height()) / 2)));
+    SetOuterBounds(moved);
+}
+
+void TForm1::filesLBDblClick() {
+    const std::string* name = SelectedName();
+    if (name == nullptr) {
+        return;
+    }
+    std::string path = dirEdit->Text() + "/" + *name;
+    if (path.front() == '-') {
+        path.insert(0, "./"); // never read as an option
+    }
+    // Started without waiting; a failure to start is not reported.
+    platform::StartDetached(kExternalEditor, {path});
+}
 
 } // namespace sheafpad

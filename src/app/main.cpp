@@ -2,6 +2,7 @@
 #include "app/application.h"
 #include "app/form1.h"
 
+#include <QSessionManager>
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,6 +17,29 @@ int main(int argc, char** argv) {
     }
     sheafpad::SheafpadApplication app(argc, argv);
     sheafpad::TForm1 form;
+
+    // Asked to end (SIGTERM, SIGHUP): save the changed file, then end without
+    // writing the settings. When the save fails the user is told and the
+    // program stays, so the edit is not lost.
+    sheafpad::TerminationSignals endRequests([&form] {
+        if (form.SaveForEndOfSession(true)) {
+            QCoreApplication::exit(0);
+        }
+    });
+#ifndef QT_NO_SESSIONMANAGER
+    // The session is ending (log-off, shut-down): the same save. A failure
+    // that the user may be told about cancels the log-off.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                     [&form](QSessionManager& manager) {
+                         const bool mayInteract = manager.allowsInteraction();
+                         if (!form.SaveForEndOfSession(mayInteract) && mayInteract) {
+                             manager.cancel();
+                         }
+                         if (mayInteract) {
+                             manager.release();
+                         }
+                     });
+#endif
     form.show();
     return app.exec();
 }

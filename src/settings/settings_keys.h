@@ -1,0 +1,18 @@
+// The program's settings: one section of "Sheafpad.ini" beside the program
+// file, its keys in the order in which they are read and written.
+#pragma once
+
+namespace sheafpad::settings {
+
+inline constexpr const char* kFileName = "Sheafpad.ini";
+inline constexpr const char* kSection = "Initial";
+
+inline constexpr const char* kDir = "Dir";   // directory field text
+inline constexpr const char* kLeft = "Left"; // outer frame, screen pixels
+inline constexpr const char* kTop = "Top";
+inline constexpr const char* kHeight = "Height";
+inline constexpr const char* kWidth = "Width";
+inline constexpr const char* kFindEdit = "FindEdit";       // find text, UTF-8
+inline constexpr const char* kLoadedFName = "LoadedFName"; // current file's full path
+
+} // namespace sheafpad::settings
