@@ -1,0 +1,375 @@
+// Opening, editing and automatic saving through the main window: the file
+// being left is written back first, only ever into the file its text came
+// from; keys and user edits that mark the text changed; find from the three
+// controls; the clipboard commands and the context menu.
+#include "app/form1.h"
+
+#include "test_util.h"
+#include "widgets/directory_edit.h"
+#include "widgets/error_display.h"
+#include "widgets/file_list_model.h"
+#include "widgets/rich_edit.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace sheafpad {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+class EditingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ErrorDisplay::SetHook([this](const QString&, const QString& message) {
+            errors.push_back(message.toStdString());
+        });
+        form.SettingsPathOverride = settingsDir.file("Sheafpad.ini");
+        form.show();
+        QApplication::setActiveWindow(&form);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    }
+    void TearDown() override { ErrorDisplay::SetHook(nullptr); }
+
+    // Writes the files and lists the directory.
+    void List(std::initializer_list<std::pair<std::string, std::string>> files) {
+        for (const auto& [name, bytes] : files) {
+            WriteFile(dir.file(name), bytes);
+        }
+        form.dirEdit->SetText(dir.path());
+    }
+    QModelIndex Row(const std::string& name) {
+        const auto& names = form.filesModel->Names();
+        const auto it = std::find(names.begin(), names.end(), name);
+        EXPECT_NE(it, names.end()) << name;
+        return form.filesModel->index(int(it - names.begin()));
+    }
+    void Select(const std::string& name) {
+        form.filesLB->selectionModel()->setCurrentIndex(Row(name),
+                                                        QItemSelectionModel::ClearAndSelect);
+    }
+    void Type(const QString& keys) { QTest::keyClicks(form.Memo1, keys); }
+    bool IndicatorShown() {
+        return form.lNeedsSave->isVisible() && form.SaveButton->isVisible() &&
+               form.CancelButton->isVisible();
+    }
+    bool IndicatorHidden() {
+        return !form.lNeedsSave->isVisible() && !form.SaveButton->isVisible() &&
+               !form.CancelButton->isVisible();
+    }
+
+    TempDir dir, settingsDir;
+    TForm1 form;
+    std::vector<std::string> errors;
+};
+
+TEST_F(EditingTest, SwitchingWritesTheEditedFileWithCrLf) {
+    List({{"a.htm", "one\ntwo\n"}, {"b.htm", "b"}});
+    Select("a.htm");
+    EXPECT_EQ(form.LoadedFName, dir.file("a.htm"));
+    EXPECT_FALSE(form.Memo1->ReadOnly());
+    EXPECT_TRUE(form.Memo1->hasFocus());
+    EXPECT_TRUE(IndicatorHidden());
+    Type("X");
+    EXPECT_TRUE(form.NeedsSave);
+    EXPECT_TRUE(IndicatorShown());
+    Select("b.htm");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "Xone\r\ntwo\r\n");
+    EXPECT_EQ(form.Memo1->toPlainText(), "b");
+    EXPECT_FALSE(form.NeedsSave);
+    Select("a.htm"); // unchanged: nothing written
+    EXPECT_EQ(ReadFile(dir.file("b.htm")), "b");
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(EditingTest, AClickOnANameLeavesTheFocusInThePane) {
+    List({{"a.htm", "a"}});
+    form.filesLB->setFocus();
+    const QRect rect = form.filesLB->visualRect(Row("a.htm"));
+    QTest::mouseClick(form.filesLB->viewport(), Qt::LeftButton, {}, rect.center());
+    EXPECT_EQ(form.LoadedFName, dir.file("a.htm"));
+    EXPECT_TRUE(form.Memo1->hasFocus());
+}
+
+TEST_F(EditingTest, KeysOfTheEditSetMarkTheTextChanged) {
+    List({{"a.htm", "a"}});
+    Select("a.htm");
+    struct Row {
+        int key;
+        Qt::KeyboardModifiers shift;
+        bool marks;
+    } rows[] = {
+        {Qt::Key_A, Qt::NoModifier, true},           {Qt::Key_C, Qt::ControlModifier, true},
+        {Qt::Key_Q, Qt::AltModifier, true},          {Qt::Key_Exclam, Qt::ShiftModifier, true},
+        {Qt::Key_BracketLeft, Qt::NoModifier, true}, {Qt::Key_Eacute, Qt::NoModifier, true},
+        {Qt::Key_Backspace, Qt::NoModifier, true},   {Qt::Key_Return, Qt::NoModifier, true},
+        {Qt::Key_Enter, Qt::KeypadModifier, true},   {Qt::Key_Delete, Qt::NoModifier, true},
+        {Qt::Key_Tab, Qt::ControlModifier, true},    {Qt::Key_Space, Qt::NoModifier, false},
+        {Qt::Key_5, Qt::KeypadModifier, false},      {Qt::Key_Plus, Qt::KeypadModifier, false},
+        {Qt::Key_Insert, Qt::NoModifier, false},     {Qt::Key_Left, Qt::NoModifier, false},
+        {Qt::Key_Home, Qt::ControlModifier, false},  {Qt::Key_F5, Qt::NoModifier, false},
+        {Qt::Key_Shift, Qt::ShiftModifier, false},   {Qt::Key_Control, Qt::ControlModifier, false},
+        {Qt::Key_Dead_Acute, Qt::NoModifier, false},
+    };
+    for (const Row& row : rows) {
+        form.ClearChanged();
+        int key = row.key;
+        form.Memo1KeyDown(key, row.shift);
+        EXPECT_EQ(form.NeedsSave, row.marks) << std::hex << row.key;
+    }
+}
+
+TEST_F(EditingTest, CtrlCAndAltQMarkTheTextChangedThroughThePane) {
+    List({{"a.htm", "a"}});
+    Select("a.htm");
+    QTest::keyClick(form.Memo1, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(form.NeedsSave);
+    form.ClearChanged();
+    // Alt+Q is the Quit button's shortcut: the key is reported once, the
+    // button is pressed. (The close itself is not wanted here.)
+    QObject::disconnect(form.QuitButton, &QPushButton::clicked, &form, nullptr);
+    int quits = 0;
+    QObject::connect(form.QuitButton, &QPushButton::clicked, [&] { ++quits; });
+    int reported = 0;
+    auto keyDown = form.Memo1->OnKeyDown;
+    form.Memo1->OnKeyDown = [&](int& key, Qt::KeyboardModifiers shift) {
+        reported += key == Qt::Key_Q;
+        keyDown(key, shift);
+    };
+    QTest::keyClick(form.Memo1, Qt::Key_Q, Qt::AltModifier);
+    EXPECT_TRUE(form.NeedsSave);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return quits == 1; })); // the button animates its click
+    EXPECT_EQ(reported, 1);
+    EXPECT_EQ(form.Memo1->toPlainText(), "a");
+}
+
+TEST_F(EditingTest, EditsOutsideTheKeySetAreChangesToo) {
+    List({{"a.htm", "a"}, {"b.htm", "b"}});
+    Select("a.htm");
+    QTest::keyClick(form.Memo1, Qt::Key_Space);
+    EXPECT_TRUE(form.NeedsSave);
+    form.ClearChanged();
+    QTest::keyClick(form.Memo1, Qt::Key_7, Qt::KeypadModifier);
+    EXPECT_TRUE(form.NeedsSave);
+    form.ClearChanged();
+    QApplication::clipboard()->setText("p");
+    QTest::keyClick(form.Memo1, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_TRUE(form.NeedsSave);
+    Select("b.htm");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), " 7pa");
+}
+
+TEST_F(EditingTest, TheIntroductionIsNeverWritten) {
+    List({{"a.htm", "a"}});
+    form.LoadedFName = dir.file("a.htm"); // as restored from the settings
+    EXPECT_TRUE(IndicatorShown() || form.SaveButton->isVisible());
+    const QString intro = form.Memo1->toPlainText();
+    Type("zz");
+    EXPECT_EQ(form.Memo1->toPlainText(), intro);
+    EXPECT_FALSE(form.NeedsSave);
+    QApplication::clipboard()->setText("pasted");
+    form.Paste1Click(); // changes the read-only text and marks it
+    EXPECT_TRUE(form.NeedsSave);
+    EXPECT_TRUE(form.Memo1->toPlainText().startsWith("pasted"));
+    Select("a.htm");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "a");
+    EXPECT_EQ(form.Memo1->toPlainText(), "a");
+}
+
+TEST_F(EditingTest, AfterAFailedOpenNothingIsWrittenAnywhere) {
+    List({{"a.htm", "a"}, {"bad.htm", std::string("x\0y", 3)}, {"c.htm", "c"}});
+    Select("a.htm");
+    Type("1");
+    Select("bad.htm");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind("Cannot open file \"" + dir.file("bad.htm") + "\". ", 0), 0u);
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "1a"); // the file left was saved first
+    EXPECT_EQ(form.Memo1->toPlainText(), "1a");   // the pane is unchanged
+    EXPECT_EQ(form.LoadedFName, dir.file("bad.htm"));
+    EXPECT_TRUE(form.Memo1->ReadOnly());
+    EXPECT_FALSE(form.PaneHoldsLoadedFile);
+    Type("2");
+    QApplication::clipboard()->setText("3");
+    form.Paste1Click();
+    form.SaveButtonClick();
+    Select("c.htm");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "1a");
+    EXPECT_EQ(ReadFile(dir.file("bad.htm")), std::string("x\0y", 3));
+    EXPECT_EQ(ReadFile(dir.file("c.htm")), "c");
+    EXPECT_FALSE(form.Memo1->ReadOnly());
+}
+
+TEST_F(EditingTest, TextThatIsNotTheLoadedFilesIsNeverWritten) {
+    List({{"a.htm", "a"}, {"b.htm", "b"}});
+    Select("a.htm");
+    // A report replaces the pane's text, as the unused-file check does.
+    form.Memo1->ClearText();
+    form.Memo1->AppendLine("Files that are not used by another file: ");
+    form.PaneHoldsLoadedFile = false;
+    Type("x");
+    EXPECT_TRUE(form.NeedsSave);
+    form.SaveButtonClick();
+    Select("b.htm");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "a");
+    EXPECT_EQ(ReadFile(dir.file("b.htm")), "b");
+}
+
+TEST_F(EditingTest, AFailedSaveStopsTheSwitchAndKeepsTheText) {
+    List({{"a.htm", "a"}, {"b.htm", "b"}});
+    Select("a.htm");
+    Type("x");
+    ::chmod(dir.file("a.htm").c_str(), 0444);
+    Select("b.htm");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind("Cannot create file \"" + dir.file("a.htm") + "\". ", 0), 0u);
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "a");
+    EXPECT_EQ(form.Memo1->toPlainText(), "xa");
+    EXPECT_EQ(form.LoadedFName, dir.file("a.htm"));
+    EXPECT_TRUE(form.NeedsSave);
+    EXPECT_TRUE(IndicatorShown());
+    ::chmod(dir.file("a.htm").c_str(), 0644);
+    form.SaveButtonClick();
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "xa");
+    EXPECT_FALSE(form.NeedsSave);
+}
+
+TEST_F(EditingTest, ACharacterTheFileCannotHoldFailsTheSave) {
+    List({{"l.htm", "caf\xE9"}, {"b.htm", "b"}});
+    Select("l.htm");
+    form.Memo1->moveCursor(QTextCursor::End);
+    QTest::sendKeyEvent(QTest::Click, form.Memo1, Qt::Key(0x20AC), QString::fromUtf8("€"), {});
+    Select("b.htm");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("\xE2\x82\xAC"), std::string::npos) << errors[0];
+    EXPECT_EQ(ReadFile(dir.file("l.htm")), "caf\xE9");
+    EXPECT_TRUE(form.NeedsSave);
+}
+
+TEST_F(EditingTest, SaveAndCancelButtons) {
+    List({{"a.htm", "a"}, {"b.htm", "b"}});
+    EXPECT_TRUE(form.SaveButton->isVisible());
+    EXPECT_TRUE(form.CancelButton->isVisible());
+    EXPECT_FALSE(form.lNeedsSave->isVisible());
+    form.CancelButtonClick();
+    EXPECT_TRUE(IndicatorHidden());
+    EXPECT_TRUE(form.Memo1->hasFocus());
+    Select("a.htm");
+    Type("1");
+    form.CancelButtonClick();
+    Select("b.htm");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "a"); // cancelled: nothing written
+    Select("a.htm");
+    Type("2");
+    form.CancelButtonClick();
+    Type("3");
+    form.SaveButtonClick();
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "23a"); // the edits before Cancel too
+    EXPECT_TRUE(IndicatorHidden());
+}
+
+TEST_F(EditingTest, FindFromTheFindFieldAndThePane) {
+    List({{"cat.htm", "Cat catalog"}});
+    Select("cat.htm");
+    form.FindEdit->setText("cat");
+    form.FindEdit->setFocus();
+    QTest::keyClick(form.FindEdit, Qt::Key_Return);
+    EXPECT_EQ(form.Memo1->SelectionStart(), 3);
+    EXPECT_FALSE(form.Memo1->textCursor().hasSelection());
+    EXPECT_TRUE(form.Memo1->hasFocus());
+    QTest::keyClick(form.Memo1, Qt::Key_F3);
+    EXPECT_EQ(form.Memo1->SelectionStart(), 7);
+    QTest::keyClick(form.Memo1, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(form.Memo1->SelectionStart(), 7);
+    EXPECT_FALSE(form.NeedsSave);
+    form.FindEdit->setText("");
+    form.Memo1->SetSelectionStart(1);
+    QTest::keyClick(form.FindEdit, Qt::Key_F3);
+    EXPECT_EQ(form.Memo1->SelectionStart(), 1);
+}
+
+TEST_F(EditingTest, EnterInTheListSearchesAndOpensNothing) {
+    List({{"cat.htm", "Cat catalog"}, {"other.htm", "cat"}});
+    Select("cat.htm");
+    form.FindEdit->setText("cat");
+    form.filesLB->setFocus();
+    form.filesLB->selectionModel()->setCurrentIndex(Row("other.htm"),
+                                                    QItemSelectionModel::NoUpdate);
+    QTest::keyClick(form.filesLB, Qt::Key_Return);
+    EXPECT_EQ(form.LoadedFName, dir.file("cat.htm"));
+    EXPECT_EQ(form.Memo1->SelectionStart(), 3);
+    EXPECT_TRUE(form.Memo1->hasFocus());
+}
+
+TEST_F(EditingTest, EnterInTheTypeListStillStartsALine) {
+    List({{"cat.htm", "Cat catalog"}});
+    Select("cat.htm");
+    form.FindEdit->setText("cat");
+    form.TypesMemo->setFocus();
+    form.TypesMemo->moveCursor(QTextCursor::End);
+    const int lines = form.TypesMemo->blockCount();
+    QTest::keyClick(form.TypesMemo, Qt::Key_Return);
+    EXPECT_EQ(form.TypesMemo->blockCount(), lines + 1);
+    EXPECT_EQ(form.Memo1->SelectionStart(), 3);
+}
+
+TEST_F(EditingTest, ClipboardCommandsInAFile) {
+    List({{"a.htm", "hello world"}, {"b.htm", "b"}});
+    Select("a.htm");
+    QTextCursor cursor = form.Memo1->textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(5, QTextCursor::KeepAnchor);
+    form.Memo1->setTextCursor(cursor);
+    form.Copy1Click();
+    EXPECT_EQ(QApplication::clipboard()->text(), "hello");
+    EXPECT_FALSE(form.NeedsSave);
+    form.Cut1Click();
+    EXPECT_EQ(form.Memo1->toPlainText(), " world");
+    EXPECT_TRUE(form.NeedsSave);
+    form.Memo1->SetSelectionStart(6);
+    QApplication::clipboard()->setText(QString::fromLatin1("!\0tail", 6));
+    form.Paste1Click();
+    Select("b.htm");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), " world!");
+    QApplication::clipboard()->clear();
+    form.Memo1->SetSelectionStart(0);
+    form.Copy1Click(); // nothing selected: empties the clipboard's text
+    EXPECT_EQ(QApplication::clipboard()->text(), "");
+    form.Paste1Click(); // an empty clipboard still marks the file
+    EXPECT_TRUE(form.NeedsSave);
+    EXPECT_EQ(form.Memo1->toPlainText(), "b");
+}
+
+TEST_F(EditingTest, ContextMenuOpensAtThePointerOrTheCaret) {
+    List({{"a.htm", "a\nb"}});
+    Select("a.htm");
+    form.Memo1ContextPopup(QPoint(30, 40));
+    EXPECT_TRUE(form.MemoPopupMenu->isVisible());
+    EXPECT_EQ(form.MemoPopupMenu->pos(), form.Memo1->viewport()->mapToGlobal(QPoint(30, 40)));
+    form.MemoPopupMenu->hide();
+    form.Memo1->SetSelectionStart(2);
+    form.Memo1ContextPopup(QPoint(-1, -1));
+    EXPECT_EQ(form.MemoPopupMenu->pos(),
+              form.Memo1->viewport()->mapToGlobal(form.Memo1->cursorRect().bottomLeft()));
+    form.MemoPopupMenu->hide();
+}
+
+TEST_F(EditingTest, ClosingSavesAChangedFile) {
+    List({{"a.htm", "a"}});
+    Select("a.htm");
+    Type("z");
+    form.close();
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "za");
+}
+
+} // namespace
+} // namespace sheafpad
