@@ -1,8 +1,9 @@
 // Whole-file reading and saving, and the text codec, on typical HTML-like
 // text. Saving is measured against one write() plus fsync() of the same bytes
 // into the same directory, reading against one bare read(); the ratios are
-// printed after the run. The files go to $SHEAFPAD_BENCH_DIR (default
-// /var/tmp), which should be on the disk that real files live on.
+// printed after the run (medians with --benchmark_repetitions). The files go
+// to $SHEAFPAD_BENCH_DIR (default /var/tmp), which should be on the disk that
+// real files live on.
 #include "platform/file_io.h"
 #include "text/text_codec.h"
 
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -161,7 +163,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+            if (run.error_occurred) {
+                continue;
+            }
+            // With repetitions the median stands for the benchmark.
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                medians_.insert(run.run_name.str());
+                times_[run.run_name.str()] = run.GetAdjustedRealTime();
+            } else if (run.run_type == Run::RT_Iteration && !medians_.count(run.benchmark_name())) {
                 times_[run.benchmark_name()] = run.GetAdjustedRealTime();
             }
         }
@@ -179,7 +188,8 @@ public:
     }
 
 private:
-    std::map<std::string, double> times_;
+    std::map<std::string, double> times_; // real time by benchmark name
+    std::set<std::string> medians_;       // names whose time is a median
 };
 
 } // namespace
