@@ -1,8 +1,50 @@
-// The unused-file check.
+// The unused-file check: reports, in the pane, the listed names that occur in
+// no listed file.
 #include "app/form1.h"
+
+#include "files/unused_files.h"
+#include "widgets/directory_edit.h"
+#include "widgets/file_list_model.h"
+#include "widgets/rich_edit.h"
+
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QListView>
 
 namespace sheafpad {
 
-void TForm1::CheckButtonClick() {}
+namespace {
+// Shows the busy pointer for its lifetime, also when the check fails: the
+// guard is gone before the error is shown.
+class BusyPointer {
+public:
+    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+};
+} // namespace
+
+void TForm1::CheckButtonClick() {
+    BusyPointer busy;
+    const std::vector<std::string> unused = FindUnusedFiles(dirEdit->Text(), filesModel->Names());
+    if (unused.empty()) {
+        return; // every name is used: nothing changes, nothing is written
+    }
+    SaveIfChanged();
+    // No name selected. Only a selection that gains a name opens a file, so
+    // clearing it leaves the pane as it is.
+    filesLB->selectionModel()->clearSelection();
+    // From here the pane holds no file's text: nothing may write it anywhere,
+    // also when the report stops part-way.
+    PaneHoldsLoadedFile = false;
+    Memo1->ClearText();
+    Memo1->AppendLine(QStringLiteral("Files that are not used by another file: "));
+    Memo1->AppendLine(QStringLiteral(" "));
+    for (const std::string& name : unused) {
+        Memo1->AppendLine(QString::fromUtf8(name.data(), qsizetype(name.size())));
+    }
+    Memo1->setFocus();
+}
 
 } // namespace sheafpad

@@ -1,0 +1,206 @@
+// The Check button: the report of unused files in the pane, and what it
+// leaves alone.
+#include "app/form1.h"
+#include "test_util.h"
+#include "widgets/directory_edit.h"
+#include "widgets/error_display.h"
+#include "widgets/file_list_model.h"
+#include "widgets/rich_edit.h"
+
+#include <QApplication>
+#include <QListView>
+#include <QPushButton>
+#include <QTest>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace sheafpad;
+using sheafpad::test::ReadFile;
+using sheafpad::test::TempDir;
+using sheafpad::test::WriteFile;
+
+namespace {
+const QString kHeading = QStringLiteral("Files that are not used by another file: ");
+
+// The pane's text after a report listing names, in the given order.
+QString ReportText(const QStringList& names) {
+    QString text = kHeading + "\n \n";
+    for (const QString& name : names) {
+        text += name + "\n";
+    }
+    return text;
+}
+
+class CheckTest : public testing::Test {
+protected:
+    TempDir dir;
+    TForm1 form;
+    QStringList errors;
+
+    void SetUp() override {
+        ErrorDisplay::SetHook(
+            [this](const QString&, const QString& message) { errors << message; });
+        form.show();
+    }
+    void TearDown() override { ErrorDisplay::SetHook(nullptr); }
+
+    // Writes the files, then lists the directory.
+    void MakeSite(const std::vector<std::pair<std::string, std::string>>& files) {
+        for (const auto& [name, bytes] : files) {
+            WriteFile(dir.file(name), bytes);
+        }
+        form.dirEdit->SetText(dir.path());
+    }
+    // The listed names among wanted, in list order.
+    QStringList InListOrder(const QStringList& wanted) const {
+        QStringList names;
+        for (const std::string& name : form.filesModel->Names()) {
+            if (wanted.contains(QString::fromStdString(name))) {
+                names << QString::fromStdString(name);
+            }
+        }
+        return names;
+    }
+    // Selects the name in the list, as a click does: the file opens.
+    void Open(const std::string& name) {
+        const auto& names = form.filesModel->Names();
+        const auto row = int(std::find(names.begin(), names.end(), name) - names.begin());
+        ASSERT_LT(row, int(names.size())) << name;
+        form.filesLB->selectionModel()->select(form.filesModel->index(row),
+                                               QItemSelectionModel::ClearAndSelect);
+        ASSERT_EQ(form.LoadedFName, dir.file(name));
+    }
+    bool AnySelected() const { return form.filesLB->selectionModel()->hasSelection(); }
+    void Check() { form.CheckButton->click(); }
+};
+} // namespace
+
+TEST_F(CheckTest, EmptyListChangesNothing) {
+    form.dirEdit->SetText(dir.path());
+    const QString intro = form.Memo1->toPlainText();
+    Check();
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_EQ(form.Memo1->toPlainText(), intro);
+    EXPECT_TRUE(form.Memo1->ReadOnly());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(CheckTest, ReportsUnlinkedNamesIntoTheIntroduction) {
+    // a.htm links to b.htm; b.htm names a.html, and with it a.htm; c.htm
+    // names itself; D.htm is only written as d.htm; the NUL hides e.js.
+    MakeSite({{"a.htm", "<a href=\"b.htm\">b</a>"},
+              {"b.htm", "<a href=\"old/a.html\">"},
+              {"c.htm", "<title>c.htm</title>"},
+              {"D.htm", "see d.htm"},
+              {"a.html", std::string("x\0e.js", 6)},
+              {"e.js", "var a = 1;\nvar b = 2;"},
+              {"notes.txt", "not listed: D.htm e.js"}});
+    Check();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_EQ(form.Memo1->toPlainText(), ReportText(InListOrder({"D.htm", "e.js"})));
+    // The report goes into the read-only introduction, which stays read-only.
+    EXPECT_TRUE(form.Memo1->ReadOnly());
+    EXPECT_FALSE(form.PaneHoldsLoadedFile);
+    EXPECT_TRUE(form.Memo1->hasFocus() || form.focusWidget() == form.Memo1);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(CheckTest, LineBreaksOfEveryFormAndOverlappingNames) {
+    // CR-only and LF-only files are searched line by line; a name split by a
+    // line break is not found; data.htm uses a.htm as well.
+    MakeSite({{"index.htm", "home\rdata.htm\rmenu.\njs\r"},
+              {"data.htm", "rows\nindex.htm\n"},
+              {"a.htm", "x"},
+              {"menu.js", "y"}});
+    Check();
+    EXPECT_EQ(form.Memo1->toPlainText(), ReportText(InListOrder({"menu.js"})));
+}
+
+TEST_F(CheckTest, AllUsedLeavesEverythingAndWritesNothing) {
+    MakeSite({{"a.htm", "b.htm"}, {"b.htm", "a.htm"}});
+    Open("a.htm");
+    QTest::keyClicks(form.Memo1, "zz");
+    ASSERT_TRUE(form.NeedsSave);
+    const QString edited = form.Memo1->toPlainText();
+    Check();
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_EQ(form.Memo1->toPlainText(), edited);
+    EXPECT_TRUE(form.NeedsSave);
+    EXPECT_TRUE(AnySelected());
+    EXPECT_TRUE(form.PaneHoldsLoadedFile);
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "b.htm");
+}
+
+TEST_F(CheckTest, ReportSavesTheChangedFileFirstAndKeepsThePaneEditable) {
+    MakeSite({{"a.htm", "b.htm"}, {"b.htm", "text"}});
+    Open("b.htm");
+    QTest::keyClicks(form.Memo1, "X");
+    ASSERT_TRUE(form.NeedsSave);
+    const std::string edited = form.Memo1->toPlainText().toStdString();
+    Check();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_EQ(ReadFile(dir.file("b.htm")), edited);
+    EXPECT_FALSE(form.NeedsSave);
+    EXPECT_EQ(form.Memo1->toPlainText(), ReportText({"a.htm"}));
+    EXPECT_FALSE(form.Memo1->ReadOnly());
+    // The selection is gone and the pane was not reloaded from it.
+    EXPECT_FALSE(AnySelected());
+    EXPECT_EQ(form.LoadedFName, dir.file("b.htm"));
+}
+
+TEST_F(CheckTest, TheReportNeverReachesAFile) {
+    MakeSite({{"a.htm", "b.htm"}, {"b.htm", "text"}});
+    Open("b.htm");
+    Check();
+    ASSERT_EQ(form.Memo1->toPlainText(), ReportText({"a.htm"}));
+    // Typing in the report, saving and switching files write nothing.
+    form.Memo1->setFocus();
+    QTest::keyClicks(form.Memo1, "abc");
+    form.SaveButton->click();
+    EXPECT_EQ(ReadFile(dir.file("b.htm")), "text");
+    QTest::keyClicks(form.Memo1, "def");
+    Open("a.htm");
+    EXPECT_EQ(ReadFile(dir.file("b.htm")), "text");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "b.htm");
+    // Reopening the file after a report shows the file again, and edits save.
+    Open("b.htm");
+    EXPECT_EQ(form.Memo1->toPlainText(), "text");
+    QTest::keyClicks(form.Memo1, "Y");
+    const std::string edited = form.Memo1->toPlainText().toStdString();
+    form.SaveButton->click();
+    EXPECT_EQ(ReadFile(dir.file("b.htm")), edited);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+}
+
+TEST_F(CheckTest, UnreadableEntryStopsTheCheckAndLeavesThePane) {
+    ::mkdir(dir.file("old.htm").c_str(), 0755);
+    MakeSite({{"a.htm", "x"}, {"b.htm", "y"}});
+    Open("b.htm");
+    QTest::keyClicks(form.Memo1, "Z");
+    const QString edited = form.Memo1->toPlainText();
+    Check();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0], QString::fromStdString("Cannot open file \"" + dir.file("old.htm") +
+                                                "\". Is a directory."));
+    EXPECT_EQ(form.Memo1->toPlainText(), edited);
+    EXPECT_TRUE(form.NeedsSave);
+    EXPECT_TRUE(AnySelected());
+    EXPECT_EQ(ReadFile(dir.file("b.htm")), "y"); // the failed check saved nothing
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(CheckTest, MoreThanAThousandNames) {
+    // Each page links to the next; the first and the last two are unused.
+    const int count = 1100;
+    auto name = [](int i) { return "p" + std::to_string(i) + ".htm"; };
+    for (int i = 0; i < count; ++i) {
+        WriteFile(dir.file(name(i)), i + 1 < count - 2 ? "<a href=\"" + name(i + 1) + "\">" : "");
+    }
+    form.dirEdit->SetText(dir.path());
+    ASSERT_EQ(form.filesModel->rowCount(), count);
+    Check();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_EQ(form.Memo1->toPlainText(),
+              ReportText(InListOrder({"p0.htm", "p1098.htm", "p1099.htm"})));
+}
