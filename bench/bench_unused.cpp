@@ -1,0 +1,230 @@
+// The unused-file check over a generated web site of 2,000 pages of about
+// 20 KB that link to one another, against two references measured in the
+// same run: GNU grep -F -o -h -f NAMES over the same files (a spawned
+// process, wall time), and the obvious search, name by name with
+// std::string::find over each file's text. The files are in the page cache
+// for all three (they were just written). Prints both ratios at the end.
+#include "files/file_list.h"
+#include "files/unused_files.h"
+
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+using namespace sheafpad;
+
+constexpr int kFileCount = 2000;
+constexpr size_t kFileSize = 20 * 1024;
+
+// The generated site: a directory of pages and the list of their names.
+struct Site {
+    std::string root; // scratch directory, removed at exit
+    std::string dir;
+    std::string namesFile; // one name per line, for grep -f
+    std::vector<std::string> names;
+    std::vector<std::string> paths;
+
+    Site();
+    ~Site() { std::filesystem::remove_all(root); }
+};
+
+std::string WordFor(std::mt19937& random) {
+    // Ordinary prose, with words that begin like the page names so that the
+    // search keeps entering partial matches.
+    static const char* const kWords[] = {
+        "the",     "page",   "news",    "photo",   "index",   "about",    "gallery", "contact",
+        "of",      "and",    "to",      "article", "product", "products", "team",    "blog",
+        "a",       "with",   "for",     "events",  "archive", "menu",     "script",  "style",
+        "picture", "is",     "in",      "summer",  "winter",  "report",   "list",    "more",
+        "new",     "review", "details", "price",   "order",   "help",     "link",    "home"};
+    return kWords[random() % (sizeof kWords / sizeof kWords[0])];
+}
+
+Site::Site() {
+    char pattern[] = "/tmp/sheafpad-bench-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    root = pattern;
+    dir = root + "/site";
+    std::filesystem::create_directory(dir);
+    namesFile = root + "/NAMES";
+
+    std::mt19937 random(2024);
+    static const char* const kSections[] = {"index",   "about", "news",    "photo",   "gallery",
+                                            "contact", "team",  "article", "product", "blog",
+                                            "events",  "menu",  "archive", "review",  "help"};
+    static const char* const kTypes[] = {".htm", ".html", ".htm", ".js", ".htm", ".css"};
+    for (int i = 0; i < kFileCount; ++i) {
+        names.push_back(std::string(kSections[random() % 15]) + "-" + std::to_string(i) +
+                        kTypes[random() % 6]);
+    }
+    // One page in ten is linked from nowhere, so the check must read every file.
+    const int linked = kFileCount - kFileCount / 10;
+    for (int i = 0; i < kFileCount; ++i) {
+        std::string page = "<html>\r\n<head><title>" + WordFor(random) + " " + std::to_string(i) +
+                           "</title>\r\n<link rel=\"stylesheet\" href=\"" +
+                           names[random() % linked] + "\">\r\n</head>\r\n<body>\r\n";
+        std::string line;
+        while (page.size() < kFileSize) {
+            if (random() % 12 == 0) {
+                line += "<a href=\"" + names[random() % linked] + "\">" + WordFor(random) + "</a> ";
+            } else {
+                line += WordFor(random) + " ";
+            }
+            if (line.size() > 72) {
+                page += "<p>" + line + "</p>\r\n";
+                line.clear();
+            }
+        }
+        page += "</body>\r\n</html>\r\n";
+        paths.push_back(JoinPath(dir, names[i]));
+        std::ofstream(paths.back(), std::ios::binary) << page;
+    }
+    std::ofstream list(namesFile, std::ios::binary);
+    for (const std::string& name : names) {
+        list << name << '\n';
+    }
+}
+
+const Site& TheSite() {
+    static const Site site;
+    return site;
+}
+
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void BM_UnusedCheck(benchmark::State& state) {
+    const Site& site = TheSite();
+    size_t unused = 0;
+    for (auto _ : state) {
+        const std::vector<std::string> result = FindUnusedFiles(site.dir, site.names);
+        unused = result.size();
+        benchmark::DoNotOptimize(result.data());
+    }
+    state.counters["unused"] = double(unused);
+}
+
+// grep -F -o -h -f NAMES <every file>, its output drained through a pipe (GNU
+// grep stops at the first match when its output is /dev/null). LC_ALL=C: byte
+// semantics like the check, and grep's fastest mode.
+size_t RunGrep(const Site& site) {
+    std::vector<std::string> args = {"grep", "-F", "-o", "-h", "-f", site.namesFile};
+    args.insert(args.end(), site.paths.begin(), site.paths.end());
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    std::vector<std::string> envStrings = {"LC_ALL=C", "PATH=/usr/bin:/bin"};
+    std::vector<char*> envp = {envStrings[0].data(), envStrings[1].data(), nullptr};
+
+    int out[2];
+    if (::pipe(out) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addclose(&actions, out[1]);
+    pid_t pid = 0;
+    const int spawned = ::posix_spawnp(&pid, "grep", &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    if (spawned != 0) {
+        ::close(out[0]);
+        throw std::runtime_error("cannot start grep");
+    }
+    size_t bytes = 0;
+    char buffer[1 << 16];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) != 0;) {
+        if (n > 0) {
+            bytes += size_t(n);
+        }
+    }
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return bytes;
+}
+
+void BM_GrepF(benchmark::State& state) {
+    const Site& site = TheSite();
+    size_t bytes = 0;
+    for (auto _ : state) {
+        bytes = RunGrep(site);
+    }
+    state.counters["output_bytes"] = double(bytes);
+}
+
+// The check done the obvious way: each file's text in full, then each name
+// looked for on its own.
+void BM_NameByName(benchmark::State& state) {
+    const Site& site = TheSite();
+    size_t unused = 0;
+    for (auto _ : state) {
+        std::vector<char> used(site.names.size(), 0);
+        for (const std::string& path : site.paths) {
+            const std::string text = CheckedText(ReadWhole(path));
+            for (size_t j = 0; j < site.names.size(); ++j) {
+                if (text.find(site.names[j]) != std::string::npos) {
+                    used[j] = 1;
+                }
+            }
+        }
+        unused = size_t(std::count(used.begin(), used.end(), 0));
+    }
+    state.counters["unused"] = double(unused);
+}
+
+BENCHMARK(BM_UnusedCheck)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GrepF)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_NameByName)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// Keeps each benchmark's wall time per iteration to print the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> millis;
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                millis[run.run_name.function_name] = run.GetAdjustedRealTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    TheSite(); // generate before timing
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto& ms = reporter.millis;
+    if (ms.count("BM_UnusedCheck") && ms.count("BM_GrepF") && ms.count("BM_NameByName")) {
+        const double check = ms.at("BM_UnusedCheck");
+        std::printf("check / grep -F      = %.2f  (goal: at most 1)\n", check / ms.at("BM_GrepF"));
+        std::printf("name by name / check = %.1f  (goal: at least 20)\n",
+                    ms.at("BM_NameByName") / check);
+    }
+    benchmark::Shutdown();
+    return 0;
+}
