@@ -85,6 +85,7 @@ void TForm1::CreateControls() {
     TypesMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
 
     dirEdit = Make<TJvDirectoryEdit>(Panel2, "dirEdit", {8, 88, 145, 21});
+    dirEdit->SetDirectInput(false);
     dirEdit->SetText("dirEdit");
     dirEdit->setToolTip(QStringLiteral("Directory in which the editable files will be found"));
 

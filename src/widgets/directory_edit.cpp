@@ -1,9 +1,147 @@
 #include "widgets/directory_edit.h"
 
+#include "platform/working_dir.h"
+#include "widgets/error_display.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QUrl>
+
 namespace sheafpad {
 
+namespace {
+
+constexpr int kBorder = 2;       // the field's 3-D border, each side
+constexpr int kTextToButton = 2; // gap between the text and the button
+constexpr int kMinButtonWidth = 21;
+
+QString FromBytes(const std::string& bytes) {
+    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+}
+
+std::string ToBytes(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+constexpr Qt::KeyboardModifiers kShortCutModifiers =
+    Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+
+} // namespace
+
+QPixmap DefaultFolderGlyph() {
+    // k black, w white, g grey, anything else transparent.
+    static const char* const kRows[12] = {"..............", ".kkkk.........", "kwwwwk........",
+                                          "kwggggkkkkkk..", "kwgggggggggk..", "kwgggkkkkkkkkk",
+                                          "kwggkwwwwwwwwk", "kwgkwwwwwwwwk.", "kwkwwwwwwwwk..",
+                                          "kkwwwwwwwwk...", "kkkkkkkkkkk...", ".............."};
+    QImage image(14, 12, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    for (int y = 0; y < 12; ++y) {
+        for (int x = 0; x < 14; ++x) {
+            switch (kRows[y][x]) {
+            case 'k':
+                image.setPixelColor(x, y, Qt::black);
+                break;
+            case 'w':
+                image.setPixelColor(x, y, Qt::white);
+                break;
+            case 'g':
+                image.setPixelColor(x, y, QColor(128, 128, 128));
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    return QPixmap::fromImage(image);
+}
+
+QKeyCombination ShortCutToKey(int shortCut) {
+    const int code = shortCut & 0xFF;
+    Qt::Key key = Qt::Key_unknown;
+    if (code >= 0x30 && code <= 0x39) {
+        key = Qt::Key(Qt::Key_0 + (code - 0x30));
+    } else if (code >= 0x41 && code <= 0x5A) {
+        key = Qt::Key(Qt::Key_A + (code - 0x41));
+    } else if (code >= 0x70 && code <= 0x87) {
+        key = Qt::Key(Qt::Key_F1 + (code - 0x70));
+    } else {
+        static const std::pair<int, Qt::Key> kKeys[] = {
+            {0x08, Qt::Key_Backspace}, {0x09, Qt::Key_Tab},    {0x0D, Qt::Key_Return},
+            {0x1B, Qt::Key_Escape},    {0x20, Qt::Key_Space},  {0x21, Qt::Key_PageUp},
+            {0x22, Qt::Key_PageDown},  {0x23, Qt::Key_End},    {0x24, Qt::Key_Home},
+            {0x25, Qt::Key_Left},      {0x26, Qt::Key_Up},     {0x27, Qt::Key_Right},
+            {0x28, Qt::Key_Down},      {0x2D, Qt::Key_Insert}, {0x2E, Qt::Key_Delete}};
+        for (const auto& [vk, qtKey] : kKeys) {
+            if (vk == code) {
+                key = qtKey;
+            }
+        }
+    }
+    Qt::KeyboardModifiers modifiers;
+    if (shortCut & 0x2000) {
+        modifiers |= Qt::ShiftModifier;
+    }
+    if (shortCut & 0x4000) {
+        modifiers |= Qt::ControlModifier;
+    }
+    if (shortCut & 0x8000) {
+        modifiers |= Qt::AltModifier;
+    }
+    return QKeyCombination(modifiers, key);
+}
+
+TJvEditButton::TJvEditButton(TJvDirectoryEdit* edit) : QAbstractButton(edit), edit_(edit) {
+    setObjectName(QStringLiteral("Button"));
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::ArrowCursor);
+}
+
+void TJvEditButton::mousePressEvent(QMouseEvent* event) {
+    // The field takes the focus first, as a click in its text would give it.
+    if (event->button() == Qt::LeftButton && (edit_->focusPolicy() & Qt::TabFocus) &&
+        edit_->isEnabled() && edit_->isVisible() && !edit_->hasFocus()) {
+        edit_->setFocus(Qt::MouseFocusReason);
+    }
+    QAbstractButton::mousePressEvent(event);
+}
+
+void TJvEditButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QStyleOptionButton option;
+    option.initFrom(this);
+    option.state |= isDown() ? QStyle::State_Sunken : QStyle::State_Raised;
+    style()->drawPrimitive(QStyle::PE_PanelButtonBevel, &option, &painter, this);
+    const QPixmap picture = edit_->ButtonPicture();
+    const int shift = isDown() ? 1 : 0;
+    const QPoint at((width() - picture.width()) / 2 + shift,
+                    (height() - picture.height()) / 2 + shift);
+    if (isEnabled()) {
+        painter.drawPixmap(at, picture);
+    } else {
+        painter.setOpacity(0.4);
+        painter.drawPixmap(at, picture);
+    }
+}
+
 TJvDirectoryEdit::TJvDirectoryEdit(QWidget* parent) : QLineEdit(parent) {
-    setReadOnly(true);
+    button_ = new TJvEditButton(this);
+    connect(button_, &QAbstractButton::clicked, this,
+            [this] { ErrorDisplay::Guard([this] { BrowseClick(); }); });
+    // Typing (only possible with DirectInput on) changes the text like SetText.
+    connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
+        text_ = ToBytes(text);
+        emit OnChange();
+    });
+    setAcceptDrops(true);
+    UpdateEditable();
+    UpdateButtonWidth();
 }
 
 void TJvDirectoryEdit::SetText(const std::string& text) {
@@ -11,8 +149,248 @@ void TJvDirectoryEdit::SetText(const std::string& text) {
         return;
     }
     text_ = text;
-    setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    setText(FromBytes(text));
+    setCursorPosition(0);
     emit OnChange();
+}
+
+void TJvDirectoryEdit::SetDirectInput(bool on) {
+    directInput_ = on;
+    UpdateEditable();
+}
+
+void TJvDirectoryEdit::SetReadOnly(bool on) {
+    readOnly_ = on;
+    UpdateEditable();
+}
+
+void TJvDirectoryEdit::UpdateEditable() {
+    // Qt's read-only line edit refuses typing, cut, paste and drops of text
+    // (keys and context menu alike) and still allows selecting and copying.
+    setReadOnly(readOnly_ || !directInput_);
+}
+
+void TJvDirectoryEdit::SetGlyphKind(TGlyphKind kind) {
+    glyphKind_ = kind;
+    UpdateButtonWidth();
+}
+
+void TJvDirectoryEdit::SetGlyph(const QPixmap& glyph) {
+    glyph_ = glyph;
+    UpdateButtonWidth();
+}
+
+void TJvDirectoryEdit::SetNumGlyphs(int count) {
+    numGlyphs_ = std::clamp(count, 1, 4);
+    UpdateButtonWidth();
+}
+
+QPixmap TJvDirectoryEdit::ButtonPicture() const {
+    QPixmap strip;
+    switch (glyphKind_) {
+    case TGlyphKind::gkCustom:
+        strip = glyph_;
+        break;
+    case TGlyphKind::gkDefault:
+        strip = DefaultFolderGlyph();
+        break;
+    case TGlyphKind::gkDropDown:
+    case TGlyphKind::gkEllipsis: {
+        strip = QPixmap(9, 6);
+        strip.fill(Qt::transparent);
+        QPainter painter(&strip);
+        painter.setPen(Qt::black);
+        painter.setBrush(Qt::black);
+        if (glyphKind_ == TGlyphKind::gkDropDown) {
+            painter.drawPolygon(QPolygon({QPoint(1, 1), QPoint(7, 1), QPoint(4, 4)}));
+        } else {
+            for (int x : {0, 4, 8}) {
+                painter.drawPoint(x, 4);
+            }
+        }
+        return strip;
+    }
+    }
+    if (strip.isNull()) {
+        return strip;
+    }
+    // The first picture of the strip is the one for the normal state.
+    return strip.copy(0, 0, strip.width() / numGlyphs_, strip.height());
+}
+
+void TJvDirectoryEdit::UpdateButtonWidth() {
+    if (!buttonWidthSet_) {
+        buttonWidth_ = std::max(ButtonPicture().width() + 6, kMinButtonWidth);
+    }
+    UpdateButtonGeometry();
+}
+
+void TJvDirectoryEdit::SetButtonWidth(int width) {
+    buttonWidthSet_ = true;
+    buttonWidth_ = std::max(width, 0);
+    UpdateButtonGeometry();
+}
+
+void TJvDirectoryEdit::SetButtonHint(const QString& hint) {
+    buttonHint_ = hint;
+    // Without a hint of its own the button shows the field's tool-tip.
+    button_->setToolTip(hint);
+}
+
+void TJvDirectoryEdit::UpdateButtonGeometry() {
+    const int border = hasFrame() ? kBorder : 0;
+    button_->setGeometry(width() - border - buttonWidth_, border, buttonWidth_,
+                         height() - 2 * border);
+    button_->setVisible(buttonWidth_ > 0);
+    setTextMargins(0, 0, buttonWidth_ > 0 ? buttonWidth_ + kTextToButton : 0, 0);
+}
+
+void TJvDirectoryEdit::resizeEvent(QResizeEvent* event) {
+    QLineEdit::resizeEvent(event);
+    UpdateButtonGeometry();
+}
+
+bool TJvDirectoryEdit::IsClickKey(const QKeyEvent* event) const {
+    const QKeyCombination wanted = ShortCutToKey(clickKey_);
+    return buttonWidth_ > 0 && wanted.key() != Qt::Key_unknown && event->key() == wanted.key() &&
+           (event->modifiers() & kShortCutModifiers) == wanted.keyboardModifiers();
+}
+
+bool TJvDirectoryEdit::event(QEvent* event) {
+    // Claim the click key before any shortcut of the window can take it.
+    if (event->type() == QEvent::ShortcutOverride && IsClickKey(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QLineEdit::event(event);
+}
+
+void TJvDirectoryEdit::keyPressEvent(QKeyEvent* event) {
+    if (IsClickKey(event)) {
+        event->accept();
+        ErrorDisplay::Guard([this] { BrowseClick(); });
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+        event->key() == Qt::Key_Escape) {
+        event->ignore(); // the window's default and cancel buttons, if any
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TJvDirectoryEdit::focusInEvent(QFocusEvent* event) {
+    const bool fromKeyboard = event->reason() == Qt::TabFocusReason ||
+                              event->reason() == Qt::BacktabFocusReason ||
+                              event->reason() == Qt::ShortcutFocusReason;
+    if (fromKeyboard && !(autoSelect_ && directInput_)) {
+        // Qt would select the whole text on a keyboard entry.
+        QFocusEvent plain(QEvent::FocusIn, Qt::OtherFocusReason);
+        QLineEdit::focusInEvent(&plain);
+        return;
+    }
+    QLineEdit::focusInEvent(event);
+}
+
+bool TJvDirectoryEdit::RefusesDrop(const QDropEvent* event) const {
+    if (event->mimeData()->hasUrls()) {
+        return !acceptFiles_ || readOnly_;
+    }
+    return isReadOnly();
+}
+
+void TJvDirectoryEdit::dragEnterEvent(QDragEnterEvent* event) {
+    if (RefusesDrop(event)) {
+        event->ignore();
+    } else if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    } else {
+        QLineEdit::dragEnterEvent(event);
+    }
+}
+
+void TJvDirectoryEdit::dragMoveEvent(QDragMoveEvent* event) {
+    if (RefusesDrop(event)) {
+        event->ignore();
+    } else if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    } else {
+        QLineEdit::dragMoveEvent(event);
+    }
+}
+
+void TJvDirectoryEdit::dropEvent(QDropEvent* event) {
+    if (RefusesDrop(event)) {
+        event->ignore();
+        return;
+    }
+    if (!event->mimeData()->hasUrls()) {
+        QLineEdit::dropEvent(event);
+        return;
+    }
+    // A dropped folder replaces the text (or joins the list).
+    for (const QUrl& url : event->mimeData()->urls()) {
+        const std::string path = ToBytes(url.toLocalFile());
+        if (platform::IsDirectory(path)) {
+            SetText(multipleDirs_ && !text_.empty() ? text_ + ";" + path : path);
+            event->acceptProposedAction();
+            return;
+        }
+    }
+    event->ignore();
+}
+
+void TJvDirectoryEdit::BrowseClick() {
+    if (readOnly_) {
+        return;
+    }
+    emit OnButtonClick();
+    std::string start = text_;
+    bool action = true;
+    if (onBeforeDialog_) {
+        onBeforeDialog_(this, start, action);
+        if (!action) {
+            return;
+        }
+    }
+    // "" opens the dialog at the process's working directory. That is where
+    // an empty field without InitialDir starts, and any text that names no
+    // folder: InitialDir stands in only for an empty text.
+    if (start.empty()) {
+        start = initialDir_;
+    }
+    if (!platform::IsDirectory(start)) {
+        start.clear();
+    }
+    // Both dialog kinds open the same dialog here; this system has no other
+    // folder picker of its own, and no system error boxes to switch off.
+    action = ChooseDirectory(start, dialogOptions_, 0, window());
+    if (isEnabled() && isVisible() && focusPolicy() != Qt::NoFocus) {
+        setFocus(Qt::OtherFocusReason);
+    }
+    if (onAfterDialog_) {
+        onAfterDialog_(this, start, action);
+    }
+    if (!action) {
+        return;
+    }
+    // One change of the text at most: the chosen folder, or with MultipleDirs
+    // the text less its selection with the folder appended.
+    std::string newText = start;
+    if (multipleDirs_) {
+        QString rest = text();
+        if (hasSelectedText()) {
+            rest.remove(selectionStart(), selectedText().size());
+        }
+        const std::string kept = hasSelectedText() ? ToBytes(rest) : text_;
+        if (!kept.empty()) {
+            newText = kept + ";" + start;
+        }
+    }
+    SetText(newText);
+    if (platform::IsDirectory(start)) {
+        initialDir_ = start;
+    }
 }
 
 } // namespace sheafpad

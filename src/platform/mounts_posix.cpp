@@ -1,0 +1,98 @@
+// The live mount table (/proc/self/mountinfo), volume labels from
+// /dev/disk/by-label and the removable flag from /sys.
+#include "platform/mounts.h"
+
+#include "platform/directory.h"
+#include "platform/working_dir.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+namespace sheafpad::platform {
+
+namespace {
+
+std::string ReadSmallFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// udev writes awkward bytes of a label as "\xNN".
+std::string UnescapeUdevName(std::string_view name) {
+    std::string out;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x') {
+            const std::string hex(name.substr(i + 2, 2));
+            char* end = nullptr;
+            const long value = std::strtol(hex.c_str(), &end, 16);
+            if (end == hex.c_str() + 2) {
+                out += char(value);
+                i += 3;
+                continue;
+            }
+        }
+        out += name[i];
+    }
+    return out;
+}
+
+std::string DeviceKey(unsigned major, unsigned minor) {
+    return std::to_string(major) + ":" + std::to_string(minor);
+}
+
+// The label of the block device major:minor, or "" when there is none.
+std::string LabelOf(const Drive& drive) {
+    const std::string dir = "/dev/disk/by-label";
+    std::string label;
+    ForEachEntry(dir, [&](std::string_view name) {
+        struct stat st;
+        const std::string link = dir + "/" + std::string(name);
+        if (label.empty() && ::stat(link.c_str(), &st) == 0 && S_ISBLK(st.st_mode) &&
+            ::major(st.st_rdev) == drive.major && ::minor(st.st_rdev) == drive.minor) {
+            label = UnescapeUdevName(name);
+        }
+    });
+    return label;
+}
+
+// The kernel's removable flag of the disk that holds the device (a partition
+// carries no flag of its own; its disk, one folder up, does).
+bool IsRemovableDevice(const Drive& drive) {
+    if (drive.major == 0) {
+        return false; // not backed by a block device
+    }
+    const std::string base = "/sys/dev/block/" + DeviceKey(drive.major, drive.minor);
+    for (const std::string& path : {base + "/removable", base + "/../removable"}) {
+        const std::string flag = ReadSmallFile(path);
+        if (!flag.empty()) {
+            return flag[0] == '1';
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+std::vector<Drive> ListDrives() {
+    std::vector<Drive> drives = SelectDrives(ParseMountInfo(ReadSmallFile("/proc/self/mountinfo")));
+    std::vector<Drive> kept;
+    for (Drive& drive : drives) {
+        // Files bound into place (a container's /etc/hosts) are no drives.
+        if (drive.mountPoint != "/" && !IsDirectory(drive.mountPoint)) {
+            continue;
+        }
+        if (drive.kind == DriveKind::Fixed && IsRemovableDevice(drive)) {
+            drive.kind = DriveKind::Removable;
+        }
+        if (drive.kind != DriveKind::Network) {
+            drive.label = LabelOf(drive);
+        }
+        kept.push_back(std::move(drive));
+    }
+    return kept;
+}
+
+} // namespace sheafpad::platform

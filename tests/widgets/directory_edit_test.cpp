@@ -1,0 +1,307 @@
+#include "widgets/directory_edit.h"
+
+#include "platform/working_dir.h"
+#include "test_util.h"
+#include "widgets/dir_list_widget.h"
+#include "widgets/error_display.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace sheafpad {
+namespace {
+
+// A field as the main window sets it up, in a scratch tree. The dialog never
+// shows: each browse runs `answer` with the live dialog (default: Cancel).
+class DirectoryEditTest : public testing::Test {
+protected:
+    DirectoryEditTest() {
+        ::mkdir(dir.file("web").c_str(), 0755);
+        ::mkdir(dir.file("web/site").c_str(), 0755);
+        ::mkdir(dir.file("other").c_str(), 0755);
+        window.resize(300, 100);
+        edit = new TJvDirectoryEdit(&window);
+        edit->setGeometry(8, 88, 145, 21);
+        edit->setToolTip("Directory in which the editable files will be found");
+        edit->SetDirectInput(false);
+        other = new QLineEdit(&window);
+        other->setGeometry(8, 8, 145, 21);
+        TSelectDirDlg::SetRunHook([this](TSelectDirDlg& dlg) {
+            ++browses;
+            startedAt = dlg.Directory();
+            if (answer) {
+                answer(dlg);
+            }
+        });
+        ErrorDisplay::SetHook([this](const QString&, const QString& m) { errors.push_back(m); });
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    ~DirectoryEditTest() override {
+        TSelectDirDlg::SetRunHook(nullptr);
+        ErrorDisplay::SetHook(nullptr);
+        platform::SetWorkingDir(savedCwd);
+    }
+
+    test::TempDir dir;
+    std::string savedCwd = platform::WorkingDir();
+    QWidget window;
+    TJvDirectoryEdit* edit = nullptr;
+    QLineEdit* other = nullptr;
+    std::function<void(TSelectDirDlg&)> answer;
+    int browses = 0;
+    std::string startedAt; // the folder the dialog opened at
+    QStringList errors;
+};
+
+TEST_F(DirectoryEditTest, DefaultsAndTheButtonInsideTheRightEnd) {
+    TJvDirectoryEdit fresh;
+    EXPECT_TRUE(fresh.DirectInput());
+    EXPECT_FALSE(fresh.ReadOnly());
+    EXPECT_EQ(fresh.DialogKind(), TDirDialogKind::dkVCL);
+    EXPECT_EQ(fresh.DialogOptions(), 0u);
+    EXPECT_FALSE(fresh.MultipleDirs());
+    EXPECT_EQ(fresh.ClickKey(), 32808);
+    EXPECT_EQ(fresh.GlyphKind(), TGlyphKind::gkDefault);
+    EXPECT_EQ(fresh.NumGlyphs(), 1);
+    EXPECT_EQ(fresh.ButtonWidth(), 21);
+    EXPECT_TRUE(fresh.ButtonHint().isEmpty());
+    EXPECT_TRUE(fresh.AutoSelect());
+    EXPECT_FALSE(fresh.AcceptFiles());
+    EXPECT_EQ(fresh.ButtonPicture().size(), QSize(14, 12));
+    EXPECT_EQ(edit->Button()->geometry(), QRect(122, 2, 21, 17));
+    EXPECT_TRUE(edit->Button()->toolTip().isEmpty()); // the field's tip shows
+    EXPECT_EQ(edit->Button()->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(ShortCutToKey(32808), QKeyCombination(Qt::AltModifier, Qt::Key_Down));
+    EXPECT_EQ(ShortCutToKey(0x4000 | 0x41), QKeyCombination(Qt::ControlModifier, Qt::Key_A));
+}
+
+TEST_F(DirectoryEditTest, SettingTheSameTextFiresNothing) {
+    QSignalSpy changes(edit, &TJvDirectoryEdit::OnChange);
+    edit->SetText("/web");
+    edit->SetText("/web");
+    edit->SetText("/web/");
+    edit->SetText("/Web/");
+    EXPECT_EQ(changes.count(), 3);
+    EXPECT_EQ(edit->text(), "/Web/");
+}
+
+TEST_F(DirectoryEditTest, KeysThatEditChangeNothingButCopyWorks) {
+    edit->SetText("/srv/www");
+    QSignalSpy changes(edit, &TJvDirectoryEdit::OnChange);
+    edit->setFocus();
+    QApplication::clipboard()->setText("pasted");
+    QTest::keyClicks(edit, "abc");
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClick(edit, Qt::Key_Home);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClick(edit, Qt::Key_Escape);
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit->Text(), "/srv/www");
+    EXPECT_EQ(edit->text(), "/srv/www");
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(browses, 0);
+    // The text is still all selected; copying works.
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "/srv/www");
+}
+
+TEST_F(DirectoryEditTest, ContextMenuOffersNoCutOrPaste) {
+    edit->SetText("/srv/www");
+    edit->selectAll();
+    QApplication::clipboard()->setText("pasted");
+    std::unique_ptr<QMenu> menu(edit->createStandardContextMenu());
+    bool canCopy = false;
+    for (QAction* action : menu->actions()) {
+        const QString name = action->text().remove('&');
+        const bool edits =
+            name.startsWith("Cut") || name.startsWith("Paste") || name.startsWith("Delete");
+        EXPECT_FALSE(edits && action->isEnabled()) << name.toStdString();
+        if (edits) {
+            action->trigger();
+        }
+        canCopy = canCopy || (name.startsWith("Copy") && action->isEnabled());
+    }
+    EXPECT_TRUE(canCopy);
+    EXPECT_EQ(edit->text(), "/srv/www");
+}
+
+TEST_F(DirectoryEditTest, TabDoesNotSelectTheText) {
+    edit->SetText("/srv/www");
+    other->setFocus();
+    QFocusEvent tabIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(edit, &tabIn);
+    EXPECT_FALSE(edit->hasSelectedText());
+    // With typing allowed the usual select-all on entry applies.
+    edit->SetDirectInput(true);
+    QApplication::sendEvent(edit, &tabIn);
+    EXPECT_TRUE(edit->hasSelectedText());
+}
+
+TEST_F(DirectoryEditTest, OnlyAltDownAndTheButtonBrowse) {
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Down);
+    QTest::keyClick(edit, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Down, Qt::AltModifier | Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Up, Qt::AltModifier);
+    QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(20, 10));
+    QTest::mouseDClick(edit, Qt::LeftButton, {}, QPoint(20, 10));
+    EXPECT_EQ(browses, 0);
+    QTest::keyClick(edit, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(browses, 1);
+    // Pressing the button gives the field the focus first.
+    other->setFocus();
+    QTest::mouseClick(edit->Button(), Qt::LeftButton);
+    EXPECT_EQ(browses, 2);
+    EXPECT_TRUE(edit->hasFocus());
+    // ReadOnly turns the browse action off, for the key and the button.
+    edit->SetReadOnly(true);
+    QTest::keyClick(edit, Qt::Key_Down, Qt::AltModifier);
+    QTest::mouseClick(edit->Button(), Qt::LeftButton);
+    EXPECT_EQ(browses, 2);
+}
+
+TEST_F(DirectoryEditTest, DroppedFoldersAreRefused) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.file("web")))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(edit, &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    edit->SetAcceptFiles(true);
+    QDragEnterEvent again(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(edit, &again);
+    EXPECT_TRUE(again.isAccepted());
+}
+
+TEST_F(DirectoryEditTest, OkAtOnceWritesTheFolderWithoutTrailingSlash) {
+    edit->SetText(dir.file("web") + "/");
+    QSignalSpy changes(edit, &TJvDirectoryEdit::OnChange);
+    answer = [](TSelectDirDlg& dlg) { dlg.OKButton->click(); };
+    edit->BrowseClick();
+    EXPECT_EQ(startedAt, dir.file("web"));
+    EXPECT_EQ(edit->Text(), dir.file("web"));
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(edit->InitialDir(), dir.file("web"));
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(DirectoryEditTest, ConfirmingTheFolderShownChangesNothingButSetsInitialDir) {
+    edit->SetText(dir.file("web"));
+    edit->SetInitialDir("/elsewhere");
+    edit->setSelection(2, 3); // a selection does not make a second change
+    QSignalSpy changes(edit, &TJvDirectoryEdit::OnChange);
+    answer = [](TSelectDirDlg& dlg) { dlg.OKButton->click(); };
+    edit->BrowseClick();
+    EXPECT_EQ(edit->Text(), dir.file("web"));
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(edit->InitialDir(), dir.file("web"));
+}
+
+TEST_F(DirectoryEditTest, VanishedFolderOrEmptyTextOpensTheWorkingDirectory) {
+    platform::SetWorkingDir(dir.file("other"));
+    edit->SetInitialDir(dir.file("web")); // only for an empty text
+    edit->SetText(dir.file("vanished"));
+    answer = [](TSelectDirDlg& dlg) { dlg.OKButton->click(); };
+    edit->BrowseClick();
+    EXPECT_EQ(startedAt, dir.file("other"));
+    EXPECT_EQ(edit->Text(), dir.file("other"));
+
+    TJvDirectoryEdit empty(&window);
+    empty.SetText("");
+    empty.BrowseClick();
+    EXPECT_EQ(startedAt, dir.file("other"));
+    EXPECT_EQ(empty.Text(), dir.file("other"));
+}
+
+TEST_F(DirectoryEditTest, EmptyTextStartsAtInitialDir) {
+    edit->SetInitialDir(dir.file("web/site"));
+    edit->SetText("");
+    answer = [](TSelectDirDlg& dlg) { dlg.OKButton->click(); };
+    edit->BrowseClick();
+    EXPECT_EQ(startedAt, dir.file("web/site"));
+    EXPECT_EQ(edit->Text(), dir.file("web/site"));
+}
+
+TEST_F(DirectoryEditTest, CancelAfterBrowsingLeavesTheFieldButNotTheWorkingDirectory) {
+    edit->SetText(dir.file("web"));
+    edit->SetInitialDir("/initial");
+    QSignalSpy changes(edit, &TJvDirectoryEdit::OnChange);
+    answer = [](TSelectDirDlg& dlg) {
+        dlg.DirListDblClick(dlg.DirList->OpenRow() + 1); // site
+        dlg.CancelButton->click();
+    };
+    other->setFocus();
+    edit->BrowseClick();
+    EXPECT_EQ(edit->Text(), dir.file("web"));
+    EXPECT_EQ(edit->InitialDir(), "/initial");
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(platform::WorkingDir(), dir.file("web/site"));
+    EXPECT_TRUE(edit->hasFocus());
+}
+
+TEST_F(DirectoryEditTest, HighlightedSubfolderIsNotTheResult) {
+    edit->SetText(dir.file("web"));
+    answer = [](TSelectDirDlg& dlg) {
+        dlg.DirList->setCurrentRow(dlg.DirList->OpenRow() + 1);
+        QTest::keyClick(&dlg, Qt::Key_Return); // Enter presses OK
+    };
+    edit->BrowseClick();
+    EXPECT_EQ(edit->Text(), dir.file("web"));
+}
+
+TEST_F(DirectoryEditTest, HooksRunInOrderAndCanStopOrChangeTheBrowse) {
+    edit->SetText(dir.file("web"));
+    std::vector<std::string> calls;
+    QObject::connect(edit, &TJvDirectoryEdit::OnButtonClick, [&] { calls.push_back("click"); });
+    edit->SetOnBeforeDialog([&](TJvDirectoryEdit*, std::string& name, bool& action) {
+        calls.push_back("before " + name);
+        action = false;
+    });
+    edit->BrowseClick();
+    EXPECT_EQ(calls, (std::vector<std::string>{"click", "before " + dir.file("web")}));
+    EXPECT_EQ(browses, 0);
+
+    calls.clear();
+    edit->SetOnBeforeDialog(
+        [&](TJvDirectoryEdit*, std::string& name, bool&) { name = dir.file("other"); });
+    edit->SetOnAfterDialog([&](TJvDirectoryEdit*, std::string& name, bool& action) {
+        calls.push_back("after " + name + (action ? " ok" : " cancel"));
+        name += "/..";
+    });
+    answer = [](TSelectDirDlg& dlg) { dlg.OKButton->click(); };
+    edit->BrowseClick();
+    EXPECT_EQ(startedAt, dir.file("other"));
+    EXPECT_EQ(calls.back(), "after " + dir.file("other") + " ok");
+    EXPECT_EQ(edit->Text(), dir.file("other") + "/..");
+}
+
+TEST_F(DirectoryEditTest, MultipleDirsAppendsToTheTextLeft) {
+    edit->SetMultipleDirs(true);
+    edit->SetText(dir.file("web"));
+    QSignalSpy changes(edit, &TJvDirectoryEdit::OnChange);
+    answer = [this](TSelectDirDlg& dlg) {
+        dlg.ApplyStartPath(dir.file("other"));
+        dlg.OKButton->click();
+    };
+    edit->BrowseClick();
+    EXPECT_EQ(edit->Text(), dir.file("web") + ";" + dir.file("other"));
+    EXPECT_EQ(changes.count(), 1);
+}
+
+} // namespace
+} // namespace sheafpad
