@@ -41,7 +41,7 @@ QString FromSettingsText(const std::string& bytes) {
     while (lead > 0 && end - lead < 4 && (uchar(bytes[lead - 1]) & 0xC0) == 0x80) {
         --lead;
     }
-    if (lead > 0 && uchar(bytes[lead - 1]) >= 0xC0) {
+    if (end == kIniMaxValueLength && lead > 0 && uchar(bytes[lead - 1]) >= 0xC0) {
         const uchar first = uchar(bytes[lead - 1]);
         const size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : 2;
         if (end - (lead - 1) < length) {

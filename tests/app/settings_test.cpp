@@ -1,0 +1,278 @@
+// The settings through the main window: what a start reads and applies, what
+// a close writes, the ways out when writing fails, the end of a session, and
+// the double-click that hands a file to the external editor.
+#include "app/application.h"
+#include "app/form1.h"
+
+#include "platform/process.h"
+#include "test_util.h"
+#include "widgets/directory_edit.h"
+#include "widgets/error_display.h"
+#include "widgets/file_list_model.h"
+#include "widgets/rich_edit.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QListView>
+#include <QScreen>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sys/stat.h>
+
+namespace sheafpad {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ErrorDisplay::SetHook([this](const QString&, const QString& message) {
+            errors.push_back(message.toStdString());
+        });
+        TForm1::SetQuestionHook([this](const QString&) {
+            ++questions;
+            return quitWithoutSettings;
+        });
+    }
+    void TearDown() override {
+        ErrorDisplay::SetHook(nullptr);
+        TForm1::SetQuestionHook(nullptr);
+    }
+
+    // A fresh window on the test's settings file, shown as at start-up.
+    std::unique_ptr<TForm1> Start() {
+        auto form = std::make_unique<TForm1>();
+        form->SettingsPathOverride = ini;
+        form->show();
+        return form;
+    }
+    // Opens name and types into it, so that it is changed.
+    void Edit(TForm1& form, const std::string& name, const QString& keys) {
+        const auto& names = form.filesModel->Names();
+        const int row = int(std::find(names.begin(), names.end(), name) - names.begin());
+        ASSERT_LT(row, int(names.size())) << name;
+        form.filesLB->selectionModel()->setCurrentIndex(form.filesModel->index(row),
+                                                        QItemSelectionModel::ClearAndSelect);
+        QTest::keyClicks(form.Memo1, keys);
+        ASSERT_TRUE(form.NeedsSave);
+    }
+
+    TempDir settingsDir, dir;
+    std::string ini = settingsDir.file("Sheafpad.ini");
+    std::vector<std::string> errors;
+    int questions = 0;
+    bool quitWithoutSettings = false;
+};
+
+TEST_F(SettingsTest, FirstStartUsesTheLayoutAndFirstCloseWritesTheSevenKeysInOrder) {
+    auto form = Start();
+    ASSERT_FALSE(form->ExeDir.empty());
+    EXPECT_EQ(form->ExeDir.back(), '/');
+    EXPECT_EQ(form->dirEdit->Text(), form->ExeDir);
+    EXPECT_EQ(form->dirEdit->InitialDir(), form->ExeDir);
+    EXPECT_EQ(form->OuterBounds(), QRect(268, 116, 924, 480));
+    EXPECT_EQ(form->FindEdit->text(), "Type \"find\" text here + <Enter>");
+    EXPECT_EQ(form->LoadedFName, "");
+    EXPECT_FALSE(test::FileExists(ini)) << "a start only reads";
+
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(ReadFile(ini), "[Initial]\r\nDir=" + form->ExeDir +
+                                 "\r\nLeft=268\r\nTop=116\r\nHeight=480\r\nWidth=924\r\n"
+                                 "FindEdit=Type \"find\" text here + <Enter>\r\nLoadedFName=\r\n");
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(SettingsTest, RestartRestoresEverythingButOpensNoFile) {
+    WriteFile(dir.file("a.htm"), "a");
+    WriteFile(dir.file("b.js"), "b");
+    WriteFile(ini, "[Other]\r\nx=1\r\n[initial]\r\nLEFT=0x20\r\ndir=" + dir.path() +
+                       "\r\nTop=40\r\nWidth=500\r\nHeight=$12C\r\nFindEdit=n\xc3\xa4"
+                       "edle\r\n"
+                       "LoadedFName=" +
+                       dir.file("a.htm") + "\r\n[Last]\r\ny=2\r\n");
+    auto form = Start();
+    EXPECT_EQ(form->dirEdit->Text(), dir.path());
+    EXPECT_EQ(form->dirEdit->InitialDir(), dir.path());
+    EXPECT_EQ(form->filesModel->Names().size(), 2u);
+    EXPECT_EQ(form->OuterBounds(), QRect(32, 40, 500, 300));
+    EXPECT_EQ(form->FindEdit->text(), QString::fromUtf8("n\xc3\xa4"
+                                                        "edle"));
+    EXPECT_EQ(form->LoadedFName, dir.file("a.htm"));
+    EXPECT_TRUE(form->Memo1->ReadOnly()) << "the introduction stays";
+    EXPECT_FALSE(form->PaneHoldsLoadedFile);
+    EXPECT_NE(form->Memo1->toPlainText(), "a");
+
+    // Closing writes the same values back, in the keys' places, others kept.
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(ReadFile(ini), "[Other]\r\nx=1\r\n[initial]\r\nLEFT=32\r\ndir=" + dir.path() +
+                                 "\r\nTop=40\r\nWidth=500\r\nHeight=300\r\nFindEdit=n\xc3\xa4"
+                                 "edle\r\nLoadedFName=" +
+                                 dir.file("a.htm") + "\r\n[Last]\r\ny=2\r\n");
+}
+
+TEST_F(SettingsTest, PartialFileEmptyDirAndBadNumbersTakeTheirDefaults) {
+    WriteFile(ini, "[Initial]\r\nDir=\r\nLeft=12px\r\nWidth=600\r\nFindEdit=\r\n");
+    auto form = Start();
+    EXPECT_EQ(form->dirEdit->Text(), "");
+    EXPECT_EQ(form->OuterBounds(), QRect(268, 116, 600, 480));
+    EXPECT_EQ(form->FindEdit->text(), "");
+}
+
+TEST_F(SettingsTest, FindTextCutInsideACharacterLosesOnlyThatCharacter) {
+    std::string find(2046, 'a');
+    find += "\xc3\xa4"; // the cut falls between these two bytes
+    WriteFile(ini, "[Initial]\r\nFindEdit=" + find + "\r\n");
+    auto form = Start();
+    EXPECT_EQ(form->FindEdit->text(), QString(2046, 'a'));
+    WriteFile(ini, "[Initial]\r\nFindEdit=caf\xe9\r\n"); // written by hand in Latin-1
+    auto second = Start();
+    EXPECT_EQ(second->FindEdit->text(), QString::fromUtf8("caf\xc3\xa9"));
+}
+
+TEST_F(SettingsTest, BoundsOutsideEveryScreenMoveOntoThePrimaryKeepingTheSize) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    WriteFile(ini, "[Initial]\r\nLeft=-5000\r\nTop=9000\r\nHeight=300\r\nWidth=400\r\n");
+    auto lost = Start();
+    const QRect moved = lost->OuterBounds();
+    EXPECT_EQ(moved.size(), QSize(400, 300));
+    EXPECT_TRUE(screen.contains(moved)) << moved.x() << "," << moved.y();
+
+    // Partly on a screen: applied unchanged.
+    WriteFile(ini, "[Initial]\r\nLeft=-100\r\nTop=-20\r\nHeight=300\r\nWidth=400\r\n");
+    auto partly = Start();
+    EXPECT_EQ(partly->OuterBounds(), QRect(-100, -20, 400, 300));
+}
+
+TEST_F(SettingsTest, MinimizedWindowStoresItsRestoredRectangle) {
+    WriteFile(ini, "[Initial]\r\nLeft=10\r\nTop=20\r\nHeight=300\r\nWidth=400\r\n");
+    auto form = Start();
+    form->showMinimized();
+    QTest::qWait(20);
+    ASSERT_TRUE(form->close());
+    EXPECT_EQ(ReadFile(ini), "[Initial]\r\nLeft=10\r\nTop=20\r\nHeight=300\r\nWidth=400\r\n"
+                             "Dir=" +
+                                 form->ExeDir +
+                                 "\r\nFindEdit=Type \"find\" text here + "
+                                 "<Enter>\r\nLoadedFName=\r\n");
+}
+
+TEST_F(SettingsTest, MaximizedWindowStoresItsMaximizedRectangle) {
+    auto form = Start();
+    const QRect normal = form->OuterBounds();
+    form->showMaximized();
+    QTest::qWait(20);
+    const QRect maximized = form->frameGeometry();
+    ASSERT_NE(maximized, normal);
+    ASSERT_TRUE(form->close());
+    auto next = Start();
+    EXPECT_FALSE(next->isMaximized());
+    EXPECT_EQ(next->OuterBounds(), maximized);
+}
+
+TEST_F(SettingsTest, ClosingWithAChangedFileWritesItAfterTheSettings) {
+    WriteFile(dir.file("a.htm"), "one");
+    auto form = Start();
+    form->dirEdit->SetText(dir.path());
+    Edit(*form, "a.htm", "X");
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "Xone");
+    EXPECT_NE(ReadFile(ini).find("LoadedFName=" + dir.file("a.htm") + "\r\n"), std::string::npos);
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(SettingsTest, FailedSettingsWriteStillLetsTheUserLeaveWithTheFileSaved) {
+    WriteFile(dir.file("a.htm"), "one");
+    WriteFile(ini, "[Initial]\r\nDir=" + dir.path() + "\r\n");
+    ::chmod(ini.c_str(), 0444);
+    auto form = Start();
+    Edit(*form, "a.htm", "X");
+
+    // "No": the window stays and nothing was saved by this close.
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(errors, std::vector<std::string>{"Unable to write to " + ini + "."});
+    EXPECT_EQ(questions, 1);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "one");
+    EXPECT_TRUE(form->NeedsSave);
+
+    // "Yes": the changed file is saved, then the program may end.
+    quitWithoutSettings = true;
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "Xone");
+    EXPECT_EQ(ReadFile(ini), "[Initial]\r\nDir=" + dir.path() + "\r\n");
+}
+
+TEST_F(SettingsTest, WhenTheFileCannotBeSavedEitherTheWindowStaysOpen) {
+    TempDir lockedDir;
+    WriteFile(lockedDir.file("a.htm"), "one");
+    ::chmod(settingsDir.path().c_str(), 0555);
+    auto form = Start();
+    form->dirEdit->SetText(lockedDir.path());
+    Edit(*form, "a.htm", "X");
+    ::chmod(lockedDir.file("a.htm").c_str(), 0444);
+    quitWithoutSettings = true;
+    EXPECT_FALSE(form->close());
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0], "Unable to write to " + ini + ".");
+    EXPECT_NE(errors[1].find(lockedDir.file("a.htm")), std::string::npos) << errors[1];
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->NeedsSave);
+    EXPECT_FALSE(test::FileExists(ini));
+}
+
+TEST_F(SettingsTest, EndOfSessionSavesTheChangedFileButWritesNoSettings) {
+    WriteFile(dir.file("a.htm"), "one");
+    auto form = Start();
+    form->dirEdit->SetText(dir.path());
+    Edit(*form, "a.htm", "X");
+    EXPECT_TRUE(form->SaveForEndOfSession(false));
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "Xone");
+    EXPECT_TRUE(form->close()) << "the ending session is not held up";
+    EXPECT_FALSE(test::FileExists(ini));
+}
+
+TEST_F(SettingsTest, TerminationSignalReachesTheHandlerOnTheEventLoop) {
+    for (int signal : {SIGTERM, SIGHUP}) {
+        int calls = 0;
+        {
+            TerminationSignals watcher([&] { ++calls; });
+            ::raise(signal);
+            ::raise(signal);
+            QTRY_VERIFY_WITH_TIMEOUT(calls > 0, 5000);
+        }
+        EXPECT_EQ(calls, 1) << "requests arriving together are handled once";
+    }
+}
+
+TEST_F(SettingsTest, DoubleClickHandsTheWholePathAsOneArgument) {
+    std::vector<std::pair<std::string, std::vector<std::string>>> started;
+    platform::SetStartDetachedHook(
+        [&](const std::string& program, const std::vector<std::string>& args) {
+            started.emplace_back(program, args);
+        });
+    const std::string name = "my \"quoted\" file's $(x).htm";
+    WriteFile(dir.file(name), "a");
+    auto form = Start();
+    form->dirEdit->SetText(dir.path());
+    form->filesLBDblClick(); // nothing selected
+    EXPECT_TRUE(started.empty());
+    form->filesLB->selectionModel()->setCurrentIndex(form->filesModel->index(0),
+                                                     QItemSelectionModel::ClearAndSelect);
+    const QRect row = form->filesLB->visualRect(form->filesModel->index(0));
+    QTest::mouseClick(form->filesLB->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(form->filesLB->viewport(), Qt::LeftButton, {}, row.center());
+    platform::SetStartDetachedHook(nullptr);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].first, "xdg-open");
+    EXPECT_EQ(started[0].second, std::vector<std::string>{dir.path() + "/" + name});
+    EXPECT_EQ(form->LoadedFName, dir.file(name)) << "the file stays open in the pane";
+    EXPECT_TRUE(errors.empty());
+}
+
+} // namespace
+} // namespace sheafpad
