@@ -1,0 +1,87 @@
+// The directory field in the main window: browsing rebuilds the file list.
+#include "app/form1.h"
+#include "platform/working_dir.h"
+#include "test_util.h"
+#include "widgets/directory_edit.h"
+#include "widgets/error_display.h"
+#include "widgets/file_list_model.h"
+#include "widgets/select_dir_dialog.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace sheafpad {
+namespace {
+
+class DirectoryInMainWindow : public testing::Test {
+protected:
+    DirectoryInMainWindow() {
+        ErrorDisplay::SetHook([this](const QString&, const QString& m) { errors << m; });
+        TSelectDirDlg::SetRunHook([this](TSelectDirDlg& dlg) {
+            if (answer) {
+                answer(dlg);
+            }
+        });
+        form.SettingsPathOverride = settingsDir.file("Sheafpad.ini"); // none yet
+    }
+    ~DirectoryInMainWindow() override {
+        TSelectDirDlg::SetRunHook(nullptr);
+        ErrorDisplay::SetHook(nullptr);
+        platform::SetWorkingDir(savedCwd);
+    }
+
+    test::TempDir settingsDir;
+    std::string savedCwd = platform::WorkingDir();
+    TForm1 form;
+    std::function<void(TSelectDirDlg&)> answer;
+    QStringList errors;
+};
+
+TEST_F(DirectoryInMainWindow, OkAtOnceAfterStartUpDropsTheSlashAndRelists) {
+    form.show();
+    ASSERT_FALSE(form.ExeDir.empty());
+    ASSERT_EQ(form.ExeDir.back(), '/');
+    ASSERT_EQ(form.dirEdit->Text(), form.ExeDir);
+    // List the test program itself, which is surely in its own directory.
+    const QString self = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    form.TypesMemo->setPlainText(self);
+    ASSERT_EQ(form.filesModel->Names().size(), 1u);
+
+    QSignalSpy relists(form.filesModel, &QAbstractItemModel::modelReset);
+    answer = [](TSelectDirDlg& dlg) { dlg.OKButton->click(); };
+    form.dirEdit->setFocus();
+    QTest::keyClick(form.dirEdit, Qt::Key_Down, Qt::AltModifier);
+    const std::string withoutSlash = form.ExeDir.substr(0, form.ExeDir.size() - 1);
+    EXPECT_EQ(form.dirEdit->Text(), withoutSlash);
+    EXPECT_EQ(form.dirEdit->InitialDir(), withoutSlash);
+    EXPECT_EQ(relists.count(), 1);
+    EXPECT_EQ(form.filesModel->Names(), std::vector<std::string>{self.toStdString()});
+
+    // The same folder again: nothing changes and nothing is relisted.
+    QTest::keyClick(form.dirEdit, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(relists.count(), 1);
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(DirectoryInMainWindow, BrowsingElsewhereListsThatFolder) {
+    test::TempDir site;
+    test::WriteFile(site.file("index.htm"), "x");
+    test::WriteFile(site.file("notes.txt"), "x");
+    form.show();
+    answer = [&](TSelectDirDlg& dlg) {
+        dlg.ApplyStartPath(site.path());
+        dlg.OKButton->click();
+    };
+    form.dirEdit->BrowseClick();
+    EXPECT_EQ(form.dirEdit->Text(), site.path());
+    EXPECT_EQ(form.filesModel->Names(), std::vector<std::string>{"index.htm"});
+    platform::SetWorkingDir(savedCwd); // before site is removed
+}
+
+} // namespace
+} // namespace sheafpad
