@@ -1,0 +1,73 @@
+// The real program under a real X server: the window's bounds and the find
+// text survive a restart, and SIGTERM saves a changed file before the end
+// without writing the settings.
+#include "e2e_util.h"
+#include "test_util.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace sheafpad::e2e;
+using sheafpad::test::FileExists;
+using sheafpad::test::ReadFile;
+using sheafpad::test::TempDir;
+using sheafpad::test::WriteFile;
+
+namespace {
+
+void Xdotool(const XServer& server, std::vector<std::string> args) {
+    args.insert(args.begin(), {"env", "DISPLAY=" + server.display(), "xdotool"});
+    Run(args);
+}
+
+} // namespace
+
+TEST(SettingsE2E, BoundsAndFindTextSurviveARestart) {
+    XServer server;
+    TempDir dir;
+    {
+        App app(server, dir.path());
+        ASSERT_TRUE(app.WaitForWindow());
+        Xdotool(server, {"windowmove", app.windowId(), "100", "150"});
+        Xdotool(server, {"windowsize", app.windowId(), "700", "400"});
+        app.Settle();
+        // The find field: left 8, top 112 in the control panel.
+        app.Click(60, 122);
+        app.Key("ctrl+a");
+        app.Type("needle");
+        app.Key("alt+q");
+        ASSERT_EQ(app.WaitForExit(), 0);
+    }
+    const std::string ini = ReadFile(dir.file("Sheafpad.ini"));
+    EXPECT_NE(ini.find("\r\nLeft=100\r\nTop=150\r\nHeight=400\r\nWidth=700\r\n"), std::string::npos)
+        << ini;
+    EXPECT_NE(ini.find("\r\nFindEdit=needle\r\n"), std::string::npos) << ini;
+
+    App again(server, dir.path());
+    ASSERT_TRUE(again.WaitForWindow());
+    const Geometry g = again.WindowGeometry();
+    EXPECT_EQ(g.x, 100);
+    EXPECT_EQ(g.y, 150);
+    EXPECT_EQ(g.width, 700);
+    EXPECT_EQ(g.height, 400);
+    // Closing untouched writes back what the fields hold: the restored text.
+    again.Key("alt+q");
+    ASSERT_EQ(again.WaitForExit(), 0);
+    EXPECT_EQ(ReadFile(dir.file("Sheafpad.ini")), ini);
+}
+
+TEST(SettingsE2E, TerminationSavesTheChangedFileAndWritesNoSettings) {
+    XServer server;
+    for (int signal : {SIGTERM, SIGHUP}) {
+        TempDir dir;
+        WriteFile(dir.file("a.htm"), "one");
+        App app(server, dir.path());
+        ASSERT_TRUE(app.WaitForWindow());
+        app.ClickListRow(0);
+        app.Type("X");
+        app.Signal(signal);
+        EXPECT_EQ(app.WaitForExit(), 0) << signal;
+        EXPECT_EQ(ReadFile(dir.file("a.htm")), "Xone") << signal;
+        EXPECT_FALSE(FileExists(dir.file("Sheafpad.ini"))) << signal;
+    }
+}
