@@ -15,6 +15,7 @@
 #include <fstream>
 #include <map>
 #include <random>
+#include <set>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -197,19 +198,30 @@ BENCHMARK(BM_UnusedCheck)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GrepF)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_NameByName)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
-// Keeps each benchmark's wall time per iteration to print the ratios.
+// Keeps each benchmark's wall time per iteration to print the ratios: the
+// median when the runs are repeated, else the one run.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> millis;
 
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                millis[run.run_name.function_name] = run.GetAdjustedRealTime();
+            const std::string& name = run.run_name.function_name;
+            if (run.error_occurred) {
+                continue;
+            }
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                millis[name] = run.GetAdjustedRealTime();
+                medians_.insert(name);
+            } else if (run.run_type == Run::RT_Iteration && !medians_.count(name)) {
+                millis[name] = run.GetAdjustedRealTime();
             }
         }
         ConsoleReporter::ReportRuns(runs);
     }
+
+private:
+    std::set<std::string> medians_;
 };
 } // namespace
 
