@@ -1,0 +1,52 @@
+// Starting a program without waiting: the argument arrives whole, nothing is
+// run through a shell, and no child is left behind to reap.
+#include "platform/process.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <sys/wait.h>
+#include <thread>
+
+namespace sheafpad::platform {
+namespace {
+
+std::string ReadIfThere(const std::string& path) {
+    return test::FileExists(path) ? test::ReadFile(path) : std::string();
+}
+
+TEST(StartDetached, PassesTheArgumentWholeAndLeavesNoChild) {
+    test::TempDir dir;
+    const std::string out = dir.file("out");
+    const std::string arg = "a b \"c\" 'd' $(touch " + dir.file("injected") + ") ; *\n-e";
+    // sh only copies its argument into the file: the argument itself never
+    // meets a shell's parser.
+    ASSERT_TRUE(StartDetached("sh", {"-c", "printf %s \"$1\" > \"$2\"", "sh", arg, out}));
+    for (int i = 0; i < 200 && ReadIfThere(out) != arg; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(ReadIfThere(out), arg);
+    EXPECT_FALSE(test::FileExists(dir.file("injected")));
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
+
+TEST(StartDetached, AMissingProgramIsNotAnError) {
+    EXPECT_TRUE(StartDetached("/nonexistent/editor", {"/tmp/x"}));
+}
+
+TEST(StartDetached, HookSeesTheCommandAndStartsNothing) {
+    std::vector<std::string> seen;
+    SetStartDetachedHook([&](const std::string& program, const std::vector<std::string>& args) {
+        seen.push_back(program);
+        seen.insert(seen.end(), args.begin(), args.end());
+    });
+    EXPECT_TRUE(StartDetached("/nonexistent/editor", {"a b"}));
+    SetStartDetachedHook(nullptr);
+    EXPECT_EQ(seen, (std::vector<std::string>{"/nonexistent/editor", "a b"}));
+}
+
+} // namespace
+} // namespace sheafpad::platform
