@@ -149,6 +149,26 @@ TEST_F(CheckTest, ReportSavesTheChangedFileFirstAndKeepsThePaneEditable) {
     EXPECT_EQ(form.LoadedFName, dir.file("b.htm"));
 }
 
+TEST_F(CheckTest, AFailedSaveStopsTheReportAndKeepsTheEdits) {
+    MakeSite({{"a.htm", "b.htm"}, {"b.htm", "text"}});
+    Open("b.htm");
+    QTest::keyClicks(form.Memo1, "X");
+    const QString edited = form.Memo1->toPlainText();
+    ::chmod(dir.file("b.htm").c_str(), 0444);
+    Check();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith(
+        QString::fromStdString("Cannot create file \"" + dir.file("b.htm") + "\". ")));
+    // The unsaved text is still there, still the file's, still marked changed.
+    EXPECT_EQ(form.Memo1->toPlainText(), edited);
+    EXPECT_TRUE(form.NeedsSave);
+    EXPECT_TRUE(form.PaneHoldsLoadedFile);
+    EXPECT_TRUE(AnySelected());
+    ::chmod(dir.file("b.htm").c_str(), 0644);
+    form.SaveButton->click();
+    EXPECT_EQ(ReadFile(dir.file("b.htm")), edited.toStdString());
+}
+
 TEST_F(CheckTest, TheReportNeverReachesAFile) {
     MakeSite({{"a.htm", "b.htm"}, {"b.htm", "text"}});
     Open("b.htm");
