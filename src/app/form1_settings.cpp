@@ -100,7 +100,12 @@ void TForm1::WriteSettings() {
     ini.WriteInteger(kSection, kTop, bounds.top());
     ini.WriteInteger(kSection, kHeight, bounds.height());
     ini.WriteInteger(kSection, kWidth, bounds.width());
-    ini.WriteString(kSection, kFindEdit, ToSettingsText(FindEdit->text()));
+    // A pasted find text may hold line breaks, which no line of the file can:
+    // its first line is kept. (Paths with line breaks are refused by the store.)
+    std::string findText = ToSettingsText(FindEdit->text());
+    findText.resize(
+        std::min(findText.size(), findText.find_first_of(std::string_view("\r\n\0", 3))));
+    ini.WriteString(kSection, kFindEdit, findText);
     ini.WriteString(kSection, kLoadedFName, LoadedFName);
     ini.Release();
 }

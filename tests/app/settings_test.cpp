@@ -225,6 +225,27 @@ TEST_F(SettingsTest, WhenTheFileCannotBeSavedEitherTheWindowStaysOpen) {
     EXPECT_FALSE(test::FileExists(ini));
 }
 
+TEST_F(SettingsTest, LineBreaksInValuesNeverReachTheFile) {
+    // A pasted find text keeps its first line.
+    auto form = Start();
+    form->FindEdit->setText("first\nLeft=-9999\r[Evil]");
+    EXPECT_TRUE(form->close());
+    EXPECT_NE(ReadFile(ini).find("\r\nFindEdit=first\r\nLoadedFName="), std::string::npos);
+    EXPECT_EQ(ReadFile(ini).find("Evil"), std::string::npos);
+
+    // A directory whose name holds a line break cannot be stored: the close
+    // says so, and the file is left as it was.
+    const std::string before = ReadFile(ini);
+    TempDir parent;
+    const std::string odd = parent.file("x\nLeft=-9999");
+    ASSERT_EQ(::mkdir(odd.c_str(), 0755), 0);
+    auto second = Start();
+    second->dirEdit->SetText(odd);
+    EXPECT_FALSE(second->close());
+    EXPECT_EQ(errors, std::vector<std::string>{"Unable to write to " + ini + "."});
+    EXPECT_EQ(ReadFile(ini), before);
+}
+
 TEST_F(SettingsTest, EndOfSessionSavesTheChangedFileButWritesNoSettings) {
     WriteFile(dir.file("a.htm"), "one");
     auto form = Start();
