@@ -96,7 +96,14 @@ TEST_F(CheckTest, ReportsUnlinkedNamesIntoTheIntroduction) {
               {"a.html", std::string("x\0e.js", 6)},
               {"e.js", "var a = 1;\nvar b = 2;"},
               {"notes.txt", "not listed: D.htm e.js"}});
+    // The pointer shows the program busy while the report is written.
+    bool busyWhileWriting = false;
+    QObject::connect(form.Memo1, &QPlainTextEdit::textChanged, [&] {
+        const QCursor* pointer = QApplication::overrideCursor();
+        busyWhileWriting = pointer != nullptr && pointer->shape() == Qt::WaitCursor;
+    });
     Check();
+    EXPECT_TRUE(busyWhileWriting);
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
     EXPECT_EQ(form.Memo1->toPlainText(), ReportText(InListOrder({"D.htm", "e.js"})));
     // The report goes into the read-only introduction, which stays read-only.
