@@ -47,6 +47,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, const 
     auto* label = Make<QLabel>(parent, name, place);
     label->setText(QString::fromLatin1(caption));
     label->setBuddy(buddy);
+    // Labels grow to their text, as the font may be wider than the layout's.
+    label->resize(label->sizeHint().expandedTo(place.size()));
     return label;
 }
 
@@ -95,6 +97,9 @@ void TSelectDirDlg::CreateControls() {
     setWindowTitle(QStringLiteral("Select Directory"));
     setFixedSize(424, 255);
     setSizeGripEnabled(false);
+    QFont small = font(); // the main window's size of type
+    small.setPointSize(8);
+    setFont(small);
 
     DirEdit = Make<QLineEdit>(this, "DirEdit", {8, 24, 313, 20});
     DirEdit->hide(); // only for typing a new folder, which this dialog does not offer
