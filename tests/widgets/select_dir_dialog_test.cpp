@@ -219,6 +219,29 @@ TEST_F(SelectDirDlgTest, FolderThatCannotBeOpenedKeepsThePreviousOne) {
     EXPECT_EQ(platform::WorkingDir(), dir.file("web"));
 }
 
+TEST_F(SelectDirDlgTest, ChoosingADriveOpensItsMountPointOrKeepsTheFolder) {
+    TSelectDirDlg dlg(nullptr, 0, 0);
+    dlg.ApplyStartPath(dir.file("web"));
+    std::vector<platform::Drive> drives(3);
+    drives[0].mountPoint = "/";
+    drives[1].mountPoint = dir.file("web/site"); // a mount with a folder below it
+    drives[2].mountPoint = dir.file("unplugged");
+    dlg.DriveList->SetDrives(drives);
+    emit dlg.DriveList->activated(1);
+    EXPECT_EQ(dlg.Directory(), dir.file("web/site"));
+    EXPECT_EQ(dlg.DriveList->currentIndex(), 1);
+    // The mount point is the root item: the open folder and its subfolder only.
+    EXPECT_EQ(Rows(dlg.DirList), (std::vector<std::string>{dir.file("web/site"), "pages"}));
+    EXPECT_EQ(dlg.DirList->OpenRow(), 0);
+    EXPECT_EQ(dlg.DirList->IndentAt(1), 6);
+
+    dlg.DriveList->setCurrentIndex(2);
+    emit dlg.DriveList->activated(2);
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_EQ(dlg.Directory(), dir.file("web/site"));
+    EXPECT_EQ(dlg.DriveList->currentIndex(), 1);
+}
+
 TEST_F(SelectDirDlgTest, ChooseDirectoryReturnsTheOpenFolderOnOkOnly) {
     std::string path = dir.file("web") + "/";
     TSelectDirDlg::SetRunHook([&](TSelectDirDlg& dlg) {
