@@ -154,7 +154,10 @@ void TForm1::SetOuterBounds(const QRect& bounds) {
 bool TForm1::event(QEvent* event) {
     const bool result = QWidget::event(event);
     const QEvent::Type type = event->type();
-    if (pendingBounds_ && (type == QEvent::Move || type == QEvent::Resize) &&
+    // The margins are known once the window manager has framed the window,
+    // at the latest when the framed window is first painted.
+    if (pendingBounds_ &&
+        (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint) &&
         !FrameMargins().isNull()) {
         const QRect bounds = *pendingBounds_;
         pendingBounds_.reset();

@@ -6,6 +6,8 @@
 
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace sheafpad::e2e;
 using sheafpad::test::FileExists;
@@ -19,6 +21,34 @@ void Xdotool(const XServer& server, std::vector<std::string> args) {
     args.insert(args.begin(), {"env", "DISPLAY=" + server.display(), "xdotool"});
     Run(args);
 }
+
+// A window manager on the server (twm, when installed), stopped on destruction.
+class WindowManager {
+public:
+    explicit WindowManager(const XServer& server) {
+        if (Run({"sh", "-c", "command -v twm"}).empty()) {
+            return;
+        }
+        const std::string display = server.display();
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::setenv("DISPLAY", display.c_str(), 1);
+            ::execlp("twm", "twm", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::sleep(1); // let it take over the screen
+    }
+    ~WindowManager() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    bool running() const { return pid_ > 0; }
+
+private:
+    pid_t pid_ = -1;
+};
 
 } // namespace
 
@@ -69,5 +99,26 @@ TEST(SettingsE2E, TerminationSavesTheChangedFileAndWritesNoSettings) {
         EXPECT_EQ(app.WaitForExit(), 0) << signal;
         EXPECT_EQ(ReadFile(dir.file("a.htm")), "Xone") << signal;
         EXPECT_FALSE(FileExists(dir.file("Sheafpad.ini"))) << signal;
+    }
+}
+
+TEST(SettingsE2E, FramedWindowKeepsItsOuterBoundsAcrossRestarts) {
+    XServer server;
+    WindowManager manager(server);
+    if (!manager.running()) {
+        GTEST_SKIP() << "no window manager (twm) installed";
+    }
+    TempDir dir;
+    const std::string bounds = "[Initial]\r\nLeft=100\r\nTop=150\r\nHeight=400\r\nWidth=700\r\n";
+    WriteFile(dir.file("Sheafpad.ini"), bounds);
+    // The frame is stored, and applied again once the window manager has
+    // framed the window: the bounds do not creep by the frame at each start.
+    for (int run = 0; run < 2; ++run) {
+        App app(server, dir.path());
+        ASSERT_TRUE(app.WaitForWindow());
+        app.Settle(1000ms);
+        app.Key("alt+q");
+        ASSERT_EQ(app.WaitForExit(), 0);
+        EXPECT_EQ(ReadFile(dir.file("Sheafpad.ini")).substr(0, bounds.size()), bounds) << run;
     }
 }
