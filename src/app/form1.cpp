@@ -14,6 +14,7 @@ namespace sheafpad {
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     CreateControls();
     SetTabOrder();
+    SetToolTipDurations();
     ConnectHandlers();
     SetOuterBounds(QRect(268, 116, 924, 480));
 }
