@@ -10,6 +10,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <limits>
 
 namespace sheafpad {
 
@@ -56,6 +57,42 @@ QString ToPaneText(const QString& text) {
 // Block breaks of the document's raw text as CR LF.
 QString WithCrLf(QString text) {
     return text.replace(kParagraphSeparator, QStringLiteral("\r\n"));
+}
+
+// Case-insensitive search as QStringView::indexOf does it, but anchored on the
+// needle's first character, found with Qt's vectorised single-character scan:
+// several times faster on long texts. Falls back to indexOf where the first
+// character has case partners outside ASCII.
+qsizetype IndexOfCaseless(QStringView haystack, QStringView needle, qsizetype from) {
+    const char16_t first = needle[0].unicode();
+    const bool asciiLetter = first < 128 && QChar(first).isLetter();
+    const bool foldsWide = asciiLetter && (QChar(first).toLower() == 'k' ||
+                                           QChar(first).toLower() == 's'); // Kelvin sign, long s
+    if (first >= 128 || foldsWide) {
+        return haystack.indexOf(needle, from, Qt::CaseInsensitive);
+    }
+    const QChar variants[2] = {QChar(first).toLower(), QChar(first).toUpper()};
+    const int count = asciiLetter ? 2 : 1;
+    constexpr qsizetype kNone = std::numeric_limits<qsizetype>::max();
+    qsizetype next[2] = {-1, -1}; // next occurrence of each variant at or after from
+    const QStringView rest = needle.mid(1);
+    for (;;) {
+        qsizetype candidate = kNone;
+        for (int i = 0; i < count; ++i) {
+            if (next[i] != kNone && next[i] < from) {
+                next[i] = haystack.indexOf(variants[i], from);
+                next[i] = next[i] < 0 ? kNone : next[i];
+            }
+            candidate = std::min(candidate, next[i]);
+        }
+        if (candidate == kNone || candidate > haystack.size() - needle.size()) {
+            return -1;
+        }
+        if (haystack.mid(candidate + 1, rest.size()).compare(rest, Qt::CaseInsensitive) == 0) {
+            return candidate;
+        }
+        from = candidate + 1;
+    }
 }
 
 bool IsWordChar(QChar c) {
@@ -105,6 +142,7 @@ TRichEdit::TRichEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setPalette(colours);
     // Every change of the document that is not the program's own is the user's.
     connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
+        findText_ = QString(); // any change, the program's too, outdates it
         if (programEdit_ == 0 && (removed != 0 || added != 0)) {
             emit userChangedText();
         }
@@ -239,17 +277,21 @@ qsizetype TRichEdit::FindForward(const QString& text, qsizetype start, qsizetype
     if (needle.isEmpty()) {
         return -1;
     }
-    const QString raw = document()->toRawText();
+    if (findText_.isNull()) {
+        findText_ = document()->toRawText();
+        findText_.detach(); // never null, even for an empty text
+    }
+    const QString& raw = findText_;
     start = std::max<qsizetype>(start, 0);
     if (start > raw.size() || length < 0) {
         return -1;
     }
     const qsizetype end = length > raw.size() - start ? raw.size() : start + length;
     const QStringView span(raw.constData(), end);
-    const Qt::CaseSensitivity cs =
-        options.testFlag(MatchCase) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const bool matchCase = options.testFlag(MatchCase);
     for (qsizetype from = start;; ++from) {
-        const qsizetype found = span.indexOf(needle, from, cs);
+        const qsizetype found = matchCase ? span.indexOf(needle, from, Qt::CaseSensitive)
+                                          : IndexOfCaseless(span, needle, from);
         if (found < 0 || !options.testFlag(WholeWord)) {
             return found;
         }

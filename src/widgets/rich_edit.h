@@ -112,6 +112,10 @@ private:
     // Depth of the program's own edits, which are not user changes.
     int programEdit_ = 0;
     qsizetype maxLength_ = kInitialMaxLength;
+    // The raw text as the last search took it, kept until the next change so
+    // that repeated searches (F3, F3...) do not copy a long text each time;
+    // null when outdated.
+    mutable QString findText_;
     // The encoding of the last load; the save writes in it.
     TextEncoding encoding_ = TextEncoding::Utf8;
 };

@@ -196,6 +196,25 @@ TEST_F(RichEditTest, FindForwardIsCaseInsensitiveForwardAndNeverWraps) {
     EXPECT_EQ(pane.FindForward("b\r\nc", 0, 100), 1); // a break matches a break
 }
 
+TEST_F(RichEditTest, FindForwardMatchesLettersInEitherCase) {
+    pane.setPlainText(QString::fromUtf8("<P>Ünïcode, 42 KELVIN, \u212Aelvin; tail<p"));
+    const qsizetype all = pane.LinesTextLength();
+    EXPECT_EQ(pane.FindForward("<p", 0, all), 0);
+    EXPECT_EQ(pane.FindForward("<p", 1, all), 35);
+    EXPECT_EQ(pane.FindForward(QString::fromUtf8("üNÏ"), 0, all), 3);
+    EXPECT_EQ(pane.FindForward("42 k", 0, all), 12);
+    EXPECT_EQ(pane.FindForward("kelvin;", 0, all), 23); // the Kelvin sign folds to k
+    EXPECT_EQ(pane.FindForward("TAIL<P", 0, all), 31);
+    EXPECT_EQ(pane.FindForward("TAIL<P>", 0, all), -1);
+    // A search after an edit sees the edited text.
+    pane.SetSelectionStart(0);
+    pane.ReplaceSelection("zz");
+    EXPECT_EQ(pane.FindForward("<p", 0, pane.LinesTextLength()), 2);
+    pane.moveCursor(QTextCursor::End);
+    pane.insertPlainText("ZZ");
+    EXPECT_EQ(pane.FindForward("zz", 3, pane.LinesTextLength()), 39);
+}
+
 TEST_F(RichEditTest, SelectionReadAndReplacedInPaneUnits) {
     pane.setPlainText("one\ntwo");
     QTextCursor cursor = pane.textCursor();
