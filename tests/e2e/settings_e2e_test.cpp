@@ -52,10 +52,12 @@ private:
 
 } // namespace
 
+// Each start gets its own X server: a server left without clients resets,
+// and a program connecting meanwhile may fail.
 TEST(SettingsE2E, BoundsAndFindTextSurviveARestart) {
-    XServer server;
     TempDir dir;
     {
+        XServer server;
         App app(server, dir.path());
         ASSERT_TRUE(app.WaitForWindow());
         Xdotool(server, {"windowmove", app.windowId(), "100", "150"});
@@ -73,6 +75,7 @@ TEST(SettingsE2E, BoundsAndFindTextSurviveARestart) {
         << ini;
     EXPECT_NE(ini.find("\r\nFindEdit=needle\r\n"), std::string::npos) << ini;
 
+    XServer server;
     App again(server, dir.path());
     ASSERT_TRUE(again.WaitForWindow());
     const Geometry g = again.WindowGeometry();
@@ -87,8 +90,8 @@ TEST(SettingsE2E, BoundsAndFindTextSurviveARestart) {
 }
 
 TEST(SettingsE2E, TerminationSavesTheChangedFileAndWritesNoSettings) {
-    XServer server;
     for (int signal : {SIGTERM, SIGHUP}) {
+        XServer server;
         TempDir dir;
         WriteFile(dir.file("a.htm"), "one");
         App app(server, dir.path());
