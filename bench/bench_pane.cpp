@@ -227,10 +227,18 @@ void BM_PeakMemory(benchmark::State& state) {
 
 BENCHMARK(BM_Load_Pane)->Arg(100 * kKilobyte)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Load_BarePlainTextEdit)->Arg(100 * kKilobyte)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Load_Pane)->Arg(10 * kMegabyte)->Arg(50 * kMegabyte)->Unit(benchmark::kMillisecond);
+// A few rounds each: a single round of a multi-second load is at the mercy of other processes.
+BENCHMARK(BM_Load_Pane)
+    ->Arg(10 * kMegabyte)
+    ->Arg(50 * kMegabyte)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Load_BarePlainTextEdit)
     ->Arg(10 * kMegabyte)
     ->Arg(50 * kMegabyte)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Save_Pane)->Arg(10 * kMegabyte)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Save_WriteFsync)->Arg(10 * kMegabyte)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -246,7 +254,8 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
-                times[run.run_name.str()] = run.GetAdjustedRealTime();
+                times[run.run_name.function_name + "/" + run.run_name.args] =
+                    run.GetAdjustedRealTime();
             }
         }
     }
@@ -280,8 +289,8 @@ int main(int argc, char** argv) {
                         "BM_Load_BarePlainTextEdit/" + mb10, 1.3);
     reporter.PrintRatio("load 50 MB vs setPlainText", "BM_Load_Pane/" + mb50,
                         "BM_Load_BarePlainTextEdit/" + mb50, 1.3);
-    reporter.PrintRatio("save 10 MB vs write+fsync", "BM_Save_Pane/" + mb10 + "/real_time",
-                        "BM_Save_WriteFsync/" + mb10 + "/real_time", 3);
+    reporter.PrintRatio("save 10 MB vs write+fsync", "BM_Save_Pane/" + mb10,
+                        "BM_Save_WriteFsync/" + mb10, 3);
     reporter.PrintRatio("find 50 MB vs indexOf", "BM_FindNothing_Pane/" + mb50,
                         "BM_FindNothing_IndexOf/" + mb50, 2);
     reporter.PrintRatio("first find after an edit", "BM_FindNothing_PaneAfterEdit/" + mb50,
