@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -90,27 +91,36 @@ std::string Run(const std::vector<std::string>& argv, int* exitCode) {
 }
 
 XServer::XServer() {
-    for (int number = 90; number < 200; ++number) {
-        const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
-        if (std::filesystem::exists(lock)) {
-            continue;
-        }
-        display_ = ":" + std::to_string(number);
-        pid_ = Spawn({"Xvfb", display_, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, {});
-        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-        for (int i = 0; i < 250; ++i) {
-            if (std::filesystem::exists(socket)) {
-                return;
+    // Xvfb picks a free display itself and writes its number to the pipe once
+    // it accepts connections, so parallel runs never race for a display.
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        throw std::runtime_error("pipe");
+    }
+    pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
+                  "-nolisten", "tcp", "-noreset"},
+                 {});
+    ::close(fds[1]);
+    std::string number;
+    pollfd ready{fds[0], POLLIN, 0};
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (::poll(&ready, 1, 100) > 0) {
+            char c;
+            ssize_t n = ::read(fds[0], &c, 1);
+            if (n <= 0 || c == '\n') {
+                break;
             }
-            if (WaitFor(pid_, 0ms) != -1) {
-                break; // this display was taken after all: try the next one
-            }
-            std::this_thread::sleep_for(20ms);
+            number += c;
         }
+    }
+    ::close(fds[0]);
+    if (number.empty()) {
         ::kill(pid_, SIGTERM);
         WaitFor(pid_, 5s);
+        throw std::runtime_error("cannot start Xvfb");
     }
-    throw std::runtime_error("cannot start Xvfb");
+    display_ = ":" + number;
 }
 
 XServer::~XServer() {
