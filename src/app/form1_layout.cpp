@@ -91,6 +91,7 @@ void TForm1::CreateControls() {
 
     FindEdit = Make<QLineEdit>(Panel2, "FindEdit", {8, 112, 145, 21});
     FindEdit->setText(QStringLiteral("Type \"find\" text here + <Enter>"));
+    FindEdit->setCursorPosition(0);
     FindEdit->setToolTip(QStringLiteral(
         "Type text you wish to \"find\" here.  The current file will be searched starting at "
         "the cursor if you press <Enter> or <F3>"));
@@ -107,6 +108,8 @@ void TForm1::CreateControls() {
     bold.setBold(true);
     lNeedsSave->setFont(bold);
     lNeedsSave->setStyleSheet(QStringLiteral("color: red;"));
+    // The label sizes itself to its text, so a wider system font never cuts it.
+    lNeedsSave->resize(std::max(51, lNeedsSave->sizeHint().width()), 13);
     lNeedsSave->hide();
 
     SaveButton =

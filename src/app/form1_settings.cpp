@@ -86,6 +86,7 @@ void TForm1::ReadSettings() {
 
     FindEdit->setText(
         FromSettingsText(ini.ReadString(kSection, kFindEdit, ToSettingsText(FindEdit->text()))));
+    FindEdit->setCursorPosition(0); // show the text from its start
     // Only the name: the file is opened when the user selects it.
     LoadedFName = ini.ReadString(kSection, kLoadedFName, LoadedFName);
     ini.Release();

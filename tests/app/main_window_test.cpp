@@ -51,7 +51,7 @@ TEST(MainWindowLayout, ControlsHaveTheirNamesPlacesTextsAndTips) {
          {8, 140, 41, 17},
          "Check for file names that do not occur in any other file"},
         {"QuitButton", {112, 140, 41, 17}, "Quit this program"},
-        {"lNeedsSave", {8, 163, 51, 13}, ""},
+
         {"SaveButton", {64, 162, 41, 17}, "Save currently displayed file, whether changed or not"},
         {"CancelButton", {112, 162, 41, 17}, "Cancel automatic save for currently displayed file"},
         {"filesLB",
@@ -81,6 +81,12 @@ TEST(MainWindowLayout, ControlsHaveTheirNamesPlacesTextsAndTips) {
     EXPECT_EQ(form.CancelButton->text(), "Cancel");
     EXPECT_EQ(form.lNeedsSave->text(), "Changed");
     EXPECT_TRUE(form.lNeedsSave->font().bold());
+    // The label grows with its text from its place, never cutting it.
+    EXPECT_EQ(form.lNeedsSave->pos(), QPoint(8, 163));
+    EXPECT_GE(form.lNeedsSave->width(), 51);
+    EXPECT_GE(form.lNeedsSave->width(), form.lNeedsSave->sizeHint().width());
+    EXPECT_LE(form.lNeedsSave->geometry().right(), form.SaveButton->x());
+    EXPECT_EQ(form.FindEdit->cursorPosition(), 0);
     EXPECT_EQ(form.windowTitle(), "Sheafpad");
     ASSERT_EQ(form.MemoPopupMenu->actions().size(), 3);
     EXPECT_EQ(form.MemoPopupMenu->actions()[0]->text(), "Copy");
