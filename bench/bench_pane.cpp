@@ -7,7 +7,7 @@
 //   peak memory, 50 MB    vs  a bare QPlainTextEdit holding it (separate processes)
 // and the load of a typical 100 KB page. Ratios are printed after the run.
 // The files go to $SHEAFPAD_BENCH_DIR (default /var/tmp).
-#include "platform/file_io.h"
+#include "bench_util.h"
 #include "text/text_codec.h"
 #include "widgets/rich_edit.h"
 
@@ -16,58 +16,27 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
-constexpr int64_t kKilobyte = 1024;
-constexpr int64_t kMegabyte = 1024 * kKilobyte;
+using namespace sheafpad::bench;
+
 const char* const kAbsent = "zqxjv_absent";
 
-// Text like a hand-written page: markup, mostly ASCII, a few accented letters, CR LF.
-std::string HtmlLikeText(int64_t size) {
-    const char* lines[] = {
-        "<p class=\"intro\">Welcome to the caf\xC3\xA9 \xE2\x80\x94 open daily.</p>\r\n",
-        "  <li><a href=\"menu.html#drinks\">Drinks &amp; snacks</a></li>\r\n",
-        "<div id=\"footer\">Prices in \xE2\x82\xAC, taxes included.</div>\r\n",
-        "\r\n",
-        "<script src=\"js/site.js\"></script>\r\n",
-        "    Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod.\r\n",
-    };
-    std::string text;
-    text.reserve(size_t(size) + 128);
-    for (size_t i = 0; int64_t(text.size()) < size; ++i) {
-        text += lines[i % std::size(lines)];
-    }
-    text.resize(size_t(size) - 2); // end on a whole line
-    text += "\r\n";
-    return text;
-}
-
-const std::string& BenchDir() {
-    static const std::string dir = [] {
-        const char* base = std::getenv("SHEAFPAD_BENCH_DIR");
-        std::string pattern =
-            std::string(base != nullptr ? base : "/var/tmp") + "/sheafpad-bench-pane-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::perror("mkdtemp");
-            std::exit(1);
-        }
-        return pattern;
-    }();
+const ScratchDir& BenchDir() {
+    static const ScratchDir dir("pane");
     return dir;
 }
 
 // A file of size bytes, written once per run.
 std::string FileOf(int64_t size) {
-    const std::string path = BenchDir() + "/page-" + std::to_string(size) + ".html";
+    const std::string path = BenchDir().file("page-" + std::to_string(size) + ".html");
     if (!std::filesystem::exists(path)) {
-        const std::string text = HtmlLikeText(size);
+        const std::string text = HtmlLikeText(size - 2) + "\r\n"; // ends on a whole line
         std::ofstream(path, std::ios::binary).write(text.data(), std::streamsize(text.size()));
     }
     return path;
@@ -79,11 +48,6 @@ QString Decoded(const std::string& bytes) {
     text.truncate(qsizetype(sheafpad::DecodeText(bytes, sheafpad::DetectEncoding(bytes),
                                                  reinterpret_cast<char16_t*>(text.data()))));
     return text;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void BM_Load_Pane(benchmark::State& state) {
@@ -98,7 +62,7 @@ void BM_Load_Pane(benchmark::State& state) {
 }
 
 void BM_Load_BarePlainTextEdit(benchmark::State& state) {
-    const QString text = Decoded(ReadAll(FileOf(state.range(0))));
+    const QString text = Decoded(ReadWhole(FileOf(state.range(0))));
     QPlainTextEdit bare;
     bare.resize(750, 480);
     bare.setPlainText(text);
@@ -111,7 +75,7 @@ void BM_Load_BarePlainTextEdit(benchmark::State& state) {
 void BM_Save_Pane(benchmark::State& state) {
     sheafpad::TRichEdit pane;
     pane.LoadTextFile(FileOf(state.range(0)));
-    const std::string out = BenchDir() + "/saved.html";
+    const std::string out = BenchDir().file("saved.html");
     for (auto _ : state) {
         pane.SaveTextFile(out);
     }
@@ -119,15 +83,12 @@ void BM_Save_Pane(benchmark::State& state) {
 }
 
 void BM_Save_WriteFsync(benchmark::State& state) {
-    const std::string bytes = ReadAll(FileOf(state.range(0)));
-    const std::string out = BenchDir() + "/written.html";
+    const std::string bytes = ReadWhole(FileOf(state.range(0)));
+    const std::string out = BenchDir().file("written.html");
     for (auto _ : state) {
-        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()) ||
-            ::fsync(fd) != 0) {
+        if (!WriteFsync(out, bytes)) {
             state.SkipWithError("write failed");
         }
-        ::close(fd);
     }
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
@@ -155,7 +116,7 @@ void BM_FindNothing_PaneAfterEdit(benchmark::State& state) {
 }
 
 void BM_FindNothing_IndexOf(benchmark::State& state) {
-    const QString text = Decoded(ReadAll(FileOf(state.range(0))));
+    const QString text = Decoded(ReadWhole(FileOf(state.range(0))));
     const QString needle = QString::fromLatin1(kAbsent);
     for (auto _ : state) {
         benchmark::DoNotOptimize(text.indexOf(needle, 0, Qt::CaseInsensitive));
@@ -202,7 +163,7 @@ int PeakChild(int argc, char** argv, const std::string& mode, const std::string&
     } else {
         QPlainTextEdit bare;
         {
-            const QString text = Decoded(ReadAll(path));
+            const QString text = Decoded(ReadWhole(path));
             bare.setPlainText(text);
         }
         std::printf("%ld\n", PeakKilobytes());
@@ -225,51 +186,23 @@ void BM_PeakMemory(benchmark::State& state) {
     state.counters["ratio_after_find"] = bare > 0 ? double(paneFind) / double(bare) : 0;
 }
 
+// 10 and 50 MB, a few rounds each: a single round of a multi-second load is at
+// the mercy of other processes.
+void LargeFiles(benchmark::internal::Benchmark* b) {
+    b->Arg(10 * kMegabyte)->Arg(50 * kMegabyte)->Repetitions(3)->ReportAggregatesOnly(true);
+    b->Unit(benchmark::kMillisecond);
+}
+
 BENCHMARK(BM_Load_Pane)->Arg(100 * kKilobyte)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Load_BarePlainTextEdit)->Arg(100 * kKilobyte)->Unit(benchmark::kMillisecond);
-// A few rounds each: a single round of a multi-second load is at the mercy of other processes.
-BENCHMARK(BM_Load_Pane)
-    ->Arg(10 * kMegabyte)
-    ->Arg(50 * kMegabyte)
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Load_BarePlainTextEdit)
-    ->Arg(10 * kMegabyte)
-    ->Arg(50 * kMegabyte)
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Load_Pane)->Apply(LargeFiles);
+BENCHMARK(BM_Load_BarePlainTextEdit)->Apply(LargeFiles);
 BENCHMARK(BM_Save_Pane)->Arg(10 * kMegabyte)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Save_WriteFsync)->Arg(10 * kMegabyte)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FindNothing_Pane)->Arg(50 * kMegabyte)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindNothing_PaneAfterEdit)->Arg(50 * kMegabyte)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindNothing_IndexOf)->Arg(50 * kMegabyte)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PeakMemory)->Arg(50 * kMegabyte)->Iterations(1)->Unit(benchmark::kMillisecond);
-
-// Keeps each run's time per name ("BM_Load_Pane/10485760") for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
-                times[run.run_name.function_name + "/" + run.run_name.args] =
-                    run.GetAdjustedRealTime();
-            }
-        }
-    }
-    void PrintRatio(const char* what, const std::string& ours, const std::string& reference,
-                    double limit) {
-        if (times.count(ours) == 0 || times.count(reference) == 0) {
-            return;
-        }
-        const double ratio = times[ours] / times[reference];
-        std::printf("%-28s %8.2f / %8.2f ms = %5.2f (at most %.1f)%s\n", what, times[ours],
-                    times[reference], ratio, limit, ratio <= limit ? "" : "  EXCEEDED");
-    }
-    std::map<std::string, double> times;
-};
 
 } // namespace
 
@@ -296,7 +229,5 @@ int main(int argc, char** argv) {
     reporter.PrintRatio("first find after an edit", "BM_FindNothing_PaneAfterEdit/" + mb50,
                         "BM_FindNothing_IndexOf/" + mb50, 2);
     benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(BenchDir(), ignored);
     return 0;
 }

@@ -4,18 +4,16 @@
 // process, wall time), and the obvious search, name by name with
 // std::string::find over each file's text. The files are in the page cache
 // for all three (they were just written). Prints both ratios at the end.
+#include "bench_util.h"
 #include "files/file_list.h"
 #include "files/unused_files.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <random>
-#include <set>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -25,6 +23,7 @@ extern char** environ;
 
 namespace {
 using namespace sheafpad;
+using sheafpad::bench::ReadWhole;
 
 constexpr int kFileCount = 2000;
 constexpr size_t kFileSize = 20 * 1024;
@@ -103,11 +102,6 @@ Site::Site() {
 const Site& TheSite() {
     static const Site site;
     return site;
-}
-
-std::string ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void BM_UnusedCheck(benchmark::State& state) {
@@ -198,45 +192,16 @@ BENCHMARK(BM_UnusedCheck)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GrepF)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_NameByName)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
-// Keeps each benchmark's wall time per iteration to print the ratios: the
-// median when the runs are repeated, else the one run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> millis;
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            const std::string& name = run.run_name.function_name;
-            if (run.error_occurred) {
-                continue;
-            }
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                millis[name] = run.GetAdjustedRealTime();
-                medians_.insert(name);
-            } else if (run.run_type == Run::RT_Iteration && !medians_.count(name)) {
-                millis[name] = run.GetAdjustedRealTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-private:
-    std::set<std::string> medians_;
-};
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     TheSite(); // generate before timing
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto& ms = reporter.millis;
-    if (ms.count("BM_UnusedCheck") && ms.count("BM_GrepF") && ms.count("BM_NameByName")) {
-        const double check = ms.at("BM_UnusedCheck");
-        std::printf("check / grep -F      = %.2f  (goal: at most 1)\n", check / ms.at("BM_GrepF"));
-        std::printf("name by name / check = %.1f  (goal: at least 20)\n",
-                    ms.at("BM_NameByName") / check);
-    }
+    reporter.PrintRatio("check / grep -F", "BM_UnusedCheck", "BM_GrepF", 1);
+    reporter.PrintRatio("name by name / check", "BM_NameByName", "BM_UnusedCheck", 20,
+                        bench::RatioReporter::Goal::AtLeast);
     benchmark::Shutdown();
     return 0;
 }

@@ -1,0 +1,102 @@
+#include "bench_util.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace sheafpad::bench {
+
+std::string HtmlLikeText(int64_t size) {
+    const char* lines[] = {
+        "<p class=\"intro\">Welcome to the caf\xC3\xA9 \xE2\x80\x94 open daily.</p>\r\n",
+        "  <li><a href=\"menu.html#drinks\">Drinks &amp; snacks</a></li>\r\n",
+        "<div id=\"footer\">Prices in \xE2\x82\xAC, taxes included.</div>\r\n",
+        "\r\n",
+        "<script src=\"js/site.js\"></script>\r\n",
+        "    Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod.\r\n",
+    };
+    std::string text;
+    text.reserve(size_t(size) + 128);
+    for (size_t i = 0; int64_t(text.size()) < size; ++i) {
+        text += lines[i % std::size(lines)];
+    }
+    text.resize(size_t(size));
+    return text;
+}
+
+ScratchDir::ScratchDir(const std::string& tag) {
+    const char* base = std::getenv("SHEAFPAD_BENCH_DIR");
+    path_ = std::string(base != nullptr ? base : "/var/tmp") + "/sheafpad-bench-" + tag + "-XXXXXX";
+    if (::mkdtemp(path_.data()) == nullptr) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool WriteFsync(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return false;
+    }
+    const bool written =
+        ::write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size()) && ::fsync(fd) == 0;
+    ::close(fd);
+    return written;
+}
+
+void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
+    for (const Run& run : runs) {
+        if (run.error_occurred) {
+            continue;
+        }
+        std::string name = run.run_name.function_name;
+        if (!run.run_name.args.empty()) {
+            name += "/" + run.run_name.args;
+        }
+        if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+            medians_.insert(name);
+            times_[name] = {run.GetAdjustedRealTime(), run.time_unit};
+        } else if (run.run_type == Run::RT_Iteration && !medians_.count(name)) {
+            times_[name] = {run.GetAdjustedRealTime(), run.time_unit};
+        }
+    }
+    ConsoleReporter::ReportRuns(runs);
+}
+
+void RatioReporter::PrintRatio(const std::string& label, const std::string& ours,
+                               const std::string& reference, double goal, Goal kind) const {
+    const auto a = times_.find(ours);
+    const auto b = times_.find(reference);
+    if (a == times_.end() || b == times_.end() || b->second.value <= 0) {
+        return;
+    }
+    // In seconds, should the two be shown in different units.
+    const double ratio = (a->second.value / benchmark::GetTimeUnitMultiplier(a->second.unit)) /
+                         (b->second.value / benchmark::GetTimeUnitMultiplier(b->second.unit));
+    std::printf("%-28s %8.2f %s / %8.2f %s = %5.2f", label.c_str(), a->second.value,
+                benchmark::GetTimeUnitString(a->second.unit), b->second.value,
+                benchmark::GetTimeUnitString(b->second.unit), ratio);
+    if (goal <= 0) {
+        std::printf("\n");
+        return;
+    }
+    const bool met = kind == Goal::AtMost ? ratio <= goal : ratio >= goal;
+    std::printf(" (goal: %s %.1f)%s\n", kind == Goal::AtMost ? "at most" : "at least", goal,
+                met ? "" : "  MISSED");
+}
+
+} // namespace sheafpad::bench

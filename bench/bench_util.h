@@ -1,0 +1,70 @@
+// Helpers shared by the benchmark programs: the sample text, a scratch
+// directory, the bare references, and a reporter that prints each ratio of
+// a benchmark to its reference measured in the same run.
+#pragma once
+
+#include <benchmark/benchmark.h>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace sheafpad::bench {
+
+constexpr int64_t kKilobyte = 1024;
+constexpr int64_t kMegabyte = 1024 * kKilobyte;
+
+// Text like a hand-written page: markup, mostly ASCII, a few accented letters
+// and typographic characters, CR LF line breaks; exactly size bytes.
+std::string HtmlLikeText(int64_t size);
+
+// A fresh directory for one program's files under $SHEAFPAD_BENCH_DIR
+// (default /var/tmp, which should be on the disk that real files live on),
+// named sheafpad-bench-<tag>-XXXXXX and removed with its files on destruction.
+// Exits the program when it cannot be made.
+class ScratchDir {
+public:
+    explicit ScratchDir(const std::string& tag);
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    // path + "/" + name
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// The whole file, or "" when it cannot be read.
+std::string ReadWhole(const std::string& path);
+
+// The saving reference: one open, one write() and one fsync() of the bytes.
+// False when any of them fails.
+bool WriteFsync(const std::string& path, const std::string& bytes);
+
+// Prints the runs as usual and keeps each one's real time per iteration by
+// its short name, the function and its arguments ("BM_Load_Pane/10485760",
+// "BM_GrepF"): with repetitions the median, else the one run.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    enum class Goal { AtMost, AtLeast };
+
+    void ReportRuns(const std::vector<Run>& runs) override;
+
+    // Prints "label  ours / reference = ratio (goal: at most|at least goal)",
+    // marked when the goal is missed; goal 0: none stated. Prints nothing
+    // unless both ran.
+    void PrintRatio(const std::string& label, const std::string& ours, const std::string& reference,
+                    double goal = 0, Goal kind = Goal::AtMost) const;
+
+private:
+    struct Time {
+        double value = 0; // in unit
+        benchmark::TimeUnit unit = benchmark::kNanosecond;
+    };
+    std::map<std::string, Time> times_;
+    std::set<std::string> medians_; // names whose time is a median
+};
+
+} // namespace sheafpad::bench
