@@ -1,6 +1,8 @@
 // Reading and saving whole files.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +17,16 @@ std::string AbsolutePath(const std::string& path);
 // part-way.
 std::string ReadFileBytes(const std::string& path);
 
+// At most limit bytes from the start of the regular file at path, or nothing
+// when there is no file at path (a dangling symbolic link included). Never
+// waits on a FIFO or device. Fails as ReadFileBytes does otherwise.
+std::optional<std::string> ReadFileStart(const std::string& path, size_t limit);
+
+// Whether a directory without any write permission bit is read-only for
+// every user, as such a file always is: then no file is made in it and its
+// files are rewritten in place only.
+enum class LockedDirectories { AsTheSystemAllows, ReadOnly };
+
 // Replaces the file's content by bytes, crash-safely: a temporary file in the
 // same directory, flushed to disk, then renamed over the file, keeping its
 // permission bits, owner and group; a symbolic link is followed. Where a
@@ -25,6 +37,7 @@ std::string ReadFileBytes(const std::string& path);
 // Throws EFCreateError when the file cannot be created or opened for writing
 // (the file is untouched), EOutOfResources("Failed to Save Stream") when
 // writing fails after that (untouched too wherever the rename path was taken).
-void WriteFileBytes(const std::string& path, std::string_view bytes);
+void WriteFileBytes(const std::string& path, std::string_view bytes,
+                    LockedDirectories locked = LockedDirectories::AsTheSystemAllows);
 
 } // namespace sheafpad::platform

@@ -2,8 +2,10 @@
 
 #include "base/errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
@@ -234,8 +236,19 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 std::string ReadFileBytes(const std::string& path) {
+    std::optional<std::string> bytes = ReadFileStart(path, SIZE_MAX);
+    if (!bytes) {
+        throw EFOpenError(AbsolutePath(path), SystemReason(ENOENT));
+    }
+    return std::move(*bytes);
+}
+
+std::optional<std::string> ReadFileStart(const std::string& path, size_t limit) {
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0 && errno == ENOENT) {
+        return std::nullopt;
+    }
     if (fd.get() < 0) {
         throw EFOpenError(AbsolutePath(path), SystemReason(errno));
     }
@@ -252,14 +265,15 @@ std::string ReadFileBytes(const std::string& path) {
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
 
     // One byte more than the size seen, so that the end is found by the first
-    // read that returns 0; a file that grows meanwhile is read on to its end.
+    // read that returns 0; a file that grows meanwhile is read on to its end
+    // (or to the limit).
     std::string bytes;
     size_t filled = 0;
     try {
-        bytes.resize(size_t(st.st_size) + 1);
-        for (;;) {
+        bytes.resize(std::min(size_t(st.st_size) + 1, limit));
+        while (filled < limit) {
             if (filled == bytes.size()) {
-                bytes.resize(bytes.size() * 2);
+                bytes.resize(std::min(bytes.size() * 2, limit));
             }
             const ssize_t got = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
             if (got < 0 && errno == EINTR) {
@@ -280,7 +294,7 @@ std::string ReadFileBytes(const std::string& path) {
     return bytes;
 }
 
-void WriteFileBytes(const std::string& path, std::string_view bytes) {
+void WriteFileBytes(const std::string& path, std::string_view bytes, LockedDirectories locked) {
     const std::string shown = AbsolutePath(path);
     Target target;
     struct stat linkSt;
@@ -306,6 +320,10 @@ void WriteFileBytes(const std::string& path, std::string_view bytes) {
         }
         target.path = real.get();
     }
+    struct stat dirSt;
+    const bool lockedDir = locked == LockedDirectories::ReadOnly &&
+                           ::stat(SplitPath(target.path).dir.c_str(), &dirSt) == 0 &&
+                           (dirSt.st_mode & 0222) == 0;
 
     if (target.exists) {
         if (S_ISDIR(target.st.st_mode)) {
@@ -320,10 +338,12 @@ void WriteFileBytes(const std::string& path, std::string_view bytes) {
         if (::access(target.path.c_str(), W_OK) != 0) {
             throw EFCreateError(shown, SystemReason(errno));
         }
-        if (NeedsInPlace(target)) {
+        if (lockedDir || NeedsInPlace(target)) {
             WriteInPlace(shown, target.path, bytes, false);
             return;
         }
+    } else if (lockedDir) {
+        throw EFCreateError(shown, SystemReason(EACCES));
     }
     if (WriteByRename(shown, target, bytes) == SafeResult::UseInPlace) {
         WriteInPlace(shown, target.path, bytes, !target.exists);

@@ -122,9 +122,8 @@ void TIniFile::WriteString(std::string_view section, std::string_view ident,
     if (!IsSafeName(section, "[]") || !IsSafeName(ident, "=[") || !ini::FitsOnOneLine(value)) {
         throw EIniFileException(FileName());
     }
-    std::string content;
-    bool exists = false; // a missing file is created
-    if (!ini::ReadForUpdate(FileName(), content, exists)) {
+    std::string content; // stays empty for a missing file, which is created
+    if (!ini::ReadForUpdate(FileName(), content)) {
         throw EIniFileException(FileName());
     }
     if (!ini::ReplaceContent(FileName(), ini::SetValue(content, section, ident, value))) {

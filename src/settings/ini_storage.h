@@ -1,4 +1,5 @@
-// The settings file on disk: capped reading and crash-safe replacing.
+// The settings file on disk: its size cap and its rules for writing, over
+// the platform's file reading and saving.
 #pragma once
 
 #include <cstddef>
@@ -19,17 +20,14 @@ std::optional<std::string> ReadCapped(const std::string& path);
 
 // Reads the whole file for a rewrite. Returns false when it cannot be read or
 // is larger than kMaxFileBytes; a missing file gives true with empty content.
-bool ReadForUpdate(const std::string& path, std::string& content, bool& exists);
+bool ReadForUpdate(const std::string& path, std::string& content);
 
-// Replaces the file's content by bytes so that a crash leaves either the old
-// or the new content: a temporary file in the same directory, flushed, then
-// renamed over it, keeping its permission bits (and owner and group where the
-// process may set them). A symbolic link is followed. Where a rename would
-// change the file's identity (hard links, owner that cannot be kept) or the
-// directory cannot take a new file, the file is rewritten in place with every
-// write checked. A file or directory without any write permission bit is
-// treated as read-only for every user, root included. Returns false, with the
-// file unchanged where the rename path was taken, when anything fails.
+// Replaces the file's content by bytes crash-safely, as the editor saves
+// files (platform::WriteFileBytes). Beyond that, a directory without any
+// write permission bit is read-only for every user, root included: no
+// settings file is made in it and one there is rewritten in place. Returns
+// false, with the file unchanged where it was replaced by renaming, when
+// anything fails.
 bool ReplaceContent(const std::string& path, std::string_view bytes);
 
 } // namespace sheafpad::ini

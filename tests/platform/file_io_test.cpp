@@ -16,7 +16,9 @@
 #include <vector>
 
 using sheafpad::platform::AbsolutePath;
+using sheafpad::platform::LockedDirectories;
 using sheafpad::platform::ReadFileBytes;
+using sheafpad::platform::ReadFileStart;
 using sheafpad::platform::WriteFileBytes;
 using sheafpad::test::FileExists;
 using sheafpad::test::ReadFile;
@@ -163,6 +165,30 @@ TEST(ReadFileBytes, UnreadableFileFails) {
     ExpectError<sheafpad::EFOpenError>([&] { ReadFileBytes(dir.file("secret")); },
                                        "Cannot open file \"" + dir.file("secret") +
                                            "\". Permission denied");
+}
+
+TEST(ReadFileStart, ReadsUpToTheLimitAndTellsAMissingFile) {
+    TempDir dir;
+    const std::string big = RandomBytes(200 * 1024 + 5);
+    WriteFile(dir.file("big"), big);
+    EXPECT_EQ(ReadFileStart(dir.file("big"), 10), big.substr(0, 10));
+    EXPECT_EQ(ReadFileStart(dir.file("big"), big.size()), big);
+    EXPECT_EQ(ReadFileStart(dir.file("big"), big.size() + 1), big);
+    EXPECT_EQ(ReadFileStart(dir.file("big"), 0), "");
+    // A file that reports size 0 is still read, up to the limit.
+    EXPECT_EQ(ReadFileStart("/proc/version", 5), ReadFileBytes("/proc/version").substr(0, 5));
+
+    EXPECT_EQ(ReadFileStart(dir.file("missing"), 10), std::nullopt);
+    ASSERT_EQ(::symlink("nowhere", dir.file("dangling").c_str()), 0);
+    EXPECT_EQ(ReadFileStart(dir.file("dangling"), 10), std::nullopt);
+    // Anything else that is not a readable regular file fails as a whole read does.
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
+    ExpectError<sheafpad::EFOpenError>([&] { ReadFileStart(dir.file("fifo"), 10); },
+                                       "Cannot open file \"" + dir.file("fifo") +
+                                           "\". Not a regular file");
+    ExpectError<sheafpad::EFOpenError>([&] { ReadFileStart(dir.file("big/x"), 10); },
+                                       "Cannot open file \"" + dir.file("big/x") +
+                                           "\". Not a directory");
 }
 
 TEST(WriteFileBytes, ReplacesTheFileKeepingModeOwnerAndGroup) {
@@ -320,6 +346,22 @@ TEST(WriteFileBytes, FileInAReadOnlyDirectoryIsWrittenInPlace) {
     ExpectError<sheafpad::EFCreateError>([&] { WriteFileBytes(dir.file("ro/g"), "x"); },
                                          "Cannot create file \"" + dir.file("ro/g") +
                                              "\". Permission denied");
+    ASSERT_EQ(::chmod(dir.file("ro").c_str(), 0755), 0);
+}
+
+TEST(WriteFileBytes, LockedDirectoryCanBeReadOnlyForEveryUser) {
+    TempDir dir;
+    ASSERT_EQ(::mkdir(dir.file("ro").c_str(), 0755), 0);
+    WriteFile(dir.file("ro/f"), "old content");
+    const ino_t inode = Stat(dir.file("ro/f")).st_ino;
+    ASSERT_EQ(::chmod(dir.file("ro").c_str(), 0555), 0);
+    WriteFileBytes(dir.file("ro/f"), "new", LockedDirectories::ReadOnly);
+    EXPECT_EQ(ReadFile(dir.file("ro/f")), "new");
+    EXPECT_EQ(Stat(dir.file("ro/f")).st_ino, inode) << "written in place";
+    ExpectError<sheafpad::EFCreateError>(
+        [&] { WriteFileBytes(dir.file("ro/g"), "x", LockedDirectories::ReadOnly); },
+        "Cannot create file \"" + dir.file("ro/g") + "\". Permission denied");
+    EXPECT_EQ(Names(dir.file("ro")), std::vector<std::string>{"f"});
     ASSERT_EQ(::chmod(dir.file("ro").c_str(), 0755), 0);
 }
 
