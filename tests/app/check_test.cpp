@@ -1,10 +1,6 @@
 // The Check button: the report of unused files in the pane, and what it
 // leaves alone.
-#include "app/form1.h"
-#include "test_util.h"
-#include "widgets/directory_edit.h"
-#include "widgets/error_display.h"
-#include "widgets/file_list_model.h"
+#include "form_fixture.h"
 #include "widgets/rich_edit.h"
 
 #include <QApplication>
@@ -17,7 +13,6 @@
 
 using namespace sheafpad;
 using sheafpad::test::ReadFile;
-using sheafpad::test::TempDir;
 using sheafpad::test::WriteFile;
 
 namespace {
@@ -32,26 +27,10 @@ QString ReportText(const QStringList& names) {
     return text;
 }
 
-class CheckTest : public testing::Test {
+class CheckTest : public test::FormFixture {
 protected:
-    TempDir dir;
-    TForm1 form;
-    QStringList errors;
+    void SetUp() override { form.show(); }
 
-    void SetUp() override {
-        ErrorDisplay::SetHook(
-            [this](const QString&, const QString& message) { errors << message; });
-        form.show();
-    }
-    void TearDown() override { ErrorDisplay::SetHook(nullptr); }
-
-    // Writes the files, then lists the directory.
-    void MakeSite(const std::vector<std::pair<std::string, std::string>>& files) {
-        for (const auto& [name, bytes] : files) {
-            WriteFile(dir.file(name), bytes);
-        }
-        form.dirEdit->SetText(dir.path());
-    }
     // The listed names among wanted, in list order.
     QStringList InListOrder(const QStringList& wanted) const {
         QStringList names;
@@ -64,11 +43,7 @@ protected:
     }
     // Selects the name in the list, as a click does: the file opens.
     void Open(const std::string& name) {
-        const auto& names = form.filesModel->Names();
-        const auto row = int(std::find(names.begin(), names.end(), name) - names.begin());
-        ASSERT_LT(row, int(names.size())) << name;
-        form.filesLB->selectionModel()->select(form.filesModel->index(row),
-                                               QItemSelectionModel::ClearAndSelect);
+        Select(name);
         ASSERT_EQ(form.LoadedFName, dir.file(name));
     }
     bool AnySelected() const { return form.filesLB->selectionModel()->hasSelection(); }
@@ -80,7 +55,7 @@ TEST_F(CheckTest, EmptyListChangesNothing) {
     form.dirEdit->SetText(dir.path());
     const QString intro = form.Memo1->toPlainText();
     Check();
-    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_TRUE(errors.empty());
     EXPECT_EQ(form.Memo1->toPlainText(), intro);
     EXPECT_TRUE(form.Memo1->ReadOnly());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -89,13 +64,13 @@ TEST_F(CheckTest, EmptyListChangesNothing) {
 TEST_F(CheckTest, ReportsUnlinkedNamesIntoTheIntroduction) {
     // a.htm links to b.htm; b.htm names a.html, and with it a.htm; c.htm
     // names itself; D.htm is only written as d.htm; the NUL hides e.js.
-    MakeSite({{"a.htm", "<a href=\"b.htm\">b</a>"},
-              {"b.htm", "<a href=\"old/a.html\">"},
-              {"c.htm", "<title>c.htm</title>"},
-              {"D.htm", "see d.htm"},
-              {"a.html", std::string("x\0e.js", 6)},
-              {"e.js", "var a = 1;\nvar b = 2;"},
-              {"notes.txt", "not listed: D.htm e.js"}});
+    List({{"a.htm", "<a href=\"b.htm\">b</a>"},
+          {"b.htm", "<a href=\"old/a.html\">"},
+          {"c.htm", "<title>c.htm</title>"},
+          {"D.htm", "see d.htm"},
+          {"a.html", std::string("x\0e.js", 6)},
+          {"e.js", "var a = 1;\nvar b = 2;"},
+          {"notes.txt", "not listed: D.htm e.js"}});
     // The pointer shows the program busy while the report is written.
     bool busyWhileWriting = false;
     QObject::connect(form.Memo1, &QPlainTextEdit::textChanged, [&] {
@@ -104,7 +79,7 @@ TEST_F(CheckTest, ReportsUnlinkedNamesIntoTheIntroduction) {
     });
     Check();
     EXPECT_TRUE(busyWhileWriting);
-    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_TRUE(errors.empty()) << testing::PrintToString(errors);
     EXPECT_EQ(form.Memo1->toPlainText(), ReportText(InListOrder({"D.htm", "e.js"})));
     // The report goes into the read-only introduction, which stays read-only.
     EXPECT_TRUE(form.Memo1->ReadOnly());
@@ -116,22 +91,22 @@ TEST_F(CheckTest, ReportsUnlinkedNamesIntoTheIntroduction) {
 TEST_F(CheckTest, LineBreaksOfEveryFormAndOverlappingNames) {
     // CR-only and LF-only files are searched line by line; a name split by a
     // line break is not found; data.htm uses a.htm as well.
-    MakeSite({{"index.htm", "home\rdata.htm\rmenu.\njs\r"},
-              {"data.htm", "rows\nindex.htm\n"},
-              {"a.htm", "x"},
-              {"menu.js", "y"}});
+    List({{"index.htm", "home\rdata.htm\rmenu.\njs\r"},
+          {"data.htm", "rows\nindex.htm\n"},
+          {"a.htm", "x"},
+          {"menu.js", "y"}});
     Check();
     EXPECT_EQ(form.Memo1->toPlainText(), ReportText(InListOrder({"menu.js"})));
 }
 
 TEST_F(CheckTest, AllUsedLeavesEverythingAndWritesNothing) {
-    MakeSite({{"a.htm", "b.htm"}, {"b.htm", "a.htm"}});
+    List({{"a.htm", "b.htm"}, {"b.htm", "a.htm"}});
     Open("a.htm");
     QTest::keyClicks(form.Memo1, "zz");
     ASSERT_TRUE(form.NeedsSave);
     const QString edited = form.Memo1->toPlainText();
     Check();
-    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_TRUE(errors.empty());
     EXPECT_EQ(form.Memo1->toPlainText(), edited);
     EXPECT_TRUE(form.NeedsSave);
     EXPECT_TRUE(AnySelected());
@@ -140,13 +115,13 @@ TEST_F(CheckTest, AllUsedLeavesEverythingAndWritesNothing) {
 }
 
 TEST_F(CheckTest, ReportSavesTheChangedFileFirstAndKeepsThePaneEditable) {
-    MakeSite({{"a.htm", "b.htm"}, {"b.htm", "text"}});
+    List({{"a.htm", "b.htm"}, {"b.htm", "text"}});
     Open("b.htm");
     QTest::keyClicks(form.Memo1, "X");
     ASSERT_TRUE(form.NeedsSave);
     const std::string edited = form.Memo1->toPlainText().toStdString();
     Check();
-    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_TRUE(errors.empty()) << testing::PrintToString(errors);
     EXPECT_EQ(ReadFile(dir.file("b.htm")), edited);
     EXPECT_FALSE(form.NeedsSave);
     EXPECT_EQ(form.Memo1->toPlainText(), ReportText({"a.htm"}));
@@ -157,15 +132,15 @@ TEST_F(CheckTest, ReportSavesTheChangedFileFirstAndKeepsThePaneEditable) {
 }
 
 TEST_F(CheckTest, AFailedSaveStopsTheReportAndKeepsTheEdits) {
-    MakeSite({{"a.htm", "b.htm"}, {"b.htm", "text"}});
+    List({{"a.htm", "b.htm"}, {"b.htm", "text"}});
     Open("b.htm");
     QTest::keyClicks(form.Memo1, "X");
     const QString edited = form.Memo1->toPlainText();
     ::chmod(dir.file("b.htm").c_str(), 0444);
     Check();
-    ASSERT_EQ(errors.size(), 1);
-    EXPECT_TRUE(errors[0].startsWith(
-        QString::fromStdString("Cannot create file \"" + dir.file("b.htm") + "\". ")));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind("Cannot create file \"" + dir.file("b.htm") + "\". ", 0), 0u)
+        << errors[0];
     // The unsaved text is still there, still the file's, still marked changed.
     EXPECT_EQ(form.Memo1->toPlainText(), edited);
     EXPECT_TRUE(form.NeedsSave);
@@ -177,7 +152,7 @@ TEST_F(CheckTest, AFailedSaveStopsTheReportAndKeepsTheEdits) {
 }
 
 TEST_F(CheckTest, TheReportNeverReachesAFile) {
-    MakeSite({{"a.htm", "b.htm"}, {"b.htm", "text"}});
+    List({{"a.htm", "b.htm"}, {"b.htm", "text"}});
     Open("b.htm");
     Check();
     ASSERT_EQ(form.Memo1->toPlainText(), ReportText({"a.htm"}));
@@ -197,19 +172,18 @@ TEST_F(CheckTest, TheReportNeverReachesAFile) {
     const std::string edited = form.Memo1->toPlainText().toStdString();
     form.SaveButton->click();
     EXPECT_EQ(ReadFile(dir.file("b.htm")), edited);
-    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_TRUE(errors.empty()) << testing::PrintToString(errors);
 }
 
 TEST_F(CheckTest, UnreadableEntryStopsTheCheckAndLeavesThePane) {
     ::mkdir(dir.file("old.htm").c_str(), 0755);
-    MakeSite({{"a.htm", "x"}, {"b.htm", "y"}});
+    List({{"a.htm", "x"}, {"b.htm", "y"}});
     Open("b.htm");
     QTest::keyClicks(form.Memo1, "Z");
     const QString edited = form.Memo1->toPlainText();
     Check();
-    ASSERT_EQ(errors.size(), 1);
-    EXPECT_EQ(errors[0], QString::fromStdString("Cannot open file \"" + dir.file("old.htm") +
-                                                "\". Is a directory."));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "Cannot open file \"" + dir.file("old.htm") + "\". Is a directory.");
     EXPECT_EQ(form.Memo1->toPlainText(), edited);
     EXPECT_TRUE(form.NeedsSave);
     EXPECT_TRUE(AnySelected());
@@ -227,7 +201,7 @@ TEST_F(CheckTest, MoreThanAThousandNames) {
     form.dirEdit->SetText(dir.path());
     ASSERT_EQ(form.filesModel->rowCount(), count);
     Check();
-    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_TRUE(errors.empty()) << testing::PrintToString(errors);
     EXPECT_EQ(form.Memo1->toPlainText(),
               ReportText(InListOrder({"p0.htm", "p1098.htm", "p1099.htm"})));
 }

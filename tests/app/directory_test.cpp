@@ -1,10 +1,6 @@
 // The directory field in the main window: browsing rebuilds the file list.
-#include "app/form1.h"
+#include "form_fixture.h"
 #include "platform/working_dir.h"
-#include "test_util.h"
-#include "widgets/directory_edit.h"
-#include "widgets/error_display.h"
-#include "widgets/file_list_model.h"
 #include "widgets/select_dir_dialog.h"
 
 #include <QCoreApplication>
@@ -18,29 +14,8 @@
 namespace sheafpad {
 namespace {
 
-class DirectoryInMainWindow : public testing::Test {
-protected:
-    DirectoryInMainWindow() {
-        ErrorDisplay::SetHook([this](const QString&, const QString& m) { errors << m; });
-        TSelectDirDlg::SetRunHook([this](TSelectDirDlg& dlg) {
-            if (answer) {
-                answer(dlg);
-            }
-        });
-        form.SettingsPathOverride = settingsDir.file("Sheafpad.ini"); // none yet
-    }
-    ~DirectoryInMainWindow() override {
-        TSelectDirDlg::SetRunHook(nullptr);
-        ErrorDisplay::SetHook(nullptr);
-        platform::SetWorkingDir(savedCwd);
-    }
-
-    test::TempDir settingsDir;
-    std::string savedCwd = platform::WorkingDir();
-    TForm1 form;
-    std::function<void(TSelectDirDlg&)> answer;
-    QStringList errors;
-};
+// The window is not shown yet; the folder dialog is answered by `answer`.
+class DirectoryInMainWindow : public test::FormFixture, protected test::DirDialogAnswers {};
 
 TEST_F(DirectoryInMainWindow, OkAtOnceAfterStartUpDropsTheSlashAndRelists) {
     form.show();
@@ -65,7 +40,7 @@ TEST_F(DirectoryInMainWindow, OkAtOnceAfterStartUpDropsTheSlashAndRelists) {
     // The same folder again: nothing changes and nothing is relisted.
     QTest::keyClick(form.dirEdit, Qt::Key_Down, Qt::AltModifier);
     EXPECT_EQ(relists.count(), 1);
-    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(DirectoryInMainWindow, BrowsingElsewhereListsThatFolder) {

@@ -2,12 +2,7 @@
 // being left is written back first, only ever into the file its text came
 // from; keys and user edits that mark the text changed; find from the three
 // controls; the clipboard commands and the context menu.
-#include "app/form1.h"
-
-#include "test_util.h"
-#include "widgets/directory_edit.h"
-#include "widgets/error_display.h"
-#include "widgets/file_list_model.h"
+#include "form_fixture.h"
 #include "widgets/rich_edit.h"
 
 #include <QApplication>
@@ -25,39 +20,12 @@ namespace sheafpad {
 namespace {
 
 using test::ReadFile;
-using test::TempDir;
 using test::WriteFile;
 
-class EditingTest : public ::testing::Test {
+class EditingTest : public test::FormFixture {
 protected:
-    void SetUp() override {
-        ErrorDisplay::SetHook([this](const QString&, const QString& message) {
-            errors.push_back(message.toStdString());
-        });
-        form.SettingsPathOverride = settingsDir.file("Sheafpad.ini");
-        form.show();
-        QApplication::setActiveWindow(&form);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    }
-    void TearDown() override { ErrorDisplay::SetHook(nullptr); }
+    void SetUp() override { ShowActive(); }
 
-    // Writes the files and lists the directory.
-    void List(std::initializer_list<std::pair<std::string, std::string>> files) {
-        for (const auto& [name, bytes] : files) {
-            WriteFile(dir.file(name), bytes);
-        }
-        form.dirEdit->SetText(dir.path());
-    }
-    QModelIndex Row(const std::string& name) {
-        const auto& names = form.filesModel->Names();
-        const auto it = std::find(names.begin(), names.end(), name);
-        EXPECT_NE(it, names.end()) << name;
-        return form.filesModel->index(int(it - names.begin()));
-    }
-    void Select(const std::string& name) {
-        form.filesLB->selectionModel()->setCurrentIndex(Row(name),
-                                                        QItemSelectionModel::ClearAndSelect);
-    }
     void Type(const QString& keys) { QTest::keyClicks(form.Memo1, keys); }
     bool IndicatorShown() {
         return form.lNeedsSave->isVisible() && form.SaveButton->isVisible() &&
@@ -67,10 +35,6 @@ protected:
         return !form.lNeedsSave->isVisible() && !form.SaveButton->isVisible() &&
                !form.CancelButton->isVisible();
     }
-
-    TempDir dir, settingsDir;
-    TForm1 form;
-    std::vector<std::string> errors;
 };
 
 TEST_F(EditingTest, SwitchingWritesTheEditedFileWithCrLf) {

@@ -2,13 +2,8 @@
 // a close writes, the ways out when writing fails, the end of a session, and
 // the double-click that hands a file to the external editor.
 #include "app/application.h"
-#include "app/form1.h"
-
+#include "form_fixture.h"
 #include "platform/process.h"
-#include "test_util.h"
-#include "widgets/directory_edit.h"
-#include "widgets/error_display.h"
-#include "widgets/file_list_model.h"
 #include "widgets/rich_edit.h"
 
 #include <QApplication>
@@ -28,21 +23,16 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-class SettingsTest : public ::testing::Test {
+// Each start makes a window of its own on the test's settings file.
+class SettingsTest : public ::testing::Test, protected test::ErrorCapture {
 protected:
     void SetUp() override {
-        ErrorDisplay::SetHook([this](const QString&, const QString& message) {
-            errors.push_back(message.toStdString());
-        });
         TForm1::SetQuestionHook([this](const QString&) {
             ++questions;
             return quitWithoutSettings;
         });
     }
-    void TearDown() override {
-        ErrorDisplay::SetHook(nullptr);
-        TForm1::SetQuestionHook(nullptr);
-    }
+    void TearDown() override { TForm1::SetQuestionHook(nullptr); }
 
     // A fresh window on the test's settings file, shown as at start-up.
     std::unique_ptr<TForm1> Start() {
@@ -53,18 +43,14 @@ protected:
     }
     // Opens name and types into it, so that it is changed.
     void Edit(TForm1& form, const std::string& name, const QString& keys) {
-        const auto& names = form.filesModel->Names();
-        const int row = int(std::find(names.begin(), names.end(), name) - names.begin());
-        ASSERT_LT(row, int(names.size())) << name;
-        form.filesLB->selectionModel()->setCurrentIndex(form.filesModel->index(row),
-                                                        QItemSelectionModel::ClearAndSelect);
+        ASSERT_TRUE(test::RowOf(form, name).isValid());
+        test::SelectName(form, name);
         QTest::keyClicks(form.Memo1, keys);
         ASSERT_TRUE(form.NeedsSave);
     }
 
     TempDir settingsDir, dir;
     std::string ini = settingsDir.file("Sheafpad.ini");
-    std::vector<std::string> errors;
     int questions = 0;
     bool quitWithoutSettings = false;
 };

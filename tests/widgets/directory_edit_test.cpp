@@ -4,6 +4,7 @@
 #include "test_util.h"
 #include "widgets/dir_list_widget.h"
 #include "widgets/error_display.h"
+#include "widgets/widget_hooks.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,7 +23,9 @@ namespace {
 
 // A field as the main window sets it up, in a scratch tree. The dialog never
 // shows: each browse runs `answer` with the live dialog (default: Cancel).
-class DirectoryEditTest : public testing::Test {
+class DirectoryEditTest : public testing::Test,
+                          protected test::ErrorCapture,
+                          protected test::DirDialogAnswers {
 protected:
     DirectoryEditTest() {
         ::mkdir(dir.file("web").c_str(), 0755);
@@ -35,33 +38,14 @@ protected:
         edit->SetDirectInput(false);
         other = new QLineEdit(&window);
         other->setGeometry(8, 8, 145, 21);
-        TSelectDirDlg::SetRunHook([this](TSelectDirDlg& dlg) {
-            ++browses;
-            startedAt = dlg.Directory();
-            if (answer) {
-                answer(dlg);
-            }
-        });
-        ErrorDisplay::SetHook([this](const QString&, const QString& m) { errors.push_back(m); });
         window.show();
         window.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
     }
-    ~DirectoryEditTest() override {
-        TSelectDirDlg::SetRunHook(nullptr);
-        ErrorDisplay::SetHook(nullptr);
-        platform::SetWorkingDir(savedCwd);
-    }
-
     test::TempDir dir;
-    std::string savedCwd = platform::WorkingDir();
     QWidget window;
     TJvDirectoryEdit* edit = nullptr;
     QLineEdit* other = nullptr;
-    std::function<void(TSelectDirDlg&)> answer;
-    int browses = 0;
-    std::string startedAt; // the folder the dialog opened at
-    QStringList errors;
 };
 
 TEST_F(DirectoryEditTest, DefaultsAndTheButtonInsideTheRightEnd) {
@@ -197,7 +181,7 @@ TEST_F(DirectoryEditTest, OkAtOnceWritesTheFolderWithoutTrailingSlash) {
     EXPECT_EQ(edit->Text(), dir.file("web"));
     EXPECT_EQ(changes.count(), 1);
     EXPECT_EQ(edit->InitialDir(), dir.file("web"));
-    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(DirectoryEditTest, ConfirmingTheFolderShownChangesNothingButSetsInitialDir) {
