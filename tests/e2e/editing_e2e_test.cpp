@@ -4,6 +4,7 @@
 #include "test_util.h"
 
 #include <gtest/gtest.h>
+#include <initializer_list>
 
 using namespace sheafpad::e2e;
 using sheafpad::test::ReadFile;
@@ -29,55 +30,53 @@ struct TwoFiles {
     std::string a, b;
 };
 
-} // namespace
+// Sheafpad started on a directory of those two files, with the first one
+// (the list's row 0) opened by a click.
+class EditingE2E : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(app.WaitForWindow());
+        app.ClickListRow(0);
+    }
+    void Keys(std::initializer_list<const char*> keys) {
+        for (const char* key : keys) {
+            app.Key(key);
+        }
+    }
+    // Alt+Q, and the program ends cleanly.
+    void Quit() {
+        app.Key("alt+q");
+        EXPECT_EQ(app.WaitForExit(), 0);
+    }
 
-TEST(EditingE2E, ClickTypeClickWritesTheFirstFileWithCrLf) {
     XServer server;
     TempDir dir;
-    TwoFiles files(dir);
-    App app(server, dir.path());
-    ASSERT_TRUE(app.WaitForWindow());
-    app.ClickListRow(0);
+    TwoFiles files{dir};
+    App app{server, dir.path()};
+};
+
+} // namespace
+
+TEST_F(EditingE2E, ClickTypeClickWritesTheFirstFileWithCrLf) {
     app.Type("Hi there");
     app.Key("Return");
     app.ClickListRow(1);
     EXPECT_EQ(files.Edited(), "Hi there\r\none\r\ntwo\r\n");
-    app.Key("alt+q");
-    EXPECT_EQ(app.WaitForExit(), 0);
+    Quit();
 }
 
-TEST(EditingE2E, TypedSpacesAndAltQSaveOnTheWayOut) {
-    XServer server;
-    TempDir dir;
-    TwoFiles files(dir);
-    App app(server, dir.path());
-    ASSERT_TRUE(app.WaitForWindow());
-    app.ClickListRow(0);
+TEST_F(EditingE2E, TypedSpacesAndAltQSaveOnTheWayOut) {
     app.Key("space");
-    app.Key("alt+q");
-    EXPECT_EQ(app.WaitForExit(), 0);
+    Quit();
     EXPECT_EQ(files.Edited(), " one\r\ntwo\r\n");
 }
 
-TEST(EditingE2E, MenuKeyAndShiftF10OpenTheContextMenu) {
-    XServer server;
-    TempDir dir;
-    TwoFiles files(dir);
-    App app(server, dir.path());
-    ASSERT_TRUE(app.WaitForWindow());
-    app.ClickListRow(0);
+TEST_F(EditingE2E, MenuKeyAndShiftF10OpenTheContextMenu) {
     app.Key("shift+End");
-    app.Key("Menu"); // Copy is the first item
-    app.Key("Down");
-    app.Key("Return");
+    Keys({"Menu", "Down", "Return"}); // Copy is the first item
     app.Key("ctrl+End");
-    app.Key("shift+F10"); // Paste is the third
-    app.Key("Down");
-    app.Key("Down");
-    app.Key("Down");
-    app.Key("Return");
+    Keys({"shift+F10", "Down", "Down", "Down", "Return"}); // Paste is the third
     app.ClickListRow(1);
     EXPECT_EQ(files.Edited(), "one\r\ntwo\r\none");
-    app.Key("alt+q");
-    EXPECT_EQ(app.WaitForExit(), 0);
+    Quit();
 }
