@@ -142,7 +142,6 @@ TRichEdit::TRichEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setPalette(colours);
     // Every change of the document that is not the program's own is the user's.
     connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
-        findText_ = QString(); // any change, the program's too, outdates it
         if (programEdit_ == 0 && (removed != 0 || added != 0)) {
             emit userChangedText();
         }
@@ -164,17 +163,20 @@ void TRichEdit::LoadTextFile(const std::string& path) {
         const size_t units = DecodeText(bytes, encoding, reinterpret_cast<char16_t*>(text.data()));
         text.truncate(qsizetype(units));
     }
+    // Line breaks in the document's own form, so that the text is its raw text.
+    text.replace(QChar('\n'), kParagraphSeparator);
     {
         ProgramEdit edit(programEdit_);
         setPlainText(text);
     }
+    mirror_.Reset(std::move(text));
     encoding_ = encoding;
     maxLength_ = kLoadedMaxLength;
     moveCursor(QTextCursor::Start);
 }
 
 void TRichEdit::SaveTextFile(const std::string& path) const {
-    const QString text = document()->toRawText();
+    const QString& text = mirror_.Text();
     std::string bytes;
     size_t bad = 0;
     const std::u16string_view units(reinterpret_cast<const char16_t*>(text.constData()),
@@ -186,7 +188,7 @@ void TRichEdit::SaveTextFile(const std::string& path) const {
 }
 
 QString TRichEdit::LinesText() const {
-    QString text = WithCrLf(document()->toRawText());
+    QString text = WithCrLf(mirror_.Text());
     if (!text.isEmpty() && !text.endsWith('\n')) {
         text += QStringLiteral("\r\n");
     }
@@ -207,6 +209,7 @@ qsizetype TRichEdit::LinesTextLength() const {
 void TRichEdit::ClearText() {
     ProgramEdit edit(programEdit_);
     clear();
+    mirror_.Reset(QString());
 }
 
 void TRichEdit::AppendLine(const QString& line) {
@@ -277,11 +280,7 @@ qsizetype TRichEdit::FindForward(const QString& text, qsizetype start, qsizetype
     if (needle.isEmpty()) {
         return -1;
     }
-    if (findText_.isNull()) {
-        findText_ = document()->toRawText();
-        findText_.detach(); // never null, even for an empty text
-    }
-    const QString& raw = findText_;
+    const QString& raw = mirror_.Text();
     start = std::max<qsizetype>(start, 0);
     if (start > raw.size() || length < 0) {
         return -1;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "text/text_codec.h"
+#include "widgets/text_mirror.h"
 
 #include <QPlainTextEdit>
 #include <functional>
@@ -112,10 +113,9 @@ private:
     // Depth of the program's own edits, which are not user changes.
     int programEdit_ = 0;
     qsizetype maxLength_ = kInitialMaxLength;
-    // The raw text as the last search took it, kept until the next change so
-    // that repeated searches (F3, F3...) do not copy a long text each time;
-    // null when outdated.
-    mutable QString findText_;
+    // The document's raw text for saving and searching, kept up to date
+    // without copying the whole text out of the document each time.
+    mutable TextMirror mirror_{document()};
     // The encoding of the last load; the save writes in it.
     TextEncoding encoding_ = TextEncoding::Utf8;
 };
