@@ -1,6 +1,7 @@
 // Settings at start-up and close, window bounds, and the external editor.
 #include "app/form1.h"
 
+#include "files/file_list.h"
 #include "platform/process.h"
 #include "settings/ini_file.h"
 #include "settings/settings_keys.h"
@@ -192,7 +193,7 @@ void TForm1::filesLBDblClick() {
     if (name == nullptr) {
         return;
     }
-    std::string path = dirEdit->Text() + "/" + *name;
+    std::string path = JoinPath(dirEdit->Text(), *name);
     if (path.front() == '-') {
         path.insert(0, "./"); // never read as an option
     }
