@@ -1,15 +1,10 @@
 #include "files/unused_files.h"
 
-#include "base/errors.h"
 #include "files/file_list.h"
 #include "platform/file_io.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace sheafpad {
 
@@ -349,55 +344,18 @@ void UsedNameFinder::SearchFile(std::string_view bytes) {
 // The check over the listed files.
 
 namespace {
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() { ::close(fd_); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-[[noreturn]] void ThrowOpenError(const std::string& path, const std::string& reason) {
-    throw EFOpenError(platform::AbsolutePath(path), reason);
-}
-
 // Feeds the file's bytes to the finder a piece at a time, as far as the
 // finder wants them. The file is opened even when no name is left to find,
 // so that an entry that cannot be read is reported whatever the list order.
 void SearchOneFile(const std::string& path, UsedNameFinder& finder, std::vector<char>& buffer) {
-    // O_NONBLOCK: a listed FIFO must not hang the check; it is refused below.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        ThrowOpenError(path, SystemReason(errno));
-    }
-    FileDescriptor file(fd);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        ThrowOpenError(path, SystemReason(errno));
-    }
-    if (S_ISDIR(info.st_mode)) {
-        ThrowOpenError(path, SystemReason(EISDIR));
-    }
-    if (!S_ISREG(info.st_mode)) {
-        ThrowOpenError(path, "Not a regular file");
-    }
+    platform::FileReader file(path);
     if (finder.AllUsed()) {
         return;
     }
     finder.BeginFile();
     for (;;) {
-        const ssize_t count = ::read(fd, buffer.data(), buffer.size());
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ThrowOpenError(path, SystemReason(errno));
-        }
-        if (count == 0 || !finder.Feed(std::string_view(buffer.data(), size_t(count)))) {
+        const size_t count = file.Read(buffer.data(), buffer.size());
+        if (count == 0 || !finder.Feed(std::string_view(buffer.data(), count))) {
             break;
         }
     }

@@ -22,6 +22,26 @@ std::string ReadFileBytes(const std::string& path);
 // waits on a FIFO or device. Fails as ReadFileBytes does otherwise.
 std::optional<std::string> ReadFileStart(const std::string& path, size_t limit);
 
+// A regular file opened for reading, read a piece at a time from its start.
+// Opening never waits on a FIFO or device.
+class FileReader {
+public:
+    // Throws EFOpenError (absolute path, system reason) when the file cannot
+    // be opened (a missing file included) or is not a regular file.
+    explicit FileReader(const std::string& path);
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    // Reads up to size bytes into data: the count read, 0 at the end of the
+    // file. Throws EFOpenError when a read fails.
+    size_t Read(char* data, size_t size);
+
+private:
+    std::string path_; // as given, for the error message
+    int fd_;
+};
+
 // Whether a directory without any write permission bit is read-only for
 // every user, as such a file always is: then no file is made in it and its
 // files are rewritten in place only.

@@ -29,9 +29,16 @@ public:
             ::close(fd_);
         }
     }
+    Fd(Fd&& other) noexcept : fd_(other.Release()) {}
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
+    // Hands the descriptor over; this guard no longer closes it.
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
     // Closes now and reports whether the close succeeded (a delayed write
     // error of some file systems surfaces only here).
     bool Close() {
@@ -61,6 +68,50 @@ bool WriteAll(int fd, std::string_view bytes) {
         left -= size_t(written);
     }
     return true;
+}
+
+// Takes back the O_NONBLOCK that opened the file without waiting, so that
+// reads and writes block as usual.
+bool ClearNonBlock(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
+// Opens the regular file at path for reading and fills *st. Returns no
+// descriptor (-1) when there is no file at path; throws EFOpenError for
+// everything else that keeps it from being read.
+Fd OpenForReading(const std::string& path, struct stat* st) {
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0 && errno == ENOENT) {
+        return fd;
+    }
+    if (fd.get() < 0 || ::fstat(fd.get(), st) != 0) {
+        throw EFOpenError(AbsolutePath(path), SystemReason(errno));
+    }
+    if (S_ISDIR(st->st_mode)) {
+        throw EFOpenError(AbsolutePath(path), SystemReason(EISDIR));
+    }
+    if (!S_ISREG(st->st_mode)) {
+        throw EFOpenError(AbsolutePath(path), "Not a regular file");
+    }
+    if (!ClearNonBlock(fd.get())) {
+        throw EFOpenError(AbsolutePath(path), SystemReason(errno));
+    }
+    return fd;
+}
+
+// One read of up to size bytes, retried after signals; 0 at the end.
+size_t ReadSome(int fd, const std::string& path, char* data, size_t size) {
+    for (;;) {
+        const ssize_t got = ::read(fd, data, size);
+        if (got >= 0) {
+            return size_t(got);
+        }
+        if (errno != EINTR) {
+            throw EFOpenError(AbsolutePath(path), SystemReason(errno));
+        }
+    }
 }
 
 // fsync, where devices that cannot sync (EINVAL) count as synced.
@@ -100,9 +151,8 @@ void WriteInPlace(const std::string& shown, const std::string& target, std::stri
     if (fd.get() < 0) {
         throw EFCreateError(shown, SystemReason(errno));
     }
-    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     struct stat st;
-    if (::fstat(fd.get(), &st) != 0) {
+    if (!ClearNonBlock(fd.get()) || ::fstat(fd.get(), &st) != 0) {
         throw EOutOfResources(kSaveFailed);
     }
     const bool regular = S_ISREG(st.st_mode);
@@ -244,26 +294,11 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 std::optional<std::string> ReadFileStart(const std::string& path, size_t limit) {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer.
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (fd.get() < 0 && errno == ENOENT) {
+    struct stat st;
+    const Fd fd = OpenForReading(path, &st);
+    if (fd.get() < 0) {
         return std::nullopt;
     }
-    if (fd.get() < 0) {
-        throw EFOpenError(AbsolutePath(path), SystemReason(errno));
-    }
-    struct stat st;
-    if (::fstat(fd.get(), &st) != 0) {
-        throw EFOpenError(AbsolutePath(path), SystemReason(errno));
-    }
-    if (S_ISDIR(st.st_mode)) {
-        throw EFOpenError(AbsolutePath(path), SystemReason(EISDIR));
-    }
-    if (!S_ISREG(st.st_mode)) {
-        throw EFOpenError(AbsolutePath(path), "Not a regular file");
-    }
-    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-
     // One byte more than the size seen, so that the end is found by the first
     // read that returns 0; a file that grows meanwhile is read on to its end
     // (or to the limit).
@@ -275,23 +310,35 @@ std::optional<std::string> ReadFileStart(const std::string& path, size_t limit) 
             if (filled == bytes.size()) {
                 bytes.resize(std::min(bytes.size() * 2, limit));
             }
-            const ssize_t got = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got < 0) {
-                throw EFOpenError(AbsolutePath(path), SystemReason(errno));
-            }
+            const size_t got =
+                ReadSome(fd.get(), path, bytes.data() + filled, bytes.size() - filled);
             if (got == 0) {
                 break;
             }
-            filled += size_t(got);
+            filled += got;
         }
     } catch (const std::bad_alloc&) {
         throw EFOpenError(AbsolutePath(path), SystemReason(ENOMEM)); // too big to hold
     }
     bytes.resize(filled);
     return bytes;
+}
+
+FileReader::FileReader(const std::string& path) : path_(path), fd_(-1) {
+    struct stat st;
+    Fd fd = OpenForReading(path, &st);
+    if (fd.get() < 0) {
+        throw EFOpenError(AbsolutePath(path), SystemReason(ENOENT));
+    }
+    fd_ = fd.Release();
+}
+
+FileReader::~FileReader() {
+    ::close(fd_);
+}
+
+size_t FileReader::Read(char* data, size_t size) {
+    return ReadSome(fd_, path_, data, size);
 }
 
 void WriteFileBytes(const std::string& path, std::string_view bytes, LockedDirectories locked) {

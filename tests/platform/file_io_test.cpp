@@ -191,6 +191,33 @@ TEST(ReadFileStart, ReadsUpToTheLimitAndTellsAMissingFile) {
                                            "\". Not a directory");
 }
 
+TEST(FileReader, ReadsThePiecesInOrderAndFailsAsAWholeReadDoes) {
+    TempDir dir;
+    const std::string big = RandomBytes(100 * 1024 + 7);
+    WriteFile(dir.file("big"), big);
+    sheafpad::platform::FileReader reader(dir.file("big"));
+    std::string got;
+    char piece[4096];
+    while (const size_t count = reader.Read(piece, sizeof piece)) {
+        got.append(piece, count);
+    }
+    EXPECT_EQ(got, big);
+    EXPECT_EQ(reader.Read(piece, sizeof piece), 0u);
+
+    // A missing file is an error here, not an empty result.
+    ScopedCwd cwd(dir.path());
+    ExpectError<sheafpad::EFOpenError>([] { sheafpad::platform::FileReader("missing"); },
+                                       "Cannot open file \"" + dir.path() +
+                                           "/missing\". No such file or directory");
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
+    ExpectError<sheafpad::EFOpenError>([&] { sheafpad::platform::FileReader(dir.file("fifo")); },
+                                       "Cannot open file \"" + dir.file("fifo") +
+                                           "\". Not a regular file");
+    sheafpad::platform::FileReader mem("/proc/self/mem");
+    ExpectError<sheafpad::EFOpenError>([&] { mem.Read(piece, sizeof piece); },
+                                       "Cannot open file \"/proc/self/mem\". Input/output error");
+}
+
 TEST(WriteFileBytes, ReplacesTheFileKeepingModeOwnerAndGroup) {
     TempDir dir;
     const std::string path = dir.file("page.html");
