@@ -49,9 +49,11 @@ bool StartDetached(const std::string& program, const std::vector<std::string>& a
             sigemptyset(&none);
             ::sigprocmask(SIG_SETMASK, &none, nullptr);
             ::signal(SIGPIPE, SIG_DFL);
+            // Only the copy on stdin goes over to the program.
             const int null = ::open("/dev/null", O_RDONLY);
-            if (null >= 0) {
+            if (null > STDIN_FILENO) {
                 ::dup2(null, STDIN_FILENO);
+                ::close(null);
             }
             ::execvp(argv[0], argv.data());
             ::_exit(127);

@@ -7,6 +7,9 @@
 
 #include <cerrno>
 #include <chrono>
+#include <fcntl.h>
+#include <set>
+#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 
@@ -31,6 +34,43 @@ TEST(StartDetached, PassesTheArgumentWholeAndLeavesNoChild) {
     EXPECT_FALSE(test::FileExists(dir.file("injected")));
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);
+}
+
+// The descriptors above stderr that a process has open, as "3 4 ... " text.
+std::set<int> OpenAboveStderr(const std::string& listing) {
+    std::set<int> fds;
+    std::istringstream in(listing);
+    for (int fd = 0; in >> fd;) {
+        if (fd > 2) {
+            fds.insert(fd);
+        }
+    }
+    return fds;
+}
+
+TEST(StartDetached, TheProgramGetsNullAsStdinAndNoDescriptorOfItsOwnMaking) {
+    test::TempDir dir;
+    const std::string out = dir.file("out");
+    // Writes where stdin leads, then the program's open descriptors.
+    const std::string script = "exec >\"$1.part\"; readlink /proc/$$/fd/0; ls /proc/$$/fd; "
+                               "mv \"$1.part\" \"$1\"";
+    ASSERT_TRUE(StartDetached("sh", {"-c", script, "sh", out}));
+    for (int i = 0; i < 200 && !test::FileExists(out); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const std::string listed = ReadIfThere(out);
+    ASSERT_EQ(listed.substr(0, 10), "/dev/null\n");
+    // Whatever the program has beyond stderr it inherited from this process.
+    std::string ours;
+    for (int fd = 3; fd < 1024; ++fd) {
+        if (::fcntl(fd, F_GETFD) >= 0) {
+            ours += std::to_string(fd) + " ";
+        }
+    }
+    const std::set<int> inherited = OpenAboveStderr(ours);
+    for (const int fd : OpenAboveStderr(listed.substr(10))) {
+        EXPECT_TRUE(inherited.count(fd) != 0) << "descriptor " << fd << " in " << listed;
+    }
 }
 
 TEST(StartDetached, AMissingProgramIsNotAnError) {
