@@ -43,19 +43,35 @@ std::string DeviceKey(unsigned major, unsigned minor) {
     return std::to_string(major) + ":" + std::to_string(minor);
 }
 
-// The label of the block device major:minor, or "" when there is none.
-std::string LabelOf(const Drive& drive) {
+// A volume label and the block device that carries it.
+struct VolumeLabel {
+    unsigned major = 0;
+    unsigned minor = 0;
+    std::string name;
+};
+
+// Every label udev lists, read once for all the drives.
+std::vector<VolumeLabel> ReadVolumeLabels() {
     const std::string dir = "/dev/disk/by-label";
-    std::string label;
+    std::vector<VolumeLabel> labels;
     ForEachEntry(dir, [&](std::string_view name) {
         struct stat st;
         const std::string link = dir + "/" + std::string(name);
-        if (label.empty() && ::stat(link.c_str(), &st) == 0 && S_ISBLK(st.st_mode) &&
-            ::major(st.st_rdev) == drive.major && ::minor(st.st_rdev) == drive.minor) {
-            label = UnescapeUdevName(name);
+        if (::stat(link.c_str(), &st) == 0 && S_ISBLK(st.st_mode)) {
+            labels.push_back({::major(st.st_rdev), ::minor(st.st_rdev), UnescapeUdevName(name)});
         }
     });
-    return label;
+    return labels;
+}
+
+// The label of the drive's block device, or "" when there is none.
+std::string LabelOf(const Drive& drive, const std::vector<VolumeLabel>& labels) {
+    for (const VolumeLabel& label : labels) {
+        if (label.major == drive.major && label.minor == drive.minor) {
+            return label.name;
+        }
+    }
+    return {};
 }
 
 // The kernel's removable flag of the disk that holds the device (a partition
@@ -78,6 +94,7 @@ bool IsRemovableDevice(const Drive& drive) {
 
 std::vector<Drive> ListDrives() {
     std::vector<Drive> drives = SelectDrives(ParseMountInfo(ReadSmallFile("/proc/self/mountinfo")));
+    const std::vector<VolumeLabel> labels = ReadVolumeLabels();
     std::vector<Drive> kept;
     for (Drive& drive : drives) {
         // Files bound into place (a container's /etc/hosts) are no drives.
@@ -88,7 +105,7 @@ std::vector<Drive> ListDrives() {
             drive.kind = DriveKind::Removable;
         }
         if (drive.kind != DriveKind::Network) {
-            drive.label = LabelOf(drive);
+            drive.label = LabelOf(drive, labels);
         }
         kept.push_back(std::move(drive));
     }
