@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "app/tooltip_style.h"
 #include "widgets/error_display.h"
 
 #include <QSocketNotifier>
@@ -15,7 +16,11 @@ int signalPipe[2] = {-1, -1};
 
 } // namespace
 
-SheafpadApplication::SheafpadApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+SheafpadApplication::SheafpadApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The tool-tip delay is a style hint that Qt reads from each widget's
+    // style, so it is set once for the whole application.
+    setStyle(new ToolTipStyle); // the application takes ownership
+}
 
 bool SheafpadApplication::notify(QObject* receiver, QEvent* event) {
     bool result = false;
