@@ -71,7 +71,6 @@ public:
 
     // File list.
     void RefreshFileList();
-    bool MatchesFileType(const std::string& name) const;
     void TypesMemoChange();
     void dirEditChange();
     // The name selected in the file list, or nullptr.

@@ -23,10 +23,6 @@ void TForm1::RefreshFileList() {
     filesModel->SetNames(ListMatchingFiles(dirEdit->Text(), FileTypes(TypeLines(TypesMemo))));
 }
 
-bool TForm1::MatchesFileType(const std::string& name) const {
-    return FileTypes(TypeLines(TypesMemo)).Matches(name);
-}
-
 void TForm1::TypesMemoChange() {
     RefreshFileList();
 }
