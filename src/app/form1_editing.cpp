@@ -8,6 +8,7 @@
 #include "base/errors.h"
 #include "files/file_list.h"
 #include "text/is_blank.h"
+#include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
 #include "widgets/rich_edit.h"
 
@@ -17,8 +18,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-
-#include "widgets/directory_edit.h"
 
 namespace sheafpad {
 
@@ -172,8 +171,7 @@ void TForm1::Copy1Click() {
 }
 
 void TForm1::Cut1Click() {
-    QClipboard* clipboard = Clipboard();
-    clipboard->setText(UpToNul(Memo1->SelectedText()));
+    Copy1Click(); // a clipboard that cannot be opened stops the cut here
     Memo1->ReplaceSelection(QString());
     MarkChanged();
 }
