@@ -60,24 +60,18 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption,
 }
 
 // The visible subfolders and files of dir, each sorted without regard to case.
-void ReadFolder(const std::string& dir, std::vector<std::string>* folders,
-                std::vector<std::string>* files) {
+void ReadFolder(const std::string& dir, std::vector<std::string>& folders,
+                std::vector<std::string>& files) {
     platform::ForEachEntry(dir, [&](std::string_view entry) {
         if (IsHiddenName(entry)) {
             return;
         }
         std::string name(entry);
         const bool isFolder = platform::IsDirectory(JoinFolder(dir, name));
-        std::vector<std::string>* into = isFolder ? folders : files;
-        if (into != nullptr) {
-            into->push_back(std::move(name));
-        }
+        (isFolder ? folders : files).push_back(std::move(name));
     });
-    for (auto* names : {folders, files}) {
-        if (names != nullptr) {
-            std::sort(names->begin(), names->end(), NameLess);
-        }
-    }
+    std::sort(folders.begin(), folders.end(), NameLess);
+    std::sort(files.begin(), files.end(), NameLess);
 }
 
 } // namespace
@@ -193,22 +187,22 @@ void TSelectDirDlg::OpenFolder(const std::string& path) {
     // it was given as long as that names the same folder.
     const std::string open = platform::SameFile(given, actual) ? given : actual;
 
+    // One pass over the folder for both lists: each entry is looked at once.
     std::vector<std::string> folders;
-    ReadFolder(open, &folders, nullptr);
+    std::vector<std::string> files;
+    ReadFolder(open, folders, files);
     const auto& drives = DriveList->Drives();
     const int drive = platform::FindDriveOf(open, drives);
     const std::string root = drive < 0 ? std::string("/") : drives[size_t(drive)].mountPoint;
     DirList->SetFolder(root, open, folders);
     DriveList->SelectDriveOf(open);
     DirLabel->SetPath(open);
-    DirListChange();
+    DirListChange(files);
 }
 
-void TSelectDirDlg::DirListChange() {
+void TSelectDirDlg::DirListChange(const std::vector<std::string>& files) {
     const std::string& open = Directory();
     DirLabel->update();
-    std::vector<std::string> files;
-    ReadFolder(open, nullptr, &files);
     FileList->clear();
     for (const std::string& name : files) {
         FileList->addItem(FromBytes(name));

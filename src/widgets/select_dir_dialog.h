@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -62,7 +63,8 @@ public:
     // Handlers. Each failure is shown by the error display; the dialog stays.
     void DirListDblClick(int row); // opens the folder the row stands for
     void DriveListChange(int index);
-    void DirListChange();
+    // The open folder changed: shows its path and its files (sorted).
+    void DirListChange(const std::vector<std::string>& files);
     void OKClick();
     void HelpButtonClick();
 
