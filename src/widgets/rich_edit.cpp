@@ -245,13 +245,19 @@ void TRichEdit::ReplaceSelection(const QString& text) {
     setTextCursor(cursor);
 }
 
-qsizetype TRichEdit::InsertLimited(QTextCursor& cursor, const QString& text) {
+QString TRichEdit::FittingPaneText(const QTextCursor& cursor, const QString& text) const {
     QString insertion = ToPaneText(text);
+    // The selection goes, so its characters make room.
     const qsizetype room = std::max<qsizetype>(
         0, maxLength_ - (TextLength() - (cursor.selectionEnd() - cursor.selectionStart())));
     if (insertion.size() > room) {
         insertion.truncate(room);
     }
+    return insertion;
+}
+
+qsizetype TRichEdit::InsertLimited(QTextCursor& cursor, const QString& text) {
+    const QString insertion = FittingPaneText(cursor, text);
     ProgramEdit edit(programEdit_);
     // Outside the undo history: the recorded steps would no longer fit the text.
     document()->setUndoRedoEnabled(false);
@@ -397,12 +403,8 @@ void TRichEdit::insertFromMimeData(const QMimeData* source) {
     if (source == nullptr || !source->hasText()) {
         return;
     }
-    QString text = ToPaneText(source->text());
     QTextCursor cursor = textCursor();
-    const qsizetype room = std::max<qsizetype>(
-        0, maxLength_ - (TextLength() - (cursor.selectionEnd() - cursor.selectionStart())));
-    text.truncate(std::min(room, text.size()));
-    cursor.insertText(text);
+    cursor.insertText(FittingPaneText(cursor, source->text()));
     setTextCursor(cursor);
     ensureCursorVisible();
 }

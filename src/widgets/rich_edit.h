@@ -97,6 +97,9 @@ private:
     // Inserts text at cursor, cut to what MaxLength lets in; returns the
     // number of positions taken. Outside the undo history and not a user change.
     qsizetype InsertLimited(QTextCursor& cursor, const QString& text);
+    // text in the pane's form (ToPaneText), cut to what MaxLength lets replace
+    // the cursor's selection.
+    QString FittingPaneText(const QTextCursor& cursor, const QString& text) const;
     qsizetype TextLength() const;
     void RaiseKeyDown(int& key, Qt::KeyboardModifiers modifiers);
     void RaiseContextPopup(QPoint mousePos);
