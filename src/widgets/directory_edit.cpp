@@ -29,6 +29,18 @@ std::string ToBytes(const QString& text) {
     return std::string(bytes.constData(), size_t(bytes.size()));
 }
 
+// The exact bytes of a dropped local path. The URL carries them
+// percent-encoded; decoding them through QString would turn bytes that are
+// not UTF-8 into replacement characters and so name another folder.
+std::string LocalPathBytes(const QUrl& url) {
+    if (!url.isLocalFile()) {
+        return {};
+    }
+    const QByteArray bytes =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
 constexpr Qt::KeyboardModifiers kShortCutModifiers =
     Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 
@@ -330,7 +342,7 @@ void TJvDirectoryEdit::dropEvent(QDropEvent* event) {
     }
     // A dropped folder replaces the text (or joins the list).
     for (const QUrl& url : event->mimeData()->urls()) {
-        const std::string path = ToBytes(url.toLocalFile());
+        const std::string path = LocalPathBytes(url);
         if (platform::IsDirectory(path)) {
             SetText(multipleDirs_ && !text_.empty() ? text_ + ";" + path : path);
             event->acceptProposedAction();

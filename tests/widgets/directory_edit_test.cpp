@@ -172,6 +172,22 @@ TEST_F(DirectoryEditTest, DroppedFoldersAreRefused) {
     EXPECT_TRUE(again.isAccepted());
 }
 
+TEST_F(DirectoryEditTest, ADroppedFolderKeepsTheExactBytesOfItsName) {
+    // "caf\xE9" is not UTF-8: any trip through a QString would change it.
+    const std::string folder = dir.file("caf\xE9");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    QMimeData data;
+    data.setUrls(
+        {QUrl::fromEncoded("file://" + QByteArray::fromStdString(folder).toPercentEncoding("/"))});
+    edit->SetAcceptFiles(true);
+    QSignalSpy changes(edit, &TJvDirectoryEdit::OnChange);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(edit, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(edit->Text(), folder);
+    EXPECT_EQ(changes.count(), 1);
+}
+
 TEST_F(DirectoryEditTest, OkAtOnceWritesTheFolderWithoutTrailingSlash) {
     edit->SetText(dir.file("web") + "/");
     QSignalSpy changes(edit, &TJvDirectoryEdit::OnChange);
