@@ -2,22 +2,9 @@
 
 #include "platform/directory.h"
 #include "text/is_blank.h"
+#include "text/lines.h"
 
 namespace sheafpad {
-
-namespace {
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-} // namespace
-
-std::string AsciiLower(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        c = LowerAscii(c);
-    }
-    return result;
-}
 
 FileTypes::FileTypes(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) {
@@ -53,18 +40,10 @@ bool FileTypes::Matches(std::string_view name) const {
 
 std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            lines.emplace_back(text.substr(start, i - start));
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-            start = i + 1;
-        }
-    }
-    if (start < text.size()) {
-        lines.emplace_back(text.substr(start));
+    for (size_t pos = 0; pos < text.size();) {
+        const LineSpan line = LineAt(text, pos);
+        lines.emplace_back(text.substr(line.begin, line.end - line.begin));
+        pos = line.next;
     }
     return lines;
 }

@@ -2,6 +2,8 @@
 // the type patterns. Names and paths are byte strings, as on disk.
 #pragma once
 
+#include "text/ascii.h" // AsciiLower, for the users of the list
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,9 +21,6 @@ public:
 private:
     std::vector<std::string> patterns_; // lower-cased, non-blank, untrimmed
 };
-
-// Lower-cases A-Z only; every other byte is left as it is.
-std::string AsciiLower(std::string_view text);
 
 // Splits the type list's text into lines at CR, LF or CR LF.
 std::vector<std::string> SplitLines(std::string_view text);

@@ -2,6 +2,7 @@
 
 #include "files/file_list.h"
 #include "platform/file_io.h"
+#include "text/lines.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -15,20 +16,10 @@ std::string CheckedText(std::string_view fileBytes) {
     }
     std::string text;
     text.reserve(fileBytes.size() + 2);
-    size_t i = 0;
-    while (i < fileBytes.size()) {
-        size_t end = fileBytes.find_first_of("\r\n", i);
-        if (end == std::string_view::npos) {
-            end = fileBytes.size();
-        }
-        text.append(fileBytes.substr(i, end - i)).append("\r\n");
-        i = end;
-        if (i < fileBytes.size()) {
-            // CR LF is one break; a CR or an LF alone is one too.
-            const bool crLf =
-                fileBytes[i] == '\r' && i + 1 < fileBytes.size() && fileBytes[i + 1] == '\n';
-            i += crLf ? 2 : 1;
-        }
+    for (size_t pos = 0; pos < fileBytes.size();) {
+        const LineSpan line = LineAt(fileBytes, pos);
+        text.append(fileBytes.substr(line.begin, line.end - line.begin)).append("\r\n");
+        pos = line.next;
     }
     return text;
 }

@@ -1,5 +1,8 @@
 #include "settings/ini_text.h"
 
+#include "text/ascii.h"
+#include "text/lines.h"
+
 #include <cstddef>
 
 namespace sheafpad::ini {
@@ -21,22 +24,6 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The name of the section that line starts, or nothing.
 std::optional<std::string_view> SectionName(std::string_view line) {
     std::string_view text = Trim(line);
@@ -50,37 +37,13 @@ std::optional<std::string_view> SectionName(std::string_view line) {
     return Trim(text.substr(1, close - 1));
 }
 
-// One line of the file: [begin, contentEnd) is its text, [contentEnd, next)
-// its line end (empty for a last line without one).
-struct Line {
-    size_t begin = 0;
-    size_t contentEnd = 0;
-    size_t next = 0;
-};
-
-Line LineAt(std::string_view content, size_t begin) {
-    Line line;
-    line.begin = begin;
-    size_t i = begin;
-    while (i < content.size() && content[i] != '\r' && content[i] != '\n') {
-        ++i;
-    }
-    line.contentEnd = i;
-    if (i < content.size()) {
-        const bool crlf = content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n';
-        i += crlf ? 2 : 1;
-    }
-    line.next = i;
-    return line;
-}
-
 // What a scan for one key of one section found.
 struct Location {
     bool sectionFound = false;
     size_t insertAt = 0;           // where a new entry of the section goes
     bool insertNeedsBreak = false; // the line before insertAt has no line end
     bool keyFound = false;
-    Line keyLine;      // the entry's line
+    LineSpan keyLine;  // the entry's line
     size_t keyEnd = 0; // offset of the entry's "="
 };
 
@@ -89,11 +52,11 @@ Location Scan(std::string_view content, std::string_view section, std::string_vi
     bool inMatching = false; // inside a section of the wanted name
     bool inFirst = false;    // inside the first such section
     for (size_t pos = 0; pos < content.size();) {
-        const Line line = LineAt(content, pos);
+        const LineSpan line = LineAt(content, pos);
         pos = line.next;
-        const std::string_view text = content.substr(line.begin, line.contentEnd - line.begin);
+        const std::string_view text = content.substr(line.begin, line.end - line.begin);
         if (const auto name = SectionName(text)) {
-            inMatching = EqualsNoCase(*name, section);
+            inMatching = EqualsIgnoringAsciiCase(*name, section);
             inFirst = inMatching && !where.sectionFound;
             if (inFirst) {
                 where.sectionFound = true;
@@ -102,7 +65,8 @@ Location Scan(std::string_view content, std::string_view section, std::string_vi
             continue;
         } else if (!where.keyFound) {
             const size_t eq = text.find('=');
-            if (eq != std::string_view::npos && EqualsNoCase(Trim(text.substr(0, eq)), key)) {
+            if (eq != std::string_view::npos &&
+                EqualsIgnoringAsciiCase(Trim(text.substr(0, eq)), key)) {
                 where.keyFound = true;
                 where.keyLine = line;
                 where.keyEnd = line.begin + eq;
@@ -110,7 +74,7 @@ Location Scan(std::string_view content, std::string_view section, std::string_vi
         }
         if (inFirst) {
             where.insertAt = line.next;
-            where.insertNeedsBreak = line.next == line.contentEnd;
+            where.insertNeedsBreak = line.next == line.end;
         }
     }
     return where;
@@ -125,7 +89,7 @@ std::optional<std::string_view> FindValue(std::string_view content, std::string_
         return std::nullopt;
     }
     const size_t begin = where.keyEnd + 1;
-    return content.substr(begin, where.keyLine.contentEnd - begin);
+    return content.substr(begin, where.keyLine.end - begin);
 }
 
 std::string SetValue(std::string_view content, std::string_view section, std::string_view key,
