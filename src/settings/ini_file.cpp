@@ -35,11 +35,8 @@ bool IsSafeName(std::string_view name, std::string_view forbidden) {
 } // namespace
 
 std::optional<int32_t> IniTextToInt(std::string_view text) {
-    std::string prefixed;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        prefixed = "$" + std::string(text.substr(2));
-        text = prefixed;
-    }
+    // "0x" and "0X" are taken after the sign below, so a text starting with
+    // them needs no case of its own.
     size_t i = 0;
     while (i < text.size() && text[i] == ' ') {
         ++i;
