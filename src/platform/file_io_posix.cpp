@@ -136,8 +136,11 @@ PathParts SplitPath(const std::string& path) {
 // The target of the save: the given file with every symbolic link followed.
 struct Target {
     std::string path; // where the bytes go
+    PathParts parts;  // path's directory and name
     bool exists = false;
-    struct stat st {}; // valid when exists
+    struct stat st {};     // valid when exists
+    bool dirKnown = false; // the directory could be stat'ed
+    struct stat dirSt {};  // valid when dirKnown
 };
 
 // Writes bytes over the file itself: the path taken where replacing the file
@@ -178,7 +181,7 @@ enum class SafeResult { Done, UseInPlace };
 // renamed over the target. Returns UseInPlace, with nothing changed, where
 // the replacement could not keep the file's owner, group or mode.
 SafeResult WriteByRename(const std::string& shown, const Target& target, std::string_view bytes) {
-    const auto [dir, name] = SplitPath(target.path);
+    const auto& [dir, name] = target.parts;
     // Keep the name within NAME_MAX: the prefix of a long name is enough.
     std::string temp = dir + "/." + name.substr(0, 200) + ".XXXXXX";
     Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
@@ -254,11 +257,10 @@ bool NeedsInPlace(const Target& target) {
     if (!S_ISREG(st.st_mode) || st.st_nlink > 1) {
         return true;
     }
-    const std::string dir = SplitPath(target.path).dir;
-    struct stat dirSt;
-    if (::access(dir.c_str(), W_OK | X_OK) != 0 || ::stat(dir.c_str(), &dirSt) != 0) {
+    if (!target.dirKnown || ::access(target.parts.dir.c_str(), W_OK | X_OK) != 0) {
         return true;
     }
+    const struct stat& dirSt = target.dirSt;
     // In a sticky directory only the owners may replace a file.
     const uid_t me = ::geteuid();
     if ((dirSt.st_mode & S_ISVTX) != 0 && me != 0 && st.st_uid != me && dirSt.st_uid != me) {
@@ -367,10 +369,10 @@ void WriteFileBytes(const std::string& path, std::string_view bytes, LockedDirec
         }
         target.path = real.get();
     }
-    struct stat dirSt;
-    const bool lockedDir = locked == LockedDirectories::ReadOnly &&
-                           ::stat(SplitPath(target.path).dir.c_str(), &dirSt) == 0 &&
-                           (dirSt.st_mode & 0222) == 0;
+    target.parts = SplitPath(target.path);
+    target.dirKnown = ::stat(target.parts.dir.c_str(), &target.dirSt) == 0;
+    const bool lockedDir = locked == LockedDirectories::ReadOnly && target.dirKnown &&
+                           (target.dirSt.st_mode & 0222) == 0;
 
     if (target.exists) {
         if (S_ISDIR(target.st.st_mode)) {
