@@ -31,6 +31,16 @@ bool IsOctal(char c) {
     return c >= '0' && c <= '7';
 }
 
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
@@ -100,6 +110,22 @@ std::string UnescapeMountField(std::string_view field) {
             i += 3;
         } else {
             out += field[i];
+        }
+    }
+    return out;
+}
+
+std::string UnescapeUdevName(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (size_t i = 0; i < name.size(); ++i) {
+        // Two digits exactly: no sign or blank may stand in for one.
+        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' &&
+            HexValue(name[i + 2]) >= 0 && HexValue(name[i + 3]) >= 0) {
+            out += char(HexValue(name[i + 2]) * 16 + HexValue(name[i + 3]));
+            i += 3;
+        } else {
+            out += name[i];
         }
     }
     return out;

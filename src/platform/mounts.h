@@ -36,6 +36,10 @@ struct Drive {
 // Undoes the kernel's octal escapes ("\040" -> " "); other bytes stay.
 std::string UnescapeMountField(std::string_view field);
 
+// Undoes udev's escapes in a /dev/disk/by-label name ("\x20" -> " "); other
+// bytes, and a "\x" without two hexadecimal digits, stay.
+std::string UnescapeUdevName(std::string_view name);
+
 // Parses /proc/self/mountinfo text; malformed lines are skipped.
 std::vector<MountInfoEntry> ParseMountInfo(std::string_view text);
 

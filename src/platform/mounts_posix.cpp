@@ -5,7 +5,6 @@
 #include "platform/directory.h"
 #include "platform/working_dir.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
@@ -18,25 +17,6 @@ namespace {
 std::string ReadSmallFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// udev writes awkward bytes of a label as "\xNN".
-std::string UnescapeUdevName(std::string_view name) {
-    std::string out;
-    for (size_t i = 0; i < name.size(); ++i) {
-        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x') {
-            const std::string hex(name.substr(i + 2, 2));
-            char* end = nullptr;
-            const long value = std::strtol(hex.c_str(), &end, 16);
-            if (end == hex.c_str() + 2) {
-                out += char(value);
-                i += 3;
-                continue;
-            }
-        }
-        out += name[i];
-    }
-    return out;
 }
 
 std::string DeviceKey(unsigned major, unsigned minor) {

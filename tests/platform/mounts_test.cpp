@@ -42,6 +42,12 @@ TEST(MountInfo, UnescapesOnlyThreeDigitOctal) {
     EXPECT_EQ(UnescapeMountField("a\\xyz\\"), "a\\xyz\\");
 }
 
+TEST(MountInfo, UdevLabelEscapesNeedTwoHexDigits) {
+    EXPECT_EQ(UnescapeUdevName("My\\x20Stick\\x2fA\\xc3\\xa9"), "My Stick/A\xc3\xa9");
+    // A sign or blank is no digit: such text stays as it is.
+    EXPECT_EQ(UnescapeUdevName("a\\x-1b\\x 1\\x+f\\x4"), "a\\x-1b\\x 1\\x+f\\x4");
+}
+
 TEST(MountInfo, OffersTheMountsAUserPicksFromSortedWithKinds) {
     const std::vector<Drive> drives = SelectDrives(ParseMountInfo(kSample));
     std::vector<std::string> points;
