@@ -1,6 +1,7 @@
 // Construction, start-up and shutdown of the main window.
 #include "app/form1.h"
 
+#include "platform/program_file.h"
 #include "widgets/error_display.h"
 
 #include <QCloseEvent>
@@ -31,10 +32,11 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::FormShow() {
-    const QByteArray dir = QFile::encodeName(QCoreApplication::applicationDirPath());
-    ExeDir = std::string(dir.constData(), size_t(dir.size()));
-    if (ExeDir.empty() || ExeDir.back() != '/') {
-        ExeDir += '/';
+    ExeDir = platform::ProgramDirectory();
+    if (ExeDir.empty()) {
+        // The system could not tell: ask Qt, which may not keep every byte.
+        const QByteArray dir = QFile::encodeName(QCoreApplication::applicationDirPath());
+        ExeDir = std::string(dir.constData(), size_t(dir.size())) + '/';
     }
     LoadedFName.clear();
     ReadSettings();
