@@ -2,7 +2,8 @@
 # Builds the settings parser's fuzz target with clang (libFuzzer, address and
 # undefined-behaviour sanitizers) and runs it for a bounded time.
 # Usage: scripts/fuzz_ini.sh [seconds=15] [work dir=build/fuzz]
-# Exits 77 (skipped) when clang with libFuzzer is not installed.
+# Exits 77 (skipped) only when clang with libFuzzer is not installed; a
+# target that does not build is a failure.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds=${1:-15}
@@ -14,6 +15,18 @@ if ! command -v "$cxx" >/dev/null; then
     exit 77
 fi
 mkdir -p "$work/corpus"
+flags=(-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
+# Can this clang build a fuzz target at all (libclang-rt installed)?
+probe="$work/probe"
+if [ ! -x "$probe" ]; then
+    printf '%s\n' '#include <cstddef>' '#include <cstdint>' \
+        'extern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) { return 0; }' \
+        >"$probe.cpp"
+    if ! "$cxx" "${flags[@]}" "$probe.cpp" -o "$probe" 2>/dev/null; then
+        echo "fuzz_ini.sh: $cxx cannot build fuzz targets (libclang-rt missing?); skipping" >&2
+        exit 77
+    fi
+fi
 binary="$work/ini_fuzz"
 sources=("$root/tests/settings/ini_fuzz.cpp" "$root/src/settings/ini_text.cpp"
          "$root/src/settings/ini_file.cpp" "$root/src/settings/ini_storage.cpp"
@@ -21,10 +34,9 @@ sources=("$root/tests/settings/ini_fuzz.cpp" "$root/src/settings/ini_text.cpp"
          "$root/src/base/errors.cpp")
 newest=$(ls -t "${sources[@]}" "$0" | head -1)
 if [ ! -x "$binary" ] || [ "$newest" -nt "$binary" ]; then
-    if ! "$cxx" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined \
-            -fno-sanitize-recover=undefined -I"$root/src" "${sources[@]}" -o "$binary.new"; then
-        echo "fuzz_ini.sh: cannot build with $cxx (libclang-rt missing?)" >&2
-        exit 77
+    if ! "$cxx" "${flags[@]}" -I"$root/src" "${sources[@]}" -o "$binary.new"; then
+        echo "fuzz_ini.sh: the fuzz target does not build" >&2
+        exit 1
     fi
     mv "$binary.new" "$binary"
 fi
