@@ -1,6 +1,7 @@
 #include "platform/file_io.h"
 
 #include "base/errors.h"
+#include "platform/working_dir.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -276,11 +277,10 @@ std::string AbsolutePath(const std::string& path) {
     if (!path.empty() && path[0] == '/') {
         return path;
     }
-    std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
-    if (cwd == nullptr) {
+    std::string result = WorkingDir();
+    if (result.empty()) {
         return path;
     }
-    std::string result = cwd.get();
     if (result.back() != '/') {
         result += '/';
     }
