@@ -39,6 +39,11 @@ if [ ${#missing[@]} -gt 0 ]; then
         "${missing[@]}"
 fi
 
+# A compiler cache, when one is installed, makes rebuilds in other checkouts cheap.
+if command -v ccache >/dev/null 2>&1; then
+    extra+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+
 tests_flag=OFF
 [ "$want_tests" = 1 ] && tests_flag=ON
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" \
