@@ -39,16 +39,18 @@ TerminationSignals::TerminationSignals(std::function<void()> handler)
     action.sa_handler = &TerminationSignals::OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, &oldTerm_);
-    ::sigaction(SIGHUP, &action, &oldHup_);
+    for (size_t i = 0; i < std::size(kSignals); ++i) {
+        ::sigaction(kSignals[i], &action, &old_[i]);
+    }
 }
 
 TerminationSignals::~TerminationSignals() {
     if (notifier_ == nullptr) {
         return;
     }
-    ::sigaction(SIGTERM, &oldTerm_, nullptr);
-    ::sigaction(SIGHUP, &oldHup_, nullptr);
+    for (size_t i = 0; i < std::size(kSignals); ++i) {
+        ::sigaction(kSignals[i], &old_[i], nullptr);
+    }
     delete notifier_;
     ::close(signalPipe[0]);
     ::close(signalPipe[1]);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <csignal>
 #include <functional>
+#include <iterator>
 
 class QSocketNotifier;
 
@@ -16,7 +17,8 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// Turns SIGTERM and SIGHUP into a call of handler on the user-interface
+// Turns SIGTERM, SIGHUP, SIGINT (Ctrl+C in the starting terminal) and SIGQUIT
+// into a call of handler on the user-interface
 // thread (through a pipe written by the signal handler and watched by the
 // event loop), so that the program can save before it ends. While one exists
 // the signals no longer end the process by themselves; the previous
@@ -32,10 +34,12 @@ private:
     static void OnSignal(int signal);
     void Drain();
 
+    // The requests to end that are handled; any other signal keeps its effect.
+    static constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT, SIGQUIT};
+
     std::function<void()> handler_;
-    QSocketNotifier* notifier_ = nullptr; // watches the pipe's read end
-    struct sigaction oldTerm_ {};         // dispositions to restore
-    struct sigaction oldHup_ {};
+    QSocketNotifier* notifier_ = nullptr;         // watches the pipe's read end
+    struct sigaction old_[std::size(kSignals)]{}; // dispositions to restore
 };
 
 } // namespace sheafpad

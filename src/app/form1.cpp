@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QListView>
+#include <QScopeGuard>
 #include <cstdio>
 
 namespace sheafpad {
@@ -44,7 +45,7 @@ void TForm1::FormShow() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (sessionEnding_) {
+    if (sessionEnd_.TakesThisClose()) {
         event->accept(); // the changed file is saved; settings are not written now
         return;
     }
@@ -78,6 +79,9 @@ void TForm1::QuitButtonClick() {
 }
 
 bool TForm1::SaveForEndOfSession(bool mayInteract) {
+    // No question may be asked now, even where a message may be shown.
+    noQuestions_ = true;
+    const auto resume = qScopeGuard([this] { noQuestions_ = false; });
     bool saved = false;
     if (mayInteract) {
         ErrorDisplay::Guard([&] {
@@ -95,7 +99,7 @@ bool TForm1::SaveForEndOfSession(bool mayInteract) {
         }
     }
     if (saved) {
-        sessionEnding_ = true;
+        sessionEnd_.Arm();
     }
     return saved;
 }

@@ -6,6 +6,8 @@
 // (settings, bounds, external editor).
 #pragma once
 
+#include "app/session_end.h"
+
 #include <QMargins>
 #include <QPoint>
 #include <QRect>
@@ -26,6 +28,7 @@ class QPushButton;
 namespace sheafpad {
 
 class FileListModel;
+class OutsideChanges;
 class TJvDirectoryEdit;
 class TRichEdit;
 
@@ -109,14 +112,26 @@ public:
     std::string SettingsPath() const;
     std::string SettingsPathOverride;
     // The session or the process is ending (log-off, SIGTERM, SIGHUP): saves a
-    // changed current file, writes no settings, and lets a later close event
-    // through without running FormClose. Returns false when the save failed;
-    // the user is told when mayInteract.
+    // changed current file, writes no settings, and lets the close that the
+    // ending session brings through without running FormClose. Returns false
+    // when the save failed or was skipped; the user is told when mayInteract.
     bool SaveForEndOfSession(bool mayInteract);
     // The question after a failed settings write at close ("quit without
     // saving the settings?"); tests answer it through the hook.
+    // Every yes/no question goes through the hook when one is set; it gets the
+    // question's text and answers true for yes.
     using QuestionHook = std::function<bool(const QString& text)>;
     static void SetQuestionHook(QuestionHook hook);
+    // Asks a yes/no question with No as the default (form1_settings.cpp).
+    bool AskQuestion(const QString& text);
+
+    // Files changed by other programs (form1_outside.cpp). LoadCurrentFile
+    // loads LoadedFName into the pane and remembers what the file was;
+    // WriteCurrentFile writes the pane into it, asking first when another
+    // program changed it since (throws EAbort when the user keeps theirs).
+    void LoadCurrentFile();
+    void WriteCurrentFile();
+    OutsideChanges* Outside();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -139,7 +154,9 @@ private:
     // Bounds set before the window frame was known; applied again once the
     // window manager has framed the window, so that the frame lands there.
     std::optional<QRect> pendingBounds_;
-    bool sessionEnding_ = false; // SaveForEndOfSession ran: close without FormClose
+    SessionEndClose sessionEnd_;        // lets the ending session's close skip FormClose
+    OutsideChanges* outside_ = nullptr; // made with the first load
+    bool noQuestions_ = false;          // the session is ending: nothing may be asked
 
     bool shown_ = false; // FormShow has run
 };

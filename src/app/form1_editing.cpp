@@ -7,6 +7,7 @@
 
 #include "base/errors.h"
 #include "files/file_list.h"
+#include "platform/file_io.h"
 #include "text/is_blank.h"
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
@@ -99,7 +100,7 @@ void TForm1::SaveIfChanged() {
     // The introduction, the unused-file report and the text left by a failed
     // open are never written.
     if (NeedsSave && !Memo1->ReadOnly() && !IsBlank(LoadedFName) && PaneHoldsLoadedFile) {
-        Memo1->SaveTextFile(LoadedFName); // a failure leaves the flag set
+        WriteCurrentFile(); // a failure leaves the flag set
     }
     ClearChanged();
 }
@@ -116,8 +117,10 @@ void TForm1::filesLBClick() {
     // read-only, so that nothing typed into it can reach LoadedFName.
     PaneHoldsLoadedFile = false;
     Memo1->SetReadOnly(true);
-    LoadedFName = JoinPath(dirEdit->Text(), *name);
-    Memo1->LoadTextFile(LoadedFName);
+    // Absolute now, so that the save goes to this file whatever the working
+    // directory becomes (the folder dialog moves it).
+    LoadedFName = platform::AbsolutePath(JoinPath(dirEdit->Text(), *name));
+    LoadCurrentFile();
     Memo1->SetReadOnly(false);
     PaneHoldsLoadedFile = true;
     ClearChanged();

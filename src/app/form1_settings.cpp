@@ -2,6 +2,7 @@
 #include "app/form1.h"
 
 #include "files/file_list.h"
+#include "platform/file_io.h"
 #include "platform/process.h"
 #include "settings/ini_file.h"
 #include "settings/settings_keys.h"
@@ -57,6 +58,11 @@ QString FromSettingsText(const std::string& bytes) {
     return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
 }
 
+// dir made absolute against the working directory; "" (the root) stays.
+std::string AbsoluteDirText(const std::string& dir) {
+    return dir.empty() ? dir : platform::AbsolutePath(dir);
+}
+
 } // namespace
 
 std::string TForm1::SettingsPath() const {
@@ -70,7 +76,10 @@ void TForm1::SetQuestionHook(QuestionHook hook) {
 void TForm1::ReadSettings() {
     using namespace settings;
     TIniFile ini(SettingsPath());
-    dirEdit->SetInitialDir(ini.ReadString(kSection, kDir, ExeDir));
+    // A relative directory is taken against the working directory at start,
+    // once: the folder dialog moves the working directory, and the list must
+    // not change folder under the user. It is shown, and kept, absolute.
+    dirEdit->SetInitialDir(AbsoluteDirText(ini.ReadString(kSection, kDir, ExeDir)));
     dirEdit->SetText(dirEdit->InitialDir());
 
     // Each edge is applied as soon as it is read, height before width.
@@ -113,8 +122,11 @@ void TForm1::WriteSettings() {
 }
 
 bool TForm1::AskQuitWithoutSettings() {
-    const QString text = tr("Quit without saving the settings?\n\n"
-                            "A changed file is still saved before the program ends.");
+    return AskQuestion(tr("Quit without saving the settings?\n\n"
+                          "A changed file is still saved before the program ends."));
+}
+
+bool TForm1::AskQuestion(const QString& text) {
     if (QuestionHookRef()) {
         return QuestionHookRef()(text);
     }

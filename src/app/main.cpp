@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     sheafpad::SheafpadApplication app(argc, argv);
     sheafpad::TForm1 form;
 
-    // Asked to end (SIGTERM, SIGHUP): save the changed file, then end without
+    // Asked to end (SIGTERM, SIGHUP, SIGINT, SIGQUIT): save the changed file, then end without
     // writing the settings. When the save fails the user is told and the
     // program stays, so the edit is not lost.
     sheafpad::TerminationSignals endRequests([&form] {

@@ -43,6 +43,13 @@ public:
     using Error::Error;
 };
 
+// Stops a handler without a message, where the user has just answered a
+// question that said everything (the handler's state is as after a failure).
+class EAbort : public Error {
+public:
+    EAbort() : Error("Operation aborted") {}
+};
+
 // The system's text for an errno value, as shown after a file name.
 std::string SystemReason(int errnum);
 

@@ -54,6 +54,8 @@ void ErrorDisplay::Show(const std::string& messageBytes) {
 void ErrorDisplay::Guard(const std::function<void()>& handler) {
     try {
         handler();
+    } catch (const EAbort&) {
+        // the user chose to stop; nothing to show
     } catch (const std::bad_alloc&) {
         Show(QStringLiteral("Out of memory"));
     } catch (const std::exception& error) {

@@ -19,7 +19,7 @@ public:
     static void Show(const QString& message);
     static void Show(const std::string& messageBytes);
 
-    // Runs handler; any exception it throws is shown and then swallowed, so
+    // Runs handler; any exception it throws is shown (EAbort is not) and then swallowed, so
     // that nothing crosses Qt's event loop. Every event handler runs through it.
     static void Guard(const std::function<void()>& handler);
 

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace sheafpad {
 namespace {
@@ -239,12 +240,41 @@ TEST_F(SettingsTest, EndOfSessionSavesTheChangedFileButWritesNoSettings) {
     Edit(*form, "a.htm", "X");
     EXPECT_TRUE(form->SaveForEndOfSession(false));
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "Xone");
+    // The session manager's "die" comes as a quit request, which closes the window.
+    QObject anyObject;
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(&anyObject, &quit);
     EXPECT_TRUE(form->close()) << "the ending session is not held up";
     EXPECT_FALSE(test::FileExists(ini));
 }
 
+TEST_F(SettingsTest, AfterACancelledLogOffEditsAndClosesAreTheUsualOnes) {
+    WriteFile(dir.file("a.htm"), "one");
+    auto form = Start();
+    form->dirEdit->SetText(dir.path());
+    Edit(*form, "a.htm", "X");
+    ASSERT_TRUE(form->SaveForEndOfSession(false));
+    // The log-off was cancelled (Qt does not say so): the user goes on typing.
+    QTest::keyClicks(form->Memo1, "Y");
+    QObject anyObject;
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(&anyObject, &quit); // even a later quit request
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "XYone");
+    EXPECT_TRUE(test::FileExists(ini)) << "the close wrote the settings";
+
+    // A checkpoint save, then the user closes without a key or a click.
+    auto again = Start();
+    Edit(*again, "a.htm", "Z");
+    ASSERT_TRUE(again->SaveForEndOfSession(false));
+    ::unlink(ini.c_str());
+    EXPECT_TRUE(again->close());
+    EXPECT_TRUE(test::FileExists(ini)) << "FormClose ran";
+    EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(SettingsTest, TerminationSignalReachesTheHandlerOnTheEventLoop) {
-    for (int signal : {SIGTERM, SIGHUP}) {
+    for (int signal : {SIGTERM, SIGHUP, SIGINT, SIGQUIT}) {
         int calls = 0;
         {
             TerminationSignals watcher([&] { ++calls; });

@@ -90,7 +90,7 @@ TEST(SettingsE2E, BoundsAndFindTextSurviveARestart) {
 }
 
 TEST(SettingsE2E, TerminationSavesTheChangedFileAndWritesNoSettings) {
-    for (int signal : {SIGTERM, SIGHUP}) {
+    for (int signal : {SIGTERM, SIGHUP, SIGINT, SIGQUIT}) {
         XServer server;
         TempDir dir;
         WriteFile(dir.file("a.htm"), "one");

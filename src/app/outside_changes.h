@@ -1,0 +1,52 @@
+// The current file as other programs leave it. What the file was when it was
+// loaded and after each own save is remembered; the file and its folder are
+// watched, and looked at again whenever the window is activated. While the
+// pane holds the file's text unchanged, a new version is loaded quietly;
+// once the pane was edited, nothing happens until the next write, which asks
+// first (TForm1::WriteCurrentFile).
+#pragma once
+
+#include "platform/file_identity.h"
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <string>
+
+namespace sheafpad {
+
+class TForm1;
+
+class OutsideChanges : public QObject {
+public:
+    explicit OutsideChanges(TForm1& form);
+
+    // path was just loaded into the pane or written from it; identity is what
+    // the file was (taken before the read, so that a change during it shows).
+    void Remember(const std::string& path, const platform::FileIdentity& identity, bool loaded);
+    // How the file at path differs from what was remembered for it. A path
+    // that was never remembered counts as unchanged.
+    platform::FileChange ChangeSince(const std::string& path) const;
+    const platform::FileIdentity& Remembered() const { return identity_; }
+
+    // Looks at the current file now: reloads it quietly when another program
+    // changed or replaced it and the pane holds its text unedited. Returns
+    // true when it reloaded.
+    bool Check();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Watch();
+    void QueueCheck();
+    void Reload();
+
+    TForm1& form_;
+    QFileSystemWatcher watcher_;
+    std::string path_; // the remembered file (absolute)
+    platform::FileIdentity identity_;
+    bool paneEdited_ = false; // the pane's text changed since the load
+    bool checkQueued_ = false;
+};
+
+} // namespace sheafpad

@@ -1,0 +1,89 @@
+// What a later look at a file tells about it: changed, replaced, deleted or
+// re-pointed, each as another program would do it.
+#include "platform/file_identity.h"
+#include "test_util.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sheafpad::platform {
+namespace {
+
+using test::TempDir;
+using test::WriteFile;
+
+void Append(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    ::close(fd);
+}
+
+TEST(FileIdentity, TellsHowAnotherProgramTouchedTheFile) {
+    TempDir dir;
+    const std::string a = dir.file("a.htm");
+    WriteFile(a, "one");
+    const FileIdentity loaded = FileIdentityOf(a);
+    ASSERT_TRUE(loaded.exists);
+    EXPECT_EQ(loaded.size, 3u);
+    EXPECT_FALSE(loaded.isLink);
+    EXPECT_EQ(CompareIdentity(loaded, FileIdentityOf(a)), FileChange::None);
+
+    Append(a, "\n"); // echo >> a.htm
+    EXPECT_EQ(CompareIdentity(loaded, FileIdentityOf(a)), FileChange::Changed);
+
+    // The same size, only a newer time: still a change.
+    WriteFile(dir.file("b.htm"), "one");
+    const FileIdentity b = FileIdentityOf(dir.file("b.htm"));
+    struct timespec times[2] = {{0, UTIME_OMIT}, {b.mtimeNs / 1000000000 + 5, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.file("b.htm").c_str(), times, 0), 0);
+    EXPECT_EQ(CompareIdentity(b, FileIdentityOf(dir.file("b.htm"))), FileChange::Changed);
+
+    // A save by rename (mv over it), even with the same size.
+    const FileIdentity before = FileIdentityOf(a);
+    WriteFile(dir.file("new"), "one\n");
+    ASSERT_EQ(std::rename(dir.file("new").c_str(), a.c_str()), 0);
+    EXPECT_EQ(CompareIdentity(before, FileIdentityOf(a)), FileChange::Replaced);
+
+    const FileIdentity last = FileIdentityOf(a);
+    ::unlink(a.c_str());
+    EXPECT_FALSE(FileIdentityOf(a).exists);
+    EXPECT_EQ(CompareIdentity(last, FileIdentityOf(a)), FileChange::Deleted);
+}
+
+TEST(FileIdentity, LinksAreFollowedAndTheirTargetIsRemembered) {
+    TempDir dir, outside;
+    const std::string page = dir.file("page.htm");
+    WriteFile(page, "mine");
+    const FileIdentity plain = FileIdentityOf(page);
+
+    // Replaced by a link to a file elsewhere, with the same content.
+    WriteFile(outside.file("secret"), "mine");
+    ::unlink(page.c_str());
+    ASSERT_EQ(::symlink(outside.file("secret").c_str(), page.c_str()), 0);
+    const FileIdentity linked = FileIdentityOf(page);
+    EXPECT_TRUE(linked.isLink);
+    EXPECT_EQ(linked.linkTarget, outside.file("secret"));
+    EXPECT_EQ(CompareIdentity(plain, linked), FileChange::Repointed);
+
+    // The link pointed at another file.
+    WriteFile(outside.file("other"), "mine");
+    ::unlink(page.c_str());
+    // A relative link, resolved from the link's folder.
+    const std::string relative =
+        "../" + outside.path().substr(outside.path().rfind('/') + 1) + "/other";
+    ASSERT_EQ(::symlink(relative.c_str(), page.c_str()), 0);
+    EXPECT_EQ(FileIdentityOf(page).linkTarget, outside.file("other"));
+    EXPECT_EQ(CompareIdentity(linked, FileIdentityOf(page)), FileChange::Repointed);
+
+    // The link's file deleted: a deletion, not a new target.
+    const FileIdentity relinked = FileIdentityOf(page);
+    ::unlink(outside.file("other").c_str());
+    EXPECT_EQ(CompareIdentity(relinked, FileIdentityOf(page)), FileChange::Deleted);
+}
+
+} // namespace
+} // namespace sheafpad::platform
