@@ -1,0 +1,76 @@
+// The current file is the one its text came from, whatever the working
+// directory becomes: with a relative directory in the settings file, the
+// folder dialog (which moves the working directory) opened and cancelled
+// before a save must not send the edit into another folder's file.
+#include "e2e_util.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace sheafpad::e2e;
+using sheafpad::test::ReadFile;
+using sheafpad::test::TempDir;
+using sheafpad::test::WriteFile;
+
+namespace {
+
+std::string Xdotool(const XServer& server, std::vector<std::string> args) {
+    args.insert(args.begin(), {"env", "DISPLAY=" + server.display(), "xdotool"});
+    return Run(args);
+}
+
+// The id of the visible window named name, or "" after the time-out.
+std::string FindWindow(const XServer& server, const std::string& name) {
+    for (int tries = 0; tries < 100; ++tries) {
+        const std::string out =
+            Xdotool(server, {"search", "--onlyvisible", "--name", "^" + name + "$"});
+        if (!out.empty()) {
+            return out.substr(0, out.find('\n'));
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    return "";
+}
+
+} // namespace
+
+TEST(CurrentFileE2E, TheFolderDialogNeverRedirectsASaveFromARelativeDirectory) {
+    XServer server;
+    TempDir dir;
+    ASSERT_EQ(::mkdir(dir.file("site").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir(dir.file("site/site").c_str(), 0755), 0);
+    WriteFile(dir.file("site/a.htm"), "mine");
+    WriteFile(dir.file("site/site/a.htm"), "other");
+    WriteFile(dir.file("Sheafpad.ini"), "[Initial]\r\nDir=site\r\n");
+
+    // The program starts in dir, so that "site" is dir/site.
+    char* here = ::getcwd(nullptr, 0);
+    ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+    App app(server, dir.path());
+    ASSERT_EQ(::chdir(here), 0);
+    ::free(here);
+    ASSERT_TRUE(app.WaitForWindow());
+
+    app.ClickListRow(0);
+    app.Type("X");
+    app.Click(40, 98); // the directory field
+    app.Key("alt+Down");
+    const std::string dialog = FindWindow(server, "Select Directory");
+    ASSERT_NE(dialog, "");
+    app.Settle();
+    Xdotool(server, {"windowfocus", dialog, "key", "Escape"});
+    app.Settle(500ms);
+    ASSERT_EQ(Xdotool(server, {"search", "--onlyvisible", "--name", "^Select Directory$"}), "");
+    app.Click(84, 170); // Save
+    app.Settle();
+    EXPECT_EQ(ReadFile(dir.file("site/a.htm")), "Xmine");
+    EXPECT_EQ(ReadFile(dir.file("site/site/a.htm")), "other");
+    app.Key("alt+q");
+    EXPECT_EQ(app.WaitForExit(), 0);
+    EXPECT_NE(ReadFile(dir.file("Sheafpad.ini")).find("\r\nDir=" + dir.file("site") + "\r\n"),
+              std::string::npos)
+        << "kept as the absolute folder it was read as";
+}
