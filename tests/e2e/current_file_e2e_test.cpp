@@ -1,10 +1,12 @@
 // The current file is the one its text came from, whatever the working
-// directory becomes: with a relative directory in the settings file, the
-// folder dialog (which moves the working directory) opened and cancelled
-// before a save must not send the edit into another folder's file.
+// directory becomes (with a relative directory in the settings file, the
+// folder dialog, which moves the working directory, opened and cancelled
+// before a save must not send the edit into another folder's file), and
+// whatever other programs do to it meanwhile.
 #include "e2e_util.h"
 #include "test_util.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
@@ -35,7 +37,70 @@ std::string FindWindow(const XServer& server, const std::string& name) {
     return "";
 }
 
+void Append(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    ::close(fd);
+}
+
+// The visible window titled "Sheafpad" other than the main window (a message
+// box), looked for up to tries times; "" when there is none.
+std::string MessageBox(const XServer& server, const App& app, int tries = 50) {
+    for (; tries > 0; --tries) {
+        std::string out = Xdotool(server, {"search", "--onlyvisible", "--name", "^Sheafpad$"});
+        for (size_t at = 0; at < out.size();) {
+            const size_t end = out.find('\n', at);
+            const std::string id = out.substr(at, end - at);
+            if (!id.empty() && id != app.windowId()) {
+                return id;
+            }
+            at = end == std::string::npos ? out.size() : end + 1;
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    return "";
+}
+
 } // namespace
+
+TEST(CurrentFileE2E, AnotherProgramsChangeIsFollowedOrKeptByTheQuestionsDefault) {
+    XServer server;
+    TempDir dir;
+    const std::string files[2] = {dir.file("a.htm"), dir.file("b.htm")};
+    for (const std::string& file : files) {
+        WriteFile(file, "one");
+    }
+    App app(server, dir.path());
+    ASSERT_TRUE(app.WaitForWindow());
+
+    // Unedited: the other program's version comes in quietly.
+    app.ClickListRow(0);
+    for (const std::string& file : files) {
+        Append(file, "\nmore");
+    }
+    app.Settle(500ms);
+    app.Type("X");
+    app.ClickListRow(1);
+    const bool aFirst = ReadFile(files[0]) == "Xone\r\nmore";
+    ASSERT_EQ(ReadFile(files[aFirst ? 0 : 1]), "Xone\r\nmore");
+    const std::string& second = files[aFirst ? 1 : 0];
+
+    // Edited: the switch asks, and Enter keeps the other program's file.
+    app.Type("Y");
+    Append(second, "\nagain");
+    app.ClickListRow(0);
+    const std::string box = MessageBox(server, app);
+    ASSERT_NE(box, "") << "no question";
+    Xdotool(server, {"windowfocus", box, "key", "Return"});
+    app.Settle(500ms);
+    EXPECT_EQ(MessageBox(server, app, 1), "");
+    EXPECT_EQ(ReadFile(second), "one\nmore\nagain");
+    app.Click(132, 170); // Cancel: the close then writes nothing
+    app.Click(132, 148); // Quit (Alt+Q in the pane would mark the text changed again)
+    EXPECT_EQ(app.WaitForExit(), 0);
+    EXPECT_EQ(ReadFile(second), "one\nmore\nagain");
+}
 
 TEST(CurrentFileE2E, TheFolderDialogNeverRedirectsASaveFromARelativeDirectory) {
     XServer server;
