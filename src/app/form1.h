@@ -40,7 +40,7 @@ public:
 
     // State the program keeps. Public for the tests.
     std::string ExeDir;      // program file's directory with a trailing "/"
-    std::string LoadedFName; // full path of the current file (bytes)
+    std::string LoadedFName; // absolute path of the current file (bytes), fixed when opened
     bool NeedsSave = false;  // the changed flag
     // True while the pane holds the text last loaded from LoadedFName. False in
     // the introduction, after the unused-file report and after a failed open:
@@ -116,13 +116,12 @@ public:
     // ending session brings through without running FormClose. Returns false
     // when the save failed or was skipped; the user is told when mayInteract.
     bool SaveForEndOfSession(bool mayInteract);
-    // The question after a failed settings write at close ("quit without
-    // saving the settings?"); tests answer it through the hook.
-    // Every yes/no question goes through the hook when one is set; it gets the
-    // question's text and answers true for yes.
+    // Yes/no questions, No being the default: "quit without saving the
+    // settings?" after a failed settings write at close, and "overwrite
+    // another program's change?" before a write. A hook, when set, gets each
+    // question's text instead of the user and answers true for yes.
     using QuestionHook = std::function<bool(const QString& text)>;
     static void SetQuestionHook(QuestionHook hook);
-    // Asks a yes/no question with No as the default (form1_settings.cpp).
     bool AskQuestion(const QString& text);
 
     // Files changed by other programs (form1_outside.cpp). LoadCurrentFile
