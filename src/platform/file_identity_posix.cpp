@@ -33,7 +33,7 @@ std::string LinkTarget(const std::string& path) {
     }
     std::vector<char> buffer(PATH_MAX);
     const ssize_t length = ::readlink(path.c_str(), buffer.data(), buffer.size());
-    if (length < 0) {
+    if (length <= 0) {
         return {};
     }
     std::string target(buffer.data(), size_t(length));
