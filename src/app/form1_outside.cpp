@@ -105,7 +105,9 @@ void OutsideChanges::Watch() {
         if (!watchedFiles.isEmpty()) {
             watcher_.removePaths(watchedFiles);
         }
-        watcher_.addPath(file); // fails quietly while nothing is there
+        if (QFile::exists(file)) { // else the folder's watch sees it come back
+            watcher_.addPath(file);
+        }
     }
     if (watchedFolders != QStringList{folder}) {
         if (!watchedFolders.isEmpty()) {
