@@ -19,10 +19,6 @@
 namespace sheafpad {
 namespace {
 
-// The program that a double-click hands the file to: the desktop's preferred
-// application for it.
-constexpr const char* kExternalEditor = "xdg-open";
-
 TForm1::QuestionHook& QuestionHookRef() {
     static TForm1::QuestionHook hook;
     return hook;
@@ -197,8 +193,9 @@ void TForm1::filesLBDblClick() {
     if (path.front() == '-') {
         path.insert(0, "./"); // never read as an option
     }
-    // Started without waiting; a failure to start is not reported.
-    platform::StartDetached(kExternalEditor, {path});
+    // The desktop's text editor, started without waiting; a failure to start
+    // is not reported.
+    platform::OpenInTextEditor(path);
 }
 
 } // namespace sheafpad

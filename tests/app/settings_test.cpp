@@ -275,7 +275,8 @@ TEST_F(SettingsTest, DoubleClickHandsTheWholePathAsOneArgument) {
     QTest::mouseDClick(form->filesLB->viewport(), Qt::LeftButton, {}, row.center());
     platform::SetStartDetachedHook(nullptr);
     ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].first, "xdg-open");
+    // The desktop's text editor, or xdg-open where none is registered.
+    EXPECT_FALSE(started[0].first.empty());
     EXPECT_EQ(started[0].second, std::vector<std::string>{dir.path() + "/" + name});
     EXPECT_EQ(form->LoadedFName, dir.file(name)) << "the file stays open in the pane";
     EXPECT_TRUE(errors.empty());
