@@ -5,6 +5,7 @@
 #include "platform/process.h"
 #include "settings/ini_file.h"
 #include "settings/settings_keys.h"
+#include "settings/settings_place.h"
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
 
@@ -56,7 +57,7 @@ QString FromSettingsText(const std::string& bytes) {
 } // namespace
 
 std::string TForm1::SettingsPath() const {
-    return SettingsPathOverride.empty() ? ExeDir + settings::kFileName : SettingsPathOverride;
+    return SettingsPathOverride.empty() ? settings::SettingsFileFor(ExeDir) : SettingsPathOverride;
 }
 
 void TForm1::SetQuestionHook(QuestionHook hook) {
@@ -91,7 +92,9 @@ void TForm1::ReadSettings() {
 
 void TForm1::WriteSettings() {
     using namespace settings;
-    TIniFile ini(SettingsPath());
+    const std::string path = SettingsPath();
+    MakeSettingsFolder(path); // the user's config folder, at the first close
+    TIniFile ini(path);
     ini.WriteString(kSection, kDir, dirEdit->Text());
     const QRect bounds = OuterBounds();
     ini.WriteInteger(kSection, kLeft, bounds.left());
