@@ -107,7 +107,8 @@ public:
     QRect OuterBounds() const;
     void SetOuterBounds(const QRect& bounds);
 
-    // Settings file (form1_settings.cpp): ExeDir + "Sheafpad.ini", or
+    // Settings file (form1_settings.cpp): "Sheafpad.ini" beside the program
+    // or in the user's config folder (settings::SettingsFileFor), or
     // SettingsPathOverride when that is set (tests keep theirs apart).
     std::string SettingsPath() const;
     std::string SettingsPathOverride;

@@ -6,6 +6,7 @@
 #include "platform/process.h"
 #include "settings/ini_file.h"
 #include "settings/settings_keys.h"
+#include "settings/settings_place.h"
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
 
@@ -19,10 +20,6 @@
 
 namespace sheafpad {
 namespace {
-
-// The program that a double-click hands the file to: the desktop's preferred
-// application for it.
-constexpr const char* kExternalEditor = "xdg-open";
 
 TForm1::QuestionHook& QuestionHookRef() {
     static TForm1::QuestionHook hook;
@@ -66,7 +63,7 @@ std::string AbsoluteDirText(const std::string& dir) {
 } // namespace
 
 std::string TForm1::SettingsPath() const {
-    return SettingsPathOverride.empty() ? ExeDir + settings::kFileName : SettingsPathOverride;
+    return SettingsPathOverride.empty() ? settings::SettingsFileFor(ExeDir) : SettingsPathOverride;
 }
 
 void TForm1::SetQuestionHook(QuestionHook hook) {
@@ -104,7 +101,9 @@ void TForm1::ReadSettings() {
 
 void TForm1::WriteSettings() {
     using namespace settings;
-    TIniFile ini(SettingsPath());
+    const std::string path = SettingsPath();
+    MakeSettingsFolder(path); // the user's config folder, at the first close
+    TIniFile ini(path);
     ini.WriteString(kSection, kDir, dirEdit->Text());
     const QRect bounds = OuterBounds();
     ini.WriteInteger(kSection, kLeft, bounds.left());
@@ -209,8 +208,9 @@ void TForm1::filesLBDblClick() {
     if (path.front() == '-') {
         path.insert(0, "./"); // never read as an option
     }
-    // Started without waiting; a failure to start is not reported.
-    platform::StartDetached(kExternalEditor, {path});
+    // The desktop's text editor, started without waiting; a failure to start
+    // is not reported.
+    platform::OpenInTextEditor(path);
 }
 
 } // namespace sheafpad

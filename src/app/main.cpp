@@ -2,6 +2,7 @@
 #include "app/application.h"
 #include "app/form1.h"
 
+#include <QIcon>
 #include <QSessionManager>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     sheafpad::SheafpadApplication app(argc, argv);
+    // Ties the window to the installed menu entry and its icon (data/), so
+    // that docks and task switchers show Sheafpad's name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.sheafpad.sheafpad"));
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.sheafpad.sheafpad")));
     sheafpad::TForm1 form;
 
     // Asked to end (SIGTERM, SIGHUP, SIGINT, SIGQUIT): save the changed file, then end without

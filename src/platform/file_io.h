@@ -47,6 +47,14 @@ private:
 // files are rewritten in place only.
 enum class LockedDirectories { AsTheSystemAllows, ReadOnly };
 
+// Whether an entry of any kind (a dangling symbolic link included) is at path.
+bool EntryExists(const std::string& path);
+
+// Whether this user may make files in the directory dir. A directory without
+// any write permission bit is taken as read-only for every user, root
+// included (as LockedDirectories::ReadOnly has it).
+bool MayCreateFilesIn(const std::string& dir);
+
 // Replaces the file's content by bytes, crash-safely: a temporary file in the
 // same directory, flushed to disk, then renamed over the file, keeping its
 // permission bits, owner and group; a symbolic link is followed. Where a

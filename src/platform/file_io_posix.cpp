@@ -399,4 +399,17 @@ void WriteFileBytes(const std::string& path, std::string_view bytes, LockedDirec
     }
 }
 
+bool EntryExists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool MayCreateFilesIn(const std::string& dir) {
+    struct stat info {};
+    if (::stat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || (info.st_mode & 0222) == 0) {
+        return false;
+    }
+    return ::access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
 } // namespace sheafpad::platform

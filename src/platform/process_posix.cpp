@@ -20,9 +20,17 @@ void SetStartDetachedHook(StartDetachedHook hook) {
     Hook() = std::move(hook);
 }
 
+bool detail::RunStartDetachedHook(const std::string& program,
+                                  const std::vector<std::string>& args) {
+    if (!Hook()) {
+        return false;
+    }
+    Hook()(program, args);
+    return true;
+}
+
 bool StartDetached(const std::string& program, const std::vector<std::string>& args) {
-    if (Hook()) {
-        Hook()(program, args);
+    if (detail::RunStartDetachedHook(program, args)) {
         return true;
     }
     // Everything the children need is prepared before fork: after it only

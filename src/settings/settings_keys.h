@@ -1,5 +1,6 @@
-// The program's settings: one section of "Sheafpad.ini" beside the program
-// file, its keys in the order in which they are read and written.
+// The program's settings: one section of "Sheafpad.ini" (beside the program
+// file, or see settings_place.h), its keys in the order in which they are
+// read and written.
 #pragma once
 
 namespace sheafpad::settings {

@@ -233,6 +233,67 @@ TEST_F(SettingsTest, LineBreaksInValuesNeverReachTheFile) {
     EXPECT_EQ(ReadFile(ini), before);
 }
 
+// An installed program's folder is not the user's: the settings go to the
+// user's config folder, made at the first close, unless a file is already
+// beside the program. Everything else about the file stays as it was.
+TEST_F(SettingsTest, ReadOnlyProgramFolderKeepsTheSettingsInTheUsersConfigFolder) {
+    TempDir programDir, home;
+    const std::string beside = programDir.file("Sheafpad.ini");
+    const std::string configDir = home.file("config/Sheafpad");
+    const std::string config = configDir + "/Sheafpad.ini";
+    ::chmod(programDir.path().c_str(), 0555);
+    const char* oldConfigHome = std::getenv("XDG_CONFIG_HOME");
+    const std::string restore = oldConfigHome != nullptr ? oldConfigHome : "";
+    ::setenv("XDG_CONFIG_HOME", home.file("config").c_str(), 1);
+    // A close as the installed program makes it: its folder is programDir.
+    auto closeAsInstalled = [&](const QString& findText) {
+        auto form = std::make_unique<TForm1>();
+        form->show();
+        form->ExeDir = programDir.path() + "/";
+        form->SettingsPathOverride.clear();
+        form->FindEdit->setText(findText);
+        return form->close();
+    };
+    const std::string keys = "[Initial]\r\nDir=";
+
+    EXPECT_TRUE(closeAsInstalled("first"));
+    EXPECT_FALSE(test::FileExists(beside));
+    ASSERT_TRUE(test::FileExists(config));
+    EXPECT_EQ(ReadFile(config).substr(0, keys.size()), keys);
+    EXPECT_NE(ReadFile(config).find("\r\nWidth=924\r\nFindEdit=first\r\nLoadedFName=\r\n"),
+              std::string::npos);
+    struct stat info {};
+    ASSERT_EQ(::stat(configDir.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u) << "the made folder is the user's alone";
+
+    // A settings file beside the program is used even there.
+    ::chmod(programDir.path().c_str(), 0755);
+    WriteFile(beside, "[Initial]\r\n");
+    ::chmod(programDir.path().c_str(), 0555);
+    const std::string configBefore = ReadFile(config);
+    EXPECT_TRUE(closeAsInstalled("second"));
+    EXPECT_NE(ReadFile(beside).find("\r\nFindEdit=second\r\n"), std::string::npos);
+    EXPECT_EQ(ReadFile(config), configBefore);
+
+    // A config folder that cannot be made fails as any settings write does.
+    ::chmod(programDir.path().c_str(), 0755);
+    std::remove(beside.c_str());
+    ::chmod(programDir.path().c_str(), 0555);
+    WriteFile(home.file("file"), "");
+    ::setenv("XDG_CONFIG_HOME", home.file("file").c_str(), 1);
+    EXPECT_FALSE(closeAsInstalled("third"));
+    EXPECT_EQ(errors, std::vector<std::string>{"Unable to write to " + home.file("file") +
+                                               "/Sheafpad/Sheafpad.ini."});
+    EXPECT_EQ(questions, 1);
+
+    ::chmod(programDir.path().c_str(), 0755);
+    if (oldConfigHome != nullptr) {
+        ::setenv("XDG_CONFIG_HOME", restore.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_CONFIG_HOME");
+    }
+}
+
 TEST_F(SettingsTest, EndOfSessionSavesTheChangedFileButWritesNoSettings) {
     WriteFile(dir.file("a.htm"), "one");
     auto form = Start();
@@ -305,7 +366,8 @@ TEST_F(SettingsTest, DoubleClickHandsTheWholePathAsOneArgument) {
     QTest::mouseDClick(form->filesLB->viewport(), Qt::LeftButton, {}, row.center());
     platform::SetStartDetachedHook(nullptr);
     ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].first, "xdg-open");
+    // The desktop's text editor, or xdg-open where none is registered.
+    EXPECT_FALSE(started[0].first.empty());
     EXPECT_EQ(started[0].second, std::vector<std::string>{dir.path() + "/" + name});
     EXPECT_EQ(form->LoadedFName, dir.file(name)) << "the file stays open in the pane";
     EXPECT_TRUE(errors.empty());

@@ -28,11 +28,11 @@ std::vector<char*> Argv(const std::vector<std::string>& args) {
 
 pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
             int stdoutFd = -1) {
-    std::vector<std::string> env;
+    // The extra entries come first: getenv takes the first of equal names.
+    std::vector<std::string> env = extraEnv;
     for (char** e = environ; *e != nullptr; ++e) {
         env.emplace_back(*e);
     }
-    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (stdoutFd >= 0) {
@@ -128,11 +128,18 @@ XServer::~XServer() {
     WaitFor(pid_, 5s);
 }
 
-App::App(const XServer& server, const std::string& dir) : display_(server.display()), dir_(dir) {
+App::App(const XServer& server, const std::string& dir, const std::vector<std::string>& env,
+         unsigned dirMode)
+    : display_(server.display()), dir_(dir) {
     const std::string exe = dir_ + "/Sheafpad";
     std::filesystem::copy_file(SheafpadBinary(), exe,
                                std::filesystem::copy_options::overwrite_existing);
-    pid_ = Spawn({exe}, {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb"});
+    if (dirMode != 0) {
+        std::filesystem::permissions(dir_, std::filesystem::perms(dirMode));
+    }
+    std::vector<std::string> fullEnv = {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb"};
+    fullEnv.insert(fullEnv.end(), env.begin(), env.end());
+    pid_ = Spawn({exe}, fullEnv);
 }
 
 App::~App() {

@@ -36,7 +36,11 @@ struct Geometry {
 // file Sheafpad.ini lives there and nowhere else.
 class App {
 public:
-    App(const XServer& server, const std::string& dir);
+    // env: NAME=value entries that the program sees in place of the tests'
+    // own. dirMode: when nonzero, dir gets these permission bits after the
+    // copy (0555: a folder that the program cannot write, as /usr/bin).
+    App(const XServer& server, const std::string& dir, const std::vector<std::string>& env = {},
+        unsigned dirMode = 0);
     ~App(); // kills the program if it still runs
 
     // Waits for the main window to be mapped; returns false on time-out.

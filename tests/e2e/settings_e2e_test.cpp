@@ -5,6 +5,7 @@
 #include "test_util.h"
 
 #include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -87,6 +88,43 @@ TEST(SettingsE2E, BoundsAndFindTextSurviveARestart) {
     again.Key("alt+q");
     ASSERT_EQ(again.WaitForExit(), 0);
     EXPECT_EQ(ReadFile(dir.file("Sheafpad.ini")), ini);
+}
+
+// Installed where it cannot write (as in /usr/bin), the program keeps its
+// settings in the user's config folder, made at the first close, and reads
+// them back from there; nothing is asked or written beside it.
+TEST(SettingsE2E, ProgramInAReadOnlyFolderKeepsItsSettingsInTheUsersConfigFolder) {
+    TempDir programDir, home;
+    struct Writable { // the folder can be removed whatever happens
+        const std::string& path;
+        ~Writable() { std::filesystem::permissions(path, std::filesystem::perms(0755)); }
+    } writable{programDir.path()};
+    const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + home.file("config")};
+    const std::string config = home.file("config/Sheafpad/Sheafpad.ini");
+    {
+        XServer server;
+        App app(server, programDir.path(), env, 0555);
+        ASSERT_TRUE(app.WaitForWindow());
+        Xdotool(server, {"windowmove", app.windowId(), "120", "90"});
+        app.Settle();
+        app.Key("alt+q");
+        ASSERT_EQ(app.WaitForExit(), 0) << "no message about the settings file";
+    }
+    EXPECT_FALSE(FileExists(programDir.file("Sheafpad.ini")));
+    ASSERT_TRUE(FileExists(config));
+    EXPECT_NE(ReadFile(config).find("\r\nLeft=120\r\nTop=90\r\n"), std::string::npos)
+        << ReadFile(config);
+
+    std::filesystem::permissions(programDir.path(), std::filesystem::perms(0755)); // the copy
+    XServer server;
+    App again(server, programDir.path(), env, 0555);
+    ASSERT_TRUE(again.WaitForWindow());
+    const Geometry g = again.WindowGeometry();
+    EXPECT_EQ(g.x, 120);
+    EXPECT_EQ(g.y, 90);
+    again.Key("alt+q");
+    ASSERT_EQ(again.WaitForExit(), 0);
+    EXPECT_FALSE(FileExists(programDir.file("Sheafpad.ini")));
 }
 
 TEST(SettingsE2E, TerminationSavesTheChangedFileAndWritesNoSettings) {

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Installs the built program into a scratch folder and checks what a desktop
+# gets: the tree, the menu entry, the icons and the catalogue entry, each
+# checked with the desktop's own validators; then builds the Debian package
+# and checks its contents, its computed dependencies and lintian's verdict.
+# Nothing is installed into the system.
+# Usage: install_test.sh BUILD_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+id=io.github.sheafpad.sheafpad
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+DESTDIR="$scratch/root" cmake --install "$build" --prefix /usr --strip >/dev/null
+usr="$scratch/root/usr"
+expected=(
+    bin/Sheafpad
+    share/applications/$id.desktop
+    share/icons/hicolor/scalable/apps/$id.svg
+    share/icons/hicolor/48x48/apps/$id.png
+    share/icons/hicolor/64x64/apps/$id.png
+    share/icons/hicolor/128x128/apps/$id.png
+    share/icons/hicolor/256x256/apps/$id.png
+    share/metainfo/$id.metainfo.xml
+    share/man/man1/Sheafpad.1.gz
+    share/doc/sheafpad/copyright
+    share/doc/sheafpad/changelog.gz
+)
+(cd "$usr" && find . -type f | sed 's|^\./||' | sort) > "$scratch/tree"
+printf '%s\n' "${expected[@]}" | sort > "$scratch/expected"
+diff -u "$scratch/expected" "$scratch/tree" || fail "installed tree differs"
+[ -x "$usr/bin/Sheafpad" ] || fail "the program is not executable"
+file -b "$usr/bin/Sheafpad" | grep -q ', stripped' || fail "the program is not stripped"
+for size in 48 64 128 256; do
+    file -b "$usr/share/icons/hicolor/${size}x${size}/apps/$id.png" |
+        grep -q "PNG image data, $size x $size," || fail "the ${size}px icon has another size"
+done
+
+# The menu entry starts the installed program, takes no file (the program has
+# no command line) and claims no file type, so a double-click's hand-over to
+# the text editor can never come back to Sheafpad itself.
+desktop="$usr/share/applications/$id.desktop"
+desktop-file-validate "$desktop" || fail "desktop-file-validate"
+grep -qx 'Exec=Sheafpad' "$desktop" || fail "Exec is not the bare program name"
+grep -q '^MimeType=' "$desktop" && fail "the entry claims file types"
+grep -qx "Icon=$id" "$desktop" || fail "Icon is not the installed icon"
+grep -qx 'StartupWMClass=Sheafpad' "$desktop" || fail "the window is not tied to the entry"
+
+metainfo="$usr/share/metainfo/$id.metainfo.xml"
+appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
+    fail "the catalogue entry does not name the menu entry"
+grep -q '<image>https://.*/docs/screenshot.png</image>' "$metainfo" || fail "no screenshot"
+zcat "$usr/share/man/man1/Sheafpad.1.gz" | grep -q '^\.TH SHEAFPAD 1' || fail "manual page"
+
+# The package: the same files under /usr, owned by root, and dependencies
+# computed from the program's libraries.
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/pkg" >/dev/null
+debs=("$scratch"/pkg/sheafpad_*_*.deb)
+[ ${#debs[@]} = 1 ] && [ -f "${debs[0]}" ] || fail "no single package: ${debs[*]}"
+deb=${debs[0]}
+dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $2, $6 }' | sort > "$scratch/contents"
+printf 'root/root ./usr/%s\n' "${expected[@]}" | sort > "$scratch/expected-contents"
+diff -u "$scratch/expected-contents" "$scratch/contents" || fail "package contents differ"
+[ "$(dpkg-deb -f "$deb" Package)" = sheafpad ] || fail "package name"
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libglib2.0-0; do
+    [[ ", $depends," == *", $lib ("* ]] || fail "Depends lacks $lib: $depends"
+done
+
+lintian --fail-on error,warning "$deb" 2> >(grep -v 'root privileges' >&2) || fail "lintian"
+echo "install tree, entries and package: all right"
