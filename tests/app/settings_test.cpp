@@ -228,7 +228,8 @@ TEST_F(SettingsTest, LineBreaksInValuesNeverReachTheFile) {
     auto second = Start();
     second->dirEdit->SetText(odd);
     EXPECT_FALSE(second->close());
-    EXPECT_EQ(errors, std::vector<std::string>{"Unable to write to " + ini + "."});
+    EXPECT_EQ(errors, std::vector<std::string>{"Unable to write to " + ini +
+                                               ". The value of \"Dir\" holds a line break."});
     EXPECT_EQ(ReadFile(ini), before);
 }
 
