@@ -156,6 +156,9 @@ void TForm1::CreateControls() {
     fill->setContentsMargins(0, 0, 0, 0);
     fill->addWidget(filesLB);
     auto* window = new QHBoxLayout(this);
+    // The window takes the bounds it is given, even smaller than its
+    // controls need: the layout sets it no minimum size.
+    window->setSizeConstraint(QLayout::SetNoConstraint);
     window->setContentsMargins(0, 0, 0, 0);
     window->setSpacing(0);
     window->addWidget(Panel1);
