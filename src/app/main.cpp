@@ -15,7 +15,12 @@ int main(int argc, char** argv) {
                              "virtual one: xvfb-run ./Sheafpad\n");
         return 1;
     }
-    sheafpad::SheafpadApplication app(argc, argv);
+    // The program has no command line: Qt sees only the program's name, so
+    // its own options (-reverse, -qwindowgeometry, ...) have no effect.
+    char fallbackName[] = "Sheafpad";
+    char* qtArgv[] = {argc > 0 && argv[0] != nullptr ? argv[0] : fallbackName, nullptr};
+    int qtArgc = 1;
+    sheafpad::SheafpadApplication app(qtArgc, qtArgv);
     sheafpad::TForm1 form;
 
     // Asked to end (SIGTERM, SIGHUP): save the changed file, then end without

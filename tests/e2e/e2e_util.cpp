@@ -128,11 +128,14 @@ XServer::~XServer() {
     WaitFor(pid_, 5s);
 }
 
-App::App(const XServer& server, const std::string& dir) : display_(server.display()), dir_(dir) {
+App::App(const XServer& server, const std::string& dir, const std::vector<std::string>& args)
+    : display_(server.display()), dir_(dir) {
     const std::string exe = dir_ + "/Sheafpad";
     std::filesystem::copy_file(SheafpadBinary(), exe,
                                std::filesystem::copy_options::overwrite_existing);
-    pid_ = Spawn({exe}, {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb"});
+    std::vector<std::string> argv = {exe};
+    argv.insert(argv.end(), args.begin(), args.end());
+    pid_ = Spawn(argv, {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb"});
 }
 
 App::~App() {

@@ -36,7 +36,8 @@ struct Geometry {
 // file Sheafpad.ini lives there and nowhere else.
 class App {
 public:
-    App(const XServer& server, const std::string& dir);
+    // args follow the program's name on its command line.
+    App(const XServer& server, const std::string& dir, const std::vector<std::string>& args = {});
     ~App(); // kills the program if it still runs
 
     // Waits for the main window to be mapped; returns false on time-out.
