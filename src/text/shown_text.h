@@ -1,0 +1,30 @@
+// The text shown for a byte string that the system hands over as it is (a
+// file or folder name, a path): UTF-8 where the bytes are UTF-8, and one
+// U+FFFD for each byte that is not, so that every shown unit can be traced
+// back to the bytes it stands for.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sheafpad {
+
+enum class ControlChars {
+    Keep,    // control characters are shown as they are
+    Picture, // as visible symbols on one line: U+2400.. for C0 (LF shows as U+240A),
+             // U+2421 for DEL, U+2424 for the line and paragraph separators,
+             // U+FFFD for the C1 controls
+};
+
+struct ShownText {
+    std::u16string text;
+    // byteAt[i] is the offset in the bytes of what unit i shows (both units
+    // of a surrogate pair have the same); byteAt[text.size()] is the length.
+    std::vector<size_t> byteAt;
+};
+
+ShownText ShowBytes(std::string_view bytes, ControlChars controls = ControlChars::Keep);
+
+} // namespace sheafpad
