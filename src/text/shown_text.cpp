@@ -45,20 +45,31 @@ size_t SequenceAt(const Byte* p, size_t left, char32_t& code) {
     return length;
 }
 
-char32_t Visible(char32_t code) {
-    if (code < 0x20) {
-        return 0x2400 + code;
+// The escape for a control character, or "" for any other.
+std::u16string EscapeOf(char32_t code) {
+    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+    switch (code) {
+    case '\n':
+        return u"\\n";
+    case '\r':
+        return u"\\r";
+    case '\t':
+        return u"\\t";
+    default:
+        break;
     }
-    if (code == 0x7F) {
-        return 0x2421;
+    if (code < 0x20 || code == 0x7F) {
+        return {u'\\', u'x', kHex[code >> 4], kHex[code & 0xF]};
     }
-    if (code >= 0x80 && code <= 0x9F) {
-        return 0xFFFD;
+    if ((code >= 0x80 && code <= 0x9F) || code == 0x2028 || code == 0x2029) {
+        return {u'\\',
+                u'u',
+                kHex[code >> 12],
+                kHex[(code >> 8) & 0xF],
+                kHex[(code >> 4) & 0xF],
+                kHex[code & 0xF]};
     }
-    if (code == 0x2028 || code == 0x2029) {
-        return 0x2424;
-    }
-    return code;
+    return {};
 }
 
 } // namespace
@@ -75,17 +86,20 @@ ShownText ShowBytes(std::string_view bytes, ControlChars controls) {
             code = 0xFFFD;
             length = 1;
         }
-        if (controls == ControlChars::Picture) {
-            code = Visible(code);
-        }
-        if (code >= 0x10000) {
+        const std::u16string escape =
+            controls == ControlChars::Escape ? EscapeOf(code) : std::u16string();
+        if (!escape.empty()) {
+            shown.text += escape;
+            shown.byteAt.insert(shown.byteAt.end(), escape.size(), at);
+        } else if (code >= 0x10000) {
             shown.text += char16_t(0xD800 + ((code - 0x10000) >> 10));
             shown.text += char16_t(0xDC00 + ((code - 0x10000) & 0x3FF));
             shown.byteAt.push_back(at);
+            shown.byteAt.push_back(at);
         } else {
             shown.text += char16_t(code);
+            shown.byteAt.push_back(at);
         }
-        shown.byteAt.push_back(at);
         at += length;
     }
     shown.byteAt.push_back(bytes.size());

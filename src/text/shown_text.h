@@ -12,16 +12,17 @@
 namespace sheafpad {
 
 enum class ControlChars {
-    Keep,    // control characters are shown as they are
-    Picture, // as visible symbols on one line: U+2400.. for C0 (LF shows as U+240A),
-             // U+2421 for DEL, U+2424 for the line and paragraph separators,
-             // U+FFFD for the C1 controls
+    Keep,   // control characters are shown as they are
+    Escape, // as escapes that any font shows, on one line: \n, \r, \t, other
+            // C0 controls and DEL as \xHH, C1 controls and the line and
+            // paragraph separators as \uHHHH
 };
 
 struct ShownText {
     std::u16string text;
-    // byteAt[i] is the offset in the bytes of what unit i shows (both units
-    // of a surrogate pair have the same); byteAt[text.size()] is the length.
+    // byteAt[i] is the offset in the bytes of what unit i shows (all units of
+    // an escape or a surrogate pair have the same); byteAt[text.size()] is
+    // the length.
     std::vector<size_t> byteAt;
 };
 

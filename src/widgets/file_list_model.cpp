@@ -18,9 +18,9 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || size_t(index.row()) >= names_.size()) {
         return {};
     }
-    // Control characters (a line break in a name) show as visible symbols,
-    // so that every name takes one row of one height.
-    const std::u16string shown = ShowBytes(names_[size_t(index.row())], ControlChars::Picture).text;
+    // Control characters (a line break in a name) show as escapes, so that
+    // every name takes one row of one height.
+    const std::u16string shown = ShowBytes(names_[size_t(index.row())], ControlChars::Escape).text;
     return QString::fromUtf16(shown.data(), qsizetype(shown.size()));
 }
 

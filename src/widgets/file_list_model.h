@@ -1,6 +1,6 @@
 // The names of the file list. Names are kept as the bytes on disk; the text
 // shown is made on demand (invalid UTF-8 shows a replacement character,
-// control characters a visible symbol), so relisting a huge directory costs
+// control characters an escape such as \n), so relisting a huge directory costs
 // one move of the name vector.
 #pragma once
 

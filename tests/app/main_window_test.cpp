@@ -183,7 +183,7 @@ TEST_F(FileListTest, OddCharactersInPatternsAndNamesAreKept) {
     form.TypesMemo->setPlainText(".htm");
     EXPECT_EQ(ListedNames(form),
               (QStringList{"bad\uFFFD.htm", "index.html", "nb .htm", "nb\u00A0.htm", "page.htm.bak",
-                           "tab\u2409.htm", "two\u240Alines.htm"}));
+                           "tab\\t.htm", "two\\nlines.htm"}));
     const int height = form.filesLB->visualRect(form.filesModel->index(0)).height();
     EXPECT_LT(height, 2 * form.filesLB->fontMetrics().height());
     for (int row = 0; row < form.filesModel->rowCount(); ++row) {

@@ -14,11 +14,13 @@ TEST(ShowBytes, EveryShownUnitLeadsBackToItsBytes) {
                                         u"\uFFFD\uFFFD"));
     EXPECT_EQ(kept.byteAt, (std::vector<size_t>{0, 1, 3, 4, 4, 8, 9, 12, 14, 15, 16, 17, 18}));
 
-    const ShownText pictured = ShowBytes(bytes, ControlChars::Picture);
-    EXPECT_EQ(pictured.text, std::u16string(u"a\u00E9\uFFFD\U0001F600\u240A\u2424\uFFFD\uFFFD"
-                                            u"\uFFFD\uFFFD\uFFFD"));
-    EXPECT_EQ(pictured.byteAt, kept.byteAt);
-    EXPECT_EQ(ShowBytes("tab\there\x7F", ControlChars::Picture).text, u"tab\u2409here\u2421");
+    const ShownText escaped = ShowBytes(bytes, ControlChars::Escape);
+    EXPECT_EQ(escaped.text, std::u16string(u"a\u00E9\uFFFD\U0001F600\\n\\u2028\\u0085\uFFFD"
+                                           u"\uFFFD\uFFFD\uFFFD"));
+    EXPECT_EQ(escaped.byteAt, (std::vector<size_t>{0, 1,  3,  4,  4,  8,  8,  9,  9,  9,  9,  9,
+                                                   9, 12, 12, 12, 12, 12, 12, 14, 15, 16, 17, 18}));
+    EXPECT_EQ(ShowBytes("tab\there\x7F\x1B\r", ControlChars::Escape).text,
+              u"tab\\there\\x7F\\x1B\\r");
     EXPECT_EQ(ShowBytes("").byteAt, std::vector<size_t>{0});
 }
 
