@@ -7,12 +7,18 @@
 
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 namespace sheafpad {
 
 namespace {
+// The lines as typed: the document's raw text, since toPlainText() would
+// turn a no-break space into a space. Its paragraph and line separators are
+// line breaks.
 std::vector<std::string> TypeLines(const QPlainTextEdit* memo) {
-    const QByteArray text = memo->toPlainText().toUtf8();
+    QString raw = memo->document()->toRawText();
+    raw.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
+    const QByteArray text = raw.toUtf8();
     return SplitLines(std::string_view(text.constData(), size_t(text.size())));
 }
 } // namespace

@@ -17,9 +17,11 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <functional>
 
 namespace sheafpad {
 
@@ -62,6 +64,42 @@ QFont PaneFont() {
     font.setPointSize(8);
     return font;
 }
+
+// A left-button press on the row that is already selected changes no
+// selection, so no selection event reports it; yet it is a click on a name.
+// This reports it, once the list has handled the press, through onReselect.
+class ReselectWatcher : public QObject {
+public:
+    ReselectWatcher(QListView* list, std::function<void()> onReselect)
+        : QObject(list), list_(list), onReselect_(std::move(onReselect)) {
+        list->viewport()->installEventFilter(this);
+        connect(list, &QAbstractItemView::pressed, this, [this](const QModelIndex& index) {
+            const bool again = index.isValid() && index == pressedSelected_ &&
+                               list_->selectionModel()->isSelected(index);
+            pressedSelected_ = QPersistentModelIndex();
+            if (again) {
+                onReselect_();
+            }
+        });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const QModelIndex index = list_->indexAt(mouse->position().toPoint());
+            const bool selected =
+                mouse->button() == Qt::LeftButton && list_->selectionModel()->isSelected(index);
+            pressedSelected_ = selected ? QPersistentModelIndex(index) : QPersistentModelIndex();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QListView* list_;
+    std::function<void()> onReselect_;
+    QPersistentModelIndex pressedSelected_; // pressed while already selected
+};
 
 } // namespace
 
@@ -156,6 +194,9 @@ void TForm1::CreateControls() {
     fill->setContentsMargins(0, 0, 0, 0);
     fill->addWidget(filesLB);
     auto* window = new QHBoxLayout(this);
+    // The window takes the bounds it is given, even smaller than its
+    // controls need: the layout sets it no minimum size.
+    window->setSizeConstraint(QLayout::SetNoConstraint);
     window->setContentsMargins(0, 0, 0, 0);
     window->setSpacing(0);
     window->addWidget(Panel1);
@@ -202,6 +243,9 @@ void TForm1::ConnectHandlers() {
                     ErrorDisplay::Guard([this] { filesLBClick(); });
                 }
             });
+    // A click on the selected name is a selection event too: after a failed
+    // save or open it tries again; on the current file it saves and reloads.
+    new ReselectWatcher(filesLB, [this] { ErrorDisplay::Guard([this] { filesLBClick(); }); });
     for (QWidget* control : {static_cast<QWidget*>(TypesMemo), static_cast<QWidget*>(FindEdit),
                              static_cast<QWidget*>(filesLB)}) {
         control->installEventFilter(this);

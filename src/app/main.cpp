@@ -16,7 +16,12 @@ int main(int argc, char** argv) {
                              "virtual one: xvfb-run ./Sheafpad\n");
         return 1;
     }
-    sheafpad::SheafpadApplication app(argc, argv);
+    // The program has no command line: Qt sees only the program's name, so
+    // its own options (-reverse, -qwindowgeometry, ...) have no effect.
+    char fallbackName[] = "Sheafpad";
+    char* qtArgv[] = {argc > 0 && argv[0] != nullptr ? argv[0] : fallbackName, nullptr};
+    int qtArgc = 1;
+    sheafpad::SheafpadApplication app(qtArgc, qtArgv);
     // Ties the window to the installed menu entry and its icon (data/), so
     // that docks and task switchers show Sheafpad's name and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.sheafpad.sheafpad"));

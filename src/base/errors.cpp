@@ -10,8 +10,22 @@ EFOpenError::EFOpenError(const std::string& path, const std::string& reason)
 EFCreateError::EFCreateError(const std::string& path, const std::string& reason)
     : Error("Cannot create file \"" + path + "\". " + reason) {}
 
-EIniFileException::EIniFileException(const std::string& path)
-    : Error("Unable to write to " + path) {}
+namespace {
+// The sentence that names the file ends with a period added as the error
+// display adds one: after a character that sorts after ".".
+std::string WithReason(std::string sentence, const std::string& reason) {
+    if (reason.empty()) {
+        return sentence;
+    }
+    if (!sentence.empty() && static_cast<unsigned char>(sentence.back()) > '.') {
+        sentence += '.';
+    }
+    return sentence + " " + reason;
+}
+} // namespace
+
+EIniFileException::EIniFileException(const std::string& path, const std::string& reason)
+    : Error(WithReason("Unable to write to " + path, reason)) {}
 
 std::string SystemReason(int errnum) {
     // strerror_r (GNU form) is thread-safe and never fails.

@@ -25,10 +25,11 @@ public:
     EFCreateError(const std::string& path, const std::string& reason);
 };
 
-// A write to the settings file failed: "Unable to write to <path>"
+// A write to the settings file failed: "Unable to write to <path>", then the
+// reason when one is known: "Unable to write to <path>. <reason>".
 class EIniFileException : public Error {
 public:
-    explicit EIniFileException(const std::string& path);
+    explicit EIniFileException(const std::string& path, const std::string& reason = {});
 };
 
 // The editor pane's own failures ("Failed to Save Stream", "RichEdit line insertion error").

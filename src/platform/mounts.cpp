@@ -55,14 +55,20 @@ bool IsAtOrBelow(std::string_view path, std::string_view dir) {
 
 // File systems of the kernel and of the system's own plumbing: never drives.
 bool IsPseudoType(std::string_view type) {
-    static constexpr std::array<std::string_view, 34> kTypes = {
-        "proc",      "sysfs",       "devtmpfs",        "devpts",      "tmpfs",      "ramfs",
-        "cgroup",    "cgroup2",     "securityfs",      "pstore",      "efivarfs",   "bpf",
-        "debugfs",   "tracefs",     "configfs",        "fusectl",     "hugetlbfs",  "mqueue",
-        "autofs",    "binfmt_misc", "rpc_pipefs",      "nsfs",        "overlay",    "squashfs",
-        "selinuxfs", "nfsd",        "fuse.gvfsd-fuse", "fuse.portal", "fuse.lxcfs", "fuse.snapfuse",
-        "aufs",      "shiftfs",     "devfs",           "none"};
+    static constexpr std::array<std::string_view, 32> kTypes = {
+        "proc",        "sysfs",      "devtmpfs",      "devpts",     "cgroup",
+        "cgroup2",     "securityfs", "pstore",        "efivarfs",   "bpf",
+        "debugfs",     "tracefs",    "configfs",      "fusectl",    "hugetlbfs",
+        "mqueue",      "autofs",     "binfmt_misc",   "rpc_pipefs", "nsfs",
+        "overlay",     "squashfs",   "selinuxfs",     "nfsd",       "fuse.gvfsd-fuse",
+        "fuse.portal", "fuse.lxcfs", "fuse.snapfuse", "aufs",       "shiftfs",
+        "devfs",       "none"};
     return std::find(kTypes.begin(), kTypes.end(), type) != kTypes.end();
+}
+
+// File systems held in memory: RAM disks where a user may pick them.
+bool IsRamType(std::string_view type) {
+    return type == "tmpfs" || type == "ramfs";
 }
 
 bool IsNetworkType(std::string_view type) {
@@ -77,9 +83,15 @@ bool IsSystemPlace(std::string_view mountPoint) {
     if (IsAtOrBelow(mountPoint, "/run/media")) {
         return false;
     }
-    static constexpr std::array<std::string_view, 8> kPlaces = {
-        "/proc",    "/sys", "/dev", "/run", "/snap", "/var/lib/docker", "/var/lib/containers",
-        "/var/snap"};
+    static constexpr std::array<std::string_view, 9> kPlaces = {"/proc",
+                                                                "/sys",
+                                                                "/dev",
+                                                                "/run",
+                                                                "/snap",
+                                                                "/var/lib/docker",
+                                                                "/var/lib/containers",
+                                                                "/var/snap",
+                                                                "/var/lib/kubelet"};
     return std::any_of(kPlaces.begin(), kPlaces.end(),
                        [&](std::string_view place) { return IsAtOrBelow(mountPoint, place); });
 }
@@ -87,6 +99,9 @@ bool IsSystemPlace(std::string_view mountPoint) {
 DriveKind KindOf(const MountInfoEntry& entry) {
     if (IsNetworkType(entry.fsType)) {
         return DriveKind::Network;
+    }
+    if (IsRamType(entry.fsType)) {
+        return DriveKind::RamDisk;
     }
     if (entry.fsType == "iso9660" || entry.fsType == "udf") {
         return DriveKind::CdRom;

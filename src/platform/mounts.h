@@ -1,7 +1,8 @@
 // The mounted file systems a user picks a folder from: the root file system,
-// home and data disks, removable media and network shares. The kernel's own
-// file systems (proc, sysfs, cgroup, tmpfs scratch areas, container layers)
-// are left out. Paths and names are byte strings, as the kernel reports them.
+// home and data disks, removable media, network shares and RAM disks (tmpfs
+// and ramfs mounts such as /tmp). The kernel's own file systems (proc, sysfs,
+// cgroup, container layers) and the system's own places (/run, /dev, /sys,
+// ...) are left out. Paths and names are byte strings, as the kernel reports them.
 #pragma once
 
 #include <string>
@@ -21,7 +22,7 @@ struct MountInfoEntry {
     std::string source;     // device, "server:/export", "//server/share" or a name
 };
 
-enum class DriveKind { Fixed, Removable, CdRom, Network };
+enum class DriveKind { Fixed, Removable, CdRom, Network, RamDisk };
 
 // A mount offered in the folder dialog's drive list.
 struct Drive {

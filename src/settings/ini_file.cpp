@@ -116,8 +116,20 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view iden
 
 void TIniFile::WriteString(std::string_view section, std::string_view ident,
                            std::string_view value) {
-    if (!IsSafeName(section, "[]") || !IsSafeName(ident, "=[") || !ini::FitsOnOneLine(value)) {
-        throw EIniFileException(FileName());
+    if (!IsSafeName(section, "[]")) {
+        throw EIniFileException(FileName(), "The section name \"" + std::string(section) +
+                                                "\" cannot be stored in it");
+    }
+    if (!IsSafeName(ident, "=[")) {
+        throw EIniFileException(FileName(), "The key name \"" + std::string(ident) +
+                                                "\" cannot be stored in it");
+    }
+    if (!ini::FitsOnOneLine(value)) {
+        // A value runs to the end of its line, so it cannot hold a line break.
+        const bool nul = value.find('\0') != std::string_view::npos &&
+                         value.find_first_of("\r\n") == std::string_view::npos;
+        throw EIniFileException(FileName(), "The value of \"" + std::string(ident) + "\" holds " +
+                                                (nul ? "a NUL character" : "a line break"));
     }
     std::string content; // stays empty for a missing file, which is created
     if (!ini::ReadForUpdate(FileName(), content)) {

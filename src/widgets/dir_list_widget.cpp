@@ -5,6 +5,7 @@
 
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 namespace sheafpad {
 
@@ -78,6 +79,17 @@ QPixmap DrivePicture(platform::DriveKind kind) {
         p.drawRect(0, 4, 15, 6);
         p.setPen(Qt::green);
         p.drawLine(11, 7, 13, 7);
+        break;
+    case platform::DriveKind::RamDisk: // a memory module with its pins
+        p.setBrush(QColor(0, 128, 0));
+        p.drawRect(0, 3, 15, 6);
+        p.setBrush(Qt::black);
+        p.drawRect(3, 5, 3, 2);
+        p.drawRect(9, 5, 3, 2);
+        p.setPen(QColor(192, 160, 0));
+        for (int x = 1; x < 15; x += 2) {
+            p.drawLine(x, 10, x, 11);
+        }
         break;
     }
     return pixmap;
@@ -172,8 +184,10 @@ void TDirectoryListBox::SetFolder(const std::string& driveRoot, const std::strin
             4 * int(i + 1) + 2);
     }
     openRow_ = int(below.size());
-    // Subfolders one step further in than the open folder.
-    const int subIndent = 4 * (openRow_ + 1) + 2;
+    // Subfolders are indented 4 n + 6, n being the separators in the open
+    // folder's path as a drive path counts them ("C:\" and "C:\web" have one):
+    // one step further in than the open folder, and 10 at a root.
+    const int subIndent = 4 * std::max(openRow_, 1) + 6;
     for (const std::string& name : subfolders) {
         add(name, JoinFolder(openPath, name), Picture::ClosedFolder, subIndent);
     }
@@ -209,6 +223,7 @@ std::string DriveItemText(const platform::Drive& drive) {
         break;
     case platform::DriveKind::Fixed:
     case platform::DriveKind::CdRom:
+    case platform::DriveKind::RamDisk:
         break;
     }
     return drive.mountPoint + " [" + AsciiLower(drive.label) + "]";

@@ -1,6 +1,7 @@
 #include "widgets/directory_edit.h"
 
 #include "platform/working_dir.h"
+#include "text/shown_text.h"
 #include "widgets/error_display.h"
 
 #include <QDragEnterEvent>
@@ -20,8 +21,14 @@ constexpr int kBorder = 2;       // the field's 3-D border, each side
 constexpr int kTextToButton = 2; // gap between the text and the button
 constexpr int kMinButtonWidth = 21;
 
+QString FromShown(const ShownText& shown) {
+    return QString::fromUtf16(shown.text.data(), qsizetype(shown.text.size()));
+}
+
+// The text shown for the bytes; each byte that is not UTF-8 shows as one
+// U+FFFD, so that a place in the shown text leads back to a place in the bytes.
 QString FromBytes(const std::string& bytes) {
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    return FromShown(ShowBytes(bytes));
 }
 
 std::string ToBytes(const QString& text) {
@@ -352,6 +359,24 @@ void TJvDirectoryEdit::dropEvent(QDropEvent* event) {
     event->ignore();
 }
 
+std::string TJvDirectoryEdit::WithoutSelection() const {
+    if (!hasSelectedText()) {
+        return text_;
+    }
+    // The selection is a range of the shown text; the bytes it stands for go,
+    // every other byte stays as it is.
+    const ShownText shown = ShowBytes(text_);
+    const qsizetype start = selectionStart();
+    const qsizetype end = start + selectedText().size();
+    if (FromShown(shown) != text() || end >= qsizetype(shown.byteAt.size())) {
+        QString rest = text(); // typed text: the shown text is the text
+        return ToBytes(rest.remove(start, end - start));
+    }
+    const size_t from = shown.byteAt[size_t(start)];
+    const size_t to = shown.byteAt[size_t(end)];
+    return text_.substr(0, from) + text_.substr(to);
+}
+
 void TJvDirectoryEdit::BrowseClick() {
     if (readOnly_) {
         return;
@@ -390,11 +415,7 @@ void TJvDirectoryEdit::BrowseClick() {
     // the text less its selection with the folder appended.
     std::string newText = start;
     if (multipleDirs_) {
-        QString rest = text();
-        if (hasSelectedText()) {
-            rest.remove(selectionStart(), selectedText().size());
-        }
-        const std::string kept = hasSelectedText() ? ToBytes(rest) : text_;
+        const std::string kept = WithoutSelection();
         if (!kept.empty()) {
             newText = kept + ";" + start;
         }

@@ -116,6 +116,8 @@ protected:
 
 private:
     bool IsClickKey(const QKeyEvent* event) const;
+    // The text's bytes less those of the selected part.
+    std::string WithoutSelection() const;
     bool RefusesDrop(const QDropEvent* event) const;
     void UpdateEditable();
     void UpdateButtonGeometry();

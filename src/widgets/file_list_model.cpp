@@ -1,5 +1,7 @@
 #include "widgets/file_list_model.h"
 
+#include "text/shown_text.h"
+
 namespace sheafpad {
 
 void FileListModel::SetNames(std::vector<std::string> names) {
@@ -16,8 +18,10 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || size_t(index.row()) >= names_.size()) {
         return {};
     }
-    const std::string& name = names_[size_t(index.row())];
-    return QString::fromUtf8(name.data(), qsizetype(name.size()));
+    // Control characters (a line break in a name) show as escapes, so that
+    // every name takes one row of one height.
+    const std::u16string shown = ShowBytes(names_[size_t(index.row())], ControlChars::Escape).text;
+    return QString::fromUtf16(shown.data(), qsizetype(shown.size()));
 }
 
 } // namespace sheafpad

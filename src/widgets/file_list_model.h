@@ -1,6 +1,7 @@
 // The names of the file list. Names are kept as the bytes on disk; the text
-// shown is made on demand (invalid UTF-8 shows a replacement character), so
-// relisting a huge directory costs one move of the name vector.
+// shown is made on demand (invalid UTF-8 shows a replacement character,
+// control characters an escape such as \n), so relisting a huge directory costs
+// one move of the name vector.
 #pragma once
 
 #include <QAbstractListModel>

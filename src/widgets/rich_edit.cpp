@@ -105,6 +105,21 @@ bool MovesFocus(const QKeyEvent* event) {
     return tab && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
 }
 
+// Alt with a key that types a character (Alt+X on X11): the key is reported
+// and used by shortcuts, but types nothing, as on systems where Alt+letter
+// produces no character. AltGr (a group switch here, Ctrl+Alt elsewhere)
+// still types its characters.
+bool IsAltCharacter(const QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    return (modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier) &&
+           !event->text().isEmpty() && event->text().front().isPrint();
+}
+
+// While read-only the caret is still moved and text selected with the
+// keyboard (and the caret is drawn), as with the mouse.
+constexpr Qt::TextInteractionFlags kReadOnlyInteraction =
+    Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard;
+
 // "the text holds "€" (U+20AC)" for the character at index.
 std::string UnstorableReason(const QString& text, qsizetype index) {
     char32_t code = text[index].unicode();
@@ -128,6 +143,7 @@ std::string UnstorableReason(const QString& text, qsizetype index) {
 
 TRichEdit::TRichEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
+    setTextInteractionFlags(kReadOnlyInteraction);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -313,6 +329,9 @@ qsizetype TRichEdit::FindForward(const QString& text, qsizetype start, qsizetype
 void TRichEdit::SetReadOnly(bool readOnly) {
     if (readOnly != isReadOnly()) {
         setReadOnly(readOnly);
+        if (readOnly) {
+            setTextInteractionFlags(kReadOnlyInteraction);
+        }
     }
 }
 
@@ -365,6 +384,10 @@ void TRichEdit::keyPressEvent(QKeyEvent* event) {
     }
     if (swallowed) {
         event->accept();
+        return;
+    }
+    if (IsAltCharacter(event)) {
+        event->ignore();
         return;
     }
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;

@@ -69,6 +69,8 @@ public:
     static qsizetype PaneLength(const QString& text);
 
     bool ReadOnly() const { return isReadOnly(); }
+    // Read-only: the user cannot change the text, but still moves the caret
+    // (which is drawn) and selects, with the keyboard as with the mouse.
     void SetReadOnly(bool readOnly);
     qsizetype MaxLength() const { return maxLength_; }
     void SetMaxLength(qsizetype maxLength) { maxLength_ = maxLength; }

@@ -161,6 +161,13 @@ void TSelectDirDlg::ApplyStartPath(const std::string& start) {
     }
     const std::string cwd = platform::WorkingDir();
     const std::string folder = AbsolutePath(start, cwd.empty() ? Directory() : cwd);
+    const auto& drives = DriveList->Drives();
+    const int drive = platform::FindDriveOf(folder, drives);
+    if (drive >= 0 && drives[size_t(drive)].mountPoint == folder) {
+        // A drive root stands for that drive's current directory.
+        ApplyDriveDirectory(drive);
+        return;
+    }
     try {
         OpenFolder(folder);
     } catch (const EInOutError&) {
@@ -224,11 +231,32 @@ void TSelectDirDlg::DriveListChange(int index) {
         return;
     }
     try {
-        OpenFolder(drives[size_t(index)].mountPoint);
+        OpenFolder(DriveDirectory(index));
     } catch (...) {
         // The lists keep the folder still open; so does the drive list.
         DriveList->SelectDriveOf(Directory());
         throw;
+    }
+}
+
+std::string TSelectDirDlg::DriveDirectory(int drive) const {
+    // The working directory is the open folder: it is the current directory
+    // of the drive that holds it. Every other drive's is its root.
+    const auto& drives = DriveList->Drives();
+    if (platform::FindDriveOf(Directory(), drives) == drive) {
+        return Directory();
+    }
+    return drives.at(size_t(drive)).mountPoint;
+}
+
+void TSelectDirDlg::ApplyDriveDirectory(int drive) {
+    if (DriveDirectory(drive) == Directory()) {
+        return; // already open
+    }
+    try {
+        OpenFolder(DriveDirectory(drive));
+    } catch (const EInOutError&) {
+        OpenWorkingDirectory();
     }
 }
 

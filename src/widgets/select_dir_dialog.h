@@ -48,7 +48,8 @@ public:
     QPushButton* HelpButton = nullptr;
 
     // Applies the start path: "" keeps the working directory; a network path
-    // ("//server/share") shows the working directory; anything else is made
+    // ("//server/share") shows the working directory; a drive root opens that
+    // drive's current directory (DriveDirectory); anything else is made
     // absolute and opened, falling back to the working directory without a
     // message when it cannot be opened.
     void ApplyStartPath(const std::string& start);
@@ -60,9 +61,14 @@ public:
     // cannot be entered; the dialog then still shows the previous folder.
     void OpenFolder(const std::string& path);
 
+    // The current directory of a drive (an index of the drive list): the
+    // open folder, which is the working directory, for the drive that holds
+    // it; the drive's root for every other drive.
+    std::string DriveDirectory(int drive) const;
+
     // Handlers. Each failure is shown by the error display; the dialog stays.
-    void DirListDblClick(int row); // opens the folder the row stands for
-    void DriveListChange(int index);
+    void DirListDblClick(int row);   // opens the folder the row stands for
+    void DriveListChange(int index); // opens DriveDirectory(index)
     // The open folder changed: shows its path and its files (sorted).
     void DirListChange(const std::vector<std::string>& files);
     void OKClick();
@@ -83,6 +89,7 @@ private:
     void ConnectHandlers();
     void PlaceOnScreen();
     void OpenWorkingDirectory();
+    void ApplyDriveDirectory(int drive); // as a start path: no message on failure
 
     int helpContext_ = 0;
 };

@@ -65,6 +65,43 @@ TEST_F(EditingTest, AClickOnANameLeavesTheFocusInThePane) {
     EXPECT_TRUE(form.Memo1->hasFocus());
 }
 
+TEST_F(EditingTest, AClickOnTheSelectedNameSavesAndOpensItAgain) {
+    List({{"a.htm", "a"}, {"b.htm", "b"}, {"bad.htm", std::string("x\0y", 3)}});
+    auto click = [&](const std::string& name) {
+        const QRect rect = form.filesLB->visualRect(Row(name));
+        QTest::mouseClick(form.filesLB->viewport(), Qt::LeftButton, {}, rect.center());
+    };
+    // The current file's own name: saved, then loaded again (caret at the start).
+    click("a.htm");
+    Type("1");
+    click("a.htm");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "1a");
+    EXPECT_FALSE(form.NeedsSave);
+    Type("2");
+    EXPECT_EQ(form.Memo1->toPlainText(), "21a");
+
+    // A failed save leaves the new name selected; once the cause is gone, a
+    // click on it saves, then opens. Each click runs the handler once.
+    ::chmod(dir.file("a.htm").c_str(), 0444);
+    click("b.htm");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(form.LoadedFName, dir.file("a.htm"));
+    ::chmod(dir.file("a.htm").c_str(), 0644);
+    click("b.htm");
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "21a");
+    EXPECT_EQ(form.Memo1->toPlainText(), "b");
+
+    // The same after a failed open.
+    click("bad.htm");
+    EXPECT_EQ(errors.size(), 2u);
+    WriteFile(dir.file("bad.htm"), "fixed");
+    click("bad.htm");
+    EXPECT_EQ(errors.size(), 2u);
+    EXPECT_EQ(form.Memo1->toPlainText(), "fixed");
+    EXPECT_FALSE(form.Memo1->ReadOnly());
+}
+
 TEST_F(EditingTest, KeysOfTheEditSetMarkTheTextChanged) {
     List({{"a.htm", "a"}});
     Select("a.htm");

@@ -1,5 +1,6 @@
 // The main window: its controls, start-up state and the file list.
 #include "app/form1.h"
+#include "form_fixture.h"
 #include "test_util.h"
 #include "widgets/directory_edit.h"
 #include "widgets/file_list_model.h"
@@ -166,6 +167,31 @@ TEST_F(FileListTest, ListsMatchingNamesAndShowsInvalidUtf8WithAReplacement) {
     // The raw bytes stay beside the shown text.
     const auto& names = form.filesModel->Names();
     EXPECT_NE(std::find(names.begin(), names.end(), "bad\xFF.htm"), names.end());
+}
+
+TEST_F(FileListTest, OddCharactersInPatternsAndNamesAreKept) {
+    // A pattern is matched as typed: a no-break space is not a space.
+    WriteFile(dir.file("nb\xC2\xA0.htm"), "x");
+    WriteFile(dir.file("nb .htm"), "x");
+    form.TypesMemo->setPlainText(QString::fromUtf8("\xC2\xA0.htm"));
+    EXPECT_EQ(ListedNames(form), QStringList{"nb\u00A0.htm"});
+
+    // A name with a line break or a tab shows on one row of the common height,
+    // and opens by its exact bytes.
+    WriteFile(dir.file("two\nlines.htm"), "second");
+    WriteFile(dir.file("tab\t.htm"), "x");
+    form.TypesMemo->setPlainText(".htm");
+    EXPECT_EQ(ListedNames(form),
+              (QStringList{"bad\uFFFD.htm", "index.html", "nb .htm", "nb\u00A0.htm", "page.htm.bak",
+                           "tab\\t.htm", "two\\nlines.htm"}));
+    const int height = form.filesLB->visualRect(form.filesModel->index(0)).height();
+    EXPECT_LT(height, 2 * form.filesLB->fontMetrics().height());
+    for (int row = 0; row < form.filesModel->rowCount(); ++row) {
+        EXPECT_EQ(form.filesLB->sizeHintForRow(row), height) << row;
+    }
+    test::SelectName(form, "two\nlines.htm");
+    EXPECT_EQ(form.LoadedFName, dir.file("two\nlines.htm"));
+    EXPECT_EQ(form.Memo1->toPlainText(), "second");
 }
 
 TEST_F(FileListTest, TypingAPatternRelistsAfterEveryCharacter) {

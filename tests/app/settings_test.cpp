@@ -78,7 +78,7 @@ TEST_F(SettingsTest, RestartRestoresEverythingButOpensNoFile) {
     WriteFile(dir.file("a.htm"), "a");
     WriteFile(dir.file("b.js"), "b");
     WriteFile(ini, "[Other]\r\nx=1\r\n[initial]\r\nLEFT=0x20\r\ndir=" + dir.path() +
-                       "\r\nTop=40\r\nWidth=500\r\nHeight=$12C\r\nFindEdit=n\xc3\xa4"
+                       "\r\nTop=40\r\nWidth=150\r\nHeight=$64\r\nFindEdit=n\xc3\xa4"
                        "edle\r\n"
                        "LoadedFName=" +
                        dir.file("a.htm") + "\r\n[Last]\r\ny=2\r\n");
@@ -86,7 +86,8 @@ TEST_F(SettingsTest, RestartRestoresEverythingButOpensNoFile) {
     EXPECT_EQ(form->dirEdit->Text(), dir.path());
     EXPECT_EQ(form->dirEdit->InitialDir(), dir.path());
     EXPECT_EQ(form->filesModel->Names().size(), 2u);
-    EXPECT_EQ(form->OuterBounds(), QRect(32, 40, 500, 300));
+    // As stored, though smaller than the controls need.
+    EXPECT_EQ(form->OuterBounds(), QRect(32, 40, 150, 100));
     EXPECT_EQ(form->FindEdit->text(), QString::fromUtf8("n\xc3\xa4"
                                                         "edle"));
     EXPECT_EQ(form->LoadedFName, dir.file("a.htm"));
@@ -97,7 +98,7 @@ TEST_F(SettingsTest, RestartRestoresEverythingButOpensNoFile) {
     // Closing writes the same values back, in the keys' places, others kept.
     EXPECT_TRUE(form->close());
     EXPECT_EQ(ReadFile(ini), "[Other]\r\nx=1\r\n[initial]\r\nLEFT=32\r\ndir=" + dir.path() +
-                                 "\r\nTop=40\r\nWidth=500\r\nHeight=300\r\nFindEdit=n\xc3\xa4"
+                                 "\r\nTop=40\r\nWidth=150\r\nHeight=100\r\nFindEdit=n\xc3\xa4"
                                  "edle\r\nLoadedFName=" +
                                  dir.file("a.htm") + "\r\n[Last]\r\ny=2\r\n");
 }
@@ -229,7 +230,8 @@ TEST_F(SettingsTest, LineBreaksInValuesNeverReachTheFile) {
     auto second = Start();
     second->dirEdit->SetText(odd);
     EXPECT_FALSE(second->close());
-    EXPECT_EQ(errors, std::vector<std::string>{"Unable to write to " + ini + "."});
+    EXPECT_EQ(errors, std::vector<std::string>{"Unable to write to " + ini +
+                                               ". The value of \"Dir\" holds a line break."});
     EXPECT_EQ(ReadFile(ini), before);
 }
 

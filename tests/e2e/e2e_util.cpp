@@ -1,5 +1,6 @@
 #include "e2e_util.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -28,10 +29,17 @@ std::vector<char*> Argv(const std::vector<std::string>& args) {
 
 pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
             int stdoutFd = -1) {
-    // The extra entries come first: getenv takes the first of equal names.
-    std::vector<std::string> env = extraEnv;
+    // extraEnv replaces what the environment holds under the same names.
+    auto overridden = [&](const std::string& entry) {
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        return std::any_of(extraEnv.begin(), extraEnv.end(),
+                           [&](const std::string& extra) { return extra.rfind(name, 0) == 0; });
+    };
+    std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e) {
-        env.emplace_back(*e);
+        if (!overridden(*e)) {
+            env.emplace_back(*e);
+        }
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -128,8 +136,47 @@ XServer::~XServer() {
     WaitFor(pid_, 5s);
 }
 
+WindowManager::WindowManager(const XServer& server) : display_(server.display()) {
+    // twm cannot load its fonts in a UTF-8 locale ("unable to open fontset")
+    // and exits at once; in the C locale it runs.
+    pid_ = Spawn({"twm"}, {"DISPLAY=" + display_, "LANG=C", "LC_ALL=C"});
+    std::this_thread::sleep_for(500ms); // let it take over the screen
+}
+
+WindowManager::~WindowManager() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        WaitFor(pid_, 5s);
+    }
+}
+
+bool WindowManager::Running() {
+    if (pid_ <= 0 || WaitFor(pid_, 0ms) != -1) {
+        pid_ = -1; // it ended (or was never started)
+        return false;
+    }
+    return true;
+}
+
+bool WindowManager::Frames(const std::string& window, std::chrono::milliseconds timeout) {
+    // A managed window has been reparented into the manager's frame; an
+    // unmanaged one stays a child of the root window.
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        const std::string out =
+            Run({"env", "DISPLAY=" + display_, "xwininfo", "-children", "-id", window});
+        const size_t parent = out.find("Parent window id:");
+        if (parent != std::string::npos &&
+            out.find("(the root window)", parent) > out.find('\n', parent)) {
+            return true;
+        }
+        std::this_thread::sleep_for(100ms);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
+
 App::App(const XServer& server, const std::string& dir, const std::vector<std::string>& env,
-         unsigned dirMode)
+         unsigned dirMode, const std::vector<std::string>& args)
     : display_(server.display()), dir_(dir) {
     const std::string exe = dir_ + "/Sheafpad";
     std::filesystem::copy_file(SheafpadBinary(), exe,
@@ -139,7 +186,9 @@ App::App(const XServer& server, const std::string& dir, const std::vector<std::s
     }
     std::vector<std::string> fullEnv = {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb"};
     fullEnv.insert(fullEnv.end(), env.begin(), env.end());
-    pid_ = Spawn({exe}, fullEnv);
+    std::vector<std::string> argv = {exe};
+    argv.insert(argv.end(), args.begin(), args.end());
+    pid_ = Spawn(argv, fullEnv);
 }
 
 App::~App() {

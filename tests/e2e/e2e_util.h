@@ -27,6 +27,22 @@ private:
     pid_t pid_ = -1;
 };
 
+// A window manager (twm) on the server, stopped on destruction. Throws when
+// it cannot be started.
+class WindowManager {
+public:
+    explicit WindowManager(const XServer& server);
+    ~WindowManager();
+    // Still running (twm ends at once when it cannot set itself up).
+    bool Running();
+    // Waits until the manager has framed window (an X window id).
+    bool Frames(const std::string& window, std::chrono::milliseconds timeout = 5s);
+
+private:
+    std::string display_;
+    pid_t pid_ = -1;
+};
+
 // The window's place on the screen (there is no window manager, so no frame).
 struct Geometry {
     int x = 0, y = 0, width = 0, height = 0;
@@ -39,8 +55,9 @@ public:
     // env: NAME=value entries that the program sees in place of the tests'
     // own. dirMode: when nonzero, dir gets these permission bits after the
     // copy (0555: a folder that the program cannot write, as /usr/bin).
+    // args follow the program's name on its command line.
     App(const XServer& server, const std::string& dir, const std::vector<std::string>& env = {},
-        unsigned dirMode = 0);
+        unsigned dirMode = 0, const std::vector<std::string>& args = {});
     ~App(); // kills the program if it still runs
 
     // Waits for the main window to be mapped; returns false on time-out.

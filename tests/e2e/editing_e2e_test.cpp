@@ -71,6 +71,13 @@ TEST_F(EditingE2E, TypedSpacesAndAltQSaveOnTheWayOut) {
     EXPECT_EQ(files.Edited(), " one\r\ntwo\r\n");
 }
 
+TEST_F(EditingE2E, AltLetterMarksTheTextChangedAndTypesNothing) {
+    app.Key("alt+x");
+    app.ClickListRow(1);
+    EXPECT_EQ(files.Edited(), "one\r\ntwo\r\n"); // written back, with nothing typed
+    Quit();
+}
+
 TEST_F(EditingE2E, MenuKeyAndShiftF10OpenTheContextMenu) {
     app.Key("shift+End");
     Keys({"Menu", "Down", "Return"}); // Copy is the first item

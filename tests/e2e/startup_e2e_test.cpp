@@ -9,13 +9,16 @@ using namespace sheafpad::e2e;
 using sheafpad::test::TempDir;
 using sheafpad::test::WriteFile;
 
+// The program has no command line: the toolkit's own options (a mirrored
+// layout, another title, other bounds) have no effect either.
 TEST(StartupE2E, ShowsTitleListsFilesAndQuitsOnAltQ) {
     XServer server;
     TempDir dir;
     WriteFile(dir.file("index.html"), "<a href=\"b.htm\">b</a>\r\n");
     WriteFile(dir.file("b.htm"), "b\r\n");
     WriteFile(dir.file("style.css"), "p {}\r\n");
-    App app(server, dir.path());
+    App app(server, dir.path(), {}, 0,
+            {"-reverse", "-qwindowtitle", "Other", "-qwindowgeometry", "300x200+10+20"});
     ASSERT_TRUE(app.WaitForWindow());
     EXPECT_EQ(app.WindowName(), "Sheafpad");
     Geometry g = app.WindowGeometry();

@@ -21,11 +21,13 @@ const char* const kSample =
     "35 27 7:1 / /snap/core/123 ro - squashfs /dev/loop1 ro\n"
     "36 27 0:60 / /var/lib/docker/overlay2/x/merged rw - overlay overlay rw\n"
     "this line is not a mount\n"
-    "37 27 0:61 / /tmp rw - tmpfs tmpfs rw\n";
+    "37 27 0:61 / /tmp rw - tmpfs tmpfs rw\n"
+    "38 27 0:62 / /media/ram rw - ramfs ramfs rw\n"
+    "39 27 0:63 / /dev/shm rw - tmpfs tmpfs rw\n";
 
 TEST(MountInfo, ParsesFieldsAroundOptionalOnesAndUndoesEscapes) {
     const std::vector<MountInfoEntry> entries = ParseMountInfo(kSample);
-    ASSERT_EQ(entries.size(), 13u); // the malformed line is skipped
+    ASSERT_EQ(entries.size(), 15u); // the malformed line is skipped
     const MountInfoEntry& home = entries[3];
     EXPECT_EQ(home.mountPoint, "/home");
     EXPECT_EQ(home.fsType, "ext4");
@@ -54,21 +56,25 @@ TEST(MountInfo, OffersTheMountsAUserPicksFromSortedWithKinds) {
     for (const Drive& drive : drives) {
         points.push_back(drive.mountPoint);
     }
-    EXPECT_EQ(points, (std::vector<std::string>{"/", "/home", "/media/cdrom", "/mnt/nas",
-                                                "/mnt/share", "/run/media/ann/My Stick"}));
+    // RAM disks where a user keeps files (/tmp, /media/ram), not the system's (/run, /dev/shm).
+    EXPECT_EQ(points,
+              (std::vector<std::string>{"/", "/home", "/media/cdrom", "/media/ram", "/mnt/nas",
+                                        "/mnt/share", "/run/media/ann/My Stick", "/tmp"}));
     EXPECT_EQ(drives[0].kind, DriveKind::Fixed);
     EXPECT_EQ(drives[2].kind, DriveKind::CdRom);
-    EXPECT_EQ(drives[3].kind, DriveKind::Network);
-    EXPECT_EQ(drives[3].source, "server:/Export/Data");
-    EXPECT_EQ(drives[4].source, "//FileServer/Public");
-    EXPECT_EQ(drives[5].kind, DriveKind::Removable);
+    EXPECT_EQ(drives[3].kind, DriveKind::RamDisk);
+    EXPECT_EQ(drives[4].kind, DriveKind::Network);
+    EXPECT_EQ(drives[4].source, "server:/Export/Data");
+    EXPECT_EQ(drives[5].source, "//FileServer/Public");
+    EXPECT_EQ(drives[6].kind, DriveKind::Removable);
+    EXPECT_EQ(drives[7].kind, DriveKind::RamDisk);
 }
 
 TEST(MountInfo, RootIsAlwaysADriveAndLaterMountsHideEarlierOnes) {
     // A container: the root is an overlay; /data is first a disk, then covered.
     const char* text = "1 0 0:30 / / rw - overlay overlay rw\n"
                        "2 1 8:1 / /data rw - ext4 /dev/sda1 rw\n"
-                       "3 2 0:31 / /data rw - tmpfs tmpfs rw\n"
+                       "3 2 0:31 / /data rw - overlay overlay rw\n"
                        "4 1 8:1 / /work rw - ext4 /dev/sda1 rw\n";
     const std::vector<Drive> drives = SelectDrives(ParseMountInfo(text));
     ASSERT_EQ(drives.size(), 2u);

@@ -159,12 +159,25 @@ TEST_F(IniFileTest, ValueThatWouldBreakALineIsRefusedAndNothingIsInjected) {
             ini.WriteString("Initial", "Dir", bad);
             ADD_FAILURE() << "accepted a value holding a line break or NUL";
         } catch (const EIniFileException& e) {
-            EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+            // The message names the file, then says why.
+            const char* what =
+                bad.find('\0') != std::string::npos ? "a NUL character" : "a line break";
+            EXPECT_EQ(std::string(e.what()),
+                      "Unable to write to " + path + ". The value of \"Dir\" holds " + what);
         }
     }
     EXPECT_THROW(ini.WriteString("Initial", "A=B", "1"), EIniFileException);
     EXPECT_THROW(ini.WriteString("In]itial", "A", "1"), EIniFileException);
     EXPECT_EQ(ReadFile(path), "[Initial]\r\nDir=/old\r\n");
+    // No period after a name that ends in a character sorting before it.
+    TIniFile odd(dir.file("settings (old)"));
+    try {
+        odd.WriteString("Initial", "FindEdit", "a\nb");
+        ADD_FAILURE() << "accepted a line break";
+    } catch (const EIniFileException& e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + dir.file("settings (old)") +
+                                             " The value of \"FindEdit\" holds a line break");
+    }
     EXPECT_EQ(ini.ReadInteger("Initial", "Left", 5), 5);
 }
 

@@ -301,6 +301,15 @@ TEST_F(DirectoryEditTest, MultipleDirsAppendsToTheTextLeft) {
     edit->BrowseClick();
     EXPECT_EQ(edit->Text(), dir.file("web") + ";" + dir.file("other"));
     EXPECT_EQ(changes.count(), 1);
+
+    // The selected part goes; the rest keeps its bytes, UTF-8 or not.
+    const std::string kept = dir.file("caf\xE9") + ";" + dir.file("\xF0\x9F\x98\x80");
+    edit->SetText(kept + ";" + dir.file("web"));
+    const QString shown = edit->text();
+    const qsizetype cut = shown.lastIndexOf(';');
+    edit->setSelection(int(cut), int(shown.size() - cut));
+    edit->BrowseClick();
+    EXPECT_EQ(edit->Text(), kept + ";" + dir.file("other"));
 }
 
 } // namespace

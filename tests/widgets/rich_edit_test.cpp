@@ -303,6 +303,60 @@ TEST_F(RichEditTest, KeyDownComesFirstAndCanSwallowTheKey) {
     EXPECT_EQ(pane.toPlainText(), "a");
 }
 
+TEST_F(RichEditTest, AltLettersTypeNothingButAltGrTypes) {
+    pane.SetReadOnly(false);
+    ShowFocused();
+    std::vector<int> keys;
+    pane.OnKeyDown = [&](int& key, Qt::KeyboardModifiers) { keys.push_back(key); };
+    QTest::keyClick(&pane, Qt::Key_X, Qt::AltModifier);
+    QTest::keyClick(&pane, Qt::Key_X, Qt::AltModifier | Qt::ShiftModifier);
+    EXPECT_EQ(pane.toPlainText(), "");
+    EXPECT_NE(std::find(keys.begin(), keys.end(), Qt::Key_X), keys.end()) << "still reported";
+    // AltGr: a group switch on X11, Ctrl+Alt where the system reports it so.
+    QTest::sendKeyEvent(QTest::Click, &pane, Qt::Key_E, QStringLiteral("\u20AC"),
+                        Qt::GroupSwitchModifier);
+    QTest::sendKeyEvent(QTest::Click, &pane, Qt::Key_Q, QStringLiteral("@"),
+                        Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(pane.toPlainText(), "\u20AC@");
+}
+
+TEST_F(RichEditTest, ReadOnlyPaneMovesTheCaretAndSelectsWithTheKeyboard) {
+    pane.setPlainText("abc\n\ndef");
+    ASSERT_TRUE(pane.ReadOnly());
+    QApplication::setCursorFlashTime(0); // a steady caret, to be seen below
+    ShowFocused();
+    std::vector<qsizetype> caretWhenReported;
+    pane.OnKeyDown = [&](int& key, Qt::KeyboardModifiers) {
+        if (key != Qt::Key_Shift) {
+            caretWhenReported.push_back(pane.textCursor().position());
+        }
+    };
+    QTest::keyClick(&pane, Qt::Key_Right);
+    QTest::keyClick(&pane, Qt::Key_Right);
+    QTest::keyClick(&pane, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(pane.SelectionStart(), 2);
+    EXPECT_EQ(Bytes(pane.SelectedText()), "c");
+    QTest::keyClick(&pane, Qt::Key_Down);
+    EXPECT_EQ(pane.textCursor().position(), 4); // the empty line
+    QTest::keyClick(&pane, Qt::Key_X);
+    EXPECT_EQ(pane.toPlainText(), "abc\n\ndef");
+    // Each key was reported before the pane acted on it.
+    EXPECT_EQ(caretWhenReported, (std::vector<qsizetype>{0, 1, 2, 3, 4}));
+
+    // The caret is drawn where nothing else is: at the start of the empty line.
+    pane.SetSelectionStart(4);
+    const QImage image = pane.viewport()->grab().toImage();
+    const QRect caret = pane.cursorRect();
+    int ink = 0;
+    for (int y = caret.top(); y <= caret.bottom(); ++y) {
+        for (int x = caret.left(); x <= caret.right() && x < image.width(); ++x) {
+            ink += qGray(image.pixel(x, y)) < 128;
+        }
+    }
+    EXPECT_GT(ink, 3);
+    QApplication::setCursorFlashTime(1000);
+}
+
 TEST(RichEditFocusTest, TabMovesTheFocusUnreported) {
     QWidget window;
     auto* pane = new TRichEdit(&window);

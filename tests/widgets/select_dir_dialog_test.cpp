@@ -230,16 +230,38 @@ TEST_F(SelectDirDlgTest, ChoosingADriveOpensItsMountPointOrKeepsTheFolder) {
     emit dlg.DriveList->activated(1);
     EXPECT_EQ(dlg.Directory(), dir.file("web/site"));
     EXPECT_EQ(dlg.DriveList->currentIndex(), 1);
-    // The mount point is the root item: the open folder and its subfolder only.
+    // The mount point is the root item: the open folder and its subfolder
+    // only, which is indented 10 below a root as below a first folder.
     EXPECT_EQ(Rows(dlg.DirList), (std::vector<std::string>{dir.file("web/site"), "pages"}));
     EXPECT_EQ(dlg.DirList->OpenRow(), 0);
-    EXPECT_EQ(dlg.DirList->IndentAt(1), 6);
+    EXPECT_EQ(dlg.DirList->IndentAt(1), 10);
+    MakeDir("web/site/pages/old");
+    dlg.DirListDblClick(1);
+    EXPECT_EQ(dlg.DirList->IndentAt(2), 10);
+    // Choosing the drive shown keeps its folder open.
+    emit dlg.DriveList->activated(1);
+    EXPECT_EQ(dlg.Directory(), dir.file("web/site/pages"));
 
     dlg.DriveList->setCurrentIndex(2);
     emit dlg.DriveList->activated(2);
     EXPECT_EQ(errors.size(), 1u);
-    EXPECT_EQ(dlg.Directory(), dir.file("web/site"));
+    EXPECT_EQ(dlg.Directory(), dir.file("web/site/pages"));
     EXPECT_EQ(dlg.DriveList->currentIndex(), 1);
+
+    // A drive root as the start path stands for the drive's current
+    // directory: the working directory on its drive, the root on another.
+    TSelectDirDlg again(nullptr, 0, 0);
+    again.DriveList->SetDrives(drives);
+    again.ApplyStartPath(dir.file("web/site"));
+    EXPECT_EQ(again.Directory(), dir.file("web/site/pages"));
+    platform::SetWorkingDir(dir.file("web"));
+    TSelectDirDlg elsewhere(nullptr, 0, 0);
+    elsewhere.DriveList->SetDrives(drives);
+    elsewhere.ApplyStartPath("/");
+    EXPECT_EQ(elsewhere.Directory(), dir.file("web"));
+    elsewhere.ApplyStartPath(dir.file("web/site/"));
+    EXPECT_EQ(elsewhere.Directory(), dir.file("web/site"));
+    EXPECT_EQ(errors.size(), 1u);
 }
 
 TEST_F(SelectDirDlgTest, ChooseDirectoryReturnsTheOpenFolderOnOkOnly) {
@@ -268,6 +290,8 @@ TEST(DriveItemText, MountPointWithLabelOrRemoteNameLowerCased) {
     drive.label = "BACKUP";
     EXPECT_EQ(DriveItemText(drive), "/Data [backup]");
     drive.label.clear();
+    EXPECT_EQ(DriveItemText(drive), "/Data []");
+    drive.kind = platform::DriveKind::RamDisk;
     EXPECT_EQ(DriveItemText(drive), "/Data []");
     drive.kind = platform::DriveKind::Removable;
     EXPECT_EQ(DriveItemText(drive), "/Data");
