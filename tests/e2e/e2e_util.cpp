@@ -41,6 +41,7 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
             env.emplace_back(*e);
         }
     }
+    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (stdoutFd >= 0) {
