@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sheafpad::platform {
 
@@ -59,5 +60,27 @@ enum class LockedDirectories { AsTheSystemAllows, ReadOnly };
 // writing fails after that (untouched too wherever the rename path was taken).
 void WriteFileBytes(const std::string& path, std::string_view bytes,
                     LockedDirectories locked = LockedDirectories::AsTheSystemAllows);
+
+// What start-up found of an in-place save that did not end (the program was
+// killed, the machine went down). Such a save keeps a synced copy of the old
+// content in UserStateDir() + "backup/" until the file is written whole.
+struct InterruptedSave {
+    enum class Outcome {
+        Undone,   // the file was torn; its content from before the save is back
+        Finished, // the new content had been written whole; the save was completed
+        Kept,     // the file changed since, or is gone: the old content is kept aside
+    };
+    std::string path; // the file that was being saved
+    Outcome outcome = Outcome::Undone;
+    std::string keptAt; // Kept: the file that holds the content from before the save
+
+    // What to tell the user; empty where there is nothing to tell (Finished).
+    std::string Message() const;
+};
+
+// Puts back every file that an interrupted in-place save left half written,
+// and reports what it did. Called once at start-up; saves still in progress
+// in another running instance are left alone.
+std::vector<InterruptedSave> RestoreInterruptedSaves();
 
 } // namespace sheafpad::platform
