@@ -201,9 +201,8 @@ bool ReadOld(int backupFd, uint64_t size, std::string* old) {
 
 // Before the file is touched: fails when the new content cannot fit.
 void CheckRoom(const std::string& shown, int fd, const struct stat& st, size_t size) {
-    const std::optional<uint64_t> free = FreeSpace(fd);
-    const uint64_t needed = SpaceFor(fd, size);
-    if (free && needed > SpaceTaken(st) && needed - SpaceTaken(st) > *free) {
+    const std::optional<Room> room = RoomFor(fd, size);
+    if (room && room->needed > SpaceTaken(st) && room->needed - SpaceTaken(st) > room->free) {
         throw SaveFailed(shown, ENOSPC);
     }
     // Reserve the space too where the file system can; where it cannot

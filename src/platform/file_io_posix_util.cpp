@@ -92,20 +92,15 @@ PathParts SplitPath(const std::string& path) {
     return {path.substr(0, slash == 0 ? 1 : slash), path.substr(slash + 1)};
 }
 
-std::optional<uint64_t> FreeSpace(int fd) {
+std::optional<Room> RoomFor(int fd, uint64_t size) {
     struct statvfs vfs;
-    if (::fstatvfs(fd, &vfs) != 0 || vfs.f_blocks == 0) {
+    if (::fstatvfs(fd, &vfs) != 0 || vfs.f_blocks == 0 || vfs.f_frsize == 0) {
         return std::nullopt;
     }
     // The blocks kept for the superuser are free for root only.
     const uint64_t blocks = ::geteuid() == 0 ? vfs.f_bfree : vfs.f_bavail;
-    return blocks * uint64_t(vfs.f_frsize);
-}
-
-uint64_t SpaceFor(int fd, uint64_t size) {
-    struct statvfs vfs;
-    const uint64_t block = ::fstatvfs(fd, &vfs) == 0 && vfs.f_frsize > 0 ? vfs.f_frsize : 4096;
-    return (size + block - 1) / block * block;
+    const uint64_t block = vfs.f_frsize;
+    return Room{blocks * block, (size + block - 1) / block * block};
 }
 
 EOutOfResources SaveFailed(const std::string& shown, const std::string& reason) {

@@ -58,12 +58,14 @@ struct PathParts {
 };
 PathParts SplitPath(const std::string& path);
 
-// Free bytes for this process on fd's file system; nothing where the file
-// system does not tell (it reports no blocks at all, as ramfs does).
-std::optional<uint64_t> FreeSpace(int fd);
-
-// The bytes a file of size takes on a file system of fd's block size.
-uint64_t SpaceFor(int fd, uint64_t size);
+// The room on fd's file system: the bytes free for this process, and the
+// bytes that a file of size would take there. Nothing where the file system
+// does not tell (it reports no blocks at all, as ramfs does).
+struct Room {
+    uint64_t free = 0;
+    uint64_t needed = 0;
+};
+std::optional<Room> RoomFor(int fd, uint64_t size);
 
 // The bytes a file takes on disk now.
 inline uint64_t SpaceTaken(const struct stat& st) {

@@ -96,8 +96,8 @@ bool CopyAttributes(const std::string& from, int fd) {
 // The message for a full disk: whether writing in place would have fitted.
 EOutOfResources NoRoom(const std::string& shown, const Target& target, size_t size) {
     const Fd dir(::open(target.parts.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    const std::optional<uint64_t> free = FreeSpace(dir.get());
-    if (target.exists && free && SpaceFor(dir.get(), size) <= *free + SpaceTaken(target.st)) {
+    const std::optional<Room> room = RoomFor(dir.get(), size);
+    if (target.exists && room && room->needed <= room->free + SpaceTaken(target.st)) {
         return SaveFailed(shown,
                           SystemReason(ENOSPC) + " for a second copy; the file was left unchanged");
     }
@@ -155,8 +155,8 @@ SafeResult WriteByRename(const std::string& shown, const Target& target, std::st
     }
     // Room for the new content beside the old one; no silent change to the
     // in-place path, which could not be undone the same way.
-    const std::optional<uint64_t> free = FreeSpace(file.fd());
-    if (free && SpaceFor(file.fd(), bytes.size()) > *free) {
+    const std::optional<Room> room = RoomFor(file.fd(), bytes.size());
+    if (room && room->needed > room->free) {
         throw NoRoom(shown, target, bytes.size());
     }
     if (!WriteAll(file.fd(), bytes) || !Sync(file.fd())) {
