@@ -119,6 +119,77 @@ void DisableFallocate() {
     }
 }
 
+// Makes every open of an unnamed file fail as on file systems without them.
+void DisableUnnamedFiles() {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),
+        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, 020000000 /* __O_TMPFILE */, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (EOPNOTSUPP & SECCOMP_RET_DATA)),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{sizeof filter / sizeof filter[0], filter};
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+        ::_exit(3);
+    }
+}
+
+// Runs body in a child process and returns what it returned.
+std::string InChild(const std::function<std::string()>& body) {
+    int pipeFds[2];
+    EXPECT_EQ(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        const std::string report = body();
+        (void)!::write(pipeFds[1], report.data(), report.size());
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string report;
+    char buffer[4096];
+    ssize_t got;
+    while ((got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) {
+        report.append(buffer, size_t(got));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    return report;
+}
+
+TEST(WriteFileBytes, WithoutUnnamedFilesATemporaryNameServesAndGoes) {
+    TempDir dir;
+    const std::string a = dir.file("a.html"), b = dir.file("b.html");
+    WriteFile(a, "old a");
+    ASSERT_EQ(::chmod(a.c_str(), 0604), 0);
+    WriteFile(b, "old b");
+    ASSERT_EQ(::link(b.c_str(), dir.file("c.html").c_str()), 0); // written in place
+    const std::string report = InChild([&] {
+        DisableUnnamedFiles();
+        try {
+            WriteFileBytes(a, "new a");
+            WriteFileBytes(b, "new b");
+            WriteFileBytes(dir.file("d.html"), "new d");
+        } catch (const std::exception& error) {
+            return std::string(error.what());
+        }
+        return std::string("saved");
+    });
+    EXPECT_EQ(report, "saved");
+    EXPECT_EQ(ReadFile(a), "new a");
+    EXPECT_EQ(ReadFile(dir.file("c.html")), "new b");
+    EXPECT_EQ(ReadFile(dir.file("d.html")), "new d");
+    struct stat st {};
+    ::stat(a.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    EXPECT_EQ(Names(dir.path()), "a.html b.html c.html d.html");
+    EXPECT_EQ(Names(BackupDir()), "");
+}
+
 // Runs body in a child process that has a 1 MB file system mounted at dir (in
 // a mount namespace of its own, and a user namespace where this is not root).
 // Returns what body returned, or nothing where no such mount can be made.
