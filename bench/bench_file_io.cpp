@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <map>
@@ -96,6 +97,10 @@ void BM_SaveBefore(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * int64_t(bytes.size()));
 }
 
+struct Turns {
+    double now = 0, before = 0; // medians in ms
+} turns;
+
 // The save against the save before, taken in turns so that both see the same
 // load on the disk: the medians of each and their ratio, as counters.
 void BM_SaveInTurns(benchmark::State& state) {
@@ -121,9 +126,11 @@ void BM_SaveInTurns(benchmark::State& state) {
         std::sort(values.begin(), values.end());
         return values.empty() ? 0 : values[values.size() / 2];
     };
-    state.counters["now_ms"] = median(nowMs);
-    state.counters["before_ms"] = median(beforeMs);
-    state.counters["ratio"] = state.counters["now_ms"] / state.counters["before_ms"];
+    turns.now = median(nowMs);
+    turns.before = median(beforeMs);
+    state.counters["now_ms"] = turns.now;
+    state.counters["before_ms"] = turns.before;
+    state.counters["ratio"] = turns.now / turns.before;
 }
 
 // The reference: one write() and one fsync() of the same bytes.
@@ -193,8 +200,8 @@ void BM_EncodeText(benchmark::State& state) {
 
 BENCHMARK(BM_WriteFsync)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SaveBefore)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SaveInTurns)->Arg(10)->Iterations(40)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WriteFileBytes)->Arg(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SaveInTurns)->Arg(10)->Iterations(40)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadBare)->Arg(50)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadFileBytes)->Arg(50)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_DetectEncoding)->Arg(10)->Arg(50)->Unit(benchmark::kMillisecond);
@@ -210,6 +217,13 @@ int main(int argc, char** argv) {
     reporter.PrintRatio("save 10 MB vs write+fsync", "BM_WriteFileBytes/10", "BM_WriteFsync/10", 3);
     reporter.PrintRatio("save 10 MB vs the save without the disk check", "BM_WriteFileBytes/10",
                         "BM_SaveBefore/10", 1.1);
+    // The fairer figure: both saves taken in turns under the same load.
+    if (turns.before > 0) {
+        const double ratio = turns.now / turns.before;
+        std::printf("save 10 MB vs the save without the disk check, in turns  %.2f ms / %.2f ms = "
+                    "%.2f (goal: at most 1.1)%s\n",
+                    turns.now, turns.before, ratio, ratio > 1.1 ? "  MISSED" : "");
+    }
     reporter.PrintRatio("read 50 MB vs read()", "BM_ReadFileBytes/50", "BM_ReadBare/50");
     benchmark::Shutdown();
     return 0;

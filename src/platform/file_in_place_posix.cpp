@@ -296,10 +296,12 @@ std::string SetAside(int backupFd, const std::string& backupPath, const BackupIn
     const std::string name = SplitPath(info.path).name;
     const std::string kept =
         SplitPath(backupPath).dir + "/" + name.substr(0, 200) + ".before-save-" + RandomSuffix(6);
-    if (::ftruncate(backupFd, off_t(info.oldSize)) != 0 ||
-        ::rename(backupPath.c_str(), kept.c_str()) != 0) {
+    // Renamed first: a backup cut short under its own name could never be
+    // read again.
+    if (::rename(backupPath.c_str(), kept.c_str()) != 0) {
         return {};
     }
+    ::ftruncate(backupFd, off_t(info.oldSize));
     return kept;
 }
 

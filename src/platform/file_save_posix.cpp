@@ -141,7 +141,8 @@ bool TakeOverIdentity(const Target& target, int fd) {
 SafeResult WriteByRename(const std::string& shown, const Target& target, std::string_view bytes) {
     const auto& [dir, name] = target.parts;
     // Keep the name within NAME_MAX: the prefix of a long name is enough.
-    const std::string tempPrefix = "." + name.substr(0, 200) + ".";
+    std::string tempPrefix = ".";
+    tempPrefix.append(name, 0, 200).append(".");
     NewFile file(dir, tempPrefix);
     if (!file.ok()) {
         const int error = errno;
