@@ -30,7 +30,9 @@ fi
 binary="$work/ini_fuzz"
 sources=("$root/tests/settings/ini_fuzz.cpp" "$root/src/settings/ini_text.cpp"
          "$root/src/settings/ini_file.cpp" "$root/src/settings/ini_storage.cpp"
-         "$root/src/platform/file_io_posix.cpp" "$root/src/platform/working_dir_posix.cpp"
+         "$root/src/platform/file_io_posix.cpp" "$root/src/platform/file_io_posix_util.cpp"
+         "$root/src/platform/file_save_posix.cpp" "$root/src/platform/file_in_place_posix.cpp"
+         "$root/src/platform/user_dirs_posix.cpp" "$root/src/platform/working_dir_posix.cpp"
          "$root/src/base/errors.cpp")
 newest=$(ls -t "${sources[@]}" "$0" | head -1)
 if [ ! -x "$binary" ] || [ "$newest" -nt "$binary" ]; then

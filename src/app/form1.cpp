@@ -1,6 +1,7 @@
 // Construction, start-up and shutdown of the main window.
 #include "app/form1.h"
 
+#include "platform/file_io.h"
 #include "platform/program_file.h"
 #include "widgets/error_display.h"
 
@@ -33,6 +34,12 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::FormShow() {
+    // Undo what a crash in the middle of an in-place save left, before any file is read.
+    for (const platform::InterruptedSave& save : platform::RestoreInterruptedSaves()) {
+        if (!save.Message().empty()) {
+            ErrorDisplay::Show(save.Message());
+        }
+    }
     ExeDir = platform::ProgramDirectory();
     if (ExeDir.empty()) {
         // The system could not tell: ask Qt, which may not keep every byte.

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sheafpad::platform {
 
@@ -55,17 +56,46 @@ bool EntryExists(const std::string& path);
 // included (as LockedDirectories::ReadOnly has it).
 bool MayCreateFilesIn(const std::string& dir);
 
-// Replaces the file's content by bytes, crash-safely: a temporary file in the
-// same directory, flushed to disk, then renamed over the file, keeping its
-// permission bits, owner and group; a symbolic link is followed. Where a
-// rename would change the file's identity (several hard links, owner or group
-// that cannot be kept, a directory that cannot be written, not a regular
-// file) the file is written in place, every short or failed write detected.
-// A file without any write permission bit is read-only for every user.
-// Throws EFCreateError when the file cannot be created or opened for writing
-// (the file is untouched), EOutOfResources("Failed to Save Stream") when
-// writing fails after that (untouched too wherever the rename path was taken).
+// Replaces the file's content by bytes, crash-safely: a new file without a
+// name in the same directory (a hidden temporary name where the file system
+// has no unnamed files), written and flushed to disk, then named and renamed
+// over the file, keeping its permission bits, owner, group, access list and
+// other extended attributes; a symbolic link is followed. An interrupted save
+// leaves the old file and no new name. Where a rename would change the file's
+// identity (several hard links, owner, group or an attribute that cannot be
+// kept, a directory that cannot be written, not a regular file) the file is
+// written in place, after a synced copy of its old content went to the backup
+// folder (see RestoreInterruptedSaves). A file without any write permission
+// bit is read-only for every user.
+// Throws EFCreateError when the file cannot be created or opened for writing,
+// EOutOfResources "Failed to Save Stream: "<path>". <reason>" when saving
+// fails after that: a full disk (found before the file is touched; where
+// there is room to write in place but not for the copy, the reason says so),
+// a failed write, a backup that cannot be made. The file is left as it was,
+// except a device or FIFO, which has no old content to keep.
 void WriteFileBytes(const std::string& path, std::string_view bytes,
                     LockedDirectories locked = LockedDirectories::AsTheSystemAllows);
+
+// What start-up found of an in-place save that did not end (the program was
+// killed, the machine went down). Such a save keeps a synced copy of the old
+// content in UserStateDir() + "backup/" until the file is written whole.
+struct InterruptedSave {
+    enum class Outcome {
+        Undone,   // the file was torn; its content from before the save is back
+        Finished, // the new content had been written whole; the save was completed
+        Kept,     // the file changed since, or is gone: the old content is kept aside
+    };
+    std::string path; // the file that was being saved
+    Outcome outcome = Outcome::Undone;
+    std::string keptAt; // Kept: the file that holds the content from before the save
+
+    // What to tell the user; empty where there is nothing to tell (Finished).
+    std::string Message() const;
+};
+
+// Puts back every file that an interrupted in-place save left half written,
+// and reports what it did. Called once at start-up; saves still in progress
+// in another running instance are left alone.
+std::vector<InterruptedSave> RestoreInterruptedSaves();
 
 } // namespace sheafpad::platform

@@ -294,7 +294,8 @@ TEST(WriteFileBytes, FullDeviceFailsAndStaysADevice) {
     ASSERT_EQ(::symlink("/dev/full", dir.file("link").c_str()), 0);
     for (const std::string& path : {std::string("/dev/full"), dir.file("link")}) {
         ExpectError<sheafpad::EOutOfResources>([&] { WriteFileBytes(path, "text\r\n"); },
-                                               "Failed to Save Stream");
+                                               "Failed to Save Stream: \"" + path +
+                                                   "\". No space left on device");
     }
     EXPECT_TRUE(S_ISCHR(Stat("/dev/full").st_mode));
     EXPECT_TRUE(S_ISLNK(Stat(dir.file("link")).st_mode));
@@ -309,22 +310,29 @@ TEST(WriteFileBytes, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
     {
         ScopedFileSizeLimit limit(64 * 1024);
         ExpectError<sheafpad::EOutOfResources>([&] { WriteFileBytes(path, big); },
-                                               "Failed to Save Stream");
+                                               "Failed to Save Stream: \"" + path +
+                                                   "\". File too large");
         ExpectError<sheafpad::EOutOfResources>([&] { WriteFileBytes(dir.file("new"), big); },
-                                               "Failed to Save Stream");
+                                               "Failed to Save Stream: \"" + dir.file("new") +
+                                                   "\". File too large");
     }
     EXPECT_EQ(ReadFile(path), "original");
     EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"page.html"});
 }
 
-TEST(WriteFileBytes, FailedWriteInPlaceIsReported) {
+TEST(WriteFileBytes, FailedWriteInPlaceIsReportedAndUndone) {
     TempDir dir;
     WriteFile(dir.file("a"), "original");
     ASSERT_EQ(::link(dir.file("a").c_str(), dir.file("b").c_str()), 0);
-    ScopedFileSizeLimit limit(64 * 1024);
-    ExpectError<sheafpad::EOutOfResources>(
-        [&] { WriteFileBytes(dir.file("a"), std::string(1024 * 1024, 'x')); },
-        "Failed to Save Stream");
+    {
+        ScopedFileSizeLimit limit(64 * 1024);
+        ExpectError<sheafpad::EOutOfResources>(
+            [&] { WriteFileBytes(dir.file("a"), std::string(1024 * 1024, 'x')); },
+            "Failed to Save Stream: \"" + dir.file("a") + "\". File too large");
+    }
+    // The part written before the failure was taken back at once.
+    EXPECT_EQ(ReadFile(dir.file("b")), "original");
+    EXPECT_TRUE(sheafpad::platform::RestoreInterruptedSaves().empty()) << "no backup left";
 }
 
 TEST(WriteFileBytes, SymbolicLinkIsFollowedAndStaysALink) {

@@ -1,0 +1,71 @@
+// Start-up puts back a file that an interrupted in-place save left torn, and
+// tells the user.
+#include "app/form1.h"
+#include "test_util.h"
+#include "widgets/widget_hooks.h"
+
+#include "platform/file_io.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace sheafpad::test {
+namespace {
+
+bool HasBackup(const std::string& dir) {
+    bool found = false;
+    if (DIR* handle = ::opendir(dir.c_str())) {
+        while (const dirent* entry = ::readdir(handle)) {
+            found = found || std::string(entry->d_name).rfind("backup-", 0) == 0;
+        }
+        ::closedir(handle);
+    }
+    return found;
+}
+
+// Kills a child in the middle of an in-place save of path, once its backup
+// is made. False where the save ended first.
+bool KillAfterBackup(const std::string& path, const std::string& backupDir) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        platform::WriteFileBytes(path, std::string(32 << 20, 'n'));
+        ::_exit(0);
+    }
+    for (int i = 0; i < 200000 && !HasBackup(backupDir); ++i) {
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    return HasBackup(backupDir);
+}
+
+TEST(Startup, PutsBackAFileThatAnInterruptedSaveTore) {
+    TempDir dir, state;
+    ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+    const std::string path = dir.file("a.html");
+    WriteFile(path, "old");
+    ASSERT_EQ(::link(path.c_str(), dir.file("b.html").c_str()), 0); // saved in place
+    bool killed = false;
+    for (int attempt = 0; attempt < 5 && !killed; ++attempt) {
+        WriteFile(path, "old");
+        killed = KillAfterBackup(path, state.path() + "/Sheafpad/backup");
+    }
+    ASSERT_TRUE(killed) << "the save was never caught after its backup";
+    WriteFile(path, "new and torn"); // as a kill in the write leaves it
+
+    ErrorCapture messages;
+    TForm1 form;
+    form.show();
+    EXPECT_EQ(ReadFile(dir.file("b.html")), "old");
+    EXPECT_EQ(messages.errors,
+              std::vector<std::string>{"Saving \"" + path +
+                                       "\" was interrupted; the file's content from before that "
+                                       "save has been put back."});
+    ::unsetenv("XDG_STATE_HOME");
+}
+
+} // namespace
+} // namespace sheafpad::test

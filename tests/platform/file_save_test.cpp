@@ -1,0 +1,353 @@
+// Saving where the disk is full, files with extended attributes, and what
+// start-up does with the backup of an interrupted in-place save.
+#include "base/errors.h"
+#include "platform/file_io.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstddef>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <functional>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <optional>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <vector>
+
+using sheafpad::platform::InterruptedSave;
+using sheafpad::platform::ReadFileBytes;
+using sheafpad::platform::RestoreInterruptedSaves;
+using sheafpad::platform::WriteFileBytes;
+using sheafpad::test::ReadFile;
+using sheafpad::test::TempDir;
+using sheafpad::test::WriteFile;
+
+namespace {
+
+std::string Names(const std::string& dir) {
+    std::vector<std::string> names;
+    if (DIR* handle = ::opendir(dir.c_str())) {
+        while (const dirent* entry = ::readdir(handle)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") {
+                names.push_back(name);
+            }
+        }
+        ::closedir(handle);
+    }
+    std::sort(names.begin(), names.end());
+    std::string joined;
+    for (const std::string& name : names) {
+        joined += (joined.empty() ? "" : " ") + name;
+    }
+    return joined;
+}
+
+std::string BackupDir() {
+    return std::string(std::getenv("XDG_STATE_HOME")) + "/Sheafpad/backup";
+}
+
+// An access list in the form the system keeps it: owner rw, user 1234 r,
+// group r, mask r, others nothing.
+std::string AccessList() {
+    struct Entry {
+        uint16_t tag, perm;
+        uint32_t id;
+    };
+    const uint32_t version = 2;
+    const Entry entries[] = {
+        {0x01, 6, ~0u}, {0x02, 4, 1234}, {0x04, 4, ~0u}, {0x10, 4, ~0u}, {0x20, 0, ~0u}};
+    std::string bytes(reinterpret_cast<const char*>(&version), 4);
+    bytes.append(reinterpret_cast<const char*>(entries), sizeof entries);
+    return bytes;
+}
+
+std::string Attribute(const std::string& path, const char* name) {
+    char value[256];
+    const ssize_t size = ::getxattr(path.c_str(), name, value, sizeof value);
+    return size < 0 ? "(none)" : std::string(value, size_t(size));
+}
+
+TEST(WriteFileBytes, AccessListAndOtherAttributesComeOverToTheNewFile) {
+    TempDir dir;
+    const std::string path = dir.file("page.html");
+    WriteFile(path, "old");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const std::string acl = AccessList();
+    if (::setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0 ||
+        ::setxattr(path.c_str(), "user.origin", "site", 4, 0) != 0) {
+        GTEST_SKIP() << "no access lists or user attributes here: " << std::strerror(errno);
+    }
+    struct stat before {
+    }, after{};
+    ::stat(path.c_str(), &before);
+    WriteFileBytes(path, "new");
+    ::stat(path.c_str(), &after);
+    EXPECT_EQ(ReadFile(path), "new");
+    EXPECT_NE(after.st_ino, before.st_ino) << "replaced crash-safely, not written in place";
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(Attribute(path, "system.posix_acl_access"), acl);
+    EXPECT_EQ(Attribute(path, "user.origin"), "site");
+    EXPECT_EQ(Names(dir.path()), "page.html");
+}
+
+// Makes fallocate fail as on file systems that do not have it.
+void DisableFallocate() {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fallocate, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (EOPNOTSUPP & SECCOMP_RET_DATA)),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{sizeof filter / sizeof filter[0], filter};
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+        ::_exit(3);
+    }
+}
+
+// Makes every open of an unnamed file fail as on file systems without them.
+void DisableUnnamedFiles() {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),
+        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, 020000000 /* __O_TMPFILE */, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (EOPNOTSUPP & SECCOMP_RET_DATA)),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{sizeof filter / sizeof filter[0], filter};
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+        ::_exit(3);
+    }
+}
+
+// Runs body in a child process and returns what it returned.
+std::string InChild(const std::function<std::string()>& body) {
+    int pipeFds[2];
+    EXPECT_EQ(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        const std::string report = body();
+        (void)!::write(pipeFds[1], report.data(), report.size());
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string report;
+    char buffer[4096];
+    ssize_t got;
+    while ((got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) {
+        report.append(buffer, size_t(got));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    return report;
+}
+
+TEST(WriteFileBytes, WithoutUnnamedFilesATemporaryNameServesAndGoes) {
+    TempDir dir;
+    const std::string a = dir.file("a.html"), b = dir.file("b.html");
+    WriteFile(a, "old a");
+    ASSERT_EQ(::chmod(a.c_str(), 0604), 0);
+    WriteFile(b, "old b");
+    ASSERT_EQ(::link(b.c_str(), dir.file("c.html").c_str()), 0); // written in place
+    const std::string report = InChild([&] {
+        DisableUnnamedFiles();
+        try {
+            WriteFileBytes(a, "new a");
+            WriteFileBytes(b, "new b");
+            WriteFileBytes(dir.file("d.html"), "new d");
+        } catch (const std::exception& error) {
+            return std::string(error.what());
+        }
+        return std::string("saved");
+    });
+    EXPECT_EQ(report, "saved");
+    EXPECT_EQ(ReadFile(a), "new a");
+    EXPECT_EQ(ReadFile(dir.file("c.html")), "new b");
+    EXPECT_EQ(ReadFile(dir.file("d.html")), "new d");
+    struct stat st {};
+    ::stat(a.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    EXPECT_EQ(Names(dir.path()), "a.html b.html c.html d.html");
+    EXPECT_EQ(Names(BackupDir()), "");
+}
+
+// Runs body in a child process that has a 1 MB file system mounted at dir (in
+// a mount namespace of its own, and a user namespace where this is not root).
+// Returns what body returned, or nothing where no such mount can be made.
+std::optional<std::string> OnSmallDisk(const std::string& dir,
+                                       const std::function<std::string()>& body) {
+    int pipeFds[2];
+    EXPECT_EQ(::pipe(pipeFds), 0);
+    const uid_t uid = ::geteuid();
+    const gid_t gid = ::getegid();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        const auto map = [](const char* file, const std::string& line) {
+            const int fd = ::open(file, O_WRONLY);
+            return fd >= 0 && ::write(fd, line.data(), line.size()) == ssize_t(line.size()) &&
+                   ::close(fd) == 0;
+        };
+        const bool ok = uid == 0
+                            ? ::unshare(CLONE_NEWNS) == 0
+                            : ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0 &&
+                                  map("/proc/self/setgroups", "deny") &&
+                                  map("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") &&
+                                  map("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1");
+        if (!ok || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("sheafpad-test", dir.c_str(), "tmpfs", 0, "size=1m") != 0) {
+            ::_exit(2);
+        }
+        const std::string report = body();
+        (void)!::write(pipeFds[1], report.data(), report.size());
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string report;
+    char buffer[4096];
+    ssize_t got;
+    while ((got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) {
+        report.append(buffer, size_t(got));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 2) {
+        return std::nullopt;
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    return report;
+}
+
+// Saves bytes to path and reports the error message (or "saved") and whether
+// the file kept its old content.
+std::string TrySave(const std::string& path, const std::string& bytes) {
+    const std::string old = ReadFile(path);
+    std::string report;
+    try {
+        WriteFileBytes(path, bytes);
+        report = "saved";
+    } catch (const std::exception& error) {
+        report = error.what();
+    }
+    return report + (ReadFile(path) == old ? " | unchanged" : " | changed");
+}
+
+TEST(WriteFileBytes, FullDiskFailsBeforeTheFileIsTouched) {
+    TempDir dir;
+    const std::string a = dir.file("a.html"), b = dir.file("b.html");
+    const auto report = OnSmallDisk(dir.path(), [&] {
+        // Room to write over the file, but not for the copy beside it.
+        WriteFile(a, std::string(600 << 10, 'o'));
+        std::string report = TrySave(a, std::string(600 << 10, 'n')) + " | " + Names(dir.path());
+        ::unlink(a.c_str());
+        // In place, where the file system cannot reserve the space.
+        WriteFile(b, std::string(100 << 10, 'o'));
+        ::link(b.c_str(), dir.file("c.html").c_str());
+        DisableFallocate();
+        return report + "\n" + TrySave(b, std::string(2 << 20, 'n')) + " | " + Names(dir.path());
+    });
+    if (!report) {
+        GTEST_SKIP() << "no small file system can be mounted here";
+    }
+    EXPECT_EQ(*report, "Failed to Save Stream: \"" + a +
+                           "\". No space left on device for a second copy; the file was left "
+                           "unchanged | unchanged | a.html\n"
+                           "Failed to Save Stream: \"" +
+                           b + "\". No space left on device | unchanged | b.html c.html");
+}
+
+// Starts an in-place save of bytes to path in a child and stops the child as
+// soon as the backup of the old content is made. Returns the child, or -1
+// where the save ended before it could be stopped.
+pid_t StopAfterBackup(const std::string& path, const std::string& bytes) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        WriteFileBytes(path, bytes);
+        ::_exit(0);
+    }
+    for (int i = 0; i < 200000; ++i) {
+        if (Names(BackupDir()).rfind("backup-", 0) == 0) {
+            ::kill(child, SIGSTOP);
+            if (Names(BackupDir()).rfind("backup-", 0) == 0) {
+                return child;
+            }
+            break;
+        }
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    return -1;
+}
+
+TEST(RestoreInterruptedSaves, UndoesATornFileKeepsAsideAChangedOneAndSparesARunningSave) {
+    TempDir dir;
+    const std::string path = dir.file("a.html");
+    const std::string old = "old content\n", fresh(32 << 20, 'n');
+    for (const bool changedSince : {false, true}) {
+        WriteFile(path, old);
+        ::unlink(dir.file("b.html").c_str());
+        ASSERT_EQ(::link(path.c_str(), dir.file("b.html").c_str()), 0);
+        pid_t child = -1;
+        for (int attempt = 0; attempt < 5 && child < 0; ++attempt) {
+            WriteFile(path, old);
+            child = StopAfterBackup(path, fresh);
+        }
+        ASSERT_GE(child, 0) << "the save was never caught after its backup";
+        // The save still runs (stopped): its backup is not touched.
+        EXPECT_TRUE(RestoreInterruptedSaves().empty());
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+
+        WriteFile(path, "half new, half old"); // as a kill in the write leaves it
+        if (changedSince) {
+            // Written later than the save could have: another program's work.
+            const timespec later[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 60, 0}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+        }
+        const std::vector<InterruptedSave> saves = RestoreInterruptedSaves();
+        ASSERT_EQ(saves.size(), 1u);
+        EXPECT_EQ(saves[0].path, path);
+        if (changedSince) {
+            EXPECT_EQ(saves[0].outcome, InterruptedSave::Outcome::Kept);
+            EXPECT_EQ(ReadFile(path), "half new, half old");
+            EXPECT_EQ(ReadFileBytes(saves[0].keptAt), old);
+            EXPECT_EQ(saves[0].Message(),
+                      "Saving \"" + path +
+                          "\" was interrupted, and the file has changed since; its content from "
+                          "before that save is kept in \"" +
+                          saves[0].keptAt + "\"");
+            ::unlink(saves[0].keptAt.c_str());
+        } else {
+            EXPECT_EQ(saves[0].outcome, InterruptedSave::Outcome::Undone);
+            EXPECT_EQ(ReadFile(dir.file("b.html")), old);
+            EXPECT_EQ(saves[0].Message(),
+                      "Saving \"" + path +
+                          "\" was interrupted; the file's content from before that save has "
+                          "been put back");
+        }
+        EXPECT_EQ(Names(BackupDir()), "");
+        EXPECT_TRUE(RestoreInterruptedSaves().empty()) << "settled once";
+    }
+}
+
+} // namespace
