@@ -1,6 +1,8 @@
 #include "test_util.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <dirent.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -49,6 +51,29 @@ std::string ReadFile(const std::string& path) {
 bool FileExists(const std::string& path) {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> DirNames(const std::string& dir) {
+    std::vector<std::string> names;
+    if (DIR* handle = ::opendir(dir.c_str())) {
+        while (const dirent* entry = ::readdir(handle)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") {
+                names.push_back(name);
+            }
+        }
+        ::closedir(handle);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string JoinedDirNames(const std::string& dir) {
+    std::string joined;
+    for (const std::string& name : DirNames(dir)) {
+        joined += (joined.empty() ? "" : " ") + name;
+    }
+    return joined;
 }
 
 } // namespace sheafpad::test

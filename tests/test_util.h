@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace sheafpad::test {
 
@@ -24,5 +25,10 @@ private:
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+// The entry names in dir, "." and ".." left out, sorted (empty when dir
+// cannot be read): shows any file left behind.
+std::vector<std::string> DirNames(const std::string& dir);
+// The same names joined by single spaces.
+std::string JoinedDirNames(const std::string& dir);
 
 } // namespace sheafpad::test

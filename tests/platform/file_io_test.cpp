@@ -27,21 +27,6 @@ using sheafpad::test::WriteFile;
 
 namespace {
 
-// The names in dir, sorted: shows any temporary file left behind.
-std::vector<std::string> Names(const std::string& dir) {
-    std::vector<std::string> names;
-    DIR* handle = ::opendir(dir.c_str());
-    while (const dirent* entry = ::readdir(handle)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") {
-            names.push_back(name);
-        }
-    }
-    ::closedir(handle);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 struct stat Stat(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
@@ -235,7 +220,7 @@ TEST(WriteFileBytes, ReplacesTheFileKeepingModeOwnerAndGroup) {
     EXPECT_EQ(after.st_gid, before.st_gid);
     // A new file took the old one's place (the content was never half written).
     EXPECT_NE(after.st_ino, before.st_ino);
-    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"page.html"});
+    EXPECT_EQ(sheafpad::test::DirNames(dir.path()), std::vector<std::string>{"page.html"});
 
     WriteFileBytes(path, "");
     EXPECT_EQ(ReadFile(path), "");
@@ -248,7 +233,7 @@ TEST(WriteFileBytes, NewFileGetsTheUsualMode) {
     ::umask(oldMask);
     EXPECT_EQ(ReadFile(dir.file("new.txt")), "hello");
     EXPECT_EQ(Stat(dir.file("new.txt")).st_mode & 07777, 0640u);
-    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"new.txt"});
+    EXPECT_EQ(sheafpad::test::DirNames(dir.path()), std::vector<std::string>{"new.txt"});
 }
 
 TEST(WriteFileBytes, LongNamesStillGetATemporaryFile) {
@@ -257,7 +242,7 @@ TEST(WriteFileBytes, LongNamesStillGetATemporaryFile) {
     WriteFile(path, "a");
     WriteFileBytes(path, "b");
     EXPECT_EQ(ReadFile(path), "b");
-    EXPECT_EQ(Names(dir.path()).size(), 1u);
+    EXPECT_EQ(sheafpad::test::DirNames(dir.path()).size(), 1u);
 }
 
 TEST(WriteFileBytes, ReadOnlyFileIsRefusedForEveryUser) {
@@ -269,7 +254,7 @@ TEST(WriteFileBytes, ReadOnlyFileIsRefusedForEveryUser) {
                                          "Cannot create file \"" + path + "\". Permission denied");
     EXPECT_EQ(ReadFile(path), "keep me");
     EXPECT_EQ(Stat(path).st_mode & 07777, 0444u);
-    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"locked.txt"});
+    EXPECT_EQ(sheafpad::test::DirNames(dir.path()), std::vector<std::string>{"locked.txt"});
 }
 
 TEST(WriteFileBytes, MissingDirectoryOrADirectoryFails) {
@@ -282,8 +267,8 @@ TEST(WriteFileBytes, MissingDirectoryOrADirectoryFails) {
     ExpectError<sheafpad::EFCreateError>([&] { WriteFileBytes(dir.file("sub"), "x"); },
                                          "Cannot create file \"" + dir.file("sub") +
                                              "\". Is a directory");
-    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"sub"});
-    EXPECT_TRUE(Names(dir.file("sub")).empty());
+    EXPECT_EQ(sheafpad::test::DirNames(dir.path()), std::vector<std::string>{"sub"});
+    EXPECT_TRUE(sheafpad::test::DirNames(dir.file("sub")).empty());
 }
 
 TEST(WriteFileBytes, FullDeviceFailsAndStaysADevice) {
@@ -299,7 +284,7 @@ TEST(WriteFileBytes, FullDeviceFailsAndStaysADevice) {
     }
     EXPECT_TRUE(S_ISCHR(Stat("/dev/full").st_mode));
     EXPECT_TRUE(S_ISLNK(Stat(dir.file("link")).st_mode));
-    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"link"});
+    EXPECT_EQ(sheafpad::test::DirNames(dir.path()), std::vector<std::string>{"link"});
 }
 
 TEST(WriteFileBytes, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
@@ -317,7 +302,7 @@ TEST(WriteFileBytes, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
                                                    "\". File too large");
     }
     EXPECT_EQ(ReadFile(path), "original");
-    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"page.html"});
+    EXPECT_EQ(sheafpad::test::DirNames(dir.path()), std::vector<std::string>{"page.html"});
 }
 
 TEST(WriteFileBytes, FailedWriteInPlaceIsReportedAndUndone) {
@@ -345,8 +330,9 @@ TEST(WriteFileBytes, SymbolicLinkIsFollowedAndStaysALink) {
     EXPECT_EQ(ReadFile(dir.file("real.txt")), "new");
     EXPECT_TRUE(S_ISLNK(Stat(dir.file("sub/link")).st_mode));
     EXPECT_TRUE(S_ISLNK(Stat(dir.file("link2")).st_mode));
-    EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"link2", "real.txt", "sub"}));
-    EXPECT_EQ(Names(dir.file("sub")), std::vector<std::string>{"link"});
+    EXPECT_EQ(sheafpad::test::DirNames(dir.path()),
+              (std::vector<std::string>{"link2", "real.txt", "sub"}));
+    EXPECT_EQ(sheafpad::test::DirNames(dir.file("sub")), std::vector<std::string>{"link"});
 
     // A link to a file not there yet creates that file.
     ASSERT_EQ(::symlink("later.txt", dir.file("dangling").c_str()), 0);
@@ -365,7 +351,7 @@ TEST(WriteFileBytes, HardLinkedFileIsWrittenInPlace) {
     EXPECT_EQ(ReadFile(dir.file("b")), "new");
     EXPECT_EQ(Stat(dir.file("a")).st_ino, inode);
     EXPECT_EQ(Stat(dir.file("a")).st_nlink, 2u);
-    EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(sheafpad::test::DirNames(dir.path()), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(WriteFileBytes, FileInAReadOnlyDirectoryIsWrittenInPlace) {
@@ -396,7 +382,7 @@ TEST(WriteFileBytes, LockedDirectoryCanBeReadOnlyForEveryUser) {
     ExpectError<sheafpad::EFCreateError>(
         [&] { WriteFileBytes(dir.file("ro/g"), "x", LockedDirectories::ReadOnly); },
         "Cannot create file \"" + dir.file("ro/g") + "\". Permission denied");
-    EXPECT_EQ(Names(dir.file("ro")), std::vector<std::string>{"f"});
+    EXPECT_EQ(sheafpad::test::DirNames(dir.file("ro")), std::vector<std::string>{"f"});
     ASSERT_EQ(::chmod(dir.file("ro").c_str(), 0755), 0);
 }
 

@@ -39,21 +39,6 @@ const TempDir& StateHome() {
 }
 const bool kStateHomeSet = (::setenv("XDG_STATE_HOME", StateHome().path().c_str(), 1), true);
 
-std::vector<std::string> Names(const std::string& dir) {
-    std::vector<std::string> names;
-    if (DIR* handle = ::opendir(dir.c_str())) {
-        while (const dirent* entry = ::readdir(handle)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        }
-        ::closedir(handle);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string RandomBytes(size_t size, unsigned seed) {
     std::mt19937_64 random(seed);
     std::string bytes(size, '\0');
@@ -171,9 +156,9 @@ TEST(SaveKilled, CrashSafeSaveLeavesTheOldOrNewFileAndNoName) {
     const KillCounts counts = KillSaves(path, a, b, 50, duration, [&](KillCounts& counts) {
         const std::string now = ReadFileBytes(path);
         counts.torn += now != a && now != b ? 1 : 0;
-        if (Names(dir.path()) != std::vector<std::string>{"page.html"}) {
+        if (sheafpad::test::DirNames(dir.path()) != std::vector<std::string>{"page.html"}) {
             counts.leftovers++;
-            for (const std::string& name : Names(dir.path())) {
+            for (const std::string& name : sheafpad::test::DirNames(dir.path())) {
                 if (name != "page.html") {
                     struct stat st {};
                     ::stat(dir.file(name).c_str(), &st);
@@ -220,12 +205,14 @@ TEST(SaveKilled, InPlaceSaveIsUndoneOrFinishedAtTheNextStart) {
         now = ReadFileBytes(path);
         counts.torn += now != a && now != b ? 1 : 0;
         counts.leftovers +=
-            Names(dir.path()) != std::vector<std::string>{"a.html", "b.html"} ? 1 : 0;
+            sheafpad::test::DirNames(dir.path()) != std::vector<std::string>{"a.html", "b.html"}
+                ? 1
+                : 0;
         struct stat st {};
         ::stat(path.c_str(), &st);
         EXPECT_EQ(st.st_nlink, 2u) << "the file kept its identity";
     }
-    const auto backups = Names(BackupDir());
+    const auto backups = sheafpad::test::DirNames(BackupDir());
     std::printf("in-place: %d kills, %d mid-save, %d torn before the restore, %d after; "
                 "%d undone, %d finished, %zu backups left\n",
                 counts.kills, counts.midSave, tornBeforeRestore, counts.torn, undone, finished,

@@ -37,25 +37,6 @@ using sheafpad::test::WriteFile;
 
 namespace {
 
-std::string Names(const std::string& dir) {
-    std::vector<std::string> names;
-    if (DIR* handle = ::opendir(dir.c_str())) {
-        while (const dirent* entry = ::readdir(handle)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        }
-        ::closedir(handle);
-    }
-    std::sort(names.begin(), names.end());
-    std::string joined;
-    for (const std::string& name : names) {
-        joined += (joined.empty() ? "" : " ") + name;
-    }
-    return joined;
-}
-
 std::string BackupDir() {
     return std::string(std::getenv("XDG_STATE_HOME")) + "/Sheafpad/backup";
 }
@@ -101,7 +82,7 @@ TEST(WriteFileBytes, AccessListAndOtherAttributesComeOverToTheNewFile) {
     EXPECT_EQ(after.st_mode, before.st_mode);
     EXPECT_EQ(Attribute(path, "system.posix_acl_access"), acl);
     EXPECT_EQ(Attribute(path, "user.origin"), "site");
-    EXPECT_EQ(Names(dir.path()), "page.html");
+    EXPECT_EQ(sheafpad::test::JoinedDirNames(dir.path()), "page.html");
 }
 
 // Makes fallocate fail as on file systems that do not have it.
@@ -186,8 +167,8 @@ TEST(WriteFileBytes, WithoutUnnamedFilesATemporaryNameServesAndGoes) {
     struct stat st {};
     ::stat(a.c_str(), &st);
     EXPECT_EQ(st.st_mode & 07777, 0604u);
-    EXPECT_EQ(Names(dir.path()), "a.html b.html c.html d.html");
-    EXPECT_EQ(Names(BackupDir()), "");
+    EXPECT_EQ(sheafpad::test::JoinedDirNames(dir.path()), "a.html b.html c.html d.html");
+    EXPECT_EQ(sheafpad::test::JoinedDirNames(BackupDir()), "");
 }
 
 // Runs body in a child process that has a 1 MB file system mounted at dir (in
@@ -258,13 +239,15 @@ TEST(WriteFileBytes, FullDiskFailsBeforeTheFileIsTouched) {
     const auto report = OnSmallDisk(dir.path(), [&] {
         // Room to write over the file, but not for the copy beside it.
         WriteFile(a, std::string(600 << 10, 'o'));
-        std::string report = TrySave(a, std::string(600 << 10, 'n')) + " | " + Names(dir.path());
+        std::string report = TrySave(a, std::string(600 << 10, 'n')) + " | " +
+                             sheafpad::test::JoinedDirNames(dir.path());
         ::unlink(a.c_str());
         // In place, where the file system cannot reserve the space.
         WriteFile(b, std::string(100 << 10, 'o'));
         ::link(b.c_str(), dir.file("c.html").c_str());
         DisableFallocate();
-        return report + "\n" + TrySave(b, std::string(2 << 20, 'n')) + " | " + Names(dir.path());
+        return report + "\n" + TrySave(b, std::string(2 << 20, 'n')) + " | " +
+               sheafpad::test::JoinedDirNames(dir.path());
     });
     if (!report) {
         GTEST_SKIP() << "no small file system can be mounted here";
@@ -286,9 +269,9 @@ pid_t StopAfterBackup(const std::string& path, const std::string& bytes) {
         ::_exit(0);
     }
     for (int i = 0; i < 200000; ++i) {
-        if (Names(BackupDir()).rfind("backup-", 0) == 0) {
+        if (sheafpad::test::JoinedDirNames(BackupDir()).rfind("backup-", 0) == 0) {
             ::kill(child, SIGSTOP);
-            if (Names(BackupDir()).rfind("backup-", 0) == 0) {
+            if (sheafpad::test::JoinedDirNames(BackupDir()).rfind("backup-", 0) == 0) {
                 return child;
             }
             break;
@@ -345,7 +328,7 @@ TEST(RestoreInterruptedSaves, UndoesATornFileKeepsAsideAChangedOneAndSparesARunn
                           "\" was interrupted; the file's content from before that save has "
                           "been put back");
         }
-        EXPECT_EQ(Names(BackupDir()), "");
+        EXPECT_EQ(sheafpad::test::JoinedDirNames(BackupDir()), "");
         EXPECT_TRUE(RestoreInterruptedSaves().empty()) << "settled once";
     }
 }
