@@ -4,6 +4,7 @@
 #include "files/file_list.h"
 #include "platform/file_io.h"
 #include "platform/process.h"
+#include "platform/user_dirs.h"
 #include "settings/ini_file.h"
 #include "settings/settings_keys.h"
 #include "settings/settings_place.h"
@@ -72,11 +73,18 @@ void TForm1::SetQuestionHook(QuestionHook hook) {
 
 void TForm1::ReadSettings() {
     using namespace settings;
-    TIniFile ini(SettingsPath());
+    const std::string path = SettingsPath();
+    TIniFile ini(path);
+    // A portable copy starts in its own folder; an installed one, whose
+    // settings live in the user's config folder, in the user's home folder
+    // rather than in /usr/bin.
+    const bool besideProgram = !SettingsPathOverride.empty() || path.rfind(ExeDir, 0) == 0;
+    const std::string home = platform::HomeDir();
+    const std::string defaultDir = besideProgram || home.empty() ? ExeDir : home;
     // A relative directory is taken against the working directory at start,
     // once: the folder dialog moves the working directory, and the list must
     // not change folder under the user. It is shown, and kept, absolute.
-    dirEdit->SetInitialDir(AbsoluteDirText(ini.ReadString(kSection, kDir, ExeDir)));
+    dirEdit->SetInitialDir(AbsoluteDirText(ini.ReadString(kSection, kDir, defaultDir)));
     dirEdit->SetText(dirEdit->InitialDir());
 
     // Each edge is applied as soon as it is read, height before width.

@@ -7,6 +7,10 @@
 
 namespace sheafpad::platform {
 
+// The user's home folder, without a trailing "/": $HOME when that is an
+// absolute path, else the account's own entry. Empty when neither can be told.
+std::string HomeDir();
+
 // The folder for the program's settings, with a trailing "/":
 // $XDG_CONFIG_HOME/Sheafpad/ when that is an absolute path, else
 // $HOME/.config/Sheafpad/. Empty when neither can be told. Not created.

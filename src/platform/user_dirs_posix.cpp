@@ -9,16 +9,6 @@
 namespace sheafpad::platform {
 namespace {
 
-std::string HomeDir() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') {
-        return home;
-    }
-    // No usable HOME (a stripped environment): the account's own entry.
-    const passwd* entry = ::getpwuid(::getuid());
-    return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "";
-}
-
 // $variable when it is absolute (relative values are invalid by the XDG
 // rules and are ignored), else $HOME + fallback; then "Sheafpad/".
 std::string XdgDir(const char* variable, const char* fallback) {
@@ -40,6 +30,20 @@ std::string XdgDir(const char* variable, const char* fallback) {
 }
 
 } // namespace
+
+std::string HomeDir() {
+    const char* home = std::getenv("HOME");
+    std::string dir;
+    if (home != nullptr && home[0] == '/') {
+        dir = home;
+    } else if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir) {
+        dir = entry->pw_dir; // no usable HOME (a stripped environment): the account's entry
+    }
+    while (dir.size() > 1 && dir.back() == '/') {
+        dir.pop_back();
+    }
+    return dir;
+}
 
 std::string UserConfigDir() {
     return XdgDir("XDG_CONFIG_HOME", ".config");

@@ -71,7 +71,8 @@ TEST(SettingsE2E, ProgramInAReadOnlyFolderKeepsItsSettingsInTheUsersConfigFolder
         const std::string& path;
         ~Writable() { std::filesystem::permissions(path, std::filesystem::perms(0755)); }
     } writable{programDir.path()};
-    const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + home.file("config")};
+    const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + home.file("config"),
+                                          "HOME=" + home.path()};
     const std::string config = home.file("config/Sheafpad/Sheafpad.ini");
     {
         XServer server;
@@ -85,6 +86,9 @@ TEST(SettingsE2E, ProgramInAReadOnlyFolderKeepsItsSettingsInTheUsersConfigFolder
     EXPECT_FALSE(FileExists(programDir.file("Sheafpad.ini")));
     ASSERT_TRUE(FileExists(config));
     EXPECT_NE(ReadFile(config).find("\r\nLeft=120\r\nTop=90\r\n"), std::string::npos)
+        << ReadFile(config);
+    // An installed copy starts in the user's home folder, not its own.
+    EXPECT_EQ(ReadFile(config).rfind("[Initial]\r\nDir=" + home.path() + "\r\n", 0), 0u)
         << ReadFile(config);
 
     std::filesystem::permissions(programDir.path(), std::filesystem::perms(0755)); // the copy
