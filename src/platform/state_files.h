@@ -1,0 +1,76 @@
+// The program's own state files, such as recovery copies of unsaved edits:
+// a private folder, private files written crash-safely, a file's identity,
+// and the locks by which a running process shows that it is still running.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sheafpad::platform {
+
+// What tells one version of a file from another: its device and inode, and
+// its modification time in nanoseconds.
+struct FileIdentity {
+    bool known = false; // false: the file could not be looked at
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t mtimeNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file at path (symbolic links followed).
+FileIdentity IdentityOf(const std::string& path);
+
+// Makes path and its missing parents (mode 0700) and makes sure that path is
+// a directory of this user that no one else may enter: its mode is tightened
+// to 0700. Returns 0, else the errno of the step that failed (EPERM when the
+// folder belongs to someone else).
+int MakePrivateDirectory(const std::string& path);
+
+// Replaces the file at path by the concatenated pieces, crash-safely and
+// readable by this user only (0600): a temporary file beside it, whose name
+// starts with tempPrefix, flushed to disk, then renamed over path, the rename
+// flushed too. Returns 0, else the errno of the failed step (the old file,
+// if any, is then untouched and the temporary file gone).
+int WritePrivateFile(const std::string& path, const std::string& tempPrefix,
+                     const std::vector<std::string_view>& pieces);
+
+// Renames from over to, and flushes the rename. Returns 0 or the errno.
+int RenameFile(const std::string& from, const std::string& to);
+
+// Removes the file at path. Returns 0 (also when there was none) or the errno.
+int RemoveFile(const std::string& path);
+
+// An exclusive lock on a lock file, held until the object is destroyed or
+// the process ends, however it ends.
+class ProcessLock {
+public:
+    // Makes the lock file at path, already locked (it is locked under a
+    // temporary name and then linked in place, so no one ever finds it
+    // unlocked). Fails with EEXIST when the file exists. 0 or the errno.
+    static int Create(const std::string& path, std::optional<ProcessLock>* lock);
+
+    enum class Outcome { Taken, HeldByOther, Missing };
+    // Takes the lock of an existing lock file when no process holds it.
+    // Missing: there is no such file, or the one opened was removed meanwhile.
+    static Outcome Take(const std::string& path, std::optional<ProcessLock>* lock);
+
+    ProcessLock(ProcessLock&& other) noexcept;
+    ProcessLock& operator=(ProcessLock&& other) noexcept;
+    ProcessLock(const ProcessLock&) = delete;
+    ProcessLock& operator=(const ProcessLock&) = delete;
+    ~ProcessLock(); // releases the lock, leaving the file
+
+    // Removes the lock file while still holding it, then releases.
+    void RemoveAndRelease();
+
+private:
+    ProcessLock(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    int fd_ = -1;
+    std::string path_;
+};
+
+} // namespace sheafpad::platform
