@@ -17,6 +17,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     SetTabOrder();
     SetToolTipDurations();
     ConnectHandlers();
+    ConnectRecovery();
     SetOuterBounds(QRect(268, 116, 924, 480));
 }
 
@@ -78,6 +79,7 @@ void TForm1::QuitButtonClick() {
 }
 
 bool TForm1::SaveForEndOfSession(bool mayInteract) {
+    HoldRecoveryCopy(); // on disk first, and kept unless the save writes the file
     bool saved = false;
     if (mayInteract) {
         ErrorDisplay::Guard([&] {
@@ -94,6 +96,7 @@ bool TForm1::SaveForEndOfSession(bool mayInteract) {
             std::fprintf(stderr, "Sheafpad: %s\n", error.what());
         }
     }
+    EndRecoveryHold(saved);
     if (saved) {
         sessionEnding_ = true;
     }

@@ -5,6 +5,7 @@
 // read-only until a file has been opened successfully.
 #include "app/form1.h"
 
+#include "app/recovery_keeper.h"
 #include "base/errors.h"
 #include "files/file_list.h"
 #include "text/is_blank.h"
@@ -83,6 +84,7 @@ void TForm1::ConnectPaneHandlers() {
 
 void TForm1::MarkChanged() {
     NeedsSave = true;
+    recovery_->Changed();
     lNeedsSave->show();
     CancelButton->show();
     SaveButton->show();
@@ -90,6 +92,7 @@ void TForm1::MarkChanged() {
 
 void TForm1::ClearChanged() {
     NeedsSave = false;
+    recovery_->Drop(); // saved, or its write dropped: no copy to keep
     lNeedsSave->hide();
     CancelButton->hide();
     SaveButton->hide();
@@ -100,6 +103,7 @@ void TForm1::SaveIfChanged() {
     // open are never written.
     if (NeedsSave && !Memo1->ReadOnly() && !IsBlank(LoadedFName) && PaneHoldsLoadedFile) {
         Memo1->SaveTextFile(LoadedFName); // a failure leaves the flag set
+        recovery_->FileInStep(LoadedFName);
     }
     ClearChanged();
 }
@@ -118,6 +122,7 @@ void TForm1::filesLBClick() {
     Memo1->SetReadOnly(true);
     LoadedFName = JoinPath(dirEdit->Text(), *name);
     Memo1->LoadTextFile(LoadedFName);
+    recovery_->FileInStep(LoadedFName);
     Memo1->SetReadOnly(false);
     PaneHoldsLoadedFile = true;
     ClearChanged();

@@ -3,6 +3,7 @@
 #include "app/form1.h"
 
 #include <QSessionManager>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -41,5 +42,8 @@ int main(int argc, char** argv) {
                      });
 #endif
     form.show();
+    // Once the window is up: recovery copies from here on, and the question
+    // for each copy that a run which ended abruptly left behind.
+    QTimer::singleShot(0, &form, [&form] { form.StartRecovery(); });
     return app.exec();
 }

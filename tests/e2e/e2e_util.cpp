@@ -1,5 +1,6 @@
 #include "e2e_util.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -7,6 +8,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
+#include <string_view>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -28,11 +30,16 @@ std::vector<char*> Argv(const std::vector<std::string>& args) {
 
 pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
             int stdoutFd = -1) {
-    std::vector<std::string> env;
+    // extraEnv wins over the inherited variables of the same names.
+    std::vector<std::string> env = extraEnv;
     for (char** e = environ; *e != nullptr; ++e) {
-        env.emplace_back(*e);
+        const std::string_view entry(*e);
+        const std::string_view name = entry.substr(0, entry.find('=') + 1);
+        if (std::none_of(extraEnv.begin(), extraEnv.end(),
+                         [&](const std::string& extra) { return extra.starts_with(name); })) {
+            env.emplace_back(entry);
+        }
     }
-    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (stdoutFd >= 0) {
@@ -124,15 +131,26 @@ XServer::XServer() {
 }
 
 XServer::~XServer() {
-    ::kill(pid_, SIGTERM);
-    WaitFor(pid_, 5s);
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        WaitFor(pid_, 5s);
+    }
+}
+
+bool XServer::Kill() {
+    const bool killed = pid_ > 0 && ::kill(pid_, SIGKILL) == 0 && WaitFor(pid_, 5s) != -1;
+    pid_ = -1;
+    return killed;
 }
 
 App::App(const XServer& server, const std::string& dir) : display_(server.display()), dir_(dir) {
     const std::string exe = dir_ + "/Sheafpad";
     std::filesystem::copy_file(SheafpadBinary(), exe,
                                std::filesystem::copy_options::overwrite_existing);
-    pid_ = Spawn({exe}, {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb"});
+    // The state folder (recovery copies) is the test's own, shared by every
+    // start in the same directory.
+    pid_ = Spawn({exe}, {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb",
+                         "XDG_STATE_HOME=" + dir_ + "/.state"});
 }
 
 App::~App() {

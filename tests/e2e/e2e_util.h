@@ -21,6 +21,8 @@ public:
     XServer();
     ~XServer();
     const std::string& display() const { return display_; }
+    // Ends the server at once, as a crash would; true when it was running.
+    bool Kill();
 
 private:
     std::string display_;
@@ -33,7 +35,8 @@ struct Geometry {
 };
 
 // A running Sheafpad. The binary is copied into dir, so that its settings
-// file Sheafpad.ini lives there and nowhere else.
+// file Sheafpad.ini lives there and nowhere else; its state folder
+// (XDG_STATE_HOME) is dir/.state.
 class App {
 public:
     App(const XServer& server, const std::string& dir);
