@@ -1,6 +1,7 @@
 #include "app/recovery_keeper.h"
 
 #include "base/errors.h"
+#include "platform/thread_priority.h"
 #include "recovery/recovery_entry.h"
 
 #include <chrono>
@@ -161,6 +162,7 @@ void RecoveryKeeper::Enqueue(Job job) {
 }
 
 void RecoveryKeeper::Work() {
+    platform::LowerThreadPriority(); // typing first, copies in the time left over
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
@@ -188,7 +190,7 @@ void RecoveryKeeper::Work() {
     }
 }
 
-bool RecoveryKeeper::RunJob(const Job& job, std::string* error) const {
+bool RecoveryKeeper::RunJob(Job& job, std::string* error) const {
     int code = 0;
     switch (job.kind) {
     case Job::Write: {
@@ -196,12 +198,14 @@ bool RecoveryKeeper::RunJob(const Job& job, std::string* error) const {
         entry.path = job.path;
         entry.loaded = job.loaded;
         entry.copiedAtNs = job.copiedAtNs;
-        recovery::SetText(
-            entry,
-            std::u16string_view(reinterpret_cast<const char16_t*>(job.text.constData()),
-                                size_t(job.text.size())),
-            job.encoding);
-        code = store_->Write(job.entryPath, entry);
+        const std::u16string_view text(reinterpret_cast<const char16_t*>(job.text.constData()),
+                                       size_t(job.text.size()));
+        recovery::Store::PendingWrite pending =
+            store_->Stage(job.entryPath, std::move(entry), text, job.encoding);
+        // Let go of the text before the wait for the disk: the pane's next
+        // change then patches its own text instead of copying it.
+        job.text = QString();
+        code = pending.Commit();
         break;
     }
     case Job::Remove:

@@ -86,7 +86,7 @@ private:
     static Job MakeJob(Job::Kind kind, const std::string& entryPath, const std::string& path = {});
     void Enqueue(Job job);
     void Work();
-    bool RunJob(const Job& job, std::string* error) const;
+    bool RunJob(Job& job, std::string* error) const;
     void Reported(bool ok, const std::string& error);
     bool WaitIdle();
 

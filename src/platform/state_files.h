@@ -30,11 +30,36 @@ FileIdentity IdentityOf(const std::string& path);
 // folder belongs to someone else).
 int MakePrivateDirectory(const std::string& path);
 
-// Replaces the file at path by the concatenated pieces, crash-safely and
-// readable by this user only (0600): a temporary file beside it, whose name
-// starts with tempPrefix, flushed to disk, then renamed over path, the rename
-// flushed too. Returns 0, else the errno of the failed step (the old file,
-// if any, is then untouched and the temporary file gone).
+// A file that replaces the one at path crash-safely and is readable by this
+// user only (0600): written as a temporary file beside it, whose name starts
+// with tempPrefix, then flushed to disk and renamed over path. Until Commit
+// the old file, if any, is untouched; without Commit the temporary file goes.
+// A crash at any point leaves either the old file or the new one, whole.
+class PrivateFileWriter {
+public:
+    PrivateFileWriter(const std::string& path, const std::string& tempPrefix);
+    ~PrivateFileWriter();
+    PrivateFileWriter(const PrivateFileWriter&) = delete;
+    PrivateFileWriter& operator=(const PrivateFileWriter&) = delete;
+
+    // Each does nothing once a step has failed.
+    // Reserves room for at least size bytes at once, where the file system
+    // can (less work than finding it piece by piece). Best effort.
+    void Reserve(uint64_t size);
+    void Append(std::string_view bytes);
+    void WriteAt(uint64_t offset, std::string_view bytes);
+    // Flushes the file and renames it over path. 0, else the errno of the
+    // first step that failed.
+    int Commit();
+
+private:
+    std::string path_;
+    std::string temp_;
+    int fd_ = -1;
+    int error_ = 0;
+};
+
+// The concatenated pieces through a PrivateFileWriter. 0 or the errno.
 int WritePrivateFile(const std::string& path, const std::string& tempPrefix,
                      const std::vector<std::string_view>& pieces);
 

@@ -89,34 +89,84 @@ int MakePrivateDirectory(const std::string& path) {
     return 0;
 }
 
+PrivateFileWriter::PrivateFileWriter(const std::string& path, const std::string& tempPrefix)
+    : path_(path) {
+    fd_ = MakeTemp(path, tempPrefix, &temp_);
+    if (fd_ < 0) {
+        error_ = errno;
+        temp_.clear();
+    }
+}
+
+PrivateFileWriter::~PrivateFileWriter() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+    if (!temp_.empty()) {
+        ::unlink(temp_.c_str());
+    }
+}
+
+void PrivateFileWriter::Reserve(uint64_t size) {
+    if (error_ == 0 && size > 0) {
+        ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, off_t(size)); // a refusal changes nothing
+    }
+}
+
+void PrivateFileWriter::Append(std::string_view bytes) {
+    if (error_ == 0) {
+        error_ = WriteAll(fd_, bytes);
+    }
+}
+
+void PrivateFileWriter::WriteAt(uint64_t offset, std::string_view bytes) {
+    while (error_ == 0 && !bytes.empty()) {
+        const ssize_t written = ::pwrite(fd_, bytes.data(), bytes.size(), off_t(offset));
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            error_ = written < 0 ? errno : EIO;
+            break;
+        }
+        bytes.remove_prefix(size_t(written));
+        offset += uint64_t(written);
+    }
+}
+
+int PrivateFileWriter::Commit() {
+    if (error_ == 0 && ::fsync(fd_) != 0) {
+        error_ = errno;
+    }
+    if (fd_ >= 0 && ::close(fd_) != 0 && error_ == 0 && errno != EINTR) {
+        error_ = errno;
+    }
+    fd_ = -1;
+    struct stat st {};
+    const bool replacing = ::lstat(path_.c_str(), &st) == 0;
+    if (error_ == 0 && ::rename(temp_.c_str(), path_.c_str()) != 0) {
+        error_ = errno;
+    }
+    if (error_ != 0) {
+        return error_; // the destructor removes the temporary file
+    }
+    temp_.clear();
+    // A new name is made durable at once. A replacement is left to the file
+    // system's next commit (seconds): until then a power cut leaves the old
+    // file, whole, and the directory's flush would double the time taken.
+    if (!replacing) {
+        SyncDirectory(DirectoryOf(path_));
+    }
+    return 0;
+}
+
 int WritePrivateFile(const std::string& path, const std::string& tempPrefix,
                      const std::vector<std::string_view>& pieces) {
-    std::string temp;
-    const int fd = MakeTemp(path, tempPrefix, &temp);
-    if (fd < 0) {
-        return errno;
-    }
-    int error = 0;
+    PrivateFileWriter writer(path, tempPrefix);
     for (const std::string_view piece : pieces) {
-        if (error == 0) {
-            error = WriteAll(fd, piece);
-        }
+        writer.Append(piece);
     }
-    if (error == 0 && ::fsync(fd) != 0) {
-        error = errno;
-    }
-    if (::close(fd) != 0 && error == 0 && errno != EINTR) {
-        error = errno;
-    }
-    if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        ::unlink(temp.c_str());
-        return error;
-    }
-    SyncDirectory(DirectoryOf(path));
-    return 0;
+    return writer.Commit();
 }
 
 int RenameFile(const std::string& from, const std::string& to) {

@@ -1,6 +1,8 @@
 #include "recovery/recovery_entry.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 namespace sheafpad::recovery {
@@ -73,31 +75,61 @@ bool ParseLoaded(Reader& in, platform::FileIdentity* loaded) {
 
 } // namespace
 
-void SetText(Entry& entry, std::u16string_view text, TextEncoding fileEncoding) {
-    entry.encoding = fileEncoding;
-    entry.textEncoding = fileEncoding;
-    entry.text.clear();
-    if (EncodeText(text, fileEncoding, entry.text, nullptr)) {
-        return;
+TextEncoding EncodeForCopy(std::u16string_view text, TextEncoding fileEncoding,
+                           const std::function<void(TextEncoding)>& begin,
+                           const std::function<void(std::string_view)>& sink) {
+    // Pieces large enough that each write's own cost is small, and small
+    // enough to stay in the cache between encoding and writing.
+    constexpr size_t kPiece = 256 * 1024;
+    std::string buffer(EncodedCapacity(kPiece), '\0');
+    const auto attempt = [&](std::u16string_view units, TextEncoding encoding) {
+        begin(encoding);
+        for (size_t at = 0; at < units.size();) {
+            size_t end = std::min(units.size(), at + kPiece);
+            if (end < units.size() && units[end - 1] >= 0xD800 && units[end - 1] < 0xDC00) {
+                --end; // a surrogate pair stays whole
+            }
+            const size_t size =
+                EncodeTextInto(units.substr(at, end - at), encoding, buffer.data(), nullptr);
+            if (size == SIZE_MAX) {
+                return false;
+            }
+            sink(std::string_view(buffer.data(), size));
+            at = end;
+        }
+        return true;
+    };
+    if (attempt(text, fileEncoding)) {
+        return fileEncoding;
     }
-    entry.textEncoding = TextEncoding::Utf8;
-    entry.text.clear();
-    if (EncodeText(text, TextEncoding::Utf8, entry.text, nullptr)) {
-        return;
+    if (fileEncoding != TextEncoding::Utf8 && attempt(text, TextEncoding::Utf8)) {
+        return TextEncoding::Utf8;
     }
+    // Only lone surrogates are left to refuse.
     std::u16string repaired(text);
     for (size_t i = 0; i < repaired.size(); ++i) {
         const char16_t unit = repaired[i];
-        const bool pair = unit >= 0xD800 && unit < 0xDC00 && i + 1 < repaired.size() &&
-                          repaired[i + 1] >= 0xDC00 && repaired[i + 1] <= 0xDFFF;
-        if (pair) {
-            ++i;
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < repaired.size() &&
+            repaired[i + 1] >= 0xDC00 && repaired[i + 1] <= 0xDFFF) {
+            ++i; // a whole pair
         } else if (unit >= 0xD800 && unit <= 0xDFFF) {
             repaired[i] = u'\uFFFD';
         }
     }
-    entry.text.clear();
-    EncodeText(repaired, TextEncoding::Utf8, entry.text, nullptr);
+    attempt(repaired, TextEncoding::Utf8);
+    return TextEncoding::Utf8;
+}
+
+void SetText(Entry& entry, std::u16string_view text, TextEncoding fileEncoding) {
+    entry.encoding = fileEncoding;
+    entry.textEncoding = EncodeForCopy(
+        text, fileEncoding, [&](TextEncoding) { entry.text.clear(); },
+        [&](std::string_view piece) { entry.text.append(piece); });
+}
+
+std::string LengthDigits(uint64_t length) {
+    std::string digits = std::to_string(length);
+    return std::string(kLengthDigits - digits.size(), '0') + digits;
 }
 
 std::string Header(const Entry& entry) {
@@ -110,7 +142,7 @@ std::string Header(const Entry& entry) {
     header += "encoding " + std::string(EncodingName(entry.encoding)) + "\n";
     header += "text-encoding " + std::string(EncodingName(entry.textEncoding)) + "\n";
     header += "copied " + std::to_string(entry.copiedAtNs) + "\n";
-    header += "text " + std::to_string(entry.text.size()) + "\n";
+    header += "text " + LengthDigits(entry.text.size()) + "\n";
     return header;
 }
 

@@ -11,7 +11,7 @@
 //   encoding utf-8|latin-1
 //   text-encoding utf-8|latin-1
 //   copied <ns since 1970>
-//   text <length>
+//   text <length>                        (20 digits, filled in after the text)
 //   <text bytes>
 #pragma once
 
@@ -19,6 +19,7 @@
 #include "text/text_codec.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,15 +37,27 @@ struct Entry {
     int64_t copiedAtNs = 0; // when the copy was taken, ns since 1970 (UTC)
 };
 
-// Sets the entry's text from the editor's text (line breaks as '\n' or
-// U+2029) and the file's encoding, as a save would write it. Where the save
-// would refuse a character, the text is kept in UTF-8 instead, so that
-// nothing typed is lost (a lone surrogate, which no encoding stores, becomes
-// U+FFFD).
+// Encodes the editor's text (line breaks '\n' or U+2029) as a save in
+// fileEncoding would write it, a piece at a time to sink, so that no copy of
+// the whole is made. Where the save would refuse a character, the text goes
+// in UTF-8 instead, so that nothing typed is lost (a lone surrogate, which no
+// encoding stores, as U+FFFD): begin(encoding) is called before each attempt,
+// so that the receiver can start over. Returns the encoding of the pieces.
+TextEncoding EncodeForCopy(std::u16string_view text, TextEncoding fileEncoding,
+                           const std::function<void(TextEncoding)>& begin,
+                           const std::function<void(std::string_view)>& sink);
+
+// Sets the entry's text and encodings through EncodeForCopy.
 void SetText(Entry& entry, std::u16string_view text, TextEncoding fileEncoding);
 
 // The header that precedes the text bytes in the entry's file.
 std::string Header(const Entry& entry);
+// Where in the header the text's length stands, and its form there.
+constexpr size_t kLengthDigits = 20;
+inline size_t LengthOffset(const std::string& header) {
+    return header.size() - kLengthDigits - 1;
+}
+std::string LengthDigits(uint64_t length);
 
 // The entry stored in bytes (a header followed by the text), or nothing when
 // bytes are not a whole entry.

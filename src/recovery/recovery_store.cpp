@@ -52,8 +52,9 @@ std::string RunOf(std::string_view name) {
     return hex ? std::string(run) : std::string();
 }
 
-std::string BaseName(const std::string& path) {
-    return path.substr(path.rfind('/') + 1);
+// Temporary files start with "." and the entry's name, so they are known as the run's.
+std::string TempPrefix(const std::string& entryPath) {
+    return "." + entryPath.substr(entryPath.rfind('/') + 1) + ".";
 }
 
 } // namespace
@@ -93,8 +94,34 @@ std::string Store::EntryPath(const std::string& path) const {
 
 int Store::Write(const std::string& entryPath, const Entry& entry) const {
     const std::string header = Header(entry);
-    return platform::WritePrivateFile(entryPath, "." + BaseName(entryPath) + ".",
-                                      {header, entry.text});
+    return platform::WritePrivateFile(entryPath, TempPrefix(entryPath), {header, entry.text});
+}
+
+Store::PendingWrite Store::Stage(const std::string& entryPath, Entry entry,
+                                 std::u16string_view text, TextEncoding fileEncoding) const {
+    entry.encoding = fileEncoding;
+    entry.text.clear();
+    std::unique_ptr<platform::PrivateFileWriter> file;
+    size_t lengthAt = 0;
+    uint64_t length = 0;
+    EncodeForCopy(
+        text, fileEncoding,
+        [&](TextEncoding encoding) {
+            // The header names the text's encoding: each attempt starts a new file.
+            entry.textEncoding = encoding;
+            const std::string header = Header(entry);
+            lengthAt = LengthOffset(header);
+            length = 0;
+            file = std::make_unique<platform::PrivateFileWriter>(entryPath, TempPrefix(entryPath));
+            file->Reserve(header.size() + text.size()); // every unit takes a byte at least
+            file->Append(header);
+        },
+        [&](std::string_view piece) {
+            file->Append(piece);
+            length += piece.size();
+        });
+    file->WriteAt(lengthAt, LengthDigits(length));
+    return PendingWrite(std::move(file));
 }
 
 int Store::Remove(const std::string& entryPath) const {

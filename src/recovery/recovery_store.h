@@ -39,6 +39,25 @@ public:
     std::string EntryPath(const std::string& path) const;
     // Writes the entry crash-safely to entryPath, mode 0600. 0 or the errno.
     int Write(const std::string& entryPath, const Entry& entry) const;
+
+    // An entry written but not yet in place.
+    class PendingWrite {
+    public:
+        // Flushes the entry to disk and puts it in place. 0 or the errno.
+        int Commit() { return file_->Commit(); }
+
+    private:
+        friend class Store;
+        explicit PendingWrite(std::unique_ptr<platform::PrivateFileWriter> file)
+            : file_(std::move(file)) {}
+        std::unique_ptr<platform::PrivateFileWriter> file_;
+    };
+    // Writes entry (its text and encodings ignored) with the editor's text
+    // encoded as EncodeForCopy does, straight into the entry's temporary
+    // file; the text is no longer needed once this returns, which is before
+    // the slow part, Commit.
+    PendingWrite Stage(const std::string& entryPath, Entry entry, std::u16string_view text,
+                       TextEncoding fileEncoding) const;
     // Removes an entry. 0 (also when it was gone) or the errno.
     int Remove(const std::string& entryPath) const;
     // Makes another run's entry this run's (renames it to EntryPath). 0 or the errno.

@@ -103,6 +103,23 @@ TEST(RecoveryStore, FolderAndEntriesArePrivateAndWritesReplace) {
     ASSERT_EQ(store->Write(a, Sample("/x/a.htm", "two")), 0);
     EXPECT_EQ(ModeOf(a), 0600u);
     EXPECT_EQ(Parse(ReadFile(a))->text, "two");
+
+    // Written from the editor's text in pieces: a pair of surrogates across
+    // the pieces' border, and a euro sign that the Latin-1 file cannot hold.
+    std::u16string text(64 * 1024 - 1, u'a');
+    text += u"\U0001F600\u2029\u20ac";
+    Entry meta = Sample("/x/a.htm", "ignored");
+    Store::PendingWrite pending = store->Stage(a, meta, text, TextEncoding::Latin1);
+    EXPECT_EQ(Parse(ReadFile(a))->text, "two"); // not in place before Commit
+    ASSERT_EQ(pending.Commit(), 0);
+    const std::optional<Entry> staged = Parse(ReadFile(a));
+    ASSERT_TRUE(staged);
+    EXPECT_EQ(staged->encoding, TextEncoding::Latin1);
+    EXPECT_EQ(staged->textEncoding, TextEncoding::Utf8);
+    EXPECT_EQ(staged->text, std::string(64 * 1024 - 1, 'a') + "\xf0\x9f\x98\x80\r\n\xe2\x82\xac");
+    EXPECT_EQ(staged->loaded, meta.loaded);
+    EXPECT_EQ(ModeOf(a), 0600u);
+
     int files = 0;
     platform::ForEachEntry(dir, [&](std::string_view) { ++files; });
     EXPECT_EQ(files, 2); // the entry and the run's lock: no temporary file left
