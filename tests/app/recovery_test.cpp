@@ -138,6 +138,13 @@ TEST_F(RecoveryTest, AtTheEndOfTheSessionTheCopyIsWrittenFirstAndKeptUnlessSaved
     std::vector<recovery::Entry> entries = Entries();
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].text, "xone");
+    // A save that leaves the file as it was (one that skips a file changed
+    // by another program) keeps the copy, though it clears the flag.
+    RecoveryKeeper& keeper = *form.Recovery();
+    keeper.Hold(dir.file("a.htm"));
+    keeper.Drop();
+    keeper.EndHold(true);
+    EXPECT_EQ(Entries().size(), 1u);
     ASSERT_EQ(::chmod(dir.file("a.htm").c_str(), 0644), 0);
     EXPECT_TRUE(form.SaveForEndOfSession(false));
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "xone");
