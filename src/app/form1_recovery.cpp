@@ -218,8 +218,9 @@ void TForm1::SelectListedName(const std::string& path) {
     const std::vector<std::string>& names = filesModel->Names();
     for (size_t row = 0; row < names.size(); ++row) {
         if (JoinPath(dirEdit->Text(), names[row]) == path) {
-            selection->setCurrentIndex(filesModel->index(int(row)),
-                                       QItemSelectionModel::ClearAndSelect);
+            const QModelIndex index = filesModel->index(int(row));
+            selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+            filesLB->scrollTo(index);
             break;
         }
     }
