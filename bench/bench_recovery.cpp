@@ -6,8 +6,8 @@
 //                           written by the worker meanwhile; and, as a stress
 //                           figure, a copy every 20 keystrokes
 //   writing one copy    vs  one write() plus fsync() of the same bytes
-// Ratios are printed after the run. The files go to $SHEAFPAD_BENCH_DIR
-// (default /var/tmp).
+// Ratios of medians are printed after the run; the rounds run interleaved.
+// The files go to $SHEAFPAD_BENCH_DIR (default /var/tmp).
 #include "app/form1.h"
 #include "app/recovery_keeper.h"
 #include "bench_util.h"
@@ -23,6 +23,7 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <string>
+#include <vector>
 
 using namespace std::chrono_literals;
 
@@ -72,8 +73,12 @@ void Typing(benchmark::State& state, bool copies, int keysPerCopy) {
     int64_t copiesTaken = 0;
     auto lastCopy = std::chrono::steady_clock::now();
     for (auto _ : state) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        // Lines of 40 characters, so that no line grows with the run's length.
+        const bool enter = keys % 40 == 39;
+        const int key = enter ? Qt::Key_Return : Qt::Key_A;
+        const QString typed = enter ? QStringLiteral("\r") : QStringLiteral("a");
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, typed);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, typed);
         QApplication::sendEvent(form.Memo1, &press);
         QApplication::sendEvent(form.Memo1, &release);
         ++keys;
@@ -164,7 +169,13 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
+    // Rounds of the benchmarks in random order, so that the load of other
+    // processes falls on both sides of each ratio alike.
+    std::vector<char*> args(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave);
+    int count = int(args.size());
+    benchmark::Initialize(&count, args.data());
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatio("typing 10 MB, copies on/off", "BM_Typing_CopiesOn", "BM_Typing_CopiesOff",
