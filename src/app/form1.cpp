@@ -19,6 +19,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     SetTabOrder();
     SetToolTipDurations();
     ConnectHandlers();
+    ConnectRecovery();
     SetOuterBounds(QRect(268, 116, 924, 480));
 }
 
@@ -89,6 +90,7 @@ bool TForm1::SaveForEndOfSession(bool mayInteract) {
     // No question may be asked now, even where a message may be shown.
     noQuestions_ = true;
     const auto resume = qScopeGuard([this] { noQuestions_ = false; });
+    HoldRecoveryCopy(); // on disk first, and kept unless the save writes the file
     bool saved = false;
     if (mayInteract) {
         ErrorDisplay::Guard([&] {
@@ -105,6 +107,7 @@ bool TForm1::SaveForEndOfSession(bool mayInteract) {
             std::fprintf(stderr, "Sheafpad: %s\n", error.what());
         }
     }
+    EndRecoveryHold(saved);
     if (saved) {
         sessionEnd_.Arm();
     }

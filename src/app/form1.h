@@ -27,8 +27,12 @@ class QPushButton;
 
 namespace sheafpad {
 
+namespace recovery {
+struct Entry;
+}
 class FileListModel;
 class OutsideChanges;
+class RecoveryKeeper;
 class TJvDirectoryEdit;
 class TRichEdit;
 
@@ -133,6 +137,18 @@ public:
     void WriteCurrentFile();
     OutsideChanges* Outside();
 
+    // Recovery copies of unsaved edits (form1_recovery.cpp). Started once the
+    // window is shown: keeps copies in dir (default: the user's state folder)
+    // and offers those that ended runs left behind, one question each.
+    void StartRecovery(std::string dir = {});
+    RecoveryKeeper* Recovery() const { return recovery_; }
+    // The question "Restore the unsaved changes to ... ?": true for Restore.
+    static void SetRecoveryQuestionHook(QuestionHook hook);
+    // Notes that need no answer (a copy that cannot be written, recovered
+    // text put on the clipboard).
+    using NoticeHook = std::function<void(const QString& text)>;
+    static void SetNoticeHook(NoticeHook hook);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -148,6 +164,12 @@ private:
     void ReadSettings();        // form1_settings.cpp
     void WriteSettings();       // form1_settings.cpp
     bool AskQuitWithoutSettings();
+    void ConnectRecovery();     // form1_recovery.cpp
+    void OfferRecoveredEdits(); // form1_recovery.cpp
+    void RestoreRecovered(const std::string& entryPath, const recovery::Entry& entry);
+    void SelectListedName(const std::string& path);
+    void HoldRecoveryCopy();          // form1_recovery.cpp
+    void EndRecoveryHold(bool saved); // form1_recovery.cpp
     void KeepOnScreen();
     QMargins FrameMargins() const;
 
@@ -159,6 +181,7 @@ private:
     bool noQuestions_ = false;          // the session is ending: nothing may be asked
 
     bool shown_ = false; // FormShow has run
+    RecoveryKeeper* recovery_ = nullptr;
 };
 
 } // namespace sheafpad

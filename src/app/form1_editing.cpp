@@ -5,6 +5,7 @@
 // read-only until a file has been opened successfully.
 #include "app/form1.h"
 
+#include "app/recovery_keeper.h"
 #include "base/errors.h"
 #include "files/file_list.h"
 #include "platform/file_io.h"
@@ -84,6 +85,7 @@ void TForm1::ConnectPaneHandlers() {
 
 void TForm1::MarkChanged() {
     NeedsSave = true;
+    recovery_->Changed();
     lNeedsSave->show();
     CancelButton->show();
     SaveButton->show();
@@ -91,6 +93,7 @@ void TForm1::MarkChanged() {
 
 void TForm1::ClearChanged() {
     NeedsSave = false;
+    recovery_->Drop(); // saved, or its write dropped: no copy to keep
     lNeedsSave->hide();
     CancelButton->hide();
     SaveButton->hide();
@@ -101,6 +104,7 @@ void TForm1::SaveIfChanged() {
     // open are never written.
     if (NeedsSave && !Memo1->ReadOnly() && !IsBlank(LoadedFName) && PaneHoldsLoadedFile) {
         WriteCurrentFile(); // a failure leaves the flag set
+        recovery_->FileInStep(LoadedFName);
     }
     ClearChanged();
 }
@@ -121,6 +125,7 @@ void TForm1::filesLBClick() {
     // directory becomes (the folder dialog moves it).
     LoadedFName = platform::AbsolutePath(JoinPath(dirEdit->Text(), *name));
     LoadCurrentFile();
+    recovery_->FileInStep(LoadedFName);
     Memo1->SetReadOnly(false);
     PaneHoldsLoadedFile = true;
     ClearChanged();

@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QSessionManager>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -51,5 +52,8 @@ int main(int argc, char** argv) {
                      });
 #endif
     form.show();
+    // Once the window is up: recovery copies from here on, and the question
+    // for each copy that a run which ended abruptly left behind.
+    QTimer::singleShot(0, &form, [&form] { form.StartRecovery(); });
     return app.exec();
 }

@@ -17,6 +17,7 @@ struct FileIdentity {
     // For a link: the file it leads to, fully resolved (or the link's own
     // text when it leads nowhere). Empty for a plain name.
     std::string linkTarget;
+    bool operator==(const FileIdentity&) const = default;
 };
 
 // The identity of the file at path now (links followed for the file itself).

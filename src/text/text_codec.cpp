@@ -1,5 +1,6 @@
 #include "text/text_codec.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -312,6 +313,83 @@ size_t DecodeText(std::string_view bytes, TextEncoding encoding, char16_t* out) 
         if (p < end && *p == '\n') {
             ++p;
         }
+    }
+    return size_t(o - out);
+}
+
+size_t EncodeTextInto(std::u16string_view text, TextEncoding encoding, char* out,
+                      size_t* badIndex) {
+    const bool latin1 = encoding == TextEncoding::Latin1;
+    const uint16_t highMask = latin1 ? 0xFF00 : 0xFF80;
+    const char16_t* p = text.data();
+    const size_t n = text.size();
+    char* o = out;
+    // Writes the unit at i (and its pair's second half); false when the
+    // encoding cannot hold it.
+    const auto special = [&](size_t& i) {
+        const char16_t unit = p[i];
+        const bool pair = unit >= 0xD800 && unit < 0xDC00 && i + 1 < n && p[i + 1] >= 0xDC00 &&
+                          p[i + 1] <= 0xDFFF;
+        if ((unit & highMask) == 0 && unit != u'\n') {
+            *o++ = char(unit);
+        } else if (unit == u'\n' || unit == u'\u2029') {
+            *o++ = '\r';
+            *o++ = '\n';
+        } else if (latin1 ? unit > 0xFF : (unit >= 0xD800 && unit <= 0xDFFF && !pair)) {
+            return false;
+        } else if (latin1) {
+            *o++ = char(Byte(unit));
+        } else if (unit < 0x800) {
+            *o++ = char(0xC0 | (unit >> 6));
+            *o++ = char(0x80 | (unit & 0x3F));
+        } else if (!pair) {
+            *o++ = char(0xE0 | (unit >> 12));
+            *o++ = char(0x80 | ((unit >> 6) & 0x3F));
+            *o++ = char(0x80 | (unit & 0x3F));
+        } else {
+            const uint32_t code = 0x10000 + ((uint32_t(unit) - 0xD800) << 10) + (p[++i] - 0xDC00);
+            *o++ = char(0xF0 | (code >> 18));
+            *o++ = char(0x80 | ((code >> 12) & 0x3F));
+            *o++ = char(0x80 | ((code >> 6) & 0x3F));
+            *o++ = char(0x80 | (code & 0x3F));
+        }
+        ++i;
+        return true;
+    };
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Eight units at a time, narrowed as they are checked; a block with a
+    // special unit gives its plain start, then the special unit is written
+    // alone. Writing 8 bytes is safe: the output has room for 3 per unit.
+    const __m128i high = _mm_set1_epi16(short(highMask));
+    const __m128i lineFeed = _mm_set1_epi16(u'\n');
+    const __m128i zero = _mm_setzero_si128();
+    while (i + 8 <= n) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi16(units, lineFeed),
+                                               _mm_cmpeq_epi16(_mm_and_si128(units, high), zero));
+        const unsigned mask = ~unsigned(_mm_movemask_epi8(plain)) & 0xFFFF;
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_packus_epi16(units, units));
+        if (mask == 0) {
+            i += 8;
+            o += 8;
+            continue;
+        }
+        const unsigned run = unsigned(__builtin_ctz(mask)) / 2;
+        i += run;
+        o += run;
+        if (!special(i)) {
+            break;
+        }
+    }
+#endif
+    while (i < n && special(i)) {
+    }
+    if (i < n) {
+        if (badIndex != nullptr) {
+            *badIndex = i;
+        }
+        return SIZE_MAX;
     }
     return size_t(o - out);
 }

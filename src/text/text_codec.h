@@ -39,4 +39,15 @@ size_t DecodeText(std::string_view bytes, TextEncoding encoding, char16_t* out);
 bool EncodeText(std::u16string_view text, TextEncoding encoding, std::string& out,
                 size_t* badIndex);
 
+// The most bytes that EncodeTextInto writes for a text of units UTF-16 units.
+inline size_t EncodedCapacity(size_t units) {
+    return units * 3;
+}
+
+// EncodeText in a single pass, into out, which has room for
+// EncodedCapacity(text.size()) bytes: for pieces of a long text, encoded
+// into one reused buffer. Returns the number of bytes written, or SIZE_MAX
+// with *badIndex set (badIndex may be null) as EncodeText fails.
+size_t EncodeTextInto(std::u16string_view text, TextEncoding encoding, char* out, size_t* badIndex);
+
 } // namespace sheafpad

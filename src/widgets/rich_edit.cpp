@@ -164,6 +164,17 @@ TRichEdit::TRichEdit(QWidget* parent) : QPlainTextEdit(parent) {
     });
 }
 
+namespace {
+
+// bytes decoded as encoding, line breaks as '\n'.
+QString Decoded(std::string_view bytes, TextEncoding encoding) {
+    QString text(qsizetype(DecodedCapacity(bytes)), Qt::Uninitialized);
+    text.truncate(qsizetype(DecodeText(bytes, encoding, reinterpret_cast<char16_t*>(text.data()))));
+    return text;
+}
+
+} // namespace
+
 void TRichEdit::LoadTextFile(const std::string& path) {
     QString text;
     TextEncoding encoding;
@@ -175,10 +186,16 @@ void TRichEdit::LoadTextFile(const std::string& path) {
                               "The file holds NUL bytes, so it is not a text file");
         }
         encoding = DetectEncoding(bytes);
-        text = QString(qsizetype(DecodedCapacity(bytes)), Qt::Uninitialized);
-        const size_t units = DecodeText(bytes, encoding, reinterpret_cast<char16_t*>(text.data()));
-        text.truncate(qsizetype(units));
+        text = Decoded(bytes, encoding);
     }
+    SetLoadedText(std::move(text), encoding);
+}
+
+void TRichEdit::LoadTextBytes(std::string_view bytes, TextEncoding stored, TextEncoding encoding) {
+    SetLoadedText(Decoded(bytes, stored), encoding);
+}
+
+void TRichEdit::SetLoadedText(QString text, TextEncoding encoding) {
     // Line breaks in the document's own form, so that the text is its raw text.
     text.replace(QChar('\n'), kParagraphSeparator);
     {

@@ -39,6 +39,12 @@ public:
     // EOutOfResources when the write fails. The pane is never changed.
     void SaveTextFile(const std::string& path) const;
     TextEncoding Encoding() const { return encoding_; }
+    // Replaces the whole text by bytes decoded as stored (line breaks CR, LF
+    // or CR LF), as a load does; later saves write in encoding. bytes hold no NUL.
+    void LoadTextBytes(std::string_view bytes, TextEncoding stored, TextEncoding encoding);
+    // The whole text as the document holds it (line breaks U+2029): a shared
+    // copy, cheap to take and safe to read on another thread.
+    QString RawText() const { return mirror_.Text(); }
 
     // Every line followed by CR LF, the last one included; empty for an empty pane.
     QString LinesText() const;
@@ -96,6 +102,8 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // The text of a load (line breaks '\n') replaces the whole text.
+    void SetLoadedText(QString text, TextEncoding encoding);
     // Inserts text at cursor, cut to what MaxLength lets in; returns the
     // number of positions taken. Outside the undo history and not a user change.
     qsizetype InsertLimited(QTextCursor& cursor, const QString& text);

@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
+#include <string_view>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -29,19 +30,16 @@ std::vector<char*> Argv(const std::vector<std::string>& args) {
 
 pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
             int stdoutFd = -1) {
-    // extraEnv replaces what the environment holds under the same names.
-    auto overridden = [&](const std::string& entry) {
-        const std::string name = entry.substr(0, entry.find('=') + 1);
-        return std::any_of(extraEnv.begin(), extraEnv.end(),
-                           [&](const std::string& extra) { return extra.rfind(name, 0) == 0; });
-    };
-    std::vector<std::string> env;
+    // extraEnv wins over the inherited variables of the same names.
+    std::vector<std::string> env = extraEnv;
     for (char** e = environ; *e != nullptr; ++e) {
-        if (!overridden(*e)) {
-            env.emplace_back(*e);
+        const std::string_view entry(*e);
+        const std::string_view name = entry.substr(0, entry.find('=') + 1);
+        if (std::none_of(extraEnv.begin(), extraEnv.end(),
+                         [&](const std::string& extra) { return extra.starts_with(name); })) {
+            env.emplace_back(entry);
         }
     }
-    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (stdoutFd >= 0) {
@@ -133,8 +131,16 @@ XServer::XServer() {
 }
 
 XServer::~XServer() {
-    ::kill(pid_, SIGTERM);
-    WaitFor(pid_, 5s);
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        WaitFor(pid_, 5s);
+    }
+}
+
+bool XServer::Kill() {
+    const bool killed = pid_ > 0 && ::kill(pid_, SIGKILL) == 0 && WaitFor(pid_, 5s) != -1;
+    pid_ = -1;
+    return killed;
 }
 
 WindowManager::WindowManager(const XServer& server) : display_(server.display()) {
@@ -185,7 +191,10 @@ App::App(const XServer& server, const std::string& dir, const std::vector<std::s
     if (dirMode != 0) {
         std::filesystem::permissions(dir_, std::filesystem::perms(dirMode));
     }
-    std::vector<std::string> fullEnv = {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb"};
+    // The state folder (recovery copies) is the test's own, shared by every
+    // start in the same directory.
+    std::vector<std::string> fullEnv = {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb",
+                                        "XDG_STATE_HOME=" + dir_ + "/.state"};
     fullEnv.insert(fullEnv.end(), env.begin(), env.end());
     std::vector<std::string> argv = {exe};
     argv.insert(argv.end(), args.begin(), args.end());

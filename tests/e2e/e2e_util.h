@@ -21,6 +21,8 @@ public:
     XServer();
     ~XServer();
     const std::string& display() const { return display_; }
+    // Ends the server at once, as a crash would; true when it was running.
+    bool Kill();
 
 private:
     std::string display_;
@@ -49,7 +51,8 @@ struct Geometry {
 };
 
 // A running Sheafpad. The binary is copied into dir, so that its settings
-// file Sheafpad.ini lives there and nowhere else.
+// file Sheafpad.ini lives there and nowhere else; its state folder
+// (XDG_STATE_HOME) is dir/.state.
 class App {
 public:
     // env: NAME=value entries that the program sees in place of the tests'

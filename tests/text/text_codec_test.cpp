@@ -2,6 +2,7 @@
 
 #include "test_util.h"
 
+#include <cstdint>
 #include <gtest/gtest.h>
 
 #include <random>
@@ -11,7 +12,9 @@ using sheafpad::ContainsNul;
 using sheafpad::DecodedCapacity;
 using sheafpad::DecodeText;
 using sheafpad::DetectEncoding;
+using sheafpad::EncodedCapacity;
 using sheafpad::EncodeText;
+using sheafpad::EncodeTextInto;
 using sheafpad::TextEncoding;
 
 namespace {
@@ -223,6 +226,33 @@ TEST(EncodeText, CharactersTheEncodingCannotHoldFail) {
         EXPECT_EQ(bad, row.index);
     }
     EXPECT_EQ(Encode(u"\U0001F600", TextEncoding::Utf8), "\xF0\x9F\x98\x80");
+}
+
+// The one-pass encoder gives EncodeText's bytes, or its failure at the same
+// unit, for random texts of every kind of unit.
+TEST(EncodeTextInto, AgreesWithEncodeText) {
+    std::mt19937 random(777);
+    const char16_t units[] = {u'a',      u'\n',     u'\u2029',        u'\u00E9',        u'\u00FF',
+                              u'\u0100', u'\u20AC', char16_t(0xD83D), char16_t(0xDE00), u'~'};
+    for (int round = 0; round < 2000; ++round) {
+        std::u16string text(random() % 60, u'x');
+        for (char16_t& unit : text) {
+            unit = random() % 3 == 0 ? units[random() % std::size(units)] : u'p';
+        }
+        for (TextEncoding encoding : {TextEncoding::Latin1, TextEncoding::Utf8}) {
+            std::string expected;
+            size_t expectedBad = 0, bad = 0;
+            const bool ok = EncodeText(text, encoding, expected, &expectedBad);
+            std::string out(EncodedCapacity(text.size()), '\0');
+            const size_t size = EncodeTextInto(text, encoding, out.data(), &bad);
+            if (ok) {
+                EXPECT_EQ(out.substr(0, size), expected);
+            } else {
+                EXPECT_EQ(size, SIZE_MAX);
+                EXPECT_EQ(bad, expectedBad);
+            }
+        }
+    }
 }
 
 TEST(ContainsNul, FindsNulAnywhere) {

@@ -1,0 +1,245 @@
+// Recovery copies of unsaved edits: the keeper's wiring, and the question at
+// start-up for each copy that a run which ended abruptly left behind.
+#include "app/form1.h"
+
+#include "app/outside_changes.h"
+#include "app/recovery_keeper.h"
+#include "files/file_list.h"
+#include "platform/user_dirs.h"
+#include "platform/working_dir.h"
+#include "text/is_blank.h"
+#include "widgets/directory_edit.h"
+#include "widgets/error_display.h"
+#include "widgets/file_list_model.h"
+#include "widgets/rich_edit.h"
+
+#include <QClipboard>
+#include <QDateTime>
+#include <QFile>
+#include <QGuiApplication>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace sheafpad {
+namespace {
+
+TForm1::QuestionHook& RecoveryQuestionHookRef() {
+    static TForm1::QuestionHook hook;
+    return hook;
+}
+
+TForm1::NoticeHook& NoticeHookRef() {
+    static TForm1::NoticeHook hook;
+    return hook;
+}
+
+QString Shown(const std::string& path) {
+    return QFile::decodeName(QByteArray(path.data(), qsizetype(path.size())));
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+enum class Answer { Restore, Discard, Later };
+
+// The question for one copy: the file, when the copy was made, and what
+// became of the file since.
+QString QuestionText(const recovery::Entry& entry) {
+    QString text = QStringLiteral("Restore the unsaved changes to %1 ?").arg(Shown(entry.path));
+    const QDateTime copied = QDateTime::fromMSecsSinceEpoch(entry.copiedAtNs / 1000000);
+    text += QStringLiteral("\n\nThe copy was made %1.")
+                .arg(copied.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+    const platform::FileIdentity now = platform::FileIdentityOf(entry.path);
+    if (!platform::IsDirectory(FolderOf(entry.path))) {
+        text += QStringLiteral("\nThe file's folder no longer exists: Restore puts the text "
+                               "on the clipboard.");
+    } else if (!now.exists) {
+        text += QStringLiteral("\nThe file no longer exists: saving makes it anew.");
+    } else if (entry.loaded.exists &&
+               platform::CompareIdentity(entry.loaded, now) != platform::FileChange::None) {
+        text += QStringLiteral("\nThe file has been changed on disk since its text was loaded.");
+    }
+    return text;
+}
+
+Answer Ask(QWidget* parent, const QString& text) {
+    if (RecoveryQuestionHookRef()) {
+        return RecoveryQuestionHookRef()(text) ? Answer::Restore : Answer::Discard;
+    }
+    QMessageBox box(QMessageBox::Question, ErrorDisplay::ApplicationTitle(), text,
+                    QMessageBox::NoButton, parent);
+    QPushButton* restore = box.addButton(QStringLiteral("&Restore"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(restore);
+    box.exec();
+    // Closed without an answer: the copy stays for a later start.
+    return box.clickedButton() == restore   ? Answer::Restore
+           : box.clickedButton() == discard ? Answer::Discard
+                                            : Answer::Later;
+}
+
+void Notify(QWidget* parent, const QString& text, bool modal) {
+    if (NoticeHookRef()) {
+        NoticeHookRef()(text);
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::Warning, ErrorDisplay::ApplicationTitle(), text,
+                                QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    if (modal) {
+        box->exec();
+        return;
+    }
+    // Out of the way: typing goes on in the window behind it.
+    box->setWindowModality(Qt::NonModal);
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    box->show();
+}
+
+} // namespace
+
+void TForm1::SetRecoveryQuestionHook(QuestionHook hook) {
+    RecoveryQuestionHookRef() = std::move(hook);
+}
+
+void TForm1::SetNoticeHook(NoticeHook hook) {
+    NoticeHookRef() = std::move(hook);
+}
+
+void TForm1::ConnectRecovery() {
+    // Only the unsaved text of a loaded file is ever copied: never the
+    // introduction, the unused-file report or what a failed open left.
+    recovery_ = new RecoveryKeeper(
+        [this]() -> std::optional<RecoveryKeeper::Snapshot> {
+            if (!NeedsSave || !PaneHoldsLoadedFile || Memo1->ReadOnly() || IsBlank(LoadedFName)) {
+                return std::nullopt;
+            }
+            return RecoveryKeeper::Snapshot{LoadedFName, Memo1->Encoding(), Memo1->RawText()};
+        },
+        this);
+    recovery_->OnCopyFailed = [this](const QString& reason) {
+        Notify(this,
+               QStringLiteral("No recovery copy of the unsaved changes could be written: %1.\n\n"
+                              "The changes are still written to the file when you switch files "
+                              "or press Save.")
+                   .arg(reason),
+               false);
+    };
+}
+
+void TForm1::StartRecovery(std::string dir) {
+    if (dir.empty()) {
+        dir = platform::UserStateDir();
+        dir += dir.empty() ? "" : "recovery/";
+    }
+    std::string error = "the user's state folder is not known";
+    if (dir.empty() || !recovery_->Start(dir, &error)) {
+        Notify(this,
+               QStringLiteral("No recovery copies of unsaved changes can be kept in %1: %2.")
+                   .arg(Shown(dir), QString::fromLocal8Bit(error)),
+               false);
+        return;
+    }
+    OfferRecoveredEdits();
+}
+
+void TForm1::OfferRecoveredEdits() {
+    recovery::Store* store = recovery_->Store();
+    for (const recovery::Store::Found& found : store->ClaimEnded()) {
+        const recovery::Entry& entry = found.entry;
+        if (entry.text.find('\0') != std::string::npos) {
+            continue; // not a copy this program wrote
+        }
+        const Answer answer = Ask(this, QuestionText(entry));
+        if (answer == Answer::Discard) {
+            store->Remove(found.entryPath);
+            continue;
+        }
+        if (answer == Answer::Later) {
+            continue;
+        }
+        if (!platform::IsDirectory(FolderOf(entry.path))) {
+            // Nowhere to save it: the user can paste it into a file of their
+            // choice. The copy stays until discarded.
+            const QString text = entry.textEncoding == TextEncoding::Latin1
+                                     ? QString::fromLatin1(entry.text)
+                                     : QString::fromUtf8(entry.text);
+            QGuiApplication::clipboard()->setText(text);
+            Notify(this,
+                   QStringLiteral("The folder of %1 no longer exists, so the recovered text is "
+                                  "now on the clipboard: paste it into a file to keep it.\n\n"
+                                  "The recovery copy is kept and offered again at the next start.")
+                       .arg(Shown(entry.path)),
+                   true);
+            continue;
+        }
+        bool restored = false;
+        ErrorDisplay::Guard([&] {
+            RestoreRecovered(found.entryPath, entry);
+            restored = true;
+        });
+        if (!restored) {
+            break; // the file being left could not be written: the rest wait
+        }
+    }
+    recovery_->Flush(); // adopted copies are renamed before their runs are let go
+    store->ReleaseClaimed();
+}
+
+void TForm1::RestoreRecovered(const std::string& entryPath, const recovery::Entry& entry) {
+    // As a switch to that file: the file being left is written first.
+    if (!Memo1->ReadOnly()) {
+        SaveIfChanged();
+    }
+    PaneHoldsLoadedFile = false;
+    Memo1->SetReadOnly(true);
+    LoadedFName = entry.path;
+    Memo1->LoadTextBytes(entry.text, entry.textEncoding, entry.encoding);
+    Memo1->SetReadOnly(false);
+    PaneHoldsLoadedFile = true;
+    ClearChanged();
+    // The text stands on the file as it was loaded then, and its copy is
+    // this run's now.
+    recovery_->SetLoadedIdentity(entry.loaded);
+    // A later save asks first when another program changed the file since.
+    Outside()->Remember(entry.path, entry.loaded, true);
+    recovery_->Adopt(entryPath, entry.path);
+    MarkChanged();
+    SelectListedName(entry.path);
+    Memo1->setFocus();
+}
+
+void TForm1::SelectListedName(const std::string& path) {
+    // Shown as the current name without the selection event, which would
+    // open the file from disk.
+    QItemSelectionModel* selection = filesLB->selectionModel();
+    const QSignalBlocker blocker(selection);
+    selection->clear();
+    const std::vector<std::string>& names = filesModel->Names();
+    for (size_t row = 0; row < names.size(); ++row) {
+        if (JoinPath(dirEdit->Text(), names[row]) == path) {
+            const QModelIndex index = filesModel->index(int(row));
+            selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+            filesLB->scrollTo(index);
+            break;
+        }
+    }
+    filesLB->viewport()->update();
+}
+
+void TForm1::HoldRecoveryCopy() {
+    if (NeedsSave && PaneHoldsLoadedFile) {
+        recovery_->CopyNow(true);
+    }
+    recovery_->Hold(LoadedFName);
+}
+
+void TForm1::EndRecoveryHold(bool saved) {
+    recovery_->EndHold(saved);
+}
+
+} // namespace sheafpad

@@ -1,0 +1,15 @@
+#include "platform/thread_priority.h"
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace sheafpad::platform {
+
+void LowerThreadPriority() {
+    // On Linux the nice value belongs to the thread, named by its id.
+    const auto thread = id_t(::syscall(SYS_gettid));
+    ::setpriority(PRIO_PROCESS, thread, 10);
+}
+
+} // namespace sheafpad::platform

@@ -1,0 +1,167 @@
+#include "recovery/recovery_entry.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+
+namespace sheafpad::recovery {
+namespace {
+
+constexpr std::string_view kMagic = "Sheafpad recovery 1\n";
+
+std::string_view EncodingName(TextEncoding encoding) {
+    return encoding == TextEncoding::Latin1 ? "latin-1" : "utf-8";
+}
+
+// Reads the fields of the header in order, each a line "<key> <values>".
+class Reader {
+public:
+    explicit Reader(std::string_view bytes) : rest_(bytes) {}
+
+    bool Literal(std::string_view text) {
+        if (rest_.substr(0, text.size()) != text) {
+            return false;
+        }
+        rest_.remove_prefix(text.size());
+        return true;
+    }
+    // A decimal number followed by the single character after.
+    template <typename Int> bool Number(Int* value, char after) {
+        const auto [end, error] =
+            std::from_chars(rest_.data(), rest_.data() + rest_.size(), *value);
+        if (error != std::errc() || end == rest_.data() || end == rest_.data() + rest_.size() ||
+            *end != after) {
+            return false;
+        }
+        rest_.remove_prefix(size_t(end - rest_.data()) + 1);
+        return true;
+    }
+    bool Bytes(size_t length, std::string* out) {
+        if (length > rest_.size()) {
+            return false;
+        }
+        out->assign(rest_.substr(0, length));
+        rest_.remove_prefix(length);
+        return true;
+    }
+    bool Encoding(TextEncoding* encoding) {
+        for (const TextEncoding candidate : {TextEncoding::Utf8, TextEncoding::Latin1}) {
+            if (Literal(EncodingName(candidate)) && Literal("\n")) {
+                *encoding = candidate;
+                return true;
+            }
+        }
+        return false;
+    }
+    bool AtEnd() const { return rest_.empty(); }
+
+private:
+    std::string_view rest_;
+};
+
+bool ParseLoaded(Reader& in, platform::FileIdentity* loaded) {
+    if (!in.Literal("loaded ")) {
+        return false;
+    }
+    if (in.Literal("-\n")) {
+        *loaded = {};
+        return true;
+    }
+    loaded->exists = true;
+    return in.Number(&loaded->device, ' ') && in.Number(&loaded->inode, ' ') &&
+           in.Number(&loaded->mtimeNs, ' ') && in.Number(&loaded->size, '\n');
+}
+
+} // namespace
+
+TextEncoding EncodeForCopy(std::u16string_view text, TextEncoding fileEncoding,
+                           const std::function<void(TextEncoding)>& begin,
+                           const std::function<void(std::string_view)>& sink) {
+    // Pieces large enough that each write's own cost is small, and small
+    // enough to stay in the cache between encoding and writing.
+    constexpr size_t kPiece = 256 * 1024;
+    std::string buffer(EncodedCapacity(kPiece), '\0');
+    const auto attempt = [&](std::u16string_view units, TextEncoding encoding) {
+        begin(encoding);
+        for (size_t at = 0; at < units.size();) {
+            size_t end = std::min(units.size(), at + kPiece);
+            if (end < units.size() && units[end - 1] >= 0xD800 && units[end - 1] < 0xDC00) {
+                --end; // a surrogate pair stays whole
+            }
+            const size_t size =
+                EncodeTextInto(units.substr(at, end - at), encoding, buffer.data(), nullptr);
+            if (size == SIZE_MAX) {
+                return false;
+            }
+            sink(std::string_view(buffer.data(), size));
+            at = end;
+        }
+        return true;
+    };
+    if (attempt(text, fileEncoding)) {
+        return fileEncoding;
+    }
+    if (fileEncoding != TextEncoding::Utf8 && attempt(text, TextEncoding::Utf8)) {
+        return TextEncoding::Utf8;
+    }
+    // Only lone surrogates are left to refuse.
+    std::u16string repaired(text);
+    for (size_t i = 0; i < repaired.size(); ++i) {
+        const char16_t unit = repaired[i];
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < repaired.size() &&
+            repaired[i + 1] >= 0xDC00 && repaired[i + 1] <= 0xDFFF) {
+            ++i; // a whole pair
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+            repaired[i] = u'\uFFFD';
+        }
+    }
+    attempt(repaired, TextEncoding::Utf8);
+    return TextEncoding::Utf8;
+}
+
+void SetText(Entry& entry, std::u16string_view text, TextEncoding fileEncoding) {
+    entry.encoding = fileEncoding;
+    entry.textEncoding = EncodeForCopy(
+        text, fileEncoding, [&](TextEncoding) { entry.text.clear(); },
+        [&](std::string_view piece) { entry.text.append(piece); });
+}
+
+std::string LengthDigits(uint64_t length) {
+    std::string digits = std::to_string(length);
+    return std::string(kLengthDigits - digits.size(), '0') + digits;
+}
+
+std::string Header(const Entry& entry) {
+    std::string header(kMagic);
+    header += "path " + std::to_string(entry.path.size()) + "\n" + entry.path + "\n";
+    const platform::FileIdentity& id = entry.loaded;
+    header += id.exists
+                  ? "loaded " + std::to_string(id.device) + " " + std::to_string(id.inode) + " " +
+                        std::to_string(id.mtimeNs) + " " + std::to_string(id.size) + "\n"
+                  : std::string("loaded -\n");
+    header += "encoding " + std::string(EncodingName(entry.encoding)) + "\n";
+    header += "text-encoding " + std::string(EncodingName(entry.textEncoding)) + "\n";
+    header += "copied " + std::to_string(entry.copiedAtNs) + "\n";
+    header += "text " + LengthDigits(entry.text.size()) + "\n";
+    return header;
+}
+
+std::optional<Entry> Parse(std::string_view bytes) {
+    Reader in(bytes);
+    Entry entry;
+    size_t pathLength = 0, textLength = 0;
+    const bool whole =
+        in.Literal(kMagic) && in.Literal("path ") && in.Number(&pathLength, '\n') &&
+        in.Bytes(pathLength, &entry.path) && in.Literal("\n") && ParseLoaded(in, &entry.loaded) &&
+        in.Literal("encoding ") && in.Encoding(&entry.encoding) && in.Literal("text-encoding ") &&
+        in.Encoding(&entry.textEncoding) && in.Literal("copied ") &&
+        in.Number(&entry.copiedAtNs, '\n') && in.Literal("text ") && in.Number(&textLength, '\n') &&
+        in.Bytes(textLength, &entry.text) && in.AtEnd();
+    if (!whole || entry.path.empty()) {
+        return std::nullopt;
+    }
+    return entry;
+}
+
+} // namespace sheafpad::recovery

@@ -1,0 +1,66 @@
+// One recovery copy: the unsaved text of one file, as a save would write it,
+// with what is needed to put it back into the editor at a later start.
+//
+// On disk an entry is a short header of text lines followed by the text's
+// bytes; the path and the text are stored with their lengths, so any bytes
+// come back as they were:
+//   Sheafpad recovery 1
+//   path <length>
+//   <path bytes>
+//   loaded <device> <inode> <mtime ns> <size>   ("loaded -" when unknown)
+//   encoding utf-8|latin-1
+//   text-encoding utf-8|latin-1
+//   copied <ns since 1970>
+//   text <length>                        (20 digits, filled in after the text)
+//   <text bytes>
+#pragma once
+
+#include "platform/state_files.h"
+#include "text/text_codec.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sheafpad::recovery {
+
+struct Entry {
+    std::string path;                           // the edited file's full path
+    platform::FileIdentity loaded;              // the file as it was when its text was loaded
+    TextEncoding encoding = TextEncoding::Utf8; // the file's: saves write in it
+    // The encoding of text: the file's, unless the text holds a character
+    // that the file's encoding cannot store; then UTF-8.
+    TextEncoding textEncoding = TextEncoding::Utf8;
+    std::string text;       // line breaks as CR LF
+    int64_t copiedAtNs = 0; // when the copy was taken, ns since 1970 (UTC)
+};
+
+// Encodes the editor's text (line breaks '\n' or U+2029) as a save in
+// fileEncoding would write it, a piece at a time to sink, so that no copy of
+// the whole is made. Where the save would refuse a character, the text goes
+// in UTF-8 instead, so that nothing typed is lost (a lone surrogate, which no
+// encoding stores, as U+FFFD): begin(encoding) is called before each attempt,
+// so that the receiver can start over. Returns the encoding of the pieces.
+TextEncoding EncodeForCopy(std::u16string_view text, TextEncoding fileEncoding,
+                           const std::function<void(TextEncoding)>& begin,
+                           const std::function<void(std::string_view)>& sink);
+
+// Sets the entry's text and encodings through EncodeForCopy.
+void SetText(Entry& entry, std::u16string_view text, TextEncoding fileEncoding);
+
+// The header that precedes the text bytes in the entry's file.
+std::string Header(const Entry& entry);
+// Where in the header the text's length stands, and its form there.
+constexpr size_t kLengthDigits = 20;
+inline size_t LengthOffset(const std::string& header) {
+    return header.size() - kLengthDigits - 1;
+}
+std::string LengthDigits(uint64_t length);
+
+// The entry stored in bytes (a header followed by the text), or nothing when
+// bytes are not a whole entry.
+std::optional<Entry> Parse(std::string_view bytes);
+
+} // namespace sheafpad::recovery

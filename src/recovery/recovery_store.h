@@ -1,0 +1,89 @@
+// The folder of recovery copies, shared by every running Sheafpad of the user.
+//
+// Each run holds an exclusive lock on its own lock file, "<run>.lock", for as
+// long as it lives, and names its entries after it: "<run>-<key>.entry",
+// written through temporary files ".<run>-...". The lock goes when the
+// process ends, however it ends; so the entries of a run whose lock can be
+// taken (or whose lock file is gone) were left by a run that ended, and the
+// entries of a run whose lock is held belong to a program still running,
+// which are left alone. A later run claims an ended run by taking its lock,
+// and holds it while it offers that run's entries, so that two programs
+// started together never offer the same entry.
+#pragma once
+
+#include "platform/state_files.h"
+#include "recovery/recovery_entry.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sheafpad::recovery {
+
+class Store {
+public:
+    // Opens the folder dir (a trailing "/" is optional), making it with mode
+    // 0700 when missing, and starts this run: its lock file is made, locked.
+    // Nothing and *error set to the errno when either cannot be done.
+    static std::unique_ptr<Store> Open(const std::string& dir, int* error);
+    // This run ends normally: its lock file goes (entries still present stay
+    // and are offered at the next start).
+    ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    const std::string& Dir() const { return dir_; } // with a trailing "/"
+    const std::string& RunId() const { return run_; }
+
+    // The full path of this run's entry for the edited file at path.
+    std::string EntryPath(const std::string& path) const;
+    // Writes the entry crash-safely to entryPath, mode 0600. 0 or the errno.
+    int Write(const std::string& entryPath, const Entry& entry) const;
+
+    // An entry written but not yet in place.
+    class PendingWrite {
+    public:
+        // Flushes the entry to disk and puts it in place. 0 or the errno.
+        int Commit() { return file_->Commit(); }
+
+    private:
+        friend class Store;
+        explicit PendingWrite(std::unique_ptr<platform::PrivateFileWriter> file)
+            : file_(std::move(file)) {}
+        std::unique_ptr<platform::PrivateFileWriter> file_;
+    };
+    // Writes entry (its text and encodings ignored) with the editor's text
+    // encoded as EncodeForCopy does, straight into the entry's temporary
+    // file; the text is no longer needed once this returns, which is before
+    // the slow part, Commit.
+    PendingWrite Stage(const std::string& entryPath, Entry entry, std::u16string_view text,
+                       TextEncoding fileEncoding) const;
+    // Removes an entry. 0 (also when it was gone) or the errno.
+    int Remove(const std::string& entryPath) const;
+    // Makes another run's entry this run's (renames it to EntryPath). 0 or the errno.
+    int Adopt(const std::string& entryPath, const std::string& path) const;
+
+    struct Found {
+        std::string entryPath;
+        Entry entry;
+    };
+    // Claims every other run that has ended and returns its entries that can
+    // be read, oldest copy first. Their runs stay claimed, their temporary
+    // files removed, until ReleaseClaimed. Not for use from several threads.
+    std::vector<Found> ClaimEnded();
+    // Lets go of the claimed runs: their lock files go; entries left in place
+    // (not discarded nor adopted) belong to no run and are offered again at a
+    // later start.
+    void ReleaseClaimed();
+
+private:
+    Store(std::string dir, std::string run, platform::ProcessLock lock);
+    bool Claim(const std::string& run);
+
+    std::string dir_;
+    std::string run_;
+    platform::ProcessLock lock_;
+    std::vector<platform::ProcessLock> claimed_;
+};
+
+} // namespace sheafpad::recovery

@@ -1,0 +1,253 @@
+// Recovery copies through the main window: when a copy is taken and when it
+// goes, what is never copied, the copy at the end of a session, a copy that
+// cannot be written, and the question at start-up for the copies that ended
+// runs left behind.
+#include "app/recovery_keeper.h"
+#include "form_fixture.h"
+#include "platform/directory.h"
+#include "recovery/recovery_store.h"
+#include "widgets/rich_edit.h"
+
+#include <QClipboard>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QTest>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace sheafpad {
+namespace {
+
+using test::FileExists;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+class RecoveryTest : public test::FormFixture {
+protected:
+    RecoveryTest() {
+        TForm1::SetRecoveryQuestionHook([this](const QString& text) {
+            questions.push_back(text.toStdString());
+            return text.contains("b.htm") ? false : true; // Discard b, Restore the others
+        });
+        TForm1::SetNoticeHook(
+            [this](const QString& text) { notices.push_back(text.toStdString()); });
+    }
+    ~RecoveryTest() override {
+        TForm1::SetRecoveryQuestionHook(nullptr);
+        TForm1::SetNoticeHook(nullptr);
+    }
+    void SetUp() override { ShowActive(); }
+
+    // Starts the copies (and the questions) in the test's state folder.
+    void Start(int pauseMs = 150, int longestMs = 30000) {
+        form.StartRecovery(folder);
+        form.Recovery()->SetDelays(pauseMs, longestMs);
+    }
+    // The entries of the folder after the work asked for so far, as stored.
+    std::vector<recovery::Entry> Entries() {
+        form.Recovery()->Flush();
+        std::vector<recovery::Entry> entries;
+        platform::ForEachEntry(folder, [&](std::string_view name) {
+            if (name.ends_with(".entry")) {
+                entries.push_back(*recovery::Parse(ReadFile(folder + std::string(name))));
+            }
+        });
+        return entries;
+    }
+    // Waits (at most 3 s) until the pending copy has been taken.
+    std::vector<recovery::Entry> CopyAfterPause() {
+        QTest::qWait(50);
+        EXPECT_TRUE(Entries().empty()) << "copied before the pause";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !Entries().empty(); }, 3000));
+        return Entries();
+    }
+    void Type(const QString& keys) { QTest::keyClicks(form.Memo1, keys); }
+
+    TempDir state;
+    const std::string folder = state.path() + "/recovery/";
+    std::vector<std::string> questions, notices;
+};
+
+TEST_F(RecoveryTest, ACopyFollowsThePauseAndGoesWithSaveCancelAndSwitch) {
+    List({{"a.htm", "one\n"}, {"b.htm", "two\n"}});
+    Start();
+    QGuiApplication::clipboard()->setText("p");
+    form.Paste1Click(); // changes the introduction, which is never copied
+    EXPECT_TRUE(form.NeedsSave);
+    QTest::qWait(300);
+    Select("a.htm");
+    QTest::qWait(300);
+    EXPECT_TRUE(Entries().empty()); // nothing changed yet
+
+    Type("x");
+    std::vector<recovery::Entry> entries = CopyAfterPause();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].path, dir.file("a.htm"));
+    EXPECT_EQ(entries[0].text, "xone\r\n");
+    EXPECT_TRUE(entries[0].loaded.exists);
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "one\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    QTest::mouseClick(form.SaveButton, Qt::LeftButton);
+    EXPECT_TRUE(Entries().empty());
+    Type("y");
+    ASSERT_EQ(CopyAfterPause().size(), 1u);
+    QTest::mouseClick(form.CancelButton, Qt::LeftButton);
+    EXPECT_TRUE(Entries().empty());
+    Type("z");
+    ASSERT_EQ(CopyAfterPause().size(), 1u);
+    Select("b.htm");
+    EXPECT_TRUE(Entries().empty());
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "xyzone\r\n");
+
+    // The unused-file report is never copied, even when typed into.
+    form.CheckButtonClick();
+    ASSERT_FALSE(form.PaneHoldsLoadedFile);
+    Type("w");
+    EXPECT_TRUE(form.NeedsSave);
+    QTest::qWait(400);
+    EXPECT_TRUE(Entries().empty());
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(RecoveryTest, LongTypingIsCopiedWithoutAPause) {
+    List({{"a.htm", ""}});
+    Start(400, 600);
+    Select("a.htm");
+    for (int i = 0; i < 12 && Entries().empty(); ++i) {
+        Type("k"); // faster than the pause
+        QTest::qWait(100);
+    }
+    const std::vector<recovery::Entry> entries = Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_GE(entries[0].text.size(), 5u);
+}
+
+TEST_F(RecoveryTest, AtTheEndOfTheSessionTheCopyIsWrittenFirstAndKeptUnlessSaved) {
+    List({{"a.htm", "one"}});
+    Start();
+    Select("a.htm");
+    Type("x");
+    ASSERT_EQ(::chmod(dir.file("a.htm").c_str(), 0444), 0);
+    EXPECT_FALSE(form.SaveForEndOfSession(false)); // no pause waited for
+    std::vector<recovery::Entry> entries = Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].text, "xone");
+    // A save that leaves the file as it was (one that skips a file changed
+    // by another program) keeps the copy, though it clears the flag.
+    RecoveryKeeper& keeper = *form.Recovery();
+    keeper.Hold(dir.file("a.htm"));
+    keeper.Drop();
+    keeper.EndHold(true);
+    EXPECT_EQ(Entries().size(), 1u);
+    ASSERT_EQ(::chmod(dir.file("a.htm").c_str(), 0644), 0);
+    EXPECT_TRUE(form.SaveForEndOfSession(false));
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "xone");
+    EXPECT_TRUE(Entries().empty());
+}
+
+TEST_F(RecoveryTest, ACopyThatCannotBeWrittenIsToldOnceAndTypingGoesOn) {
+    List({{"a.htm", "one"}});
+    Start();
+    Select("a.htm");
+    // The folder is replaced by a file: every write fails, whoever runs the test.
+    ASSERT_EQ(
+        std::rename(folder.substr(0, folder.size() - 1).c_str(), (state.path() + "/moved").c_str()),
+        0);
+    WriteFile(state.path() + "/recovery", "");
+    Type("x");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !notices.empty(); }, 3000));
+    Type("y");
+    QTest::qWait(400);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].find("No recovery copy"), std::string::npos) << notices[0];
+    EXPECT_TRUE(errors.empty());
+    form.SaveButtonClick();
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "xyone");
+}
+
+TEST_F(RecoveryTest, CopiesOfEndedRunsAreOfferedRestoredOrDiscarded) {
+    List({{"a.htm", "one\n"}, {"b.htm", "two\n"}});
+    int error = 0;
+    auto entry = [](const std::string& path, const std::string& text, int64_t time) {
+        recovery::Entry e;
+        e.path = path;
+        e.loaded = {.exists = true, .device = 1, .inode = 2, .size = 3}; // not the file now
+        e.encoding = e.textEncoding = TextEncoding::Latin1;
+        e.text = text;
+        e.copiedAtNs = time;
+        return e;
+    };
+    const std::string gone = state.path() + "/no/such/folder/c.htm";
+    {
+        // A run that ended, leaving three copies.
+        const auto ended = recovery::Store::Open(folder, &error);
+        ASSERT_TRUE(ended);
+        const auto write = [&](const recovery::Entry& e) {
+            ASSERT_EQ(ended->Write(ended->EntryPath(e.path), e), 0);
+        };
+        write(entry(dir.file("a.htm"), "caf\xe9\r\nrestored", 3000000000000000000));
+        write(entry(dir.file("b.htm"), "dropped", 1000000000000000000));
+        write(entry(gone, "nowhere\r\nelse", 2000000000000000000));
+    }
+    // A program still running: its copy is not this program's to offer.
+    const auto running = recovery::Store::Open(folder, &error);
+    ASSERT_EQ(
+        running->Write(running->EntryPath(dir.file("a.htm")), entry(dir.file("a.htm"), "live", 1)),
+        0);
+
+    Start();
+    ASSERT_EQ(questions.size(), 3u);
+    EXPECT_EQ(questions[0].rfind("Restore the unsaved changes to " + dir.file("b.htm") + " ?", 0),
+              0u)
+        << questions[0];
+    EXPECT_NE(questions[0].find("The copy was made 2001-09-0"), std::string::npos) << questions[0];
+    EXPECT_NE(questions[1].find("folder no longer exists"), std::string::npos) << questions[1];
+    EXPECT_NE(questions[2].find("changed on disk"), std::string::npos) << questions[2];
+
+    // The folder that is gone: the text is on the clipboard, the copy kept.
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].find("clipboard"), std::string::npos);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "nowhere\r\nelse");
+
+    // a is back in the pane, changed and unsaved, as if just typed.
+    EXPECT_EQ(form.LoadedFName, dir.file("a.htm"));
+    EXPECT_EQ(form.Memo1->toPlainText(), QString::fromUtf8("caf\xc3\xa9\nrestored"));
+    EXPECT_TRUE(form.NeedsSave);
+    EXPECT_TRUE(form.lNeedsSave->isVisible());
+    EXPECT_FALSE(form.Memo1->ReadOnly());
+    EXPECT_EQ(form.filesLB->currentIndex(), Row("a.htm"));
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "one\n");
+
+    // Left: the running program's copy, the one for the lost folder, and a's
+    // copy, now this program's. b's was discarded.
+    std::vector<std::string> texts;
+    for (const recovery::Entry& e : Entries()) {
+        texts.push_back(e.text);
+    }
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(texts, (std::vector<std::string>{"caf\xe9\r\nrestored", "live", "nowhere\r\nelse"}));
+    EXPECT_EQ(form.Recovery()->Store()->ClaimEnded().size(), 1u); // only the lost folder's
+    form.Recovery()->Store()->ReleaseClaimed();
+
+    // a changed on disk since its text was loaded: the switch asks first.
+    std::string asked;
+    TForm1::SetQuestionHook([&](const QString& text) {
+        asked = text.toStdString();
+        return true; // overwrite
+    });
+    Select("b.htm");
+    TForm1::SetQuestionHook(nullptr);
+    EXPECT_NE(asked.find(dir.file("a.htm")), std::string::npos) << asked;
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "caf\xe9\r\nrestored"); // still Latin-1
+    EXPECT_EQ(Entries().size(), 2u);
+    EXPECT_TRUE(errors.empty());
+}
+
+} // namespace
+} // namespace sheafpad
