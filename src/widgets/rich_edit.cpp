@@ -140,6 +140,7 @@ TRichEdit::TRichEdit(QWidget* parent) : QPlainTextEdit(parent) {
     colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      colours.color(QPalette::Inactive, QPalette::Text));
     setPalette(colours);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &TRichEdit::KeepCaretLineShaped);
     // Every change of the document that is not the program's own is the user's.
     connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
         if (programEdit_ == 0 && (removed != 0 || added != 0)) {
@@ -173,6 +174,7 @@ void TRichEdit::LoadTextFile(const std::string& path) {
     encoding_ = encoding;
     maxLength_ = kLoadedMaxLength;
     moveCursor(QTextCursor::Start);
+    KeepCaretLineShaped();
 }
 
 void TRichEdit::SaveTextFile(const std::string& path) const {
@@ -307,6 +309,26 @@ qsizetype TRichEdit::FindForward(const QString& text, qsizetype start, qsizetype
             return found;
         }
         from = found;
+    }
+}
+
+void TRichEdit::KeepCaretLineShaped() {
+    // Qt drops a line's shaping data after each layout and paint, so every
+    // caret blink and every paint of the caret shapes its whole line again:
+    // on a long line that alone takes much of a core. The caret's line keeps
+    // its data while it is long; a line it leaves drops it at its next paint.
+    const QTextBlock block = textCursor().block();
+    if (block.blockNumber() == shapedLine_ && block.length() >= kLongLine) {
+        return;
+    }
+    const QTextBlock previous = document()->findBlockByNumber(shapedLine_);
+    if (previous.isValid() && previous.layout() != nullptr) {
+        previous.layout()->setCacheEnabled(false);
+    }
+    shapedLine_ = -1;
+    if (block.isValid() && block.length() >= kLongLine) {
+        block.layout()->setCacheEnabled(true);
+        shapedLine_ = block.blockNumber();
     }
 }
 

@@ -10,6 +10,8 @@
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -333,6 +335,29 @@ TEST_F(RichEditTest, ContextRequestsFromMouseAndKeyboard) {
     QApplication::sendEvent(&pane, &keyboard);
     QTest::keyClick(&pane, Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_EQ(requests, (std::vector<QPoint>{QPoint(10, 20), QPoint(-1, -1), QPoint(-1, -1)}));
+}
+
+// Qt shapes a line anew for every caret blink unless the line's layout keeps
+// its data; on a minified script of one long line that burns a core.
+TEST_F(RichEditTest, OnlyTheCaretsLongLineKeepsItsShapingData) {
+    WriteFile(dir.file("f.js"), "short\n" + std::string(20000, 'x') + "\nshort");
+    pane.LoadTextFile(dir.file("f.js"));
+    pane.SetReadOnly(false);
+    const auto cached = [&](int line) {
+        return pane.document()->findBlockByNumber(line).layout()->cacheEnabled();
+    };
+    EXPECT_FALSE(cached(0)); // the caret's line is short
+    EXPECT_FALSE(cached(1));
+    QTest::keyClick(&pane, Qt::Key_End); // moved by the user
+    QTest::keyClick(&pane, Qt::Key_Right);
+    EXPECT_TRUE(cached(1));
+    pane.SetSelectionStart(20010); // moved by the program, onto a short line
+    EXPECT_FALSE(cached(1));
+    EXPECT_FALSE(cached(2));
+    pane.SetSelectionStart(100);
+    EXPECT_TRUE(cached(1));
+    pane.LoadTextFile(dir.file("f.js")); // a load starts afresh at the start
+    EXPECT_FALSE(cached(1));
 }
 
 } // namespace
