@@ -236,6 +236,14 @@ def run_once(program, path, args, sheafpad):
             out = waiter.communicate()[0].split()
             window = out[-1] if out else None
         result["peak"] = peak_mb(proc.pid)
+        # Proof that the file is open: Sheafpad holds its text (two bytes a
+        # character), a peer names it in its title.
+        size_mb = os.path.getsize(path) / (1 << 20)
+        if program == "sheafpad":
+            result["shown"] = (result["peak"] or 0) > 2 * size_mb
+        else:
+            title = xdotool(x.display, "getwindowname", window) if window else ""
+            result["shown"] = os.path.basename(path) in title
         if result["open"] is None or window is None:
             return result
         xdotool(x.display, "windowfocus", window)
@@ -297,9 +305,11 @@ def main():
             cell = {k: median([r.get(k) for r in runs]) for k in ("open", "peak", "idle", "keys")}
             if any(r.get("open") is None for r in runs):
                 cell["open"] = None
+            cell["unproven"] = sum(not r.get("shown") for r in runs)
             table[key, program] = cell
             print(f"{key:6} {program:10} " + "  ".join(
-                f"{k}={v:.3f}" if v is not None else f"{k}=-" for k, v in cell.items()),
+                f"{k}={v:.3f}" if v is not None else f"{k}=-" for k, v in cell.items()
+                if k != "unproven") + f"  unproven={cell['unproven']}",
                 flush=True)
     print_table(table, args.files.split(","), programs)
 
@@ -314,6 +324,8 @@ def print_table(table, files, programs):
         for p in programs:
             c = table[key, p]
             text = fmt(c["open"])
+            if c["unproven"]:
+                text += f" (file not seen open in {c['unproven']} run(s))"
             if c["peak"] is not None:
                 text += f", {c['peak']:.0f} MB"
             if c["idle"] is not None:
@@ -321,7 +333,8 @@ def print_table(table, files, programs):
             if c.get("keys") is not None:
                 text += f", 20 keys {fmt(c['keys'])}"
             cells.append(text)
-        opens = [table[key, p]["open"] for p in peers if table[key, p]["open"] is not None]
+        opens = [table[key, p]["open"] for p in peers
+                 if table[key, p]["open"] is not None and not table[key, p]["unproven"]]
         peaks = [table[key, p]["peak"] for p in peers if table[key, p]["peak"] is not None]
         ours = table.get((key, "sheafpad"), {})
         ratio = ""

@@ -101,6 +101,8 @@ private:
     // the cursor's selection.
     QString FittingPaneText(const QTextCursor& cursor, const QString& text) const;
     qsizetype TextLength() const;
+    // setPlainText, with the scroll bar that the text needs shown first.
+    void SetTextKeepingWidth(const QString& text);
     // Keeps the shaping data of the caret's line while that line is long.
     void KeepCaretLineShaped();
     void RaiseKeyDown(int& key, Qt::KeyboardModifiers modifiers);

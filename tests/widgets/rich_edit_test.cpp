@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -358,6 +359,41 @@ TEST_F(RichEditTest, OnlyTheCaretsLongLineKeepsItsShapingData) {
     EXPECT_TRUE(cached(1));
     pane.LoadTextFile(dir.file("f.js")); // a load starts afresh at the start
     EXPECT_FALSE(cached(1));
+}
+
+// A text area that narrows for a scroll bar makes Qt lay out every line of
+// the text again, with an object per line: the bar comes while the pane is
+// empty, so a big text never sees the width change.
+TEST_F(RichEditTest, TallTextArrivesWithItsScrollBarAlreadyShown) {
+    pane.resize(300, 200);
+    ShowFocused();
+    WriteFile(dir.file("short.htm"), "a\nb");
+    pane.LoadTextFile(dir.file("short.htm"));
+    ASSERT_FALSE(pane.verticalScrollBar()->isVisible());
+    std::vector<int> lengthsAtResize;
+    struct Watch : QObject {
+        std::function<void()> onResize;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Resize) {
+                onResize();
+            }
+            return false;
+        }
+    } watch;
+    watch.onResize = [&] { lengthsAtResize.push_back(pane.document()->characterCount()); };
+    pane.viewport()->installEventFilter(&watch);
+    std::string tall;
+    for (int i = 0; i < 500; ++i) {
+        tall += "line\n";
+    }
+    WriteFile(dir.file("tall.htm"), tall);
+    pane.LoadTextFile(dir.file("tall.htm"));
+    QApplication::processEvents();
+    EXPECT_TRUE(pane.verticalScrollBar()->isVisible());
+    ASSERT_FALSE(lengthsAtResize.empty()); // the bar did narrow the text area
+    for (int length : lengthsAtResize) {
+        EXPECT_LT(length, 100); // while the pane held next to nothing
+    }
 }
 
 } // namespace
