@@ -187,14 +187,28 @@ void TRichEdit::SetTextKeepingWidth(const QString& text) {
     const qsizetype columns = std::max(1, viewport()->width() / fontMetrics().averageCharWidth());
     const qsizetype lines = text.count(kParagraphSeparator) + 1;
     const bool tall = lines > rows || text.size() / columns > rows;
-    if (!tall || verticalScrollBar()->isVisible()) {
-        setPlainText(text);
-        return;
+    const bool barFirst = tall && !verticalScrollBar()->isVisible();
+    if (barFirst) {
+        clear();
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     }
-    clear();
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setPlainText(text);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    const qsizetype firstBreak = text.indexOf(kParagraphSeparator);
+    if ((firstBreak < 0 ? text.size() : firstBreak) < kLongLine) {
+        setPlainText(text);
+    } else {
+        // The caret starts on this long line: it keeps its shaping data from
+        // its first layout on, so that placing the caret does not shape it again.
+        setPlainText(QString());
+        document()->firstBlock().layout()->setCacheEnabled(true);
+        shapedLine_ = 0;
+        QTextCursor cursor(document());
+        document()->setUndoRedoEnabled(false);
+        cursor.insertText(text);
+        document()->setUndoRedoEnabled(true);
+    }
+    if (barFirst) {
+        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    }
 }
 
 void TRichEdit::SaveTextFile(const std::string& path) const {

@@ -359,6 +359,12 @@ TEST_F(RichEditTest, OnlyTheCaretsLongLineKeepsItsShapingData) {
     EXPECT_TRUE(cached(1));
     pane.LoadTextFile(dir.file("f.js")); // a load starts afresh at the start
     EXPECT_FALSE(cached(1));
+    WriteFile(dir.file("g.js"), std::string(20000, 'x') + "\nshort");
+    pane.LoadTextFile(dir.file("g.js")); // the caret's line is long from the start
+    EXPECT_TRUE(cached(0));
+    EXPECT_EQ(pane.LinesTextLength(), 20000 + 2 + 5 + 2);
+    EXPECT_EQ(pane.SelectionStart(), 0);
+    EXPECT_FALSE(pane.document()->isUndoAvailable());
 }
 
 // A text area that narrows for a scroll bar makes Qt lay out every line of
