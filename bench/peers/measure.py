@@ -152,12 +152,27 @@ def xdotool(display, *args, timeout=30):
         return ""
 
 
-def settle(pid, start, timeout, window_proc=None):
+class WindowWatch:
+    """Looks for the process's shown window (xdotool's --sync polls only
+    twice a second, too coarse for a fast start)."""
+
+    def __init__(self, display, pid):
+        self.display, self.pid, self.window = display, pid, None
+
+    def poll(self):
+        if self.window is None:
+            ids = xdotool(self.display, "search", "--onlyvisible", "--pid", str(self.pid),
+                          timeout=5).split()
+            self.window = ids[-1] if ids else None
+        return self.window is not None
+
+
+def settle(pid, start, timeout, watch=None):
     """Samples the CPU until it has been near-idle for QUIET_WINDOW seconds
     (after the window, if awaited, is shown). Returns the seconds from start
     to the end of the busy period, or None on time-out."""
     samples = []  # (time, ticks)
-    shown_at = None if window_proc else start
+    shown_at = None if watch else start
     limit = QUIET_SHARE * QUIET_WINDOW * TICK
     while True:
         now = time.monotonic()
@@ -165,7 +180,7 @@ def settle(pid, start, timeout, window_proc=None):
         if ticks is None or now - start > timeout:
             return None
         samples.append((now, ticks))
-        if shown_at is None and window_proc.poll() is not None:
+        if shown_at is None and watch.poll():
             shown_at = now
         if shown_at is not None and now - shown_at >= QUIET_WINDOW:
             first = next(i for i, s in enumerate(samples) if s[0] >= now - QUIET_WINDOW)
@@ -227,14 +242,9 @@ def run_once(program, path, args, sheafpad):
             start = time.monotonic()
             proc = subprocess.Popen(PEERS[program] + [path], env=env, cwd=home,
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            waiter = subprocess.Popen(["xdotool", "search", "--sync", "--onlyvisible", "--pid",
-                                       str(proc.pid)], env=env, stdout=subprocess.PIPE,
-                                      stderr=subprocess.DEVNULL, text=True)
-            result["open"] = settle(proc.pid, start, args.timeout, waiter)
-            if waiter.poll() is None:
-                waiter.kill()
-            out = waiter.communicate()[0].split()
-            window = out[-1] if out else None
+            watch = WindowWatch(x.display, proc.pid)
+            result["open"] = settle(proc.pid, start, args.timeout, watch)
+            window = watch.window
         result["peak"] = peak_mb(proc.pid)
         # Proof that the file is open: Sheafpad holds its text (two bytes a
         # character), a peer names it in its title.
