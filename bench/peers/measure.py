@@ -327,8 +327,9 @@ def main():
 def print_table(table, files, programs):
     peers = [p for p in programs if p != "sheafpad"]
     print()
-    print("| File | " + " | ".join(programs) + " | Sheafpad / best peer (open, peak) |")
-    print("|---" * (len(programs) + 2) + "|")
+    print("| File | " + " | ".join(programs) +
+          " | Sheafpad / best peer (open, peak) | Sheafpad / Geany (open, peak) |")
+    print("|---" * (len(programs) + 3) + "|")
     for key in files:
         cells = []
         for p in programs:
@@ -352,7 +353,13 @@ def print_table(table, files, programs):
             ratio = f"{ours['open'] / min(opens):.2f}x"
         if ours and ours.get("peak") is not None and peaks:
             ratio += f", {ours['peak'] / min(peaks):.2f}x"
-        print(f"| {FILES[key][0]} | " + " | ".join(cells) + f" | {ratio} |")
+        geany = table.get((key, "geany"), {})
+        to_geany = ""
+        if ours and geany and ours.get("open") and geany.get("open") and not geany["unproven"]:
+            to_geany = f"{ours['open'] / geany['open']:.2f}x"
+        if ours and geany and ours.get("peak") and geany.get("peak"):
+            to_geany += f", {ours['peak'] / geany['peak']:.2f}x"
+        print(f"| {FILES[key][0]} | " + " | ".join(cells) + f" | {ratio} | {to_geany} |")
 
 
 if __name__ == "__main__":
