@@ -220,9 +220,9 @@ double CpuSeconds() {
 
 // The focused pane left alone for three seconds, its caret blinking: the
 // share of one core it takes (counter cpu_percent; the goal is under 1).
-// Qt's offscreen platform does not show the cost of a blink that reshapes
-// the caret's line; run under Xvfb (QT_QPA_PLATFORM=xcb) or use
-// bench/peers/run.sh, which measures the real program.
+// Caveat: in this process the blink has not shown the cost that it has in
+// the real program (a reshape of the caret's whole line per blink), neither
+// offscreen nor under Xvfb; bench/peers/run.sh measures the real program.
 void BM_IdleShown_OneLine(benchmark::State& state) {
     sheafpad::TRichEdit pane;
     ShowFocused(pane);
