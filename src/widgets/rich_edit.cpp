@@ -156,6 +156,7 @@ TRichEdit::TRichEdit(QWidget* parent) : QPlainTextEdit(parent) {
     colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      colours.color(QPalette::Inactive, QPalette::Text));
     setPalette(colours);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &TRichEdit::KeepCaretLineShaped);
     // Every change of the document that is not the program's own is the user's.
     connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
         if (programEdit_ == 0 && (removed != 0 || added != 0)) {
@@ -200,12 +201,47 @@ void TRichEdit::SetLoadedText(QString text, TextEncoding encoding) {
     text.replace(QChar('\n'), kParagraphSeparator);
     {
         ProgramEdit edit(programEdit_);
-        setPlainText(text);
+        SetTextKeepingWidth(text);
     }
     mirror_.Reset(std::move(text));
     encoding_ = encoding;
     maxLength_ = kLoadedMaxLength;
     moveCursor(QTextCursor::Start);
+    KeepCaretLineShaped();
+}
+
+void TRichEdit::SetTextKeepingWidth(const QString& text) {
+    // A scroll bar that appears narrows the text area, and Qt answers a new
+    // width by laying out every line again and giving each one a layout
+    // object of its own: on a big file that costs seconds and a third of the
+    // memory. So the bar that a tall text needs is shown while the pane is
+    // empty, and the text comes after.
+    const int rows = std::max(1, viewport()->height() / fontMetrics().lineSpacing());
+    const qsizetype columns = std::max(1, viewport()->width() / fontMetrics().averageCharWidth());
+    const qsizetype lines = text.count(kParagraphSeparator) + 1;
+    const bool tall = lines > rows || text.size() / columns > rows;
+    const bool barFirst = tall && !verticalScrollBar()->isVisible();
+    if (barFirst) {
+        clear();
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    }
+    const qsizetype firstBreak = text.indexOf(kParagraphSeparator);
+    if ((firstBreak < 0 ? text.size() : firstBreak) < kLongLine) {
+        setPlainText(text);
+    } else {
+        // The caret starts on this long line: it keeps its shaping data from
+        // its first layout on, so that placing the caret does not shape it again.
+        setPlainText(QString());
+        document()->firstBlock().layout()->setCacheEnabled(true);
+        shapedLine_ = 0;
+        QTextCursor cursor(document());
+        document()->setUndoRedoEnabled(false);
+        cursor.insertText(text);
+        document()->setUndoRedoEnabled(true);
+    }
+    if (barFirst) {
+        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    }
 }
 
 void TRichEdit::SaveTextFile(const std::string& path) const {
@@ -340,6 +376,26 @@ qsizetype TRichEdit::FindForward(const QString& text, qsizetype start, qsizetype
             return found;
         }
         from = found;
+    }
+}
+
+void TRichEdit::KeepCaretLineShaped() {
+    // Qt drops a line's shaping data after each layout and paint, so every
+    // caret blink and every paint of the caret shapes its whole line again:
+    // on a long line that alone takes much of a core. The caret's line keeps
+    // its data while it is long; a line it leaves drops it at its next paint.
+    const QTextBlock block = textCursor().block();
+    if (block.blockNumber() == shapedLine_ && block.length() >= kLongLine) {
+        return;
+    }
+    const QTextBlock previous = document()->findBlockByNumber(shapedLine_);
+    if (previous.isValid() && previous.layout() != nullptr) {
+        previous.layout()->setCacheEnabled(false);
+    }
+    shapedLine_ = -1;
+    if (block.isValid() && block.length() >= kLongLine) {
+        block.layout()->setCacheEnabled(true);
+        shapedLine_ = block.blockNumber();
     }
 }
 

@@ -111,6 +111,10 @@ private:
     // the cursor's selection.
     QString FittingPaneText(const QTextCursor& cursor, const QString& text) const;
     qsizetype TextLength() const;
+    // setPlainText, with the scroll bar that the text needs shown first.
+    void SetTextKeepingWidth(const QString& text);
+    // Keeps the shaping data of the caret's line while that line is long.
+    void KeepCaretLineShaped();
     void RaiseKeyDown(int& key, Qt::KeyboardModifiers modifiers);
     void RaiseContextPopup(QPoint mousePos);
 
@@ -126,6 +130,10 @@ private:
     // Depth of the program's own edits, which are not user changes.
     int programEdit_ = 0;
     qsizetype maxLength_ = kInitialMaxLength;
+    // A line this long (in characters) keeps its shaping data while it holds
+    // the caret; shorter lines are cheap to shape again.
+    static constexpr int kLongLine = 4096;
+    int shapedLine_ = -1; // the block number of the line that keeps it, or -1
     // The document's raw text for saving and searching, kept up to date
     // without copying the whole text out of the document each time.
     mutable TextMirror mirror_{document()};

@@ -8,8 +8,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -387,6 +390,70 @@ TEST_F(RichEditTest, ContextRequestsFromMouseAndKeyboard) {
     QApplication::sendEvent(&pane, &keyboard);
     QTest::keyClick(&pane, Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_EQ(requests, (std::vector<QPoint>{QPoint(10, 20), QPoint(-1, -1), QPoint(-1, -1)}));
+}
+
+// Qt shapes a line anew for every caret blink unless the line's layout keeps
+// its data; on a minified script of one long line that burns a core.
+TEST_F(RichEditTest, OnlyTheCaretsLongLineKeepsItsShapingData) {
+    WriteFile(dir.file("f.js"), "short\n" + std::string(20000, 'x') + "\nshort");
+    pane.LoadTextFile(dir.file("f.js"));
+    pane.SetReadOnly(false);
+    const auto cached = [&](int line) {
+        return pane.document()->findBlockByNumber(line).layout()->cacheEnabled();
+    };
+    EXPECT_FALSE(cached(0)); // the caret's line is short
+    EXPECT_FALSE(cached(1));
+    QTest::keyClick(&pane, Qt::Key_End); // moved by the user
+    QTest::keyClick(&pane, Qt::Key_Right);
+    EXPECT_TRUE(cached(1));
+    pane.SetSelectionStart(20010); // moved by the program, onto a short line
+    EXPECT_FALSE(cached(1));
+    EXPECT_FALSE(cached(2));
+    pane.SetSelectionStart(100);
+    EXPECT_TRUE(cached(1));
+    pane.LoadTextFile(dir.file("f.js")); // a load starts afresh at the start
+    EXPECT_FALSE(cached(1));
+    WriteFile(dir.file("g.js"), std::string(20000, 'x') + "\nshort");
+    pane.LoadTextFile(dir.file("g.js")); // the caret's line is long from the start
+    EXPECT_TRUE(cached(0));
+    EXPECT_EQ(pane.LinesTextLength(), 20000 + 2 + 5 + 2);
+    EXPECT_EQ(pane.SelectionStart(), 0);
+    EXPECT_FALSE(pane.document()->isUndoAvailable());
+}
+
+// A text area that narrows for a scroll bar makes Qt lay out every line of
+// the text again, with an object per line: the bar comes while the pane is
+// empty, so a big text never sees the width change.
+TEST_F(RichEditTest, TallTextArrivesWithItsScrollBarAlreadyShown) {
+    pane.resize(300, 200);
+    ShowFocused();
+    WriteFile(dir.file("short.htm"), "a\nb");
+    pane.LoadTextFile(dir.file("short.htm"));
+    ASSERT_FALSE(pane.verticalScrollBar()->isVisible());
+    std::vector<int> lengthsAtResize;
+    struct Watch : QObject {
+        std::function<void()> onResize;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Resize) {
+                onResize();
+            }
+            return false;
+        }
+    } watch;
+    watch.onResize = [&] { lengthsAtResize.push_back(pane.document()->characterCount()); };
+    pane.viewport()->installEventFilter(&watch);
+    std::string tall;
+    for (int i = 0; i < 500; ++i) {
+        tall += "line\n";
+    }
+    WriteFile(dir.file("tall.htm"), tall);
+    pane.LoadTextFile(dir.file("tall.htm"));
+    QApplication::processEvents();
+    EXPECT_TRUE(pane.verticalScrollBar()->isVisible());
+    ASSERT_FALSE(lengthsAtResize.empty()); // the bar did narrow the text area
+    for (int length : lengthsAtResize) {
+        EXPECT_LT(length, 100); // while the pane held next to nothing
+    }
 }
 
 } // namespace
