@@ -53,6 +53,14 @@ bool FileExists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
+void AppendFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    if (!out.flush()) {
+        throw std::runtime_error("cannot append to " + path);
+    }
+}
+
 std::vector<std::string> DirNames(const std::string& dir) {
     std::vector<std::string> names;
     if (DIR* handle = ::opendir(dir.c_str())) {

@@ -24,6 +24,8 @@ private:
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
+// Adds bytes at the file's end, as another program's "echo >>" does.
+void AppendFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 // The entry names in dir, "." and ".." left out, sorted (empty when dir
 // cannot be read): shows any file left behind.

@@ -23,13 +23,6 @@ using test::FileExists;
 using test::ReadFile;
 using test::WriteFile;
 
-// What other programs do to a file.
-void Append(const std::string& path, const std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
-    ::close(fd);
-}
 void ReplaceByRename(const std::string& path, const std::string& bytes) {
     WriteFile(path + ".tmp", bytes);
     ASSERT_EQ(std::rename((path + ".tmp").c_str(), path.c_str()), 0);
@@ -59,8 +52,8 @@ TEST_F(OutsideTest, AnEditedPaneAsksBeforeWritingOverAnotherProgramsWork) {
         const char* told;
         const char* leftOnDisk; // nullptr: no file
     } cases[] = {
-        {"a.htm", [](const std::string& p) { Append(p, "\nmore"); }, "was changed by another",
-         "one\nmore"},
+        {"a.htm", [](const std::string& p) { test::AppendFile(p, "\nmore"); },
+         "was changed by another", "one\nmore"},
         {"b.htm", [](const std::string& p) { ReplaceByRename(p, "new"); }, "was replaced by",
          "new"},
         {"c.htm", [](const std::string& p) { ::unlink(p.c_str()); }, "was deleted", nullptr},
@@ -153,7 +146,7 @@ TEST_F(OutsideTest, AnUneditedPaneFollowsTheFileQuietlyKeepingTheCaret) {
     Select("a.htm");
     form.Memo1->SetSelectionStart(9);
     // Noticed by the watch on the file, then on its folder after a rename.
-    Append(dir.file("a.htm"), "line 3\n");
+    test::AppendFile(dir.file("a.htm"), "line 3\n");
     EXPECT_TRUE(QTest::qWaitFor([&] { return form.Memo1->toPlainText().contains("3"); }, 5000));
     EXPECT_EQ(form.Memo1->SelectionStart(), 9);
     ReplaceByRename(dir.file("a.htm"), "line A\nline B\n");

@@ -15,13 +15,6 @@ namespace {
 using test::TempDir;
 using test::WriteFile;
 
-void Append(const std::string& path, const std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
-    ::close(fd);
-}
-
 TEST(FileIdentity, TellsHowAnotherProgramTouchedTheFile) {
     TempDir dir;
     const std::string a = dir.file("a.htm");
@@ -32,7 +25,7 @@ TEST(FileIdentity, TellsHowAnotherProgramTouchedTheFile) {
     EXPECT_FALSE(loaded.isLink);
     EXPECT_EQ(CompareIdentity(loaded, FileIdentityOf(a)), FileChange::None);
 
-    Append(a, "\n"); // echo >> a.htm
+    test::AppendFile(a, "\n"); // echo >> a.htm
     EXPECT_EQ(CompareIdentity(loaded, FileIdentityOf(a)), FileChange::Changed);
 
     // The same size, only a newer time: still a change.
