@@ -90,7 +90,8 @@ bool TForm1::SaveForEndOfSession(bool mayInteract) {
     // No question may be asked now, even where a message may be shown.
     noQuestions_ = true;
     const auto resume = qScopeGuard([this] { noQuestions_ = false; });
-    HoldRecoveryCopy(); // on disk first, and kept unless the save writes the file
+    // On disk first, and kept unless the save writes the file.
+    const bool copied = HoldRecoveryCopy();
     bool saved = false;
     if (mayInteract) {
         ErrorDisplay::Guard([&] {
@@ -108,7 +109,10 @@ bool TForm1::SaveForEndOfSession(bool mayInteract) {
         }
     }
     EndRecoveryHold(saved);
-    if (saved) {
+    // Where nobody may be told, an edit that could not be written is safe in
+    // its recovery copy, offered at the next start: the ending session's
+    // close must not stop at the question before a write.
+    if (saved || (copied && !mayInteract)) {
         sessionEnd_.Arm();
     }
     return saved;

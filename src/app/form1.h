@@ -118,8 +118,10 @@ public:
     std::string SettingsPathOverride;
     // The session or the process is ending (log-off, SIGTERM, SIGHUP): saves a
     // changed current file, writes no settings, and lets the close that the
-    // ending session brings through without running FormClose. Returns false
-    // when the save failed or was skipped; the user is told when mayInteract.
+    // ending session brings through without running FormClose (also after a
+    // failed save when nobody may be told and the edit is kept in its
+    // recovery copy). Returns false when the save failed or was skipped; the
+    // user is told when mayInteract.
     bool SaveForEndOfSession(bool mayInteract);
     // Yes/no questions, No being the default: "quit without saving the
     // settings?" after a failed settings write at close, and "overwrite
@@ -168,7 +170,8 @@ private:
     void OfferRecoveredEdits(); // form1_recovery.cpp
     void RestoreRecovered(const std::string& entryPath, const recovery::Entry& entry);
     void SelectListedName(const std::string& path);
-    void HoldRecoveryCopy();          // form1_recovery.cpp
+    // Writes the recovery copy now; true when unsaved edits are on disk in it.
+    bool HoldRecoveryCopy();          // form1_recovery.cpp
     void EndRecoveryHold(bool saved); // form1_recovery.cpp
     void KeepOnScreen();
     QMargins FrameMargins() const;

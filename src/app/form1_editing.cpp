@@ -104,7 +104,6 @@ void TForm1::SaveIfChanged() {
     // open are never written.
     if (NeedsSave && !Memo1->ReadOnly() && !IsBlank(LoadedFName) && PaneHoldsLoadedFile) {
         WriteCurrentFile(); // a failure leaves the flag set
-        recovery_->FileInStep(LoadedFName);
     }
     ClearChanged();
 }
@@ -125,7 +124,6 @@ void TForm1::filesLBClick() {
     // directory becomes (the folder dialog moves it).
     LoadedFName = platform::AbsolutePath(JoinPath(dirEdit->Text(), *name));
     LoadCurrentFile();
-    recovery_->FileInStep(LoadedFName);
     Memo1->SetReadOnly(false);
     PaneHoldsLoadedFile = true;
     ClearChanged();

@@ -118,7 +118,8 @@ void TForm1::ConnectRecovery() {
             if (!NeedsSave || !PaneHoldsLoadedFile || Memo1->ReadOnly() || IsBlank(LoadedFName)) {
                 return std::nullopt;
             }
-            return RecoveryKeeper::Snapshot{LoadedFName, Memo1->Encoding(), Memo1->RawText()};
+            return RecoveryKeeper::Snapshot{LoadedFName, Memo1->Encoding(), Memo1->RawText(),
+                                            Outside()->Remembered()};
         },
         this);
     recovery_->OnCopyFailed = [this](const QString& reason) {
@@ -202,10 +203,9 @@ void TForm1::RestoreRecovered(const std::string& entryPath, const recovery::Entr
     Memo1->SetReadOnly(false);
     PaneHoldsLoadedFile = true;
     ClearChanged();
-    // The text stands on the file as it was loaded then, and its copy is
-    // this run's now.
-    recovery_->SetLoadedIdentity(entry.loaded);
-    // A later save asks first when another program changed the file since.
+    // The text stands on the file as it was loaded then: a later save asks
+    // first when another program changed the file since, and the copies
+    // keep that reference. The copy is this run's now.
     Outside()->Remember(entry.path, entry.loaded, true);
     recovery_->Adopt(entryPath, entry.path);
     MarkChanged();
@@ -231,11 +231,11 @@ void TForm1::SelectListedName(const std::string& path) {
     filesLB->viewport()->update();
 }
 
-void TForm1::HoldRecoveryCopy() {
-    if (NeedsSave && PaneHoldsLoadedFile) {
-        recovery_->CopyNow(true);
-    }
+bool TForm1::HoldRecoveryCopy() {
+    const bool copied = NeedsSave && PaneHoldsLoadedFile && recovery_->Store() != nullptr &&
+                        recovery_->CopyNow(true);
     recovery_->Hold(LoadedFName);
+    return copied;
 }
 
 void TForm1::EndRecoveryHold(bool saved) {

@@ -70,10 +70,6 @@ void RecoveryKeeper::Changed() {
     }
 }
 
-void RecoveryKeeper::FileInStep(const std::string& path) {
-    loaded_ = platform::FileIdentityOf(path);
-}
-
 void RecoveryKeeper::Drop() {
     pause_.stop();
     longest_.stop();
@@ -120,7 +116,7 @@ bool RecoveryKeeper::CopyNow(bool wait) {
     Job job = MakeJob(Job::Write, store_->EntryPath(snapshot->path), snapshot->path);
     job.encoding = snapshot->encoding;
     job.text = std::move(snapshot->text); // shared: the worker encodes it
-    job.loaded = loaded_;
+    job.loaded = std::move(snapshot->loaded);
     job.copiedAtNs = NowNs();
     written_.insert(job.entryPath);
     Enqueue(std::move(job));

@@ -33,6 +33,10 @@ public:
         std::string path;
         TextEncoding encoding = TextEncoding::Utf8;
         QString text; // the pane's raw text (line breaks U+2029)
+        // What the file was when the text was last in step with it: the
+        // reference of the outside-change check, so that a restored text is
+        // checked against the version it was typed into.
+        platform::FileIdentity loaded;
     };
     // The text to keep now, or nothing when there are no unsaved edits of a
     // loaded file.
@@ -49,10 +53,6 @@ public:
 
     // The text changed: a copy follows after the pause.
     void Changed();
-    // The pane's text is in step with the file at path now (loaded or
-    // saved): remember the file's identity for the copies.
-    void FileInStep(const std::string& path);
-    void SetLoadedIdentity(const platform::FileIdentity& loaded) { loaded_ = loaded; }
     // The unsaved text was written or its write dropped: the copy goes.
     void Drop();
     // While a hold lasts, Drop is put off. EndHold then drops, if one was
@@ -92,7 +92,6 @@ private:
 
     Source source_;
     std::unique_ptr<recovery::Store> store_;
-    platform::FileIdentity loaded_;
     QTimer pause_;
     QTimer longest_;
     std::set<std::string> written_; // entries this run may have on disk

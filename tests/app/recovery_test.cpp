@@ -151,6 +151,49 @@ TEST_F(RecoveryTest, AtTheEndOfTheSessionTheCopyIsWrittenFirstAndKeptUnlessSaved
     EXPECT_TRUE(Entries().empty());
 }
 
+TEST_F(RecoveryTest, AnEndingSessionThatMayNotWriteTheFileLeavesWithTheCopyAskingNothing) {
+    List({{"a.htm", "one"}});
+    Start();
+    Select("a.htm");
+    Type("x");
+    test::AppendFile(dir.file("a.htm"), " more"); // another program's work
+    std::vector<std::string> asked;
+    TForm1::SetQuestionHook([&](const QString& text) {
+        asked.push_back(text.toStdString());
+        return false;
+    });
+    EXPECT_FALSE(form.SaveForEndOfSession(false));
+    // The session manager's "die": the close must not wait for an answer.
+    QObject anyObject;
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(&anyObject, &quit);
+    EXPECT_TRUE(form.close());
+    TForm1::SetQuestionHook(nullptr);
+    EXPECT_TRUE(asked.empty()) << asked[0];
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "one more");
+    const std::vector<recovery::Entry> entries = Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].text, "xone");
+}
+
+TEST_F(RecoveryTest, TheCopyStandsOnTheVersionTheEditStartedFrom) {
+    List({{"a.htm", "one"}});
+    Start();
+    Select("a.htm");
+    // Another program writes the file; the unedited pane follows it quietly.
+    test::AppendFile(dir.file("a.htm"), " two");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.Memo1->toPlainText() == "one two"; }, 5000));
+    Type("x");
+    const std::vector<recovery::Entry> entries = CopyAfterPause();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].text, "xone two");
+    // Restored later, the text must not count the version it was typed into
+    // as another program's change.
+    EXPECT_EQ(
+        platform::CompareIdentity(entries[0].loaded, platform::FileIdentityOf(dir.file("a.htm"))),
+        platform::FileChange::None);
+}
+
 TEST_F(RecoveryTest, ACopyThatCannotBeWrittenIsToldOnceAndTypingGoesOn) {
     List({{"a.htm", "one"}});
     Start();
