@@ -199,15 +199,16 @@ void TForm1::RestoreRecovered(const std::string& entryPath, const recovery::Entr
     PaneHoldsLoadedFile = false;
     Memo1->SetReadOnly(true);
     LoadedFName = entry.path;
+    // The text stands on the file as it was loaded then: a later save asks
+    // first when another program changed the file since, and the copies
+    // keep that reference. Remembered before the text goes in, so that the
+    // pane counts as edited: it is never reloaded away, also after Cancel.
+    Outside()->Remember(entry.path, entry.loaded, true);
     Memo1->LoadTextBytes(entry.text, entry.textEncoding, entry.encoding);
     Memo1->SetReadOnly(false);
     PaneHoldsLoadedFile = true;
     ClearChanged();
-    // The text stands on the file as it was loaded then: a later save asks
-    // first when another program changed the file since, and the copies
-    // keep that reference. The copy is this run's now.
-    Outside()->Remember(entry.path, entry.loaded, true);
-    recovery_->Adopt(entryPath, entry.path);
+    recovery_->Adopt(entryPath, entry.path); // the copy is this run's now
     MarkChanged();
     SelectListedName(entry.path);
     Memo1->setFocus();

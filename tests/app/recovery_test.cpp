@@ -2,6 +2,7 @@
 // goes, what is never copied, the copy at the end of a session, a copy that
 // cannot be written, and the question at start-up for the copies that ended
 // runs left behind.
+#include "app/outside_changes.h"
 #include "app/recovery_keeper.h"
 #include "form_fixture.h"
 #include "platform/directory.h"
@@ -192,6 +193,30 @@ TEST_F(RecoveryTest, TheCopyStandsOnTheVersionTheEditStartedFrom) {
     EXPECT_EQ(
         platform::CompareIdentity(entries[0].loaded, platform::FileIdentityOf(dir.file("a.htm"))),
         platform::FileChange::None);
+}
+
+TEST_F(RecoveryTest, ARestoredTextIsNeverReloadedAwayEvenAfterCancel) {
+    List({{"a.htm", "on disk"}});
+    {
+        // A run that ended, with a copy typed into an older version of a.
+        int error = 0;
+        const auto ended = recovery::Store::Open(folder, &error);
+        ASSERT_TRUE(ended);
+        recovery::Entry e;
+        e.path = dir.file("a.htm");
+        e.loaded = {.exists = true, .device = 1, .inode = 2, .size = 3, .linkTarget = {}};
+        e.text = "typed";
+        ASSERT_EQ(ended->Write(ended->EntryPath(e.path), e), 0);
+    }
+    Start();
+    ASSERT_EQ(form.Memo1->toPlainText(), "typed");
+    EXPECT_FALSE(form.Outside()->Check());
+    // Cancel drops the write, not the text: it stays to be copied from, as
+    // after Cancel on any edited text.
+    form.CancelButtonClick();
+    EXPECT_FALSE(form.Outside()->Check());
+    EXPECT_EQ(form.Memo1->toPlainText(), "typed");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "on disk");
 }
 
 TEST_F(RecoveryTest, ACopyThatCannotBeWrittenIsToldOnceAndTypingGoesOn) {
