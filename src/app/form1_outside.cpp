@@ -81,6 +81,8 @@ void OutsideChanges::Remember(const std::string& path, const FileIdentity& ident
         QTextDocument* document = form_.Memo1->document();
         disconnect(document, &QTextDocument::contentsChanged, this, nullptr);
         connect(document, &QTextDocument::contentsChanged, this, [this] { paneEdited_ = true; });
+    } else {
+        paneEdited_ = false; // just written: the pane holds the file's text again
     }
     Watch();
 }

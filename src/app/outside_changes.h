@@ -45,7 +45,7 @@ private:
     QFileSystemWatcher watcher_;
     std::string path_; // the remembered file (absolute)
     platform::FileIdentity identity_;
-    bool paneEdited_ = false; // the pane's text changed since the load
+    bool paneEdited_ = false; // the pane's text changed since the load or the last write
     bool checkQueued_ = false;
 };
 

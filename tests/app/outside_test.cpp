@@ -162,6 +162,12 @@ TEST_F(OutsideTest, AnUneditedPaneFollowsTheFileQuietlyKeepingTheCaret) {
     form.SaveButton->click();
     EXPECT_EQ(questions.size(), 1u);
     EXPECT_EQ(ReadFile(dir.file("a.htm")), std::string("bin\0ary", 7));
+    // Once saved, the pane holds the file again and follows it as before.
+    overwrite = true;
+    form.SaveButton->click();
+    ASSERT_FALSE(form.NeedsSave);
+    test::AppendFile(dir.file("a.htm"), "line C\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.Memo1->toPlainText().contains("C"); }, 5000));
     EXPECT_TRUE(errors.empty());
 }
 
