@@ -118,4 +118,12 @@ bool TForm1::SaveForEndOfSession(bool mayInteract) {
     return saved;
 }
 
+bool TForm1::EndOnSignal() {
+    if (SaveForEndOfSession(false) || sessionEnd_.Armed()) {
+        return true;
+    }
+    // Neither written nor copied: say why where the user sees it, and stay.
+    return SaveForEndOfSession(true);
+}
+
 } // namespace sheafpad

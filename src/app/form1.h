@@ -123,6 +123,12 @@ public:
     // recovery copy). Returns false when the save failed or was skipped; the
     // user is told when mayInteract.
     bool SaveForEndOfSession(bool mayInteract);
+    // A termination signal (SIGTERM, SIGHUP, SIGINT, SIGQUIT): true when the
+    // program may end, the edit being written or, where the write was
+    // refused or failed, safe in its recovery copy for the next start (the
+    // reason goes to standard error). Otherwise the user is told and false
+    // keeps the program running, so the edit is not lost.
+    bool EndOnSignal();
     // Yes/no questions, No being the default: "quit without saving the
     // settings?" after a failed settings write at close, and "overwrite
     // another program's change?" before a write. A hook, when set, gets each

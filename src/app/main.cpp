@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     // writing the settings. When the save fails the user is told and the
     // program stays, so the edit is not lost.
     sheafpad::TerminationSignals endRequests([&form] {
-        if (form.SaveForEndOfSession(true)) {
+        if (form.EndOnSignal()) {
             QCoreApplication::exit(0);
         }
     });

@@ -19,6 +19,8 @@ public:
     // a quit request, which closes every window), and no user input came in
     // between. A close by the user, or after any key or click, is not it.
     bool TakesThisClose() const { return armed_ && quitRequested_; }
+    // Armed and not yet disarmed by user input.
+    bool Armed() const { return armed_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -152,6 +152,32 @@ TEST_F(RecoveryTest, AtTheEndOfTheSessionTheCopyIsWrittenFirstAndKeptUnlessSaved
     EXPECT_TRUE(Entries().empty());
 }
 
+// Ctrl+C or kill over a file that another program changed: the program ends
+// without a box or a question, the edit in its copy; only when even the copy
+// cannot be written does it stay and say why.
+TEST_F(RecoveryTest, ASignalEndsWithTheEditInItsCopyOrStaysWhenThereIsNone) {
+    List({{"a.htm", "one"}});
+    Start();
+    Select("a.htm");
+    Type("x");
+    test::AppendFile(dir.file("a.htm"), " more");
+    EXPECT_TRUE(form.EndOnSignal());
+    EXPECT_TRUE(errors.empty()) << errors[0];
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "one more");
+    ASSERT_EQ(Entries().size(), 1u);
+    EXPECT_EQ(Entries()[0].text, "xone");
+
+    // The folder replaced by a file: no copy can be written now, even by root.
+    ASSERT_EQ(
+        std::rename(folder.substr(0, folder.size() - 1).c_str(), (state.path() + "/moved").c_str()),
+        0);
+    WriteFile(state.path() + "/recovery", "");
+    Type("y");
+    EXPECT_FALSE(form.EndOnSignal());
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "one more");
+}
+
 TEST_F(RecoveryTest, AnEndingSessionThatMayNotWriteTheFileLeavesWithTheCopyAskingNothing) {
     List({{"a.htm", "one"}});
     Start();
