@@ -202,9 +202,14 @@ void TextBuffer::Load(std::u16string text) {
     block->loaded = std::move(text);
     block->data = block->loaded.data();
     block->capacity = block->used = block->loaded.size();
-    const std::u16string_view view = block->loaded;
-    for (size_t at = view.find(u'\n'); at != view.npos; at = view.find(u'\n', at + 1)) {
-        block->lineFeeds.push_back(at);
+    // Counting first (a vectorised pass) sizes the index exactly.
+    const char16_t* units = block->data;
+    const size_t size = block->used;
+    block->lineFeeds.reserve(size_t(std::count(units, units + size, u'\n')));
+    for (size_t i = 0; i < size; ++i) {
+        if (units[i] == u'\n') {
+            block->lineFeeds.push_back(i);
+        }
     }
     const Piece whole{block.get(), 0, block->used, block->lineFeeds.size()};
     root_ = whole.length > 0 ? Make(whole, RandomPriority(), nullptr, nullptr) : nullptr;
