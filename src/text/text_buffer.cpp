@@ -136,6 +136,27 @@ const Piece* LastPiece(const Node* n) {
     return n ? &n->piece : nullptr;
 }
 
+const Piece* FirstPiece(const Node* n) {
+    while (n && n->left) {
+        n = n->left.get();
+    }
+    return n ? &n->piece : nullptr;
+}
+
+// a followed by b, the pieces at the seam joined when one continues the
+// other in the same block.
+NodePtr Join(NodePtr a, NodePtr b) {
+    const Piece* last = LastPiece(a.get());
+    const Piece* first = FirstPiece(b.get());
+    if (last && first && last->block == first->block &&
+        last->start + last->length == first->start) {
+        const Piece grow = *first;
+        a = GrowLast(a, grow.length, grow.lineFeeds);
+        b = Split(b, grow.length).second;
+    }
+    return Merge(a, b);
+}
+
 bool Visit(const Node* n, size_t offset, size_t begin, size_t end, const ChunkFn& fn) {
     if (!n || begin >= offset + n->length || end <= offset) {
         return true;
@@ -215,7 +236,6 @@ void TextBuffer::Load(std::u16string text) {
     root_ = whole.length > 0 ? Make(whole, RandomPriority(), nullptr, nullptr) : nullptr;
     blocks_.assign(1, std::move(block));
     groupDepth_ = 0;
-    groupChanged_ = false;
     ClearUndo();
 }
 
@@ -260,6 +280,13 @@ Block& TextBuffer::AddBlock(size_t room) {
     return *last;
 }
 
+NodePtr TextBuffer::Replace(size_t pos, size_t count, NodePtr with) {
+    auto [left, rest] = Split(root_, pos);
+    auto [removed, right] = Split(rest, count);
+    root_ = Join(Join(left, with), right);
+    return removed;
+}
+
 void TextBuffer::Insert(size_t pos, std::u16string_view text) {
     pos = std::min(pos, Length());
     if (text.empty()) {
@@ -269,18 +296,10 @@ void TextBuffer::Insert(size_t pos, std::u16string_view text) {
     const size_t start = block.used;
     block.Append(text);
     const Piece piece{&block, start, text.size(), block.FeedsIn(start, block.used)};
-    const NodePtr before = root_;
-    auto [left, right] = Split(root_, pos);
-    // Typing goes on where the last insert ended: grow that piece instead of
-    // adding one per key.
-    const Piece* last = LastPiece(left.get());
-    if (last && last->block == &block && last->start + last->length == start) {
-        left = GrowLast(left, piece.length, piece.lineFeeds);
-    } else {
-        left = Merge(left, Make(piece, RandomPriority(), nullptr, nullptr));
-    }
-    root_ = Merge(left, right);
-    Changed(before, TextChange{pos, 0, text.size()});
+    const size_t lengthBefore = Length();
+    const NodePtr inserted = Make(piece, RandomPriority(), nullptr, nullptr);
+    Replace(pos, 0, inserted);
+    Record(Edit{pos, nullptr, inserted}, lengthBefore, TextChange{pos, 0, text.size()});
 }
 
 void TextBuffer::Remove(size_t pos, size_t count) {
@@ -289,10 +308,9 @@ void TextBuffer::Remove(size_t pos, size_t count) {
     if (count == 0) {
         return;
     }
-    const NodePtr before = root_;
-    auto [left, rest] = Split(root_, pos);
-    root_ = Merge(left, Split(rest, count).second);
-    Changed(before, TextChange{pos, count, 0});
+    const size_t lengthBefore = Length();
+    const NodePtr removed = Replace(pos, count, nullptr);
+    Record(Edit{pos, removed, nullptr}, lengthBefore, TextChange{pos, count, 0});
 }
 
 size_t TextBuffer::LineCount() const {
@@ -357,33 +375,26 @@ size_t TextBuffer::LineOfPosition(size_t pos) const {
 }
 
 void TextBuffer::BeginGroup() {
-    if (groupDepth_++ == 0) {
-        groupChanged_ = false;
-    }
+    ++groupDepth_;
 }
 
 void TextBuffer::EndGroup() {
-    if (groupDepth_ > 0 && --groupDepth_ == 0 && groupChanged_) {
+    if (groupDepth_ > 0 && --groupDepth_ == 0 && !groupEdits_.empty()) {
         CloseGroup();
     }
 }
 
 void TextBuffer::CloseGroup() {
     const size_t pos = groupPrefix_;
-    undo_.push_back(
-        Step{groupBefore_, root_,
-             TextChange{pos, groupLength_ - pos - groupSuffix_, Length() - pos - groupSuffix_}});
-    groupChanged_ = false;
-    groupBefore_ = nullptr;
+    undo_.push_back(Step{std::move(groupEdits_), TextChange{pos, groupLength_ - pos - groupSuffix_,
+                                                            Length() - pos - groupSuffix_}});
+    groupEdits_.clear();
 }
 
-void TextBuffer::Changed(const NodePtr& before, const TextChange& change) {
+void TextBuffer::Record(const Edit& edit, size_t lengthBefore, const TextChange& change) {
     redo_.clear();
-    const size_t lengthBefore = Len(before);
     const size_t suffix = lengthBefore - change.pos - change.removed;
-    if (!groupChanged_) {
-        groupChanged_ = true;
-        groupBefore_ = before;
+    if (groupEdits_.empty()) {
         groupLength_ = lengthBefore;
         groupPrefix_ = change.pos;
         groupSuffix_ = suffix;
@@ -392,6 +403,7 @@ void TextBuffer::Changed(const NodePtr& before, const TextChange& change) {
         groupPrefix_ = std::min(groupPrefix_, change.pos);
         groupSuffix_ = std::min(groupSuffix_, suffix);
     }
+    groupEdits_.push_back(edit);
     if (groupDepth_ == 0) {
         CloseGroup(); // a step of its own
     }
@@ -406,7 +418,9 @@ std::optional<TextChange> TextBuffer::Undo() {
     }
     Step step = std::move(undo_.back());
     undo_.pop_back();
-    root_ = step.before;
+    for (auto edit = step.edits.rbegin(); edit != step.edits.rend(); ++edit) {
+        Replace(edit->pos, Len(edit->inserted), edit->removed);
+    }
     const TextChange c = step.change;
     redo_.push_back(std::move(step));
     return TextChange{c.pos, c.inserted, c.removed};
@@ -418,7 +432,9 @@ std::optional<TextChange> TextBuffer::Redo() {
     }
     Step step = std::move(redo_.back());
     redo_.pop_back();
-    root_ = step.after;
+    for (const Edit& edit : step.edits) {
+        Replace(edit.pos, Len(edit.removed), edit.inserted);
+    }
     const TextChange c = step.change;
     undo_.push_back(std::move(step));
     return c;
@@ -427,11 +443,7 @@ std::optional<TextChange> TextBuffer::Redo() {
 void TextBuffer::ClearUndo() {
     undo_.clear();
     redo_.clear();
-    if (groupDepth_ > 0 && groupChanged_) {
-        // The open group's edits can no longer be undone either.
-        groupChanged_ = false;
-        groupBefore_ = nullptr;
-    }
+    groupEdits_.clear(); // the open group's edits so far can no longer be undone either
 }
 
 TextSnapshot TextBuffer::Snapshot() const {

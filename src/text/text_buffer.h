@@ -13,10 +13,12 @@
 // subtree's length and line-feed count, so position and line look-ups descend
 // in O(log pieces), and every buffer keeps the offsets of its line feeds, so
 // the line feeds inside one piece are found by binary search, never by
-// scanning a long line. Because old roots stay valid, an undo step is just the
-// roots before and after it, and a snapshot for another thread is a root plus
-// the blocks it refers to, taken in O(blocks). The price is that each undo
-// step holds a few copied paths (a few KB) until the undo list is cleared.
+// scanning a long line. Because old versions stay valid, a snapshot for
+// another thread is a root plus the blocks it refers to, taken in O(blocks).
+// Undo keeps, for each edit, only the pieces it removed and inserted (not old
+// roots, whose copied paths would cost KBs a step), and replays them.
+// Adjacent pieces that continue each other in one block are joined, so typing
+// on grows one piece and undoing an edit mends the pieces it cut.
 #pragma once
 
 #include <cstddef>
@@ -115,22 +117,27 @@ public:
     size_t StoredUnits() const;
 
 private:
+    // One edit: at pos the pieces removed gave way to the pieces inserted.
+    struct Edit {
+        size_t pos = 0;
+        text_buffer_detail::NodePtr removed, inserted;
+    };
     struct Step {
-        text_buffer_detail::NodePtr before, after;
+        std::vector<Edit> edits;
         TextChange change;
     };
+    text_buffer_detail::NodePtr Replace(size_t pos, size_t count, text_buffer_detail::NodePtr with);
+    void Record(const Edit& edit, size_t lengthBefore, const TextChange& change);
     void CloseGroup();
-    void Changed(const text_buffer_detail::NodePtr& before, const TextChange& change);
     text_buffer_detail::Block& AddBlock(size_t room);
 
     text_buffer_detail::NodePtr root_;
     std::vector<std::shared_ptr<text_buffer_detail::Block>> blocks_; // [0]: the loaded text
     std::vector<Step> undo_, redo_;
-    // The open group: its depth, the root before it and the unchanged prefix
-    // and suffix (relative to the text before it) of all its edits so far.
+    // The open group: its depth, its edits so far, the length before it and
+    // the prefix and suffix of that text which none of its edits touched.
     int groupDepth_ = 0;
-    bool groupChanged_ = false;
-    text_buffer_detail::NodePtr groupBefore_;
+    std::vector<Edit> groupEdits_;
     size_t groupLength_ = 0, groupPrefix_ = 0, groupSuffix_ = 0;
 };
 
