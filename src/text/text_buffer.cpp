@@ -1,6 +1,7 @@
 #include "text/text_buffer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
 #include <utility>
 
