@@ -19,24 +19,6 @@ using sheafpad::test::WriteFile;
 
 namespace {
 
-std::string Xdotool(const XServer& server, std::vector<std::string> args) {
-    args.insert(args.begin(), {"env", "DISPLAY=" + server.display(), "xdotool"});
-    return Run(args);
-}
-
-// The id of the visible window named name, or "" after the time-out.
-std::string FindWindow(const XServer& server, const std::string& name) {
-    for (int tries = 0; tries < 100; ++tries) {
-        const std::string out =
-            Xdotool(server, {"search", "--onlyvisible", "--name", "^" + name + "$"});
-        if (!out.empty()) {
-            return out.substr(0, out.find('\n'));
-        }
-        std::this_thread::sleep_for(100ms);
-    }
-    return "";
-}
-
 void Append(const std::string& path, const std::string& bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
     ASSERT_GE(fd, 0);

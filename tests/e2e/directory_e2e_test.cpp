@@ -17,26 +17,8 @@ using sheafpad::test::WriteFile;
 namespace {
 
 // Runs xdotool on the test's X server.
-std::string Xdotool(const XServer& server, std::vector<std::string> args) {
-    args.insert(args.begin(), {"env", "DISPLAY=" + server.display(), "xdotool"});
-    return sheafpad::e2e::Run(args);
-}
-
 bool DialogShown(const XServer& server) {
     return !Xdotool(server, {"search", "--onlyvisible", "--name", "^Select Directory$"}).empty();
-}
-
-// The id of the visible window named name, or "" after the time-out.
-std::string FindWindow(const XServer& server, const std::string& name) {
-    for (int tries = 0; tries < 100; ++tries) {
-        const std::string out =
-            Xdotool(server, {"search", "--onlyvisible", "--name", "^" + name + "$"});
-        if (!out.empty()) {
-            return out.substr(0, out.find('\n'));
-        }
-        std::this_thread::sleep_for(100ms);
-    }
-    return "";
 }
 
 // The folder list's row that shows the first subfolder of dir: the drive's

@@ -328,4 +328,21 @@ std::string SheafpadBinary() {
     return SHEAFPAD_BINARY;
 }
 
+std::string Xdotool(const XServer& server, std::vector<std::string> args) {
+    args.insert(args.begin(), {"env", "DISPLAY=" + server.display(), "xdotool"});
+    return Run(args);
+}
+
+std::string FindWindow(const XServer& server, const std::string& name) {
+    for (int tries = 0; tries < 100; ++tries) {
+        const std::string out =
+            Xdotool(server, {"search", "--onlyvisible", "--name", "^" + name + "$"});
+        if (!out.empty()) {
+            return out.substr(0, out.find('\n'));
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    return "";
+}
+
 } // namespace sheafpad::e2e

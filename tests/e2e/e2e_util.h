@@ -103,4 +103,9 @@ private:
 // Path of the built Sheafpad binary (set by CMake).
 std::string SheafpadBinary();
 
+// Runs xdotool with args on server's display; returns what it printed.
+std::string Xdotool(const XServer& server, std::vector<std::string> args);
+// The id of the visible window named name exactly, or "" after 10 s.
+std::string FindWindow(const XServer& server, const std::string& name);
+
 } // namespace sheafpad::e2e

@@ -20,14 +20,9 @@ namespace {
 
 const char kOriginal[] = "one\ntwo\n";
 
-std::string XdotoolOut(const XServer& server, std::vector<std::string> args) {
-    args.insert(args.begin(), {"env", "DISPLAY=" + server.display(), "xdotool"});
-    return Run(args);
-}
-
 // The visible windows titled "Sheafpad": the main window and any question.
 std::vector<std::string> Windows(const XServer& server) {
-    const std::string out = XdotoolOut(server, {"search", "--onlyvisible", "--name", "^Sheafpad$"});
+    const std::string out = Xdotool(server, {"search", "--onlyvisible", "--name", "^Sheafpad$"});
     std::vector<std::string> ids;
     for (size_t at = 0, end; (end = out.find('\n', at)) != std::string::npos; at = end + 1) {
         ids.push_back(out.substr(at, end - at));
@@ -36,7 +31,7 @@ std::vector<std::string> Windows(const XServer& server) {
 }
 
 int Width(const XServer& server, const std::string& window) {
-    const std::string out = XdotoolOut(server, {"getwindowgeometry", "--shell", window});
+    const std::string out = Xdotool(server, {"getwindowgeometry", "--shell", window});
     const size_t at = out.find("WIDTH=");
     return at == std::string::npos ? 0 : std::atoi(out.c_str() + at + 6);
 }
@@ -100,7 +95,7 @@ protected:
         }
         ASSERT_FALSE(question.empty()) << "no question at start-up";
         std::this_thread::sleep_for(300ms);
-        XdotoolOut(server, {"windowfocus", question, "key", "Return"});
+        Xdotool(server, {"windowfocus", question, "key", "Return"});
         for (int i = 0; i < 50 && Windows(server).size() != 1; ++i) {
             std::this_thread::sleep_for(100ms);
         }

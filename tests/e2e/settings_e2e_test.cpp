@@ -16,14 +16,7 @@ using sheafpad::test::ReadFile;
 using sheafpad::test::TempDir;
 using sheafpad::test::WriteFile;
 
-namespace {
-
-void Xdotool(const XServer& server, std::vector<std::string> args) {
-    args.insert(args.begin(), {"env", "DISPLAY=" + server.display(), "xdotool"});
-    Run(args);
-}
-
-} // namespace
+namespace {} // namespace
 
 // Each start gets its own X server: a server left without clients resets,
 // and a program connecting meanwhile may fail.

@@ -117,13 +117,18 @@ void DisableUnnamedFiles() {
     }
 }
 
-// Runs body in a child process and returns what it returned.
-std::string InChild(const std::function<std::string()>& body) {
+// Runs setUp, then body, in a child process; returns body's report and the
+// child's exit status (setUp's code when it fails).
+std::pair<std::string, int> RunInChild(const std::function<int()>& setUp,
+                                       const std::function<std::string()>& body) {
     int pipeFds[2];
     EXPECT_EQ(::pipe(pipeFds), 0);
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(pipeFds[0]);
+        if (const int code = setUp(); code != 0) {
+            ::_exit(code);
+        }
         const std::string report = body();
         (void)!::write(pipeFds[1], report.data(), report.size());
         ::_exit(0);
@@ -138,6 +143,12 @@ std::string InChild(const std::function<std::string()>& body) {
     ::close(pipeFds[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
+    return {report, status};
+}
+
+// Runs body in a child process and returns what it returned.
+std::string InChild(const std::function<std::string()>& body) {
+    const auto [report, status] = RunInChild([] { return 0; }, body);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
     return report;
 }
@@ -176,13 +187,9 @@ TEST(WriteFileBytes, WithoutUnnamedFilesATemporaryNameServesAndGoes) {
 // Returns what body returned, or nothing where no such mount can be made.
 std::optional<std::string> OnSmallDisk(const std::string& dir,
                                        const std::function<std::string()>& body) {
-    int pipeFds[2];
-    EXPECT_EQ(::pipe(pipeFds), 0);
     const uid_t uid = ::geteuid();
     const gid_t gid = ::getegid();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipeFds[0]);
+    const auto setUp = [&] {
         const auto map = [](const char* file, const std::string& line) {
             const int fd = ::open(file, O_WRONLY);
             return fd >= 0 && ::write(fd, line.data(), line.size()) == ssize_t(line.size()) &&
@@ -196,22 +203,11 @@ std::optional<std::string> OnSmallDisk(const std::string& dir,
                                   map("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1");
         if (!ok || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
             ::mount("sheafpad-test", dir.c_str(), "tmpfs", 0, "size=1m") != 0) {
-            ::_exit(2);
+            return 2;
         }
-        const std::string report = body();
-        (void)!::write(pipeFds[1], report.data(), report.size());
-        ::_exit(0);
-    }
-    ::close(pipeFds[1]);
-    std::string report;
-    char buffer[4096];
-    ssize_t got;
-    while ((got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) {
-        report.append(buffer, size_t(got));
-    }
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+        return 0;
+    };
+    const auto [report, status] = RunInChild(setUp, body);
     if (WIFEXITED(status) && WEXITSTATUS(status) == 2) {
         return std::nullopt;
     }
