@@ -1,5 +1,6 @@
 #include "platform/state_files.h"
 
+#include "platform/file_io_posix_util.h"
 #include "platform/user_dirs.h"
 
 #include <cerrno>
@@ -13,26 +14,7 @@ namespace sheafpad::platform {
 namespace {
 
 std::string DirectoryOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Writes all of bytes, retrying after signals. 0 or the errno.
-int WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return written < 0 ? errno : EIO;
-        }
-        bytes.remove_prefix(size_t(written));
-    }
-    return 0;
+    return posix::SplitPath(path).dir;
 }
 
 // Makes a rename or removal in dir durable; failures are not reported, the
@@ -105,8 +87,8 @@ void PrivateFileWriter::Reserve(uint64_t size) {
 }
 
 void PrivateFileWriter::Append(std::string_view bytes) {
-    if (error_ == 0) {
-        error_ = WriteAll(fd_, bytes);
+    if (error_ == 0 && !posix::WriteAll(fd_, bytes)) {
+        error_ = errno;
     }
 }
 

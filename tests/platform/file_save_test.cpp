@@ -85,6 +85,16 @@ TEST(WriteFileBytes, AccessListAndOtherAttributesComeOverToTheNewFile) {
     EXPECT_EQ(sheafpad::test::JoinedDirNames(dir.path()), "page.html");
 }
 
+// Installs a system-call filter in this (child) process for good; exits with
+// 3 where the system refuses it.
+void InstallFilter(sock_filter* filter, size_t count) {
+    sock_fprog program{static_cast<unsigned short>(count), filter};
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+        ::_exit(3);
+    }
+}
+
 // Makes fallocate fail as on file systems that do not have it.
 void DisableFallocate() {
     sock_filter filter[] = {
@@ -93,11 +103,7 @@ void DisableFallocate() {
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (EOPNOTSUPP & SECCOMP_RET_DATA)),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
     };
-    sock_fprog program{sizeof filter / sizeof filter[0], filter};
-    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
-        ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
-        ::_exit(3);
-    }
+    InstallFilter(filter, sizeof filter / sizeof filter[0]);
 }
 
 // Makes every open of an unnamed file fail as on file systems without them.
@@ -110,11 +116,7 @@ void DisableUnnamedFiles() {
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (EOPNOTSUPP & SECCOMP_RET_DATA)),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
     };
-    sock_fprog program{sizeof filter / sizeof filter[0], filter};
-    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
-        ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
-        ::_exit(3);
-    }
+    InstallFilter(filter, sizeof filter / sizeof filter[0]);
 }
 
 // Runs setUp, then body, in a child process; returns body's report and the
