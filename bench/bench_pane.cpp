@@ -194,14 +194,20 @@ void BM_OpenShown_OneLine(benchmark::State& state) {
     }
 }
 
+// The one-line file of length shown in the focused, editable pane, the caret
+// in the middle of the line, everything painted.
+void OpenShownAtMiddle(sheafpad::TRichEdit& pane, int64_t length) {
+    ShowFocused(pane);
+    pane.LoadTextFile(OneLineFile(length));
+    pane.SetReadOnly(false);
+    pane.SetSelectionStart(length / 2);
+    Paint(pane);
+}
+
 // One letter typed in the middle of the line, handled and painted.
 void BM_KeyShown_OneLine(benchmark::State& state) {
     sheafpad::TRichEdit pane;
-    ShowFocused(pane);
-    pane.LoadTextFile(OneLineFile(state.range(0)));
-    pane.SetReadOnly(false);
-    pane.SetSelectionStart(state.range(0) / 2);
-    Paint(pane);
+    OpenShownAtMiddle(pane, state.range(0));
     for (auto _ : state) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
         QApplication::sendEvent(&pane, &press);
@@ -225,11 +231,7 @@ double CpuSeconds() {
 // offscreen nor under Xvfb; bench/peers/run.sh measures the real program.
 void BM_IdleShown_OneLine(benchmark::State& state) {
     sheafpad::TRichEdit pane;
-    ShowFocused(pane);
-    pane.LoadTextFile(OneLineFile(state.range(0)));
-    pane.SetReadOnly(false);
-    pane.SetSelectionStart(state.range(0) / 2);
-    Paint(pane);
+    OpenShownAtMiddle(pane, state.range(0));
     double share = 0;
     for (auto _ : state) {
         const double cpu = CpuSeconds();
