@@ -1,0 +1,261 @@
+// A plain-text view and editor over a TextBuffer that stays fluid on files
+// of any size and on lines of megabytes (minified scripts).
+//
+// The text is held once, in the buffer (line breaks are '\n'). Only what is
+// shown is laid out: a line is cut into chunks of about kChunk characters,
+// each laid out on its own (word wrap at the view's width) when it is first
+// shown and kept in a small cache, so a key typed on a 5 MB line lays out one
+// or two chunks, not the line. A chunk ends at a row break, so a long line
+// shows one slightly short row per chunk; the text itself is never changed.
+//
+// The vertical scroll bar counts rows as estimated from each line's length
+// (exact rows would need every line laid out); scrolling by rows, keys and
+// the caret use the real layout. The top of the view is a text position, the
+// start of its first row, so that it survives edits above and below it.
+//
+// Positions are offsets into the text in UTF-16 units; a line break is one.
+#pragma once
+
+#include "text/text_buffer.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QPoint>
+#include <QString>
+#include <QTextLayout>
+#include <list>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+class QMimeData;
+
+namespace sheafpad {
+
+class TextView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    // Who makes an edit: the user's edits are recorded for undo and raise
+    // userChangedText; the program's clear the undo history (its steps no
+    // longer fit the text).
+    enum class Origin { User, Program };
+
+    explicit TextView(QWidget* parent = nullptr);
+    ~TextView() override;
+
+    // The text.
+    qsizetype Length() const { return qsizetype(buffer_.Length()); }
+    qsizetype LineCount() const { return qsizetype(buffer_.LineCount()); }
+    QString Text(qsizetype pos, qsizetype count) const;
+    QString toPlainText() const { return Text(0, Length()); }
+    const TextBuffer& Buffer() const { return buffer_; }
+    // The text as it is now, readable on another thread.
+    TextSnapshot Snapshot() const { return buffer_.Snapshot(); }
+    // Replaces the whole text (line breaks '\n' only, no NUL) as the program:
+    // undo cleared, caret at the start, view at the top.
+    void LoadText(std::u16string text);
+    // LoadText after turning CR LF, CR, U+2028 and U+2029 into '\n'.
+    void setPlainText(const QString& text);
+
+    // Replaces count positions at pos by text (line breaks as setPlainText
+    // takes them; the text ends at a NUL), cut to what MaxLength lets in.
+    // Returns the number of positions inserted. The caret and the selection
+    // move with the text around them.
+    qsizetype Replace(qsizetype pos, qsizetype count, const QString& text, Origin origin);
+    // Replace the selection by text and put the caret after it.
+    qsizetype ReplaceSelection(const QString& text, Origin origin);
+    // The most positions the text may hold; inserts are cut to fit.
+    qsizetype MaxLength() const { return maxLength_; }
+    void SetMaxLength(qsizetype maxLength) { maxLength_ = maxLength; }
+    // The pane's form of text: line breaks '\n', ending at a NUL.
+    static QString Normalized(const QString& text);
+
+    // The caret and the selection (from the anchor to the caret).
+    qsizetype CaretPosition() const { return caret_; }
+    qsizetype AnchorPosition() const { return anchor_; }
+    qsizetype SelectionStart() const { return std::min(caret_, anchor_); }
+    qsizetype SelectionEnd() const { return std::max(caret_, anchor_); }
+    bool HasSelection() const { return caret_ != anchor_; }
+    QString SelectedPlainText() const; // line breaks '\n'
+    // Selects from anchor to caret (clamped, never inside a surrogate pair)
+    // and scrolls the caret into view.
+    void SetSelection(qsizetype anchor, qsizetype caret);
+    void SetCaret(qsizetype position) { SetSelection(position, position); }
+
+    bool isReadOnly() const { return readOnly_; }
+    void setReadOnly(bool readOnly);
+
+    bool CanUndo() const { return buffer_.CanUndo(); }
+    bool CanRedo() const { return buffer_.CanRedo(); }
+
+    // The caret's rectangle in viewport coordinates.
+    QRect cursorRect() const { return PositionRect(caret_); }
+    // The rectangle of the character at pos (a caret-wide one at a line's
+    // end), in viewport coordinates; empty when pos is not shown.
+    QRect PositionRect(qsizetype pos) const;
+    // The position nearest to point (viewport coordinates).
+    qsizetype PositionAt(QPoint point) const;
+    // The position of the first shown character, and of the last one.
+    qsizetype FirstShownPosition() const { return top_; }
+    void ensureCursorVisible() { ScrollToPosition(caret_); }
+    void ScrollToPosition(qsizetype pos);
+    // The number of whole rows the viewport shows.
+    int VisibleRows() const;
+
+public slots:
+    void undo();
+    void redo();
+    void copy();
+    void cut();
+    void paste();
+    void selectAll();
+
+signals:
+    // Any change of the text, the program's included.
+    void textChanged();
+    // The user changed the text (typing, pasting, dropping, input methods,
+    // undo and redo).
+    void userChangedText();
+    void cursorPositionChanged();
+    void selectionChanged();
+    // removed positions at pos gave way to added ones (for screen readers and
+    // anything else that follows the text).
+    void contentsChange(qsizetype pos, qsizetype removed, qsizetype added);
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    // Pasted or dropped data as text; a user change.
+    virtual void insertFromMimeData(const QMimeData* source);
+    // Handles the editing and moving keys; false when the key is not one.
+    bool HandleKey(QKeyEvent* event);
+
+private:
+    // One laid-out chunk of a line.
+    struct Laid {
+        std::unique_ptr<QTextLayout> layout;
+        qsizetype start = 0; // its first position in the text
+        int length = 0;      // characters in it
+    };
+    // A row: the chunk it is in and its line within the chunk's layout.
+    struct Row {
+        qsizetype line = 0;
+        qsizetype chunk = 0;
+        int index = 0;
+    };
+
+    // Chunks. Chunk k of a line starts near k * kChunk, after a space where
+    // one is close, so the short row falls at a word's end.
+    qsizetype ChunkStart(qsizetype line, qsizetype lineStart, qsizetype lineLength,
+                         qsizetype chunk) const;
+    qsizetype ChunkCount(qsizetype lineLength) const;
+    qsizetype ChunkOf(qsizetype line, qsizetype lineStart, qsizetype lineLength,
+                      qsizetype offset) const;
+    const Laid& Layout(qsizetype line, qsizetype chunk) const;
+    void DropLayouts(qsizetype fromLine, qsizetype fromChunk, bool shiftedLines);
+    void DropAllLayouts();
+
+    // Rows.
+    Row RowOf(qsizetype pos) const;
+    qsizetype RowStart(const Row& row) const;
+    qsizetype RowEnd(const Row& row) const; // before a trailing space's caret stop
+    bool NextRow(Row& row) const;
+    bool PreviousRow(Row& row) const;
+    qsizetype LastTop() const; // the top that shows the end at the bottom
+
+    // Scrolling by the estimated rows of the scroll bar.
+    int EstimatedRows(qsizetype lineLength) const;
+    void RebuildRowIndex() const;
+    void UpdateScrollBar();
+    void SetTop(qsizetype pos);
+    void ScrollRows(int rows);
+
+    // Caret moves.
+    qsizetype NextCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const;
+    qsizetype PreviousCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const;
+    qsizetype VerticalMove(qsizetype pos, int rows);
+    void MoveCaret(qsizetype pos, bool select, bool keepGoalX = false);
+    void SelectWordAt(qsizetype pos);
+    qreal XOf(qsizetype pos) const;
+
+    // Edits.
+    void ApplyEdit(qsizetype pos, qsizetype removed, const std::u16string& text);
+    void AfterChange(const TextChange& change, qsizetype linesBefore, qsizetype firstLine);
+    void EndTypingRun();
+    void TypeText(const QString& text);
+    void DeleteRange(qsizetype from, qsizetype to);
+    void ApplyUndo(bool redo);
+    QMimeData* SelectionMimeData() const;
+    void SetSelectionClipboard() const;
+
+    // Painting.
+    int RowHeight() const { return rowHeight_; }
+    int TextWidth() const;
+    QRectF RowRect(int visibleRow) const;
+    void RestartBlink();
+    void UpdateCaret();
+    void UpdateLineLengths();
+
+    TextBuffer buffer_;
+    // Length of each line, kept with every edit: the scroll bar's estimates.
+    std::vector<uint32_t> lineLength_;
+    // Estimated rows before each line; rebuilt when stale.
+    mutable std::vector<qint64> rowsBefore_;
+    mutable bool rowIndexStale_ = true;
+
+    // Laid-out chunks by (line, chunk), least recently used first in order_.
+    struct CacheEntry {
+        Laid laid;
+        std::list<quint64>::iterator use;
+    };
+    mutable std::unordered_map<quint64, CacheEntry> layouts_;
+    mutable std::list<quint64> order_;
+    mutable qsizetype cachedChars_ = 0;
+
+    qsizetype top_ = 0;          // the text position at the start of the top row
+    qsizetype caret_ = 0;        // where typed text goes
+    qsizetype anchor_ = 0;       // the selection's other end
+    qreal goalX_ = -1;           // the column that Up and Down keep, or -1
+    qsizetype maxLength_ = std::numeric_limits<qsizetype>::max();
+    bool readOnly_ = false;
+    bool typingRun_ = false;     // an open undo group of typed characters
+    bool caretShown_ = true;     // the blink's phase
+    bool syncingScrollBar_ = false;
+    int rowHeight_ = 1;
+    qreal charWidth_ = 1;        // an average character, for the estimates
+    QBasicTimer blink_;
+    QBasicTimer autoScroll_;
+    // Input method composition at the caret.
+    QString preedit_;
+    QList<QTextLayout::FormatRange> preeditFormats_;
+    // Mouse: where a press fell, whether it may start a drag of the
+    // selection, and the selection unit of the press (1 character, 2 words,
+    // 3 lines).
+    QPoint pressPoint_;
+    bool mayDrag_ = false;
+    bool selecting_ = false;
+    int clickUnit_ = 1;
+    qsizetype unitAnchorStart_ = 0, unitAnchorEnd_ = 0;
+    qint64 lastDoubleClickMs_ = -1;
+    qsizetype dropCaret_ = -1; // the caret drawn during a drag over the view
+    bool dragFromHere_ = false;
+};
+
+} // namespace sheafpad
