@@ -313,15 +313,16 @@ void TextView::UpdateScrollBar() {
         value = int(std::min<qint64>(rowsBefore_[size_t(line)] + within, maximum - 1));
         value = std::max(0, value);
     }
-    syncingScrollBar_ = true;
+    // Showing or hiding the bar resizes the view, which comes back here.
+    ++syncingScrollBar_;
     verticalScrollBar()->setRange(0, maximum);
     verticalScrollBar()->setPageStep(VisibleRows());
     verticalScrollBar()->setValue(value);
-    syncingScrollBar_ = false;
+    --syncingScrollBar_;
 }
 
 void TextView::scrollContentsBy(int, int) {
-    if (syncingScrollBar_) {
+    if (syncingScrollBar_ > 0) {
         return;
     }
     // The scroll bar moved (dragged, clicked or by the wheel): its value is
@@ -417,6 +418,23 @@ void TextView::changeEvent(QEvent* event) {
 }
 
 // Geometry ----------------------------------------------------------------
+
+int TextView::ScreenRowOf(qsizetype pos) const {
+    const Row target = RowOf(pos);
+    if (RowStart(target) < top_) {
+        return -1;
+    }
+    Row row = RowOf(top_);
+    for (int i = 0; i <= VisibleRows(); ++i) {
+        if (row.line == target.line && row.chunk == target.chunk && row.index == target.index) {
+            return i;
+        }
+        if (!NextRow(row)) {
+            break;
+        }
+    }
+    return VisibleRows() + 1;
+}
 
 QRect TextView::PositionRect(qsizetype pos) const {
     pos = std::clamp<qsizetype>(pos, 0, Length());
@@ -549,7 +567,7 @@ void TextView::RestartBlink() {
     } else {
         blink_.stop();
     }
-    viewport()->update();
+    UpdateCaret();
 }
 
 void TextView::UpdateCaret() {
@@ -573,6 +591,7 @@ void TextView::timerEvent(QTimerEvent* event) {
 void TextView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     RestartBlink();
+    viewport()->update(); // the selection's colours
 }
 
 void TextView::focusOutEvent(QFocusEvent* event) {

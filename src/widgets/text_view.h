@@ -191,6 +191,13 @@ private:
     bool NextRow(Row& row) const;
     bool PreviousRow(Row& row) const;
     qsizetype LastTop() const; // the top that shows the end at the bottom
+    // The row of pos counted from the top row: -1 above it, more than
+    // VisibleRows() below the view.
+    int ScreenRowOf(qsizetype pos) const;
+    // Repaints what an edit within one line changed, from the row before
+    // pos on: to the line's end when its rows are as many as before (rows
+    // < 0: unknown), else to the bottom.
+    void UpdateEditedRows(qsizetype line, qsizetype pos, int rows);
     qsizetype PositionInRow(const Row& row, qreal x) const;
 
     // Scrolling by the estimated rows of the scroll bar.
@@ -257,7 +264,7 @@ private:
     bool readOnly_ = false;
     bool typingRun_ = false; // an open undo group of typed characters
     bool caretShown_ = true; // the blink's phase
-    bool syncingScrollBar_ = false;
+    int syncingScrollBar_ = 0; // the program is setting the scroll bar
     int rowHeight_ = 1;
     qreal charWidth_ = 1; // an average character, for the estimates
     QBasicTimer blink_;

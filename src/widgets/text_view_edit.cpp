@@ -108,6 +108,9 @@ void TextView::SetMarks(qsizetype anchor, qsizetype caret) {
     const bool moved = caret != caret_;
     const bool selectionChanges = anchor != anchor_ || moved;
     const bool hadSelection = HasSelection();
+    if (moved) {
+        UpdateCaret(); // where it was
+    }
     caret_ = caret;
     anchor_ = anchor;
     RestartBlink();
@@ -203,7 +206,16 @@ void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
                            lengths.end());
     }
     rowIndexStale_ = true;
-    if (oldFeeds == 0 && newFeeds == 0) {
+    const bool withinLine = oldFeeds == 0 && newFeeds == 0;
+    // The rows of a line of one chunk before the change, to see whether
+    // the lines below it stay where they are.
+    int rows = -1;
+    const qsizetype lengthBefore = qsizetype(lengths[0]) - inserted + removed;
+    if (const auto laid = layouts_.find(Key(first, 0));
+        withinLine && lengthBefore <= kChunk && laid != layouts_.end()) {
+        rows = laid->second.laid.layout->lineCount();
+    }
+    if (withinLine) {
         // Chunk starts after the change may move: from the chunk before it on.
         const qsizetype offset = pos - qsizetype(buffer_.LineStart(size_t(first)));
         DropLayouts(first, std::max<qsizetype>(0, offset / kChunk - 1), false);
@@ -218,12 +230,32 @@ void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
         return std::min(mark, pos);
     };
     const qsizetype caret = follow(caret_), anchor = follow(anchor_);
-    top_ = std::min(RowStart(RowOf(follow(top_))), LastTop());
+    const qsizetype top = std::min(RowStart(RowOf(follow(top_))), LastTop());
+    const bool scrolled = top != follow(top_) || pos < top_;
+    top_ = top;
     SetMarks(Clamped(anchor), Clamped(caret));
     UpdateScrollBar();
-    viewport()->update();
+    if (withinLine && !scrolled) {
+        UpdateEditedRows(first, pos, rows);
+    } else {
+        viewport()->update();
+    }
     emit contentsChange(pos, removed, inserted);
     emit textChanged();
+}
+
+void TextView::UpdateEditedRows(qsizetype line, qsizetype pos, int rows) {
+    const int from = ScreenRowOf(pos);
+    if (from > VisibleRows()) {
+        return; // below the view
+    }
+    int to = VisibleRows() + 1;
+    const qsizetype length = qsizetype(buffer_.LineLength(size_t(line)));
+    if (rows >= 0 && length <= kChunk && Layout(line, 0).layout->lineCount() == rows) {
+        to = std::min(to, ScreenRowOf(qsizetype(buffer_.LineStart(size_t(line))) + length));
+    }
+    const int top = kMargin + (std::max(0, from) - 1) * rowHeight_;
+    viewport()->update(QRect(0, top, viewport()->width(), (to - from + 3) * rowHeight_));
 }
 
 void TextView::EndTypingRun() {

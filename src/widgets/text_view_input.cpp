@@ -85,9 +85,10 @@ bool IsViewKey(QKeyEvent* event) {
     }
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     const bool plain = modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier;
-    return (plain && (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Return ||
-                      event->key() == Qt::Key_Enter)) ||
-           TypesText(event);
+    // Typing takes a key from the shortcuts only without Ctrl and Alt, so
+    // that Alt+letter still reaches the window's buttons and menus.
+    return plain && (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Return ||
+                     event->key() == Qt::Key_Enter || TypesText(event));
 }
 
 } // namespace
