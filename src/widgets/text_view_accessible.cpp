@@ -17,7 +17,8 @@ namespace {
 // How far from the offset a word or sentence is looked for, each side; a
 // longer one is given in parts cut at the window's edge.
 constexpr qsizetype kWindow = 4096;
-constexpr qsizetype kCharWindow = 64; // a character: a grapheme cluster
+constexpr qsizetype kSmallWindow = 128; // tried first
+constexpr qsizetype kCharWindow = 64;   // a character: a grapheme cluster
 // A piece of a long line ends after the last space this close to its cut.
 constexpr qsizetype kPieceSlack = 256;
 // A change event carries its text up to this size; a bigger change (a whole
@@ -114,16 +115,16 @@ Span LineItem(const TextView& view, qsizetype pos, bool whole, int side) {
 
 // Words, sentences and characters, as Qt's own text interfaces find them:
 // the item at pos spans from the last bound at or before it to the next.
+// reach: how far the window goes each side (twice that on the side asked).
 Span FinderItem(const TextView& view, qsizetype pos, QTextBoundaryFinder::BoundaryType type,
-                int side) {
+                int side, qsizetype reach) {
     const qsizetype length = view.Length();
-    const qsizetype reach = type == QTextBoundaryFinder::Grapheme ? kCharWindow : kWindow;
     const qsizetype from = std::max<qsizetype>(0, pos - (side < 0 ? 2 * reach : reach));
     const qsizetype to = std::min(length, pos + (side > 0 ? 2 * reach : reach));
     const std::vector<qsizetype> bounds = ItemBounds(view, from, to, type);
-    // bounds[i] <= pos < bounds[i + 1]
+    // bounds[i - 1] <= pos < bounds[i]
     const size_t i = size_t(std::upper_bound(bounds.begin(), bounds.end(), pos) - bounds.begin());
-    if (i == 0 || i >= bounds.size()) {
+    if (i == 0) {
         return {};
     }
     if (side < 0) {
@@ -134,6 +135,9 @@ Span FinderItem(const TextView& view, qsizetype pos, QTextBoundaryFinder::Bounda
         // At the window's edge: the part before it.
         return {i >= 2 ? bounds[i - 2] : std::max<qsizetype>(0, end - reach), end};
     }
+    if (i >= bounds.size()) {
+        return {};
+    }
     if (side > 0) {
         const qsizetype start = bounds[i];
         if (start >= length) {
@@ -142,6 +146,21 @@ Span FinderItem(const TextView& view, qsizetype pos, QTextBoundaryFinder::Bounda
         return {start, i + 1 < bounds.size() ? bounds[i + 1] : std::min(length, start + reach)};
     }
     return {bounds[i - 1], bounds[i]};
+}
+
+// Most items are short: a small window first, the wide one when the item
+// reaches the small one's edge.
+Span FinderItem(const TextView& view, qsizetype pos, QTextBoundaryFinder::BoundaryType type,
+                int side) {
+    const qsizetype wide = type == QTextBoundaryFinder::Grapheme ? kCharWindow : kWindow;
+    const qsizetype small = std::min(wide, kSmallWindow);
+    const Span span = FinderItem(view, pos, type, side, small);
+    const qsizetype from = std::max<qsizetype>(0, pos - (side < 0 ? 2 * small : small));
+    const qsizetype to = std::min(view.Length(), pos + (side > 0 ? 2 * small : small));
+    // (a surrogate pair at an edge moves the edge by one)
+    const bool cut = span.start >= 0 && ((from > 0 && span.start <= from + 1) ||
+                                         (to < view.Length() && span.end >= to - 1));
+    return cut ? FinderItem(view, pos, type, side, wide) : span;
 }
 
 } // namespace

@@ -101,6 +101,8 @@ TEST(TextViewAccessible, ReadsMovesSelectsAndEditsAsTheUser) {
     EXPECT_EQ(Item(text, kAt, -1, QA::ParagraphBoundary), Item("last line", 31, 40));
     EXPECT_EQ(Item(text, kAfter, 35, QA::LineBoundary), Item("", -1, -1));
     EXPECT_EQ(Item(text, kBefore, 0, QA::WordBoundary), Item("", -1, -1));
+    EXPECT_EQ(Item(text, kBefore, 40, QA::WordBoundary), Item("line", 36, 40));
+    EXPECT_EQ(Item(text, kAt, 40, QA::WordBoundary), Item("", 40, 40));
 
     // Edits are the user's, and refused while read-only.
     QSignalSpy userChanged(&view, &TextView::userChangedText);
