@@ -174,7 +174,7 @@ void TForm1::CreateControls() {
     for (const QString& line : IntroductionLines()) {
         Memo1->AppendLine(line);
     }
-    Memo1->moveCursor(QTextCursor::Start);
+    Memo1->SetCaret(0);
 
     MemoPopupMenu = Make<QMenu>(this, "MemoPopupMenu");
     Copy1 = MemoPopupMenu->addAction(QStringLiteral("Copy"));

@@ -9,8 +9,6 @@
 
 #include <QEvent>
 #include <QFile>
-#include <QScrollBar>
-#include <QTextDocument>
 
 namespace sheafpad {
 
@@ -78,9 +76,8 @@ void OutsideChanges::Remember(const std::string& path, const FileIdentity& ident
         paneEdited_ = false;
         // Any change of the text after the load, by the user or by a
         // command (paste, cut), means that the pane no longer holds the file.
-        QTextDocument* document = form_.Memo1->document();
-        disconnect(document, &QTextDocument::contentsChanged, this, nullptr);
-        connect(document, &QTextDocument::contentsChanged, this, [this] { paneEdited_ = true; });
+        disconnect(form_.Memo1, &TextView::textChanged, this, nullptr);
+        connect(form_.Memo1, &TextView::textChanged, this, [this] { paneEdited_ = true; });
     } else {
         paneEdited_ = false; // just written: the pane holds the file's text again
     }
@@ -165,11 +162,11 @@ bool OutsideChanges::Check() {
 void OutsideChanges::Reload() {
     TRichEdit* pane = form_.Memo1;
     const qsizetype caret = pane->SelectionStart();
-    const int scroll = pane->verticalScrollBar()->value();
+    const qsizetype top = pane->FirstShownPosition();
     const FileIdentity identity = platform::FileIdentityOf(path_);
     pane->LoadTextFile(path_);
     pane->SetSelectionStart(caret); // the same place, or the end of a shorter text
-    pane->verticalScrollBar()->setValue(scroll);
+    pane->ShowFromPosition(top);
     Remember(path_, identity, true);
 }
 

@@ -118,7 +118,7 @@ void TForm1::ConnectRecovery() {
             if (!NeedsSave || !PaneHoldsLoadedFile || Memo1->ReadOnly() || IsBlank(LoadedFName)) {
                 return std::nullopt;
             }
-            return RecoveryKeeper::Snapshot{LoadedFName, Memo1->Encoding(), Memo1->RawText(),
+            return RecoveryKeeper::Snapshot{LoadedFName, Memo1->Encoding(), Memo1->Snapshot(),
                                             Outside()->Remembered()};
         },
         this);

@@ -115,7 +115,7 @@ bool RecoveryKeeper::CopyNow(bool wait) {
     }
     Job job = MakeJob(Job::Write, store_->EntryPath(snapshot->path), snapshot->path);
     job.encoding = snapshot->encoding;
-    job.text = std::move(snapshot->text); // shared: the worker encodes it
+    job.text = std::move(snapshot->text); // the worker reads and encodes it
     job.loaded = std::move(snapshot->loaded);
     job.copiedAtNs = NowNs();
     written_.insert(job.entryPath);
@@ -196,13 +196,10 @@ bool RecoveryKeeper::RunJob(Job& job, std::string* error) const {
         entry.path = job.path;
         entry.loaded = job.loaded;
         entry.copiedAtNs = job.copiedAtNs;
-        const std::u16string_view text(reinterpret_cast<const char16_t*>(job.text.constData()),
-                                       size_t(job.text.size()));
+        const std::u16string text = job.text.Text(0, job.text.Length());
         recovery::Store::PendingWrite pending =
             store_->Stage(job.entryPath, std::move(entry), text, job.encoding);
-        // Let go of the text before the wait for the disk: the pane's next
-        // change then patches its own text instead of copying it.
-        job.text = QString();
+        job.text = TextSnapshot(); // the text's blocks are not held during the wait
         code = pending.Commit();
         break;
     }

@@ -8,6 +8,7 @@
 
 #include "platform/state_files.h"
 #include "recovery/recovery_store.h"
+#include "text/text_buffer.h"
 #include "text/text_codec.h"
 
 #include <QObject>
@@ -32,7 +33,7 @@ public:
     struct Snapshot {
         std::string path;
         TextEncoding encoding = TextEncoding::Utf8;
-        QString text; // the pane's raw text (line breaks U+2029)
+        TextSnapshot text; // the pane's text
         // What the file was when the text was last in step with it: the
         // reference of the outside-change check, so that a restored text is
         // checked against the version it was typed into.
@@ -79,7 +80,7 @@ private:
         std::string entryPath;
         std::string path; // Write: the file; Adopt: the file whose copy it becomes
         TextEncoding encoding = TextEncoding::Utf8;
-        QString text;
+        TextSnapshot text;
         platform::FileIdentity loaded;
         int64_t copiedAtNs = 0;
     };

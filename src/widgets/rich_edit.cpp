@@ -16,47 +16,9 @@ namespace sheafpad {
 
 namespace {
 
-constexpr QChar kParagraphSeparator(0x2029); // a block break in the document's raw text
-constexpr QChar kLineSeparator(0x2028);      // Qt's soft line break, never kept in the pane
-
-// Counts the program's own edits so that the document's change signal is not
-// taken for the user's.
-class ProgramEdit {
-public:
-    explicit ProgramEdit(int& depth) : depth_(depth) { ++depth_; }
-    ~ProgramEdit() { --depth_; }
-
-private:
-    int& depth_;
-};
-
-// Text for the document: ends at its first NUL; CR LF, CR, LF and U+2028 each
-// become one block break.
-QString ToPaneText(const QString& text) {
-    QString result;
-    result.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == QChar(0)) {
-            break;
-        }
-        if (c == '\r') {
-            if (i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-            result += kParagraphSeparator;
-        } else if (c == '\n' || c == kLineSeparator) {
-            result += kParagraphSeparator;
-        } else {
-            result += c;
-        }
-    }
-    return result;
-}
-
-// Block breaks of the document's raw text as CR LF.
+// Line breaks as CR LF.
 QString WithCrLf(QString text) {
-    return text.replace(kParagraphSeparator, QStringLiteral("\r\n"));
+    return text.replace(QChar('\n'), QStringLiteral("\r\n"));
 }
 
 // Case-insensitive search as QStringView::indexOf does it, but anchored on the
@@ -115,11 +77,6 @@ bool IsAltCharacter(const QKeyEvent* event) {
            !event->text().isEmpty() && event->text().front().isPrint();
 }
 
-// While read-only the caret is still moved and text selected with the
-// keyboard (and the caret is drawn), as with the mouse.
-constexpr Qt::TextInteractionFlags kReadOnlyInteraction =
-    Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard;
-
 // "the text holds "€" (U+20AC)" for the character at index.
 std::string UnstorableReason(const QString& text, qsizetype index) {
     char32_t code = text[index].unicode();
@@ -141,14 +98,9 @@ std::string UnstorableReason(const QString& text, qsizetype index) {
 
 } // namespace
 
-TRichEdit::TRichEdit(QWidget* parent) : QPlainTextEdit(parent) {
+TRichEdit::TRichEdit(QWidget* parent) : TextView(parent) {
+    SetMaxLength(kInitialMaxLength);
     setReadOnly(true);
-    setTextInteractionFlags(kReadOnlyInteraction);
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setTabChangesFocus(true);
     // The selection is not shown while the pane does not have the focus.
     QPalette colours = palette();
     colours.setColor(QPalette::Inactive, QPalette::Highlight,
@@ -156,28 +108,21 @@ TRichEdit::TRichEdit(QWidget* parent) : QPlainTextEdit(parent) {
     colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      colours.color(QPalette::Inactive, QPalette::Text));
     setPalette(colours);
-    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &TRichEdit::KeepCaretLineShaped);
-    // Every change of the document that is not the program's own is the user's.
-    connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
-        if (programEdit_ == 0 && (removed != 0 || added != 0)) {
-            emit userChangedText();
-        }
-    });
 }
 
 namespace {
 
 // bytes decoded as encoding, line breaks as '\n'.
-QString Decoded(std::string_view bytes, TextEncoding encoding) {
-    QString text(qsizetype(DecodedCapacity(bytes)), Qt::Uninitialized);
-    text.truncate(qsizetype(DecodeText(bytes, encoding, reinterpret_cast<char16_t*>(text.data()))));
+std::u16string Decoded(std::string_view bytes, TextEncoding encoding) {
+    std::u16string text(DecodedCapacity(bytes), u'\0');
+    text.resize(DecodeText(bytes, encoding, text.data()));
     return text;
 }
 
 } // namespace
 
 void TRichEdit::LoadTextFile(const std::string& path) {
-    QString text;
+    std::u16string text;
     TextEncoding encoding;
     {
         // The file's bytes live only until they are decoded.
@@ -196,68 +141,44 @@ void TRichEdit::LoadTextBytes(std::string_view bytes, TextEncoding stored, TextE
     SetLoadedText(Decoded(bytes, stored), encoding);
 }
 
-void TRichEdit::SetLoadedText(QString text, TextEncoding encoding) {
-    // Line breaks in the document's own form, so that the text is its raw text.
-    text.replace(QChar('\n'), kParagraphSeparator);
-    {
-        ProgramEdit edit(programEdit_);
-        SetTextKeepingWidth(text);
-    }
-    mirror_.Reset(std::move(text));
+void TRichEdit::SetLoadedText(std::u16string text, TextEncoding encoding) {
+    LoadText(std::move(text));
     encoding_ = encoding;
-    maxLength_ = kLoadedMaxLength;
-    moveCursor(QTextCursor::Start);
-    KeepCaretLineShaped();
-}
-
-void TRichEdit::SetTextKeepingWidth(const QString& text) {
-    // A scroll bar that appears narrows the text area, and Qt answers a new
-    // width by laying out every line again and giving each one a layout
-    // object of its own: on a big file that costs seconds and a third of the
-    // memory. So the bar that a tall text needs is shown while the pane is
-    // empty, and the text comes after.
-    const int rows = std::max(1, viewport()->height() / fontMetrics().lineSpacing());
-    const qsizetype columns = std::max(1, viewport()->width() / fontMetrics().averageCharWidth());
-    const qsizetype lines = text.count(kParagraphSeparator) + 1;
-    const bool tall = lines > rows || text.size() / columns > rows;
-    const bool barFirst = tall && !verticalScrollBar()->isVisible();
-    if (barFirst) {
-        clear();
-        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    }
-    const qsizetype firstBreak = text.indexOf(kParagraphSeparator);
-    if ((firstBreak < 0 ? text.size() : firstBreak) < kLongLine) {
-        setPlainText(text);
-    } else {
-        // The caret starts on this long line: it keeps its shaping data from
-        // its first layout on, so that placing the caret does not shape it again.
-        setPlainText(QString());
-        document()->firstBlock().layout()->setCacheEnabled(true);
-        shapedLine_ = 0;
-        QTextCursor cursor(document());
-        document()->setUndoRedoEnabled(false);
-        cursor.insertText(text);
-        document()->setUndoRedoEnabled(true);
-    }
-    if (barFirst) {
-        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    }
+    SetMaxLength(kLoadedMaxLength);
 }
 
 void TRichEdit::SaveTextFile(const std::string& path) const {
-    const QString& text = mirror_.Text();
+    // Encoded part by part: the text is never copied whole. A part that ends
+    // in the first half of a surrogate pair keeps it for the next one.
+    constexpr size_t kPart = 64 * 1024;
     std::string bytes;
-    size_t bad = 0;
-    const std::u16string_view units(reinterpret_cast<const char16_t*>(text.constData()),
-                                    size_t(text.size()));
-    if (!EncodeText(units, encoding_, bytes, &bad)) {
-        throw EFCreateError(platform::AbsolutePath(path), UnstorableReason(text, qsizetype(bad)));
-    }
+    std::u16string part;
+    size_t partStart = 0;
+    auto encode = [&](size_t keep) {
+        size_t bad = 0;
+        const std::u16string_view units(part.data(), part.size() - keep);
+        if (!EncodeText(units, encoding_, bytes, &bad)) {
+            const size_t at = partStart + bad;
+            const QString near = Text(qsizetype(at), 2);
+            throw EFCreateError(platform::AbsolutePath(path), UnstorableReason(near, 0));
+        }
+        partStart += units.size();
+        part.erase(0, units.size());
+    };
+    Buffer().ForEachChunk(0, size_t(Length()), [&](std::u16string_view chunk) {
+        part.append(chunk);
+        if (part.size() >= kPart) {
+            const bool split = part.back() >= 0xD800 && part.back() < 0xDC00;
+            encode(split ? 1 : 0);
+        }
+        return true;
+    });
+    encode(0);
     platform::WriteFileBytes(path, bytes);
 }
 
 QString TRichEdit::LinesText() const {
-    QString text = WithCrLf(mirror_.Text());
+    QString text = WithCrLf(toPlainText());
     if (!text.isEmpty() && !text.endsWith('\n')) {
         text += QStringLiteral("\r\n");
     }
@@ -265,78 +186,42 @@ QString TRichEdit::LinesText() const {
 }
 
 qsizetype TRichEdit::LinesTextLength() const {
-    const qsizetype length = TextLength();
+    const qsizetype length = Length();
     if (length == 0) {
         return 0;
     }
-    // Each block break becomes CR LF; an unbroken last line gains one.
-    const qsizetype breaks = document()->blockCount() - 1;
-    const bool endsWithBreak = document()->lastBlock().length() == 1;
+    // Each line break becomes CR LF; an unbroken last line gains one.
+    const qsizetype breaks = LineCount() - 1;
+    const bool endsWithBreak = Buffer().At(size_t(length - 1)) == u'\n';
     return length + breaks + (endsWithBreak ? 0 : 2);
 }
 
 void TRichEdit::ClearText() {
-    ProgramEdit edit(programEdit_);
-    clear();
-    mirror_.Reset(QString());
+    Replace(0, Length(), QString(), Origin::Program);
+    SetCaret(0);
 }
 
 void TRichEdit::AppendLine(const QString& line) {
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
-    const bool endsWithBreak = cursor.positionInBlock() == 0;
+    const bool endsWithBreak = Length() == 0 || Buffer().At(size_t(Length() - 1)) == u'\n';
     const QString insertion = endsWithBreak ? line + '\n' : '\n' + line;
-    const qsizetype expected = PaneLength(insertion);
-    const qsizetype taken = InsertLimited(cursor, insertion);
-    setTextCursor(cursor);
+    const qsizetype expected = PaneLength(Normalized(insertion));
+    const qsizetype taken = Replace(Length(), 0, insertion, Origin::Program);
+    SetCaret(Length());
     if (taken != expected) {
         throw EOutOfResources("RichEdit line insertion error");
     }
 }
 
-qsizetype TRichEdit::SelectionStart() const {
-    return textCursor().selectionStart();
-}
-
 void TRichEdit::SetSelectionStart(qsizetype position) {
-    QTextCursor cursor = textCursor();
-    cursor.setPosition(int(std::clamp<qsizetype>(position, 0, TextLength())));
-    setTextCursor(cursor);
+    SetCaret(position);
 }
 
 QString TRichEdit::SelectedText() const {
-    return WithCrLf(textCursor().selectedText());
+    return WithCrLf(SelectedPlainText());
 }
 
 void TRichEdit::ReplaceSelection(const QString& text) {
-    QTextCursor cursor = textCursor();
-    InsertLimited(cursor, text);
-    setTextCursor(cursor);
-}
-
-QString TRichEdit::FittingPaneText(const QTextCursor& cursor, const QString& text) const {
-    QString insertion = ToPaneText(text);
-    // The selection goes, so its characters make room.
-    const qsizetype room = std::max<qsizetype>(
-        0, maxLength_ - (TextLength() - (cursor.selectionEnd() - cursor.selectionStart())));
-    if (insertion.size() > room) {
-        insertion.truncate(room);
-    }
-    return insertion;
-}
-
-qsizetype TRichEdit::InsertLimited(QTextCursor& cursor, const QString& text) {
-    const QString insertion = FittingPaneText(cursor, text);
-    ProgramEdit edit(programEdit_);
-    // Outside the undo history: the recorded steps would no longer fit the text.
-    document()->setUndoRedoEnabled(false);
-    cursor.insertText(insertion);
-    document()->setUndoRedoEnabled(true);
-    return insertion.size();
-}
-
-qsizetype TRichEdit::TextLength() const {
-    return document()->characterCount() - 1;
+    TextView::ReplaceSelection(text, Origin::Program);
 }
 
 qsizetype TRichEdit::PaneLength(const QString& text) {
@@ -351,61 +236,72 @@ qsizetype TRichEdit::PaneLength(const QString& text) {
 
 qsizetype TRichEdit::FindForward(const QString& text, qsizetype start, qsizetype length,
                                  FindOptions options) const {
-    const QString needle = ToPaneText(text);
-    if (needle.isEmpty()) {
-        return -1;
-    }
-    const QString& raw = mirror_.Text();
+    const QString needle = Normalized(text);
+    const qsizetype total = Length();
     start = std::max<qsizetype>(start, 0);
-    if (start > raw.size() || length < 0) {
+    if (needle.isEmpty() || start > total || length < 0) {
         return -1;
     }
-    const qsizetype end = length > raw.size() - start ? raw.size() : start + length;
-    const QStringView span(raw.constData(), end);
+    const qsizetype end = length > total - start ? total : start + length;
     const bool matchCase = options.testFlag(MatchCase);
-    for (qsizetype from = start;; ++from) {
-        const qsizetype found = matchCase ? span.indexOf(needle, from, Qt::CaseSensitive)
-                                          : IndexOfCaseless(span, needle, from);
-        if (found < 0 || !options.testFlag(WholeWord)) {
-            return found;
+    const qsizetype n = needle.size();
+    // A match is whole when no word character touches it (the end of the
+    // searched span counts as a border).
+    auto accepted = [&](qsizetype at) {
+        if (!options.testFlag(WholeWord)) {
+            return true;
         }
-        const qsizetype after = found + needle.size();
-        const bool wordStart = found == 0 || !IsWordChar(span[found - 1]);
-        const bool wordEnd = after == span.size() || !IsWordChar(span[after]);
-        if (wordStart && wordEnd) {
-            return found;
+        const bool wordStart = at == 0 || !IsWordChar(QChar(Buffer().At(size_t(at - 1))));
+        const bool wordEnd = at + n == end || !IsWordChar(QChar(Buffer().At(size_t(at + n))));
+        return wordStart && wordEnd;
+    };
+    // The first accepted match in hay (which starts at position hayStart)
+    // that starts before limit, or -1.
+    auto scan = [&](QStringView hay, qsizetype hayStart, qsizetype limit) -> qsizetype {
+        for (qsizetype from = 0;;) {
+            const qsizetype found = matchCase ? hay.indexOf(needle, from, Qt::CaseSensitive)
+                                              : IndexOfCaseless(hay, needle, from);
+            if (found < 0 || found >= limit) {
+                return -1;
+            }
+            if (accepted(hayStart + found)) {
+                return hayStart + found;
+            }
+            from = found + 1;
         }
-        from = found;
-    }
-}
-
-void TRichEdit::KeepCaretLineShaped() {
-    // Qt drops a line's shaping data after each layout and paint, so every
-    // caret blink and every paint of the caret shapes its whole line again:
-    // on a long line that alone takes much of a core. The caret's line keeps
-    // its data while it is long; a line it leaves drops it at its next paint.
-    const QTextBlock block = textCursor().block();
-    if (block.blockNumber() == shapedLine_ && block.length() >= kLongLine) {
-        return;
-    }
-    const QTextBlock previous = document()->findBlockByNumber(shapedLine_);
-    if (previous.isValid() && previous.layout() != nullptr) {
-        previous.layout()->setCacheEnabled(false);
-    }
-    shapedLine_ = -1;
-    if (block.isValid() && block.length() >= kLongLine) {
-        block.layout()->setCacheEnabled(true);
-        shapedLine_ = block.blockNumber();
-    }
+    };
+    // The text is searched part by part as stored; the last n - 1 units of
+    // each part are joined to the next one for matches across the border.
+    qsizetype result = -1, partStart = start;
+    std::u16string tail;
+    Buffer().ForEachChunk(size_t(start), size_t(end - start), [&](std::u16string_view part) {
+        if (!tail.empty()) {
+            std::u16string joined = tail;
+            joined.append(part.substr(0, size_t(n - 1)));
+            const qsizetype tailStart = partStart - qsizetype(tail.size());
+            result = scan(QStringView(joined.data(), qsizetype(joined.size())), tailStart,
+                          qsizetype(tail.size()));
+            if (result >= 0) {
+                return false;
+            }
+        }
+        const QStringView hay(part.data(), qsizetype(part.size()));
+        result = scan(hay, partStart, hay.size());
+        if (result >= 0) {
+            return false;
+        }
+        tail.append(part);
+        if (tail.size() > size_t(n - 1)) {
+            tail.erase(0, tail.size() - size_t(n - 1));
+        }
+        partStart += qsizetype(part.size());
+        return true;
+    });
+    return result;
 }
 
 void TRichEdit::SetReadOnly(bool readOnly) {
-    if (readOnly != isReadOnly()) {
-        setReadOnly(readOnly);
-        if (readOnly) {
-            setTextInteractionFlags(kReadOnlyInteraction);
-        }
-    }
+    setReadOnly(readOnly);
 }
 
 void TRichEdit::RaiseKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
@@ -438,12 +334,12 @@ bool TRichEdit::event(QEvent* event) {
     } else if (event->type() == QEvent::KeyRelease) {
         pending_.valid = false;
     }
-    return QPlainTextEdit::event(event);
+    return TextView::event(event);
 }
 
 void TRichEdit::keyPressEvent(QKeyEvent* event) {
     if (MovesFocus(event)) {
-        QPlainTextEdit::keyPressEvent(event); // only when there is nowhere to go
+        event->ignore(); // only when there is nowhere to go
         return;
     }
     const bool reported =
@@ -463,21 +359,12 @@ void TRichEdit::keyPressEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && (event->modifiers() & Qt::ShiftModifier)) {
-        // Shift+Enter is an ordinary line break, not Qt's U+2028.
-        QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
-                        event->text(), event->isAutoRepeat(), ushort(event->count()));
-        QPlainTextEdit::keyPressEvent(&plain);
-        event->setAccepted(plain.isAccepted());
-        return;
-    }
     if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
         RaiseContextPopup(QPoint(-1, -1)); // the keyboard's other context-menu key
         event->accept();
         return;
     }
-    QPlainTextEdit::keyPressEvent(event);
+    TextView::keyPressEvent(event);
 }
 
 void TRichEdit::contextMenuEvent(QContextMenuEvent* event) {
@@ -491,18 +378,6 @@ void TRichEdit::contextMenuEvent(QContextMenuEvent* event) {
     if (viewport()->rect().contains(pos)) {
         RaiseContextPopup(pos);
     }
-}
-
-void TRichEdit::insertFromMimeData(const QMimeData* source) {
-    // Pasted and dropped text as plain text, with the pane's rules for line
-    // breaks and NUL; a user change, recorded for undo.
-    if (source == nullptr || !source->hasText()) {
-        return;
-    }
-    QTextCursor cursor = textCursor();
-    cursor.insertText(FittingPaneText(cursor, source->text()));
-    setTextCursor(cursor);
-    ensureCursorVisible();
 }
 
 } // namespace sheafpad

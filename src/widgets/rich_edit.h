@@ -1,22 +1,21 @@
-// The editor pane: a plain-text editor around QPlainTextEdit that reads and
-// writes whole files, searches forward and reports key strokes and context
-// menu requests to its owner before acting on them.
+// The editor pane: the text view, reading and writing whole files, searching
+// forward and reporting key strokes and context menu requests to its owner
+// before acting on them.
 //
-// Positions (caret, selection, search results) are the document's own: a
-// line break counts as one position. The pane's text holds no NUL, and line
-// breaks are always block breaks, never U+2028.
+// Positions (caret, selection, search results) are the view's own: a line
+// break counts as one position. The pane's text holds no NUL, and its line
+// breaks are '\n' (never U+2028).
 #pragma once
 
 #include "text/text_codec.h"
-#include "widgets/text_mirror.h"
+#include "widgets/text_view.h"
 
-#include <QPlainTextEdit>
 #include <functional>
 #include <string>
 
 namespace sheafpad {
 
-class TRichEdit : public QPlainTextEdit {
+class TRichEdit : public TextView {
     Q_OBJECT
 public:
     enum FindOption { NoFindOptions = 0, WholeWord = 1, MatchCase = 2 };
@@ -42,9 +41,6 @@ public:
     // Replaces the whole text by bytes decoded as stored (line breaks CR, LF
     // or CR LF), as a load does; later saves write in encoding. bytes hold no NUL.
     void LoadTextBytes(std::string_view bytes, TextEncoding stored, TextEncoding encoding);
-    // The whole text as the document holds it (line breaks U+2029): a shared
-    // copy, cheap to take and safe to read on another thread.
-    QString RawText() const { return mirror_.Text(); }
 
     // Every line followed by CR LF, the last one included; empty for an empty pane.
     QString LinesText() const;
@@ -56,7 +52,6 @@ public:
     // EOutOfResources("RichEdit line insertion error") when MaxLength stops it.
     void AppendLine(const QString& line);
 
-    qsizetype SelectionStart() const;
     // Puts the caret at position with nothing selected.
     void SetSelectionStart(qsizetype position);
     // The selected characters, line breaks as CR LF.
@@ -78,8 +73,6 @@ public:
     // Read-only: the user cannot change the text, but still moves the caret
     // (which is drawn) and selects, with the keyboard as with the mouse.
     void SetReadOnly(bool readOnly);
-    qsizetype MaxLength() const { return maxLength_; }
-    void SetMaxLength(qsizetype maxLength) { maxLength_ = maxLength; }
 
     // Raised for every key pressed in the pane (also when read-only) before
     // the pane acts, except Tab and Shift+Tab, which move the focus. Setting
@@ -90,31 +83,14 @@ public:
     // area (position in viewport coordinates) or the keyboard ((-1, -1)).
     std::function<void(QPoint mousePos)> OnContextPopup;
 
-signals:
-    // The user changed the text (typing, pasting, dropping, input methods,
-    // undo); the program's own operations do not raise it.
-    void userChangedText();
-
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     // The text of a load (line breaks '\n') replaces the whole text.
-    void SetLoadedText(QString text, TextEncoding encoding);
-    // Inserts text at cursor, cut to what MaxLength lets in; returns the
-    // number of positions taken. Outside the undo history and not a user change.
-    qsizetype InsertLimited(QTextCursor& cursor, const QString& text);
-    // text in the pane's form (ToPaneText), cut to what MaxLength lets replace
-    // the cursor's selection.
-    QString FittingPaneText(const QTextCursor& cursor, const QString& text) const;
-    qsizetype TextLength() const;
-    // setPlainText, with the scroll bar that the text needs shown first.
-    void SetTextKeepingWidth(const QString& text);
-    // Keeps the shaping data of the caret's line while that line is long.
-    void KeepCaretLineShaped();
+    void SetLoadedText(std::u16string text, TextEncoding encoding);
     void RaiseKeyDown(int& key, Qt::KeyboardModifiers modifiers);
     void RaiseContextPopup(QPoint mousePos);
 
@@ -127,16 +103,6 @@ private:
         bool swallowed = false; // the handler set the key to 0
     };
     PendingKey pending_;
-    // Depth of the program's own edits, which are not user changes.
-    int programEdit_ = 0;
-    qsizetype maxLength_ = kInitialMaxLength;
-    // A line this long (in characters) keeps its shaping data while it holds
-    // the caret; shorter lines are cheap to shape again.
-    static constexpr int kLongLine = 4096;
-    int shapedLine_ = -1; // the block number of the line that keeps it, or -1
-    // The document's raw text for saving and searching, kept up to date
-    // without copying the whole text out of the document each time.
-    mutable TextMirror mirror_{document()};
     // The encoding of the last load; the save writes in it.
     TextEncoding encoding_ = TextEncoding::Utf8;
 };

@@ -23,6 +23,7 @@
 #include <QPoint>
 #include <QString>
 #include <QTextLayout>
+#include <limits>
 #include <list>
 #include <memory>
 #include <unordered_map>
@@ -88,8 +89,8 @@ public:
     bool CanUndo() const { return buffer_.CanUndo(); }
     bool CanRedo() const { return buffer_.CanRedo(); }
 
-    // The caret's rectangle in viewport coordinates.
-    QRect cursorRect() const { return PositionRect(caret_); }
+    // The caret's rectangle in viewport coordinates; empty when not shown.
+    QRect cursorRect() const;
     // The rectangle of the character at pos (a caret-wide one at a line's
     // end), in viewport coordinates; empty when pos is not shown.
     QRect PositionRect(qsizetype pos) const;
@@ -97,6 +98,8 @@ public:
     qsizetype PositionAt(QPoint point) const;
     // The position of the first shown character, and of the last one.
     qsizetype FirstShownPosition() const { return top_; }
+    // Scrolls so that the row of pos is the top one (as far as the text goes).
+    void ShowFromPosition(qsizetype pos) { SetTop(pos); }
     void ensureCursorVisible() { ScrollToPosition(caret_); }
     void ScrollToPosition(qsizetype pos);
     // The number of whole rows the viewport shows.
@@ -148,10 +151,14 @@ protected:
     bool HandleKey(QKeyEvent* event);
 
 private:
+    // Characters in a chunk, about: laying out this many takes a millisecond
+    // or two, so a key on a long line costs that, whatever the line's length.
+    static constexpr qsizetype kChunk = 4096;
+
     // One laid-out chunk of a line.
     struct Laid {
         std::unique_ptr<QTextLayout> layout;
-        qsizetype start = 0; // its first position in the text
+        qsizetype start = 0; // its first position, counted from the line's start
         int length = 0;      // characters in it
     };
     // A row: the chunk it is in and its line within the chunk's layout.
@@ -162,23 +169,27 @@ private:
     };
 
     // Chunks. Chunk k of a line starts near k * kChunk, after a space where
-    // one is close, so the short row falls at a word's end.
+    // one is close, so that the short row ends at a word's end.
     qsizetype ChunkStart(qsizetype line, qsizetype lineStart, qsizetype lineLength,
                          qsizetype chunk) const;
     qsizetype ChunkCount(qsizetype lineLength) const;
     qsizetype ChunkOf(qsizetype line, qsizetype lineStart, qsizetype lineLength,
                       qsizetype offset) const;
     const Laid& Layout(qsizetype line, qsizetype chunk) const;
+    void TrimCache() const;
     void DropLayouts(qsizetype fromLine, qsizetype fromChunk, bool shiftedLines);
     void DropAllLayouts();
 
     // Rows.
     Row RowOf(qsizetype pos) const;
     qsizetype RowStart(const Row& row) const;
-    qsizetype RowEnd(const Row& row) const; // before a trailing space's caret stop
+    // Where End puts the caret: before the next row's start.
+    qsizetype RowEnd(const Row& row) const;
+    bool IsLastRowOfLine(const Row& row) const;
     bool NextRow(Row& row) const;
     bool PreviousRow(Row& row) const;
     qsizetype LastTop() const; // the top that shows the end at the bottom
+    qsizetype PositionInRow(const Row& row, qreal x) const;
 
     // Scrolling by the estimated rows of the scroll bar.
     int EstimatedRows(qsizetype lineLength) const;
@@ -186,37 +197,42 @@ private:
     void UpdateScrollBar();
     void SetTop(qsizetype pos);
     void ScrollRows(int rows);
+    int TextWidth() const;
 
-    // Caret moves.
+    // The caret and the selection.
+    qsizetype Clamped(qsizetype pos) const;
+    void SetMarks(qsizetype anchor, qsizetype caret);
     qsizetype NextCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const;
     qsizetype PreviousCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const;
     qsizetype VerticalMove(qsizetype pos, int rows);
+    qsizetype PageMove(int direction);
     void MoveCaret(qsizetype pos, bool select, bool keepGoalX = false);
     void SelectWordAt(qsizetype pos);
+    void ExtendSelectionTo(QPoint point);
+    void AutoScroll();
     qreal XOf(qsizetype pos) const;
 
     // Edits.
-    void ApplyEdit(qsizetype pos, qsizetype removed, const std::u16string& text);
-    void AfterChange(const TextChange& change, qsizetype linesBefore, qsizetype firstLine);
+    void UpdateLineLengths();
+    void AfterChange(const TextChange& change, qsizetype linesBefore);
     void EndTypingRun();
     void TypeText(const QString& text);
     void DeleteRange(qsizetype from, qsizetype to);
     void ApplyUndo(bool redo);
     QMimeData* SelectionMimeData() const;
     void SetSelectionClipboard() const;
+    void StartDrag();
 
     // Painting.
-    int RowHeight() const { return rowHeight_; }
-    int TextWidth() const;
-    QRectF RowRect(int visibleRow) const;
+    void DrawSelection(QPainter& painter, const Laid& laid, int index, QPointF origin,
+                       const QTextLayout::FormatRange& range) const;
     void RestartBlink();
     void UpdateCaret();
-    void UpdateLineLengths();
 
     TextBuffer buffer_;
     // Length of each line, kept with every edit: the scroll bar's estimates.
     std::vector<uint32_t> lineLength_;
-    // Estimated rows before each line; rebuilt when stale.
+    // Estimated rows before each line (and in all, last); rebuilt when stale.
     mutable std::vector<qint64> rowsBefore_;
     mutable bool rowIndexStale_ = true;
 
@@ -228,33 +244,35 @@ private:
     mutable std::unordered_map<quint64, CacheEntry> layouts_;
     mutable std::list<quint64> order_;
     mutable qsizetype cachedChars_ = 0;
+    int layoutWidth_ = -1; // the text width the cached layouts have
 
-    qsizetype top_ = 0;          // the text position at the start of the top row
-    qsizetype caret_ = 0;        // where typed text goes
-    qsizetype anchor_ = 0;       // the selection's other end
-    qreal goalX_ = -1;           // the column that Up and Down keep, or -1
+    qsizetype top_ = 0;    // the text position at the start of the top row
+    qsizetype caret_ = 0;  // where typed text goes
+    qsizetype anchor_ = 0; // the selection's other end
+    qreal goalX_ = -1;     // the column that Up and Down keep, or -1
     qsizetype maxLength_ = std::numeric_limits<qsizetype>::max();
     bool readOnly_ = false;
-    bool typingRun_ = false;     // an open undo group of typed characters
-    bool caretShown_ = true;     // the blink's phase
+    bool typingRun_ = false; // an open undo group of typed characters
+    bool caretShown_ = true; // the blink's phase
     bool syncingScrollBar_ = false;
     int rowHeight_ = 1;
-    qreal charWidth_ = 1;        // an average character, for the estimates
+    qreal charWidth_ = 1; // an average character, for the estimates
     QBasicTimer blink_;
     QBasicTimer autoScroll_;
-    // Input method composition at the caret.
+    // Input method composition at the caret, its formats and its cursor.
     QString preedit_;
     QList<QTextLayout::FormatRange> preeditFormats_;
-    // Mouse: where a press fell, whether it may start a drag of the
-    // selection, and the selection unit of the press (1 character, 2 words,
-    // 3 lines).
+    int preeditCursor_ = 0;
+    // The mouse: where a press fell, whether it may start a drag of the
+    // selection, the unit it selects (1 character, 2 words, 3 lines) and the
+    // first unit selected.
     QPoint pressPoint_;
     bool mayDrag_ = false;
     bool selecting_ = false;
     int clickUnit_ = 1;
-    qsizetype unitAnchorStart_ = 0, unitAnchorEnd_ = 0;
+    qsizetype unitStart_ = 0, unitEnd_ = 0;
     qint64 lastDoubleClickMs_ = -1;
-    qsizetype dropCaret_ = -1; // the caret drawn during a drag over the view
+    qsizetype dropCaret_ = -1; // the caret drawn while a drag is over the view
     bool dragFromHere_ = false;
 };
 

@@ -73,7 +73,7 @@ TEST_F(CheckTest, ReportsUnlinkedNamesIntoTheIntroduction) {
           {"notes.txt", "not listed: D.htm e.js"}});
     // The pointer shows the program busy while the report is written.
     bool busyWhileWriting = false;
-    QObject::connect(form.Memo1, &QPlainTextEdit::textChanged, [&] {
+    QObject::connect(form.Memo1, &TextView::textChanged, [&] {
         const QCursor* pointer = QApplication::overrideCursor();
         busyWhileWriting = pointer != nullptr && pointer->shape() == Qt::WaitCursor;
     });

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -247,7 +248,7 @@ TEST_F(EditingTest, AFailedSaveStopsTheSwitchAndKeepsTheText) {
 TEST_F(EditingTest, ACharacterTheFileCannotHoldFailsTheSave) {
     List({{"l.htm", "caf\xE9"}, {"b.htm", "b"}});
     Select("l.htm");
-    form.Memo1->moveCursor(QTextCursor::End);
+    form.Memo1->SetCaret(form.Memo1->Length());
     QTest::sendKeyEvent(QTest::Click, form.Memo1, Qt::Key(0x20AC), QString::fromUtf8("€"), {});
     Select("b.htm");
     ASSERT_EQ(errors.size(), 1u);
@@ -285,7 +286,7 @@ TEST_F(EditingTest, FindFromTheFindFieldAndThePane) {
     form.FindEdit->setFocus();
     QTest::keyClick(form.FindEdit, Qt::Key_Return);
     EXPECT_EQ(form.Memo1->SelectionStart(), 3);
-    EXPECT_FALSE(form.Memo1->textCursor().hasSelection());
+    EXPECT_FALSE(form.Memo1->HasSelection());
     EXPECT_TRUE(form.Memo1->hasFocus());
     QTest::keyClick(form.Memo1, Qt::Key_F3);
     EXPECT_EQ(form.Memo1->SelectionStart(), 7);
@@ -326,10 +327,7 @@ TEST_F(EditingTest, EnterInTheTypeListStillStartsALine) {
 TEST_F(EditingTest, ClipboardCommandsInAFile) {
     List({{"a.htm", "hello world"}, {"b.htm", "b"}});
     Select("a.htm");
-    QTextCursor cursor = form.Memo1->textCursor();
-    cursor.setPosition(0);
-    cursor.setPosition(5, QTextCursor::KeepAnchor);
-    form.Memo1->setTextCursor(cursor);
+    form.Memo1->SetSelection(0, 5);
     form.Copy1Click();
     EXPECT_EQ(QApplication::clipboard()->text(), "hello");
     EXPECT_FALSE(form.NeedsSave);

@@ -1,0 +1,332 @@
+// The text view: loading, edits, undo, the caret and the selection, and the
+// clipboard.
+#include "widgets/text_view.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <algorithm>
+
+namespace sheafpad {
+
+namespace {
+
+bool IsLowSurrogate(QChar c) {
+    return c.unicode() >= 0xDC00 && c.unicode() <= 0xDFFF;
+}
+
+} // namespace
+
+QString TextView::Normalized(const QString& text) {
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QChar(0)) {
+            break;
+        }
+        if (c == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+            result += '\n';
+        } else if (c.unicode() == 0x2028 || c.unicode() == 0x2029) {
+            result += '\n';
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+void TextView::UpdateLineLengths() {
+    lineLength_.clear();
+    lineLength_.reserve(buffer_.LineCount());
+    uint32_t current = 0;
+    buffer_.ForEachChunk(0, buffer_.Length(), [&](std::u16string_view part) {
+        const char16_t* p = part.data();
+        const char16_t* end = p + part.size();
+        for (;;) {
+            const char16_t* feed = std::find(p, end, u'\n');
+            current += uint32_t(feed - p);
+            if (feed == end) {
+                break;
+            }
+            lineLength_.push_back(current);
+            current = 0;
+            p = feed + 1;
+        }
+        return true;
+    });
+    lineLength_.push_back(current);
+    rowIndexStale_ = true;
+}
+
+void TextView::LoadText(std::u16string text) {
+    typingRun_ = false;
+    buffer_.Load(std::move(text));
+    UpdateLineLengths();
+    DropAllLayouts();
+    caret_ = anchor_ = top_ = 0;
+    goalX_ = -1;
+    preedit_.clear();
+    UpdateScrollBar();
+    viewport()->update();
+    emit contentsChange(0, -1, Length());
+    emit textChanged();
+    emit cursorPositionChanged();
+}
+
+void TextView::setPlainText(const QString& text) {
+    const QString normal = Normalized(text);
+    LoadText(std::u16string(reinterpret_cast<const char16_t*>(normal.constData()),
+                            size_t(normal.size())));
+}
+
+QString TextView::SelectedPlainText() const {
+    return Text(SelectionStart(), SelectionEnd() - SelectionStart());
+}
+
+qsizetype TextView::Clamped(qsizetype pos) const {
+    pos = std::clamp<qsizetype>(pos, 0, Length());
+    // Never between the halves of a surrogate pair.
+    if (pos > 0 && pos < Length() && IsLowSurrogate(QChar(buffer_.At(size_t(pos)))) &&
+        QChar(buffer_.At(size_t(pos - 1))).isHighSurrogate()) {
+        --pos;
+    }
+    return pos;
+}
+
+void TextView::SetSelection(qsizetype anchor, qsizetype caret) {
+    EndTypingRun();
+    goalX_ = -1;
+    SetMarks(Clamped(anchor), Clamped(caret));
+    ensureCursorVisible();
+}
+
+void TextView::SetMarks(qsizetype anchor, qsizetype caret) {
+    const bool moved = caret != caret_;
+    const bool selectionChanges = anchor != anchor_ || moved;
+    const bool hadSelection = HasSelection();
+    caret_ = caret;
+    anchor_ = anchor;
+    RestartBlink();
+    if (selectionChanges && (hadSelection || HasSelection())) {
+        viewport()->update();
+        emit selectionChanged();
+    }
+    if (moved) {
+        emit cursorPositionChanged();
+    }
+}
+
+void TextView::MoveCaret(qsizetype pos, bool select, bool keepGoalX) {
+    EndTypingRun();
+    if (!keepGoalX) {
+        goalX_ = -1;
+    }
+    pos = Clamped(pos);
+    SetMarks(select ? anchor_ : pos, pos);
+    ensureCursorVisible();
+}
+
+void TextView::setReadOnly(bool readOnly) {
+    readOnly_ = readOnly;
+    setAttribute(Qt::WA_InputMethodEnabled, !readOnly);
+    viewport()->setCursor(readOnly ? Qt::ArrowCursor : Qt::IBeamCursor);
+    RestartBlink();
+}
+
+// Edits -------------------------------------------------------------------
+
+qsizetype TextView::Replace(qsizetype pos, qsizetype count, const QString& text, Origin origin) {
+    pos = Clamped(pos);
+    count = Clamped(pos + std::max<qsizetype>(0, count)) - pos;
+    QString insertion = Normalized(text);
+    const qsizetype room = std::max<qsizetype>(0, maxLength_ - (Length() - count));
+    if (insertion.size() > room) {
+        insertion.truncate(room);
+        if (!insertion.isEmpty() && insertion.back().isHighSurrogate()) {
+            insertion.chop(1);
+        }
+    }
+    if (count == 0 && insertion.isEmpty()) {
+        return 0;
+    }
+    const std::u16string units(reinterpret_cast<const char16_t*>(insertion.constData()),
+                               size_t(insertion.size()));
+    if (origin == Origin::Program) {
+        EndTypingRun();
+    }
+    buffer_.BeginGroup();
+    const qsizetype linesBefore = LineCount();
+    if (count > 0) {
+        buffer_.Remove(size_t(pos), size_t(count));
+    }
+    if (!units.empty()) {
+        buffer_.Insert(size_t(pos), units);
+    }
+    buffer_.EndGroup();
+    if (origin == Origin::Program) {
+        buffer_.ClearUndo(); // its steps no longer fit the text
+    }
+    AfterChange(TextChange{size_t(pos), size_t(count), units.size()}, linesBefore);
+    if (origin == Origin::User) {
+        emit userChangedText();
+    }
+    return insertion.size();
+}
+
+qsizetype TextView::ReplaceSelection(const QString& text, Origin origin) {
+    const qsizetype start = SelectionStart();
+    const qsizetype inserted = Replace(start, SelectionEnd() - start, text, origin);
+    MoveCaret(start + inserted, false);
+    return inserted;
+}
+
+void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
+    const qsizetype pos = qsizetype(change.pos);
+    const qsizetype removed = qsizetype(change.removed);
+    const qsizetype inserted = qsizetype(change.inserted);
+    // The line lengths of the lines that the change touched.
+    const qsizetype first = qsizetype(buffer_.LineOfPosition(size_t(pos)));
+    const qsizetype newFeeds = qsizetype(buffer_.LineOfPosition(size_t(pos + inserted))) - first;
+    const qsizetype oldFeeds = newFeeds + linesBefore - LineCount();
+    std::vector<uint32_t> lengths(size_t(newFeeds + 1));
+    for (qsizetype i = 0; i <= newFeeds; ++i) {
+        lengths[size_t(i)] = uint32_t(buffer_.LineLength(size_t(first + i)));
+    }
+    const auto at = lineLength_.begin() + first;
+    if (oldFeeds == newFeeds) {
+        std::copy(lengths.begin(), lengths.end(), at);
+    } else {
+        lineLength_.insert(lineLength_.erase(at, at + oldFeeds + 1), lengths.begin(),
+                           lengths.end());
+    }
+    rowIndexStale_ = true;
+    if (oldFeeds == 0 && newFeeds == 0) {
+        // Chunk starts after the change may move: from the chunk before it on.
+        const qsizetype offset = pos - qsizetype(buffer_.LineStart(size_t(first)));
+        DropLayouts(first, std::max<qsizetype>(0, offset / kChunk - 1), false);
+    } else {
+        DropLayouts(first, 0, true);
+    }
+    // Marks after the change move with the text; marks inside it go to its start.
+    auto follow = [&](qsizetype mark) {
+        if (mark >= pos + removed) {
+            return mark - removed + inserted;
+        }
+        return std::min(mark, pos);
+    };
+    const qsizetype caret = follow(caret_), anchor = follow(anchor_);
+    top_ = std::min(RowStart(RowOf(follow(top_))), LastTop());
+    SetMarks(Clamped(anchor), Clamped(caret));
+    UpdateScrollBar();
+    viewport()->update();
+    emit contentsChange(pos, removed, inserted);
+    emit textChanged();
+}
+
+void TextView::EndTypingRun() {
+    if (typingRun_) {
+        typingRun_ = false;
+        buffer_.EndGroup();
+    }
+}
+
+void TextView::TypeText(const QString& text) {
+    if (readOnly_) {
+        return;
+    }
+    if (!typingRun_) {
+        goalX_ = -1;
+        buffer_.BeginGroup(); // typed characters undo together
+        typingRun_ = true;
+    }
+    const qsizetype start = SelectionStart();
+    const qsizetype inserted = Replace(start, SelectionEnd() - start, text, Origin::User);
+    SetMarks(start + inserted, start + inserted);
+    ensureCursorVisible();
+}
+
+void TextView::DeleteRange(qsizetype from, qsizetype to) {
+    if (readOnly_ || from == to) {
+        return;
+    }
+    EndTypingRun();
+    const qsizetype start = std::min(from, to);
+    Replace(start, std::abs(to - from), QString(), Origin::User);
+    MoveCaret(start, false);
+}
+
+void TextView::ApplyUndo(bool redo) {
+    if (readOnly_) {
+        return;
+    }
+    EndTypingRun();
+    const qsizetype linesBefore = LineCount();
+    const std::optional<TextChange> change = redo ? buffer_.Redo() : buffer_.Undo();
+    if (!change) {
+        return;
+    }
+    AfterChange(*change, linesBefore);
+    MoveCaret(qsizetype(change->pos + change->inserted), false);
+    emit userChangedText();
+}
+
+void TextView::undo() {
+    ApplyUndo(false);
+}
+
+void TextView::redo() {
+    ApplyUndo(true);
+}
+
+// The clipboard -----------------------------------------------------------
+
+QMimeData* TextView::SelectionMimeData() const {
+    auto* data = new QMimeData;
+    data->setText(SelectedPlainText());
+    return data;
+}
+
+void TextView::copy() {
+    if (HasSelection()) {
+        QApplication::clipboard()->setMimeData(SelectionMimeData());
+    }
+}
+
+void TextView::cut() {
+    if (HasSelection() && !readOnly_) {
+        copy();
+        DeleteRange(SelectionStart(), SelectionEnd());
+    }
+}
+
+void TextView::paste() {
+    if (!readOnly_) {
+        insertFromMimeData(QApplication::clipboard()->mimeData());
+    }
+}
+
+void TextView::selectAll() {
+    EndTypingRun();
+    SetMarks(0, Length());
+}
+
+void TextView::SetSelectionClipboard() const {
+    QClipboard* clipboard = QApplication::clipboard();
+    if (HasSelection() && clipboard->supportsSelection()) {
+        clipboard->setMimeData(SelectionMimeData(), QClipboard::Selection);
+    }
+}
+
+void TextView::insertFromMimeData(const QMimeData* source) {
+    if (source == nullptr || !source->hasText() || readOnly_) {
+        return;
+    }
+    EndTypingRun();
+    ReplaceSelection(source->text(), Origin::User);
+}
+
+} // namespace sheafpad

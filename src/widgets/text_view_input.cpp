@@ -1,0 +1,549 @@
+// The text view: keys, input methods, the mouse, and drag and drop.
+#include "widgets/text_view.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDateTime>
+#include <QDrag>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QStyleHints>
+#include <QTextLine>
+
+namespace sheafpad {
+
+namespace {
+
+bool IsWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == '_' || c.isMark();
+}
+
+// A key that types its text: printable characters, surrogate pairs and
+// format characters, never with Ctrl alone (Ctrl+Alt is AltGr on some
+// systems, and types).
+bool TypesText(const QKeyEvent* event) {
+    const QString text = event->text();
+    if (text.isEmpty()) {
+        return false;
+    }
+    const QChar c = text.front();
+    if (c.category() == QChar::Other_Format) {
+        return true;
+    }
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::ControlModifier ||
+        modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        return false;
+    }
+    return c.isPrint() || c.category() == QChar::Other_PrivateUse ||
+           (c.isHighSurrogate() && text.size() > 1 && text[1].isLowSurrogate());
+}
+
+// Keys that the view acts on itself, so that no shortcut of the window
+// takes them first.
+bool IsViewKey(QKeyEvent* event) {
+    static const QKeySequence::StandardKey keys[] = {
+        QKeySequence::Copy,
+        QKeySequence::Cut,
+        QKeySequence::Paste,
+        QKeySequence::Undo,
+        QKeySequence::Redo,
+        QKeySequence::SelectAll,
+        QKeySequence::Delete,
+        QKeySequence::DeleteStartOfWord,
+        QKeySequence::DeleteEndOfWord,
+        QKeySequence::MoveToNextChar,
+        QKeySequence::MoveToPreviousChar,
+        QKeySequence::MoveToNextWord,
+        QKeySequence::MoveToPreviousWord,
+        QKeySequence::MoveToNextLine,
+        QKeySequence::MoveToPreviousLine,
+        QKeySequence::MoveToNextPage,
+        QKeySequence::MoveToPreviousPage,
+        QKeySequence::MoveToStartOfLine,
+        QKeySequence::MoveToEndOfLine,
+        QKeySequence::MoveToStartOfDocument,
+        QKeySequence::MoveToEndOfDocument,
+        QKeySequence::SelectNextChar,
+        QKeySequence::SelectPreviousChar,
+        QKeySequence::SelectNextWord,
+        QKeySequence::SelectPreviousWord,
+        QKeySequence::SelectNextLine,
+        QKeySequence::SelectPreviousLine,
+        QKeySequence::SelectNextPage,
+        QKeySequence::SelectPreviousPage,
+        QKeySequence::SelectStartOfLine,
+        QKeySequence::SelectEndOfLine,
+        QKeySequence::SelectStartOfDocument,
+        QKeySequence::SelectEndOfDocument,
+    };
+    for (const QKeySequence::StandardKey key : keys) {
+        if (event->matches(key)) {
+            return true;
+        }
+    }
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool plain = modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier;
+    return (plain && (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Return ||
+                      event->key() == Qt::Key_Enter)) ||
+           TypesText(event);
+}
+
+} // namespace
+
+bool TextView::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* keyEvent = static_cast<QKeyEvent*>(event);
+        if (IsViewKey(keyEvent)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+void TextView::keyPressEvent(QKeyEvent* event) {
+    if (HandleKey(event)) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+bool TextView::HandleKey(QKeyEvent* event) {
+    using K = QKeySequence;
+    struct Move {
+        K::StandardKey move, select;
+        std::function<qsizetype()> target;
+        bool keepGoalX;
+    };
+    const qsizetype caret = caret_;
+    const Move moves[] = {
+        {K::MoveToNextChar, K::SelectNextChar,
+         [&] { return NextCursorStop(caret, QTextLayout::SkipCharacters); }, false},
+        {K::MoveToPreviousChar, K::SelectPreviousChar,
+         [&] { return PreviousCursorStop(caret, QTextLayout::SkipCharacters); }, false},
+        {K::MoveToNextWord, K::SelectNextWord,
+         [&] { return NextCursorStop(caret, QTextLayout::SkipWords); }, false},
+        {K::MoveToPreviousWord, K::SelectPreviousWord,
+         [&] { return PreviousCursorStop(caret, QTextLayout::SkipWords); }, false},
+        {K::MoveToNextLine, K::SelectNextLine, [&] { return VerticalMove(caret, 1); }, true},
+        {K::MoveToPreviousLine, K::SelectPreviousLine, [&] { return VerticalMove(caret, -1); },
+         true},
+        {K::MoveToNextPage, K::SelectNextPage, [&] { return PageMove(1); }, true},
+        {K::MoveToPreviousPage, K::SelectPreviousPage, [&] { return PageMove(-1); }, true},
+        {K::MoveToStartOfLine, K::SelectStartOfLine, [&] { return RowStart(RowOf(caret)); }, false},
+        {K::MoveToEndOfLine, K::SelectEndOfLine, [&] { return RowEnd(RowOf(caret)); }, false},
+        {K::MoveToStartOfDocument, K::SelectStartOfDocument, [] { return qsizetype(0); }, false},
+        {K::MoveToEndOfDocument, K::SelectEndOfDocument, [&] { return Length(); }, false},
+    };
+    for (const Move& move : moves) {
+        const bool select = event->matches(move.select);
+        if (select || event->matches(move.move)) {
+            MoveCaret(move.target(), select, move.keepGoalX);
+            return true;
+        }
+    }
+    if (event->matches(K::Copy)) {
+        copy();
+    } else if (event->matches(K::Cut)) {
+        cut();
+    } else if (event->matches(K::Paste)) {
+        paste();
+    } else if (event->matches(K::Undo)) {
+        undo();
+    } else if (event->matches(K::Redo)) {
+        redo();
+    } else if (event->matches(K::SelectAll)) {
+        selectAll();
+    } else if (event->matches(K::Delete)) {
+        DeleteRange(caret,
+                    HasSelection() ? anchor_ : NextCursorStop(caret, QTextLayout::SkipCharacters));
+    } else if (event->matches(K::DeleteStartOfWord)) {
+        DeleteRange(caret,
+                    HasSelection() ? anchor_ : PreviousCursorStop(caret, QTextLayout::SkipWords));
+    } else if (event->matches(K::DeleteEndOfWord)) {
+        DeleteRange(caret,
+                    HasSelection() ? anchor_ : NextCursorStop(caret, QTextLayout::SkipWords));
+    } else if (event->key() == Qt::Key_Backspace &&
+               !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))) {
+        // One code point back, so that a combining mark goes alone.
+        qsizetype before = caret - 1;
+        if (before > 0 && QChar(buffer_.At(size_t(before))).isLowSurrogate() &&
+            QChar(buffer_.At(size_t(before - 1))).isHighSurrogate()) {
+            --before;
+        }
+        DeleteRange(caret, HasSelection() ? anchor_ : std::max<qsizetype>(0, before));
+    } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+               !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))) {
+        TypeText(QStringLiteral("\n")); // Shift+Enter too: a line break, never U+2028
+    } else if (TypesText(event)) {
+        TypeText(event->text());
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Caret moves -------------------------------------------------------------
+
+qsizetype TextView::NextCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const {
+    const Row row = RowOf(pos);
+    const Laid& laid = Layout(row.line, row.chunk);
+    const qsizetype chunkStart = qsizetype(buffer_.LineStart(size_t(row.line))) + laid.start;
+    const int offset = int(pos - chunkStart);
+    if (offset >= laid.length) {
+        return std::min(pos + 1, Length()); // over the line break
+    }
+    return chunkStart + laid.layout->nextCursorPosition(offset, mode);
+}
+
+qsizetype TextView::PreviousCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const {
+    const Row row = RowOf(pos);
+    const Laid& laid = Layout(row.line, row.chunk);
+    const qsizetype chunkStart = qsizetype(buffer_.LineStart(size_t(row.line))) + laid.start;
+    const int offset = int(pos - chunkStart);
+    if (offset <= 0) {
+        return std::max<qsizetype>(pos - 1, 0); // over the line break or into the chunk before
+    }
+    return chunkStart + laid.layout->previousCursorPosition(offset, mode);
+}
+
+qreal TextView::XOf(qsizetype pos) const {
+    const Row row = RowOf(pos);
+    const Laid& laid = Layout(row.line, row.chunk);
+    const int offset = int(pos - qsizetype(buffer_.LineStart(size_t(row.line))) - laid.start);
+    return laid.layout->lineAt(row.index).cursorToX(offset);
+}
+
+qsizetype TextView::PositionInRow(const Row& row, qreal x) const {
+    const Laid& laid = Layout(row.line, row.chunk);
+    const int offset = std::min(laid.layout->lineAt(row.index).xToCursor(x), laid.length);
+    const qsizetype pos = qsizetype(buffer_.LineStart(size_t(row.line))) + laid.start + offset;
+    return std::min(pos, RowEnd(row));
+}
+
+qsizetype TextView::VerticalMove(qsizetype pos, int rows) {
+    if (goalX_ < 0) {
+        goalX_ = XOf(pos);
+    }
+    Row row = RowOf(pos);
+    for (; rows > 0 && NextRow(row); --rows) {
+    }
+    for (; rows < 0 && PreviousRow(row); ++rows) {
+    }
+    return PositionInRow(row, goalX_);
+}
+
+qsizetype TextView::PageMove(int direction) {
+    const int rows = std::max(1, VisibleRows() - 1);
+    const qsizetype target = VerticalMove(caret_, direction * rows);
+    ScrollRows(direction * rows);
+    return target;
+}
+
+void TextView::SelectWordAt(qsizetype pos) {
+    // A word: letters, digits and '_' around pos, read within a window.
+    constexpr qsizetype kWindow = 256;
+    const qsizetype from = std::max<qsizetype>(0, pos - kWindow);
+    const QString around = Text(from, std::min(Length(), pos + kWindow) - from);
+    qsizetype start = pos - from, end = pos - from;
+    while (start > 0 && IsWordChar(around[start - 1])) {
+        --start;
+    }
+    while (end < around.size() && IsWordChar(around[end])) {
+        ++end;
+    }
+    if (start == end && end < around.size() && around[end] != '\n') {
+        end = NextCursorStop(pos, QTextLayout::SkipCharacters) - from; // a space or a sign
+    }
+    unitStart_ = from + start;
+    unitEnd_ = from + end;
+    SetMarks(unitStart_, unitEnd_);
+}
+
+// Input methods -----------------------------------------------------------
+
+void TextView::inputMethodEvent(QInputMethodEvent* event) {
+    if (readOnly_) {
+        event->ignore();
+        return;
+    }
+    if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
+        EndTypingRun();
+        buffer_.BeginGroup();
+        if (HasSelection()) {
+            ReplaceSelection(QString(), Origin::User);
+        }
+        const qsizetype start = Clamped(caret_ + event->replacementStart());
+        const qsizetype inserted =
+            Replace(start, event->replacementLength(), event->commitString(), Origin::User);
+        buffer_.EndGroup();
+        SetMarks(start + inserted, start + inserted);
+    }
+    preedit_ = event->preeditString();
+    preeditFormats_.clear();
+    preeditCursor_ = int(preedit_.size());
+    for (const QInputMethodEvent::Attribute& a : event->attributes()) {
+        if (a.type == QInputMethodEvent::TextFormat) {
+            const QTextCharFormat format = a.value.value<QTextFormat>().toCharFormat();
+            if (format.isValid()) {
+                preeditFormats_.append({a.start, a.length, format});
+            }
+        } else if (a.type == QInputMethodEvent::Cursor) {
+            preeditCursor_ = a.start;
+        }
+    }
+    const Row row = RowOf(caret_);
+    DropLayouts(row.line, row.chunk, false);
+    ensureCursorVisible();
+    viewport()->update();
+    event->accept();
+}
+
+QVariant TextView::inputMethodQuery(Qt::InputMethodQuery query) const {
+    // The text around the caret: its line, within a window.
+    constexpr qsizetype kAround = 512;
+    const qsizetype line = qsizetype(buffer_.LineOfPosition(size_t(caret_)));
+    const qsizetype lineStart = qsizetype(buffer_.LineStart(size_t(line)));
+    const qsizetype from = std::max(lineStart, caret_ - kAround);
+    const qsizetype to =
+        std::min(lineStart + qsizetype(buffer_.LineLength(size_t(line))), caret_ + kAround);
+    switch (query) {
+    case Qt::ImEnabled:
+        return !readOnly_;
+    case Qt::ImReadOnly:
+        return readOnly_;
+    case Qt::ImCursorRectangle:
+        return cursorRect().translated(viewport()->pos());
+    case Qt::ImFont:
+        return font();
+    case Qt::ImCursorPosition:
+        return int(caret_ - from);
+    case Qt::ImAnchorPosition:
+        return int(std::clamp(anchor_, from, to) - from);
+    case Qt::ImSurroundingText:
+        return Text(from, to - from);
+    case Qt::ImTextBeforeCursor:
+        return Text(from, caret_ - from);
+    case Qt::ImTextAfterCursor:
+        return Text(caret_, to - caret_);
+    case Qt::ImCurrentSelection:
+        return Text(SelectionStart(), std::min<qsizetype>(SelectionEnd() - SelectionStart(), 4096));
+    case Qt::ImMaximumTextLength:
+        return QVariant(); // none that an input method needs to know
+    case Qt::ImAbsolutePosition:
+        return caret_;
+    case Qt::ImHints:
+        return int(Qt::ImhMultiLine);
+    default:
+        return QAbstractScrollArea::inputMethodQuery(query);
+    }
+}
+
+// The mouse ---------------------------------------------------------------
+
+void TextView::mousePressEvent(QMouseEvent* event) {
+    EndTypingRun();
+    const QPoint point = event->position().toPoint();
+    const qsizetype pos = PositionAt(point);
+    if (event->button() == Qt::MiddleButton) {
+        QClipboard* clipboard = QApplication::clipboard();
+        if (!readOnly_ && clipboard->supportsSelection()) {
+            MoveCaret(pos, false);
+            insertFromMimeData(clipboard->mimeData(QClipboard::Selection));
+        }
+        return;
+    }
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const bool tripleClick =
+        lastDoubleClickMs_ >= 0 &&
+        now - lastDoubleClickMs_ < QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    pressPoint_ = point;
+    selecting_ = true;
+    mayDrag_ = false;
+    if (tripleClick) {
+        // A third click selects the whole line with its break.
+        clickUnit_ = 3;
+        const qsizetype line = qsizetype(buffer_.LineOfPosition(size_t(pos)));
+        unitStart_ = qsizetype(buffer_.LineStart(size_t(line)));
+        unitEnd_ =
+            line + 1 < LineCount() ? qsizetype(buffer_.LineStart(size_t(line + 1))) : Length();
+        goalX_ = -1;
+        SetMarks(unitStart_, unitEnd_);
+        return;
+    }
+    clickUnit_ = 1;
+    const bool inSelection = HasSelection() && pos >= SelectionStart() && pos < SelectionEnd();
+    if (inSelection && !(event->modifiers() & Qt::ShiftModifier)) {
+        mayDrag_ = true; // a drag of the selection, or a click on release
+        return;
+    }
+    MoveCaret(pos, event->modifiers() & Qt::ShiftModifier);
+}
+
+void TextView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    EndTypingRun();
+    lastDoubleClickMs_ = QDateTime::currentMSecsSinceEpoch();
+    clickUnit_ = 2;
+    selecting_ = true;
+    mayDrag_ = false;
+    goalX_ = -1;
+    SelectWordAt(PositionAt(event->position().toPoint()));
+}
+
+void TextView::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton) || !selecting_) {
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    if (mayDrag_) {
+        if ((point - pressPoint_).manhattanLength() >= QApplication::startDragDistance()) {
+            mayDrag_ = false;
+            selecting_ = false;
+            StartDrag();
+        }
+        return;
+    }
+    ExtendSelectionTo(point);
+    const bool outside = point.y() < 0 || point.y() >= viewport()->height();
+    if (outside && !autoScroll_.isActive()) {
+        autoScroll_.start(50, this);
+    } else if (!outside) {
+        autoScroll_.stop();
+    }
+}
+
+void TextView::ExtendSelectionTo(QPoint point) {
+    const qsizetype pos = PositionAt(point);
+    if (clickUnit_ == 1) {
+        SetMarks(anchor_, Clamped(pos));
+        return;
+    }
+    // Words and lines: the selection keeps the first unit whole.
+    qsizetype start = pos, end = pos;
+    if (clickUnit_ == 3) {
+        const qsizetype line = qsizetype(buffer_.LineOfPosition(size_t(pos)));
+        start = qsizetype(buffer_.LineStart(size_t(line)));
+        end = line + 1 < LineCount() ? qsizetype(buffer_.LineStart(size_t(line + 1))) : Length();
+    } else {
+        start =
+            PreviousCursorStop(NextCursorStop(pos, QTextLayout::SkipWords), QTextLayout::SkipWords);
+        end = NextCursorStop(pos, QTextLayout::SkipWords);
+    }
+    if (pos < unitStart_) {
+        SetMarks(unitEnd_, start);
+    } else {
+        SetMarks(unitStart_, std::max(end, unitEnd_));
+    }
+}
+
+void TextView::AutoScroll() {
+    const QPoint point = viewport()->mapFromGlobal(QCursor::pos());
+    if (!selecting_ || !(QApplication::mouseButtons() & Qt::LeftButton)) {
+        autoScroll_.stop();
+        return;
+    }
+    if (point.y() < 0) {
+        ScrollRows(-1);
+    } else if (point.y() >= viewport()->height()) {
+        ScrollRows(1);
+    } else {
+        autoScroll_.stop();
+    }
+    ExtendSelectionTo(point);
+}
+
+void TextView::mouseReleaseEvent(QMouseEvent* event) {
+    autoScroll_.stop();
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    if (mayDrag_) {
+        MoveCaret(PositionAt(event->position().toPoint()), false); // a click, not a drag
+    }
+    mayDrag_ = false;
+    selecting_ = false;
+    SetSelectionClipboard();
+    ensureCursorVisible();
+}
+
+// Drag and drop -----------------------------------------------------------
+
+void TextView::StartDrag() {
+    auto* drag = new QDrag(this);
+    drag->setMimeData(SelectionMimeData());
+    const qsizetype start = SelectionStart(), end = SelectionEnd();
+    dragFromHere_ = true;
+    const Qt::DropAction action =
+        drag->exec(readOnly_ ? Qt::CopyAction : Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+    dragFromHere_ = false;
+    QObject* target = drag->target();
+    if (action == Qt::MoveAction && target != this && target != viewport()) {
+        // Moved into another program or widget: the text leaves here.
+        DeleteRange(start, end);
+    }
+}
+
+void TextView::dragEnterEvent(QDragEnterEvent* event) {
+    if (!readOnly_ && event->mimeData()->hasText()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void TextView::dragMoveEvent(QDragMoveEvent* event) {
+    if (readOnly_ || !event->mimeData()->hasText()) {
+        event->ignore();
+        return;
+    }
+    dropCaret_ = PositionAt(event->position().toPoint());
+    viewport()->update();
+    event->acceptProposedAction();
+}
+
+void TextView::dragLeaveEvent(QDragLeaveEvent*) {
+    dropCaret_ = -1;
+    viewport()->update();
+}
+
+void TextView::dropEvent(QDropEvent* event) {
+    dropCaret_ = -1;
+    if (readOnly_ || !event->mimeData()->hasText()) {
+        event->ignore();
+        return;
+    }
+    EndTypingRun();
+    qsizetype pos = PositionAt(event->position().toPoint());
+    const bool moveHere = dragFromHere_ && event->dropAction() == Qt::MoveAction;
+    if (moveHere && pos >= SelectionStart() && pos <= SelectionEnd()) {
+        event->acceptProposedAction(); // dropped onto itself: nothing moves
+        viewport()->update();
+        return;
+    }
+    buffer_.BeginGroup(); // a move undoes as one step
+    if (moveHere) {
+        const qsizetype start = SelectionStart(), length = SelectionEnd() - start;
+        Replace(start, length, QString(), Origin::User);
+        if (pos > start) {
+            pos -= length;
+        }
+    }
+    SetMarks(pos, pos);
+    insertFromMimeData(event->mimeData());
+    buffer_.EndGroup();
+    SetMarks(pos, caret_);
+    setFocus(Qt::MouseFocusReason);
+    event->acceptProposedAction();
+}
+
+} // namespace sheafpad
