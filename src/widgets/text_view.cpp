@@ -109,6 +109,7 @@ const TextView::Laid& TextView::Layout(qsizetype line, qsizetype chunk) const {
     const qsizetype end = chunk + 1 < ChunkCount(lineLength)
                               ? ChunkStart(line, lineStart, lineLength, chunk + 1)
                               : lineLength;
+    ++layoutsMade_;
     Laid laid;
     laid.start = start;
     laid.length = int(end - start);

@@ -104,6 +104,9 @@ public:
     void ScrollToPosition(qsizetype pos);
     // The number of whole rows the viewport shows.
     int VisibleRows() const;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    // For tests and benchmarks: how many chunk layouts were made so far.
+    qint64 LayoutsMade() const { return layoutsMade_; }
 
 public slots:
     void undo();
@@ -132,7 +135,6 @@ protected:
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -245,6 +247,7 @@ private:
     mutable std::list<quint64> order_;
     mutable qsizetype cachedChars_ = 0;
     int layoutWidth_ = -1; // the text width the cached layouts have
+    mutable qint64 layoutsMade_ = 0;
 
     qsizetype top_ = 0;    // the text position at the start of the top row
     qsizetype caret_ = 0;  // where typed text goes

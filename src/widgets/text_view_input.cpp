@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDateTime>
 #include <QDrag>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -360,9 +359,9 @@ void TextView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const qint64 now = qint64(event->timestamp());
     const bool tripleClick =
-        lastDoubleClickMs_ >= 0 &&
+        lastDoubleClickMs_ >= 0 && now >= lastDoubleClickMs_ &&
         now - lastDoubleClickMs_ < QGuiApplication::styleHints()->mouseDoubleClickInterval();
     pressPoint_ = point;
     selecting_ = true;
@@ -392,7 +391,7 @@ void TextView::mouseDoubleClickEvent(QMouseEvent* event) {
         return;
     }
     EndTypingRun();
-    lastDoubleClickMs_ = QDateTime::currentMSecsSinceEpoch();
+    lastDoubleClickMs_ = qint64(event->timestamp());
     clickUnit_ = 2;
     selecting_ = true;
     mayDrag_ = false;

@@ -1,0 +1,211 @@
+// The text view: long lines laid out a chunk at a time, caret moves across
+// chunks and rows, undo, the mouse, input methods, drops and scrolling.
+#include "widgets/text_view.h"
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace sheafpad {
+namespace {
+
+// Words separated by spaces, length characters in all, on one line.
+QString OneLine(qsizetype length) {
+    QString text;
+    text.reserve(length);
+    for (int i = 0; text.size() < length; ++i) {
+        text += QStringLiteral("word%1 ").arg(i % 1000);
+    }
+    text.truncate(length);
+    return text;
+}
+
+class TextViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        view.resize(400, 300);
+        view.show();
+        QApplication::setActiveWindow(&view);
+        view.setFocus();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    }
+    // The caret is shown, and a click on it puts it back where it is.
+    void ExpectCaretShownAndHit() {
+        const QRect caret = view.cursorRect();
+        ASSERT_FALSE(caret.isNull()) << "caret " << view.CaretPosition() << " not shown";
+        EXPECT_TRUE(view.viewport()->rect().contains(caret));
+        EXPECT_EQ(view.PositionAt(caret.center()), view.CaretPosition());
+    }
+
+    TextView view;
+};
+
+TEST_F(TextViewTest, LongLineIsLaidOutOnlyWhereShownAndEditedThere) {
+    const qsizetype length = 2'000'000;
+    view.setPlainText(OneLine(length));
+    QApplication::processEvents();
+    const qint64 afterOpen = view.LayoutsMade();
+    EXPECT_LE(afterOpen, 4) << "more than the shown chunks were laid out";
+
+    // Into the middle of the line: the caret is scrolled into view.
+    view.SetCaret(length / 2);
+    QApplication::processEvents();
+    ExpectCaretShownAndHit();
+    const qint64 beforeKeys = view.LayoutsMade();
+    QTest::keyClicks(&view, "abc");
+    QApplication::processEvents();
+    EXPECT_EQ(view.Text(length / 2, 3), "abc");
+    EXPECT_EQ(view.CaretPosition(), length / 2 + 3);
+    EXPECT_LE(view.LayoutsMade() - beforeKeys, 3 * 4) << "a key laid out more than its chunks";
+    ExpectCaretShownAndHit();
+
+    // Right moves one position at a time across chunk starts; Down then Up
+    // comes back to the same place; Home and End stay on the caret's row.
+    view.SetCaret(8190);
+    for (qsizetype expected = 8191; expected < 8200 + 80; ++expected) {
+        QTest::keyClick(&view, Qt::Key_Right);
+        ASSERT_EQ(view.CaretPosition(), expected);
+    }
+    for (int i = 0; i < 40; ++i) {
+        QTest::keyClick(&view, Qt::Key_Down);
+    }
+    for (int i = 0; i < 40; ++i) {
+        QTest::keyClick(&view, Qt::Key_Up);
+    }
+    EXPECT_EQ(view.CaretPosition(), 8200 + 79);
+    const int y = view.cursorRect().y();
+    QTest::keyClick(&view, Qt::Key_End);
+    EXPECT_EQ(view.cursorRect().y(), y);
+    EXPECT_GT(view.CaretPosition(), 8200 + 79);
+    QTest::keyClick(&view, Qt::Key_Home);
+    EXPECT_EQ(view.cursorRect().y(), y);
+    EXPECT_LE(view.CaretPosition(), 8200 + 79);
+
+    // The end of the text, and back to its start.
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(view.CaretPosition(), view.Length());
+    ExpectCaretShownAndHit();
+    EXPECT_EQ(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
+    QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(view.FirstShownPosition(), 0);
+    EXPECT_EQ(view.verticalScrollBar()->value(), 0);
+}
+
+TEST_F(TextViewTest, TypingUndoesAsOneStepAndProgramEditsClearTheHistory) {
+    QSignalSpy user(&view, &TextView::userChangedText);
+    QTest::keyClicks(&view, "abc");
+    QTest::keyClick(&view, Qt::Key_Return, Qt::ShiftModifier); // a plain line break
+    QTest::keyClicks(&view, "d");
+    QTest::keyClick(&view, Qt::Key_Left);
+    QTest::keyClick(&view, Qt::Key_Backspace);
+    EXPECT_EQ(view.toPlainText(), "abcd");
+    EXPECT_EQ(user.count(), 6);
+    view.undo(); // the backspace
+    EXPECT_EQ(view.toPlainText(), "abc\nd");
+    view.undo(); // the typed run
+    EXPECT_EQ(view.toPlainText(), "");
+    view.redo();
+    EXPECT_EQ(view.toPlainText(), "abc\nd");
+    EXPECT_EQ(view.CaretPosition(), 5);
+    EXPECT_EQ(user.count(), 9);
+    view.Replace(0, 1, "X\r\nY", TextView::Origin::Program);
+    EXPECT_EQ(view.toPlainText(), "X\nYbc\nd");
+    EXPECT_FALSE(view.CanUndo());
+    EXPECT_EQ(user.count(), 9);
+    view.setReadOnly(true);
+    QTest::keyClicks(&view, "z");
+    QTest::keyClick(&view, Qt::Key_Backspace);
+    EXPECT_EQ(view.toPlainText(), "X\nYbc\nd");
+}
+
+TEST_F(TextViewTest, MouseSelectsCharactersWordsAndLines) {
+    view.setPlainText("alpha beta gamma\nsecond line");
+    const QRect beta = view.PositionRect(7);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, beta.topLeft() + QPoint(1, 2));
+    EXPECT_EQ(view.CaretPosition(), 7);
+    const QPoint start = view.PositionRect(0).topLeft() + QPoint(1, 2);
+    const QPoint end = view.PositionRect(20).topLeft() + QPoint(1, 2);
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(view.viewport(), end);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, end);
+    EXPECT_EQ(view.SelectedPlainText(), "alpha beta gamma\nsec");
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ShiftModifier, start);
+    EXPECT_EQ(view.SelectionStart(), 0);
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, beta.center());
+    EXPECT_EQ(view.SelectedPlainText(), "beta");
+    // A third click soon after a double-click selects the whole line.
+    struct Clock : QObject {
+        quint64 doubleClick = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::MouseButtonDblClick) {
+                doubleClick = static_cast<QMouseEvent*>(event)->timestamp();
+            }
+            return false;
+        }
+    } clock;
+    view.viewport()->installEventFilter(&clock);
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, end);
+    QMouseEvent third(QEvent::MouseButtonPress, end, view.viewport()->mapToGlobal(end),
+                      Qt::LeftButton, Qt::LeftButton, {});
+    third.setTimestamp(clock.doubleClick + 100);
+    QApplication::sendEvent(view.viewport(), &third);
+    EXPECT_EQ(view.SelectedPlainText(), "second line");
+}
+
+TEST_F(TextViewTest, InputMethodsAndDropsEditAsTheUser) {
+    view.setPlainText("ab");
+    view.SetCaret(1);
+    QSignalSpy user(&view, &TextView::userChangedText);
+    QInputMethodEvent compose(QStringLiteral("ni"), {});
+    QApplication::sendEvent(&view, &compose);
+    EXPECT_EQ(view.toPlainText(), "ab"); // composing changes nothing yet
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("你"));
+    QApplication::sendEvent(&view, &commit);
+    EXPECT_EQ(view.toPlainText(), QStringLiteral("a你b"));
+    EXPECT_EQ(view.CaretPosition(), 2);
+    EXPECT_EQ(view.inputMethodQuery(Qt::ImSurroundingText).toString(), QStringLiteral("a你b"));
+    EXPECT_EQ(user.count(), 1);
+
+    QMimeData data;
+    data.setText("X\r\nY");
+    const QPoint at = view.PositionRect(0).topLeft() + QPoint(0, 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(view.viewport(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(view.viewport(), &drop);
+    EXPECT_EQ(view.toPlainText(), QStringLiteral("X\nYa你b"));
+    EXPECT_EQ(user.count(), 2);
+    view.undo();
+    EXPECT_EQ(view.toPlainText(), QStringLiteral("a你b"));
+}
+
+TEST_F(TextViewTest, ScrollBarReachesEveryLineAndFollowsEdits) {
+    QString text;
+    for (int i = 0; i < 3000; ++i) {
+        text += QStringLiteral("line %1\n").arg(i);
+    }
+    view.setPlainText(text + OneLine(50'000));
+    QScrollBar* bar = view.verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 3000);
+    bar->setValue(1500);
+    const qsizetype middle = view.FirstShownPosition();
+    EXPECT_EQ(view.Text(middle, 10), "line 1500\n");
+    bar->setValue(bar->maximum());
+    EXPECT_FALSE(view.PositionRect(view.Length()).isNull()) << "the end is not shown";
+    // Lines inserted above the top keep the same text at the top.
+    const qsizetype top = view.FirstShownPosition();
+    const QString shown = view.Text(top, 20);
+    view.Replace(0, 0, "new\nlines\n", TextView::Origin::Program);
+    EXPECT_EQ(view.Text(view.FirstShownPosition(), 20), shown);
+    bar->setValue(0);
+    EXPECT_EQ(view.FirstShownPosition(), 0);
+}
+
+} // namespace
+} // namespace sheafpad
