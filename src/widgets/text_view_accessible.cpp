@@ -3,7 +3,6 @@
 #include "widgets/text_view.h"
 
 #include <QAccessible>
-#include <QScrollBar>
 #include <QTextBoundaryFinder>
 #include <algorithm>
 #include <climits>
@@ -96,7 +95,7 @@ Span LineAt(const TextView& view, qsizetype pos, bool whole) {
     qsizetype k = std::min((pos - start) / TextViewAccessible::kLinePiece, lastPiece);
     Span piece{PieceStart(view, start, contentEnd, end, k),
                PieceStart(view, start, contentEnd, end, k + 1)};
-    if (pos >= piece.end) { // the next piece began before its cut
+    if (pos >= piece.end && piece.end < contentEnd) { // the next one began before its cut
         piece = {piece.end, PieceStart(view, start, contentEnd, end, k + 2)};
     }
     return piece;
@@ -367,13 +366,6 @@ AccessibilityEventHook& EventHook() {
     return hook;
 }
 
-QAccessibleInterface* Factory(const QString&, QObject* object) {
-    if (auto* view = qobject_cast<TextView*>(object)) {
-        return new TextViewAccessible(view);
-    }
-    return nullptr;
-}
-
 // Turns the view's signals into accessibility events, while someone listens.
 class Notifier : public QObject {
 public:
@@ -459,6 +451,25 @@ private:
     std::optional<TextSnapshot> before_;
 };
 
+void EnsureNotifier(TextView* view) {
+    for (QObject* child : view->children()) {
+        if (dynamic_cast<Notifier*>(child)) {
+            return;
+        }
+    }
+    new Notifier(view);
+}
+
+// A tool that asks for a view's interface also gets its events, whether or
+// not the view was attached.
+QAccessibleInterface* Factory(const QString&, QObject* object) {
+    if (auto* view = qobject_cast<TextView*>(object)) {
+        EnsureNotifier(view);
+        return new TextViewAccessible(view);
+    }
+    return nullptr;
+}
+
 } // namespace
 
 void InstallTextViewAccessibility() {
@@ -473,12 +484,7 @@ void AttachAccessibility(TextView* view) {
     if (iface && !dynamic_cast<TextViewAccessible*>(iface)) {
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
     }
-    for (QObject* child : view->children()) {
-        if (dynamic_cast<Notifier*>(child)) {
-            return;
-        }
-    }
-    new Notifier(view);
+    EnsureNotifier(view);
 }
 
 void SetAccessibilityEventHook(AccessibilityEventHook hook) {

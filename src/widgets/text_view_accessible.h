@@ -70,7 +70,9 @@ private:
     qsizetype Position(int offset) const;
 };
 
-// Makes Qt build a TextViewAccessible for every TextView (once per program).
+// Makes Qt build a TextViewAccessible for every TextView (a second call does
+// nothing); a view whose interface a tool asks for sends it events from then
+// on, as AttachAccessibility makes it do.
 void InstallTextViewAccessibility();
 
 // Installs the interface and sends assistive tools the view's caret moves,

@@ -150,6 +150,8 @@ TEST(TextViewAccessible, ReadsALongLineInPieces) {
     EXPECT_GT(pieces, 30);
     EXPECT_EQ(start, line.size() + 1); // then the next line, also long, in pieces
     EXPECT_EQ(end - start, TextViewAccessible::kLinePiece);
+    const QString last = text->textAtOffset(-1, QAccessible::LineBoundary, &start, &end);
+    EXPECT_TRUE(end == text->characterCount() && !last.isEmpty() && last.size() == end - start);
 
     EXPECT_EQ(Item(text, kAt, 75002, QAccessible::WordBoundary), Item("word", 75000, 75004));
     EXPECT_EQ(Item(text, kAfter, 75002, QAccessible::WordBoundary), Item(" ", 75004, 75005));
@@ -222,10 +224,15 @@ TEST(TextViewAccessible, SendsCaretSelectionAndChangeEventsOnce) {
     TextView view;
     view.setPlainText(QStringLiteral("hello world"));
     EventCapture capture(&view);
+    // A tool that finds the view gets its events.
+    InstallTextViewAccessibility();
+    QAccessible::queryAccessibleInterface(&view);
+    using QA = QAccessible;
+    view.SetCaret(1);
+    EXPECT_EQ(capture.Take(QA::TextCaretMoved), (Events{{QA::TextCaretMoved, 1}}));
     AttachAccessibility(&view);
     AttachAccessibility(&view); // no second set of events
 
-    using QA = QAccessible;
     view.SetCaret(3);
     EXPECT_EQ(capture.Take(QA::TextCaretMoved), (Events{{QA::TextCaretMoved, 3}}));
     view.SetSelection(2, 7);
