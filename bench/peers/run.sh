@@ -22,8 +22,8 @@ for p in "${tools[@]}" "${peers[@]}"; do
 done
 
 if [ -z "${SHEAFPAD:-}" ]; then
-    scripts/setup.sh --build-dir build-bench --build-type Release -DSHEAFPAD_BENCH=OFF \
+    scripts/setup.sh --test --build-dir build-bench --build-type Release -DSHEAFPAD_BENCH=ON \
         -DSHEAFPAD_TESTS=OFF >/dev/null
-    SHEAFPAD=build-bench/src/app/sheafpad
+    SHEAFPAD=build-bench/src/Sheafpad
 fi
 exec /usr/bin/python3 bench/peers/measure.py --sheafpad "$SHEAFPAD" "$@"

@@ -152,6 +152,9 @@ void TRichEdit::SaveTextFile(const std::string& path) const {
     // in the first half of a surrogate pair keeps it for the next one.
     constexpr size_t kPart = 64 * 1024;
     std::string bytes;
+    // Room for a text of single-byte characters with CR LF line breaks, the
+    // common case, so that the bytes are seldom moved while they grow.
+    bytes.reserve(size_t(Length() + LineCount()));
     std::u16string part;
     size_t partStart = 0;
     auto encode = [&](size_t keep) {
@@ -290,9 +293,13 @@ qsizetype TRichEdit::FindForward(const QString& text, qsizetype start, qsizetype
         if (result >= 0) {
             return false;
         }
-        tail.append(part);
-        if (tail.size() > size_t(n - 1)) {
-            tail.erase(0, tail.size() - size_t(n - 1));
+        // Only the last n - 1 units are kept (never the whole part).
+        const size_t keep = size_t(n - 1);
+        if (part.size() >= keep) {
+            tail.assign(part.substr(part.size() - keep));
+        } else {
+            tail.append(part);
+            tail.erase(0, tail.size() > keep ? tail.size() - keep : 0);
         }
         partStart += qsizetype(part.size());
         return true;

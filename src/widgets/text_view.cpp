@@ -28,6 +28,13 @@ quint64 Key(qsizetype line, qsizetype chunk) {
     return (quint64(line) << 24) | quint64(chunk);
 }
 
+// Where a chunk may start: after a space, or after a sign that ends a
+// statement or a list in scripts and style sheets.
+bool BreaksAfter(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u';' || c == u',' || c == u'{' || c == u'}' ||
+           c == u'>';
+}
+
 bool IsHighSurrogate(char16_t c) {
     return c >= 0xD800 && c < 0xDC00;
 }
@@ -80,7 +87,7 @@ qsizetype TextView::ChunkStart(qsizetype, qsizetype lineStart, qsizetype lineLen
     const std::u16string near = buffer_.Text(size_t(lineStart + nominal - 1), size_t(window + 1));
     // near[i] is the character before nominal + i.
     for (qsizetype i = 0; i < window; ++i) {
-        if (near[size_t(i)] == u' ' || near[size_t(i)] == u'\t') {
+        if (BreaksAfter(near[size_t(i)])) {
             return nominal + i;
         }
     }

@@ -133,7 +133,6 @@ void TextView::MoveCaret(qsizetype pos, bool select, bool keepGoalX) {
 void TextView::setReadOnly(bool readOnly) {
     readOnly_ = readOnly;
     setAttribute(Qt::WA_InputMethodEnabled, !readOnly);
-    viewport()->setCursor(readOnly ? Qt::ArrowCursor : Qt::IBeamCursor);
     RestartBlink();
 }
 
