@@ -1,6 +1,8 @@
 // The text view: chunks, their layouts, rows, scrolling and painting.
 #include "widgets/text_view.h"
 
+#include "widgets/text_view_accessible.h"
+
 #include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
@@ -24,15 +26,10 @@ constexpr int kMargin = 4;
 // Tab stops, in pixels, as the pane has always had them.
 constexpr qreal kTabStop = 80;
 
-quint64 Key(qsizetype line, qsizetype chunk) {
-    return (quint64(line) << 24) | quint64(chunk);
-}
-
 // Where a chunk may start: after a space, or after a sign that ends a
 // statement or a list in scripts and style sheets.
 bool BreaksAfter(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u';' || c == u',' || c == u'{' || c == u'}' ||
-           c == u'>';
+    return c == u' ' || c == u'\t' || c == u';' || c == u',' || c == u'{' || c == u'}' || c == u'>';
 }
 
 bool IsHighSurrogate(char16_t c) {
@@ -55,6 +52,7 @@ TextView::TextView(QWidget* parent) : QAbstractScrollArea(parent) {
     verticalScrollBar()->setSingleStep(1);
     changeEvent(nullptr); // font metrics
     UpdateLineLengths();
+    AttachAccessibility(this); // screen readers follow the text and the caret
 }
 
 TextView::~TextView() = default;
@@ -105,7 +103,7 @@ qsizetype TextView::ChunkOf(qsizetype line, qsizetype lineStart, qsizetype lineL
 }
 
 const TextView::Laid& TextView::Layout(qsizetype line, qsizetype chunk) const {
-    const quint64 key = Key(line, chunk);
+    const quint64 key = LayoutKey(line, chunk);
     if (auto found = layouts_.find(key); found != layouts_.end()) {
         order_.splice(order_.end(), order_, found->second.use); // now the most recent
         return found->second.laid;
@@ -555,6 +553,20 @@ void TextView::DrawSelection(QPainter& painter, const Laid& laid, int index, QPo
     painter.setPen(range.format.foreground().color());
     line.draw(&painter, origin);
     painter.restore();
+}
+
+void TextView::UpdateEditedRows(qsizetype line, qsizetype pos, int rows) {
+    const int from = ScreenRowOf(pos);
+    if (from > VisibleRows()) {
+        return; // below the view
+    }
+    int to = VisibleRows() + 1;
+    const qsizetype length = qsizetype(buffer_.LineLength(size_t(line)));
+    if (rows >= 0 && length <= kChunk && Layout(line, 0).layout->lineCount() == rows) {
+        to = std::min(to, ScreenRowOf(qsizetype(buffer_.LineStart(size_t(line))) + length));
+    }
+    const int top = kMargin + (std::max(0, from) - 1) * rowHeight_;
+    viewport()->update(QRect(0, top, viewport()->width(), (to - from + 3) * rowHeight_));
 }
 
 // The caret's blink -------------------------------------------------------

@@ -178,6 +178,9 @@ private:
     qsizetype ChunkOf(qsizetype line, qsizetype lineStart, qsizetype lineLength,
                       qsizetype offset) const;
     const Laid& Layout(qsizetype line, qsizetype chunk) const;
+    static quint64 LayoutKey(qsizetype line, qsizetype chunk) {
+        return (quint64(line) << 24) | quint64(chunk);
+    }
     void TrimCache() const;
     void DropLayouts(qsizetype fromLine, qsizetype fromChunk, bool shiftedLines);
     void DropAllLayouts();
@@ -262,8 +265,8 @@ private:
     qreal goalX_ = -1;     // the column that Up and Down keep, or -1
     qsizetype maxLength_ = std::numeric_limits<qsizetype>::max();
     bool readOnly_ = false;
-    bool typingRun_ = false; // an open undo group of typed characters
-    bool caretShown_ = true; // the blink's phase
+    bool typingRun_ = false;   // an open undo group of typed characters
+    bool caretShown_ = true;   // the blink's phase
     int syncingScrollBar_ = 0; // the program is setting the scroll bar
     int rowHeight_ = 1;
     qreal charWidth_ = 1; // an average character, for the estimates

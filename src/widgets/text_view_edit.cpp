@@ -211,7 +211,7 @@ void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
     // the lines below it stay where they are.
     int rows = -1;
     const qsizetype lengthBefore = qsizetype(lengths[0]) - inserted + removed;
-    if (const auto laid = layouts_.find(Key(first, 0));
+    if (const auto laid = layouts_.find(LayoutKey(first, 0));
         withinLine && lengthBefore <= kChunk && laid != layouts_.end()) {
         rows = laid->second.laid.layout->lineCount();
     }
@@ -242,20 +242,6 @@ void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
     }
     emit contentsChange(pos, removed, inserted);
     emit textChanged();
-}
-
-void TextView::UpdateEditedRows(qsizetype line, qsizetype pos, int rows) {
-    const int from = ScreenRowOf(pos);
-    if (from > VisibleRows()) {
-        return; // below the view
-    }
-    int to = VisibleRows() + 1;
-    const qsizetype length = qsizetype(buffer_.LineLength(size_t(line)));
-    if (rows >= 0 && length <= kChunk && Layout(line, 0).layout->lineCount() == rows) {
-        to = std::min(to, ScreenRowOf(qsizetype(buffer_.LineStart(size_t(line))) + length));
-    }
-    const int top = kMargin + (std::max(0, from) - 1) * rowHeight_;
-    viewport()->update(QRect(0, top, viewport()->width(), (to - from + 3) * rowHeight_));
 }
 
 void TextView::EndTypingRun() {
