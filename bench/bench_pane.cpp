@@ -8,7 +8,8 @@
 // and the load of a typical 100 KB page. Ratios are printed after the run.
 // In a shown pane, with a minified script of one 1 MB or 5 MB line:
 //   opening it until it is painted, a typed key until it is painted, and the
-//   CPU share that the focused, idle pane takes with its caret blinking.
+//   CPU share that the focused, idle pane takes with its caret blinking;
+// and a letter or Enter typed into 50 MB of short lines, until painted.
 // The files go to $SHEAFPAD_BENCH_DIR (default /var/tmp).
 #include "bench_util.h"
 #include "text/text_codec.h"
@@ -217,6 +218,27 @@ void BM_KeyShown_OneLine(benchmark::State& state) {
     }
 }
 
+// A key typed in the middle of a file of many short lines (range(0) bytes):
+// a letter (range(1) == 0), which changes one line, or Enter, which adds one.
+void BM_KeyShown_ManyLines(benchmark::State& state) {
+    sheafpad::TRichEdit pane;
+    ShowFocused(pane);
+    pane.LoadTextFile(FileOf(state.range(0)));
+    pane.SetReadOnly(false);
+    pane.SetSelectionStart(pane.Length() / 2);
+    Paint(pane);
+    const bool enter = state.range(1) != 0;
+    const Qt::Key key = enter ? Qt::Key_Return : Qt::Key_A;
+    const QString text = enter ? QStringLiteral("\r") : QStringLiteral("a");
+    for (auto _ : state) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(&pane, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+        QApplication::sendEvent(&pane, &release);
+        Paint(pane);
+    }
+}
+
 double CpuSeconds() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
@@ -330,6 +352,11 @@ BENCHMARK(BM_FindNothing_PaneAfterEdit)->Arg(50 * kMegabyte)->Unit(benchmark::kM
 BENCHMARK(BM_FindNothing_IndexOf)->Arg(50 * kMegabyte)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenShown_OneLine)->Apply(OneLineFiles)->Iterations(3);
 BENCHMARK(BM_KeyShown_OneLine)->Apply(OneLineFiles)->Iterations(5);
+BENCHMARK(BM_KeyShown_ManyLines)
+    ->Args({50 * kMegabyte, 0})
+    ->Args({50 * kMegabyte, 1})
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IdleShown_OneLine)->Apply(OneLineFiles)->Iterations(1);
 BENCHMARK(BM_PeakMemory)->Arg(50 * kMegabyte)->Iterations(1)->Unit(benchmark::kMillisecond);
 

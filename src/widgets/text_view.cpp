@@ -273,30 +273,30 @@ int TextView::TextWidth() const {
 // Scrolling ---------------------------------------------------------------
 
 int TextView::EstimatedRows(qsizetype lineLength) const {
-    if (lineLength == 0) {
+    // Called for every line of the text at once: arithmetic only.
+    if (lineLength <= charsPerRow_) {
         return 1;
     }
-    const qreal width = qreal(lineLength) * charWidth_ / TextWidth();
-    return int(ChunkCount(lineLength) - 1 + std::max<qint64>(1, qint64(std::ceil(width))));
+    const qint64 rows = qint64(qreal(lineLength) / charsPerRow_ + 0.999);
+    return int(ChunkCount(lineLength) - 1 + rows);
 }
 
 void TextView::RebuildRowIndex() const {
     if (!rowIndexStale_) {
         return;
     }
-    rowsBefore_.resize(lineLength_.size() + 1);
-    qint64 rows = 0;
+    charsPerRow_ = std::max<qreal>(1, TextWidth() / charWidth_);
+    std::vector<int32_t> rows(lineLength_.size());
     for (size_t i = 0; i < lineLength_.size(); ++i) {
-        rowsBefore_[i] = rows;
-        rows += EstimatedRows(lineLength_[i]);
+        rows[i] = EstimatedRows(lineLength_[i]);
     }
-    rowsBefore_.back() = rows;
+    rows_.Assign(std::move(rows));
     rowIndexStale_ = false;
 }
 
 void TextView::UpdateScrollBar() {
     RebuildRowIndex();
-    const qint64 total = rowsBefore_.back();
+    const qint64 total = rows_.Total();
     const int maximum = int(std::min<qint64>(std::max<qint64>(0, total - VisibleRows()), INT_MAX));
     int value = 0;
     const qsizetype last = LastTop();
@@ -308,7 +308,7 @@ void TextView::UpdateScrollBar() {
         const qsizetype offset = top_ - qsizetype(buffer_.LineStart(size_t(line)));
         const int rows = EstimatedRows(length);
         const qint64 within = length == 0 ? 0 : std::min<qint64>(rows - 1, offset * rows / length);
-        value = int(std::min<qint64>(rowsBefore_[size_t(line)] + within, maximum - 1));
+        value = int(std::min<qint64>(rows_.Before(size_t(line)) + within, maximum - 1));
         value = std::max(0, value);
     }
     // Showing or hiding the bar resizes the view, which comes back here.
@@ -331,11 +331,11 @@ void TextView::scrollContentsBy(int, int) {
     if (value >= verticalScrollBar()->maximum() && value > 0) {
         top = LastTop();
     } else if (value > 0) {
-        const auto after = std::upper_bound(rowsBefore_.begin(), rowsBefore_.end() - 1, value);
-        const qsizetype line = qsizetype(after - rowsBefore_.begin()) - 1;
+        const qsizetype line = qsizetype(rows_.IndexOf(value));
         const qsizetype length = lineLength_[size_t(line)];
         const qint64 rows = EstimatedRows(length);
-        const qsizetype offset = qsizetype((value - rowsBefore_[size_t(line)]) * length / rows);
+        const qsizetype offset =
+            qsizetype(std::max<qint64>(0, value - rows_.Before(size_t(line))) * length / rows);
         top = std::min(RowStart(RowOf(qsizetype(buffer_.LineStart(size_t(line))) + offset)),
                        LastTop());
     }

@@ -16,6 +16,7 @@
 // Positions are offsets into the text in UTF-16 units; a line break is one.
 #pragma once
 
+#include "text/prefix_sums.h"
 #include "text/text_buffer.h"
 
 #include <QAbstractScrollArea>
@@ -244,8 +245,9 @@ private:
     TextBuffer buffer_;
     // Length of each line, kept with every edit: the scroll bar's estimates.
     std::vector<uint32_t> lineLength_;
-    // Estimated rows before each line (and in all, last); rebuilt when stale.
-    mutable std::vector<qint64> rowsBefore_;
+    // Estimated rows of each line; built anew when stale (a load, a new
+    // width, lines added or removed), changed line by line by typing.
+    mutable PrefixSums rows_;
     mutable bool rowIndexStale_ = true;
 
     // Laid-out chunks by (line, chunk), least recently used first in order_.
@@ -269,7 +271,8 @@ private:
     bool caretShown_ = true;   // the blink's phase
     int syncingScrollBar_ = 0; // the program is setting the scroll bar
     int rowHeight_ = 1;
-    qreal charWidth_ = 1; // an average character, for the estimates
+    qreal charWidth_ = 1;           // an average character, for the estimates
+    mutable qreal charsPerRow_ = 1; // of the estimates, as of the last rebuild
     QBasicTimer blink_;
     QBasicTimer autoScroll_;
     // Input method composition at the caret, its formats and its cursor.

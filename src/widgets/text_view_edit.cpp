@@ -205,8 +205,12 @@ void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
         lineLength_.insert(lineLength_.erase(at, at + oldFeeds + 1), lengths.begin(),
                            lengths.end());
     }
-    rowIndexStale_ = true;
     const bool withinLine = oldFeeds == 0 && newFeeds == 0;
+    if (withinLine && !rowIndexStale_) {
+        rows_.Set(size_t(first), EstimatedRows(lengths[0]));
+    } else {
+        rowIndexStale_ = true;
+    }
     // The rows of a line of one chunk before the change, to see whether
     // the lines below it stay where they are.
     int rows = -1;
