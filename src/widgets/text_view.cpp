@@ -278,7 +278,7 @@ int TextView::EstimatedRows(qsizetype lineLength) const {
         return 1;
     }
     const qint64 rows = qint64(qreal(lineLength) / charsPerRow_ + 0.999);
-    return int(ChunkCount(lineLength) - 1 + rows);
+    return int(std::min<qint64>(ChunkCount(lineLength) - 1 + rows, 1 << 24));
 }
 
 void TextView::RebuildRowIndex() const {
