@@ -21,6 +21,8 @@ constexpr qsizetype kSnap = 64;
 // Laid-out characters kept beyond those on the screen (each costs tens of
 // bytes of glyph data).
 constexpr qsizetype kCacheChars = 256 * 1024;
+// Laid-out chunks kept at most: several screens of short lines.
+constexpr size_t kCacheLayouts = 512;
 // The space between the text and the view's edges.
 constexpr int kMargin = 4;
 // Tab stops, in pixels, as the pane has always had them.
@@ -150,7 +152,8 @@ const TextView::Laid& TextView::Layout(qsizetype line, qsizetype chunk) const {
 }
 
 void TextView::TrimCache() const {
-    while (cachedChars_ > kCacheChars && layouts_.size() > 64) {
+    while ((cachedChars_ > kCacheChars || layouts_.size() > kCacheLayouts) &&
+           layouts_.size() > 64) {
         const auto oldest = layouts_.find(order_.front());
         cachedChars_ -= oldest->second.laid.length;
         layouts_.erase(oldest);
@@ -496,6 +499,8 @@ void TextView::paintEvent(QPaintEvent* event) {
     painter.setPen(palette().color(group, QPalette::Text));
     const qsizetype selStart = SelectionStart(), selEnd = SelectionEnd();
     const bool caretDrawn = (focused && caretShown_) || dropCaret_ >= 0;
+    const qsizetype caret = dropCaret_ >= 0 ? dropCaret_ : caret_;
+    const Row caretRow = caretDrawn ? RowOf(caret) : Row{-1, 0, 0};
     Row row = RowOf(top_);
     for (int y = kMargin; y < viewport()->height(); y += rowHeight_) {
         const QRect rowRect(0, y, viewport()->width(), rowHeight_);
@@ -516,8 +521,6 @@ void TextView::paintEvent(QPaintEvent* event) {
                 DrawSelection(painter, laid, row.index, origin, selections.front());
             }
             if (caretDrawn) {
-                const qsizetype caret = dropCaret_ >= 0 ? dropCaret_ : caret_;
-                const Row caretRow = RowOf(caret);
                 if (caretRow.line == row.line && caretRow.chunk == row.chunk &&
                     caretRow.index == row.index) {
                     int offset = int(caret - chunkStart);
