@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QMimeData>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -183,6 +184,49 @@ TEST_F(TextViewTest, InputMethodsAndDropsEditAsTheUser) {
     EXPECT_EQ(user.count(), 2);
     view.undo();
     EXPECT_EQ(view.toPlainText(), QStringLiteral("a你b"));
+}
+
+// Edits repaint only the rows they change: what the screen holds afterwards
+// must be what a paint of the whole view gives.
+TEST_F(TextViewTest, PartialRepaintsLeaveWhatAFullPaintShows) {
+    QApplication::setCursorFlashTime(0); // a steady caret
+    QString text;
+    for (int i = 0; i < 12; ++i) {
+        text +=
+            QStringLiteral("row %1 of words that wrap at the view's width, more words\n").arg(i);
+    }
+    view.setPlainText(text);
+    QApplication::processEvents();
+    auto onScreen = [&] {
+        QApplication::processEvents();
+        const QPoint origin = view.viewport()->mapToGlobal(QPoint(0, 0));
+        return view.screen()
+            ->grabWindow(0, origin.x(), origin.y(), view.viewport()->width(),
+                         view.viewport()->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    auto painted = [&] {
+        return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    view.SetCaret(view.Text(0, 200).indexOf("wrap") + 2);
+    const struct {
+        Qt::Key key;
+        int repeat;
+    } steps[] = {{Qt::Key_X, 12},
+                 {Qt::Key_Backspace, 30},
+                 {Qt::Key_Down, 1},
+                 {Qt::Key_Delete, 25},
+                 {Qt::Key_Space, 40}};
+    for (const auto& step : steps) {
+        for (int i = 0; i < step.repeat; ++i) {
+            QTest::keyClick(&view, step.key);
+        }
+        const QImage shown = onScreen();
+        ASSERT_FALSE(shown.isNull());
+        ASSERT_EQ(shown, painted()) << "stale pixels after key " << step.key;
+    }
+    QApplication::setCursorFlashTime(1000);
 }
 
 TEST_F(TextViewTest, ScrollBarReachesEveryLineAndFollowsEdits) {
