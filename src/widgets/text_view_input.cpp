@@ -143,6 +143,9 @@ bool TextView::HandleKey(QKeyEvent* event) {
         const bool select = event->matches(move.select);
         if (select || event->matches(move.move)) {
             MoveCaret(move.target(), select, move.keepGoalX);
+            if (select) {
+                SetSelectionClipboard(); // X11's primary selection, as with the mouse
+            }
             return true;
         }
     }
@@ -158,6 +161,7 @@ bool TextView::HandleKey(QKeyEvent* event) {
         redo();
     } else if (event->matches(K::SelectAll)) {
         selectAll();
+        SetSelectionClipboard();
     } else if (event->matches(K::Delete)) {
         DeleteRange(caret,
                     HasSelection() ? anchor_ : NextCursorStop(caret, QTextLayout::SkipCharacters));
