@@ -1,9 +1,14 @@
 #include "text/text_buffer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <random>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace sheafpad {
 namespace text_buffer_detail {
@@ -11,6 +16,34 @@ namespace text_buffer_detail {
 // Room of a block for typed and pasted text; a longer insert gets a block of
 // its own size.
 constexpr size_t kBlockUnits = 64 * 1024;
+
+namespace {
+
+// Appends offset + i to out for each line feed at units[i]. Eight units a
+// step where the processor allows: a load runs this over the whole file.
+void CollectLineFeeds(const char16_t* units, size_t size, size_t offset, std::vector<size_t>& out) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i feed = _mm_set1_epi16(short(u'\n'));
+    for (; i + 8 <= size; i += 8) {
+        const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
+        // Two mask bits per unit.
+        auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi16(eight, feed)));
+        while (mask != 0) {
+            const int bit = std::countr_zero(mask);
+            out.push_back(offset + i + size_t(bit / 2));
+            mask &= ~(3u << bit);
+        }
+    }
+#endif
+    for (; i < size; ++i) {
+        if (units[i] == u'\n') {
+            out.push_back(offset + i);
+        }
+    }
+}
+
+} // namespace
 
 // A buffer the pieces point into. Units below used never change once
 // written, and data never moves, so a snapshot can read them from another
@@ -30,11 +63,7 @@ struct Block {
     size_t FeedsIn(size_t begin, size_t end) const { return FeedIndex(end) - FeedIndex(begin); }
     void Append(std::u16string_view text) {
         std::copy(text.begin(), text.end(), added.get() + used);
-        for (size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == u'\n') {
-                lineFeeds.push_back(used + i);
-            }
-        }
+        CollectLineFeeds(text.data(), text.size(), used, lineFeeds);
         used += text.size();
     }
 };
@@ -182,6 +211,20 @@ void ForEach(const NodePtr& root, size_t pos, size_t count, const ChunkFn& fn) {
     }
 }
 
+void VisitFeeds(const Node* n, size_t offset, const std::function<void(size_t)>& fn) {
+    if (!n) {
+        return;
+    }
+    VisitFeeds(n->left.get(), offset, fn);
+    const size_t pieceAt = offset + Len(n->left);
+    const Piece& p = n->piece;
+    const size_t* feed = p.block->lineFeeds.data() + p.block->FeedIndex(p.start);
+    for (size_t i = 0; i < p.lineFeeds; ++i) {
+        fn(pieceAt + feed[i] - p.start);
+    }
+    VisitFeeds(n->right.get(), pieceAt + p.length, fn);
+}
+
 std::u16string Copy(const NodePtr& root, size_t pos, size_t count) {
     std::u16string text;
     text.reserve(std::min(count, Len(root)));
@@ -228,11 +271,7 @@ void TextBuffer::Load(std::u16string text) {
     const char16_t* units = block->data;
     const size_t size = block->used;
     block->lineFeeds.reserve(size_t(std::count(units, units + size, u'\n')));
-    for (size_t i = 0; i < size; ++i) {
-        if (units[i] == u'\n') {
-            block->lineFeeds.push_back(i);
-        }
-    }
+    CollectLineFeeds(units, size, 0, block->lineFeeds);
     const Piece whole{block.get(), 0, block->used, block->lineFeeds.size()};
     root_ = whole.length > 0 ? Make(whole, RandomPriority(), nullptr, nullptr) : nullptr;
     blocks_.assign(1, std::move(block));
@@ -266,6 +305,10 @@ std::u16string TextBuffer::Text(size_t pos, size_t count) const {
 
 void TextBuffer::ForEachChunk(size_t pos, size_t count, const ChunkFn& fn) const {
     ForEach(root_, pos, count, fn);
+}
+
+void TextBuffer::ForEachLineFeed(const std::function<void(size_t)>& fn) const {
+    VisitFeeds(root_.get(), 0, fn);
 }
 
 Block& TextBuffer::AddBlock(size_t room) {

@@ -97,6 +97,9 @@ public:
     size_t LineStart(size_t line) const;     // line < LineCount(), else Length()
     size_t LineLength(size_t line) const;    // without its '\n'
     size_t LineOfPosition(size_t pos) const; // pos <= Length()
+    // Calls fn with the position of every '\n', in order, from the line
+    // index: the text itself is not read.
+    void ForEachLineFeed(const std::function<void(size_t)>& fn) const;
 
     // Edits between the outermost BeginGroup and EndGroup undo as one step;
     // an edit outside any group is a step of its own.

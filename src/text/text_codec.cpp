@@ -317,6 +317,31 @@ size_t DecodeText(std::string_view bytes, TextEncoding encoding, char16_t* out) 
     return size_t(o - out);
 }
 
+size_t DecodePartEnd(std::string_view bytes, TextEncoding encoding, size_t start, size_t end) {
+    const auto cutOk = [&](size_t at) {
+        if (at >= bytes.size()) {
+            return true;
+        }
+        const auto byte = Byte(bytes[at]);
+        const bool continuation = encoding == TextEncoding::Utf8 && IsContinuation(byte);
+        return !continuation && !(byte == '\n' && bytes[at - 1] == '\r');
+    };
+    // A UTF-8 sequence has at most three continuation bytes, so this steps
+    // back at most four places, or five before a CR LF; a part too short for
+    // that ends after end instead.
+    size_t at = end;
+    while (at > start + 1 && !cutOk(at)) {
+        --at;
+    }
+    if (!cutOk(at)) {
+        at = end;
+        while (!cutOk(at)) {
+            ++at;
+        }
+    }
+    return at;
+}
+
 size_t EncodeTextInto(std::u16string_view text, TextEncoding encoding, char* out,
                       size_t* badIndex) {
     const bool latin1 = encoding == TextEncoding::Latin1;

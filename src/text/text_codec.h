@@ -7,6 +7,7 @@
 // separator) becomes CR LF; nothing else is added or removed.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -32,6 +33,19 @@ inline size_t DecodedCapacity(std::string_view bytes) {
 // Utf8, must be what DetectEncoding accepted as UTF-8.
 size_t DecodeText(std::string_view bytes, TextEncoding encoding, char16_t* out);
 
+// DecodeText over bytes in parts of about partSize bytes, appending to text.
+// After each part, decoded(n) tells that the first n bytes are done, so that
+// a caller can give their memory back while a big file is decoded; text
+// grows only as the parts arrive. Same result as DecodeText.
+template <typename Decoded>
+void DecodeTextInParts(std::string_view bytes, TextEncoding encoding, std::u16string& text,
+                       size_t partSize, Decoded&& decoded);
+
+// Where a part of bytes that should end near end may end: never inside a
+// UTF-8 sequence, never between a CR and its LF. After start, and not after
+// end unless the part would be empty.
+size_t DecodePartEnd(std::string_view bytes, TextEncoding encoding, size_t start, size_t end);
+
 // Encodes text for the file, appending to out. Returns false, with *badIndex
 // set to the index of the first offending unit, when a character cannot be
 // stored in the encoding (above U+00FF for Latin-1, a lone surrogate for
@@ -49,5 +63,24 @@ inline size_t EncodedCapacity(size_t units) {
 // into one reused buffer. Returns the number of bytes written, or SIZE_MAX
 // with *badIndex set (badIndex may be null) as EncodeText fails.
 size_t EncodeTextInto(std::u16string_view text, TextEncoding encoding, char* out, size_t* badIndex);
+
+template <typename Decoded>
+void DecodeTextInParts(std::string_view bytes, TextEncoding encoding, std::u16string& text,
+                       size_t partSize, Decoded&& decoded) {
+    text.reserve(text.size() + DecodedCapacity(bytes));
+    std::u16string part(std::min(partSize, bytes.size()), u'\0');
+    size_t start = 0;
+    while (start < bytes.size()) {
+        const size_t end =
+            DecodePartEnd(bytes, encoding, start, std::min(start + partSize, bytes.size()));
+        if (end - start > part.size()) { // a part that could not end sooner
+            part.resize(end - start);
+        }
+        const size_t units = DecodeText(bytes.substr(start, end - start), encoding, part.data());
+        text.append(part.data(), units);
+        decoded(end);
+        start = end;
+    }
+}
 
 } // namespace sheafpad

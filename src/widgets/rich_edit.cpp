@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "platform/file_io.h"
+#include "platform/memory.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -125,14 +126,21 @@ void TRichEdit::LoadTextFile(const std::string& path) {
     std::u16string text;
     TextEncoding encoding;
     {
-        // The file's bytes live only until they are decoded.
-        const std::string bytes = platform::ReadFileBytes(path);
+        // The file's bytes live only until they are decoded, and each part's
+        // memory goes back as soon as it is: a big file never needs its bytes
+        // and its whole text at once.
+        std::string bytes = platform::ReadFileBytes(path);
         if (ContainsNul(bytes)) {
             throw EFOpenError(platform::AbsolutePath(path),
                               "The file holds NUL bytes, so it is not a text file");
         }
         encoding = DetectEncoding(bytes);
-        text = Decoded(bytes, encoding);
+        constexpr size_t kPart = 256 * 1024;
+        size_t discarded = 0;
+        DecodeTextInParts(bytes, encoding, text, kPart, [&](size_t decoded) {
+            platform::DiscardMemory(bytes.data() + discarded, decoded - discarded);
+            discarded = decoded;
+        });
     }
     SetLoadedText(std::move(text), encoding);
 }

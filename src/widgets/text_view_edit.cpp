@@ -42,23 +42,12 @@ QString TextView::Normalized(const QString& text) {
 void TextView::UpdateLineLengths() {
     lineLength_.clear();
     lineLength_.reserve(buffer_.LineCount());
-    uint32_t current = 0;
-    buffer_.ForEachChunk(0, buffer_.Length(), [&](std::u16string_view part) {
-        const char16_t* p = part.data();
-        const char16_t* end = p + part.size();
-        for (;;) {
-            const char16_t* feed = std::find(p, end, u'\n');
-            current += uint32_t(feed - p);
-            if (feed == end) {
-                break;
-            }
-            lineLength_.push_back(current);
-            current = 0;
-            p = feed + 1;
-        }
-        return true;
+    size_t lineStart = 0;
+    buffer_.ForEachLineFeed([&](size_t feed) {
+        lineLength_.push_back(uint32_t(feed - lineStart));
+        lineStart = feed + 1;
     });
-    lineLength_.push_back(current);
+    lineLength_.push_back(uint32_t(buffer_.Length() - lineStart));
     rowIndexStale_ = true;
 }
 

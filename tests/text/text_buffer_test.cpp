@@ -26,6 +26,10 @@ void ExpectSame(const TextBuffer& buffer, const std::u16string& model, std::mins
         }
     }
     ASSERT_EQ(buffer.LineCount(), starts.size());
+    std::vector<size_t> feeds{};
+    buffer.ForEachLineFeed([&](size_t feed) { feeds.push_back(feed + 1); });
+    feeds.insert(feeds.begin(), 0);
+    ASSERT_EQ(feeds, starts);
     for (int probe = 0; probe < 5; ++probe) {
         const size_t line = random() % starts.size();
         ASSERT_EQ(buffer.LineStart(line), starts[line]);

@@ -263,7 +263,8 @@ TEST(ContainsNul, FindsNulAnywhere) {
 }
 
 // Random files: whatever the bytes, an unchanged save gives the file with
-// its line breaks made CR LF, and nothing else changes.
+// its line breaks made CR LF, and nothing else changes. Decoding in parts of
+// any size, as a big file is, gives the same text.
 TEST(RoundTrip, RandomFilesComeBackWithCrLfBreaks) {
     std::mt19937 random(12345);
     // UTF-8 pieces of typical pages, line breaks among them.
@@ -283,7 +284,17 @@ TEST(RoundTrip, RandomFilesComeBackWithCrLfBreaks) {
         if (round % 2 == 1) {
             EXPECT_EQ(encoding, TextEncoding::Utf8);
         }
-        EXPECT_EQ(Encode(Decode(bytes, encoding), encoding), WithCrLf(bytes));
+        const std::u16string text = Decode(bytes, encoding);
+        EXPECT_EQ(Encode(text, encoding), WithCrLf(bytes));
+
+        std::u16string inParts;
+        size_t done = 0;
+        DecodeTextInParts(bytes, encoding, inParts, size_t(1 + round % 9), [&](size_t upTo) {
+            EXPECT_GT(upTo, done);
+            done = upTo;
+        });
+        EXPECT_EQ(inParts, text);
+        EXPECT_EQ(done, bytes.size());
     }
 }
 
