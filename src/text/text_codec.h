@@ -67,8 +67,17 @@ size_t EncodeTextInto(std::u16string_view text, TextEncoding encoding, char* out
 template <typename Decoded>
 void DecodeTextInParts(std::string_view bytes, TextEncoding encoding, std::u16string& text,
                        size_t partSize, Decoded&& decoded) {
-    text.reserve(text.size() + DecodedCapacity(bytes));
-    std::u16string part(std::min(partSize, bytes.size()), u'\0');
+    const size_t at = text.size();
+    if (bytes.size() <= partSize) { // one part: decoded in place
+        text.resize(at + DecodedCapacity(bytes));
+        text.resize(at + DecodeText(bytes, encoding, text.data() + at));
+        if (!bytes.empty()) {
+            decoded(bytes.size());
+        }
+        return;
+    }
+    text.reserve(at + DecodedCapacity(bytes));
+    std::u16string part(partSize, u'\0');
     size_t start = 0;
     while (start < bytes.size()) {
         const size_t end =
