@@ -72,6 +72,13 @@ TEST_F(RichEditTest, SavesEveryLineBreakAsCrLfAndKeepsEveryOtherByte) {
     for (const Row& row : rows) {
         EXPECT_EQ(RoundTrip(row.in), row.out) << "input: " << row.in;
     }
+    // A file of many decode parts, whose memory goes back part by part, with
+    // characters and CR LF falling on every kind of part end.
+    std::string big;
+    for (int i = 0; big.size() < 1'100'000; ++i) {
+        big += "caf\xC3\xA9 \xE2\x82\xAC\xF0\x9F\x98\x80 " + std::to_string(i) + "\r\n";
+    }
+    EXPECT_TRUE(RoundTrip(big) == big);
 }
 
 TEST_F(RichEditTest, LoadDecodesUtf8AndLatin1AndSetsTheLimit) {
