@@ -8,7 +8,7 @@
 #pragma once
 
 #include "text/text_codec.h"
-#include "widgets/text_view.h"
+#include "textview/text_view.h"
 
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
-#include "widgets/text_view_accessible.h"
+#include "textview/text_view_accessible.h"
 
-#include "widgets/text_view.h"
+#include "textview/text_view.h"
 
 #include <QAccessible>
 #include <QTextBoundaryFinder>

@@ -1,6 +1,6 @@
 // The text view: long lines laid out a chunk at a time, caret moves across
 // chunks and rows, undo, the mouse, input methods, drops and scrolling.
-#include "widgets/text_view.h"
+#include "textview/text_view.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>

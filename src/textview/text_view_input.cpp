@@ -1,5 +1,5 @@
 // The text view: keys, input methods, the mouse, and drag and drop.
-#include "widgets/text_view.h"
+#include "textview/text_view.h"
 
 #include <QApplication>
 #include <QClipboard>

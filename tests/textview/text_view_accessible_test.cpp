@@ -1,9 +1,9 @@
 // What a screen reader gets from the text view: the text by ranges and by
 // words and lines, the caret, the selection, the geometry, edits made as the
 // user's, and an event for every caret move, selection and change.
-#include "widgets/text_view_accessible.h"
+#include "textview/text_view_accessible.h"
 
-#include "widgets/text_view.h"
+#include "textview/text_view.h"
 
 #include <QAccessible>
 #include <QSignalSpy>

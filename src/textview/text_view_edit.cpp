@@ -1,6 +1,6 @@
 // The text view: loading, edits, undo, the caret and the selection, and the
 // clipboard.
-#include "widgets/text_view.h"
+#include "textview/text_view.h"
 
 #include <QApplication>
 #include <QClipboard>
