@@ -192,7 +192,7 @@ QRect TextView::PositionRect(qsizetype pos) const {
     for (int i = 0; i <= VisibleRows(); ++i) {
         if (row == target) {
             const Laid& laid = layout_.Layout(row.line, row.chunk);
-            const QTextLine line = laid.layout->lineAt(row.index);
+            const QTextLine line = TextLayout::RowLine(laid, row.index);
             const int offset = int(pos - layout_.ChunkPosition(row.line, laid));
             const qreal x = line.cursorToX(offset);
             const int next = laid.layout->nextCursorPosition(offset);
@@ -226,7 +226,7 @@ qsizetype TextView::PositionAt(QPoint point) const {
     for (; rows < 0 && layout_.PreviousRow(row); ++rows) {
     }
     const Laid& laid = layout_.Layout(row.line, row.chunk);
-    const QTextLine line = laid.layout->lineAt(row.index);
+    const QTextLine line = TextLayout::RowLine(laid, row.index);
     const int offset = std::min(line.xToCursor(point.x() - kMargin), laid.length);
     const qsizetype pos = layout_.ChunkPosition(row.line, laid) + offset;
     return std::min(pos, layout_.RowEnd(row));
@@ -253,7 +253,7 @@ void TextView::paintEvent(QPaintEvent* event) {
         const QRect rowRect(0, y, viewport()->width(), layout_.RowHeight());
         if (rowRect.intersects(area)) {
             const Laid& laid = layout_.Layout(row.line, row.chunk);
-            const QTextLine line = laid.layout->lineAt(row.index);
+            const QTextLine line = TextLayout::RowLine(laid, row.index);
             const QPointF origin(kMargin, y - line.y());
             const qsizetype chunkStart = layout_.ChunkPosition(row.line, laid);
             QList<QTextLayout::FormatRange> selections;
@@ -285,7 +285,7 @@ void TextView::paintEvent(QPaintEvent* event) {
 void TextView::DrawSelection(QPainter& painter, const Laid& laid, int index, QPointF origin,
                              const QTextLayout::FormatRange& range) const {
     // The selected part of one row, drawn again over its highlight.
-    const QTextLine line = laid.layout->lineAt(index);
+    const QTextLine line = TextLayout::RowLine(laid, index);
     const int rowStart = line.textStart(), rowEnd = line.textStart() + line.textLength();
     const int from = std::max(range.start, rowStart);
     const int to = std::min(range.start + range.length, rowEnd);

@@ -11,25 +11,15 @@ namespace sheafpad {
 
 namespace {
 
-// How far a chunk's start may move forward to follow a space.
-constexpr qsizetype kSnap = 64;
 // Laid-out characters kept beyond those on the screen (each costs tens of
 // bytes of glyph data).
 constexpr qsizetype kCacheChars = 256 * 1024;
 // Laid-out chunks kept at most: several screens of short lines.
 constexpr size_t kCacheLayouts = 512;
+// Chunks that edits make shorter than this are joined to the next one.
+constexpr qsizetype kMinChunk = TextLayout::kChunk / 8;
 // Tab stops, in pixels, as the pane has always had them.
 constexpr qreal kTabStop = 80;
-
-// Where a chunk may start: after a space, or after a sign that ends a
-// statement or a list in scripts and style sheets.
-bool BreaksAfter(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u';' || c == u',' || c == u'{' || c == u'}' || c == u'>';
-}
-
-bool IsHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c < 0xDC00;
-}
 
 } // namespace
 
@@ -60,6 +50,7 @@ void TextLayout::SetFont(const QFont& font) {
     charWidth_ = std::max<qreal>(1, metrics.averageCharWidth());
     option_.setTabStopDistance(kTabStop);
     DropAll();
+    seams_.clear(); // rows wrap elsewhere now
     estimatesStale_ = true;
 }
 
@@ -68,6 +59,7 @@ void TextLayout::SetWidth(int width) {
     if (width != width_) {
         width_ = width;
         DropAll();
+        seams_.clear(); // rows wrap elsewhere now
         estimatesStale_ = true;
     }
 }
@@ -87,36 +79,84 @@ void TextLayout::SetPreedit(qsizetype pos, const QString& text,
 
 // Chunks ------------------------------------------------------------------
 
-qsizetype TextLayout::ChunkCount(qsizetype line) const {
-    return std::max<qsizetype>(1, (LineLength(line) + kChunk - 1) / kChunk);
+TextLayout::Seams* TextLayout::SeamsOf(qsizetype line) const {
+    const qsizetype length = LineLength(line);
+    if (length <= kChunk) {
+        return nullptr;
+    }
+    auto found = seams_.find(line);
+    if (found == seams_.end()) {
+        const qsizetype count = (length + kChunk - 1) / kChunk;
+        Seams seams;
+        seams.starts.resize(size_t(count));
+        seams.checked.assign(size_t(count), 0);
+        for (qsizetype chunk = 0; chunk < count; ++chunk) {
+            seams.starts[size_t(chunk)] = chunk * kChunk;
+        }
+        seams.checked[0] = 1;
+        found = seams_.emplace(line, std::move(seams)).first;
+    }
+    return &found->second;
 }
 
-// Chunk k of a line starts near k * kChunk, after a space where one is close,
-// so that the short row ends at a word's end.
-qsizetype TextLayout::ChunkStart(qsizetype lineStart, qsizetype lineLength, qsizetype chunk) const {
-    if (chunk <= 0) {
+qsizetype TextLayout::ChunkCount(qsizetype line) const {
+    const Seams* seams = SeamsOf(line);
+    return seams == nullptr ? 1 : qsizetype(seams->starts.size());
+}
+
+qsizetype TextLayout::StoredChunkOf(qsizetype line, qsizetype offset) const {
+    const Seams* seams = SeamsOf(line);
+    if (seams == nullptr) {
         return 0;
     }
-    const qsizetype nominal = chunk * kChunk;
-    const qsizetype window = std::min(kSnap, lineLength - nominal);
-    const std::u16string near = buffer_.Text(size_t(lineStart + nominal - 1), size_t(window + 1));
-    // near[i] is the character before nominal + i.
-    for (qsizetype i = 0; i < window; ++i) {
-        if (BreaksAfter(near[size_t(i)])) {
-            return nominal + i;
-        }
+    const auto& starts = seams->starts;
+    return qsizetype(std::upper_bound(starts.begin() + 1, starts.end(), offset) - starts.begin()) -
+           1;
+}
+
+void TextLayout::Check(qsizetype line, qsizetype chunk) const {
+    const Seams* seams = SeamsOf(line);
+    if (seams == nullptr || chunk <= 0 || seams->checked[size_t(chunk)]) {
+        return;
     }
-    return IsHighSurrogate(near[0]) ? nominal + 1 : nominal;
+    if (const auto before = layouts_.find(Key(line, chunk - 1)); before != layouts_.end()) {
+        Evict(before); // laid out while it held a composition
+    }
+    Layout(line, chunk - 1); // which checks the start of the chunk after it
 }
 
 qsizetype TextLayout::ChunkOf(qsizetype line, qsizetype offset) const {
-    const qsizetype count = ChunkCount(line);
-    qsizetype chunk = std::min(offset / kChunk, count - 1);
-    if (chunk > 0 &&
-        offset < ChunkStart(qsizetype(buffer_.LineStart(size_t(line))), LineLength(line), chunk)) {
-        --chunk;
+    const Seams* seams = SeamsOf(line);
+    if (seams == nullptr) {
+        return 0;
     }
-    return chunk;
+    for (;;) {
+        const qsizetype chunk = StoredChunkOf(line, offset);
+        Check(line, chunk); // the start only moves back, so offset stays in the chunk
+        if (chunk + 1 >= qsizetype(seams->starts.size())) {
+            return chunk;
+        }
+        Check(line, chunk + 1);
+        if (offset < seams->starts[size_t(chunk + 1)]) {
+            return chunk;
+        }
+    }
+}
+
+qsizetype TextLayout::Lookahead() const {
+    return std::max<qsizetype>(256, qsizetype(3 * width_ / charWidth_));
+}
+
+void TextLayout::MoveSeam(Seams& seams, qsizetype line, qsizetype chunk, qsizetype start) const {
+    seams.starts[size_t(chunk)] = start;
+    seams.checked[size_t(chunk)] = 1;
+    if (const auto moved = layouts_.find(Key(line, chunk)); moved != layouts_.end()) {
+        Evict(moved); // laid out from where it started before
+    }
+}
+
+QTextLine TextLayout::RowLine(const Laid& laid, int index) {
+    return laid.layout->lineAt(std::clamp(index, 0, std::max(0, laid.rows - 1)));
 }
 
 qsizetype TextLayout::ChunkPosition(qsizetype line, const Laid& laid) const {
@@ -140,33 +180,75 @@ const TextLayout::Laid& TextLayout::Layout(qsizetype line, qsizetype chunk) cons
 TextLayout::Laid TextLayout::Make(qsizetype line, qsizetype chunk) const {
     const qsizetype lineStart = qsizetype(buffer_.LineStart(size_t(line)));
     const qsizetype lineLength = LineLength(line);
-    const qsizetype start = ChunkStart(lineStart, lineLength, chunk);
-    const bool last = chunk + 1 >= ChunkCount(line);
-    const qsizetype end = last ? lineLength : ChunkStart(lineStart, lineLength, chunk + 1);
-    ++layoutsMade_;
+    Seams* seams = SeamsOf(line);
+    const bool last = seams == nullptr || size_t(chunk + 1) >= seams->starts.size();
+    const qsizetype start = seams == nullptr ? 0 : seams->starts[size_t(chunk)];
+    const qsizetype end = last ? lineLength : seams->starts[size_t(chunk + 1)];
+    const qsizetype composition = preeditPos_ - lineStart;
+    const bool composing = preeditPos_ >= lineStart && composition >= start &&
+                           (composition < end || (last && composition == end));
     Laid laid;
     laid.start = start;
-    laid.length = int(end - start);
     laid.last = last;
-    laid.layout = std::make_unique<QTextLayout>(Text(lineStart + start, end - start), font_);
-    laid.layout->setTextOption(option_);
-    laid.layout->setCacheEnabled(true); // the caret's blink must not shape it again
-    if (preeditPos_ >= lineStart + start && preeditPos_ <= lineStart + end &&
-        ChunkOf(line, preeditPos_ - lineStart) == chunk) {
-        laid.layout->setPreeditArea(int(preeditPos_ - lineStart - start), preedit_);
-        laid.layout->setFormats(preeditFormats_);
-    }
-    laid.layout->beginLayout();
-    for (qreal y = 0;; y += rowHeight_) {
-        QTextLine row = laid.layout->createLine();
-        if (!row.isValid()) {
-            break;
+    auto layOut = [&](qsizetype textEnd) {
+        ++layoutsMade_;
+        laid.layout =
+            std::make_unique<QTextLayout>(Text(lineStart + start, textEnd - start), font_);
+        laid.layout->setTextOption(option_);
+        laid.layout->setCacheEnabled(true); // the caret's blink must not shape it again
+        if (composing) {
+            laid.layout->setPreeditArea(int(composition - start), preedit_);
+            laid.layout->setFormats(preeditFormats_);
         }
-        row.setLineWidth(width_);
-        row.setPosition(QPointF(0, y));
+        laid.layout->beginLayout();
+        for (qreal y = 0;; y += rowHeight_) {
+            QTextLine row = laid.layout->createLine();
+            if (!row.isValid()) {
+                break;
+            }
+            row.setLineWidth(width_);
+            row.setPosition(QPointF(0, y));
+        }
+        laid.layout->endLayout();
+    };
+    // With the text of the next chunk that decides where the row holding its
+    // start begins.
+    const bool ahead = !last && !composing;
+    layOut(ahead ? std::min(lineLength, end + Lookahead()) : end);
+    int length = int(end - start);
+    if (ahead) {
+        const QTextLine holder = laid.layout->lineForTextPosition(length);
+        const int rowStart = holder.isValid() ? holder.textStart() : length;
+        if (seams->checked[size_t(chunk + 1)]) {
+            if (rowStart != length) {
+                layOut(end); // the next chunk is placed: this one ends there
+            }
+        } else {
+            // The next chunk, not yet shown, starts where the row that holds
+            // its start begins (a row as wide as a chunk keeps its end, at a
+            // character's start).
+            int next = rowStart;
+            if (next == 0) {
+                next = laid.layout->isValidCursorPosition(length)
+                           ? length
+                           : laid.layout->nextCursorPosition(length);
+                const qsizetype after = size_t(chunk + 2) < seams->starts.size()
+                                            ? seams->starts[size_t(chunk + 2)]
+                                            : lineLength;
+                next = start + next < after ? next : length;
+            }
+            if (next != length) {
+                MoveSeam(*seams, line, chunk + 1, start + next);
+                length = next;
+            }
+            seams->checked[size_t(chunk + 1)] = 1;
+        }
     }
-    laid.layout->endLayout();
+    laid.length = length;
     laid.rows = laid.layout->lineCount();
+    while (laid.rows > 1 && laid.layout->lineAt(laid.rows - 1).textStart() >= length) {
+        --laid.rows; // the next chunk's
+    }
     return laid;
 }
 
@@ -193,9 +275,10 @@ void TextLayout::DropFrom(qsizetype line, qsizetype chunk, bool laterLines) {
 void TextLayout::Drop(qsizetype pos, qsizetype count) {
     const qsizetype first = qsizetype(buffer_.LineOfPosition(size_t(pos)));
     const qsizetype last = qsizetype(buffer_.LineOfPosition(size_t(pos + count)));
-    const qsizetype firstChunk = ChunkOf(first, pos - qsizetype(buffer_.LineStart(size_t(first))));
+    const qsizetype firstChunk =
+        StoredChunkOf(first, pos - qsizetype(buffer_.LineStart(size_t(first))));
     const qsizetype lastChunk =
-        ChunkOf(last, pos + count - qsizetype(buffer_.LineStart(size_t(last))));
+        StoredChunkOf(last, pos + count - qsizetype(buffer_.LineStart(size_t(last))));
     const auto end = layouts_.upper_bound(Key(last, lastChunk));
     for (auto entry = layouts_.lower_bound(Key(first, firstChunk)); entry != end;) {
         Evict(entry++);
@@ -228,6 +311,7 @@ void TextLayout::Reset() {
     preeditPos_ = -1;
     preedit_.clear();
     DropAll();
+    seams_.clear();
 }
 
 void TextLayout::Changed(const TextChange& change, qsizetype linesBefore) {
@@ -255,12 +339,69 @@ void TextLayout::Changed(const TextChange& change, qsizetype linesBefore) {
         estimatesStale_ = true;
     }
     if (withinLine) {
-        // Chunk starts after the change may move: from the chunk before it on.
-        const qsizetype offset = pos - qsizetype(buffer_.LineStart(size_t(first)));
-        DropFrom(first, std::max<qsizetype>(0, offset / kChunk - 1), false);
+        EditSeams(first, pos - qsizetype(buffer_.LineStart(size_t(first))),
+                  qsizetype(change.removed), inserted);
     } else {
+        seams_.erase(seams_.lower_bound(first), seams_.end());
         DropFrom(first, 0, true);
     }
+}
+
+void TextLayout::EditSeams(qsizetype line, qsizetype offset, qsizetype removed,
+                           qsizetype inserted) {
+    const auto found = seams_.find(line);
+    if (found == seams_.end() || LineLength(line) <= kChunk) {
+        if (found != seams_.end()) {
+            seams_.erase(found);
+        }
+        DropFrom(line, 0, false);
+        return;
+    }
+    // Starts in the removed text go; those after it move with the text.
+    const Seams& old = found->second;
+    const qsizetype chunk = StoredChunkOf(line, offset);
+    Seams seams;
+    for (size_t k = 0; k < old.starts.size(); ++k) {
+        qsizetype start = old.starts[k];
+        if (qsizetype(k) > chunk) {
+            if (start < offset + removed) {
+                continue;
+            }
+            start += inserted - removed;
+        }
+        seams.starts.push_back(start);
+        seams.checked.push_back(old.checked[k]);
+    }
+    auto count = [&] { return qsizetype(seams.starts.size()); };
+    auto end = [&](qsizetype k) {
+        return k + 1 < count() ? seams.starts[size_t(k + 1)] : LineLength(line);
+    };
+    // The edited chunk is cut anew when it grew long, joined to the next one
+    // (or the last one to the one before) when it became short.
+    if (const qsizetype from = seams.starts[size_t(chunk)]; end(chunk) - from > 2 * kChunk) {
+        std::vector<qsizetype> cuts;
+        for (qsizetype at = from + kChunk; at < end(chunk) - kChunk / 2; at += kChunk) {
+            cuts.push_back(at);
+        }
+        seams.starts.insert(seams.starts.begin() + chunk + 1, cuts.begin(), cuts.end());
+        seams.checked.insert(seams.checked.begin() + chunk + 1, cuts.size(), 0);
+    } else if (end(chunk) - from < kMinChunk && count() > 1) {
+        const qsizetype gone = chunk + 1 < count() ? chunk + 1 : chunk;
+        seams.starts.erase(seams.starts.begin() + gone);
+        seams.checked.erase(seams.checked.begin() + gone);
+    }
+    const qsizetype edited = std::min(chunk, count() - 1);
+    // The edited chunk's layout decides where the next one starts, and the
+    // chunk before it read the edited text when the edit is near its start.
+    if (edited + 1 < count()) {
+        seams.checked[size_t(edited + 1)] = 0;
+    }
+    const bool nearStart = offset < seams.starts[size_t(edited)] + Lookahead();
+    if (edited > 0 && nearStart) {
+        seams.checked[size_t(edited)] = 0;
+    }
+    found->second = std::move(seams);
+    DropFrom(line, nearStart ? std::max<qsizetype>(0, edited - 1) : edited, false);
 }
 
 // Rows --------------------------------------------------------------------
@@ -280,7 +421,7 @@ TextLayout::Row TextLayout::RowOf(qsizetype pos) const {
 
 qsizetype TextLayout::RowStart(const Row& row) const {
     const Laid& laid = Layout(row.line, row.chunk);
-    const int start = std::min(laid.layout->lineAt(row.index).textStart(), laid.length);
+    const int start = std::min(RowLine(laid, row.index).textStart(), laid.length);
     return ChunkPosition(row.line, laid) + start;
 }
 
@@ -296,7 +437,7 @@ qsizetype TextLayout::RowEnd(const Row& row) const {
     // The end of a wrapped row is the next row's start; the caret stays on
     // this row just before it.
     const Laid& laid = Layout(row.line, row.chunk);
-    const QTextLine line = laid.layout->lineAt(row.index);
+    const QTextLine line = RowLine(laid, row.index);
     const int end = std::min(line.textStart() + line.textLength(), laid.length);
     const int before = laid.layout->previousCursorPosition(end);
     return ChunkPosition(row.line, laid) +
@@ -333,20 +474,21 @@ bool TextLayout::PreviousRow(Row& row) const {
     } else {
         return false;
     }
+    Check(row.line, row.chunk); // shown now: its start must be a row's
     row.index = std::max(0, Layout(row.line, row.chunk).rows - 1);
     return true;
 }
 
 qsizetype TextLayout::PositionInRow(const Row& row, qreal x) const {
     const Laid& laid = Layout(row.line, row.chunk);
-    const int offset = std::min(laid.layout->lineAt(row.index).xToCursor(x), laid.length);
+    const int offset = std::min(RowLine(laid, row.index).xToCursor(x), laid.length);
     return std::min(ChunkPosition(row.line, laid) + offset, RowEnd(row));
 }
 
 qreal TextLayout::XOf(qsizetype pos) const {
     const Row row = RowOf(pos);
     const Laid& laid = Layout(row.line, row.chunk);
-    return laid.layout->lineAt(row.index).cursorToX(int(pos - ChunkPosition(row.line, laid)));
+    return RowLine(laid, row.index).cursorToX(int(pos - ChunkPosition(row.line, laid)));
 }
 
 qsizetype TextLayout::NextCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const {
@@ -365,8 +507,13 @@ qsizetype TextLayout::PreviousCursorStop(qsizetype pos, QTextLayout::CursorMode 
     const Laid& laid = Layout(row.line, row.chunk);
     const qsizetype chunkStart = ChunkPosition(row.line, laid);
     const int offset = int(pos - chunkStart);
+    if (offset <= 0 && row.chunk == 0) {
+        return std::max<qsizetype>(pos - 1, 0); // over the line break
+    }
     if (offset <= 0) {
-        return std::max<qsizetype>(pos - 1, 0); // over the line break or into the chunk before
+        const Laid& before = Layout(row.line, row.chunk - 1);
+        return ChunkPosition(row.line, before) +
+               before.layout->previousCursorPosition(before.length, mode);
     }
     return chunkStart + laid.layout->previousCursorPosition(offset, mode);
 }
@@ -379,8 +526,7 @@ int TextLayout::EstimatedRows(qsizetype lineLength) const {
         return 1;
     }
     const qint64 rows = qint64(qreal(lineLength) / charsPerRow_ + 0.999);
-    const qint64 chunks = std::max<qsizetype>(1, (lineLength + kChunk - 1) / kChunk);
-    return int(std::min<qint64>(chunks - 1 + rows, 1 << 24));
+    return int(std::min<qint64>(rows, 1 << 24));
 }
 
 const PrefixSums& TextLayout::Estimates() const {

@@ -7,6 +7,19 @@
 // cache, so a key typed on a 5 MB line lays out one or two chunks, not the
 // line. Layout() is the one place where a chunk's QTextLayout is made.
 //
+// Rows wrap as a layout of the whole line would wrap them: a chunk starts
+// where a row starts. Each chunk is laid out with some text of the next one
+// after it, and the next chunk's start is moved back to the start of the row
+// that holds it there. Starts are first nominal (about k * kChunk); a start
+// is checked (and moved) once, when the chunk before it is first laid out,
+// which happens before its own chunk is shown; then it stays, so that rows
+// already shown never change under the caret. A jump into a long line lays
+// out one chunk more, never the line up to there: wrapping begun anywhere
+// falls into step with a whole layout's within a few rows, so the start
+// reached is a whole layout's too. Checked starts move with the text through
+// edits elsewhere in the line; the start after an edited chunk is checked
+// again.
+//
 // Positions are offsets into the text in UTF-16 units; a line break is one.
 #pragma once
 
@@ -57,6 +70,8 @@ public:
     const QFont& Font() const { return font_; }
     void SetWidth(int width);
     int Width() const { return width_; }
+    // Wrapping and tab stops, as every chunk is laid out with them.
+    const QTextOption& Option() const { return option_; }
     int RowHeight() const { return rowHeight_; }
     // The input method's composition, shown at pos (none when text is empty).
     void SetPreedit(qsizetype pos, const QString& text,
@@ -66,6 +81,8 @@ public:
     qsizetype ChunkCount(qsizetype line) const;
     qsizetype ChunkOf(qsizetype line, qsizetype offset) const;
     const Laid& Layout(qsizetype line, qsizetype chunk) const;
+    // Row index of a chunk (never past its last row).
+    static QTextLine RowLine(const Laid& laid, int index);
     // The text position of a chunk's first character.
     qsizetype ChunkPosition(qsizetype line, const Laid& laid) const;
     // How many chunk layouts were made so far (for tests and benchmarks).
@@ -111,8 +128,26 @@ private:
     static quint64 Key(qsizetype line, qsizetype chunk) {
         return (quint64(line) << 24) | quint64(chunk);
     }
-    qsizetype ChunkStart(qsizetype lineStart, qsizetype lineLength, qsizetype chunk) const;
+    // The chunk starts of a line longer than kChunk, from the line's start
+    // (starts[0] == 0), and for each whether the chunk before it, as it is
+    // laid out now, starts a row there.
+    struct Seams {
+        std::vector<qsizetype> starts;
+        std::vector<char> checked;
+    };
+    // The seams of line, made when first needed; nullptr for a line of one chunk.
+    Seams* SeamsOf(qsizetype line) const;
+    // The chunk whose span holds offset, by the starts as they are now.
+    qsizetype StoredChunkOf(qsizetype line, qsizetype offset) const;
+    // Makes sure that the start of chunk was checked: lays out the chunk before.
+    void Check(qsizetype line, qsizetype chunk) const;
+    // Characters of the next chunk laid out with a chunk: more than a row.
+    qsizetype Lookahead() const;
     Laid Make(qsizetype line, qsizetype chunk) const;
+    // Moves the start of chunk of line (not yet shown) to start.
+    void MoveSeam(Seams& seams, qsizetype line, qsizetype chunk, qsizetype start) const;
+    // Keeps the seams of line through an edit within it.
+    void EditSeams(qsizetype line, qsizetype offset, qsizetype removed, qsizetype inserted);
     void DropFrom(qsizetype line, qsizetype chunk, bool laterLines);
     void Evict(std::map<quint64, CacheEntry>::iterator entry) const;
     QString Text(qsizetype pos, qsizetype count) const;
@@ -134,6 +169,8 @@ private:
     mutable std::list<quint64> order_;
     mutable qsizetype cachedChars_ = 0;
     mutable qint64 layoutsMade_ = 0;
+    // Seams of the long lines laid out so far, by line.
+    mutable std::map<qsizetype, Seams> seams_;
 
     // Length of each line, kept with every edit, and the estimated rows of
     // each line, built anew when stale (a load, a new width or font, lines

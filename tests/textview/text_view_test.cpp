@@ -49,8 +49,10 @@ TEST_F(TextViewTest, LongLineIsLaidOutOnlyWhereShownAndEditedThere) {
     const qsizetype length = 2'000'000;
     view.setPlainText(OneLine(length));
     QApplication::processEvents();
+    // The first chunk, shown, and the last with the one before it (where the
+    // scroll bar's end shows), at two widths: the scroll bar comes in between.
     const qint64 afterOpen = view.LayoutsMade();
-    EXPECT_LE(afterOpen, 4) << "more than the shown chunks were laid out";
+    EXPECT_LE(afterOpen, 6) << "more than the shown chunks were laid out";
 
     // Into the middle of the line: the caret is scrolled into view.
     view.SetCaret(length / 2);
