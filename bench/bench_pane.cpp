@@ -9,7 +9,8 @@
 // In a shown pane, with a minified script of one 1 MB or 5 MB line:
 //   opening it until it is painted, a typed key until it is painted, and the
 //   CPU share that the focused, idle pane takes with its caret blinking;
-// and a letter or Enter typed into 50 MB of short lines, until painted.
+// and a letter or Enter typed into 50 MB of short lines, until painted; and
+// the Check report of 4,000 and 16,000 names written into the shown pane.
 // The files go to $SHEAFPAD_BENCH_DIR (default /var/tmp).
 #include "bench_util.h"
 #include "text/text_codec.h"
@@ -239,6 +240,24 @@ void BM_KeyShown_ManyLines(benchmark::State& state) {
     }
 }
 
+// The Check report of range(0) unused names written into the shown pane, as
+// the program writes it (a line at a time), until painted. Goal: 16,000
+// names in at most 0.2 s.
+void BM_CheckReportShown(benchmark::State& state) {
+    sheafpad::TRichEdit pane;
+    ShowFocused(pane);
+    const int names = int(state.range(0));
+    for (auto _ : state) {
+        pane.ClearText();
+        pane.AppendLine(QStringLiteral("Files that are not used by another file: "));
+        pane.AppendLine(QStringLiteral(" "));
+        for (int i = 0; i < names; ++i) {
+            pane.AppendLine(QStringLiteral("images/photo-%1.jpg").arg(i, 5, 10, QChar('0')));
+        }
+        Paint(pane);
+    }
+}
+
 double CpuSeconds() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
@@ -355,6 +374,7 @@ BENCHMARK(BM_KeyShown_ManyLines)
     ->Args({50 * kMegabyte, 1})
     ->Iterations(20)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CheckReportShown)->Arg(4000)->Arg(16000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_IdleShown_OneLine)->Apply(OneLineFiles)->Iterations(1);
 BENCHMARK(BM_PeakMemory)->Arg(50 * kMegabyte)->Iterations(1)->Unit(benchmark::kMillisecond);
 

@@ -2,6 +2,7 @@
 // counts change (a Fenwick tree): the view's estimated rows before each
 // line, which typing changes one line at a time in texts of a million lines.
 // Changing a count and reading a sum take O(log n); Assign takes O(n).
+// Replacing counts from index i on takes O(n - i).
 #pragma once
 
 #include <bit>
@@ -31,6 +32,25 @@ public:
         counts_[i] = count;
         for (size_t j = i + 1; j < tree_.size(); j += j & (~j + 1)) {
             tree_[j] += delta;
+        }
+    }
+    // Replaces the count counts from index first by counts (lines added or
+    // removed): O(Size() - first), so lines added at the end cost little.
+    void Replace(size_t first, size_t count, const std::vector<int32_t>& counts) {
+        counts_.erase(counts_.begin() + ptrdiff_t(first),
+                      counts_.begin() + ptrdiff_t(first + count));
+        counts_.insert(counts_.begin() + ptrdiff_t(first), counts.begin(), counts.end());
+        // The entries up to first cover counts before it and stay; each later
+        // one is the difference of two prefix sums.
+        tree_.resize(counts_.size() + 1);
+        std::vector<int64_t> sums(counts_.size() - first + 1); // sums[k]: before first + k
+        sums[0] = Before(first);
+        for (size_t i = first; i < counts_.size(); ++i) {
+            sums[i - first + 1] = sums[i - first] + counts_[i];
+        }
+        for (size_t i = first + 1; i < tree_.size(); ++i) {
+            const size_t from = i - (i & (~i + 1));
+            tree_[i] = sums[i - first] - (from >= first ? sums[from - first] : Before(from));
         }
     }
     // The sum of the counts before index i.

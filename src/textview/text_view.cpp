@@ -97,14 +97,14 @@ void TextView::scrollContentsBy(int, int) {
             LastTop());
     }
     top_ = top;
-    viewport()->update();
+    RepaintAll();
 }
 
 void TextView::SetTop(qsizetype pos) {
     const qsizetype top = std::min(layout_.RowStart(layout_.RowOf(pos)), LastTop());
     if (top != top_) {
         top_ = top;
-        viewport()->update();
+        RepaintAll();
     }
     UpdateScrollBar();
 }
@@ -125,6 +125,14 @@ void TextView::ScrollToPosition(qsizetype pos) {
         SetTop(start);
         return;
     }
+    if (target.line + 1 == LineCount() && layout_.IsLastRowOfLine(target)) {
+        // The last row is shown by the last top only (a report that grows
+        // at the end follows it so without walking the rows).
+        if (top_ < LastTop()) {
+            SetTop(LastTop());
+        }
+        return;
+    }
     Row row = layout_.RowOf(top_);
     for (int i = 0; i < VisibleRows(); ++i) {
         if (row == target) {
@@ -143,6 +151,7 @@ void TextView::ScrollToPosition(qsizetype pos) {
 void TextView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     layout_.SetWidth(TextWidth());
+    lastTop_ = -1;
     top_ = std::min(layout_.RowStart(layout_.RowOf(top_)), LastTop());
     UpdateScrollBar();
 }
@@ -151,19 +160,24 @@ void TextView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         layout_.SetFont(font());
+        lastTop_ = -1;
         top_ = std::min(layout_.RowStart(layout_.RowOf(top_)), LastTop());
         UpdateScrollBar();
     }
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ActivationChange) {
-        viewport()->update();
+        RepaintAll();
     }
 }
 
 qsizetype TextView::LastTop() const {
+    if (lastTop_ >= 0) {
+        return lastTop_;
+    }
     Row row = layout_.RowOf(Length());
     for (int i = 1; i < VisibleRows() && layout_.PreviousRow(row); ++i) {
     }
-    return layout_.RowStart(row);
+    lastTop_ = layout_.RowStart(row);
+    return lastTop_;
 }
 
 // Geometry ----------------------------------------------------------------
@@ -238,6 +252,9 @@ void TextView::paintEvent(QPaintEvent* event) {
     layout_.Trim();
     QPainter painter(viewport());
     const QRect area = event->rect();
+    if (area.contains(viewport()->rect())) {
+        repaintAll_ = false;
+    }
     const bool focused = hasFocus() && isActiveWindow();
     const QPalette::ColorGroup group = focused ? QPalette::Active : QPalette::Inactive;
     QTextCharFormat selected;
@@ -333,7 +350,15 @@ void TextView::RestartBlink() {
     UpdateCaret();
 }
 
+void TextView::RepaintAll() {
+    repaintAll_ = true;
+    viewport()->update();
+}
+
 void TextView::UpdateCaret() {
+    if (repaintAll_) {
+        return; // painted with the rest; no need to find the caret's row
+    }
     const QRect caret = cursorRect();
     if (!caret.isNull()) {
         viewport()->update(caret.adjusted(-2, -1, 2, 1));
@@ -354,7 +379,7 @@ void TextView::timerEvent(QTimerEvent* event) {
 void TextView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
     RestartBlink();
-    viewport()->update(); // the selection's colours
+    RepaintAll(); // the selection's colours
 }
 
 void TextView::focusOutEvent(QFocusEvent* event) {
@@ -362,7 +387,7 @@ void TextView::focusOutEvent(QFocusEvent* event) {
     blink_.stop();
     caretShown_ = false;
     EndTypingRun();
-    viewport()->update();
+    RepaintAll();
 }
 
 } // namespace sheafpad

@@ -190,19 +190,23 @@ private:
     void DrawSelection(QPainter& painter, const Laid& laid, int index, QPointF origin,
                        const QTextLayout::FormatRange& range) const;
     void RestartBlink();
+    // Repaints the caret where it is now (unless all is to be repainted).
     void UpdateCaret();
+    void RepaintAll();
 
     TextBuffer buffer_;
     TextLayout layout_{buffer_};
 
-    qsizetype top_ = 0;    // the text position at the start of the top row
-    qsizetype caret_ = 0;  // where typed text goes
-    qsizetype anchor_ = 0; // the selection's other end
-    qreal goalX_ = -1;     // the column that Up and Down keep, or -1
+    qsizetype top_ = 0;              // the text position at the start of the top row
+    mutable qsizetype lastTop_ = -1; // LastTop() until the text or the layout changes
+    qsizetype caret_ = 0;            // where typed text goes
+    qsizetype anchor_ = 0;           // the selection's other end
+    qreal goalX_ = -1;               // the column that Up and Down keep, or -1
     qsizetype maxLength_ = std::numeric_limits<qsizetype>::max();
     bool readOnly_ = false;
     bool typingRun_ = false;   // an open undo group of typed characters
     bool caretShown_ = true;   // the blink's phase
+    bool repaintAll_ = false;  // the whole view is to be painted
     int syncingScrollBar_ = 0; // the program is setting the scroll bar
     QBasicTimer blink_;
     QBasicTimer autoScroll_;

@@ -55,11 +55,12 @@ void TextView::LoadText(std::u16string text) {
     typingRun_ = false;
     buffer_.Load(std::move(text));
     layout_.Reset();
+    lastTop_ = -1;
     caret_ = anchor_ = top_ = 0;
     goalX_ = -1;
     preedit_.clear();
     UpdateScrollBar();
-    viewport()->update();
+    RepaintAll();
     emit contentsChange(0, -1, Length());
     emit textChanged();
     emit cursorPositionChanged();
@@ -103,10 +104,11 @@ void TextView::SetMarks(qsizetype anchor, qsizetype caret) {
     anchor_ = anchor;
     if (moved && !preedit_.isEmpty()) {
         layout_.SetPreedit(caret_, preedit_, preeditFormats_); // the composition goes along
+        lastTop_ = -1;
     }
     RestartBlink();
     if (selectionChanges && (hadSelection || HasSelection())) {
-        viewport()->update();
+        RepaintAll();
         emit selectionChanged();
     }
     if (moved) {
@@ -188,6 +190,7 @@ void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
     // the lines below it stay where they are.
     const int rows = withinLine ? layout_.CachedRows(first) : -1;
     layout_.Changed(change, linesBefore);
+    lastTop_ = -1;
     // Marks after the change move with the text; marks inside it go to its start.
     auto follow = [&](qsizetype mark) {
         if (mark >= pos + removed) {
@@ -204,7 +207,7 @@ void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
     if (withinLine && !scrolled) {
         UpdateEditedRows(first, pos, rows);
     } else {
-        viewport()->update();
+        RepaintAll();
     }
     emit contentsChange(pos, removed, inserted);
     emit textChanged();

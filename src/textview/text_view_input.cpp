@@ -269,8 +269,9 @@ void TextView::inputMethodEvent(QInputMethodEvent* event) {
         }
     }
     layout_.SetPreedit(caret_, preedit_, preeditFormats_);
+    lastTop_ = -1;
     ensureCursorVisible();
-    viewport()->update();
+    RepaintAll();
     event->accept();
 }
 
@@ -478,13 +479,13 @@ void TextView::dragMoveEvent(QDragMoveEvent* event) {
         return;
     }
     dropCaret_ = PositionAt(event->position().toPoint());
-    viewport()->update();
+    RepaintAll();
     event->acceptProposedAction();
 }
 
 void TextView::dragLeaveEvent(QDragLeaveEvent*) {
     dropCaret_ = -1;
-    viewport()->update();
+    RepaintAll();
 }
 
 void TextView::dropEvent(QDropEvent* event) {
@@ -498,7 +499,7 @@ void TextView::dropEvent(QDropEvent* event) {
     const bool moveHere = dragFromHere_ && event->dropAction() == Qt::MoveAction;
     if (moveHere && pos >= SelectionStart() && pos <= SelectionEnd()) {
         event->acceptProposedAction(); // dropped onto itself: nothing moves
-        viewport()->update();
+        RepaintAll();
         return;
     }
     buffer_.BeginGroup(); // a move undoes as one step

@@ -48,6 +48,10 @@ void TextLayout::SetFont(const QFont& font) {
     const QFontMetricsF metrics(font_);
     rowHeight_ = std::max(1, int(std::ceil(metrics.height())));
     charWidth_ = std::max<qreal>(1, metrics.averageCharWidth());
+    asciiWidth_ = 0;
+    for (char16_t c = 0x20; c < 0x7F; ++c) {
+        asciiWidth_ = std::max(asciiWidth_, metrics.horizontalAdvance(QChar(c)));
+    }
     option_.setTabStopDistance(kTabStop);
     DropAll();
     seams_.clear(); // rows wrap elsewhere now
@@ -165,16 +169,19 @@ qsizetype TextLayout::ChunkPosition(qsizetype line, const Laid& laid) const {
 
 const TextLayout::Laid& TextLayout::Layout(qsizetype line, qsizetype chunk) const {
     const quint64 key = Key(line, chunk);
+    if (recent_ != layouts_.end() && recent_->first == key) {
+        return recent_->second.laid; // asked again at once: rows, caret and paint
+    }
     if (auto found = layouts_.find(key); found != layouts_.end()) {
         order_.splice(order_.end(), order_, found->second.use); // now the most recent
+        recent_ = found;
         return found->second.laid;
     }
     Laid laid = Make(line, chunk);
     order_.push_back(key);
     cachedChars_ += laid.length;
-    auto [entry, added] =
-        layouts_.emplace(key, CacheEntry{std::move(laid), std::prev(order_.end())});
-    return entry->second.laid;
+    recent_ = layouts_.emplace(key, CacheEntry{std::move(laid), std::prev(order_.end())}).first;
+    return recent_->second.laid;
 }
 
 TextLayout::Laid TextLayout::Make(qsizetype line, qsizetype chunk) const {
@@ -255,6 +262,9 @@ TextLayout::Laid TextLayout::Make(qsizetype line, qsizetype chunk) const {
 void TextLayout::Evict(std::map<quint64, CacheEntry>::iterator entry) const {
     cachedChars_ -= entry->second.laid.length;
     order_.erase(entry->second.use);
+    if (entry == recent_) {
+        recent_ = layouts_.end();
+    }
     layouts_.erase(entry);
 }
 
@@ -287,6 +297,7 @@ void TextLayout::Drop(qsizetype pos, qsizetype count) {
 
 void TextLayout::DropAll() {
     layouts_.clear();
+    recent_ = layouts_.end();
     order_.clear();
     cachedChars_ = 0;
 }
@@ -335,9 +346,15 @@ void TextLayout::Changed(const TextChange& change, qsizetype linesBefore) {
     const bool withinLine = oldFeeds == 0 && newFeeds == 0;
     if (withinLine && !estimatesStale_) {
         estimates_.Set(size_t(first), EstimatedRows(lengths[0]));
-    } else {
-        estimatesStale_ = true;
+    } else if (!estimatesStale_) {
+        // From the first line on: lines added at the end (a report written a
+        // line at a time) cost only themselves.
+        std::vector<int32_t> rows(lengths.size());
+        std::transform(lengths.begin(), lengths.end(), rows.begin(),
+                       [&](uint32_t length) { return EstimatedRows(length); });
+        estimates_.Replace(size_t(first), size_t(oldFeeds + 1), rows);
     }
+    Trim(); // between edits no layout is in use
     if (withinLine) {
         EditSeams(first, pos - qsizetype(buffer_.LineStart(size_t(first))),
                   qsizetype(change.removed), inserted);
@@ -406,10 +423,32 @@ void TextLayout::EditSeams(qsizetype line, qsizetype offset, qsizetype removed,
 
 // Rows --------------------------------------------------------------------
 
+int TextLayout::KnownRows(qsizetype line) const {
+    const qsizetype length = LineLength(line);
+    // Two characters to spare, for rounding and kerning.
+    if (qreal(length + 2) * asciiWidth_ > width_) {
+        return -1;
+    }
+    const qsizetype lineStart = qsizetype(buffer_.LineStart(size_t(line)));
+    if (preeditPos_ >= lineStart && preeditPos_ <= lineStart + length) {
+        return -1;
+    }
+    bool plain = true;
+    buffer_.ForEachChunk(size_t(lineStart), size_t(length), [&](std::u16string_view part) {
+        plain =
+            std::all_of(part.begin(), part.end(), [](char16_t c) { return c >= 0x20 && c < 0x7F; });
+        return plain;
+    });
+    return plain ? 1 : -1;
+}
+
 TextLayout::Row TextLayout::RowOf(qsizetype pos) const {
     pos = std::clamp<qsizetype>(pos, 0, qsizetype(buffer_.Length()));
     Row row;
     row.line = qsizetype(buffer_.LineOfPosition(size_t(pos)));
+    if (KnownRows(row.line) == 1) {
+        return row;
+    }
     const qsizetype offset = pos - qsizetype(buffer_.LineStart(size_t(row.line)));
     row.chunk = ChunkOf(row.line, offset);
     const Laid& laid = Layout(row.line, row.chunk);
@@ -420,12 +459,18 @@ TextLayout::Row TextLayout::RowOf(qsizetype pos) const {
 }
 
 qsizetype TextLayout::RowStart(const Row& row) const {
+    if (row.chunk == 0 && row.index == 0) {
+        return qsizetype(buffer_.LineStart(size_t(row.line)));
+    }
     const Laid& laid = Layout(row.line, row.chunk);
     const int start = std::min(RowLine(laid, row.index).textStart(), laid.length);
     return ChunkPosition(row.line, laid) + start;
 }
 
 bool TextLayout::IsLastRowOfLine(const Row& row) const {
+    if (KnownRows(row.line) == 1) {
+        return true;
+    }
     const Laid& laid = Layout(row.line, row.chunk);
     return row.index + 1 >= laid.rows && laid.last;
 }
@@ -445,14 +490,16 @@ qsizetype TextLayout::RowEnd(const Row& row) const {
 }
 
 bool TextLayout::NextRow(Row& row) const {
-    const Laid& laid = Layout(row.line, row.chunk);
-    if (row.index + 1 < laid.rows) {
-        ++row.index;
-        return true;
-    }
-    if (!laid.last) {
-        row = Row{row.line, row.chunk + 1, 0};
-        return true;
+    if (KnownRows(row.line) != 1) {
+        const Laid& laid = Layout(row.line, row.chunk);
+        if (row.index + 1 < laid.rows) {
+            ++row.index;
+            return true;
+        }
+        if (!laid.last) {
+            row = Row{row.line, row.chunk + 1, 0};
+            return true;
+        }
     }
     if (row.line + 1 < qsizetype(buffer_.LineCount())) {
         row = Row{row.line + 1, 0, 0};
@@ -470,6 +517,10 @@ bool TextLayout::PreviousRow(Row& row) const {
         --row.chunk;
     } else if (row.line > 0) {
         --row.line;
+        if (KnownRows(row.line) == 1) {
+            row = Row{row.line, 0, 0};
+            return true;
+        }
         row.chunk = ChunkCount(row.line) - 1;
     } else {
         return false;

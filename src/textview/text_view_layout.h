@@ -101,6 +101,10 @@ public:
     qreal XOf(qsizetype pos) const;
     qsizetype NextCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const;
     qsizetype PreviousCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const;
+    // The rows of line known without laying it out: 1 for a line of printable
+    // ASCII that is certainly narrower than the width, else -1 (a report or
+    // a page of short lines is walked through without shaping it).
+    int KnownRows(qsizetype line) const;
     // The rows of line when it is one chunk whose layout is cached, else -1
     // (before a change, to see whether the lines below it move).
     int CachedRows(qsizetype line) const;
@@ -157,7 +161,8 @@ private:
     QTextOption option_;
     int width_ = 1;
     int rowHeight_ = 1;
-    qreal charWidth_ = 1; // an average character, for the estimates
+    qreal charWidth_ = 1;  // an average character, for the estimates
+    qreal asciiWidth_ = 1; // the widest printable ASCII character
     qsizetype preeditPos_ = -1;
     QString preedit_;
     QList<QTextLayout::FormatRange> preeditFormats_;
@@ -167,6 +172,7 @@ private:
     // order_.
     mutable std::map<quint64, CacheEntry> layouts_;
     mutable std::list<quint64> order_;
+    mutable std::map<quint64, CacheEntry>::iterator recent_ = layouts_.end(); // the last asked
     mutable qsizetype cachedChars_ = 0;
     mutable qint64 layoutsMade_ = 0;
     // Seams of the long lines laid out so far, by line.

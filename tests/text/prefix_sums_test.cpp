@@ -1,4 +1,5 @@
-// Prefix sums against a plain running total, through random changes.
+// Prefix sums against a plain running total, through random changes and
+// counts added and removed.
 #include "text/prefix_sums.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,16 @@ TEST(PrefixSumsTest, AgreesWithARunningTotalThroughRandomChanges) {
             const size_t i = random() % size;
             counts[i] = int32_t(random() % 9 + 1);
             sums.Set(i, counts[i]);
+            // Counts replaced by others, fewer or more (lines removed, added).
+            const size_t first = random() % size, gone = random() % 3 % (size - first + 1);
+            const std::vector<int32_t> added(random() % 3, int32_t(random() % 9 + 1));
+            counts.erase(counts.begin() + first, counts.begin() + first + gone);
+            counts.insert(counts.begin() + first, added.begin(), added.end());
+            sums.Replace(first, gone, added);
+            size = counts.size();
+            if (size == 0) {
+                break;
+            }
             const size_t at = random() % (size + 1);
             const int64_t before = std::accumulate(counts.begin(), counts.begin() + at, int64_t(0));
             ASSERT_EQ(sums.Before(at), before) << "size " << size << " index " << at;

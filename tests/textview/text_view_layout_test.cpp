@@ -96,5 +96,30 @@ TEST(TextViewLayoutTest, ChunksOfALongLineWrapAsOneLayoutOfTheLine) {
     EXPECT_EQ(ChunkedRows(layout), WholeRows(text, layout));
 }
 
+// Short lines of ASCII are walked through without laying them out (a report
+// of 16,000 names): what is known of them must be what a layout gives.
+TEST(TextViewLayoutTest, ShortLinesKnownWithoutALayoutAreOneRowWhenLaidOut) {
+    std::u16string text;
+    std::mt19937 random(3);
+    for (int line = 0; line < 300; ++line) {
+        for (size_t length = random() % 120; length > 0; --length) {
+            text += char16_t(0x20 + random() % 95);
+        }
+        text += u'\n';
+    }
+    TextBuffer buffer(text);
+    TextLayout layout(buffer);
+    layout.SetFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    layout.SetWidth(500);
+    int known = 0;
+    for (qsizetype line = 0; line < qsizetype(buffer.LineCount()); ++line) {
+        if (layout.KnownRows(line) == 1) {
+            ++known;
+            EXPECT_EQ(layout.Layout(line, 0).rows, 1) << "line " << line;
+        }
+    }
+    EXPECT_GT(known, 100);
+}
+
 } // namespace
 } // namespace sheafpad
