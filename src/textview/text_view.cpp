@@ -54,8 +54,7 @@ void TextView::UpdateScrollBar() {
     const qint64 total = rows.Total();
     const int maximum = int(std::min<qint64>(std::max<qint64>(0, total - VisibleRows()), INT_MAX));
     int value = 0;
-    const qsizetype last = LastTop();
-    if (top_ >= last) {
+    if (EndShown()) {
         value = maximum;
     } else {
         const qsizetype line = qsizetype(buffer_.LineOfPosition(size_t(top_)));
@@ -92,16 +91,14 @@ void TextView::scrollContentsBy(int, int) {
         const qint64 lineRows = rows.At(size_t(line));
         const qsizetype offset =
             qsizetype(std::max<qint64>(0, value - rows.Before(size_t(line))) * length / lineRows);
-        top = std::min(
-            layout_.RowStart(layout_.RowOf(qsizetype(buffer_.LineStart(size_t(line))) + offset)),
-            LastTop());
+        top = ClampedTop(qsizetype(buffer_.LineStart(size_t(line))) + offset);
     }
     top_ = top;
     RepaintAll();
 }
 
 void TextView::SetTop(qsizetype pos) {
-    const qsizetype top = std::min(layout_.RowStart(layout_.RowOf(pos)), LastTop());
+    const qsizetype top = ClampedTop(pos);
     if (top != top_) {
         top_ = top;
         RepaintAll();
@@ -128,8 +125,8 @@ void TextView::ScrollToPosition(qsizetype pos) {
     if (target.line + 1 == LineCount() && layout_.IsLastRowOfLine(target)) {
         // The last row is shown by the last top only (a report that grows
         // at the end follows it so without walking the rows).
-        if (top_ < LastTop()) {
-            SetTop(LastTop());
+        if (!EndShown()) {
+            SetTop(start);
         }
         return;
     }
@@ -151,8 +148,7 @@ void TextView::ScrollToPosition(qsizetype pos) {
 void TextView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     layout_.SetWidth(TextWidth());
-    lastTop_ = -1;
-    top_ = std::min(layout_.RowStart(layout_.RowOf(top_)), LastTop());
+    top_ = ClampedTop(top_);
     UpdateScrollBar();
 }
 
@@ -160,8 +156,7 @@ void TextView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         layout_.SetFont(font());
-        lastTop_ = -1;
-        top_ = std::min(layout_.RowStart(layout_.RowOf(top_)), LastTop());
+        top_ = ClampedTop(top_);
         UpdateScrollBar();
     }
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ActivationChange) {
@@ -170,14 +165,30 @@ void TextView::changeEvent(QEvent* event) {
 }
 
 qsizetype TextView::LastTop() const {
-    if (lastTop_ >= 0) {
-        return lastTop_;
-    }
     Row row = layout_.RowOf(Length());
     for (int i = 1; i < VisibleRows() && layout_.PreviousRow(row); ++i) {
     }
-    lastTop_ = layout_.RowStart(row);
-    return lastTop_;
+    return layout_.RowStart(row);
+}
+
+qsizetype TextView::ClampedTop(qsizetype pos) const {
+    Row row = layout_.RowOf(pos);
+    int below = 0;
+    for (Row next = row; below < VisibleRows() - 1 && layout_.NextRow(next); ++below) {
+    }
+    for (; below < VisibleRows() - 1 && layout_.PreviousRow(row); ++below) {
+    }
+    return layout_.RowStart(row);
+}
+
+bool TextView::EndShown() const {
+    Row row = layout_.RowOf(top_);
+    for (int i = 1; i < VisibleRows(); ++i) {
+        if (!layout_.NextRow(row)) {
+            return true;
+        }
+    }
+    return !layout_.NextRow(row);
 }
 
 // Geometry ----------------------------------------------------------------
@@ -386,7 +397,7 @@ void TextView::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
     blink_.stop();
     caretShown_ = false;
-    EndTypingRun();
+    EndRun();
     RepaintAll();
 }
 

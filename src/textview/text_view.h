@@ -152,6 +152,12 @@ private:
 
     // Rows.
     qsizetype LastTop() const; // the top that shows the end at the bottom
+    // The start of pos's row, or the row as far above it as the view shows
+    // when the text ends less than a view below: a top. Reads only the rows
+    // it shows.
+    qsizetype ClampedTop(qsizetype pos) const;
+    // Whether the view shows the end of the text.
+    bool EndShown() const;
     // The row of pos counted from the top row: -1 above it, more than
     // VisibleRows() below the view.
     int ScreenRowOf(qsizetype pos) const;
@@ -178,9 +184,22 @@ private:
 
     // Edits.
     void AfterChange(const TextChange& change, qsizetype linesBefore);
-    void EndTypingRun();
-    void TypeText(const QString& text);
-    void DeleteRange(qsizetype from, qsizetype to);
+    // Undo steps of typing and deleting: a run of edits of one kind undoes
+    // as one step, ending when the kind changes, after a pause of about a
+    // second (times of key events, in ms), at a line break, and when the
+    // caret is moved.
+    enum class Run { None, Typing, DeletingBack, DeletingForward };
+    static constexpr quint64 kRunPauseMs = 1000;
+    void EndRun();
+    void GoOnWithRun(Run run, quint64 time);
+    void TypeText(const QString& text, quint64 time);
+    // Deletes from..to and puts the caret there; a run of deletes goes on,
+    // or with Run::None the deletion is a step of its own.
+    void DeleteRange(qsizetype from, qsizetype to, Run run = Run::None, quint64 time = 0);
+    // The editing keys: clipboard, undo, deleting, Enter, Ctrl+Tab, typing.
+    bool EditByKey(const QKeyEvent* event);
+    // The spaces and tabs that begin pos's line, up to pos.
+    QString IndentBefore(qsizetype pos) const;
     void ApplyUndo(bool redo);
     QMimeData* SelectionMimeData() const;
     void SetSelectionClipboard() const;
@@ -197,14 +216,14 @@ private:
     TextBuffer buffer_;
     TextLayout layout_{buffer_};
 
-    qsizetype top_ = 0;              // the text position at the start of the top row
-    mutable qsizetype lastTop_ = -1; // LastTop() until the text or the layout changes
-    qsizetype caret_ = 0;            // where typed text goes
-    qsizetype anchor_ = 0;           // the selection's other end
-    qreal goalX_ = -1;               // the column that Up and Down keep, or -1
+    qsizetype top_ = 0;    // the text position at the start of the top row
+    qsizetype caret_ = 0;  // where typed text goes
+    qsizetype anchor_ = 0; // the selection's other end
+    qreal goalX_ = -1;     // the column that Up and Down keep, or -1
     qsizetype maxLength_ = std::numeric_limits<qsizetype>::max();
     bool readOnly_ = false;
-    bool typingRun_ = false;   // an open undo group of typed characters
+    Run run_ = Run::None;      // the run whose undo group is open
+    quint64 runTime_ = 0;      // the time of its last edit
     bool caretShown_ = true;   // the blink's phase
     bool repaintAll_ = false;  // the whole view is to be painted
     int syncingScrollBar_ = 0; // the program is setting the scroll bar

@@ -52,10 +52,9 @@ QString TextView::Text(qsizetype pos, qsizetype count) const {
 }
 
 void TextView::LoadText(std::u16string text) {
-    typingRun_ = false;
+    run_ = Run::None;
     buffer_.Load(std::move(text));
     layout_.Reset();
-    lastTop_ = -1;
     caret_ = anchor_ = top_ = 0;
     goalX_ = -1;
     preedit_.clear();
@@ -87,7 +86,7 @@ qsizetype TextView::Clamped(qsizetype pos) const {
 }
 
 void TextView::SetSelection(qsizetype anchor, qsizetype caret) {
-    EndTypingRun();
+    EndRun();
     goalX_ = -1;
     SetMarks(Clamped(anchor), Clamped(caret));
     ensureCursorVisible();
@@ -104,7 +103,6 @@ void TextView::SetMarks(qsizetype anchor, qsizetype caret) {
     anchor_ = anchor;
     if (moved && !preedit_.isEmpty()) {
         layout_.SetPreedit(caret_, preedit_, preeditFormats_); // the composition goes along
-        lastTop_ = -1;
     }
     RestartBlink();
     if (selectionChanges && (hadSelection || HasSelection())) {
@@ -117,7 +115,7 @@ void TextView::SetMarks(qsizetype anchor, qsizetype caret) {
 }
 
 void TextView::MoveCaret(qsizetype pos, bool select, bool keepGoalX) {
-    EndTypingRun();
+    EndRun();
     if (!keepGoalX) {
         goalX_ = -1;
     }
@@ -151,7 +149,7 @@ qsizetype TextView::Replace(qsizetype pos, qsizetype count, const QString& text,
     const std::u16string units(reinterpret_cast<const char16_t*>(insertion.constData()),
                                size_t(insertion.size()));
     if (origin == Origin::Program) {
-        EndTypingRun();
+        EndRun();
     }
     buffer_.BeginGroup();
     const qsizetype linesBefore = LineCount();
@@ -190,7 +188,6 @@ void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
     // the lines below it stay where they are.
     const int rows = withinLine ? layout_.CachedRows(first) : -1;
     layout_.Changed(change, linesBefore);
-    lastTop_ = -1;
     // Marks after the change move with the text; marks inside it go to its start.
     auto follow = [&](qsizetype mark) {
         if (mark >= pos + removed) {
@@ -199,7 +196,7 @@ void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
         return std::min(mark, pos);
     };
     const qsizetype caret = follow(caret_), anchor = follow(anchor_);
-    const qsizetype top = std::min(layout_.RowStart(layout_.RowOf(follow(top_))), LastTop());
+    const qsizetype top = ClampedTop(follow(top_));
     const bool scrolled = top != follow(top_) || pos < top_;
     top_ = top;
     SetMarks(Clamped(anchor), Clamped(caret));
@@ -213,43 +210,60 @@ void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
     emit textChanged();
 }
 
-void TextView::EndTypingRun() {
-    if (typingRun_) {
-        typingRun_ = false;
+void TextView::EndRun() {
+    if (run_ != Run::None) {
+        run_ = Run::None;
         buffer_.EndGroup();
     }
 }
 
-void TextView::TypeText(const QString& text) {
+void TextView::GoOnWithRun(Run run, quint64 time) {
+    // A pause ends a run; a time before the last one is another clock's.
+    const bool paused = time < runTime_ || time - runTime_ > kRunPauseMs;
+    if (run != run_ || paused) {
+        EndRun();
+        buffer_.BeginGroup();
+        run_ = run;
+    }
+    runTime_ = time;
+}
+
+void TextView::TypeText(const QString& text, quint64 time) {
     if (readOnly_) {
         return;
     }
-    if (!typingRun_) {
-        goalX_ = -1;
-        buffer_.BeginGroup(); // typed characters undo together
-        typingRun_ = true;
+    if (HasSelection()) {
+        EndRun(); // typing over a selection starts a run
     }
+    GoOnWithRun(Run::Typing, time);
+    goalX_ = -1;
     const qsizetype start = SelectionStart();
     const qsizetype inserted = Replace(start, SelectionEnd() - start, text, Origin::User);
     SetMarks(start + inserted, start + inserted);
     ensureCursorVisible();
 }
 
-void TextView::DeleteRange(qsizetype from, qsizetype to) {
+void TextView::DeleteRange(qsizetype from, qsizetype to, Run run, quint64 time) {
     if (readOnly_ || from == to) {
         return;
     }
-    EndTypingRun();
+    if (run == Run::None) {
+        EndRun();
+    } else {
+        GoOnWithRun(run, time);
+    }
+    goalX_ = -1;
     const qsizetype start = std::min(from, to);
     Replace(start, std::abs(to - from), QString(), Origin::User);
-    MoveCaret(start, false);
+    SetMarks(start, start);
+    ensureCursorVisible();
 }
 
 void TextView::ApplyUndo(bool redo) {
     if (readOnly_) {
         return;
     }
-    EndTypingRun();
+    EndRun();
     const qsizetype linesBefore = LineCount();
     const std::optional<TextChange> change = redo ? buffer_.Redo() : buffer_.Undo();
     if (!change) {
@@ -296,7 +310,7 @@ void TextView::paste() {
 }
 
 void TextView::selectAll() {
-    EndTypingRun();
+    EndRun();
     SetMarks(0, Length());
 }
 
@@ -311,7 +325,7 @@ void TextView::insertFromMimeData(const QMimeData* source) {
     if (source == nullptr || !source->hasText() || readOnly_) {
         return;
     }
-    EndTypingRun();
+    EndRun();
     ReplaceSelection(source->text(), Origin::User);
 }
 

@@ -120,6 +120,15 @@ bool TextView::HandleKey(QKeyEvent* event) {
         bool keepGoalX;
     };
     const qsizetype caret = caret_;
+    // Left and Right first collapse a selection to its start or its end.
+    if (HasSelection() && event->matches(K::MoveToNextChar)) {
+        MoveCaret(SelectionEnd(), false);
+        return true;
+    }
+    if (HasSelection() && event->matches(K::MoveToPreviousChar)) {
+        MoveCaret(SelectionStart(), false);
+        return true;
+    }
     const Move moves[] = {
         {K::MoveToNextChar, K::SelectNextChar,
          [&] { return layout_.NextCursorStop(caret, QTextLayout::SkipCharacters); }, false},
@@ -151,6 +160,24 @@ bool TextView::HandleKey(QKeyEvent* event) {
             return true;
         }
     }
+    return EditByKey(event);
+}
+
+bool TextView::EditByKey(const QKeyEvent* event) {
+    using K = QKeySequence;
+    const quint64 time = event->timestamp();
+    const qsizetype caret = caret_;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool plain = !(modifiers & ~Qt::ShiftModifier);
+    // Deleting a selection is a step of its own; a character or a word at
+    // the caret goes on with a run of deletes.
+    auto erase = [&](qsizetype to, Run run) {
+        if (HasSelection()) {
+            DeleteRange(caret, anchor_, Run::None, time);
+        } else {
+            DeleteRange(caret, to, run, time);
+        }
+    };
     if (event->matches(K::Copy)) {
         copy();
     } else if (event->matches(K::Cut)) {
@@ -165,34 +192,43 @@ bool TextView::HandleKey(QKeyEvent* event) {
         selectAll();
         SetSelectionClipboard();
     } else if (event->matches(K::Delete)) {
-        DeleteRange(caret, HasSelection()
-                               ? anchor_
-                               : layout_.NextCursorStop(caret, QTextLayout::SkipCharacters));
+        erase(layout_.NextCursorStop(caret, QTextLayout::SkipCharacters), Run::DeletingForward);
     } else if (event->matches(K::DeleteStartOfWord)) {
-        DeleteRange(caret, HasSelection()
-                               ? anchor_
-                               : layout_.PreviousCursorStop(caret, QTextLayout::SkipWords));
+        erase(layout_.PreviousCursorStop(caret, QTextLayout::SkipWords), Run::DeletingBack);
     } else if (event->matches(K::DeleteEndOfWord)) {
-        DeleteRange(caret, HasSelection() ? anchor_
-                                          : layout_.NextCursorStop(caret, QTextLayout::SkipWords));
-    } else if (event->key() == Qt::Key_Backspace &&
-               !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))) {
+        erase(layout_.NextCursorStop(caret, QTextLayout::SkipWords), Run::DeletingForward);
+    } else if (event->key() == Qt::Key_Backspace && plain) {
         // One code point back, so that a combining mark goes alone.
         qsizetype before = caret - 1;
         if (before > 0 && QChar(buffer_.At(size_t(before))).isLowSurrogate() &&
             QChar(buffer_.At(size_t(before - 1))).isHighSurrogate()) {
             --before;
         }
-        DeleteRange(caret, HasSelection() ? anchor_ : std::max<qsizetype>(0, before));
-    } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-               !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))) {
-        TypeText(QStringLiteral("\n")); // Shift+Enter too: a line break, never U+2028
+        erase(std::max<qsizetype>(0, before), Run::DeletingBack);
+    } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plain) {
+        // Shift+Enter too: a line break (never U+2028), and the new line starts
+        // with the indent of the one it was split from; the break ends the run.
+        TypeText(u'\n' + IndentBefore(SelectionStart()), time);
+        EndRun();
+    } else if (event->key() == Qt::Key_Tab && modifiers == Qt::ControlModifier) {
+        TypeText(QStringLiteral("\t"), time); // plain Tab moves the focus
     } else if (TypesText(event)) {
-        TypeText(event->text());
+        TypeText(event->text(), time);
     } else {
         return false;
     }
     return true;
+}
+
+QString TextView::IndentBefore(qsizetype pos) const {
+    const qsizetype lineStart = qsizetype(buffer_.LineStart(buffer_.LineOfPosition(size_t(pos))));
+    QString indent;
+    buffer_.ForEachChunk(size_t(lineStart), size_t(pos - lineStart), [&](std::u16string_view part) {
+        const size_t blanks = part.find_first_not_of(u" \t");
+        indent.append(QStringView(part.data(), qsizetype(std::min(blanks, part.size()))));
+        return blanks == std::u16string_view::npos;
+    });
+    return indent;
 }
 
 // Caret moves -------------------------------------------------------------
@@ -202,9 +238,13 @@ qsizetype TextView::VerticalMove(qsizetype pos, int rows) {
         goalX_ = layout_.XOf(pos);
     }
     Row row = layout_.RowOf(pos);
+    const Row from = row;
     for (; rows > 0 && layout_.NextRow(row); --rows) {
     }
     for (; rows < 0 && layout_.PreviousRow(row); ++rows) {
+    }
+    if (row == from) {
+        return rows < 0 ? 0 : Length(); // from the first row to the start, the last to the end
     }
     return layout_.PositionInRow(row, goalX_);
 }
@@ -244,7 +284,7 @@ void TextView::inputMethodEvent(QInputMethodEvent* event) {
         return;
     }
     if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
-        EndTypingRun();
+        EndRun();
         buffer_.BeginGroup();
         if (HasSelection()) {
             ReplaceSelection(QString(), Origin::User);
@@ -269,7 +309,6 @@ void TextView::inputMethodEvent(QInputMethodEvent* event) {
         }
     }
     layout_.SetPreedit(caret_, preedit_, preeditFormats_);
-    lastTop_ = -1;
     ensureCursorVisible();
     RepaintAll();
     event->accept();
@@ -318,7 +357,7 @@ QVariant TextView::inputMethodQuery(Qt::InputMethodQuery query) const {
 // The mouse ---------------------------------------------------------------
 
 void TextView::mousePressEvent(QMouseEvent* event) {
-    EndTypingRun();
+    EndRun();
     const QPoint point = event->position().toPoint();
     const qsizetype pos = PositionAt(point);
     if (event->button() == Qt::MiddleButton) {
@@ -363,7 +402,7 @@ void TextView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    EndTypingRun();
+    EndRun();
     lastDoubleClickMs_ = qint64(event->timestamp());
     clickUnit_ = 2;
     selecting_ = true;
@@ -494,7 +533,7 @@ void TextView::dropEvent(QDropEvent* event) {
         event->ignore();
         return;
     }
-    EndTypingRun();
+    EndRun();
     qsizetype pos = PositionAt(event->position().toPoint());
     const bool moveHere = dragFromHere_ && event->dropAction() == Qt::MoveAction;
     if (moveHere && pos >= SelectionStart() && pos <= SelectionEnd()) {

@@ -18,8 +18,8 @@ constexpr qsizetype kCacheChars = 256 * 1024;
 constexpr size_t kCacheLayouts = 512;
 // Chunks that edits make shorter than this are joined to the next one.
 constexpr qsizetype kMinChunk = TextLayout::kChunk / 8;
-// Tab stops, in pixels, as the pane has always had them.
-constexpr qreal kTabStop = 80;
+// Tab stops, in columns of the font.
+constexpr int kTabColumns = 4;
 
 } // namespace
 
@@ -52,7 +52,7 @@ void TextLayout::SetFont(const QFont& font) {
     for (char16_t c = 0x20; c < 0x7F; ++c) {
         asciiWidth_ = std::max(asciiWidth_, metrics.horizontalAdvance(QChar(c)));
     }
-    option_.setTabStopDistance(kTabStop);
+    option_.setTabStopDistance(kTabColumns * metrics.horizontalAdvance(QChar(u' ')));
     DropAll();
     seams_.clear(); // rows wrap elsewhere now
     estimatesStale_ = true;
@@ -359,7 +359,15 @@ void TextLayout::Changed(const TextChange& change, qsizetype linesBefore) {
         EditSeams(first, pos - qsizetype(buffer_.LineStart(size_t(first))),
                   qsizetype(change.removed), inserted);
     } else {
+        // The seams of the lines below move with them; the edited lines' go.
+        std::map<qsizetype, Seams> below;
+        for (auto entry = seams_.upper_bound(first + oldFeeds); entry != seams_.end();) {
+            auto node = seams_.extract(entry++);
+            node.key() += newFeeds - oldFeeds;
+            below.insert(std::move(node));
+        }
         seams_.erase(seams_.lower_bound(first), seams_.end());
+        seams_.merge(below);
         DropFrom(first, 0, true);
     }
 }

@@ -64,7 +64,7 @@ public:
     TextLayout(const TextLayout&) = delete;
     TextLayout& operator=(const TextLayout&) = delete;
 
-    // The font (tab stops every four columns of it) and the width in pixels
+    // The font (tab stops every four of its columns) and the width in pixels
     // at which rows wrap; a change drops every layout.
     void SetFont(const QFont& font);
     const QFont& Font() const { return font_; }

@@ -3,6 +3,7 @@
 #include "textview/text_view.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QScreen>
@@ -98,31 +99,80 @@ TEST_F(TextViewTest, LongLineIsLaidOutOnlyWhereShownAndEditedThere) {
     EXPECT_EQ(view.verticalScrollBar()->value(), 0);
 }
 
-TEST_F(TextViewTest, TypingUndoesAsOneStepAndProgramEditsClearTheHistory) {
+TEST_F(TextViewTest, UndoStepsAreRunsOfOneKindOfEditAndProgramEditsClearTheHistory) {
     QSignalSpy user(&view, &TextView::userChangedText);
-    QTest::keyClicks(&view, "abc");
-    QTest::keyClick(&view, Qt::Key_Return, Qt::ShiftModifier); // a plain line break
-    QTest::keyClicks(&view, "d");
-    QTest::keyClick(&view, Qt::Key_Left);
-    QTest::keyClick(&view, Qt::Key_Backspace);
-    EXPECT_EQ(view.toPlainText(), "abcd");
-    EXPECT_EQ(user.count(), 6);
-    view.undo(); // the backspace
-    EXPECT_EQ(view.toPlainText(), "abc\nd");
-    view.undo(); // the typed run
-    EXPECT_EQ(view.toPlainText(), "");
-    view.redo();
-    EXPECT_EQ(view.toPlainText(), "abc\nd");
-    EXPECT_EQ(view.CaretPosition(), 5);
-    EXPECT_EQ(user.count(), 9);
-    view.Replace(0, 1, "X\r\nY", TextView::Origin::Program);
-    EXPECT_EQ(view.toPlainText(), "X\nYbc\nd");
+    // A key pressed at a time on the key events' clock (ms).
+    auto press = [&](Qt::Key key, const QString& text, ulong time) {
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent event(type, key, Qt::NoModifier, text);
+            event.setTimestamp(time);
+            QApplication::sendEvent(&view, &event);
+        }
+    };
+    press(Qt::Key_Space, " ", 0);
+    press(Qt::Key_Space, " ", 10);
+    press(Qt::Key_A, "a", 20);
+    press(Qt::Key_Return, "\r", 30); // the new line keeps the indent
+    press(Qt::Key_C, "c", 40);
+    press(Qt::Key_D, "d", 50);
+    press(Qt::Key_E, "e", 1100); // after a pause
+    press(Qt::Key_Backspace, "", 1110);
+    press(Qt::Key_Backspace, "", 1120);
+    QTest::keyClick(&view, Qt::Key_Home);
+    press(Qt::Key_Delete, "", 1130);
+    press(Qt::Key_Delete, "", 1140);
+    EXPECT_EQ(view.toPlainText(), "  a\nc");
+    EXPECT_EQ(user.count(), 11);
+    // Each undo takes back one run, and redo gives them back in turn.
+    const QString steps[] = {"  a\n  c", "  a\n  cde", "  a\n  cd", "  a\n  ", ""};
+    for (const QString& text : steps) {
+        view.undo();
+        EXPECT_EQ(view.toPlainText(), text);
+    }
     EXPECT_FALSE(view.CanUndo());
-    EXPECT_EQ(user.count(), 9);
+    for (int i = int(std::size(steps)) - 2; i >= 0; --i) {
+        view.redo();
+        EXPECT_EQ(view.toPlainText(), steps[i]);
+    }
+    view.redo();
+    EXPECT_EQ(view.toPlainText(), "  a\nc");
+    EXPECT_EQ(user.count(), 21);
+
+    view.Replace(0, 1, "X\r\nY", TextView::Origin::Program);
+    EXPECT_EQ(view.toPlainText(), "X\nY a\nc");
+    EXPECT_FALSE(view.CanUndo());
+    EXPECT_EQ(user.count(), 21);
     view.setReadOnly(true);
     QTest::keyClicks(&view, "z");
     QTest::keyClick(&view, Qt::Key_Backspace);
-    EXPECT_EQ(view.toPlainText(), "X\nYbc\nd");
+    EXPECT_EQ(view.toPlainText(), "X\nY a\nc");
+}
+
+TEST_F(TextViewTest, KeysMoveAndTabsStandAsOnThisDesktop) {
+    view.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    view.setPlainText("abcdef\n\tx\n    y\nab\tz");
+    // Left and Right first collapse a selection, whichever end the caret is at.
+    view.SetSelection(2, 5);
+    QTest::keyClick(&view, Qt::Key_Left);
+    EXPECT_EQ(view.CaretPosition(), 2);
+    EXPECT_FALSE(view.HasSelection());
+    view.SetSelection(5, 2);
+    QTest::keyClick(&view, Qt::Key_Right);
+    EXPECT_EQ(view.CaretPosition(), 5);
+    EXPECT_FALSE(view.HasSelection());
+    // Up on the first row goes to the start, Down on the last to the end,
+    // selecting with Shift.
+    view.SetCaret(3);
+    QTest::keyClick(&view, Qt::Key_Up);
+    EXPECT_EQ(view.CaretPosition(), 0);
+    view.SetCaret(view.Length() - 2);
+    QTest::keyClick(&view, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(view.SelectedPlainText(), "\tz");
+    // Tab stops every four columns: x, y and z stand in one column.
+    const int x = view.PositionRect(view.toPlainText().indexOf('x')).x();
+    EXPECT_EQ(view.PositionRect(view.toPlainText().indexOf('y')).x(), x);
+    EXPECT_EQ(view.PositionRect(view.toPlainText().indexOf('z')).x(), x);
+    EXPECT_EQ(view.PositionRect(4).x(), x); // the fifth, as e in abcdef
 }
 
 TEST_F(TextViewTest, MouseSelectsCharactersWordsAndLines) {
