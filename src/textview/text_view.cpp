@@ -3,12 +3,14 @@
 
 #include "textview/text_view_accessible.h"
 
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QTextLine>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -34,6 +36,7 @@ TextView::TextView(QWidget* parent) : QAbstractScrollArea(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     verticalScrollBar()->setSingleStep(1);
     layout_.SetFont(font());
+    basePointSize_ = PointSize();
     AttachAccessibility(this); // screen readers follow the text and the caret
 }
 
@@ -156,6 +159,9 @@ void TextView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         layout_.SetFont(font());
+        if (zooming_) {
+            return;
+        }
         top_ = ClampedTop(top_);
         UpdateScrollBar();
     }
@@ -189,6 +195,63 @@ bool TextView::EndShown() const {
         }
     }
     return !layout_.NextRow(row);
+}
+
+// Zoom --------------------------------------------------------------------
+
+void TextView::SetBaseFont(const QFont& font) {
+    setFont(font);
+    basePointSize_ = PointSize();
+}
+
+qreal TextView::PointSize() const {
+    return font().pointSizeF() > 0 ? font().pointSizeF() : QFontInfo(font()).pointSizeF();
+}
+
+void TextView::ZoomBy(int steps) {
+    ZoomTo(steps == 0 ? basePointSize_ : std::round(PointSize()) + steps);
+}
+
+void TextView::ZoomTo(qreal pointSize) {
+    pointSize = std::clamp(pointSize, kMinPointSize, kMaxPointSize);
+    if (pointSize == PointSize()) {
+        return;
+    }
+    // The caret's row stays where it is on the screen when it is shown,
+    // else the top row's text stays at the top.
+    const int caretRow = ScreenRowOf(caret_);
+    const bool caretShown = caretRow >= 0 && caretRow < VisibleRows();
+    QFont zoomed = font();
+    zoomed.setPointSizeF(pointSize);
+    zooming_ = true;
+    setFont(zoomed);
+    zooming_ = false;
+    qsizetype top = top_;
+    if (caretShown) {
+        Row row = layout_.RowOf(caret_);
+        for (int i = 0; i < std::min(caretRow, VisibleRows() - 1) && layout_.PreviousRow(row);
+             ++i) {
+        }
+        top = layout_.RowStart(row);
+    }
+    top_ = -1; // so that SetTop repaints
+    SetTop(top);
+}
+
+void TextView::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        wheelZoom_ = 0;
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    // A notch is 120; touch pads send less at a time.
+    wheelZoom_ += event->angleDelta().y();
+    const int steps = wheelZoom_ / 120;
+    wheelZoom_ -= steps * 120;
+    if (steps != 0) {
+        ZoomBy(steps);
+    }
+    event->accept();
 }
 
 // Geometry ----------------------------------------------------------------

@@ -77,6 +77,19 @@ public:
     void SetSelection(qsizetype anchor, qsizetype caret);
     void SetCaret(qsizetype position) { SetSelection(position, position); }
 
+    // Zoom: the font's size in whole points, in steps by Ctrl+wheel, Ctrl++
+    // (or Ctrl+=) and Ctrl+-, and back to the base font's size by Ctrl+0. The
+    // caret's row keeps its place on the screen; only what is shown is laid
+    // out anew.
+    static constexpr qreal kMinPointSize = 4;
+    static constexpr qreal kMaxPointSize = 96;
+    // The font that Ctrl+0 returns to; the view takes it now.
+    void SetBaseFont(const QFont& font);
+    qreal BasePointSize() const { return basePointSize_; }
+    qreal PointSize() const;
+    void ZoomTo(qreal pointSize);
+    void ZoomBy(int steps);
+
     bool isReadOnly() const { return readOnly_; }
     void setReadOnly(bool readOnly);
 
@@ -136,6 +149,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -227,6 +241,9 @@ private:
     bool caretShown_ = true;   // the blink's phase
     bool repaintAll_ = false;  // the whole view is to be painted
     int syncingScrollBar_ = 0; // the program is setting the scroll bar
+    qreal basePointSize_ = -1;
+    bool zooming_ = false; // the font changes by a zoom, which places the top itself
+    int wheelZoom_ = 0;    // Ctrl+wheel turned by less than a step so far
     QBasicTimer blink_;
     QBasicTimer autoScroll_;
     // Input method composition at the caret, its formats and its cursor.

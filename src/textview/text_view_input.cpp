@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QStyleHints>
 #include <QTextLine>
+#include <optional>
 
 namespace sheafpad {
 
@@ -91,12 +92,37 @@ bool IsViewKey(QKeyEvent* event) {
                      event->key() == Qt::Key_Enter || TypesText(event));
 }
 
+// Ctrl++ (or Ctrl+=) zooms in by a step, Ctrl+- out, Ctrl+0 back: the steps,
+// 0 for back, or nullopt for another key. Shift and the keypad do not matter.
+std::optional<int> ZoomSteps(const QKeyEvent* event) {
+    if ((event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) != Qt::ControlModifier) {
+        return std::nullopt;
+    }
+    switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        return 1;
+    case Qt::Key_Minus:
+        return -1;
+    case Qt::Key_0:
+        return 0;
+    default:
+        return std::nullopt;
+    }
+}
+
+// Ctrl+Tab types a tab (plain Tab moves the focus).
+bool IsCtrlTab(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Tab &&
+           (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
 } // namespace
 
 bool TextView::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         auto* keyEvent = static_cast<QKeyEvent*>(event);
-        if (IsViewKey(keyEvent)) {
+        if (IsViewKey(keyEvent) || ZoomSteps(keyEvent) || IsCtrlTab(keyEvent)) {
             event->accept();
             return true;
         }
@@ -119,6 +145,10 @@ bool TextView::HandleKey(QKeyEvent* event) {
         std::function<qsizetype()> target;
         bool keepGoalX;
     };
+    if (const std::optional<int> steps = ZoomSteps(event)) {
+        ZoomBy(*steps);
+        return true;
+    }
     const qsizetype caret = caret_;
     // Left and Right first collapse a selection to its start or its end.
     if (HasSelection() && event->matches(K::MoveToNextChar)) {
@@ -210,7 +240,7 @@ bool TextView::EditByKey(const QKeyEvent* event) {
         // with the indent of the one it was split from; the break ends the run.
         TypeText(u'\n' + IndentBefore(SelectionStart()), time);
         EndRun();
-    } else if (event->key() == Qt::Key_Tab && modifiers == Qt::ControlModifier) {
+    } else if (IsCtrlTab(event)) {
         TypeText(QStringLiteral("\t"), time); // plain Tab moves the focus
     } else if (TypesText(event)) {
         TypeText(event->text(), time);

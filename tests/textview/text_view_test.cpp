@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace sheafpad {
@@ -173,6 +174,47 @@ TEST_F(TextViewTest, KeysMoveAndTabsStandAsOnThisDesktop) {
     EXPECT_EQ(view.PositionRect(view.toPlainText().indexOf('y')).x(), x);
     EXPECT_EQ(view.PositionRect(view.toPlainText().indexOf('z')).x(), x);
     EXPECT_EQ(view.PositionRect(4).x(), x); // the fifth, as e in abcdef
+}
+
+TEST_F(TextViewTest, ZoomKeepsTheCaretsRowAndLaysOutOnlyWhatIsShown) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(10);
+    view.SetBaseFont(font);
+    QString text;
+    for (int i = 0; i < 400; ++i) {
+        text += QStringLiteral("ligne %1 : café, crème et thé\n").arg(i);
+    }
+    view.setPlainText(text);
+    view.ShowFromPosition(text.indexOf("ligne 190 "));
+    view.SetCaret(text.indexOf("ligne 200 ")); // in the middle of the view
+    QApplication::processEvents();
+    auto caretRow = [&] {
+        const QRect caret = view.cursorRect();
+        return caret.isNull() ? -1 : caret.center().y() / caret.height();
+    };
+    const int row = caretRow();
+    ASSERT_GT(row, 2);
+    auto zoom = [&](Qt::Key key, Qt::KeyboardModifiers modifiers, qreal size) {
+        const qint64 before = view.LayoutsMade();
+        QTest::keyClick(&view, key, modifiers);
+        QApplication::processEvents();
+        EXPECT_EQ(view.font().pointSizeF(), size) << "key " << key;
+        EXPECT_LE(view.LayoutsMade() - before, view.VisibleRows() + 2) << "key " << key;
+        EXPECT_EQ(caretRow(), row) << "key " << key;
+        ExpectCaretShownAndHit();
+    };
+    zoom(Qt::Key_Plus, Qt::ControlModifier, 11);
+    zoom(Qt::Key_Equal, Qt::ControlModifier, 12);
+    zoom(Qt::Key_Minus, Qt::ControlModifier, 11);
+    zoom(Qt::Key_0, Qt::ControlModifier, 10);
+    // The wheel with Ctrl zooms by its notches; without, it scrolls.
+    const QPoint middle = view.viewport()->rect().center();
+    QWheelEvent wheel(middle, view.viewport()->mapToGlobal(middle), {}, {0, -240}, Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.viewport(), &wheel);
+    EXPECT_EQ(view.font().pointSizeF(), 8);
+    EXPECT_EQ(caretRow(), row);
+    ExpectCaretShownAndHit();
 }
 
 TEST_F(TextViewTest, MouseSelectsCharactersWordsAndLines) {
