@@ -27,6 +27,7 @@ class QPushButton;
 
 namespace sheafpad {
 
+class TIniFile;
 namespace recovery {
 struct Entry;
 }
@@ -171,6 +172,8 @@ private:
     void ConnectPaneHandlers(); // form1_editing.cpp
     void ReadSettings();        // form1_settings.cpp
     void WriteSettings();       // form1_settings.cpp
+    // The pane's section of the settings, read or written after [Initial].
+    void PaneSettings(TIniFile& ini, bool write); // form1_settings.cpp
     bool AskQuitWithoutSettings();
     void ConnectRecovery();     // form1_recovery.cpp
     void OfferRecoveredEdits(); // form1_recovery.cpp

@@ -10,7 +10,6 @@
 #include "widgets/rich_edit.h"
 
 #include <QAction>
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -54,15 +53,6 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
     button->setToolTip(tip);
     button->setAutoDefault(false);
     return button;
-}
-
-// The pane's font: "Courier New" where installed, else the system's monospace.
-QFont PaneFont() {
-    QFont font = QFontDatabase::families().contains(QStringLiteral("Courier New"))
-                     ? QFont(QStringLiteral("Courier New"))
-                     : QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSize(8);
-    return font;
 }
 
 // A left-button press on the row that is already selected changes no
@@ -169,8 +159,7 @@ void TForm1::CreateControls() {
     // list takes the focus from the keyboard only.
     filesLB->setFocusPolicy(Qt::TabFocus);
 
-    Memo1 = Make<TRichEdit>(this, "Memo1");
-    Memo1->setFont(PaneFont());
+    Memo1 = Make<TRichEdit>(this, "Memo1"); // in the desktop's fixed-pitch font
     for (const QString& line : IntroductionLines()) {
         Memo1->AppendLine(line);
     }

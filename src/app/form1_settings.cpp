@@ -10,6 +10,7 @@
 #include "settings/settings_place.h"
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
+#include "widgets/rich_edit.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -18,6 +19,7 @@
 #include <QScreen>
 #include <QStringDecoder>
 #include <algorithm>
+#include <cmath>
 
 namespace sheafpad {
 namespace {
@@ -104,7 +106,23 @@ void TForm1::ReadSettings() {
     FindEdit->setCursorPosition(0); // show the text from its start
     // Only the name: the file is opened when the user selects it.
     LoadedFName = ini.ReadString(kSection, kLoadedFName, LoadedFName);
+    PaneSettings(ini, false);
     ini.Release();
+}
+
+void TForm1::PaneSettings(TIniFile& ini, bool write) {
+    using namespace settings;
+    // The size the pane's font was zoomed to. At the desktop's size nothing
+    // is stored (an earlier size is emptied), so the pane follows the desktop.
+    if (!write) {
+        if (const int32_t size = ini.ReadInteger(kPaneSection, kFontSize, 0); size > 0) {
+            Memo1->ZoomTo(size);
+        }
+    } else if (Memo1->PointSize() != Memo1->BasePointSize()) {
+        ini.WriteInteger(kPaneSection, kFontSize, int32_t(std::lround(Memo1->PointSize())));
+    } else if (!ini.ReadString(kPaneSection, kFontSize, "").empty()) {
+        ini.WriteString(kPaneSection, kFontSize, "");
+    }
 }
 
 void TForm1::WriteSettings() {
@@ -125,6 +143,7 @@ void TForm1::WriteSettings() {
         std::min(findText.size(), findText.find_first_of(std::string_view("\r\n\0", 3))));
     ini.WriteString(kSection, kFindEdit, findText);
     ini.WriteString(kSection, kLoadedFName, LoadedFName);
+    PaneSettings(ini, true);
     ini.Release();
 }
 

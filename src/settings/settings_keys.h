@@ -1,5 +1,5 @@
-// The program's settings: one section of "Sheafpad.ini" (beside the program
-// file, or see settings_place.h), its keys in the order in which they are
+// The program's settings: the sections of "Sheafpad.ini" (beside the program
+// file, or see settings_place.h), their keys in the order in which they are
 // read and written.
 #pragma once
 
@@ -15,5 +15,9 @@ inline constexpr const char* kHeight = "Height";
 inline constexpr const char* kWidth = "Width";
 inline constexpr const char* kFindEdit = "FindEdit";       // find text, UTF-8
 inline constexpr const char* kLoadedFName = "LoadedFName"; // current file's full path
+
+// The editor pane's own section, after [Initial].
+inline constexpr const char* kPaneSection = "Pane";
+inline constexpr const char* kFontSize = "FontSize"; // points zoomed to; empty: the desktop's
 
 } // namespace sheafpad::settings

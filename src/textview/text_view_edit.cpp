@@ -171,6 +171,7 @@ qsizetype TextView::Replace(qsizetype pos, qsizetype count, const QString& text,
 }
 
 qsizetype TextView::ReplaceSelection(const QString& text, Origin origin) {
+    EndRun(); // a step of its own
     const qsizetype start = SelectionStart();
     const qsizetype inserted = Replace(start, SelectionEnd() - start, text, origin);
     MoveCaret(start + inserted, false);

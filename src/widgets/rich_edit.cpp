@@ -5,6 +5,8 @@
 #include "platform/memory.h"
 
 #include <QContextMenuEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
@@ -99,7 +101,28 @@ std::string UnstorableReason(const QString& text, qsizetype index) {
 
 } // namespace
 
+QFont TRichEdit::FixedPitchFont(const QFont& font) {
+    if (QFontInfo(font).fixedPitch()) {
+        return font;
+    }
+    // The font matcher's own monospace first (the user's choice where the
+    // desktop has none), then families that desktops ship, then any.
+    QFont fixed = font;
+    fixed.setStyleHint(QFont::Monospace);
+    QStringList families = {QStringLiteral("monospace"), QStringLiteral("DejaVu Sans Mono"),
+                            QStringLiteral("Liberation Mono"), QStringLiteral("Noto Sans Mono")};
+    families += QFontDatabase::families();
+    for (const QString& family : families) {
+        fixed.setFamilies({family});
+        if (QFontInfo(fixed).fixedPitch()) {
+            return fixed;
+        }
+    }
+    return font;
+}
+
 TRichEdit::TRichEdit(QWidget* parent) : TextView(parent) {
+    SetBaseFont(FixedPitchFont(QFontDatabase::systemFont(QFontDatabase::FixedFont)));
     SetMaxLength(kInitialMaxLength);
     setReadOnly(true);
     // The selection is not shown while the pane does not have the focus.
@@ -232,7 +255,7 @@ QString TRichEdit::SelectedText() const {
 }
 
 void TRichEdit::ReplaceSelection(const QString& text) {
-    TextView::ReplaceSelection(text, Origin::Program);
+    TextView::ReplaceSelection(text, Origin::User);
 }
 
 qsizetype TRichEdit::PaneLength(const QString& text) {

@@ -27,7 +27,11 @@ public:
     // The limit after every successful load (hexadecimal 7FFFFFF0).
     static constexpr qsizetype kLoadedMaxLength = 2147483632;
 
+    // The pane's font (zoom 0) is the desktop's fixed-width font at its size.
     explicit TRichEdit(QWidget* parent = nullptr);
+    // font when it is fixed-pitch, else an installed fixed-pitch family at
+    // font's size (a desktop theme may give a proportional "fixed" font).
+    static QFont FixedPitchFont(const QFont& font);
 
     // Replaces the whole text by the file's. Throws EFOpenError when the file
     // cannot be read or holds NUL bytes; the pane is then unchanged.
@@ -57,8 +61,8 @@ public:
     // The selected characters, line breaks as CR LF.
     QString SelectedText() const;
     // Replaces the selection by text (CR, LF and CR LF become line breaks; the
-    // text ends at a NUL), whatever the read-only flag. Not part of the undo
-    // history, which is cleared since its positions no longer hold.
+    // text ends at a NUL), whatever the read-only flag, as an edit of the
+    // user's: one step of the undo history, as Ctrl+X or Ctrl+V.
     void ReplaceSelection(const QString& text);
 
     // Position of the first occurrence of text starting at or after start and

@@ -331,14 +331,27 @@ TEST_F(EditingTest, ClipboardCommandsInAFile) {
     form.Copy1Click();
     EXPECT_EQ(QApplication::clipboard()->text(), "hello");
     EXPECT_FALSE(form.NeedsSave);
+    form.Memo1->SetSelectionStart(0);
+    Type(">");
+    form.Memo1->SetSelection(1, 6);
     form.Cut1Click();
-    EXPECT_EQ(form.Memo1->toPlainText(), " world");
+    EXPECT_EQ(form.Memo1->toPlainText(), "> world");
     EXPECT_TRUE(form.NeedsSave);
-    form.Memo1->SetSelectionStart(6);
+    form.Memo1->SetSelectionStart(7);
     QApplication::clipboard()->setText(QString::fromLatin1("!\0tail", 6));
     form.Paste1Click();
+    // The menu's Cut and Paste undo as Ctrl+X and Ctrl+V do, each a step,
+    // and the typing before them stays undoable.
+    const QString steps[] = {"> world", ">hello world", "hello world"};
+    for (const QString& text : steps) {
+        QTest::keyClick(form.Memo1, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(form.Memo1->toPlainText(), text);
+    }
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(form.Memo1, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    }
     Select("b.htm");
-    EXPECT_EQ(ReadFile(dir.file("a.htm")), " world!");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "> world!");
     QApplication::clipboard()->clear();
     form.Memo1->SetSelectionStart(0);
     form.Copy1Click(); // nothing selected: empties the clipboard's text

@@ -8,6 +8,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -82,6 +84,11 @@ TEST(MainWindowLayout, ControlsHaveTheirNamesPlacesTextsAndTips) {
     EXPECT_EQ(form.CancelButton->text(), "Cancel");
     EXPECT_EQ(form.lNeedsSave->text(), "Changed");
     EXPECT_TRUE(form.lNeedsSave->font().bold());
+    // The pane in the desktop's fixed-pitch font at its size; the controls in theirs.
+    EXPECT_TRUE(QFontInfo(form.Memo1->font()).fixedPitch());
+    EXPECT_EQ(form.Memo1->font().pointSizeF(),
+              QFontDatabase::systemFont(QFontDatabase::FixedFont).pointSizeF());
+    EXPECT_EQ(form.CheckButton->font().pointSize(), 8);
     // The label grows with its text from its place, never cutting it.
     EXPECT_EQ(form.lNeedsSave->pos(), QPoint(8, 163));
     EXPECT_GE(form.lNeedsSave->width(), 51);

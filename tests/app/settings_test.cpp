@@ -103,6 +103,29 @@ TEST_F(SettingsTest, RestartRestoresEverythingButOpensNoFile) {
                                  dir.file("a.htm") + "\r\n[Last]\r\ny=2\r\n");
 }
 
+TEST_F(SettingsTest, ThePanesZoomIsKeptInASectionOfItsOwn) {
+    auto form = Start();
+    const qreal desktop = form->Memo1->PointSize();
+    QTest::keyClick(form->Memo1, Qt::Key_Plus, Qt::ControlModifier);
+    QTest::keyClick(form->Memo1, Qt::Key_Equal, Qt::ControlModifier);
+    ASSERT_EQ(form->Memo1->PointSize(), desktop + 2);
+    EXPECT_TRUE(form->close());
+    const std::string initial = "[Initial]\r\nDir=" + form->ExeDir +
+                                "\r\nLeft=268\r\nTop=116\r\nHeight=480\r\nWidth=924\r\n"
+                                "FindEdit=Type \"find\" text here + <Enter>\r\nLoadedFName=\r\n";
+    EXPECT_EQ(ReadFile(ini),
+              initial + "[Pane]\r\nFontSize=" + std::to_string(int(desktop) + 2) + "\r\n");
+    // Restored at the next start; Ctrl+0 goes back to the desktop's size,
+    // which empties the key.
+    form = Start();
+    EXPECT_EQ(form->Memo1->PointSize(), desktop + 2);
+    QTest::keyClick(form->Memo1, Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(form->Memo1->PointSize(), desktop);
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(ReadFile(ini), initial + "[Pane]\r\nFontSize=\r\n");
+    EXPECT_EQ(Start()->Memo1->PointSize(), desktop);
+}
+
 TEST_F(SettingsTest, PartialFileEmptyDirAndBadNumbersTakeTheirDefaults) {
     WriteFile(ini, "[Initial]\r\nDir=\r\nLeft=12px\r\nWidth=600\r\nFindEdit=\r\n");
     auto form = Start();

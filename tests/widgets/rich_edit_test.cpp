@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -236,6 +238,19 @@ TEST_F(RichEditTest, SelectionReadAndReplacedInPaneUnits) {
     EXPECT_EQ(pane.toPlainText(), "oX\nYao");
     pane.SetSelectionStart(99);
     EXPECT_EQ(pane.SelectionStart(), 6);
+}
+
+TEST_F(RichEditTest, FontIsTheDesktopsFixedPitchOneAtItsSize) {
+    const QFont desktop = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    EXPECT_TRUE(QFontInfo(pane.font()).fixedPitch());
+    EXPECT_EQ(pane.font().pointSizeF(), desktop.pointSizeF());
+    // A desktop whose fixed font is proportional, at 16 pt.
+    QFont proportional(QStringLiteral("DejaVu Sans"));
+    proportional.setPointSizeF(16);
+    ASSERT_FALSE(QFontInfo(proportional).fixedPitch());
+    const QFont fixed = TRichEdit::FixedPitchFont(proportional);
+    EXPECT_TRUE(QFontInfo(fixed).fixedPitch());
+    EXPECT_EQ(fixed.pointSizeF(), 16);
 }
 
 TEST_F(RichEditTest, ProgramEditsAreNotUserChanges) {
