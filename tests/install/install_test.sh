@@ -32,6 +32,12 @@ expected=(
 printf '%s\n' "${expected[@]}" | sort > "$scratch/expected"
 diff -u "$scratch/expected" "$scratch/tree" || fail "installed tree differs"
 [ -x "$usr/bin/Sheafpad" ] || fail "the program is not executable"
+[ "$(readlink "$usr/bin/sheafpad")" = Sheafpad ] || fail "no sheafpad command"
+[ "$(readlink "$usr/share/man/man1/sheafpad.1.gz")" = Sheafpad.1.gz ] || fail "no sheafpad manual"
+# Without a display, the message names the command as it was typed.
+message=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM PATH="$usr/bin:$PATH" \
+          sheafpad 2>&1 >/dev/null) && fail "started without a display"
+[[ "$message" == *"xvfb-run sheafpad"* ]] || fail "no-display message: $message"
 file -b "$usr/bin/Sheafpad" | grep -q ', stripped' || fail "the program is not stripped"
 for size in 48 64 128 256; do
     file -b "$usr/share/icons/hicolor/${size}x${size}/apps/$id.png" |
@@ -62,7 +68,8 @@ debs=("$scratch"/pkg/sheafpad_*_*.deb)
 [ ${#debs[@]} = 1 ] && [ -f "${debs[0]}" ] || fail "no single package: ${debs[*]}"
 deb=${debs[0]}
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $2, $6 }' | sort > "$scratch/contents"
-printf 'root/root ./usr/%s\n' "${expected[@]}" | sort > "$scratch/expected-contents"
+printf 'root/root ./usr/%s\n' "${expected[@]}" bin/sheafpad share/man/man1/sheafpad.1.gz |
+    sort > "$scratch/expected-contents"
 diff -u "$scratch/expected-contents" "$scratch/contents" || fail "package contents differ"
 [ "$(dpkg-deb -f "$deb" Package)" = sheafpad ] || fail "package name"
 depends=$(dpkg-deb -f "$deb" Depends)
