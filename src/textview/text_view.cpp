@@ -134,7 +134,7 @@ void TextView::ScrollToPosition(qsizetype pos) {
         return;
     }
     Row row = layout_.RowOf(top_);
-    for (int i = 0; i < VisibleRows(); ++i) {
+    for (int i = 0, rows = VisibleRows(); i < rows; ++i) {
         if (row == target) {
             return; // shown
         }
@@ -143,7 +143,7 @@ void TextView::ScrollToPosition(qsizetype pos) {
         }
     }
     row = target;
-    for (int i = 1; i < VisibleRows() && layout_.PreviousRow(row); ++i) {
+    for (int i = 1, rows = VisibleRows(); i < rows && layout_.PreviousRow(row); ++i) {
     }
     SetTop(layout_.RowStart(row));
 }
@@ -172,29 +172,37 @@ void TextView::changeEvent(QEvent* event) {
 
 qsizetype TextView::LastTop() const {
     Row row = layout_.RowOf(Length());
-    for (int i = 1; i < VisibleRows() && layout_.PreviousRow(row); ++i) {
+    for (int i = 1, rows = VisibleRows(); i < rows && layout_.PreviousRow(row); ++i) {
     }
     return layout_.RowStart(row);
 }
 
 qsizetype TextView::ClampedTop(qsizetype pos) const {
     Row row = layout_.RowOf(pos);
-    int below = 0;
-    for (Row next = row; below < VisibleRows() - 1 && layout_.NextRow(next); ++below) {
+    const int rows = VisibleRows();
+    if (LineCount() - row.line >= rows) {
+        return layout_.RowStart(row); // a row or more a line: the view is full
     }
-    for (; below < VisibleRows() - 1 && layout_.PreviousRow(row); ++below) {
+    int below = 0;
+    for (Row next = row; below < rows - 1 && layout_.NextRow(next); ++below) {
+    }
+    for (; below < rows - 1 && layout_.PreviousRow(row); ++below) {
     }
     return layout_.RowStart(row);
 }
 
 bool TextView::EndShown() const {
     Row row = layout_.RowOf(top_);
-    for (int i = 1; i < VisibleRows(); ++i) {
+    const int rows = VisibleRows();
+    if (LineCount() - row.line > rows) {
+        return false;
+    }
+    for (int i = 0; i < rows; ++i) {
         if (!layout_.NextRow(row)) {
             return true;
         }
     }
-    return !layout_.NextRow(row);
+    return false;
 }
 
 // Zoom --------------------------------------------------------------------
@@ -262,7 +270,7 @@ int TextView::ScreenRowOf(qsizetype pos) const {
         return -1;
     }
     Row row = layout_.RowOf(top_);
-    for (int i = 0; i <= VisibleRows(); ++i) {
+    for (int i = 0, rows = VisibleRows(); i <= rows; ++i) {
         if (row == target) {
             return i;
         }
@@ -277,7 +285,7 @@ QRect TextView::PositionRect(qsizetype pos) const {
     pos = std::clamp<qsizetype>(pos, 0, Length());
     const Row target = layout_.RowOf(pos);
     Row row = layout_.RowOf(top_);
-    for (int i = 0; i <= VisibleRows(); ++i) {
+    for (int i = 0, rows = VisibleRows(); i <= rows; ++i) {
         if (row == target) {
             const Laid& laid = layout_.Layout(row.line, row.chunk);
             const QTextLine line = TextLayout::RowLine(laid, row.index);

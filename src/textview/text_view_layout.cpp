@@ -55,6 +55,7 @@ void TextLayout::SetFont(const QFont& font) {
     option_.setTabStopDistance(kTabColumns * metrics.horizontalAdvance(QChar(u' ')));
     DropAll();
     seams_.clear(); // rows wrap elsewhere now
+    std::fill(known_.begin(), known_.end(), 0);
     estimatesStale_ = true;
 }
 
@@ -64,6 +65,7 @@ void TextLayout::SetWidth(int width) {
         width_ = width;
         DropAll();
         seams_.clear(); // rows wrap elsewhere now
+        std::fill(known_.begin(), known_.end(), 0);
         estimatesStale_ = true;
     }
 }
@@ -74,6 +76,7 @@ void TextLayout::SetPreedit(qsizetype pos, const QString& text,
         Drop(preeditPos_, 0);
     }
     preeditPos_ = text.isEmpty() ? -1 : pos;
+    preeditLine_ = text.isEmpty() ? -1 : qsizetype(buffer_.LineOfPosition(size_t(pos)));
     preedit_ = text;
     preeditFormats_ = formats;
     if (preeditPos_ >= 0) {
@@ -318,8 +321,9 @@ void TextLayout::Reset() {
         lineStart = feed + 1;
     });
     lineLength_.push_back(uint32_t(buffer_.Length() - lineStart));
+    known_.assign(lineLength_.size(), 0);
     estimatesStale_ = true;
-    preeditPos_ = -1;
+    preeditPos_ = preeditLine_ = -1;
     preedit_.clear();
     DropAll();
     seams_.clear();
@@ -337,11 +341,14 @@ void TextLayout::Changed(const TextChange& change, qsizetype linesBefore) {
         lengths[size_t(i)] = uint32_t(buffer_.LineLength(size_t(first + i)));
     }
     const auto at = lineLength_.begin() + first;
+    const auto knownAt = known_.begin() + first;
     if (oldFeeds == newFeeds) {
         std::copy(lengths.begin(), lengths.end(), at);
+        std::fill(knownAt, knownAt + newFeeds + 1, 0);
     } else {
         lineLength_.insert(lineLength_.erase(at, at + oldFeeds + 1), lengths.begin(),
                            lengths.end());
+        known_.insert(known_.erase(knownAt, knownAt + oldFeeds + 1), size_t(newFeeds + 1), 0);
     }
     const bool withinLine = oldFeeds == 0 && newFeeds == 0;
     if (withinLine && !estimatesStale_) {
@@ -437,17 +444,22 @@ int TextLayout::KnownRows(qsizetype line) const {
     if (qreal(length + 2) * asciiWidth_ > width_) {
         return -1;
     }
-    const qsizetype lineStart = qsizetype(buffer_.LineStart(size_t(line)));
-    if (preeditPos_ >= lineStart && preeditPos_ <= lineStart + length) {
+    int8_t& known = known_[size_t(line)];
+    if (preeditLine_ == line) {
         return -1;
     }
+    if (known != 0) {
+        return known;
+    }
+    const qsizetype lineStart = qsizetype(buffer_.LineStart(size_t(line)));
     bool plain = true;
     buffer_.ForEachChunk(size_t(lineStart), size_t(length), [&](std::u16string_view part) {
         plain =
             std::all_of(part.begin(), part.end(), [](char16_t c) { return c >= 0x20 && c < 0x7F; });
         return plain;
     });
-    return plain ? 1 : -1;
+    known = plain ? 1 : -1;
+    return known;
 }
 
 TextLayout::Row TextLayout::RowOf(qsizetype pos) const {

@@ -163,7 +163,7 @@ private:
     int rowHeight_ = 1;
     qreal charWidth_ = 1;  // an average character, for the estimates
     qreal asciiWidth_ = 1; // the widest printable ASCII character
-    qsizetype preeditPos_ = -1;
+    qsizetype preeditPos_ = -1, preeditLine_ = -1;
     QString preedit_;
     QList<QTextLayout::FormatRange> preeditFormats_;
 
@@ -182,6 +182,8 @@ private:
     // each line, built anew when stale (a load, a new width or font, lines
     // added or removed) and changed line by line by typing.
     std::vector<uint32_t> lineLength_;
+    // KnownRows() of each line once found (0: not yet), kept like the lengths.
+    mutable std::vector<int8_t> known_;
     mutable PrefixSums estimates_;
     mutable bool estimatesStale_ = true;
     mutable qreal charsPerRow_ = 1; // of the estimates, as of the last rebuild
