@@ -1,0 +1,150 @@
+// The text view's layout: where the chunks of a long line start, so that its
+// rows wrap as one layout of the whole line would wrap them.
+#include "textview/text_view_layout.h"
+
+#include <QTextLine>
+#include <algorithm>
+
+namespace sheafpad {
+
+namespace {
+
+// Chunks that edits make shorter than this are joined to the next one.
+constexpr qsizetype kMinChunk = TextLayout::kChunk / 8;
+
+} // namespace
+
+TextLayout::Seams* TextLayout::SeamsOf(qsizetype line) const {
+    const qsizetype length = LineLength(line);
+    if (length <= kChunk) {
+        return nullptr;
+    }
+    auto found = seams_.find(line);
+    if (found == seams_.end()) {
+        const qsizetype count = (length + kChunk - 1) / kChunk;
+        Seams seams;
+        seams.starts.resize(size_t(count));
+        seams.checked.assign(size_t(count), 0);
+        for (qsizetype chunk = 0; chunk < count; ++chunk) {
+            seams.starts[size_t(chunk)] = chunk * kChunk;
+        }
+        seams.checked[0] = 1;
+        found = seams_.emplace(line, std::move(seams)).first;
+    }
+    return &found->second;
+}
+
+qsizetype TextLayout::ChunkCount(qsizetype line) const {
+    const Seams* seams = SeamsOf(line);
+    return seams == nullptr ? 1 : qsizetype(seams->starts.size());
+}
+
+qsizetype TextLayout::StoredChunkOf(qsizetype line, qsizetype offset) const {
+    const Seams* seams = SeamsOf(line);
+    if (seams == nullptr) {
+        return 0;
+    }
+    const auto& starts = seams->starts;
+    return qsizetype(std::upper_bound(starts.begin() + 1, starts.end(), offset) - starts.begin()) -
+           1;
+}
+
+void TextLayout::Check(qsizetype line, qsizetype chunk) const {
+    const Seams* seams = SeamsOf(line);
+    if (seams == nullptr || chunk <= 0 || seams->checked[size_t(chunk)]) {
+        return;
+    }
+    if (const auto before = layouts_.find(Key(line, chunk - 1)); before != layouts_.end()) {
+        Evict(before); // laid out while it held a composition
+    }
+    Layout(line, chunk - 1); // which checks the start of the chunk after it
+}
+
+qsizetype TextLayout::ChunkOf(qsizetype line, qsizetype offset) const {
+    const Seams* seams = SeamsOf(line);
+    if (seams == nullptr) {
+        return 0;
+    }
+    for (;;) {
+        const qsizetype chunk = StoredChunkOf(line, offset);
+        Check(line, chunk); // the start only moves back, so offset stays in the chunk
+        if (chunk + 1 >= qsizetype(seams->starts.size())) {
+            return chunk;
+        }
+        Check(line, chunk + 1);
+        if (offset < seams->starts[size_t(chunk + 1)]) {
+            return chunk;
+        }
+    }
+}
+
+qsizetype TextLayout::Lookahead() const {
+    return std::max<qsizetype>(256, qsizetype(3 * width_ / charWidth_));
+}
+
+void TextLayout::MoveSeam(Seams& seams, qsizetype line, qsizetype chunk, qsizetype start) const {
+    seams.starts[size_t(chunk)] = start;
+    seams.checked[size_t(chunk)] = 1;
+    if (const auto moved = layouts_.find(Key(line, chunk)); moved != layouts_.end()) {
+        Evict(moved); // laid out from where it started before
+    }
+}
+
+void TextLayout::EditSeams(qsizetype line, qsizetype offset, qsizetype removed,
+                           qsizetype inserted) {
+    const auto found = seams_.find(line);
+    if (found == seams_.end() || LineLength(line) <= kChunk) {
+        if (found != seams_.end()) {
+            seams_.erase(found);
+        }
+        DropFrom(line, 0, false);
+        return;
+    }
+    // Starts in the removed text go; those after it move with the text.
+    const Seams& old = found->second;
+    const qsizetype chunk = StoredChunkOf(line, offset);
+    Seams seams;
+    for (size_t k = 0; k < old.starts.size(); ++k) {
+        qsizetype start = old.starts[k];
+        if (qsizetype(k) > chunk) {
+            if (start < offset + removed) {
+                continue;
+            }
+            start += inserted - removed;
+        }
+        seams.starts.push_back(start);
+        seams.checked.push_back(old.checked[k]);
+    }
+    auto count = [&] { return qsizetype(seams.starts.size()); };
+    auto end = [&](qsizetype k) {
+        return k + 1 < count() ? seams.starts[size_t(k + 1)] : LineLength(line);
+    };
+    // The edited chunk is cut anew when it grew long, joined to the next one
+    // (or the last one to the one before) when it became short.
+    if (const qsizetype from = seams.starts[size_t(chunk)]; end(chunk) - from > 2 * kChunk) {
+        std::vector<qsizetype> cuts;
+        for (qsizetype at = from + kChunk; at < end(chunk) - kChunk / 2; at += kChunk) {
+            cuts.push_back(at);
+        }
+        seams.starts.insert(seams.starts.begin() + chunk + 1, cuts.begin(), cuts.end());
+        seams.checked.insert(seams.checked.begin() + chunk + 1, cuts.size(), 0);
+    } else if (end(chunk) - from < kMinChunk && count() > 1) {
+        const qsizetype gone = chunk + 1 < count() ? chunk + 1 : chunk;
+        seams.starts.erase(seams.starts.begin() + gone);
+        seams.checked.erase(seams.checked.begin() + gone);
+    }
+    const qsizetype edited = std::min(chunk, count() - 1);
+    // The edited chunk's layout decides where the next one starts, and the
+    // chunk before it read the edited text when the edit is near its start.
+    if (edited + 1 < count()) {
+        seams.checked[size_t(edited + 1)] = 0;
+    }
+    const bool nearStart = offset < seams.starts[size_t(edited)] + Lookahead();
+    if (edited > 0 && nearStart) {
+        seams.checked[size_t(edited)] = 0;
+    }
+    found->second = std::move(seams);
+    DropFrom(line, nearStart ? std::max<qsizetype>(0, edited - 1) : edited, false);
+}
+
+} // namespace sheafpad
