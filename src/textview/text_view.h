@@ -225,6 +225,8 @@ private:
     void RestartBlink();
     // Repaints the caret where it is now (unless all is to be repainted).
     void UpdateCaret();
+    // Repaints the whole view (and so the caret: UpdateCaret need not look
+    // for it until then).
     void RepaintAll();
 
     TextBuffer buffer_;
