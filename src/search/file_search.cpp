@@ -1,7 +1,7 @@
 #include "search/file_search.h"
 
 #include "base/errors.h"
-#include "platform/file_io.h"
+#include "platform/whole_file.h"
 #include "platform/thread_priority.h"
 #include "platform/working_dir.h"
 
@@ -62,47 +62,47 @@ MatchLine Shown(std::string_view text, size_t start, size_t end) {
 
 } // namespace
 
-size_t ReadInto(const std::string& path, std::string& buffer) {
-    platform::FileReader reader(path);
-    constexpr size_t kStep = 64 * 1024;
-    size_t size = 0;
-    for (;;) {
-        if (buffer.size() - size < kStep) {
-            buffer.resize(std::max(buffer.size() * 2, size + kStep));
-        }
-        const size_t got = reader.Read(buffer.data() + size, buffer.size() - size);
-        if (got == 0) {
-            return size;
-        }
-        size += got;
-    }
-}
-
 std::optional<FileResult> SearchFile(size_t index, const std::string& path, const Matcher& matcher,
                                      MatchScratch& scratch, std::string& buffer, SearchText& text,
                                      size_t perFile, std::atomic<size_t>& shownLeft) {
     FileResult result;
     result.index = index;
     result.path = path;
-    // Before the read, so that a change during it shows as a change.
-    result.identity = platform::FileIdentityOf(path);
-    size_t size = 0;
-    try {
-        size = ReadInto(path, buffer);
-    } catch (const Error& error) {
+    // The identity is taken before the read whose bytes are searched, so
+    // that a change during it shows as a change. Most files cannot match: a
+    // first read without it tells, and only the others are read again.
+    const bool filtered = matcher.Filters();
+    auto read = [&](std::string_view* bytes) {
+        if (!filtered || bytes->data() != nullptr) {
+            result.identity = platform::FileIdentityOf(path);
+        }
+        try {
+            const size_t size = platform::ReadWholeFile(path, buffer);
+            *bytes = std::string_view(buffer.data(), size);
+            return true;
+        } catch (const Error& error) {
+            result.skipped = error.what();
+            return false;
+        }
+    };
+    std::string_view bytes;
+    if (!read(&bytes)) {
         if (platform::IsDirectory(path)) {
             return std::nullopt; // a listed folder holds no text of its own
         }
-        result.skipped = error.what();
         return result;
     }
-    const std::string_view bytes(buffer.data(), size);
+    // A file that cannot match is not looked at further: one that is not
+    // text is named only where it might have been changed.
+    if (!matcher.MayMatch(bytes)) {
+        return std::nullopt;
+    }
+    if (filtered && !read(&bytes)) {
+        return result;
+    }
     if (std::memchr(bytes.data(), 0, bytes.size()) != nullptr) {
         result.skipped = "The file holds NUL bytes, so it is not a text file";
         return result;
-    }
-    if (!matcher.MayMatch(bytes)) {
-        return std::nullopt;
     }
     text.Build(bytes);
     std::vector<std::pair<size_t, size_t>> spans; // of the lines kept

@@ -49,10 +49,6 @@ std::optional<FileResult> SearchFile(size_t index, const std::string& path, cons
                                      MatchScratch& scratch, std::string& buffer, SearchText& text,
                                      size_t perFile, std::atomic<size_t>& shownLeft);
 
-// Reads the whole file at path into buffer (grown as needed, reused), and
-// returns its size. Throws EFOpenError as platform::ReadFileBytes does.
-size_t ReadInto(const std::string& path, std::string& buffer);
-
 class SearchJob {
 public:
     // Starts searching paths on threads (0: one per processor).

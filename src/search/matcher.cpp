@@ -227,12 +227,10 @@ bool Matcher::ForEach(std::string_view text, MatchScratch& scratch,
     auto* code = static_cast<const pcre2_code*>(code_);
     MatchScratch::Data& data = *scratch.data_;
     const auto* subject = reinterpret_cast<PCRE2_SPTR>(text.data());
-    uint32_t checked = 0; // the text's UTF-8 is checked by the first match only
     uint32_t options = 0;
     for (size_t offset = 0; offset <= text.size();) {
-        const int rc = pcre2_match(code, subject, text.size(), offset, options | checked,
-                                   data.match, data.context);
-        checked = PCRE2_NO_UTF_CHECK;
+        const int rc = pcre2_match(code, subject, text.size(), offset,
+                                   options | PCRE2_NO_UTF_CHECK, data.match, data.context);
         if (rc == PCRE2_ERROR_NOMATCH) {
             if (options == 0 || offset == text.size()) {
                 break;

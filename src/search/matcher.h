@@ -59,8 +59,11 @@ public:
 
     // False when a file of these bytes surely holds no match; cheap.
     bool MayMatch(std::string_view bytes) const;
+    // Whether MayMatch tells some files apart (else it is always true).
+    bool Filters() const { return !prefilterNone_; }
 
-    // Calls found for each match in text (UTF-8, '\n' line breaks), in order,
+    // Calls found for each match in text (valid UTF-8 with '\n' line breaks,
+    // as SearchText gives it), in order,
     // none overlapping; found returns false to stop. Returns false with
     // *error set when matching fails (an expression too complex for the text).
     bool ForEach(std::string_view text, MatchScratch& scratch,

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace sheafpad::search {
 
 void SearchText::Build(std::string_view bytes) {
@@ -59,27 +63,69 @@ size_t SearchText::FileOffset(size_t textPos) const {
     return after->second + (textPos - after->first);
 }
 
+namespace {
+
+// Counts of a stretch of a file's bytes: the pane's positions and line
+// breaks in it. pendingCr: the byte before the stretch was a CR.
+struct Tally {
+    uint64_t units = 0, breaks = 0;
+};
+
+void Count(const unsigned char* p, size_t n, bool utf8, bool pendingCr, Tally& tally) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes a step: a UTF-8 continuation byte adds no position, a
+    // four-byte character's lead adds two, an LF after a CR belongs to it.
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    const __m128i continuationTop = _mm_set1_epi8(char(0xC0)), zero = _mm_setzero_si128();
+    const __m128i fourByteLead = _mm_set1_epi8(char(0xEF));
+    unsigned carry = pendingCr ? 1 : 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const unsigned crs = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
+        const unsigned lfs = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
+        const unsigned pairs = lfs & ((crs << 1) | carry);
+        carry = crs >> 15;
+        int units = 16 - __builtin_popcount(pairs);
+        if (utf8) {
+            const unsigned continuation =
+                unsigned(_mm_movemask_epi8(_mm_cmplt_epi8(v, continuationTop)));
+            const unsigned four = unsigned(_mm_movemask_epi8(
+                _mm_and_si128(_mm_cmpgt_epi8(v, fourByteLead), _mm_cmplt_epi8(v, zero))));
+            units += __builtin_popcount(four) - __builtin_popcount(continuation);
+        }
+        tally.units += uint64_t(units);
+        tally.breaks += uint64_t(__builtin_popcount(crs) + __builtin_popcount(lfs) -
+                                 __builtin_popcount(pairs));
+    }
+    pendingCr = carry != 0;
+#endif
+    for (; i < n; ++i) {
+        const unsigned char c = p[i];
+        const bool pair = c == '\n' && pendingCr;
+        pendingCr = c == '\r';
+        if (pair) {
+            continue; // the CR counted the break
+        }
+        tally.breaks += c == '\n' || c == '\r' ? 1 : 0;
+        tally.units += !utf8 ? 1 : (c & 0xC0) == 0x80 ? 0 : c >= 0xF0 ? 2 : 1;
+    }
+}
+
+} // namespace
+
 std::vector<PanePlace> PanePlaces(std::string_view bytes, TextEncoding encoding,
                                   const std::vector<size_t>& offsets) {
     std::vector<PanePlace> places;
     places.reserve(offsets.size());
-    PanePlace at;
-    size_t i = 0;
-    const bool utf8 = encoding == TextEncoding::Utf8;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    Tally tally;
+    size_t at = 0;
     for (size_t offset : offsets) {
-        for (; i < offset; ++i) {
-            const unsigned char c = (unsigned char)bytes[i];
-            if (c == '\n' && i > 0 && bytes[i - 1] == '\r') {
-                continue; // the CR counted the break
-            }
-            if (c == '\n' || c == '\r') {
-                ++at.line;
-            }
-            // A UTF-8 continuation byte adds nothing; a four-byte character
-            // is two units.
-            at.pos += !utf8 ? 1 : (c & 0xC0) == 0x80 ? 0 : c >= 0xF0 ? 2 : 1;
-        }
-        places.push_back(at);
+        Count(data + at, offset - at, encoding == TextEncoding::Utf8, at > 0 && data[at - 1] == '\r',
+              tally);
+        at = offset;
+        places.push_back(PanePlace{tally.units, tally.breaks});
     }
     return places;
 }
