@@ -20,6 +20,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     SetToolTipDurations();
     ConnectHandlers();
     ConnectRecovery();
+    ConnectSearch();
     SetOuterBounds(QRect(268, 116, 924, 480));
 }
 

@@ -11,6 +11,7 @@
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -133,13 +134,15 @@ bool TForm1::AskQuitWithoutSettings() {
                           "A changed file is still saved before the program ends."));
 }
 
-bool TForm1::AskQuestion(const QString& text) {
+bool TForm1::AskQuestion(const QString& text, bool defaultYes) {
     if (QuestionHookRef()) {
         return QuestionHookRef()(text);
     }
-    return QMessageBox::question(this, ErrorDisplay::ApplicationTitle(), text,
+    return QMessageBox::question(QApplication::activeWindow() ? QApplication::activeWindow() : this,
+                                 ErrorDisplay::ApplicationTitle(), text,
                                  QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+                                 defaultYes ? QMessageBox::Yes : QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 QMargins TForm1::FrameMargins() const {
