@@ -345,4 +345,21 @@ std::string FindWindow(const XServer& server, const std::string& name) {
     return "";
 }
 
+std::string FindOtherWindow(const XServer& server, const std::string& name,
+                            const std::string& except, int tries) {
+    for (; tries > 0; --tries) {
+        const std::string out = Xdotool(server, {"search", "--onlyvisible", "--name", "^" + name + "$"});
+        for (size_t at = 0; at < out.size();) {
+            const size_t end = out.find('\n', at);
+            const std::string id = out.substr(at, end - at);
+            if (!id.empty() && id != except) {
+                return id;
+            }
+            at = end == std::string::npos ? out.size() : end + 1;
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    return "";
+}
+
 } // namespace sheafpad::e2e

@@ -107,5 +107,10 @@ std::string SheafpadBinary();
 std::string Xdotool(const XServer& server, std::vector<std::string> args);
 // The id of the visible window named name exactly, or "" after 10 s.
 std::string FindWindow(const XServer& server, const std::string& name);
+// The id of a visible window named name exactly other than except (a message
+// box titled as the main window), looked for up to tries times 100 ms; "" when
+// there is none.
+std::string FindOtherWindow(const XServer& server, const std::string& name,
+                            const std::string& except, int tries = 50);
 
 } // namespace sheafpad::e2e
