@@ -64,9 +64,12 @@ TEST_F(SearchFilesTest, ReplaceAllChangesTheOpenFileInThePaneAndTheOthersByteFor
           {"c.htm", "caf\xE9 old"},
           {"d.htm", std::string("old\0", 4)}});
     Select("a.htm");
+    QTest::keyClicks(form.Memo1, "Z"); // typed, and written back by the search
+    form.ClearChanged();
     SearchWindow* window = OpenSearch(form.Memo1);
     ASSERT_TRUE(window);
     EXPECT_FALSE(form.NeedsSave) << "the key is no edit";
+    form.MarkChanged();
     Search(window, "old", "new");
     EXPECT_EQ(window->SummaryLabel->text(), "5 matches in 3 files; 1 file skipped");
     ASSERT_TRUE(window->ReplaceAllButton->isEnabled());
@@ -77,11 +80,11 @@ TEST_F(SearchFilesTest, ReplaceAllChangesTheOpenFileInThePaneAndTheOthersByteFor
     EXPECT_EQ(ReadFile(dir.file("c.htm")), "caf\xE9 new");
     EXPECT_EQ(ReadFile(dir.file("d.htm")), std::string("old\0", 4));
     // The open file: changed in the pane, one step of its undo, not yet on disk.
-    EXPECT_EQ(ReadFile(dir.file("a.htm")), "old\r\nx old");
-    EXPECT_EQ(form.Memo1->toPlainText(), "new\nx new");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "Zold\r\nx old");
+    EXPECT_EQ(form.Memo1->toPlainText(), "Znew\nx new");
     EXPECT_TRUE(form.NeedsSave);
-    form.Memo1->undo();
-    EXPECT_EQ(form.Memo1->toPlainText(), "old\nx old");
+    form.Memo1->undo(); // the replace alone, not the typing before it
+    EXPECT_EQ(form.Memo1->toPlainText(), "Zold\nx old");
     form.Memo1->redo();
     EXPECT_THAT(window->OutcomeLabel->text().toStdString(),
                 testing::StartsWith("Replaced 5 matches in 3 files."));
@@ -91,10 +94,10 @@ TEST_F(SearchFilesTest, ReplaceAllChangesTheOpenFileInThePaneAndTheOthersByteFor
     ASSERT_TRUE(window->UndoReplaceButton->isEnabled());
     window->UndoReplaceButton->click();
     EXPECT_EQ(questions.back(), "Undo the last Replace All in 3 files?");
-    EXPECT_EQ(ReadFile(dir.file("a.htm")), "old\r\nx old");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "Zold\r\nx old");
     EXPECT_EQ(ReadFile(dir.file("b.htm")), "old\nmid\rend old");
     EXPECT_EQ(ReadFile(dir.file("c.htm")), "caf\xE9 old");
-    EXPECT_EQ(form.Memo1->toPlainText(), "old\nx old");
+    EXPECT_EQ(form.Memo1->toPlainText(), "Zold\nx old");
     EXPECT_FALSE(form.NeedsSave);
     EXPECT_FALSE(window->UndoReplaceButton->isEnabled());
     EXPECT_TRUE(errors.empty()) << errors.front();
