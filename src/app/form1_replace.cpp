@@ -109,7 +109,6 @@ std::pair<size_t, size_t> TForm1::CommitEdits(std::vector<search::FileEdit> edit
     if (!paneFile.empty()) {
         // One edit from the first span to the last, so that one undo takes it back.
         const qsizetype tail = paneText.size() - last;
-        Memo1->SetSelection(Memo1->AnchorPosition(), Memo1->CaretPosition()); // ends typing's step
         Memo1->Replace(first, last - first, newText.mid(first, newText.size() - tail - first),
                        TextView::Origin::User);
         MarkChanged();
