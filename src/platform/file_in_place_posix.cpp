@@ -4,6 +4,7 @@
 // At the next start a backup left behind puts the old content back.
 #include "platform/file_io.h"
 
+#include "base/content_hash.h"
 #include "base/errors.h"
 #include "platform/file_io_posix_util.h"
 #include "platform/user_dirs.h"
@@ -35,23 +36,6 @@ const int64_t kGraceSeconds = 10;
 std::string BackupDir() {
     const std::string state = UserStateDir();
     return state.empty() ? state : state + "backup";
-}
-
-// A fast hash, stable across builds: tells whether a file holds the new
-// content whole.
-uint64_t ContentHash(std::string_view bytes) {
-    uint64_t hash = 0xcbf29ce484222325u ^ bytes.size();
-    size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        hash = (hash ^ word) * 0x100000001b3u;
-        hash ^= hash >> 29;
-    }
-    for (; i < bytes.size(); ++i) {
-        hash = (hash ^ (unsigned char)bytes[i]) * 0x100000001b3u;
-    }
-    return hash;
 }
 
 // What a backup holds beside the old content, in a trailer after it, so that

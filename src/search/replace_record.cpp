@@ -1,5 +1,6 @@
 #include "search/replace_record.h"
 
+#include "base/content_hash.h"
 #include "base/errors.h"
 #include "platform/entry_names.h"
 #include "platform/file_io.h"
@@ -90,7 +91,7 @@ void WriteRecord(const std::vector<FileEdit>& edits, const std::vector<RecordedR
     for (const FileEdit& edit : edits) {
         pieces.Bytes(edit.path);
         pieces.Number(edit.newBytes.size());
-        pieces.Number(StableHash(edit.newBytes));
+        pieces.Number(ContentHash(edit.newBytes));
         pieces.Bytes(edit.oldBytes);
     }
     for (const RecordedRename& rename : renames) {
@@ -123,21 +124,6 @@ std::string SetAside(const std::string& path, std::string_view content) {
 }
 
 } // namespace
-
-uint64_t StableHash(std::string_view bytes) {
-    uint64_t hash = 0x243F6A8885A308D3u ^ bytes.size();
-    size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        hash = (hash ^ word) * 0x9E3779B97F4A7C15u;
-        hash ^= hash >> 32;
-    }
-    for (; i < bytes.size(); ++i) {
-        hash = (hash ^ (unsigned char)bytes[i]) * 0x9E3779B97F4A7C15u;
-    }
-    return hash ^ (hash >> 29);
-}
 
 std::string ReplaceRecordDir() {
     const std::string state = platform::UserStateDir();
@@ -245,7 +231,7 @@ UndoOutcome UndoReplace(const ReplaceRecord& record) {
             ++outcome.files; // never written, or already back
             continue;
         }
-        if (now.size() == file.newSize && StableHash(now) == file.newHash &&
+        if (now.size() == file.newSize && ContentHash(now) == file.newHash &&
             platform::EntryExists(file.path)) {
             try {
                 platform::WriteFileBytes(file.path, file.oldBytes);

@@ -32,9 +32,6 @@ struct ReplaceRecord {
     std::vector<RecordedRename> renames;
 };
 
-// A fast hash of bytes that stays the same from one build to the next.
-uint64_t StableHash(std::string_view bytes);
-
 // The folder of the record and of the contents that an undo set aside:
 // UserStateDir() + "replace" (empty when there is no state folder).
 std::string ReplaceRecordDir();
