@@ -24,7 +24,8 @@ packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core pkg-con
           librsvg2-bin libpcre2-dev)
 if [ "$want_tests" = 1 ]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick twm
-               clang libclang-rt-14-dev desktop-file-utils appstream lintian dpkg-dev file)
+               clang libclang-rt-14-dev desktop-file-utils appstream lintian dpkg-dev file
+               python3-pyatspi at-spi2-core dbus-daemon qt6-translations-l10n)
 fi
 
 missing=()

@@ -1,6 +1,7 @@
 // Program entry: the application, the main window, the event loop.
 #include "app/application.h"
 #include "app/form1.h"
+#include "base/app_id.h"
 
 #include <QIcon>
 #include <QSessionManager>
@@ -25,8 +26,8 @@ int main(int argc, char** argv) {
     sheafpad::SheafpadApplication app(qtArgc, qtArgv);
     // Ties the window to the installed menu entry and its icon (data/), so
     // that docks and task switchers show Sheafpad's name and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.sheafpad.sheafpad"));
-    QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.sheafpad.sheafpad")));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(sheafpad::kAppId));
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(sheafpad::kAppId)));
     sheafpad::TForm1 form;
 
     // Asked to end (SIGTERM, SIGHUP, SIGINT, SIGQUIT): save the changed file, then end without

@@ -3,6 +3,7 @@
 #include "platform/working_dir.h"
 #include "text/shown_text.h"
 #include "widgets/error_display.h"
+#include "widgets/line_edit_accessible.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -150,7 +151,9 @@ void TJvEditButton::paintEvent(QPaintEvent*) {
 }
 
 TJvDirectoryEdit::TJvDirectoryEdit(QWidget* parent) : QLineEdit(parent) {
+    InstallLineEditAccessibility(); // before the field's interface is asked for
     button_ = new TJvEditButton(this);
+    button_->setAccessibleName(QStringLiteral("Select Directory")); // the dialog it opens
     connect(button_, &QAbstractButton::clicked, this,
             [this] { ErrorDisplay::Guard([this] { BrowseClick(); }); });
     // Typing (only possible with DirectInput on) changes the text like SetText.
