@@ -30,12 +30,46 @@ const char kLiteral[] = "footer-note";
 const char kRegex[] = "class=\"box-1[0-9]{2}\"";
 
 std::string Words(std::mt19937& random, size_t size, bool crlf) {
-    static const char* const kWords[] = {
-        "the",    "page",    "news",  "photo",   "index",   "about",  "gallery", "contact",
-        "of",     "and",     "to",    "article", "product", "caf\xC3\xA9", "team", "blog",
-        "a",      "with",    "for",   "events",  "archive", "menu",   "script",  "style",
-        "<p>",    "</p>",    "in",    "summer",  "winter",  "report", "list",    "more",
-        "<a href=\"index.html\">", "</a>", "na\xC3\xAFve", "price", "order", "help", "link", "home"};
+    static const char* const kWords[] = {"the",
+                                         "page",
+                                         "news",
+                                         "photo",
+                                         "index",
+                                         "about",
+                                         "gallery",
+                                         "contact",
+                                         "of",
+                                         "and",
+                                         "to",
+                                         "article",
+                                         "product",
+                                         "caf\xC3\xA9",
+                                         "team",
+                                         "blog",
+                                         "a",
+                                         "with",
+                                         "for",
+                                         "events",
+                                         "archive",
+                                         "menu",
+                                         "script",
+                                         "style",
+                                         "<p>",
+                                         "</p>",
+                                         "in",
+                                         "summer",
+                                         "winter",
+                                         "report",
+                                         "list",
+                                         "more",
+                                         "<a href=\"index.html\">",
+                                         "</a>",
+                                         "na\xC3\xAFve",
+                                         "price",
+                                         "order",
+                                         "help",
+                                         "link",
+                                         "home"};
     std::string text, line;
     while (text.size() < size) {
         if (random() % 60 == 0) {
@@ -120,8 +154,8 @@ void BM_SearchLiteralIgnoringCase(benchmark::State& state) {
 void BM_SearchRegex(benchmark::State& state) {
     size_t matches = 0;
     for (auto _ : state) {
-        matches = Search(
-            SearchOptions{.find = kRegex, .replace = "", .matchCase = true, .regex = true});
+        matches =
+            Search(SearchOptions{.find = kRegex, .replace = "", .matchCase = true, .regex = true});
     }
     state.counters["matches"] = double(matches);
 }
@@ -200,7 +234,8 @@ void BM_ReplaceAll(benchmark::State& state) {
         std::vector<FileEdit> edits;
         for (size_t i = 0; i < set.paths.size(); ++i) {
             std::string reason;
-            if (auto edit = PlanReplace(set.paths[i], identities[i], 1, *matcher, scratch, &reason)) {
+            if (auto edit =
+                    PlanReplace(set.paths[i], identities[i], 1, *matcher, scratch, &reason)) {
                 edits.push_back(std::move(*edit));
             }
         }
@@ -229,13 +264,24 @@ void BM_WriteFsyncRename(benchmark::State& state) {
 
 BENCHMARK(BM_SearchLiteral)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
 BENCHMARK(BM_RgFixed)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
-BENCHMARK(BM_SearchLiteralIgnoringCase)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
+BENCHMARK(BM_SearchLiteralIgnoringCase)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5);
 BENCHMARK(BM_RgFixedIgnoringCase)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
 BENCHMARK(BM_SearchRegex)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
 BENCHMARK(BM_RgRegex)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
 BENCHMARK(BM_FirstResults)->Unit(benchmark::kMillisecond)->UseManualTime()->Repetitions(5);
-BENCHMARK(BM_ReplaceAll)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);
-BENCHMARK(BM_WriteFsyncRename)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_ReplaceAll)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(3);
+BENCHMARK(BM_WriteFsyncRename)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(3);
 
 } // namespace
 

@@ -71,8 +71,7 @@ size_t RunDrained(const std::vector<std::string>& args) {
     posix_spawn_file_actions_addclose(&actions, out[0]);
     posix_spawn_file_actions_addclose(&actions, out[1]);
     pid_t pid = 0;
-    const int spawned =
-        ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
     if (spawned != 0) {

@@ -137,8 +137,8 @@ public:
     static bool IsSearchKey(int key, Qt::KeyboardModifiers shift);
     // The question for a new name ("Rename ... to:"): a hook, when set, gets
     // the prompt and the old name and answers the new one (nothing: cancel).
-    using NameHook = std::function<std::optional<QString>(const QString& prompt,
-                                                          const QString& name)>;
+    using NameHook =
+        std::function<std::optional<QString>(const QString& prompt, const QString& name)>;
     static void SetNameHook(NameHook hook);
 
     // Window bounds: the outer frame in screen coordinates.
@@ -206,8 +206,8 @@ private:
     void ReadSettings();        // form1_settings.cpp
     void WriteSettings();       // form1_settings.cpp
     bool AskQuitWithoutSettings();
-    void ConnectRecovery();     // form1_recovery.cpp
-    void ConnectSearch();       // form1_search.cpp
+    void ConnectRecovery(); // form1_recovery.cpp
+    void ConnectSearch();   // form1_search.cpp
     std::vector<std::string> ListedPaths() const;
     std::optional<QString> AskName(const QString& prompt, const QString& name);
     // Records and writes edits (and the renames already done); the open

@@ -42,8 +42,8 @@ QString NotesText(const std::vector<search::FileNote>& notes) {
     QString text;
     for (size_t i = 0; i < notes.size() && i < kShown; ++i) {
         const std::string& path = notes[i].path;
-        text += QStringLiteral("\n%1: %2").arg(FromBytes(path.substr(path.rfind('/') + 1)),
-                                               FromBytes(notes[i].reason));
+        text += QStringLiteral("\n%1: %2")
+                    .arg(FromBytes(path.substr(path.rfind('/') + 1)), FromBytes(notes[i].reason));
     }
     if (notes.size() > kShown) {
         text += QStringLiteral("\n\u2026 and %1 more").arg(Files(notes.size() - kShown));
@@ -157,9 +157,9 @@ void TForm1::ReplaceAllClick() {
     const auto [files, matches] = CommitEdits(std::move(edits), {}, notes);
     searchWindow_->SetResultsUsed();
     searchWindow_->SetUndoAvailable(files > 0);
-    searchWindow_->SetOutcome(tr("Replaced %1 in %2.")
-                                  .arg(Count(matches, tr("match"), tr("matches")), Files(files)) +
-                              NotesText(notes));
+    searchWindow_->SetOutcome(
+        tr("Replaced %1 in %2.").arg(Count(matches, tr("match"), tr("matches")), Files(files)) +
+        NotesText(notes));
 }
 
 void TForm1::UndoReplaceClick() {
@@ -220,8 +220,8 @@ void TForm1::RenameClick() {
     if (newName == oldName) {
         return;
     }
-    if (newName == "." || newName == ".." || newName.find_first_of(std::string("/\0", 2)) !=
-                                                 std::string::npos) {
+    if (newName == "." || newName == ".." ||
+        newName.find_first_of(std::string("/\0", 2)) != std::string::npos) {
         throw Error("\"" + newName + "\" cannot be a file name");
     }
     const std::string from = platform::AbsolutePath(JoinPath(dirEdit->Text(), oldName));
@@ -269,9 +269,9 @@ void TForm1::RenameClick() {
     if (searchWindow_ != nullptr) {
         searchWindow_->SetUndoAvailable(true);
         searchWindow_->SetResultsUsed();
-        searchWindow_->SetOutcome(tr("Renamed \"%1\" to \"%2\".")
-                                      .arg(FromBytes(oldName), FromBytes(newName)) +
-                                  NotesText(notes));
+        searchWindow_->SetOutcome(
+            tr("Renamed \"%1\" to \"%2\".").arg(FromBytes(oldName), FromBytes(newName)) +
+            NotesText(notes));
     }
     if (!notes.empty()) {
         ErrorDisplay::Show(tr("Renamed \"%1\" to \"%2\", but some references were not replaced:")

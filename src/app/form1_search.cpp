@@ -48,8 +48,8 @@ std::optional<QString> TForm1::AskName(const QString& prompt, const QString& nam
 }
 
 bool TForm1::IsSearchKey(int key, Qt::KeyboardModifiers shift) {
-    const auto modifiers = shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
-                                     Qt::MetaModifier);
+    const auto modifiers =
+        shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     const QKeyCombination pressed(modifiers, Qt::Key(key));
     return pressed == kSearchKeys[0] || pressed == kReplaceKeys[0];
 }
@@ -84,9 +84,8 @@ void TForm1::ConnectSearch() {
     FilesPopupMenu->addAction(OpenInEditor1);
     FilesPopupMenu->addAction(Rename1);
     filesLB->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(filesLB, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        ErrorDisplay::Guard([&] { filesLBContextPopup(pos); });
-    });
+    connect(filesLB, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { ErrorDisplay::Guard([&] { filesLBContextPopup(pos); }); });
 }
 
 void TForm1::filesLBContextPopup(QPoint pos) {
@@ -95,9 +94,8 @@ void TForm1::filesLBContextPopup(QPoint pos) {
     Rename1->setEnabled(named);
     // At the pointer for a click; at the current row for the keyboard.
     const QRect row = filesLB->visualRect(filesLB->currentIndex());
-    const QPoint at = filesLB->viewport()->rect().contains(pos) || !row.isValid()
-                          ? pos
-                          : row.bottomLeft();
+    const QPoint at =
+        filesLB->viewport()->rect().contains(pos) || !row.isValid() ? pos : row.bottomLeft();
     FilesPopupMenu->popup(filesLB->viewport()->mapToGlobal(at));
 }
 
@@ -121,7 +119,9 @@ void TForm1::SearchInFiles() {
                                            const search::MatchLine& line) {
             ErrorDisplay::Guard([&] { OpenSearchResult(file, line); });
         };
-        searchWindow_->ReplaceAllClick = [this] { ErrorDisplay::Guard([this] { ReplaceAllClick(); }); };
+        searchWindow_->ReplaceAllClick = [this] {
+            ErrorDisplay::Guard([this] { ReplaceAllClick(); });
+        };
         searchWindow_->UndoReplaceClick = [this] {
             ErrorDisplay::Guard([this] { UndoReplaceClick(); });
         };

@@ -138,11 +138,10 @@ bool TForm1::AskQuestion(const QString& text, bool defaultYes) {
     if (QuestionHookRef()) {
         return QuestionHookRef()(text);
     }
-    return QMessageBox::question(QApplication::activeWindow() ? QApplication::activeWindow() : this,
-                                 ErrorDisplay::ApplicationTitle(), text,
-                                 QMessageBox::Yes | QMessageBox::No,
-                                 defaultYes ? QMessageBox::Yes : QMessageBox::No) ==
-           QMessageBox::Yes;
+    return QMessageBox::question(
+               QApplication::activeWindow() ? QApplication::activeWindow() : this,
+               ErrorDisplay::ApplicationTitle(), text, QMessageBox::Yes | QMessageBox::No,
+               defaultYes ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
 }
 
 QMargins TForm1::FrameMargins() const {

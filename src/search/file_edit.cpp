@@ -88,8 +88,8 @@ std::optional<FileEdit> PlanReplace(const std::string& path, const platform::Fil
         text.text(), scratch,
         [&](const Found& found) {
             Span span{text.FileOffset(found.start), text.FileOffset(found.end), {}};
-            storable = Stored(matcher.Expand(text.text(), found), edit.encoding, lineBreak,
-                              &span.bytes);
+            storable =
+                Stored(matcher.Expand(text.text(), found), edit.encoding, lineBreak, &span.bytes);
             edit.spans.push_back(std::move(span));
             return storable;
         },

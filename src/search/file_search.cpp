@@ -1,8 +1,8 @@
 #include "search/file_search.h"
 
 #include "base/errors.h"
-#include "platform/whole_file.h"
 #include "platform/thread_priority.h"
+#include "platform/whole_file.h"
 #include "platform/working_dir.h"
 
 #include <algorithm>
@@ -12,9 +12,9 @@ namespace sheafpad::search {
 
 namespace {
 
-constexpr size_t kBeforeBytes = 80;  // of a line, shown before its match
-constexpr size_t kMatchBytes = 200;  // of a match
-constexpr size_t kAfterBytes = 200;  // of a line, shown after its match
+constexpr size_t kBeforeBytes = 80;      // of a line, shown before its match
+constexpr size_t kMatchBytes = 200;      // of a match
+constexpr size_t kAfterBytes = 200;      // of a line, shown after its match
 const std::string kCut = "\xE2\x80\xA6"; // …
 
 bool IsContinuation(char c) {
@@ -45,9 +45,9 @@ MatchLine Shown(std::string_view text, size_t start, size_t end) {
     const size_t lineStart = start == 0 ? 0 : text.rfind('\n', start - 1) + 1; // npos + 1 == 0
     size_t lineEnd = text.find('\n', end > start ? end - 1 : end);
     lineEnd = lineEnd == std::string_view::npos ? text.size() : lineEnd;
-    const size_t matchEnd = std::min(end, text.find('\n', start) == std::string_view::npos
-                                              ? text.size()
-                                              : text.find('\n', start));
+    const size_t matchEnd =
+        std::min(end, text.find('\n', start) == std::string_view::npos ? text.size()
+                                                                       : text.find('\n', start));
     MatchLine line;
     line.before = Cut(text.substr(lineStart, start - lineStart), kBeforeBytes, true);
     line.match = Cut(text.substr(start, matchEnd - start), kMatchBytes, false);

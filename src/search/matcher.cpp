@@ -151,8 +151,8 @@ std::shared_ptr<const Matcher> Matcher::Compile(const SearchOptions& options, st
     if (!options.regex) {
         const std::string literal = LineBreaksAsLf(options.find);
         const bool lineBreak = literal.find('\n') != std::string::npos;
-        const bool asciiFoldExact = IsAscii(literal) && std::none_of(literal.begin(), literal.end(),
-                                                                     FoldsWide);
+        const bool asciiFoldExact =
+            IsAscii(literal) && std::none_of(literal.begin(), literal.end(), FoldsWide);
         if (!options.wholeWords && !lineBreak && (options.matchCase || asciiFoldExact)) {
             matcher->exact_.emplace(literal, !options.matchCase);
         }
@@ -229,8 +229,8 @@ bool Matcher::ForEach(std::string_view text, MatchScratch& scratch,
     const auto* subject = reinterpret_cast<PCRE2_SPTR>(text.data());
     uint32_t options = 0;
     for (size_t offset = 0; offset <= text.size();) {
-        const int rc = pcre2_match(code, subject, text.size(), offset,
-                                   options | PCRE2_NO_UTF_CHECK, data.match, data.context);
+        const int rc = pcre2_match(code, subject, text.size(), offset, options | PCRE2_NO_UTF_CHECK,
+                                   data.match, data.context);
         if (rc == PCRE2_ERROR_NOMATCH) {
             if (options == 0 || offset == text.size()) {
                 break;
@@ -266,7 +266,8 @@ std::string Matcher::Expand(std::string_view text, const Found& match) const {
     pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &captures);
     auto group = [&](size_t n, std::string& out) {
         if (n < match.groupCount && match.groups[2 * n] != PCRE2_UNSET) {
-            out.append(text.substr(match.groups[2 * n], match.groups[2 * n + 1] - match.groups[2 * n]));
+            out.append(
+                text.substr(match.groups[2 * n], match.groups[2 * n + 1] - match.groups[2 * n]));
         }
     };
     // One or two digits at i: two where that group exists. Returns the count read.

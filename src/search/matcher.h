@@ -77,11 +77,12 @@ public:
 
 private:
     Matcher() = default;
-    bool ForEachLiteral(std::string_view text, const std::function<bool(const Found&)>& found) const;
+    bool ForEachLiteral(std::string_view text,
+                        const std::function<bool(const Found&)>& found) const;
 
     SearchOptions options_;
-    void* code_ = nullptr;                // pcre2_code_8, when PCRE2 matches
-    std::optional<LiteralFinder> exact_;  // when a plain literal search is exact
+    void* code_ = nullptr;                 // pcre2_code_8, when PCRE2 matches
+    std::optional<LiteralFinder> exact_;   // when a plain literal search is exact
     std::vector<LiteralFinder> prefilter_; // a file may match only if one of these finds
     bool prefilterNone_ = false;           // no prefilter: every file may match
 };

@@ -99,11 +99,11 @@ void WriteRecord(const std::vector<FileEdit>& edits, const std::vector<RecordedR
         pieces.Bytes(rename.to);
     }
     pieces.Raw(kEnd);
-    const int error = made != 0 ? made : platform::WritePrivateFile(RecordPath(), kTempPrefix,
-                                                                     pieces.views());
+    const int error =
+        made != 0 ? made : platform::WritePrivateFile(RecordPath(), kTempPrefix, pieces.views());
     if (error != 0) {
-        throw Error("Nothing was replaced: the old contents cannot be kept in \"" + dir +
-                    "\". " + SystemReason(error));
+        throw Error("Nothing was replaced: the old contents cannot be kept in \"" + dir + "\". " +
+                    SystemReason(error));
     }
 }
 
@@ -246,8 +246,8 @@ UndoOutcome UndoReplace(const ReplaceRecord& record) {
         }
         const std::string kept = SetAside(file.path, file.oldBytes);
         if (!kept.empty()) {
-            outcome.notes.back().reason += "; its content from before the replace is kept in \"" +
-                                           kept + "\"";
+            outcome.notes.back().reason +=
+                "; its content from before the replace is kept in \"" + kept + "\"";
         }
     }
     for (auto it = record.renames.rbegin(); it != record.renames.rend(); ++it) {

@@ -62,9 +62,9 @@ ReplaceOutcome ApplyEdits(const std::vector<FileEdit>& edits,
                           const std::function<void(size_t)>& beforeWrite = {});
 
 struct UndoOutcome {
-    size_t files = 0;                     // as they were before the replace
-    std::vector<std::string> restored;    // files written back
-    std::vector<RecordedRename> renamed;  // renames undone
+    size_t files = 0;                    // as they were before the replace
+    std::vector<std::string> restored;   // files written back
+    std::vector<RecordedRename> renamed; // renames undone
     std::vector<FileNote> notes;
 };
 

@@ -30,7 +30,8 @@ void SearchText::Build(std::string_view bytes) {
             }
         } else {
             const void* cr = std::memchr(bytes.data() + i, '\r', bytes.size() - i);
-            run = cr == nullptr ? bytes.size() : size_t(static_cast<const char*>(cr) - bytes.data());
+            run =
+                cr == nullptr ? bytes.size() : size_t(static_cast<const char*>(cr) - bytes.data());
         }
         own_.append(bytes.data() + i, run - i);
         i = run;
@@ -95,8 +96,8 @@ void Count(const unsigned char* p, size_t n, bool utf8, bool pendingCr, Tally& t
             units += __builtin_popcount(four) - __builtin_popcount(continuation);
         }
         tally.units += uint64_t(units);
-        tally.breaks += uint64_t(__builtin_popcount(crs) + __builtin_popcount(lfs) -
-                                 __builtin_popcount(pairs));
+        tally.breaks +=
+            uint64_t(__builtin_popcount(crs) + __builtin_popcount(lfs) - __builtin_popcount(pairs));
     }
     pendingCr = carry != 0;
 #endif
@@ -122,8 +123,8 @@ std::vector<PanePlace> PanePlaces(std::string_view bytes, TextEncoding encoding,
     Tally tally;
     size_t at = 0;
     for (size_t offset : offsets) {
-        Count(data + at, offset - at, encoding == TextEncoding::Utf8, at > 0 && data[at - 1] == '\r',
-              tally);
+        Count(data + at, offset - at, encoding == TextEncoding::Utf8,
+              at > 0 && data[at - 1] == '\r', tally);
         at = offset;
         places.push_back(PanePlace{tally.units, tally.breaks});
     }

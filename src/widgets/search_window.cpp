@@ -63,6 +63,8 @@ SearchWindow::SearchWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     UndoReplaceButton->setToolTip(tr("Put back every file as it was before the last Replace All "
                                      "or rename"));
 
+    FindEdit->setAccessibleName(tr("Find text"));
+    ReplaceEdit->setAccessibleName(tr("Replace text"));
     model_ = new SearchResultsModel(this);
     ResultsTree = new QTreeView(this);
     ResultsTree->setModel(model_);
@@ -70,6 +72,7 @@ SearchWindow::SearchWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     ResultsTree->setUniformRowHeights(true);
     ResultsTree->setItemDelegate(new SearchLineDelegate(ResultsTree));
     ResultsTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ResultsTree->setAccessibleName(tr("Results"));
     SummaryLabel = new QLabel(this);
     ProgressLabel = new QLabel(this);
     OutcomeLabel = new QLabel(this);
@@ -208,11 +211,11 @@ void SearchWindow::Poll() {
     }
     if (job_->Finished()) {
         const bool cut = job_->LinesLeftOut();
-        ProgressLabel->setText(tr("Searched %1 in %2 s%3")
-                                   .arg(Count(job_->FileCount(), "file", "files"))
-                                   .arg(double(clock_.elapsed()) / 1000.0, 0, 'f', 2)
-                                   .arg(cut ? tr("; only the first lines of many matches are shown")
-                                            : QString()));
+        ProgressLabel->setText(
+            tr("Searched %1 in %2 s%3")
+                .arg(Count(job_->FileCount(), "file", "files"))
+                .arg(double(clock_.elapsed()) / 1000.0, 0, 'f', 2)
+                .arg(cut ? tr("; only the first lines of many matches are shown") : QString()));
         job_.reset();
         poll_.stop();
         searched_ = running_;

@@ -83,7 +83,7 @@ private:
 
     SearchResultsModel* model_ = nullptr;
     std::unique_ptr<search::SearchJob> job_;
-    search::SearchOptions running_;                // of the search that runs
+    search::SearchOptions running_;                 // of the search that runs
     std::optional<search::SearchOptions> searched_; // of the last one that ended
     bool resultsUsed_ = false;
     bool undoAvailable_ = false;

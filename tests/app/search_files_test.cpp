@@ -144,9 +144,8 @@ TEST_F(SearchFilesTest, RenameReplacesWholeNamesAndOneUndoPutsNamesAndReferences
 
     answer = "new.htm";
     QTest::keyClick(form.filesLB, Qt::Key_F2);
-    EXPECT_EQ(questions,
-              std::vector<std::string>{
-                  "Replace 3 references to \"b.htm\" by \"new.htm\" in 3 files?"});
+    EXPECT_EQ(questions, std::vector<std::string>{
+                             "Replace 3 references to \"b.htm\" by \"new.htm\" in 3 files?"});
     EXPECT_EQ(test::JoinedDirNames(dir.path()), "a.htm c.htm new.htm");
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "<a href=\"new.htm\">b</a>");
     EXPECT_EQ(ReadFile(dir.file("c.htm")), "new.htm and bb.htm and b.html\n");

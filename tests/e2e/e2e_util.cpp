@@ -406,7 +406,8 @@ std::string FindWindow(const XServer& server, const std::string& name) {
 std::string FindOtherWindow(const XServer& server, const std::string& name,
                             const std::string& except, int tries) {
     for (; tries > 0; --tries) {
-        const std::string out = Xdotool(server, {"search", "--onlyvisible", "--name", "^" + name + "$"});
+        const std::string out =
+            Xdotool(server, {"search", "--onlyvisible", "--name", "^" + name + "$"});
         for (size_t at = 0; at < out.size();) {
             const size_t end = out.find('\n', at);
             const std::string id = out.substr(at, end - at);

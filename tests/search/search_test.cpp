@@ -38,7 +38,8 @@ TEST(SearchAndReplace, OnlyTheMatchedBytesChangeAndThePaneShowsTheMatches) {
     SearchOptions lineStarts{.find = "^", .replace = "> ", .regex = true};
     SearchOptions accented{.find = "na\xC3\xAFve", .replace = "x\xE2\x82\xAC"}; // naïve -> x€
     SearchOptions kelvin{.find = "kelvin", .replace = "K", .wholeWords = true};
-    SearchOptions latin1Needle{.find = "\xC3\xA9t\xC3\xA9", .replace = "summer", .matchCase = true}; // été
+    SearchOptions latin1Needle{
+        .find = "\xC3\xA9t\xC3\xA9", .replace = "summer", .matchCase = true}; // été
     const Case cases[] = {
         {"mixed line breaks, no final one", "one cat\r\ntwo Cat\rthree cAt\nfour CAT", literal, 4,
          "one dog\r\ntwo dog\rthree dog\nfour dog"},
@@ -47,12 +48,16 @@ TEST(SearchAndReplace, OnlyTheMatchedBytesChangeAndThePaneShowsTheMatches) {
         {"a Latin-1 file found by a UTF-8 needle", "caf\xE9 \xE9t\xE9\n", latin1Needle, 1,
          "caf\xE9 summer\n"},
         {"UTF-8 with multi-byte matches, case ignored", "na\xC3\xAFve NA\xC3\x8FVE\nna\xC3\xAFvet",
-         accented, 3, "x\xE2\x82\xAC x\xE2\x82\xAC\nx\xE2\x82\xAC" "t"},
+         accented, 3,
+         "x\xE2\x82\xAC x\xE2\x82\xAC\nx\xE2\x82\xAC"
+         "t"},
         {"a regular expression across CR LF, with groups", "end;\r\nnext;\r\n", regex, 1,
          "next end;\r\n"},
         {"empty matches at every line start", "a\r\nb\rc", lineStarts, 3, "> a\r\n> b\r> c"},
-        {"whole words, the Kelvin sign", "kelvin \xE2\x84\xAA" "elvin skelvin kelvins", kelvin, 2,
-         "K K skelvin kelvins"},
+        {"whole words, the Kelvin sign",
+         "kelvin \xE2\x84\xAA"
+         "elvin skelvin kelvins",
+         kelvin, 2, "K K skelvin kelvins"},
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -85,8 +90,8 @@ TEST(SearchAndReplace, LinesShownInListOrderAndFilesThatAreNotTextSkippedWithThe
     WriteFile(dir.file("c.htm"), std::string("cat\0cat", 7));
     ASSERT_EQ(::mkdir(dir.file("d.htm").c_str(), 0700), 0);
     WriteFile(dir.file("e.htm"), std::string(5000, 'a') + " cat " + std::string(5000, 'b') + "cat");
-    const std::vector<std::string> paths = {dir.file("a.htm"), dir.file("b.htm"),
-                                            dir.file("c.htm"), dir.file("d.htm"),
+    const std::vector<std::string> paths = {dir.file("a.htm"),    dir.file("b.htm"),
+                                            dir.file("c.htm"),    dir.file("d.htm"),
                                             dir.file("gone.htm"), dir.file("e.htm")};
     const auto results = test::SearchAll(paths, SearchOptions{.find = "cat", .replace = ""});
     ASSERT_EQ(results.size(), 4u);
@@ -115,13 +120,14 @@ TEST(SearchAndReplace, NameReferencesAreWholeNamesOnly) {
     for (size_t at : found) {
         contexts.push_back(page.substr(at == 0 ? 0 : at - 1, 7));
     }
-    EXPECT_EQ(contexts, (std::vector<std::string>{"\"a.htm\"", ">a.htm<", "/a.htm ", " a.htm.",
-                                                  "(a.htm)"}));
+    EXPECT_EQ(contexts,
+              (std::vector<std::string>{"\"a.htm\"", ">a.htm<", "/a.htm ", " a.htm.", "(a.htm)"}));
 }
 
 TEST(SearchAndReplace, BadExpressionsAndEmptyTextsAreRefusedWithTheReason) {
     std::string error;
-    EXPECT_FALSE(Matcher::Compile(SearchOptions{.find = "a(b", .replace = "", .regex = true}, &error));
+    EXPECT_FALSE(
+        Matcher::Compile(SearchOptions{.find = "a(b", .replace = "", .regex = true}, &error));
     EXPECT_NE(error.find("at character 4"), std::string::npos) << error;
     EXPECT_FALSE(Matcher::Compile(SearchOptions{}, &error));
     EXPECT_FALSE(error.empty());
