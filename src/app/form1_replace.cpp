@@ -156,7 +156,7 @@ void TForm1::ReplaceAllClick() {
     }
     const auto [files, matches] = CommitEdits(std::move(edits), {}, notes);
     searchWindow_->SetResultsUsed();
-    searchWindow_->SetUndoAvailable(files > 0);
+    searchWindow_->SetUndoAvailable(search::HasReplaceRecord());
     searchWindow_->SetOutcome(
         tr("Replaced %1 in %2.").arg(Count(matches, tr("match"), tr("matches")), Files(files)) +
         NotesText(notes));
@@ -197,7 +197,7 @@ void TForm1::UndoReplaceClick() {
         LoadCurrentFile();
         ClearChanged();
     }
-    searchWindow_->SetUndoAvailable(false);
+    searchWindow_->SetUndoAvailable(search::HasReplaceRecord());
     searchWindow_->SetResultsUsed();
     searchWindow_->SetOutcome(tr("Put back %1 as they were.").arg(Files(outcome.files)) +
                               NotesText(outcome.notes));

@@ -126,9 +126,7 @@ void TForm1::SearchInFiles() {
             ErrorDisplay::Guard([this] { UndoReplaceClick(); });
         };
     }
-    bool recorded = false;
-    ErrorDisplay::Guard([&] { recorded = search::ReadReplaceRecord().has_value(); });
-    searchWindow_->SetUndoAvailable(recorded);
+    searchWindow_->SetUndoAvailable(search::HasReplaceRecord());
     // The pane's selection when it is on one line, else the last search's text.
     const QString selected = Memo1->SelectedPlainText();
     searchWindow_->ShowWith(selected.contains(u'\n') ? QString() : selected);

@@ -130,11 +130,16 @@ std::string ReplaceRecordDir() {
     return state.empty() ? state : state + "replace";
 }
 
-std::optional<ReplaceRecord> ReadReplaceRecord() {
+bool HasReplaceRecord() {
     const std::string path = RecordPath();
-    if (path.empty() || !platform::EntryExists(path)) {
+    return !path.empty() && platform::EntryExists(path);
+}
+
+std::optional<ReplaceRecord> ReadReplaceRecord() {
+    if (!HasReplaceRecord()) {
         return std::nullopt;
     }
+    const std::string path = RecordPath();
     const std::string bytes = platform::ReadFileBytes(path);
     Reader reader(bytes);
     ReplaceRecord record;

@@ -35,6 +35,8 @@ struct ReplaceRecord {
 // The folder of the record and of the contents that an undo set aside:
 // UserStateDir() + "replace" (empty when there is no state folder).
 std::string ReplaceRecordDir();
+// Whether a record of the last replace is there (without reading it).
+bool HasReplaceRecord();
 // The last replace's record; nothing when there is none. Throws Error when
 // one is there but cannot be read.
 std::optional<ReplaceRecord> ReadReplaceRecord();
