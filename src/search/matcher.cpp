@@ -4,6 +4,8 @@
 #include <pcre2.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 
 namespace sheafpad::search {
 
@@ -85,6 +87,100 @@ template <typename Pred> std::string LongestRun(std::string_view text, Pred pred
         i = j + 1;
     }
     return std::string(text.substr(best, bestLength));
+}
+
+// The longest run of plain ASCII characters that every match of pattern
+// holds, or "" when none is sure. Conservative: only runs at the pattern's
+// top level count, and a pattern with alternatives, inline options or any
+// escape that takes arguments gives none.
+std::string RequiredLiteral(std::string_view pattern, bool caseless) {
+    if (pattern.find("(?") != std::string_view::npos) {
+        return {};
+    }
+    std::string best, run;
+    int depth = 0;
+    auto end = [&] {
+        if (run.size() > best.size()) {
+            best = run;
+        }
+        run.clear();
+    };
+    auto plain = [&](unsigned char c) {
+        return c >= 0x20 && c < 0x7F && !(caseless && FoldsWide(char(c)));
+    };
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const unsigned char c = (unsigned char)pattern[i];
+        if (c == '|' && depth == 0) {
+            return {};
+        }
+        if (c == '*' || c == '?' || c == '{') {
+            if (c == '{') { // only a well-formed count: {n}, {n,} or {n,m}
+                const size_t close = pattern.find('}', i);
+                if (close == std::string_view::npos || close == i + 1 ||
+                    pattern.substr(i + 1, close - i - 1).find_first_not_of("0123456789,") !=
+                        std::string_view::npos) {
+                    return {};
+                }
+                i = close;
+            }
+            // The atom before may be absent: it leaves the run.
+            if (!run.empty()) {
+                run.pop_back();
+            }
+            end();
+            continue;
+        }
+        if (c == '+') {
+            end(); // the atom before stays, but what follows is not next to it
+            continue;
+        }
+        if (c == '[') {
+            end();
+            size_t j = i + 1;
+            j += j < pattern.size() && pattern[j] == '^' ? 1 : 0;
+            j += j < pattern.size() && pattern[j] == ']' ? 1 : 0;
+            for (; j < pattern.size() && pattern[j] != ']'; ++j) {
+                if (pattern[j] == '\\') {
+                    ++j;
+                } else if (pattern[j] == '[') {
+                    return {}; // [:alpha:] and the like
+                }
+            }
+            i = j;
+            continue;
+        }
+        if (c == '\\') {
+            if (i + 1 == pattern.size()) {
+                return {};
+            }
+            const unsigned char next = (unsigned char)pattern[++i];
+            if (std::isalnum(next)) {
+                // A class or an assertion without arguments; any other
+                // escape (\x, \p, \k, \Q, a group number...) stops the search.
+                if (std::strchr("dDwWsSbBnthHvVRAzZG", next) == nullptr) {
+                    return {};
+                }
+                end();
+            } else if (depth == 0 && plain(next)) {
+                run.push_back(char(next));
+            } else {
+                end();
+            }
+            continue;
+        }
+        if (c == '(' || c == ')') {
+            depth += c == '(' ? 1 : -1;
+            end();
+            continue;
+        }
+        if (depth == 0 && plain(c) && c != '.' && c != '^' && c != '$') {
+            run.push_back(char(c));
+        } else {
+            end();
+        }
+    }
+    end();
+    return best;
 }
 
 size_t CharLength(std::string_view text, size_t at) {
@@ -180,7 +276,11 @@ std::shared_ptr<const Matcher> Matcher::Compile(const SearchOptions& options, st
         }
         pattern = Escaped(literal);
     } else {
-        matcher->prefilterNone_ = true;
+        const std::string piece = RequiredLiteral(options.find, !options.matchCase);
+        if (piece.size() >= 2) {
+            matcher->prefilter_.emplace_back(piece, !options.matchCase);
+        }
+        matcher->prefilterNone_ = matcher->prefilter_.empty();
     }
     const uint32_t flags = PCRE2_UTF | PCRE2_MULTILINE | (options.matchCase ? 0 : PCRE2_CASELESS);
     pcre2_code* code = CompileOrExplain(pattern, flags, error);

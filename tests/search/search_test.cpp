@@ -124,6 +124,33 @@ TEST(SearchAndReplace, NameReferencesAreWholeNamesOnly) {
               (std::vector<std::string>{"\"a.htm\"", ">a.htm<", "/a.htm ", " a.htm.", "(a.htm)"}));
 }
 
+TEST(SearchAndReplace, RegularExpressionsFindEveryFileTheyMatch) {
+    // Files are passed over by a piece of plain text that every match holds:
+    // these patterns, each matching the file, must never lose it.
+    TempDir dir;
+    const std::string path = dir.file("page.htm");
+    WriteFile(path, "The colour is red; a.htm x{2}y tab\there ab]c KELVIN \xE2\x84\xAA"
+                    "elvin "
+                    "2024-12-08\r\nend");
+    const std::pair<const char*, size_t> patterns[] = {
+        {"colou?r", 1},        {"a\\.htm", 1},         {"x\\{2\\}y", 1},
+        {"ab]c", 1},           {"tab\\there", 1},      {"[0-9]{4}-12-0[0-9]", 1},
+        {"\\x{212A}elvin", 2}, {"kelvin", 2},          {"(red|blue);", 1},
+        {"is +red", 1},        {"08$\\nend", 1},       {"\\d+-\\d\\d-(08)?", 1},
+        {"colour{1,2} is", 1}, {"[[:alpha:]]lvin", 2}, {"The|nothing", 1}};
+    for (const auto& [pattern, count] : patterns) {
+        SCOPED_TRACE(pattern);
+        const auto results =
+            test::SearchAll({path}, SearchOptions{.find = pattern, .replace = "", .regex = true});
+        ASSERT_EQ(results.size(), 1u);
+        EXPECT_EQ(results[0].matchCount, count);
+    }
+    std::string error;
+    EXPECT_TRUE(
+        Matcher::Compile(SearchOptions{.find = "colou?r", .replace = "", .regex = true}, &error)
+            ->Filters());
+}
+
 TEST(SearchAndReplace, BadExpressionsAndEmptyTextsAreRefusedWithTheReason) {
     std::string error;
     EXPECT_FALSE(
