@@ -129,7 +129,7 @@ TEST(SearchAndReplace, RegularExpressionsFindEveryFileTheyMatch) {
     // these patterns, each matching the file, must never lose it.
     TempDir dir;
     const std::string path = dir.file("page.htm");
-    WriteFile(path, "The colour is red; a.htm x{2}y tab\there ab]c KELVIN \xE2\x84\xAA"
+    WriteFile(path, "The color is red; a.htm x{2}y tab\there ab]c KELVIN \xE2\x84\xAA"
                     "elvin "
                     "2024-12-08\r\nend");
     const std::pair<const char*, size_t> patterns[] = {
@@ -137,7 +137,7 @@ TEST(SearchAndReplace, RegularExpressionsFindEveryFileTheyMatch) {
         {"ab]c", 1},           {"tab\\there", 1},      {"[0-9]{4}-12-0[0-9]", 1},
         {"\\x{212A}elvin", 2}, {"kelvin", 2},          {"(red|blue);", 1},
         {"is +red", 1},        {"08$\\nend", 1},       {"\\d+-\\d\\d-(08)?", 1},
-        {"colour{1,2} is", 1}, {"[[:alpha:]]lvin", 2}, {"The|nothing", 1}};
+        {"colou?r{1,2} is", 1}, {"[[:alpha:]]lvin", 2}, {"The|nothing", 1}};
     for (const auto& [pattern, count] : patterns) {
         SCOPED_TRACE(pattern);
         const auto results =
