@@ -75,31 +75,41 @@ struct Tally {
 void Count(const unsigned char* p, size_t n, bool utf8, bool pendingCr, Tally& tally) {
     size_t i = 0;
 #if defined(__SSE2__)
-    // Sixteen bytes a step: a UTF-8 continuation byte adds no position, a
-    // four-byte character's lead adds two, an LF after a CR belongs to it.
+    // Sixteen bytes a step, counted in byte-wide counters that are summed
+    // before they can overflow: a UTF-8 continuation byte adds no position,
+    // a four-byte character's lead adds two, an LF after a CR belongs to it.
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
     const __m128i continuationTop = _mm_set1_epi8(char(0xC0)), zero = _mm_setzero_si128();
     const __m128i fourByteLead = _mm_set1_epi8(char(0xEF));
-    unsigned carry = pendingCr ? 1 : 0;
-    for (; i + 16 <= n; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const unsigned crs = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
-        const unsigned lfs = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
-        const unsigned pairs = lfs & ((crs << 1) | carry);
-        carry = crs >> 15;
-        int units = 16 - __builtin_popcount(pairs);
-        if (utf8) {
-            const unsigned continuation =
-                unsigned(_mm_movemask_epi8(_mm_cmplt_epi8(v, continuationTop)));
-            const unsigned four = unsigned(_mm_movemask_epi8(
-                _mm_and_si128(_mm_cmpgt_epi8(v, fourByteLead), _mm_cmplt_epi8(v, zero))));
-            units += __builtin_popcount(four) - __builtin_popcount(continuation);
+    __m128i carry = pendingCr ? _mm_cvtsi32_si128(0xFF) : zero; // a CR just before, in byte 0
+    auto sum = [&](__m128i counts) {
+        const __m128i sums = _mm_sad_epu8(counts, zero);
+        return uint64_t(_mm_cvtsi128_si64(sums)) +
+               uint64_t(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+    };
+    while (i + 16 <= n) {
+        __m128i less = zero, more = zero, breaks = zero;
+        const size_t stop = std::min(n - 15, i + 255 * 16);
+        const size_t start = i;
+        for (; i < stop; i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            const __m128i crs = _mm_cmpeq_epi8(v, cr);
+            const __m128i lfs = _mm_cmpeq_epi8(v, lf);
+            const __m128i afterCr = _mm_or_si128(_mm_slli_si128(crs, 1), carry);
+            carry = _mm_srli_si128(crs, 15);
+            __m128i fewer = _mm_and_si128(lfs, afterCr); // an LF that ends a CR LF
+            breaks = _mm_sub_epi8(breaks, _mm_or_si128(crs, _mm_andnot_si128(afterCr, lfs)));
+            if (utf8) {
+                fewer = _mm_or_si128(fewer, _mm_cmplt_epi8(v, continuationTop));
+                more = _mm_sub_epi8(
+                    more, _mm_and_si128(_mm_cmpgt_epi8(v, fourByteLead), _mm_cmplt_epi8(v, zero)));
+            }
+            less = _mm_sub_epi8(less, fewer);
         }
-        tally.units += uint64_t(units);
-        tally.breaks +=
-            uint64_t(__builtin_popcount(crs) + __builtin_popcount(lfs) - __builtin_popcount(pairs));
+        tally.units += (i - start) + sum(more) - sum(less);
+        tally.breaks += sum(breaks);
     }
-    pendingCr = carry != 0;
+    pendingCr = _mm_cvtsi128_si32(carry) != 0;
 #endif
     for (; i < n; ++i) {
         const unsigned char c = p[i];

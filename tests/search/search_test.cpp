@@ -40,7 +40,17 @@ TEST(SearchAndReplace, OnlyTheMatchedBytesChangeAndThePaneShowsTheMatches) {
     SearchOptions kelvin{.find = "kelvin", .replace = "K", .wholeWords = true};
     SearchOptions latin1Needle{
         .find = "\xC3\xA9t\xC3\xA9", .replace = "summer", .matchCase = true}; // été
+    // Long enough for the sixteen-byte steps, with CR LF split across them.
+    std::string mixed, mixedReplaced;
+    for (int i = 0; i < 300; ++i) {
+        const std::string piece =
+            std::string(size_t(i % 23), 'x') + "\r\n\xC3\xA9\r" + "\xF0\x9D\x84\x9E\n\xE2\x82\xAC ";
+        mixed += piece + "cat";
+        mixedReplaced += piece + "dog";
+    }
     const Case cases[] = {
+        {"a long text of every kind of line break and character", mixed, literal, 300,
+         mixedReplaced},
         {"mixed line breaks, no final one", "one cat\r\ntwo Cat\rthree cAt\nfour CAT", literal, 4,
          "one dog\r\ntwo dog\rthree dog\nfour dog"},
         {"Latin-1 keeps its bytes", "caf\xE9 cat \xE9t\xE9\r\n", literal, 1,
@@ -133,11 +143,14 @@ TEST(SearchAndReplace, RegularExpressionsFindEveryFileTheyMatch) {
                     "elvin "
                     "2024-12-08\r\nend");
     const std::pair<const char*, size_t> patterns[] = {
-        {"colou?r", 1},        {"a\\.htm", 1},         {"x\\{2\\}y", 1},
-        {"ab]c", 1},           {"tab\\there", 1},      {"[0-9]{4}-12-0[0-9]", 1},
-        {"\\x{212A}elvin", 2}, {"kelvin", 2},          {"(red|blue);", 1},
-        {"is +red", 1},        {"08$\\nend", 1},       {"\\d+-\\d\\d-(08)?", 1},
-        {"colou?r{1,2} is", 1}, {"[[:alpha:]]lvin", 2}, {"The|nothing", 1}};
+        {"colou?r", 1},         {"a\\.htm", 1},
+        {"x\\{2\\}y", 1},       {"ab]c", 1},
+        {"tab\\there", 1},      {"[0-9]{4}-12-0[0-9]", 1},
+        {"\\x{212A}elvin", 2},  {"kelvin", 2},
+        {"(red|blue);", 1},     {"is +red", 1},
+        {"08$\\nend", 1},       {"\\d+-\\d\\d-(08)?", 1},
+        {"colou?r{1,2} is", 1}, {"[[:alpha:]]lvin", 2},
+        {"The|nothing", 1}};
     for (const auto& [pattern, count] : patterns) {
         SCOPED_TRACE(pattern);
         const auto results =
