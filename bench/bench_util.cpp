@@ -8,6 +8,7 @@
 #include <iterator>
 #include <spawn.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,7 +53,7 @@ std::string ReadWhole(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-size_t RunDrained(const std::vector<std::string>& args) {
+size_t RunDrained(const std::vector<std::string>& args, double* cpuSeconds) {
     std::vector<std::string> copies = args;
     std::vector<char*> argv;
     for (std::string& arg : copies) {
@@ -87,7 +88,12 @@ size_t RunDrained(const std::vector<std::string>& args) {
     }
     ::close(out[0]);
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    struct rusage usage {};
+    ::wait4(pid, &status, 0, &usage);
+    if (cpuSeconds != nullptr) {
+        *cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                      double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    }
     return bytes;
 }
 
