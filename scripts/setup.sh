@@ -20,7 +20,7 @@ while [ $# -gt 0 ]; do
     shift
 done
 
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core pkg-config libglib2.0-dev
+packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core pkg-config libglib2.0-dev
           librsvg2-bin libpcre2-dev)
 if [ "$want_tests" = 1 ]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick twm

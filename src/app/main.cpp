@@ -13,9 +13,13 @@ int main(int argc, char** argv) {
     // Without a display Qt would abort with a toolkit message; say it plainly.
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr &&
         std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        std::fprintf(stderr, "Sheafpad needs a graphical display, and none was found "
-                             "(DISPLAY is not set).\nRun it from a desktop session, or start a "
-                             "virtual one: xvfb-run ./Sheafpad\n");
+        // The command as the user typed it (sheafpad, Sheafpad, ./Sheafpad).
+        const char* command = argc > 0 && argv[0] != nullptr ? argv[0] : "sheafpad";
+        std::fprintf(stderr,
+                     "Sheafpad needs a graphical display, and none was found "
+                     "(DISPLAY is not set).\nRun it from a desktop session, or start a "
+                     "virtual one: xvfb-run %s\n",
+                     command);
         return 1;
     }
     // The program has no command line: Qt sees only the program's name, so
