@@ -179,7 +179,8 @@ private:
     // Writes the recovery copy now; true when unsaved edits are on disk in it.
     bool HoldRecoveryCopy();          // form1_recovery.cpp
     void EndRecoveryHold(bool saved); // form1_recovery.cpp
-    void KeepOnScreen();
+    // layout: the size before the settings were read, kept whatever the screen.
+    void KeepOnScreen(QSize layout);
     QMargins FrameMargins() const;
 
     // Bounds set before the window frame was known; applied again once the
