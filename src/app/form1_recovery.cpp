@@ -203,7 +203,10 @@ void TForm1::RestoreRecovered(const std::string& entryPath, const recovery::Entr
     // first when another program changed the file since, and the copies
     // keep that reference. Remembered before the text goes in, so that the
     // pane counts as edited: it is never reloaded away, also after Cancel.
-    Outside()->Remember(entry.path, entry.loaded, true);
+    // A file deleted before this start is no change to ask about: restoring
+    // its text was the decision to write it again.
+    const platform::FileIdentity now = platform::FileIdentityOf(entry.path);
+    Outside()->Remember(entry.path, now.exists ? entry.loaded : now, true);
     Memo1->LoadTextBytes(entry.text, entry.textEncoding, entry.encoding);
     Memo1->SetReadOnly(false);
     PaneHoldsLoadedFile = true;

@@ -245,6 +245,35 @@ TEST_F(RecoveryTest, ARestoredTextIsNeverReloadedAwayEvenAfterCancel) {
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "on disk");
 }
 
+TEST_F(RecoveryTest, RestoringTheCopyOfADeletedFileIsTheDecisionToWriteItAgain) {
+    List({{"b.htm", "two"}});
+    const std::string path = dir.file("a.htm");
+    {
+        int error = 0;
+        const auto ended = recovery::Store::Open(folder, &error);
+        ASSERT_TRUE(ended);
+        recovery::Entry e;
+        e.path = path;
+        e.loaded = {.exists = true, .device = 1, .inode = 2, .size = 3}; // deleted since
+        e.text = "typed";
+        ASSERT_EQ(ended->Write(ended->EntryPath(e.path), e), 0);
+    }
+    Start();
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_NE(questions[0].find("no longer exists"), std::string::npos) << questions[0];
+    ASSERT_EQ(form.Memo1->toPlainText(), "typed");
+    std::vector<std::string> asked;
+    TForm1::SetQuestionHook([&](const QString& text) {
+        asked.push_back(text.toStdString());
+        return false;
+    });
+    Select("b.htm");
+    TForm1::SetQuestionHook(nullptr);
+    EXPECT_TRUE(asked.empty()) << asked[0];
+    EXPECT_EQ(ReadFile(path), "typed");
+    EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(RecoveryTest, ACopyThatCannotBeWrittenIsToldOnceAndTypingGoesOn) {
     List({{"a.htm", "one"}});
     Start();
