@@ -60,7 +60,7 @@ QString QuestionText(const recovery::Entry& entry) {
     } else if (!now.exists) {
         text += QStringLiteral("\nThe file no longer exists: saving makes it anew.");
     } else if (entry.loaded.exists &&
-               platform::CompareIdentity(entry.loaded, now) != platform::FileChange::None) {
+               platform::ChangeSince(entry.loaded, entry.path) != platform::FileChange::None) {
         text += QStringLiteral("\nThe file has been changed on disk since its text was loaded.");
     }
     return text;

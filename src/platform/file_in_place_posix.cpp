@@ -233,8 +233,8 @@ void WriteRegularInPlace(const std::string& shown, const std::string& path, int 
 
 } // namespace
 
-void posix::WriteInPlace(const std::string& shown, const std::string& path, std::string_view bytes,
-                         const struct stat* existing) {
+struct stat posix::WriteInPlace(const std::string& shown, const std::string& path,
+                                std::string_view bytes, const struct stat* existing) {
     // O_NONBLOCK keeps a FIFO without a reader from hanging the program. A
     // regular file is read too, for its backup.
     const bool regular = existing != nullptr && S_ISREG(existing->st_mode);
@@ -257,9 +257,10 @@ void posix::WriteInPlace(const std::string& shown, const std::string& path, std:
         // dangling link had none.
         throw SaveFailed(shown, errno);
     }
-    if (!fd.Close()) {
+    if (::fstat(fd.get(), &st) != 0 || !fd.Close()) {
         throw SaveFailed(shown, errno);
     }
+    return st;
 }
 
 namespace {

@@ -1,7 +1,10 @@
 // Reading and saving whole files.
 #pragma once
 
+#include "platform/file_identity.h"
+
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +20,11 @@ std::string AbsolutePath(const std::string& path);
 // reason) when it cannot be opened, is not a regular file, or a read fails
 // part-way.
 std::string ReadFileBytes(const std::string& path);
+// The same, handing each piece to look at as soon as it is read; look may
+// throw to stop the read. Memory is taken a piece at a time, so a file
+// refused for its first piece never fills memory, whatever its size.
+using PieceCheck = std::function<void(std::string_view piece)>;
+std::string ReadFileBytes(const std::string& path, const PieceCheck& look);
 
 // At most limit bytes from the start of the regular file at path, or nothing
 // when there is no file at path (a dangling symbolic link included). Never
@@ -73,8 +81,11 @@ bool MayCreateFilesIn(const std::string& dir);
 // there is room to write in place but not for the copy, the reason says so),
 // a failed write, a backup that cannot be made. The file is left as it was,
 // except a device or FIFO, which has no old content to keep.
-void WriteFileBytes(const std::string& path, std::string_view bytes,
-                    LockedDirectories locked = LockedDirectories::AsTheSystemAllows);
+// Returns the identity of the file as this save left it (taken from the
+// written file itself, so that a change by another program right after the
+// save is not mistaken for this save's).
+FileIdentity WriteFileBytes(const std::string& path, std::string_view bytes,
+                            LockedDirectories locked = LockedDirectories::AsTheSystemAllows);
 
 // What start-up found of an in-place save that did not end (the program was
 // killed, the machine went down). Such a save keeps a synced copy of the old

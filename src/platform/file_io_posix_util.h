@@ -122,8 +122,9 @@ std::string RandomSuffix(size_t length);
 // replacement would change. existing is the file's status, or null where the
 // file is made (through a dangling link). A regular file keeps a synced copy
 // of its old content in the backup folder until the write is complete and
-// synced; the space is checked before the file is touched.
-void WriteInPlace(const std::string& shown, const std::string& path, std::string_view bytes,
-                  const struct stat* existing);
+// synced; the space is checked before the file is touched. Returns the
+// file's status once written.
+struct stat WriteInPlace(const std::string& shown, const std::string& path, std::string_view bytes,
+                         const struct stat* existing);
 
 } // namespace sheafpad::platform::posix

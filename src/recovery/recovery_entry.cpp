@@ -69,8 +69,16 @@ bool ParseLoaded(Reader& in, platform::FileIdentity* loaded) {
         return true;
     }
     loaded->exists = true;
-    return in.Number(&loaded->device, ' ') && in.Number(&loaded->inode, ' ') &&
-           in.Number(&loaded->mtimeNs, ' ') && in.Number(&loaded->size, '\n');
+    if (!in.Number(&loaded->device, ' ') || !in.Number(&loaded->inode, ' ') ||
+        !in.Number(&loaded->mtimeNs, ' ')) {
+        return false;
+    }
+    // The status-change time and the content's hash follow the size; copies
+    // written before they were kept end the line after the size.
+    return in.Number(&loaded->size, '\n') ||
+           (in.Number(&loaded->size, ' ') &&
+            (in.Number(&loaded->ctimeNs, '\n') ||
+             (in.Number(&loaded->ctimeNs, ' ') && in.Number(&loaded->contentHash, '\n'))));
 }
 
 } // namespace
@@ -136,10 +144,13 @@ std::string Header(const Entry& entry) {
     std::string header(kMagic);
     header += "path " + std::to_string(entry.path.size()) + "\n" + entry.path + "\n";
     const platform::FileIdentity& id = entry.loaded;
-    header += id.exists
-                  ? "loaded " + std::to_string(id.device) + " " + std::to_string(id.inode) + " " +
-                        std::to_string(id.mtimeNs) + " " + std::to_string(id.size) + "\n"
-                  : std::string("loaded -\n");
+    if (id.exists) {
+        header += "loaded " + std::to_string(id.device) + " " + std::to_string(id.inode) + " " +
+                  std::to_string(id.mtimeNs) + " " + std::to_string(id.size) + " " +
+                  std::to_string(id.ctimeNs) + " " + std::to_string(id.contentHash) + "\n";
+    } else {
+        header += "loaded -\n";
+    }
     header += "encoding " + std::string(EncodingName(entry.encoding)) + "\n";
     header += "text-encoding " + std::string(EncodingName(entry.textEncoding)) + "\n";
     header += "copied " + std::to_string(entry.copiedAtNs) + "\n";

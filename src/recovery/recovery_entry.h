@@ -7,7 +7,8 @@
 //   Sheafpad recovery 1
 //   path <length>
 //   <path bytes>
-//   loaded <device> <inode> <mtime ns> <size>   ("loaded -" when unknown)
+//   loaded <device> <inode> <mtime ns> <size> <ctime ns> <content hash>
+//                        ("loaded -" when unknown; older copies end after the size)
 //   encoding utf-8|latin-1
 //   text-encoding utf-8|latin-1
 //   copied <ns since 1970>
