@@ -15,6 +15,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QFrame;
 class QLabel;
@@ -174,7 +175,9 @@ private:
     bool AskQuitWithoutSettings();
     void ConnectRecovery();     // form1_recovery.cpp
     void OfferRecoveredEdits(); // form1_recovery.cpp
-    void RestoreRecovered(const std::string& entryPath, const recovery::Entry& entry);
+    // Puts the recovered text in the pane; files: its copy's, which go once
+    // this run's copy of it is written.
+    void RestoreRecovered(const recovery::Entry& entry, std::vector<std::string> files);
     void SelectListedName(const std::string& path);
     // Writes the recovery copy now; true when unsaved edits are on disk in it.
     bool HoldRecoveryCopy();          // form1_recovery.cpp

@@ -4,6 +4,7 @@
 #include "platform/file_identity.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -45,10 +46,13 @@ public:
     // Reads up to size bytes into data: the count read, 0 at the end of the
     // file. Throws EFOpenError when a read fails.
     size_t Read(char* data, size_t size);
+    // The file's size when it was opened.
+    uint64_t Size() const { return size_; }
 
 private:
     std::string path_; // as given, for the error message
     int fd_;
+    uint64_t size_ = 0;
 };
 
 // Whether a directory without any write permission bit is read-only for

@@ -131,6 +131,7 @@ FileReader::FileReader(const std::string& path) : path_(path), fd_(-1) {
         throw EFOpenError(AbsolutePath(path), SystemReason(ENOENT));
     }
     fd_ = fd.Release();
+    size_ = uint64_t(st.st_size);
 }
 
 FileReader::~FileReader() {

@@ -55,6 +55,7 @@ public:
         return false;
     }
     bool AtEnd() const { return rest_.empty(); }
+    size_t Left() const { return rest_.size(); }
 
 private:
     std::string_view rest_;
@@ -154,25 +155,40 @@ std::string Header(const Entry& entry) {
     header += "encoding " + std::string(EncodingName(entry.encoding)) + "\n";
     header += "text-encoding " + std::string(EncodingName(entry.textEncoding)) + "\n";
     header += "copied " + std::to_string(entry.copiedAtNs) + "\n";
+    if (entry.journal != 0) {
+        header += "journal " + std::to_string(entry.journal) + "\n";
+    }
     header += "text " + LengthDigits(entry.text.size()) + "\n";
     return header;
 }
 
-std::optional<Entry> Parse(std::string_view bytes) {
+std::optional<ParsedHeader> ParseHeader(std::string_view bytes) {
     Reader in(bytes);
-    Entry entry;
-    size_t pathLength = 0, textLength = 0;
-    const bool whole =
-        in.Literal(kMagic) && in.Literal("path ") && in.Number(&pathLength, '\n') &&
-        in.Bytes(pathLength, &entry.path) && in.Literal("\n") && ParseLoaded(in, &entry.loaded) &&
-        in.Literal("encoding ") && in.Encoding(&entry.encoding) && in.Literal("text-encoding ") &&
-        in.Encoding(&entry.textEncoding) && in.Literal("copied ") &&
-        in.Number(&entry.copiedAtNs, '\n') && in.Literal("text ") && in.Number(&textLength, '\n') &&
-        in.Bytes(textLength, &entry.text) && in.AtEnd();
+    ParsedHeader parsed;
+    Entry& entry = parsed.entry;
+    size_t pathLength = 0;
+    const bool whole = in.Literal(kMagic) && in.Literal("path ") && in.Number(&pathLength, '\n') &&
+                       in.Bytes(pathLength, &entry.path) && in.Literal("\n") &&
+                       ParseLoaded(in, &entry.loaded) && in.Literal("encoding ") &&
+                       in.Encoding(&entry.encoding) && in.Literal("text-encoding ") &&
+                       in.Encoding(&entry.textEncoding) && in.Literal("copied ") &&
+                       in.Number(&entry.copiedAtNs, '\n') &&
+                       (!in.Literal("journal ") || in.Number(&entry.journal, '\n')) &&
+                       in.Literal("text ") && in.Number(&parsed.textLength, '\n');
     if (!whole || entry.path.empty()) {
         return std::nullopt;
     }
-    return entry;
+    parsed.headerLength = bytes.size() - in.Left();
+    return parsed;
+}
+
+std::optional<Entry> Parse(std::string_view bytes) {
+    std::optional<ParsedHeader> parsed = ParseHeader(bytes);
+    if (!parsed || bytes.size() - parsed->headerLength != parsed->textLength) {
+        return std::nullopt;
+    }
+    parsed->entry.text = bytes.substr(parsed->headerLength);
+    return std::move(parsed->entry);
 }
 
 } // namespace sheafpad::recovery
