@@ -72,7 +72,7 @@ void InstallEndHandlers() {
 } // namespace
 
 RecoveryKeeper::RecoveryKeeper(Source source, QObject* parent)
-    : QObject(parent), source_(std::move(source)) {
+    : QObject(parent), source_(std::move(source)), owner_(std::this_thread::get_id()) {
     for (QTimer* timer : {&pause_, &longest_}) {
         timer->setSingleShot(true);
         connect(timer, &QTimer::timeout, this, [this] { CopyNow(false); });
@@ -174,16 +174,24 @@ void RecoveryKeeper::Drop() {
         return;
     }
     EndJournal();
+    if (!adoptedEntry_.empty()) {
+        written_.insert(adoptedEntry_); // the other run's files go with it
+    }
     for (const std::string& entryPath : written_) {
         Job job = MakeJob(Job::Remove, entryPath);
         if (entryPath == sessionEntry_) {
             job.firstGeneration = sessionFirst_;
             job.generation = generation_;
         }
+        if (entryPath == adoptedEntry_) {
+            job.retire = std::move(adopted_);
+        }
         Enqueue(std::move(job));
     }
     written_.clear();
     sessionEntry_.clear();
+    adopted_.clear();
+    adoptedEntry_.clear();
 }
 
 void RecoveryKeeper::Hold(const std::string& path) {
@@ -212,10 +220,15 @@ bool RecoveryKeeper::CopyNow(bool wait) {
     }
     pause_.stop();
     longest_.stop();
+    AskForCopy(true);
+    return wait ? WaitIdle() : true;
+}
+
+void RecoveryKeeper::AskForCopy(bool journal) {
     std::optional<Snapshot> snapshot = source_();
     if (!snapshot) {
         EndJournal();
-        return true; // no unsaved edits of a loaded file
+        return; // no unsaved edits of a loaded file
     }
     Job job = MakeJob(Job::Write, store_->EntryPath(snapshot->path), snapshot->path);
     if (job.entryPath != sessionEntry_) {
@@ -235,10 +248,13 @@ bool RecoveryKeeper::CopyNow(bool wait) {
         adoptedEntry_.clear();
     }
     // The edits after this snapshot go into a journal of their own.
-    StartJournal(job.entryPath);
+    if (journal) {
+        StartJournal(job.entryPath);
+    } else {
+        EndJournal();
+    }
     written_.insert(job.entryPath);
     Enqueue(std::move(job));
-    return wait ? WaitIdle() : true;
 }
 
 void RecoveryKeeper::Flush() {
@@ -256,6 +272,12 @@ void RecoveryKeeper::Adopt(std::vector<std::string> files, const std::string& pa
 void RecoveryKeeper::FinishBeforeExit() {
     if (!worker_.joinable() || std::this_thread::get_id() == worker_.get_id()) {
         return;
+    }
+    // Edits that no copy and journal hold yet are copied now. Only on the
+    // thread that owns the text; no journal, no timer, no message: the
+    // process is ending.
+    if (std::this_thread::get_id() == owner_ && (sessionEntry_.empty() || !journal_)) {
+        AskForCopy(false);
     }
     WaitIdle(kFinishMs);
     std::lock_guard lock(mutex_);

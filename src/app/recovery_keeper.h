@@ -115,10 +115,14 @@ private:
     void RemoveJournals(const std::string& entryPath, uint64_t first, uint64_t end);
     void Reported(bool ok, const std::string& error);
     bool WaitIdle(int timeoutMs = -1);
+    // Takes the snapshot and asks the worker to write it; journal: start the
+    // journal of the edits that follow.
+    void AskForCopy(bool journal);
     void StartJournal(const std::string& entryPath);
     void EndJournal();
 
     Source source_;
+    std::thread::id owner_; // the thread that owns the text
     std::unique_ptr<recovery::Store> store_;
     // The journal of the latest copy asked for, while edits go into it.
     std::unique_ptr<platform::AppendOnlyFile> journal_;

@@ -164,6 +164,38 @@ TEST_F(RecoveryTest, EveryEditIsKeptAtOnceAndLongTypingIsCopiedWhole) {
     EXPECT_TRUE(kept());
 }
 
+// The process ends while it still runs code, as Qt ends it after a lost
+// display (exit) or on a fatal message (abort): the copy asked for is on
+// disk first, though it was only just asked for and is a long one.
+TEST_F(RecoveryTest, AnEndThatStillRunsCodeFinishesTheCopyFirst) {
+    const std::string big(24 << 20, 'b');
+    List({{"a.htm", big}});
+    for (const bool fatal : {false, true}) {
+        SCOPED_TRACE(fatal ? "fatal message" : "exit");
+        const auto typeAndEnd = [&] {
+            Start();
+            Select("a.htm");
+            Type("x");
+            if (fatal) {
+                qFatal("The end");
+            }
+            std::exit(1);
+        };
+        if (fatal) {
+            EXPECT_DEATH(typeAndEnd(), "The end");
+        } else {
+            EXPECT_EXIT(typeAndEnd(), testing::ExitedWithCode(1), "");
+        }
+        const std::vector<recovery::Entry> entries = Entries();
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0].text.size(), big.size() + 1);
+        EXPECT_EQ(entries[0].text.substr(0, 3), "xbb");
+        platform::ForEachEntry(folder, [&](std::string_view name) {
+            std::remove((folder + std::string(name)).c_str());
+        });
+    }
+}
+
 TEST_F(RecoveryTest, AtTheEndOfTheSessionTheCopyIsWrittenFirstAndKeptUnlessSaved) {
     List({{"a.htm", "one"}});
     Start();
