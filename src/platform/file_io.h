@@ -96,21 +96,28 @@ FileIdentity WriteFileBytes(const std::string& path, std::string_view bytes,
 // content in UserStateDir() + "backup/" until the file is written whole.
 struct InterruptedSave {
     enum class Outcome {
-        Undone,   // the file was torn; its content from before the save is back
-        Finished, // the new content had been written whole; the save was completed
-        Kept,     // the file changed since, or is gone: the old content is kept aside
+        Undone,     // the file was torn by the save alone; its content from before is back
+        Finished,   // the new content had been written whole; the save was completed
+        Kept,       // the file changed since, or is gone: the old content is kept aside
+        Unreadable, // a file named as a backup could not be read: set aside
     };
-    std::string path; // the file that was being saved
+    std::string path; // the file that was being saved (empty for Unreadable)
     Outcome outcome = Outcome::Undone;
-    std::string keptAt; // Kept: the file that holds the content from before the save
+    // Kept: the file that holds the content from before the save; Undone:
+    // the one that holds what the file held instead, until the next start;
+    // Unreadable: the new name of the file set aside.
+    std::string keptAt;
 
-    // What to tell the user; empty where there is nothing to tell (Finished).
+    // What to tell the user; empty where there is nothing to tell of this
+    // save alone (Finished, and Unreadable, which are told together).
     std::string Message() const;
 };
 
 // Puts back every file that an interrupted in-place save left half written,
-// and reports what it did. Called once at start-up; saves still in progress
-// in another running instance are left alone.
+// where nothing but that save touched it since, and reports what it did;
+// what was put back over is kept until the next start. Called once at
+// start-up; saves still in progress in another running instance are left
+// alone.
 std::vector<InterruptedSave> RestoreInterruptedSaves();
 
 } // namespace sheafpad::platform
