@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+struct stat;
+
 namespace sheafpad::platform {
 
 struct FileIdentity {
@@ -29,6 +31,9 @@ struct FileIdentity {
 
 // The identity of the file at path now (links followed for the file itself).
 FileIdentity FileIdentityOf(const std::string& path);
+// The same, with the file's status taken from st (as the one who has just
+// written it sees it through its descriptor) and only the links from the name.
+FileIdentity FileIdentityOf(const std::string& path, const struct stat& st);
 
 // How the file at a name differs from what it was, most telling first.
 enum class FileChange {

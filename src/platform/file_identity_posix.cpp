@@ -51,6 +51,19 @@ std::string LinkTarget(const std::string& path) {
 
 } // namespace
 
+namespace {
+
+void SetStatus(FileIdentity& identity, const struct stat& st) {
+    identity.exists = true;
+    identity.device = uint64_t(st.st_dev);
+    identity.inode = uint64_t(st.st_ino);
+    identity.size = uint64_t(st.st_size);
+    identity.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    identity.ctimeNs = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+}
+
+} // namespace
+
 FileIdentity FileIdentityOf(const std::string& path) {
     FileIdentity identity;
     struct stat st;
@@ -64,12 +77,13 @@ FileIdentity FileIdentityOf(const std::string& path) {
             return identity; // a link that leads nowhere
         }
     }
-    identity.exists = true;
-    identity.device = uint64_t(st.st_dev);
-    identity.inode = uint64_t(st.st_ino);
-    identity.size = uint64_t(st.st_size);
-    identity.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    identity.ctimeNs = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    SetStatus(identity, st);
+    return identity;
+}
+
+FileIdentity FileIdentityOf(const std::string& path, const struct stat& st) {
+    FileIdentity identity = FileIdentityOf(path);
+    SetStatus(identity, st);
     return identity;
 }
 

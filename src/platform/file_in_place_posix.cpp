@@ -122,32 +122,14 @@ void Stamp(int backupFd) {
     ::futimens(backupFd, nullptr);
 }
 
-// WriteAll, marking progress before each write.
-bool WriteStamped(int fd, std::string_view bytes, int backupFd) {
-    while (!bytes.empty()) {
-        Stamp(backupFd);
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            if (written == 0) {
-                errno = ENOSPC; // no progress: nothing more fits
-            }
-            return false;
-        }
-        bytes.remove_prefix(size_t(written));
-    }
-    return true;
-}
-
 // Writes bytes over the file fd from its start, a piece at a time, marking
 // progress in the backup before each write; then cuts the file to the new
 // length and syncs it. False (errno set) on any failure.
 bool WritePieces(int fd, std::string_view bytes, int backupFd) {
     for (size_t at = 0; at < bytes.size(); at += kPiece) {
         if (::lseek(fd, off_t(at), SEEK_SET) < 0 ||
-            !WriteStamped(fd, bytes.substr(at, std::min(kPiece, bytes.size() - at)), backupFd)) {
+            !WriteAll(fd, bytes.substr(at, std::min(kPiece, bytes.size() - at)), &Stamp,
+                      backupFd)) {
             return false;
         }
     }

@@ -38,8 +38,9 @@ private:
 };
 
 // Writes all of bytes, retrying after signals; false (errno set) on any
-// failed write or one that makes no progress.
-bool WriteAll(int fd, std::string_view bytes);
+// failed write or one that makes no progress. beforeEach, when given, runs
+// before each write call.
+bool WriteAll(int fd, std::string_view bytes, void (*beforeEach)(int) = nullptr, int argument = 0);
 
 // Reads up to size bytes from offset, retrying after signals and short
 // reads; the count read (less at the end of the file), or -1 (errno set).

@@ -210,18 +210,13 @@ bool NeedsInPlace(const Target& target) {
 
 // The identity of the file at path, as the save's own status of it says.
 FileIdentity Written(const std::string& path, const struct stat& st, std::string_view bytes) {
-    FileIdentity identity = FileIdentityOf(path); // the name's links
-    if (st.st_ino != 0) {
-        ContentHasher hasher;
-        hasher.Add(bytes);
-        identity.contentHash = hasher.Value();
-        identity.exists = true;
-        identity.device = uint64_t(st.st_dev);
-        identity.inode = uint64_t(st.st_ino);
-        identity.size = uint64_t(st.st_size);
-        identity.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-        identity.ctimeNs = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    if (st.st_ino == 0) {
+        return FileIdentityOf(path); // not known: the name tells
     }
+    FileIdentity identity = FileIdentityOf(path, st);
+    ContentHasher hasher;
+    hasher.Add(bytes);
+    identity.contentHash = hasher.Value();
     return identity;
 }
 
