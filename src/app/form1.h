@@ -218,12 +218,15 @@ private:
                                           const std::vector<search::RecordedRename>& renames,
                                           std::vector<search::FileNote>& notes);
     void OfferRecoveredEdits(); // form1_recovery.cpp
-    void RestoreRecovered(const std::string& entryPath, const recovery::Entry& entry);
+    // Puts the recovered text in the pane; files: its copy's, which go once
+    // this run's copy of it is written.
+    void RestoreRecovered(const recovery::Entry& entry, std::vector<std::string> files);
     void SelectListedName(const std::string& path);
     // Writes the recovery copy now; true when unsaved edits are on disk in it.
     bool HoldRecoveryCopy();          // form1_recovery.cpp
     void EndRecoveryHold(bool saved); // form1_recovery.cpp
-    void KeepOnScreen();
+    // layout: the size before the settings were read, kept whatever the screen.
+    void KeepOnScreen(QSize layout);
     QMargins FrameMargins() const;
 
     // Bounds set before the window frame was known; applied again once the

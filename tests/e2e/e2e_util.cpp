@@ -334,10 +334,10 @@ void App::Key(const std::string& keys) {
     Settle(150ms);
 }
 
-void App::Type(const std::string& text) {
+void App::Type(const std::string& text, std::chrono::milliseconds settle) {
     Run({"env", "DISPLAY=" + display_, "xdotool", "windowfocus", window_, "type", "--delay", "30",
          text});
-    Settle(150ms);
+    Settle(settle);
 }
 
 void App::Click(int x, int y, int button) {

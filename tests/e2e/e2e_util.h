@@ -92,7 +92,8 @@ public:
 
     // Input, sent to the app's window. keys are xdotool key names ("alt+q").
     void Key(const std::string& keys);
-    void Type(const std::string& text);
+    // settle: how long to wait after the last key.
+    void Type(const std::string& text, std::chrono::milliseconds settle = 150ms);
     // A click at a point of the window's client area.
     void Click(int x, int y, int button = 1);
     void DoubleClick(int x, int y);
