@@ -3,6 +3,12 @@
 # benchmark program (for example --benchmark_filter=Refresh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# ripgrep: the search benchmark's reference, for the benchmarks only.
+if ! command -v rg >/dev/null 2>&1; then
+    if [ "$(id -u)" = 0 ]; then sudo=(); else sudo=(sudo); fi
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends ripgrep
+fi
 scripts/setup.sh --test --build-dir build-bench --build-type Release -DSHEAFPAD_BENCH=ON \
     -DSHEAFPAD_TESTS=OFF
 export QT_QPA_PLATFORM=offscreen

@@ -21,7 +21,7 @@ while [ $# -gt 0 ]; do
 done
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core pkg-config libglib2.0-dev
-          librsvg2-bin)
+          librsvg2-bin libpcre2-dev)
 if [ "$want_tests" = 1 ]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick twm
                clang libclang-rt-14-dev desktop-file-utils appstream lintian dpkg-dev file
