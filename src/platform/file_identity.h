@@ -2,6 +2,8 @@
 // whether another program changed, replaced, deleted or re-pointed it.
 #pragma once
 
+#include "base/content_hash.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -52,18 +54,5 @@ FileChange CompareIdentity(const FileIdentity& before, const FileIdentity& now);
 // content was read.
 FileChange ChangeSince(const FileIdentity& before, const std::string& path,
                        FileIdentity* now = nullptr);
-
-// A fast hash of bytes fed a piece at a time (pieces of any size give the
-// same value as the whole); never 0.
-class ContentHasher {
-public:
-    void Add(std::string_view bytes);
-    uint64_t Value() const;
-
-private:
-    uint64_t hash_ = 0xcbf29ce484222325u;
-    uint64_t length_ = 0;
-    unsigned char pending_[8] = {}; // the bytes of an unfinished word
-};
 
 } // namespace sheafpad::platform

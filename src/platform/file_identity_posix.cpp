@@ -134,40 +134,4 @@ FileChange ChangeSince(const FileIdentity& before, const std::string& path, File
     return change;
 }
 
-void ContentHasher::Add(std::string_view bytes) {
-    const auto mix = [this](uint64_t word) {
-        hash_ = (hash_ ^ word) * 0x100000001b3u;
-        hash_ ^= hash_ >> 29;
-    };
-    size_t at = 0;
-    const size_t filled = size_t(length_ % 8);
-    length_ += bytes.size();
-    if (filled != 0) {
-        const size_t take = std::min(bytes.size(), 8 - filled);
-        std::memcpy(pending_ + filled, bytes.data(), take);
-        at = take;
-        if (filled + take < 8) {
-            return;
-        }
-        uint64_t word;
-        std::memcpy(&word, pending_, 8);
-        mix(word);
-    }
-    for (; at + 8 <= bytes.size(); at += 8) {
-        uint64_t word;
-        std::memcpy(&word, bytes.data() + at, 8);
-        mix(word);
-    }
-    std::memcpy(pending_, bytes.data() + at, bytes.size() - at);
-}
-
-uint64_t ContentHasher::Value() const {
-    uint64_t hash = hash_;
-    for (size_t i = 0; i < size_t(length_ % 8); ++i) {
-        hash = (hash ^ pending_[i]) * 0x100000001b3u;
-    }
-    hash ^= length_ * 0x9e3779b97f4a7c15u;
-    return hash != 0 ? hash : 1;
-}
-
 } // namespace sheafpad::platform

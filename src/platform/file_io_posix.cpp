@@ -74,7 +74,10 @@ std::optional<std::string> ReadPieces(const std::string& path, size_t limit,
     try {
         bytes.reserve(std::min(size_t(st.st_size) + 1, limit));
         while (filled < limit) {
-            bytes.resize(std::min(filled + kPiece, limit));
+            // Up to the room reserved, so that the bytes read are never moved
+            // and only what is read is cleared first.
+            const size_t room = bytes.capacity() > filled ? bytes.capacity() - filled : kPiece;
+            bytes.resize(std::min(filled + std::min(kPiece, room), limit));
             const size_t got =
                 ReadSome(fd.get(), path, bytes.data() + filled, bytes.size() - filled);
             if (got == 0) {

@@ -214,9 +214,7 @@ FileIdentity Written(const std::string& path, const struct stat& st, std::string
         return FileIdentityOf(path); // not known: the name tells
     }
     FileIdentity identity = FileIdentityOf(path, st);
-    ContentHasher hasher;
-    hasher.Add(bytes);
-    identity.contentHash = hasher.Value();
+    identity.contentHash = ContentHash(bytes);
     return identity;
 }
 

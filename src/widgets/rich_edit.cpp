@@ -148,7 +148,7 @@ std::u16string Decoded(std::string_view bytes, TextEncoding encoding) {
 uint64_t TRichEdit::LoadTextFile(const std::string& path) {
     std::u16string text;
     TextEncoding encoding;
-    platform::ContentHasher hasher;
+    ContentHasher hasher;
     {
         // The file's bytes live only until they are decoded, and each part's
         // memory goes back as soon as it is: a big file never needs its bytes

@@ -36,7 +36,7 @@ public:
 
     // Replaces the whole text by the file's. Throws EFOpenError when the file
     // cannot be read or holds NUL bytes; the pane is then unchanged. Returns
-    // the hash of the bytes read (platform::ContentHasher).
+    // the hash of the bytes read (ContentHasher).
     uint64_t LoadTextFile(const std::string& path);
     // Writes the whole text, line breaks as CR LF, in the encoding of the last
     // load. Throws EFCreateError (file untouched) when the text holds a

@@ -91,7 +91,9 @@ TEST(FileIdentity, LinksAreFollowedAndTheirTargetIsRemembered) {
 TEST(FileIdentity, AChangeOfStatusOverTheSameContentIsNoChange) {
     TempDir dir;
     const std::string a = dir.file("a.htm");
-    const std::string text = "some text of a few words\n";
+    // Longer than a few of the hash's blocks, so that pieces cross them.
+    const std::string text = "some text of a few words, and some more of them, and more still: "
+                             "enough to fill several blocks of the hash\n";
     WriteFile(a, text);
     FileIdentity loaded = FileIdentityOf(a);
     ContentHasher hasher; // fed in uneven pieces, as a load reads
