@@ -131,7 +131,9 @@ void TForm1::filesLBClick() {
 }
 
 void TForm1::Memo1KeyDown(int& key, Qt::KeyboardModifiers shift) {
-    if (Memo1->ReadOnly() || IsSearchKey(key, shift)) {
+    // The keys of commands that change no text (searching the folder,
+    // zooming the pane) mark nothing.
+    if (Memo1->ReadOnly() || IsSearchKey(key, shift) || TextView::ZoomStepsOf(key, shift)) {
         return;
     }
     if (IsEditKey(key, shift)) {

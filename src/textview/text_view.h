@@ -22,6 +22,7 @@
 #include <QString>
 #include <QTextLayout>
 #include <limits>
+#include <optional>
 
 class QMimeData;
 
@@ -89,6 +90,9 @@ public:
     qreal PointSize() const;
     void ZoomTo(qreal pointSize);
     void ZoomBy(int steps);
+    // The zoom steps of a key (0 for Ctrl+0), or nullopt for a key that
+    // does not zoom. Shift and the keypad do not matter.
+    static std::optional<int> ZoomStepsOf(int key, Qt::KeyboardModifiers modifiers);
 
     bool isReadOnly() const { return readOnly_; }
     void setReadOnly(bool readOnly);

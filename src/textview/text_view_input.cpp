@@ -92,13 +92,23 @@ bool IsViewKey(QKeyEvent* event) {
                      event->key() == Qt::Key_Enter || TypesText(event));
 }
 
-// Ctrl++ (or Ctrl+=) zooms in by a step, Ctrl+- out, Ctrl+0 back: the steps,
-// 0 for back, or nullopt for another key. Shift and the keypad do not matter.
 std::optional<int> ZoomSteps(const QKeyEvent* event) {
-    if ((event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) != Qt::ControlModifier) {
+    return TextView::ZoomStepsOf(event->key(), event->modifiers());
+}
+
+// Ctrl+Tab types a tab (plain Tab moves the focus).
+bool IsCtrlTab(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Tab &&
+           (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
+} // namespace
+
+std::optional<int> TextView::ZoomStepsOf(int key, Qt::KeyboardModifiers modifiers) {
+    if ((modifiers & ~(Qt::ShiftModifier | Qt::KeypadModifier)) != Qt::ControlModifier) {
         return std::nullopt;
     }
-    switch (event->key()) {
+    switch (key) {
     case Qt::Key_Plus:
     case Qt::Key_Equal:
         return 1;
@@ -110,14 +120,6 @@ std::optional<int> ZoomSteps(const QKeyEvent* event) {
         return std::nullopt;
     }
 }
-
-// Ctrl+Tab types a tab (plain Tab moves the focus).
-bool IsCtrlTab(const QKeyEvent* event) {
-    return event->key() == Qt::Key_Tab &&
-           (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
-}
-
-} // namespace
 
 bool TextView::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {

@@ -131,10 +131,23 @@ TEST_F(EditingTest, KeysOfTheEditSetMarkTheTextChanged) {
     }
 }
 
-TEST_F(EditingTest, CtrlCAndAltQMarkTheTextChangedThroughThePane) {
+TEST_F(EditingTest, CtrlCAndAltQMarkTheTextChangedThroughThePaneButZoomDoesNot) {
     List({{"a.htm", "a"}});
     Select("a.htm");
     QTest::keyClick(form.Memo1, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(form.NeedsSave);
+    form.ClearChanged();
+    // The zoom keys change no text and mark nothing, though Ctrl+digit and
+    // Ctrl+punctuation otherwise do.
+    const qreal size = form.Memo1->PointSize();
+    QTest::keyClick(form.Memo1, Qt::Key_Equal, Qt::ControlModifier);
+    QTest::keyClick(form.Memo1, Qt::Key_Minus, Qt::ControlModifier);
+    QTest::keyClick(form.Memo1, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_GT(form.Memo1->PointSize(), size);
+    QTest::keyClick(form.Memo1, Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(form.Memo1->PointSize(), size);
+    EXPECT_FALSE(form.NeedsSave);
+    QTest::keyClick(form.Memo1, Qt::Key_1, Qt::ControlModifier);
     EXPECT_TRUE(form.NeedsSave);
     form.ClearChanged();
     // Alt+Q is the Quit button's shortcut: the key is reported once, the
