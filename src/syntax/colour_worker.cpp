@@ -1,0 +1,139 @@
+#include "syntax/colour_worker.h"
+
+#include "platform/thread_priority.h"
+#include "syntax/syntax_highlighter.h"
+
+#include <memory>
+
+namespace sheafpad::syntax {
+
+ColourWorker::ColourWorker(std::function<void()> ready)
+    : ready_(std::move(ready)), thread_([this] { Run(); }) {}
+
+ColourWorker::~ColourWorker() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+        cancel_ = 1;
+    }
+    wake_.notify_one();
+    thread_.join();
+}
+
+void ColourWorker::Start(Language language, TextSnapshot text, uint64_t version) {
+    {
+        std::lock_guard lock(mutex_);
+        restart_ = true;
+        language_ = language;
+        edits_.clear();
+        text_ = std::move(text);
+        version_ = version;
+        pending_ = true;
+        result_.reset();
+        cancel_ = 1;
+    }
+    wake_.notify_one();
+}
+
+void ColourWorker::Edited(const SyntaxEdit& edit, TextSnapshot text, uint64_t version) {
+    {
+        std::lock_guard lock(mutex_);
+        edits_.push_back(edit);
+        text_ = std::move(text);
+        version_ = version;
+        pending_ = true;
+        result_.reset();
+    }
+    wake_.notify_one();
+}
+
+ParseLimits ColourWorker::LimitsFor(size_t length) {
+    // Sound texts parse at a few megabytes a second; tree-sitter's recovery
+    // from some broken ones is a hundred times slower.
+    ParseLimits limits;
+    limits.cpuSeconds = 2.0 + double(length) / 1e6;
+    limits.treeBytes = kMostTreeBytes;
+    return limits;
+}
+
+void ColourWorker::Discard(SyntaxTrees trees) {
+    if (trees.Empty()) {
+        return;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        discarded_.push_back(std::move(trees));
+    }
+    wake_.notify_one();
+}
+
+std::optional<ColourWorker::Result> ColourWorker::Take() {
+    std::lock_guard lock(mutex_);
+    std::optional<Result> result = std::move(result_);
+    result_.reset();
+    return result;
+}
+
+void ColourWorker::Run() {
+    platform::LowerThreadPriority();
+    std::unique_ptr<SyntaxParser> parser;
+    Language language = Language::Plain;
+    bool tooCostly = false; // for the text since the last Start
+    for (;;) {
+        std::vector<SyntaxEdit> edits;
+        std::vector<SyntaxTrees> discarded;
+        TextSnapshot text;
+        uint64_t version = 0;
+        bool work = false;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [&] { return stop_ || pending_ || !discarded_.empty(); });
+            if (stop_) {
+                return;
+            }
+            discarded.swap(discarded_);
+            if (pending_) {
+                if (restart_ || !parser) {
+                    parser.reset(); // freed below, outside the lock
+                    language = language_;
+                    tooCostly = false;
+                    restart_ = false;
+                    cancel_ = 0;
+                }
+                edits.swap(edits_);
+                text = std::move(text_);
+                text_ = TextSnapshot();
+                version = version_;
+                pending_ = false;
+                work = true;
+            }
+        }
+        discarded.clear();
+        if (!work) {
+            continue;
+        }
+        if (!parser) {
+            PrepareHighlights(language);
+            parser = std::make_unique<SyntaxParser>(language);
+        }
+        for (const SyntaxEdit& edit : edits) {
+            parser->Edit(edit);
+        }
+        const ParseOutcome outcome = parser->Parse(text, &cancel_, LimitsFor(text.Length()));
+        if (outcome == ParseOutcome::TooCostly) {
+            parser = std::make_unique<SyntaxParser>(Language::Plain);
+            tooCostly = true;
+        }
+        // The text is already a newer one when a parse was cancelled or
+        // edits came in meanwhile: its result would be thrown away.
+        std::unique_lock lock(mutex_);
+        if (outcome == ParseOutcome::Cancelled || (pending_ && outcome == ParseOutcome::Parsed)) {
+            continue;
+        }
+        result_ = Result{version, parser->Trees(), tooCostly};
+        lock.unlock();
+        ready_();
+    }
+}
+
+} // namespace sheafpad::syntax
