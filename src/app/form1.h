@@ -13,6 +13,7 @@
 #include <QRect>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -33,6 +34,7 @@ struct Entry;
 class FileListModel;
 class OutsideChanges;
 class RecoveryKeeper;
+class SyntaxColouring;
 class TJvDirectoryEdit;
 class TRichEdit;
 
@@ -66,6 +68,7 @@ public:
     QListView* filesLB = nullptr;
     FileListModel* filesModel = nullptr;
     TRichEdit* Memo1 = nullptr;
+    std::unique_ptr<SyntaxColouring> Colours; // the pane's syntax colours; goes before the pane
     QMenu* MemoPopupMenu = nullptr;
     QAction* Copy1 = nullptr;
     QAction* Cut1 = nullptr;
@@ -169,6 +172,7 @@ private:
     void SetToolTipDurations();
     void ConnectHandlers();
     void ConnectPaneHandlers(); // form1_editing.cpp
+    void ConnectColours();      // form1_colours.cpp
     void ReadSettings();        // form1_settings.cpp
     void WriteSettings();       // form1_settings.cpp
     bool AskQuitWithoutSettings();

@@ -10,6 +10,7 @@
 #include "settings/settings_place.h"
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
+#include "widgets/syntax_colouring.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -104,6 +105,7 @@ void TForm1::ReadSettings() {
     FindEdit->setCursorPosition(0); // show the text from its start
     // Only the name: the file is opened when the user selects it.
     LoadedFName = ini.ReadString(kSection, kLoadedFName, LoadedFName);
+    Colours->SetEnabled(ini.ReadInteger(kPaneSection, kHighlighting, 1) != 0);
     ini.Release();
 }
 
@@ -125,6 +127,7 @@ void TForm1::WriteSettings() {
         std::min(findText.size(), findText.find_first_of(std::string_view("\r\n\0", 3))));
     ini.WriteString(kSection, kFindEdit, findText);
     ini.WriteString(kSection, kLoadedFName, LoadedFName);
+    ini.WriteInteger(kPaneSection, kHighlighting, Colours->Enabled() ? 1 : 0);
     ini.Release();
 }
 

@@ -1,4 +1,4 @@
-// The program's settings: one section of "Sheafpad.ini" (beside the program
+// The program's settings: sections of "Sheafpad.ini" (beside the program
 // file, or see settings_place.h), its keys in the order in which they are
 // read and written.
 #pragma once
@@ -15,5 +15,9 @@ inline constexpr const char* kHeight = "Height";
 inline constexpr const char* kWidth = "Width";
 inline constexpr const char* kFindEdit = "FindEdit";       // find text, UTF-8
 inline constexpr const char* kLoadedFName = "LoadedFName"; // current file's full path
+
+// The pane's own section, written after [Initial].
+inline constexpr const char* kPaneSection = "Pane";
+inline constexpr const char* kHighlighting = "Highlighting"; // syntax colours: 1 on, 0 off
 
 } // namespace sheafpad::settings

@@ -307,7 +307,8 @@ void TextView::DrawSelection(QPainter& painter, const Laid& laid, int index, QPo
     painter.fillRect(band, range.format.background());
     painter.setClipRect(band);
     painter.setPen(range.format.foreground().color());
-    line.draw(&painter, origin);
+    // Drawn with the selection's format, which overrides the text's colours.
+    laid.layout->draw(&painter, origin, {range}, band);
     painter.restore();
 }
 

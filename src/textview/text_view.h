@@ -34,6 +34,18 @@ class QMimeData;
 
 namespace sheafpad {
 
+// Colours for the text view's characters (syntax colours): told of every
+// change of the text at once, before anything is laid out again, and asked
+// for the formats of each chunk as it is laid out.
+class TextColours {
+public:
+    virtual ~TextColours() = default;
+    // change was made to the text; loaded: the whole text was replaced.
+    virtual void TextChanged(const TextChange& change, bool loaded) = 0;
+    // Formats for [pos, pos + length), their starts counted from pos.
+    virtual QList<QTextLayout::FormatRange> Formats(qsizetype pos, qsizetype length) const = 0;
+};
+
 class TextView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -106,6 +118,11 @@ public:
     // The number of whole rows the viewport shows.
     int VisibleRows() const;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    // Colours from colours (not owned; null: the text in its one colour).
+    void SetColours(TextColours* colours);
+    // The colours of [pos, pos + count) changed: what shows them is laid
+    // out again.
+    void RecolourRange(qsizetype pos, qsizetype count);
     // For tests and benchmarks: how many chunk layouts were made so far.
     qint64 LayoutsMade() const { return layoutsMade_; }
 
@@ -273,6 +290,7 @@ private:
     int rowHeight_ = 1;
     qreal charWidth_ = 1;           // an average character, for the estimates
     mutable qreal charsPerRow_ = 1; // of the estimates, as of the last rebuild
+    TextColours* colours_ = nullptr;
     QBasicTimer blink_;
     QBasicTimer autoScroll_;
     // Input method composition at the caret, its formats and its cursor.

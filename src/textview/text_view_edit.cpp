@@ -53,7 +53,11 @@ void TextView::UpdateLineLengths() {
 
 void TextView::LoadText(std::u16string text) {
     typingRun_ = false;
+    const size_t lengthBefore = buffer_.Length();
     buffer_.Load(std::move(text));
+    if (colours_) {
+        colours_->TextChanged(TextChange{0, lengthBefore, buffer_.Length()}, true);
+    }
     UpdateLineLengths();
     DropAllLayouts();
     caret_ = anchor_ = top_ = 0;
@@ -176,6 +180,9 @@ qsizetype TextView::ReplaceSelection(const QString& text, Origin origin) {
 }
 
 void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
+    if (colours_) {
+        colours_->TextChanged(change, false);
+    }
     const qsizetype pos = qsizetype(change.pos);
     const qsizetype removed = qsizetype(change.removed);
     const qsizetype inserted = qsizetype(change.inserted);

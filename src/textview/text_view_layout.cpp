@@ -99,13 +99,32 @@ const TextView::Laid& TextView::Layout(qsizetype line, qsizetype chunk) const {
     option.setTabStopDistance(kTabStop);
     laid.layout->setTextOption(option);
     laid.layout->setCacheEnabled(true); // the caret's blink must not shape it again
+    QList<QTextLayout::FormatRange> formats;
+    if (colours_) {
+        formats = colours_->Formats(lineStart + start, end - start);
+    }
     const qsizetype caretLine = qsizetype(buffer_.LineOfPosition(size_t(caret_)));
     if (!preedit_.isEmpty() && caretLine == line) {
         const qsizetype offset = caret_ - lineStart;
         if (ChunkOf(line, lineStart, lineLength, offset) == chunk) {
-            laid.layout->setPreeditArea(int(offset - start), preedit_);
-            laid.layout->setFormats(preeditFormats_);
+            // Formats count the composed text where it stands.
+            const int at = int(offset - start);
+            laid.layout->setPreeditArea(at, preedit_);
+            for (QTextLayout::FormatRange& range : formats) {
+                if (range.start >= at) {
+                    range.start += int(preedit_.size());
+                } else if (range.start + range.length > at) {
+                    range.length += int(preedit_.size());
+                }
+            }
+            for (QTextLayout::FormatRange range : preeditFormats_) {
+                range.start += at;
+                formats.append(range);
+            }
         }
+    }
+    if (!formats.isEmpty()) {
+        laid.layout->setFormats(formats);
     }
     laid.layout->beginLayout();
     for (qreal y = 0;; y += rowHeight_) {
@@ -147,6 +166,29 @@ void TextView::DropLayouts(qsizetype fromLine, qsizetype fromChunk, bool shifted
             ++entry;
         }
     }
+}
+
+void TextView::SetColours(TextColours* colours) {
+    colours_ = colours;
+    DropAllLayouts();
+    viewport()->update();
+}
+
+void TextView::RecolourRange(qsizetype pos, qsizetype count) {
+    const qsizetype end = pos + count;
+    for (auto entry = layouts_.begin(); entry != layouts_.end();) {
+        const Laid& laid = entry->second.laid;
+        const qsizetype line = qsizetype(entry->first >> 24);
+        const qsizetype start = qsizetype(buffer_.LineStart(size_t(line))) + laid.start;
+        if (start <= end && pos <= start + laid.length) {
+            cachedChars_ -= laid.length;
+            order_.erase(entry->second.use);
+            entry = layouts_.erase(entry);
+        } else {
+            ++entry;
+        }
+    }
+    viewport()->update();
 }
 
 void TextView::DropAllLayouts() {

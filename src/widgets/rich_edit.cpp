@@ -153,6 +153,9 @@ void TRichEdit::SetLoadedText(std::u16string text, TextEncoding encoding) {
     LoadText(std::move(text));
     encoding_ = encoding;
     SetMaxLength(kLoadedMaxLength);
+    if (OnFileLoaded) {
+        OnFileLoaded();
+    }
 }
 
 void TRichEdit::SaveTextFile(const std::string& path) const {
