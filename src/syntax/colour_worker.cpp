@@ -48,11 +48,12 @@ void ColourWorker::Edited(const SyntaxEdit& edit, TextSnapshot text, uint64_t ve
 }
 
 ParseLimits ColourWorker::LimitsFor(size_t length) {
-    // Sound texts parse at a few megabytes a second; tree-sitter's recovery
-    // from some broken ones is a hundred times slower.
+    // Code parses at a few million characters a second of processor time;
+    // a text that is no code at all (random letters and signs) at a tenth.
     ParseLimits limits;
     limits.cpuSeconds = 2.0 + double(length) / 1e6;
     limits.treeBytes = kMostTreeBytes;
+    limits.slowestUnitsPerSecond = 1e6;
     return limits;
 }
 

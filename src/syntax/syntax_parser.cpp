@@ -12,10 +12,21 @@ namespace sheafpad::syntax {
 
 namespace {
 
+// What tree-sitter reads, and how far it has read.
+struct Input {
+    const TextSnapshot& text;
+    uint32_t lowest = UINT32_MAX, highest = 0; // bytes asked for
+
+    size_t UnitsRead() const { return highest > lowest ? (highest - lowest) / 2 : 0; }
+};
+
 // tree-sitter reads the text through this: each call gets the rest of the
 // piece that holds the position asked for, in place (no copy is made).
 const char* ReadPieces(void* payload, uint32_t byte, TSPoint, uint32_t* bytesRead) {
-    const auto& text = *static_cast<const TextSnapshot*>(payload);
+    auto& input = *static_cast<Input*>(payload);
+    input.lowest = std::min(input.lowest, byte);
+    input.highest = std::max(input.highest, byte);
+    const TextSnapshot& text = input.text;
     const size_t pos = byte / 2;
     const char* data = "";
     *bytesRead = 0;
@@ -135,7 +146,8 @@ ParseOutcome SyntaxParser::Parse(const TextSnapshot& text, const std::atomic<siz
     limits_ = limits;
     cpuAtStart_ = platform::ThreadCpuSeconds();
     parsers_->SetCancel(reinterpret_cast<const size_t*>(cancel));
-    const TSInput input{const_cast<TextSnapshot*>(&text), ReadPieces, TSInputEncodingUTF16};
+    Input read{text};
+    const TSInput input{&read, ReadPieces, TSInputEncodingUTF16};
     Tree parsed;
     ParseOutcome outcome =
         ParseOne(parsers_->For(trees_.language), trees_.tree.get(), input, parsed);
@@ -160,6 +172,10 @@ ParseOutcome SyntaxParser::ParseOne(TSParser* parser, TSTree* old, const TSInput
     // A parse that runs out of time resumes where it stopped when called again.
     constexpr uint64_t kSliceMicros = 20'000;
     ts_parser_set_timeout_micros(parser, kSliceMicros);
+    Input& read = *static_cast<Input*>(input.payload);
+    read.lowest = UINT32_MAX;
+    read.highest = 0;
+    const double cpuAtParse = platform::ThreadCpuSeconds();
     for (;;) {
         out = Tree(ts_parser_parse(parser, old, input));
         if (out) {
@@ -168,8 +184,11 @@ ParseOutcome SyntaxParser::ParseOne(TSParser* parser, TSTree* old, const TSInput
         if (cancel_ && cancel_->load() != 0) {
             return ParseOutcome::Cancelled;
         }
-        if (platform::ThreadCpuSeconds() - cpuAtStart_ > limits_.cpuSeconds ||
-            TreeMemory() > limits_.treeBytes) {
+        const double now = platform::ThreadCpuSeconds();
+        const double spent = now - cpuAtParse;
+        if (now - cpuAtStart_ > limits_.cpuSeconds || TreeMemory() > limits_.treeBytes ||
+            (!old && spent > limits_.judgeAfterSeconds &&
+             double(read.UnitsRead()) < limits_.slowestUnitsPerSecond * spent)) {
             return ParseOutcome::TooCostly;
         }
     }

@@ -19,6 +19,11 @@ namespace sheafpad::syntax {
 struct ParseLimits {
     double cpuSeconds = std::numeric_limits<double>::infinity(); // of this thread
     size_t treeBytes = std::numeric_limits<size_t>::max();       // all of tree-sitter's
+    // A first parse that reads fewer characters a second than this once it
+    // has run for judgeAfterSeconds: tree-sitter recovers from the errors of
+    // a text that is no code at all at a tenth of its usual speed.
+    double slowestUnitsPerSecond = 0;
+    double judgeAfterSeconds = 0.2;
 };
 
 enum class ParseOutcome { Parsed, Cancelled, TooCostly };

@@ -281,6 +281,22 @@ TEST(SyntaxColours, AParseBeyondItsLimitsGivesUpAndFreesItsTrees) {
     EXPECT_EQ(costly.Parse(text.Snapshot(), nullptr, none), ParseOutcome::TooCostly);
     EXPECT_TRUE(costly.Trees().Empty());
     EXPECT_LE(TreeMemory(), parsedMemory + parsedMemory / 4) << "the cut-off parse kept its nodes";
+
+    // Random letters and signs, no code at all, would take tree-sitter
+    // seconds; the worker's limits stop it early, and let the script through.
+    std::u16string noise;
+    uint32_t seed = 3;
+    while (noise.size() < script.size()) {
+        seed = seed * 1103515245 + 12345;
+        noise += u"abcdefghijklmnopqrstuvwxyz     ();={}"[(seed >> 16) % 37];
+    }
+    const TextBuffer noisy(noise);
+    SyntaxParser junk(Language::JavaScript);
+    EXPECT_EQ(junk.Parse(noisy.Snapshot(), nullptr, ColourWorker::LimitsFor(noise.size())),
+              ParseOutcome::TooCostly);
+    SyntaxParser code(Language::JavaScript);
+    EXPECT_EQ(code.Parse(text.Snapshot(), nullptr, ColourWorker::LimitsFor(script.size())),
+              ParseOutcome::Parsed);
 }
 
 } // namespace
