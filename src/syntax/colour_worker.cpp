@@ -1,6 +1,6 @@
 #include "syntax/colour_worker.h"
 
-#include "platform/thread_priority.h"
+#include "platform/memory.h"
 #include "syntax/syntax_highlighter.h"
 
 #include <memory>
@@ -52,8 +52,11 @@ ParseLimits ColourWorker::LimitsFor(size_t length) {
     // a text that is no code at all (random letters and signs) at a tenth.
     ParseLimits limits;
     limits.cpuSeconds = 2.0 + double(length) / 1e6;
-    limits.treeBytes = kMostTreeBytes;
     limits.slowestUnitsPerSecond = 1e6;
+    // The trees take 15 to 100 bytes a character (minified scripts the
+    // most): an eighth of the computer's memory at most.
+    const size_t memory = platform::PhysicalMemoryBytes();
+    limits.treeBytes = memory > 0 ? memory / 8 : size_t(512) << 20;
     return limits;
 }
 
@@ -76,7 +79,9 @@ std::optional<ColourWorker::Result> ColourWorker::Take() {
 }
 
 void ColourWorker::Run() {
-    platform::LowerThreadPriority();
+    // The thread keeps its priority: the colours of a typed key are due
+    // within milliseconds also while other programs keep the processors
+    // busy, and the text's own thread never waits for this one.
     std::unique_ptr<SyntaxParser> parser;
     Language language = Language::Plain;
     bool tooCostly = false; // for the text since the last Start
@@ -126,9 +131,11 @@ void ColourWorker::Run() {
             tooCostly = true;
         }
         // The text is already a newer one when a parse was cancelled or
-        // edits came in meanwhile: its result would be thrown away.
+        // edits came in meanwhile: its result would be thrown away. A plain
+        // text has no colours to hand out.
         std::unique_lock lock(mutex_);
-        if (outcome == ParseOutcome::Cancelled || (pending_ && outcome == ParseOutcome::Parsed)) {
+        if (outcome == ParseOutcome::Cancelled || (pending_ && outcome == ParseOutcome::Parsed) ||
+            (language == Language::Plain && !tooCostly)) {
             continue;
         }
         result_ = Result{version, parser->Trees(), tooCostly};

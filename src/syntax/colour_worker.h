@@ -26,16 +26,15 @@ public:
         bool tooCostly = false;
     };
 
-    // What one text may cost: no colours beyond.
-    static constexpr size_t kMostTreeBytes = size_t(512) << 20;
+    // What parsing a text of length characters may cost: no colours beyond.
     static ParseLimits LimitsFor(size_t length);
 
     // ready is called on the worker's thread whenever a result waits.
     explicit ColourWorker(std::function<void()> ready);
     ~ColourWorker(); // stops a parse under way
 
-    // A new text in language (Plain: nothing to parse): what was begun for
-    // an older one is dropped.
+    // A new text in language (Plain: nothing to parse, no result): what
+    // was begun for an older one is dropped.
     void Start(Language language, TextSnapshot text, uint64_t version);
     // The text was changed by edit and is now text.
     void Edited(const SyntaxEdit& edit, TextSnapshot text, uint64_t version);

@@ -21,7 +21,10 @@ struct Input {
 };
 
 // tree-sitter reads the text through this: each call gets the rest of the
-// piece that holds the position asked for, in place (no copy is made).
+// piece that holds the position asked for, in place (no copy is made), at
+// most kReadUnits of it, so that how far the parse has come shows.
+constexpr size_t kReadUnits = 64 * 1024;
+
 const char* ReadPieces(void* payload, uint32_t byte, TSPoint, uint32_t* bytesRead) {
     auto& input = *static_cast<Input*>(payload);
     input.lowest = std::min(input.lowest, byte);
@@ -31,11 +34,12 @@ const char* ReadPieces(void* payload, uint32_t byte, TSPoint, uint32_t* bytesRea
     const char* data = "";
     *bytesRead = 0;
     if (pos < text.Length()) {
-        text.ForEachChunk(pos, text.Length() - pos, [&](std::u16string_view part) {
-            data = reinterpret_cast<const char*>(part.data());
-            *bytesRead = uint32_t(2 * part.size());
-            return false;
-        });
+        text.ForEachChunk(pos, std::min(kReadUnits, text.Length() - pos),
+                          [&](std::u16string_view part) {
+                              data = reinterpret_cast<const char*>(part.data());
+                              *bytesRead = uint32_t(2 * part.size());
+                              return false;
+                          });
     }
     return data;
 }
@@ -133,6 +137,15 @@ SyntaxParser::SyntaxParser(Language language)
 SyntaxParser::~SyntaxParser() = default;
 
 void SyntaxParser::Edit(const SyntaxEdit& edit) {
+    // Telling a tree of an edit visits every node the edit removed: when it
+    // removed most of the text, parsing the rest anew costs less.
+    const size_t covered =
+        trees_.tree ? ts_node_end_byte(ts_tree_root_node(trees_.tree.get())) / 2 : 0;
+    if (edit.change.removed > kSmallRemoval && 2 * edit.change.removed > covered) {
+        trees_.tree = Tree();
+        trees_.embedded.clear();
+        return;
+    }
     trees_.Edit(edit);
 }
 

@@ -37,6 +37,8 @@ public:
     SyntaxParser& operator=(const SyntaxParser&) = delete;
 
     Language language() const { return trees_.language; }
+    // Removals up to this many characters are always told to the trees.
+    static constexpr size_t kSmallRemoval = 64 * 1024;
     // Tells the trees of an edit made to the text since the last parse.
     void Edit(const SyntaxEdit& edit);
     // Parses text: in full the first time, then reusing the edited trees.

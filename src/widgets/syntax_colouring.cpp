@@ -85,6 +85,7 @@ QColor SyntaxColouring::ColourOf(Kind kind, const QPalette& palette) {
 SyntaxColouring::SyntaxColouring(TextView* view) : view_(view) {
     UpdateFormats();
     view_->installEventFilter(this);
+    view_->viewport()->installEventFilter(this);
     view_->SetColours(this);
 }
 
@@ -119,13 +120,26 @@ void SyntaxColouring::Restart() {
                     this, [this] { TakeResult(); }, Qt::QueuedConnection);
             });
         }
+        // The parse begins once the text is painted, so that it never
+        // competes with the text for the processor.
         text_ = view_->Snapshot();
-        worker_->Start(language_, text_, version_);
+        worker_->Start(syntax::Language::Plain, {}, version_); // stops a parse under way
+        starting_ = true;
+        view_->viewport()->update();
     } else {
         text_ = TextSnapshot();
+        starting_ = false;
         if (worker_) {
-            worker_->Start(syntax::Language::Plain, {}, version_); // stops a parse under way
+            worker_->Start(syntax::Language::Plain, {}, version_);
         }
+    }
+}
+
+void SyntaxColouring::StartParsing() {
+    startPosted_ = false;
+    if (starting_) {
+        starting_ = false;
+        worker_->Start(language_, text_, version_);
     }
 }
 
@@ -152,10 +166,21 @@ void SyntaxColouring::TextChanged(const TextChange& change, bool loaded) {
         Restart();
         return;
     }
+    if (starting_) { // the parse has not begun: it takes the text as it is then
+        text_ = view_->Snapshot();
+        ++version_;
+        return;
+    }
     // The trees shown are moved along with the text at once, so that the
-    // lines laid out before the new colours come keep theirs in place.
+    // lines laid out before the new colours come keep theirs in place. That
+    // visits every node the edit removed: after a big removal the text stays
+    // plain until the new colours come instead.
     const syntax::SyntaxEdit edit = syntax::MakeSyntaxEdit(view_->Buffer(), text_, change);
-    shown_.Edit(edit);
+    if (change.removed > kMostRemovedShown) {
+        DropShown();
+    } else {
+        shown_.Edit(edit);
+    }
     text_ = view_->Snapshot();
     worker_->Edited(edit, text_, ++version_);
     const qsizetype pos = qsizetype(change.pos);
@@ -181,6 +206,17 @@ void SyntaxColouring::TakeResult() {
     }
     const std::vector<syntax::UnitRange> changed =
         syntax::ChangedRanges(shown_, result->trees, size_t(view_->Length()));
+    // Where the text was edited, the lines were laid out with the colours
+    // moved along; typed inside a word, a string or a comment they are still
+    // right, and laying out a long line's chunk again is what a key costs.
+    bool editedRight = false;
+    if (editedFrom_ >= 0 && !shown_.Empty()) {
+        constexpr qsizetype kAround = 256, kMostCompared = 16 * 1024;
+        const qsizetype from = std::max<qsizetype>(0, editedFrom_ - kAround);
+        const qsizetype to = std::min(view_->Length(), editedTo_ + kAround);
+        editedRight = to - from <= kMostCompared &&
+                      SpansOf(shown_, from, to) == SpansOf(result->trees, from, to);
+    }
     if (!shown_.Empty()) {
         worker_->Discard(std::move(shown_));
     }
@@ -188,11 +224,19 @@ void SyntaxColouring::TakeResult() {
     for (const syntax::UnitRange& range : changed) {
         view_->RecolourRange(qsizetype(range.start), qsizetype(range.end - range.start));
     }
-    if (editedFrom_ >= 0) {
+    if (editedFrom_ >= 0 && !editedRight) {
         view_->RecolourRange(editedFrom_, editedTo_ - editedFrom_);
-        editedFrom_ = editedTo_ = -1;
     }
+    editedFrom_ = editedTo_ = -1;
     emit coloured();
+}
+
+std::vector<syntax::ColourSpan> SyntaxColouring::SpansOf(const syntax::SyntaxTrees& trees,
+                                                         qsizetype from, qsizetype to) const {
+    const TextBuffer& buffer = view_->Buffer();
+    return highlighter_.Spans(
+        trees, [&](size_t at, size_t count) { return buffer.Text(at, count); }, size_t(from),
+        size_t(to));
 }
 
 QList<QTextLayout::FormatRange> SyntaxColouring::Formats(qsizetype pos, qsizetype length) const {
@@ -200,10 +244,7 @@ QList<QTextLayout::FormatRange> SyntaxColouring::Formats(qsizetype pos, qsizetyp
     if (shown_.Empty() || length <= 0) {
         return formats;
     }
-    const TextBuffer& buffer = view_->Buffer();
-    const std::vector<syntax::ColourSpan> spans = highlighter_.Spans(
-        shown_, [&](size_t at, size_t count) { return buffer.Text(at, count); }, size_t(pos),
-        size_t(pos + length));
+    const std::vector<syntax::ColourSpan> spans = SpansOf(shown_, pos, pos + length);
     formats.reserve(qsizetype(spans.size()));
     for (const syntax::ColourSpan& span : spans) {
         formats.append(
@@ -220,6 +261,12 @@ void SyntaxColouring::UpdateFormats() {
 }
 
 bool SyntaxColouring::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view_->viewport() && event->type() == QEvent::Paint && starting_ &&
+        !startPosted_) {
+        startPosted_ = true; // begins when this paint is done
+        QMetaObject::invokeMethod(
+            this, [this] { StartParsing(); }, Qt::QueuedConnection);
+    }
     if (watched == view_ && event->type() == QEvent::PaletteChange) {
         UpdateFormats();
         view_->RecolourRange(0, view_->Length());

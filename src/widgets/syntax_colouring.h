@@ -28,6 +28,9 @@ public:
     // Longer texts stay in one colour, as big files in other editors do.
     static constexpr qsizetype kMostColoured = qsizetype(20) << 20;
 
+    // Removals of more characters leave the text plain until new colours come.
+    static constexpr size_t kMostRemovedShown = 16 * 1024;
+
     // Colours on or off; on at first.
     void SetEnabled(bool enabled);
     bool Enabled() const { return enabled_; }
@@ -54,16 +57,21 @@ protected:
 
 private:
     void Restart();
+    void StartParsing();
     void TakeResult();
     void DropShown();
     void UpdateFormats();
+    std::vector<syntax::ColourSpan> SpansOf(const syntax::SyntaxTrees& trees, qsizetype from,
+                                            qsizetype to) const;
 
     TextView* view_;
     bool enabled_ = true;
     syntax::Language language_ = syntax::Language::Plain;
-    bool parsing_ = false; // the worker follows the text
-    uint64_t version_ = 0; // of the text, one more with each change
-    TextSnapshot text_;    // the text as of version_
+    bool parsing_ = false;     // the worker follows the text
+    bool starting_ = false;    // once the text is painted
+    bool startPosted_ = false; // a paint has come: StartParsing is on its way
+    uint64_t version_ = 0;     // of the text, one more with each change
+    TextSnapshot text_;        // the text as of version_
     syntax::SyntaxTrees shown_;
     // Edited since the last colours came: laid out again when they come.
     qsizetype editedFrom_ = -1, editedTo_ = -1;
