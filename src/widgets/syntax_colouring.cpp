@@ -150,6 +150,7 @@ void SyntaxColouring::DropShown() {
     }
     worker_->Discard(std::move(shown_)); // a big tree takes long to free
     shown_ = syntax::SyntaxTrees();
+    window_ = {};
     view_->RecolourRange(0, view_->Length());
 }
 
@@ -180,6 +181,7 @@ void SyntaxColouring::TextChanged(const TextChange& change, bool loaded) {
         DropShown();
     } else {
         shown_.Edit(edit);
+        window_ = {};
     }
     text_ = view_->Snapshot();
     worker_->Edited(edit, text_, ++version_);
@@ -221,6 +223,7 @@ void SyntaxColouring::TakeResult() {
         worker_->Discard(std::move(shown_));
     }
     shown_ = std::move(result->trees);
+    window_ = {};
     for (const syntax::UnitRange& range : changed) {
         view_->RecolourRange(qsizetype(range.start), qsizetype(range.end - range.start));
     }
@@ -244,11 +247,22 @@ QList<QTextLayout::FormatRange> SyntaxColouring::Formats(qsizetype pos, qsizetyp
     if (shown_.Empty() || length <= 0) {
         return formats;
     }
-    const std::vector<syntax::ColourSpan> spans = SpansOf(shown_, pos, pos + length);
-    formats.reserve(qsizetype(spans.size()));
-    for (const syntax::ColourSpan& span : spans) {
-        formats.append(
-            {int(qsizetype(span.start) - pos), int(span.length), formats_[size_t(span.kind)]});
+    // A screen lays out many short lines, each asking on its own: the
+    // colours of a stretch around them are found once (each look-up walks
+    // the tree from its root).
+    if (pos < window_.from || pos + length > window_.to) {
+        window_.from = pos;
+        window_.to = std::min(view_->Length(), pos + std::max(length, kWindow));
+        window_.spans = SpansOf(shown_, window_.from, window_.to);
+    }
+    const auto& spans = window_.spans;
+    auto span = std::lower_bound(
+        spans.begin(), spans.end(), size_t(pos),
+        [](const syntax::ColourSpan& s, size_t at) { return s.start + s.length <= at; });
+    for (; span != spans.end() && qsizetype(span->start) < pos + length; ++span) {
+        const qsizetype from = std::max(qsizetype(span->start), pos);
+        const qsizetype to = std::min(qsizetype(span->start + span->length), pos + length);
+        formats.append({int(from - pos), int(to - from), formats_[size_t(span->kind)]});
     }
     return formats;
 }

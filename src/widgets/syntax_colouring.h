@@ -76,6 +76,14 @@ private:
     // Edited since the last colours came: laid out again when they come.
     qsizetype editedFrom_ = -1, editedTo_ = -1;
     mutable syntax::SyntaxHighlighter highlighter_;
+    // The colours of a stretch of the text as shown, for the chunks laid out
+    // next; forgotten whenever shown_ changes.
+    static constexpr qsizetype kWindow = 16 * 1024;
+    struct Window {
+        qsizetype from = -1, to = -1;
+        std::vector<syntax::ColourSpan> spans;
+    };
+    mutable Window window_;
     std::array<QTextCharFormat, syntax::kKindCount> formats_;
     std::unique_ptr<syntax::ColourWorker> worker_; // made at the first text to colour
 };
