@@ -12,18 +12,23 @@ cache=${1:-${XDG_CACHE_HOME:-$HOME/.cache}/sheafpad/grammars}
 mkdir -p "$cache" || { echo "fetch_grammars: cannot create $cache" >&2; exit 1; }
 
 failed=0
+unreachable=0
 while read -r name version sha512; do
     case "$name" in '' | '#'*) continue ;; esac
     dir="$cache/$name-$version"
     [ -f "$dir/package/src/parser.c" ] && continue
     archive="$cache/$name-$version.tgz"
-    if [ ! -f "$archive" ]; then
+    if [ ! -f "$archive" ] && [ "$unreachable" = 0 ]; then
         tmp=$(mktemp -d) || exit 1
-        if (cd "$tmp" && npm pack --silent "$name@$version" >/dev/null 2>"$tmp/log") &&
-            [ -f "$tmp/$name-$version.tgz" ]; then
+        # Few and short retries: without a network the build goes on at once.
+        if (cd "$tmp" && npm pack --loglevel=error --fetch-retries=1 --fetch-retry-mintimeout=2000 \
+            --fetch-retry-maxtimeout=5000 --fetch-timeout=30000 "$name@$version" \
+            >/dev/null 2>"$tmp/log") && [ -f "$tmp/$name-$version.tgz" ]; then
             mv "$tmp/$name-$version.tgz" "$archive"
         else
-            echo "fetch_grammars: npm could not fetch $name@$version: $(tail -n 3 "$tmp/log" 2>/dev/null)" >&2
+            echo "fetch_grammars: npm could not fetch $name@$version:" \
+                "$(grep -m 2 -i 'err' "$tmp/log" | tr '\n' ' ')" >&2
+            unreachable=1
         fi
         rm -rf "$tmp"
     fi
