@@ -20,13 +20,14 @@ while [ $# -gt 0 ]; do
     shift
 done
 
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core pkg-config libglib2.0-dev
+packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core pkg-config libglib2.0-dev
           librsvg2-bin libtree-sitter-dev)
 # npm fetches the syntax grammars; any npm will do.
 command -v npm >/dev/null 2>&1 || packages+=(npm)
 if [ "$want_tests" = 1 ]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick twm
-               clang libclang-rt-14-dev desktop-file-utils appstream lintian dpkg-dev file)
+               clang libclang-rt-14-dev desktop-file-utils appstream lintian dpkg-dev file
+               python3-pyatspi at-spi2-core dbus-daemon qt6-translations-l10n)
 fi
 
 missing=()

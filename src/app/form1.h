@@ -7,6 +7,7 @@
 #pragma once
 
 #include "app/session_end.h"
+#include "files/file_list.h"
 
 #include <QMargins>
 #include <QPoint>
@@ -195,6 +196,7 @@ private:
 
     bool shown_ = false; // FormShow has run
     RecoveryKeeper* recovery_ = nullptr;
+    FileLister lister_; // keeps the directory's order from one relist to the next
 };
 
 } // namespace sheafpad

@@ -26,7 +26,7 @@ std::vector<std::string> TypeLines(const QPlainTextEdit* memo) {
 void TForm1::RefreshFileList() {
     // Clearing the model clears the selection with it; the pane, LoadedFName
     // and the changed flag are not touched.
-    filesModel->SetNames(ListMatchingFiles(dirEdit->Text(), FileTypes(TypeLines(TypesMemo))));
+    filesModel->SetNames(lister_.List(dirEdit->Text(), FileTypes(TypeLines(TypesMemo))));
 }
 
 void TForm1::TypesMemoChange() {

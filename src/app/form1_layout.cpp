@@ -7,8 +7,10 @@
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
 #include "widgets/file_list_model.h"
+#include "widgets/line_edit_accessible.h"
 #include "widgets/rich_edit.h"
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -101,9 +103,22 @@ private:
     QPersistentModelIndex pressedSelected_; // pressed while already selected
 };
 
+// To assistive tools the main window is a frame, as an application's window
+// is (a plain widget would be a "filler").
+QAccessibleInterface* WindowFactory(const QString&, QObject* object) {
+    if (auto* form = qobject_cast<TForm1*>(object)) {
+        return new QAccessibleWidget(form, QAccessible::Window);
+    }
+    return nullptr;
+}
+
 } // namespace
 
 void TForm1::CreateControls() {
+    // Before the first field is made: the fields' accessible text is the
+    // program's own (see line_edit_accessible.h).
+    InstallLineEditAccessibility();
+    QAccessible::installFactory(WindowFactory);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Sheafpad"));
     QFont windowFont = font();
@@ -119,6 +134,8 @@ void TForm1::CreateControls() {
     TypesMemo = Make<QPlainTextEdit>(Panel2, "TypesMemo", {8, 8, 145, 73});
     TypesMemo->setPlainText(QStringLiteral(".htm\n.html\n.js"));
     TypesMemo->setToolTip(QStringLiteral("List of file extensions you wish to edit"));
+    // Names for screen readers, in the tool-tips' words; the tips describe.
+    TypesMemo->setAccessibleName(QStringLiteral("File extensions"));
     TypesMemo->setTabChangesFocus(true);
     TypesMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
 
@@ -126,6 +143,7 @@ void TForm1::CreateControls() {
     dirEdit->SetDirectInput(false);
     dirEdit->SetText("dirEdit");
     dirEdit->setToolTip(QStringLiteral("Directory in which the editable files will be found"));
+    dirEdit->setAccessibleName(QStringLiteral("Directory"));
 
     FindEdit = Make<QLineEdit>(Panel2, "FindEdit", {8, 112, 145, 21});
     FindEdit->setText(QStringLiteral("Type \"find\" text here + <Enter>"));
@@ -133,6 +151,7 @@ void TForm1::CreateControls() {
     FindEdit->setToolTip(QStringLiteral(
         "Type text you wish to \"find\" here.  The current file will be searched starting at "
         "the cursor if you press <Enter> or <F3>"));
+    FindEdit->setAccessibleName(QStringLiteral("Find text"));
 
     CheckButton =
         MakeButton(Panel2, "CheckButton", QStringLiteral("Check"), {8, 140, 41, 17},
@@ -165,12 +184,14 @@ void TForm1::CreateControls() {
     filesLB->setToolTip(QStringLiteral(
         "Click on a file to start editing it.  Current file will be saved first if it has been "
         "changed/edited."));
+    filesLB->setAccessibleName(QStringLiteral("Files"));
     // A click must leave the focus where the handler put it (the pane), so the
     // list takes the focus from the keyboard only.
     filesLB->setFocusPolicy(Qt::TabFocus);
 
     Memo1 = Make<TRichEdit>(this, "Memo1");
     Memo1->setFont(PaneFont());
+    Memo1->setAccessibleName(QStringLiteral("File text"));
     for (const QString& line : IntroductionLines()) {
         Memo1->AppendLine(line);
     }

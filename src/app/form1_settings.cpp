@@ -1,6 +1,7 @@
 // Settings at start-up and close, window bounds, and the external editor.
 #include "app/form1.h"
 
+#include "base/errors.h"
 #include "files/file_list.h"
 #include "platform/file_io.h"
 #include "platform/process.h"
@@ -215,13 +216,14 @@ void TForm1::filesLBDblClick() {
     if (name == nullptr) {
         return;
     }
-    std::string path = JoinPath(dirEdit->Text(), *name);
-    if (path.front() == '-') {
-        path.insert(0, "./"); // never read as an option
+    const std::string path = JoinPath(dirEdit->Text(), *name);
+    // The desktop's text editor, started without waiting; one that cannot
+    // start says why (the file stays open in the pane).
+    const std::string reason =
+        platform::OpenInTextEditor(path.front() == '-' ? "./" + path : path); // never an option
+    if (!reason.empty()) {
+        throw EEditorStartError(path, reason);
     }
-    // The desktop's text editor, started without waiting; a failure to start
-    // is not reported.
-    platform::OpenInTextEditor(path);
 }
 
 } // namespace sheafpad

@@ -1,6 +1,7 @@
 // Program entry: the application, the main window, the event loop.
 #include "app/application.h"
 #include "app/form1.h"
+#include "base/app_id.h"
 
 #include <QIcon>
 #include <QSessionManager>
@@ -12,9 +13,13 @@ int main(int argc, char** argv) {
     // Without a display Qt would abort with a toolkit message; say it plainly.
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr &&
         std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        std::fprintf(stderr, "Sheafpad needs a graphical display, and none was found "
-                             "(DISPLAY is not set).\nRun it from a desktop session, or start a "
-                             "virtual one: xvfb-run ./Sheafpad\n");
+        // The command as the user typed it (sheafpad, Sheafpad, ./Sheafpad).
+        const char* command = argc > 0 && argv[0] != nullptr ? argv[0] : "sheafpad";
+        std::fprintf(stderr,
+                     "Sheafpad needs a graphical display, and none was found "
+                     "(DISPLAY is not set).\nRun it from a desktop session, or start a "
+                     "virtual one: xvfb-run %s\n",
+                     command);
         return 1;
     }
     // The program has no command line: Qt sees only the program's name, so
@@ -25,8 +30,8 @@ int main(int argc, char** argv) {
     sheafpad::SheafpadApplication app(qtArgc, qtArgv);
     // Ties the window to the installed menu entry and its icon (data/), so
     // that docks and task switchers show Sheafpad's name and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.sheafpad.sheafpad"));
-    QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.sheafpad.sheafpad")));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(sheafpad::kAppId));
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(sheafpad::kAppId)));
     sheafpad::TForm1 form;
 
     // Asked to end (SIGTERM, SIGHUP, SIGINT, SIGQUIT): save the changed file, then end without

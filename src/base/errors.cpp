@@ -10,6 +10,9 @@ EFOpenError::EFOpenError(const std::string& path, const std::string& reason)
 EFCreateError::EFCreateError(const std::string& path, const std::string& reason)
     : Error("Cannot create file \"" + path + "\". " + reason) {}
 
+EEditorStartError::EEditorStartError(const std::string& path, const std::string& reason)
+    : Error("Cannot open \"" + path + "\" in a text editor. " + reason) {}
+
 namespace {
 // The sentence that names the file ends with a period added as the error
 // display adds one: after a character that sorts after ".".

@@ -32,6 +32,13 @@ public:
     explicit EIniFileException(const std::string& path, const std::string& reason = {});
 };
 
+// The desktop's text editor could not be started for a file:
+// "Cannot open "<path>" in a text editor. <reason>"
+class EEditorStartError : public Error {
+public:
+    EEditorStartError(const std::string& path, const std::string& reason);
+};
+
 // The editor pane's own failures ("Failed to Save Stream", "RichEdit line insertion error").
 class EOutOfResources : public Error {
 public:

@@ -29,20 +29,27 @@ std::string ProgramOf(GAppInfo* app) {
 
 } // namespace
 
-void OpenInTextEditor(const std::string& path) {
+std::string OpenInTextEditor(const std::string& path) {
+    std::string reason;
     GAppInfo* editor = g_app_info_get_default_for_type(kPlainText, FALSE);
     if (editor == nullptr) {
-        StartDetached("xdg-open", {path});
-        return;
+        StartDetached("xdg-open", {path}, &reason);
+        return reason;
     }
-    if (!detail::RunStartDetachedHook(ProgramOf(editor), {path})) {
+    if (!detail::RunStartDetachedHook(ProgramOf(editor), {path}, &reason)) {
         GFile* file = g_file_new_for_path(path.c_str());
         GList files{file, nullptr, nullptr};
-        // A failure to start is not reported (no GError asked for).
-        g_app_info_launch(editor, &files, nullptr, nullptr);
+        // GIO tells when the program cannot be run, or when it needs a
+        // terminal (Terminal=true, as vim's entry) and none is installed.
+        GError* error = nullptr;
+        if (!g_app_info_launch(editor, &files, nullptr, &error)) {
+            reason = error != nullptr ? error->message : "The text editor could not be started";
+        }
+        g_clear_error(&error);
         g_object_unref(file);
     }
     g_object_unref(editor);
+    return reason;
 }
 
 } // namespace sheafpad::platform

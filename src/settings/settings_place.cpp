@@ -1,18 +1,28 @@
 #include "settings/settings_place.h"
 
+#include "base/app_id.h"
 #include "platform/file_io.h"
 #include "platform/user_dirs.h"
 #include "settings/settings_keys.h"
 
 namespace sheafpad::settings {
 
+bool IsInstalledCopy(const std::string& exeDir) {
+    return !exeDir.empty() &&
+           platform::EntryExists(exeDir + "../share/applications/" + kAppId + ".desktop");
+}
+
 std::string SettingsFileFor(const std::string& exeDir) {
     const std::string beside = exeDir + kFileName;
-    if (platform::EntryExists(beside) || platform::MayCreateFilesIn(exeDir)) {
+    const std::string configDir = platform::UserConfigDir();
+    if (configDir.empty()) {
         return beside;
     }
-    const std::string configDir = platform::UserConfigDir();
-    return configDir.empty() ? beside : configDir + kFileName;
+    if (!IsInstalledCopy(exeDir) &&
+        (platform::EntryExists(beside) || platform::MayCreateFilesIn(exeDir))) {
+        return beside;
+    }
+    return configDir + kFileName;
 }
 
 void MakeSettingsFolder(const std::string& path) {

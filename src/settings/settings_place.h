@@ -1,16 +1,23 @@
 // Where the settings file lives. Beside the program file, as a portable copy
-// keeps it; but an installed program's folder (/usr/bin) is not the user's
-// to write, and then the file goes to the user's own config folder.
+// (an unpacked folder, a build tree) keeps it; an installed program's folder
+// (/usr/bin, ~/.local/bin) is shared by every user, or is not one's own
+// settings' place, so an installed copy keeps them in the user's config folder.
 #pragma once
 
 #include <string>
 
 namespace sheafpad::settings {
 
-// exeDir + "Sheafpad.ini" when an entry of that name exists there or this
-// user may make files in exeDir; otherwise "Sheafpad.ini" in the user's
-// config folder ($XDG_CONFIG_HOME/Sheafpad/, ~/.config/Sheafpad/ when unset).
-// Beside the program, too, when no config folder can be told.
+// True when exeDir holds an installed copy: its menu entry lies in
+// ../share/applications/ beside exeDir, as an install puts it.
+bool IsInstalledCopy(const std::string& exeDir);
+
+// For an installed copy, "Sheafpad.ini" in the user's config folder
+// ($XDG_CONFIG_HOME/Sheafpad/, ~/.config/Sheafpad/ when unset), whatever
+// lies beside the program (a file root left there is no other user's).
+// For a portable copy, exeDir + "Sheafpad.ini" when an entry of that name
+// exists there or this user may make files in exeDir, else the config
+// folder's. Beside the program, too, when no config folder can be told.
 std::string SettingsFileFor(const std::string& exeDir);
 
 // Before a write: makes the user's config folder (mode 0700, with missing

@@ -33,15 +33,14 @@ TextView::TextView(QWidget* parent) : QAbstractScrollArea(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     verticalScrollBar()->setSingleStep(1);
-    changeEvent(nullptr); // font metrics
-    UpdateLineLengths();
+    layout_.SetFont(font());
     AttachAccessibility(this); // screen readers follow the text and the caret
 }
 
 TextView::~TextView() = default;
 
 int TextView::VisibleRows() const {
-    return std::max(1, (viewport()->height() - kMargin) / rowHeight_);
+    return std::max(1, (viewport()->height() - kMargin) / layout_.RowHeight());
 }
 
 int TextView::TextWidth() const {
@@ -51,8 +50,8 @@ int TextView::TextWidth() const {
 // Scrolling ---------------------------------------------------------------
 
 void TextView::UpdateScrollBar() {
-    RebuildRowIndex();
-    const qint64 total = rows_.Total();
+    const PrefixSums& rows = layout_.Estimates();
+    const qint64 total = rows.Total();
     const int maximum = int(std::min<qint64>(std::max<qint64>(0, total - VisibleRows()), INT_MAX));
     int value = 0;
     const qsizetype last = LastTop();
@@ -60,11 +59,12 @@ void TextView::UpdateScrollBar() {
         value = maximum;
     } else {
         const qsizetype line = qsizetype(buffer_.LineOfPosition(size_t(top_)));
-        const qsizetype length = lineLength_[size_t(line)];
+        const qsizetype length = layout_.LineLength(line);
         const qsizetype offset = top_ - qsizetype(buffer_.LineStart(size_t(line)));
-        const int rows = EstimatedRows(length);
-        const qint64 within = length == 0 ? 0 : std::min<qint64>(rows - 1, offset * rows / length);
-        value = int(std::min<qint64>(rows_.Before(size_t(line)) + within, maximum - 1));
+        const int lineRows = rows.At(size_t(line));
+        const qint64 within =
+            length == 0 ? 0 : std::min<qint64>(lineRows - 1, offset * lineRows / length);
+        value = int(std::min<qint64>(rows.Before(size_t(line)) + within, maximum - 1));
         value = std::max(0, value);
     }
     // Showing or hiding the bar resizes the view, which comes back here.
@@ -81,26 +81,27 @@ void TextView::scrollContentsBy(int, int) {
     }
     // The scroll bar moved (dragged, clicked or by the wheel): its value is
     // an estimated row; the top becomes the real row at that place.
-    RebuildRowIndex();
+    const PrefixSums& rows = layout_.Estimates();
     const qint64 value = verticalScrollBar()->value();
     qsizetype top = 0;
     if (value >= verticalScrollBar()->maximum() && value > 0) {
         top = LastTop();
     } else if (value > 0) {
-        const qsizetype line = qsizetype(rows_.IndexOf(value));
-        const qsizetype length = lineLength_[size_t(line)];
-        const qint64 rows = EstimatedRows(length);
+        const qsizetype line = qsizetype(rows.IndexOf(value));
+        const qsizetype length = layout_.LineLength(line);
+        const qint64 lineRows = rows.At(size_t(line));
         const qsizetype offset =
-            qsizetype(std::max<qint64>(0, value - rows_.Before(size_t(line))) * length / rows);
-        top = std::min(RowStart(RowOf(qsizetype(buffer_.LineStart(size_t(line))) + offset)),
-                       LastTop());
+            qsizetype(std::max<qint64>(0, value - rows.Before(size_t(line))) * length / lineRows);
+        top = std::min(
+            layout_.RowStart(layout_.RowOf(qsizetype(buffer_.LineStart(size_t(line))) + offset)),
+            LastTop());
     }
     top_ = top;
     viewport()->update();
 }
 
 void TextView::SetTop(qsizetype pos) {
-    const qsizetype top = std::min(RowStart(RowOf(pos)), LastTop());
+    const qsizetype top = std::min(layout_.RowStart(layout_.RowOf(pos)), LastTop());
     if (top != top_) {
         top_ = top;
         viewport()->update();
@@ -109,81 +110,88 @@ void TextView::SetTop(qsizetype pos) {
 }
 
 void TextView::ScrollRows(int rows) {
-    Row row = RowOf(top_);
-    for (; rows > 0 && NextRow(row); --rows) {
+    Row row = layout_.RowOf(top_);
+    for (; rows > 0 && layout_.NextRow(row); --rows) {
     }
-    for (; rows < 0 && PreviousRow(row); ++rows) {
+    for (; rows < 0 && layout_.PreviousRow(row); ++rows) {
     }
-    SetTop(RowStart(row));
+    SetTop(layout_.RowStart(row));
 }
 
 void TextView::ScrollToPosition(qsizetype pos) {
-    const Row target = RowOf(pos);
-    const qsizetype start = RowStart(target);
+    const Row target = layout_.RowOf(pos);
+    const qsizetype start = layout_.RowStart(target);
     if (start < top_) {
         SetTop(start);
         return;
     }
-    Row row = RowOf(top_);
+    Row row = layout_.RowOf(top_);
     for (int i = 0; i < VisibleRows(); ++i) {
-        if (row.line == target.line && row.chunk == target.chunk && row.index == target.index) {
+        if (row == target) {
             return; // shown
         }
-        if (!NextRow(row)) {
+        if (!layout_.NextRow(row)) {
             break;
         }
     }
     row = target;
-    for (int i = 1; i < VisibleRows() && PreviousRow(row); ++i) {
+    for (int i = 1; i < VisibleRows() && layout_.PreviousRow(row); ++i) {
     }
-    SetTop(RowStart(row));
+    SetTop(layout_.RowStart(row));
+}
+
+void TextView::SetColours(TextColours* colours) {
+    colours_ = colours;
+    layout_.SetColours(colours);
+    layout_.DropAll();
+    viewport()->update();
+}
+
+void TextView::RecolourRange(qsizetype pos, qsizetype count) {
+    pos = std::clamp<qsizetype>(pos, 0, Length());
+    layout_.Drop(pos, std::clamp<qsizetype>(count, 0, Length() - pos));
+    viewport()->update();
 }
 
 void TextView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    if (layoutWidth_ != TextWidth()) {
-        layoutWidth_ = TextWidth();
-        DropAllLayouts();
-        rowIndexStale_ = true;
-    }
-    top_ = std::min(RowStart(RowOf(top_)), LastTop());
+    layout_.SetWidth(TextWidth());
+    top_ = std::min(layout_.RowStart(layout_.RowOf(top_)), LastTop());
     UpdateScrollBar();
 }
 
 void TextView::changeEvent(QEvent* event) {
-    if (event != nullptr) {
-        QAbstractScrollArea::changeEvent(event);
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        layout_.SetFont(font());
+        top_ = std::min(layout_.RowStart(layout_.RowOf(top_)), LastTop());
+        UpdateScrollBar();
     }
-    if (event == nullptr || event->type() == QEvent::FontChange) {
-        const QFontMetricsF metrics(font());
-        rowHeight_ = std::max(1, int(std::ceil(metrics.height())));
-        charWidth_ = std::max<qreal>(1, metrics.averageCharWidth());
-        DropAllLayouts();
-        rowIndexStale_ = true;
-        if (event != nullptr) {
-            top_ = std::min(RowStart(RowOf(top_)), LastTop());
-            UpdateScrollBar();
-        }
-    }
-    if (event != nullptr &&
-        (event->type() == QEvent::PaletteChange || event->type() == QEvent::ActivationChange)) {
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ActivationChange) {
         viewport()->update();
     }
+}
+
+qsizetype TextView::LastTop() const {
+    Row row = layout_.RowOf(Length());
+    for (int i = 1; i < VisibleRows() && layout_.PreviousRow(row); ++i) {
+    }
+    return layout_.RowStart(row);
 }
 
 // Geometry ----------------------------------------------------------------
 
 int TextView::ScreenRowOf(qsizetype pos) const {
-    const Row target = RowOf(pos);
-    if (RowStart(target) < top_) {
+    const Row target = layout_.RowOf(pos);
+    if (layout_.RowStart(target) < top_) {
         return -1;
     }
-    Row row = RowOf(top_);
+    Row row = layout_.RowOf(top_);
     for (int i = 0; i <= VisibleRows(); ++i) {
-        if (row.line == target.line && row.chunk == target.chunk && row.index == target.index) {
+        if (row == target) {
             return i;
         }
-        if (!NextRow(row)) {
+        if (!layout_.NextRow(row)) {
             break;
         }
     }
@@ -192,21 +200,20 @@ int TextView::ScreenRowOf(qsizetype pos) const {
 
 QRect TextView::PositionRect(qsizetype pos) const {
     pos = std::clamp<qsizetype>(pos, 0, Length());
-    const Row target = RowOf(pos);
-    Row row = RowOf(top_);
+    const Row target = layout_.RowOf(pos);
+    Row row = layout_.RowOf(top_);
     for (int i = 0; i <= VisibleRows(); ++i) {
-        if (row.line == target.line && row.chunk == target.chunk && row.index == target.index) {
-            const Laid& laid = Layout(row.line, row.chunk);
+        if (row == target) {
+            const Laid& laid = layout_.Layout(row.line, row.chunk);
             const QTextLine line = laid.layout->lineAt(row.index);
-            const int offset =
-                int(pos - qsizetype(buffer_.LineStart(size_t(row.line))) - laid.start);
+            const int offset = int(pos - layout_.ChunkPosition(row.line, laid));
             const qreal x = line.cursorToX(offset);
             const int next = laid.layout->nextCursorPosition(offset);
             const qreal width = next > offset ? line.cursorToX(next) - x : 1;
-            return QRect(int(x) + kMargin, kMargin + i * rowHeight_, std::max(1, int(width)),
-                         rowHeight_);
+            return QRect(int(x) + kMargin, kMargin + i * layout_.RowHeight(),
+                         std::max(1, int(width)), layout_.RowHeight());
         }
-        if (!NextRow(row)) {
+        if (!layout_.NextRow(row)) {
             break;
         }
     }
@@ -222,26 +229,26 @@ QRect TextView::cursorRect() const {
 }
 
 qsizetype TextView::PositionAt(QPoint point) const {
-    Row row = RowOf(top_);
-    int rows = (point.y() - kMargin) / rowHeight_;
+    Row row = layout_.RowOf(top_);
+    int rows = (point.y() - kMargin) / layout_.RowHeight();
     if (point.y() < kMargin) {
-        rows = -1 - (kMargin - point.y()) / rowHeight_;
+        rows = -1 - (kMargin - point.y()) / layout_.RowHeight();
     }
-    for (; rows > 0 && NextRow(row); --rows) {
+    for (; rows > 0 && layout_.NextRow(row); --rows) {
     }
-    for (; rows < 0 && PreviousRow(row); ++rows) {
+    for (; rows < 0 && layout_.PreviousRow(row); ++rows) {
     }
-    const Laid& laid = Layout(row.line, row.chunk);
+    const Laid& laid = layout_.Layout(row.line, row.chunk);
     const QTextLine line = laid.layout->lineAt(row.index);
     const int offset = std::min(line.xToCursor(point.x() - kMargin), laid.length);
-    const qsizetype pos = qsizetype(buffer_.LineStart(size_t(row.line))) + laid.start + offset;
-    return std::min(pos, RowEnd(row));
+    const qsizetype pos = layout_.ChunkPosition(row.line, laid) + offset;
+    return std::min(pos, layout_.RowEnd(row));
 }
 
 // Painting ----------------------------------------------------------------
 
 void TextView::paintEvent(QPaintEvent* event) {
-    TrimCache();
+    layout_.Trim();
     QPainter painter(viewport());
     const QRect area = event->rect();
     const bool focused = hasFocus() && isActiveWindow();
@@ -253,16 +260,15 @@ void TextView::paintEvent(QPaintEvent* event) {
     const qsizetype selStart = SelectionStart(), selEnd = SelectionEnd();
     const bool caretDrawn = (focused && caretShown_) || dropCaret_ >= 0;
     const qsizetype caret = dropCaret_ >= 0 ? dropCaret_ : caret_;
-    const Row caretRow = caretDrawn ? RowOf(caret) : Row{-1, 0, 0};
-    Row row = RowOf(top_);
-    for (int y = kMargin; y < viewport()->height(); y += rowHeight_) {
-        const QRect rowRect(0, y, viewport()->width(), rowHeight_);
+    const Row caretRow = caretDrawn ? layout_.RowOf(caret) : Row{-1, 0, 0};
+    Row row = layout_.RowOf(top_);
+    for (int y = kMargin; y < viewport()->height(); y += layout_.RowHeight()) {
+        const QRect rowRect(0, y, viewport()->width(), layout_.RowHeight());
         if (rowRect.intersects(area)) {
-            const Laid& laid = Layout(row.line, row.chunk);
+            const Laid& laid = layout_.Layout(row.line, row.chunk);
             const QTextLine line = laid.layout->lineAt(row.index);
             const QPointF origin(kMargin, y - line.y());
-            const qsizetype chunkStart =
-                qsizetype(buffer_.LineStart(size_t(row.line))) + laid.start;
+            const qsizetype chunkStart = layout_.ChunkPosition(row.line, laid);
             QList<QTextLayout::FormatRange> selections;
             const qsizetype from = std::max(selStart, chunkStart);
             const qsizetype to = std::min(selEnd, chunkStart + laid.length);
@@ -274,8 +280,7 @@ void TextView::paintEvent(QPaintEvent* event) {
                 DrawSelection(painter, laid, row.index, origin, selections.front());
             }
             if (caretDrawn) {
-                if (caretRow.line == row.line && caretRow.chunk == row.chunk &&
-                    caretRow.index == row.index) {
+                if (caretRow == row) {
                     int offset = int(caret - chunkStart);
                     if (!preedit_.isEmpty() && dropCaret_ < 0) {
                         offset += preeditCursor_;
@@ -284,7 +289,7 @@ void TextView::paintEvent(QPaintEvent* event) {
                 }
             }
         }
-        if (!NextRow(row)) {
+        if (!layout_.NextRow(row)) {
             break;
         }
     }
@@ -302,7 +307,7 @@ void TextView::DrawSelection(QPainter& painter, const Laid& laid, int index, QPo
     }
     const qreal x1 = line.cursorToX(from), x2 = line.cursorToX(to);
     const QRectF band(origin.x() + std::min(x1, x2), origin.y() + line.y(), std::abs(x2 - x1),
-                      rowHeight_);
+                      layout_.RowHeight());
     painter.save();
     painter.fillRect(band, range.format.background());
     painter.setClipRect(band);
@@ -319,11 +324,14 @@ void TextView::UpdateEditedRows(qsizetype line, qsizetype pos, int rows) {
     }
     int to = VisibleRows() + 1;
     const qsizetype length = qsizetype(buffer_.LineLength(size_t(line)));
-    if (rows >= 0 && length <= kChunk && Layout(line, 0).layout->lineCount() == rows) {
-        to = std::min(to, ScreenRowOf(qsizetype(buffer_.LineStart(size_t(line))) + length));
+    if (rows >= 0) {
+        const Laid& laid = layout_.Layout(line, 0);
+        if (laid.last && laid.rows == rows) {
+            to = std::min(to, ScreenRowOf(qsizetype(buffer_.LineStart(size_t(line))) + length));
+        }
     }
-    const int top = kMargin + (std::max(0, from) - 1) * rowHeight_;
-    viewport()->update(QRect(0, top, viewport()->width(), (to - from + 3) * rowHeight_));
+    const int top = kMargin + (std::max(0, from) - 1) * layout_.RowHeight();
+    viewport()->update(QRect(0, top, viewport()->width(), (to - from + 3) * layout_.RowHeight()));
 }
 
 // The caret's blink -------------------------------------------------------

@@ -2,11 +2,8 @@
 // of any size and on lines of megabytes (minified scripts).
 //
 // The text is held once, in the buffer (line breaks are '\n'). Only what is
-// shown is laid out: a line is cut into chunks of about kChunk characters,
-// each laid out on its own (word wrap at the view's width) when it is first
-// shown and kept in a small cache, so a key typed on a 5 MB line lays out one
-// or two chunks, not the line. A chunk ends at a row break, so a long line
-// shows one slightly short row per chunk; the text itself is never changed.
+// shown is laid out, by the view's TextLayout (chunks of lines laid out on
+// their own and cached; see text_view_layout.h).
 //
 // The vertical scroll bar counts rows as estimated from each line's length
 // (exact rows would need every line laid out); scrolling by rows, keys and
@@ -16,8 +13,8 @@
 // Positions are offsets into the text in UTF-16 units; a line break is one.
 #pragma once
 
-#include "text/prefix_sums.h"
 #include "text/text_buffer.h"
+#include "textview/text_view_layout.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -25,26 +22,10 @@
 #include <QString>
 #include <QTextLayout>
 #include <limits>
-#include <list>
-#include <memory>
-#include <unordered_map>
-#include <vector>
 
 class QMimeData;
 
 namespace sheafpad {
-
-// Colours for the text view's characters (syntax colours): told of every
-// change of the text at once, before anything is laid out again, and asked
-// for the formats of each chunk as it is laid out.
-class TextColours {
-public:
-    virtual ~TextColours() = default;
-    // change was made to the text; loaded: the whole text was replaced.
-    virtual void TextChanged(const TextChange& change, bool loaded) = 0;
-    // Formats for [pos, pos + length), their starts counted from pos.
-    virtual QList<QTextLayout::FormatRange> Formats(qsizetype pos, qsizetype length) const = 0;
-};
 
 class TextView : public QAbstractScrollArea {
     Q_OBJECT
@@ -124,7 +105,7 @@ public:
     // out again.
     void RecolourRange(qsizetype pos, qsizetype count);
     // For tests and benchmarks: how many chunk layouts were made so far.
-    qint64 LayoutsMade() const { return layoutsMade_; }
+    qint64 LayoutsMade() const { return layout_.LayoutsMade(); }
 
 public slots:
     void undo();
@@ -171,46 +152,10 @@ protected:
     bool HandleKey(QKeyEvent* event);
 
 private:
-    // Characters in a chunk, about: laying out this many takes a millisecond
-    // or two, so a key on a long line costs that, whatever the line's length.
-    static constexpr qsizetype kChunk = 4096;
-
-    // One laid-out chunk of a line.
-    struct Laid {
-        std::unique_ptr<QTextLayout> layout;
-        qsizetype start = 0; // its first position, counted from the line's start
-        int length = 0;      // characters in it
-    };
-    // A row: the chunk it is in and its line within the chunk's layout.
-    struct Row {
-        qsizetype line = 0;
-        qsizetype chunk = 0;
-        int index = 0;
-    };
-
-    // Chunks. Chunk k of a line starts near k * kChunk, after a space where
-    // one is close, so that the short row ends at a word's end.
-    qsizetype ChunkStart(qsizetype line, qsizetype lineStart, qsizetype lineLength,
-                         qsizetype chunk) const;
-    qsizetype ChunkCount(qsizetype lineLength) const;
-    qsizetype ChunkOf(qsizetype line, qsizetype lineStart, qsizetype lineLength,
-                      qsizetype offset) const;
-    const Laid& Layout(qsizetype line, qsizetype chunk) const;
-    static quint64 LayoutKey(qsizetype line, qsizetype chunk) {
-        return (quint64(line) << 24) | quint64(chunk);
-    }
-    void TrimCache() const;
-    void DropLayouts(qsizetype fromLine, qsizetype fromChunk, bool shiftedLines);
-    void DropAllLayouts();
+    using Row = TextLayout::Row;
+    using Laid = TextLayout::Laid;
 
     // Rows.
-    Row RowOf(qsizetype pos) const;
-    qsizetype RowStart(const Row& row) const;
-    // Where End puts the caret: before the next row's start.
-    qsizetype RowEnd(const Row& row) const;
-    bool IsLastRowOfLine(const Row& row) const;
-    bool NextRow(Row& row) const;
-    bool PreviousRow(Row& row) const;
     qsizetype LastTop() const; // the top that shows the end at the bottom
     // The row of pos counted from the top row: -1 above it, more than
     // VisibleRows() below the view.
@@ -219,11 +164,8 @@ private:
     // pos on: to the line's end when its rows are as many as before (rows
     // < 0: unknown), else to the bottom.
     void UpdateEditedRows(qsizetype line, qsizetype pos, int rows);
-    qsizetype PositionInRow(const Row& row, qreal x) const;
 
     // Scrolling by the estimated rows of the scroll bar.
-    int EstimatedRows(qsizetype lineLength) const;
-    void RebuildRowIndex() const;
     void UpdateScrollBar();
     void SetTop(qsizetype pos);
     void ScrollRows(int rows);
@@ -232,18 +174,14 @@ private:
     // The caret and the selection.
     qsizetype Clamped(qsizetype pos) const;
     void SetMarks(qsizetype anchor, qsizetype caret);
-    qsizetype NextCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const;
-    qsizetype PreviousCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const;
     qsizetype VerticalMove(qsizetype pos, int rows);
     qsizetype PageMove(int direction);
     void MoveCaret(qsizetype pos, bool select, bool keepGoalX = false);
     void SelectWordAt(qsizetype pos);
     void ExtendSelectionTo(QPoint point);
     void AutoScroll();
-    qreal XOf(qsizetype pos) const;
 
     // Edits.
-    void UpdateLineLengths();
     void AfterChange(const TextChange& change, qsizetype linesBefore);
     void EndTypingRun();
     void TypeText(const QString& text);
@@ -260,23 +198,7 @@ private:
     void UpdateCaret();
 
     TextBuffer buffer_;
-    // Length of each line, kept with every edit: the scroll bar's estimates.
-    std::vector<uint32_t> lineLength_;
-    // Estimated rows of each line; built anew when stale (a load, a new
-    // width, lines added or removed), changed line by line by typing.
-    mutable PrefixSums rows_;
-    mutable bool rowIndexStale_ = true;
-
-    // Laid-out chunks by (line, chunk), least recently used first in order_.
-    struct CacheEntry {
-        Laid laid;
-        std::list<quint64>::iterator use;
-    };
-    mutable std::unordered_map<quint64, CacheEntry> layouts_;
-    mutable std::list<quint64> order_;
-    mutable qsizetype cachedChars_ = 0;
-    int layoutWidth_ = -1; // the text width the cached layouts have
-    mutable qint64 layoutsMade_ = 0;
+    TextLayout layout_{buffer_};
 
     qsizetype top_ = 0;    // the text position at the start of the top row
     qsizetype caret_ = 0;  // where typed text goes
@@ -287,9 +209,6 @@ private:
     bool typingRun_ = false;   // an open undo group of typed characters
     bool caretShown_ = true;   // the blink's phase
     int syncingScrollBar_ = 0; // the program is setting the scroll bar
-    int rowHeight_ = 1;
-    qreal charWidth_ = 1;           // an average character, for the estimates
-    mutable qreal charsPerRow_ = 1; // of the estimates, as of the last rebuild
     TextColours* colours_ = nullptr;
     QBasicTimer blink_;
     QBasicTimer autoScroll_;

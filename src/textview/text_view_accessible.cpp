@@ -1,23 +1,17 @@
 #include "textview/text_view_accessible.h"
 
+#include "textview/accessible_text.h"
 #include "textview/text_view.h"
 
 #include <QAccessible>
-#include <QTextBoundaryFinder>
 #include <algorithm>
 #include <climits>
 #include <optional>
-#include <vector>
 
 namespace sheafpad {
 
 namespace {
 
-// How far from the offset a word or sentence is looked for, each side; a
-// longer one is given in parts cut at the window's edge.
-constexpr qsizetype kWindow = 4096;
-constexpr qsizetype kSmallWindow = 128; // tried first
-constexpr qsizetype kCharWindow = 64;   // a character: a grapheme cluster
 // A piece of a long line ends after the last space this close to its cut.
 constexpr qsizetype kPieceSlack = 256;
 // A change event carries its text up to this size; a bigger change (a whole
@@ -26,40 +20,10 @@ constexpr qsizetype kPieceSlack = 256;
 constexpr qsizetype kMaxEventText = qsizetype(1) << 20;
 
 int ToInt(qsizetype value) {
-    return int(std::clamp<qsizetype>(value, INT_MIN, INT_MAX));
+    return ToAccessibleOffset(value);
 }
 
-struct Span {
-    qsizetype start = -1;
-    qsizetype end = -1;
-};
-
-// The starts of the items (words, sentences, grapheme clusters) in
-// [from, to): the positions where the finder sees an item start or end, and
-// both edges of the window. Never cuts a surrogate pair.
-std::vector<qsizetype> ItemBounds(const TextView& view, qsizetype from, qsizetype to,
-                                  QTextBoundaryFinder::BoundaryType type) {
-    const QString text = view.Text(from, to - from);
-    qsizetype lead = 0, length = text.size();
-    if (from > 0 && length > 0 && text.front().isLowSurrogate()) {
-        lead = 1;
-        --length;
-    }
-    if (from + lead + length < view.Length() && length > 0 && text.back().isHighSurrogate()) {
-        --length;
-    }
-    const qsizetype base = from + lead;
-    std::vector<qsizetype> bounds{base};
-    QTextBoundaryFinder finder(type, text.constData() + lead, length);
-    for (qsizetype p = finder.toNextBoundary(); p > 0 && p < length; p = finder.toNextBoundary()) {
-        if (finder.boundaryReasons() &
-            (QTextBoundaryFinder::StartOfItem | QTextBoundaryFinder::EndOfItem)) {
-            bounds.push_back(base + p);
-        }
-    }
-    bounds.push_back(base + length);
-    return bounds;
-}
+using Span = TextSpan;
 
 // Where piece k of a long line [start, contentEnd) begins: near k *
 // kLinePiece, after a space when one is close. The last piece ends at end
@@ -112,55 +76,20 @@ Span LineItem(const TextView& view, qsizetype pos, bool whole, int side) {
     return at;
 }
 
-// Words, sentences and characters, as Qt's own text interfaces find them:
-// the item at pos spans from the last bound at or before it to the next.
-// reach: how far the window goes each side (twice that on the side asked).
-Span FinderItem(const TextView& view, qsizetype pos, QTextBoundaryFinder::BoundaryType type,
-                int side, qsizetype reach) {
-    const qsizetype length = view.Length();
-    const qsizetype from = std::max<qsizetype>(0, pos - (side < 0 ? 2 * reach : reach));
-    const qsizetype to = std::min(length, pos + (side > 0 ? 2 * reach : reach));
-    const std::vector<qsizetype> bounds = ItemBounds(view, from, to, type);
-    // bounds[i - 1] <= pos < bounds[i]
-    const size_t i = size_t(std::upper_bound(bounds.begin(), bounds.end(), pos) - bounds.begin());
-    if (i == 0) {
-        return {};
+// The view as the common item finder reads it.
+class ViewSource final : public AccessibleTextSource {
+public:
+    explicit ViewSource(const TextView& view) : view_(view) {}
+    qsizetype Length() const override { return view_.Length(); }
+    QString Text(qsizetype from, qsizetype count) const override { return view_.Text(from, count); }
+    qsizetype Caret() const override { return view_.CaretPosition(); }
+    TextSpan Line(qsizetype pos, bool whole, int side) const override {
+        return LineItem(view_, pos, whole, side);
     }
-    if (side < 0) {
-        const qsizetype end = bounds[i - 1];
-        if (end == 0) {
-            return {};
-        }
-        // At the window's edge: the part before it.
-        return {i >= 2 ? bounds[i - 2] : std::max<qsizetype>(0, end - reach), end};
-    }
-    if (i >= bounds.size()) {
-        return {};
-    }
-    if (side > 0) {
-        const qsizetype start = bounds[i];
-        if (start >= length) {
-            return {};
-        }
-        return {start, i + 1 < bounds.size() ? bounds[i + 1] : std::min(length, start + reach)};
-    }
-    return {bounds[i - 1], bounds[i]};
-}
 
-// Most items are short: a small window first, the wide one when the item
-// reaches the small one's edge.
-Span FinderItem(const TextView& view, qsizetype pos, QTextBoundaryFinder::BoundaryType type,
-                int side) {
-    const qsizetype wide = type == QTextBoundaryFinder::Grapheme ? kCharWindow : kWindow;
-    const qsizetype small = std::min(wide, kSmallWindow);
-    const Span span = FinderItem(view, pos, type, side, small);
-    const qsizetype from = std::max<qsizetype>(0, pos - (side < 0 ? 2 * small : small));
-    const qsizetype to = std::min(view.Length(), pos + (side > 0 ? 2 * small : small));
-    // (a surrogate pair at an edge moves the edge by one)
-    const bool cut = span.start >= 0 && ((from > 0 && span.start <= from + 1) ||
-                                         (to < view.Length() && span.end >= to - 1));
-    return cut ? FinderItem(view, pos, type, side, wide) : span;
-}
+private:
+    const TextView& view_;
+};
 
 } // namespace
 
@@ -207,63 +136,22 @@ QString TextViewAccessible::text(int startOffset, int endOffset) const {
     return end > start ? View()->Text(start, end - start) : QString();
 }
 
-QString TextViewAccessible::Item(Side side, int offset, QAccessible::TextBoundaryType type,
-                                 int* startOffset, int* endOffset) const {
-    *startOffset = *endOffset = -1;
-    const TextView& view = *View();
-    const qsizetype length = view.Length();
-    const qsizetype pos = offset == -2 ? view.CaretPosition() : offset == -1 ? length : offset;
-    if (length == 0 || pos < 0 || pos > length || (side == Side::Before && pos == 0) ||
-        (side == Side::After && pos == length)) {
-        return QString();
-    }
-    const int sign = side == Side::Before ? -1 : side == Side::After ? 1 : 0;
-    Span span;
-    switch (type) {
-    case QAccessible::LineBoundary:
-    case QAccessible::ParagraphBoundary:
-        span = LineItem(view, pos, type == QAccessible::ParagraphBoundary, sign);
-        break;
-    case QAccessible::NoBoundary:
-        if (side == Side::At) {
-            span = {0, length};
-        }
-        break;
-    case QAccessible::CharBoundary:
-    case QAccessible::WordBoundary:
-    case QAccessible::SentenceBoundary:
-        if (side == Side::At && pos == length) { // no item begins at the end
-            *startOffset = *endOffset = ToInt(length);
-            return QString();
-        }
-        span = FinderItem(view, pos,
-                          type == QAccessible::CharBoundary   ? QTextBoundaryFinder::Grapheme
-                          : type == QAccessible::WordBoundary ? QTextBoundaryFinder::Word
-                                                              : QTextBoundaryFinder::Sentence,
-                          sign);
-        break;
-    }
-    if (span.start < 0) {
-        return QString();
-    }
-    *startOffset = ToInt(span.start);
-    *endOffset = ToInt(span.end);
-    return view.Text(span.start, span.end - span.start);
-}
-
 QString TextViewAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType type,
                                              int* startOffset, int* endOffset) const {
-    return Item(Side::Before, offset, type, startOffset, endOffset);
+    return AccessibleTextItem(ViewSource(*View()), TextSide::Before, offset, type, startOffset,
+                              endOffset);
 }
 
 QString TextViewAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType type,
                                          int* startOffset, int* endOffset) const {
-    return Item(Side::At, offset, type, startOffset, endOffset);
+    return AccessibleTextItem(ViewSource(*View()), TextSide::At, offset, type, startOffset,
+                              endOffset);
 }
 
 QString TextViewAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType type,
                                             int* startOffset, int* endOffset) const {
-    return Item(Side::After, offset, type, startOffset, endOffset);
+    return AccessibleTextItem(ViewSource(*View()), TextSide::After, offset, type, startOffset,
+                              endOffset);
 }
 
 int TextViewAccessible::characterCount() const {

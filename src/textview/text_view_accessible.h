@@ -62,10 +62,7 @@ public:
     void replaceText(int startOffset, int endOffset, const QString& text) override;
 
 private:
-    enum class Side { Before, At, After };
     TextView* View() const;
-    QString Item(Side side, int offset, QAccessible::TextBoundaryType type, int* startOffset,
-                 int* endOffset) const;
     // offset clamped to the text, -1 the end, -2 the caret.
     qsizetype Position(int offset) const;
 };

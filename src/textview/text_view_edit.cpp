@@ -39,16 +39,16 @@ QString TextView::Normalized(const QString& text) {
     return result;
 }
 
-void TextView::UpdateLineLengths() {
-    lineLength_.clear();
-    lineLength_.reserve(buffer_.LineCount());
-    size_t lineStart = 0;
-    buffer_.ForEachLineFeed([&](size_t feed) {
-        lineLength_.push_back(uint32_t(feed - lineStart));
-        lineStart = feed + 1;
+QString TextView::Text(qsizetype pos, qsizetype count) const {
+    QString text;
+    pos = std::clamp<qsizetype>(pos, 0, Length());
+    count = std::clamp<qsizetype>(count, 0, Length() - pos);
+    text.reserve(count);
+    buffer_.ForEachChunk(size_t(pos), size_t(count), [&](std::u16string_view part) {
+        text.append(QStringView(part.data(), qsizetype(part.size())));
+        return true;
     });
-    lineLength_.push_back(uint32_t(buffer_.Length() - lineStart));
-    rowIndexStale_ = true;
+    return text;
 }
 
 void TextView::LoadText(std::u16string text) {
@@ -58,8 +58,7 @@ void TextView::LoadText(std::u16string text) {
     if (colours_) {
         colours_->TextChanged(TextChange{0, lengthBefore, buffer_.Length()}, true);
     }
-    UpdateLineLengths();
-    DropAllLayouts();
+    layout_.Reset();
     caret_ = anchor_ = top_ = 0;
     goalX_ = -1;
     preedit_.clear();
@@ -106,6 +105,9 @@ void TextView::SetMarks(qsizetype anchor, qsizetype caret) {
     }
     caret_ = caret;
     anchor_ = anchor;
+    if (moved && !preedit_.isEmpty()) {
+        layout_.SetPreedit(caret_, preedit_, preeditFormats_); // the composition goes along
+    }
     RestartBlink();
     if (selectionChanges && (hadSelection || HasSelection())) {
         viewport()->update();
@@ -186,42 +188,13 @@ void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
     const qsizetype pos = qsizetype(change.pos);
     const qsizetype removed = qsizetype(change.removed);
     const qsizetype inserted = qsizetype(change.inserted);
-    // The line lengths of the lines that the change touched.
     const qsizetype first = qsizetype(buffer_.LineOfPosition(size_t(pos)));
-    const qsizetype newFeeds = qsizetype(buffer_.LineOfPosition(size_t(pos + inserted))) - first;
-    const qsizetype oldFeeds = newFeeds + linesBefore - LineCount();
-    std::vector<uint32_t> lengths(size_t(newFeeds + 1));
-    for (qsizetype i = 0; i <= newFeeds; ++i) {
-        lengths[size_t(i)] = uint32_t(buffer_.LineLength(size_t(first + i)));
-    }
-    const auto at = lineLength_.begin() + first;
-    if (oldFeeds == newFeeds) {
-        std::copy(lengths.begin(), lengths.end(), at);
-    } else {
-        lineLength_.insert(lineLength_.erase(at, at + oldFeeds + 1), lengths.begin(),
-                           lengths.end());
-    }
-    const bool withinLine = oldFeeds == 0 && newFeeds == 0;
-    if (withinLine && !rowIndexStale_) {
-        rows_.Set(size_t(first), EstimatedRows(lengths[0]));
-    } else {
-        rowIndexStale_ = true;
-    }
+    const bool withinLine = LineCount() == linesBefore &&
+                            qsizetype(buffer_.LineOfPosition(size_t(pos + inserted))) == first;
     // The rows of a line of one chunk before the change, to see whether
     // the lines below it stay where they are.
-    int rows = -1;
-    const qsizetype lengthBefore = qsizetype(lengths[0]) - inserted + removed;
-    if (const auto laid = layouts_.find(LayoutKey(first, 0));
-        withinLine && lengthBefore <= kChunk && laid != layouts_.end()) {
-        rows = laid->second.laid.layout->lineCount();
-    }
-    if (withinLine) {
-        // Chunk starts after the change may move: from the chunk before it on.
-        const qsizetype offset = pos - qsizetype(buffer_.LineStart(size_t(first)));
-        DropLayouts(first, std::max<qsizetype>(0, offset / kChunk - 1), false);
-    } else {
-        DropLayouts(first, 0, true);
-    }
+    const int rows = withinLine ? layout_.CachedRows(first) : -1;
+    layout_.Changed(change, linesBefore);
     // Marks after the change move with the text; marks inside it go to its start.
     auto follow = [&](qsizetype mark) {
         if (mark >= pos + removed) {
@@ -230,7 +203,7 @@ void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
         return std::min(mark, pos);
     };
     const qsizetype caret = follow(caret_), anchor = follow(anchor_);
-    const qsizetype top = std::min(RowStart(RowOf(follow(top_))), LastTop());
+    const qsizetype top = std::min(layout_.RowStart(layout_.RowOf(follow(top_))), LastTop());
     const bool scrolled = top != follow(top_) || pos < top_;
     top_ = top;
     SetMarks(Clamped(anchor), Clamped(caret));

@@ -122,20 +122,22 @@ bool TextView::HandleKey(QKeyEvent* event) {
     const qsizetype caret = caret_;
     const Move moves[] = {
         {K::MoveToNextChar, K::SelectNextChar,
-         [&] { return NextCursorStop(caret, QTextLayout::SkipCharacters); }, false},
+         [&] { return layout_.NextCursorStop(caret, QTextLayout::SkipCharacters); }, false},
         {K::MoveToPreviousChar, K::SelectPreviousChar,
-         [&] { return PreviousCursorStop(caret, QTextLayout::SkipCharacters); }, false},
+         [&] { return layout_.PreviousCursorStop(caret, QTextLayout::SkipCharacters); }, false},
         {K::MoveToNextWord, K::SelectNextWord,
-         [&] { return NextCursorStop(caret, QTextLayout::SkipWords); }, false},
+         [&] { return layout_.NextCursorStop(caret, QTextLayout::SkipWords); }, false},
         {K::MoveToPreviousWord, K::SelectPreviousWord,
-         [&] { return PreviousCursorStop(caret, QTextLayout::SkipWords); }, false},
+         [&] { return layout_.PreviousCursorStop(caret, QTextLayout::SkipWords); }, false},
         {K::MoveToNextLine, K::SelectNextLine, [&] { return VerticalMove(caret, 1); }, true},
         {K::MoveToPreviousLine, K::SelectPreviousLine, [&] { return VerticalMove(caret, -1); },
          true},
         {K::MoveToNextPage, K::SelectNextPage, [&] { return PageMove(1); }, true},
         {K::MoveToPreviousPage, K::SelectPreviousPage, [&] { return PageMove(-1); }, true},
-        {K::MoveToStartOfLine, K::SelectStartOfLine, [&] { return RowStart(RowOf(caret)); }, false},
-        {K::MoveToEndOfLine, K::SelectEndOfLine, [&] { return RowEnd(RowOf(caret)); }, false},
+        {K::MoveToStartOfLine, K::SelectStartOfLine,
+         [&] { return layout_.RowStart(layout_.RowOf(caret)); }, false},
+        {K::MoveToEndOfLine, K::SelectEndOfLine,
+         [&] { return layout_.RowEnd(layout_.RowOf(caret)); }, false},
         {K::MoveToStartOfDocument, K::SelectStartOfDocument, [] { return qsizetype(0); }, false},
         {K::MoveToEndOfDocument, K::SelectEndOfDocument, [&] { return Length(); }, false},
     };
@@ -163,14 +165,16 @@ bool TextView::HandleKey(QKeyEvent* event) {
         selectAll();
         SetSelectionClipboard();
     } else if (event->matches(K::Delete)) {
-        DeleteRange(caret,
-                    HasSelection() ? anchor_ : NextCursorStop(caret, QTextLayout::SkipCharacters));
+        DeleteRange(caret, HasSelection()
+                               ? anchor_
+                               : layout_.NextCursorStop(caret, QTextLayout::SkipCharacters));
     } else if (event->matches(K::DeleteStartOfWord)) {
-        DeleteRange(caret,
-                    HasSelection() ? anchor_ : PreviousCursorStop(caret, QTextLayout::SkipWords));
+        DeleteRange(caret, HasSelection()
+                               ? anchor_
+                               : layout_.PreviousCursorStop(caret, QTextLayout::SkipWords));
     } else if (event->matches(K::DeleteEndOfWord)) {
-        DeleteRange(caret,
-                    HasSelection() ? anchor_ : NextCursorStop(caret, QTextLayout::SkipWords));
+        DeleteRange(caret, HasSelection() ? anchor_
+                                          : layout_.NextCursorStop(caret, QTextLayout::SkipWords));
     } else if (event->key() == Qt::Key_Backspace &&
                !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))) {
         // One code point back, so that a combining mark goes alone.
@@ -193,52 +197,16 @@ bool TextView::HandleKey(QKeyEvent* event) {
 
 // Caret moves -------------------------------------------------------------
 
-qsizetype TextView::NextCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const {
-    const Row row = RowOf(pos);
-    const Laid& laid = Layout(row.line, row.chunk);
-    const qsizetype chunkStart = qsizetype(buffer_.LineStart(size_t(row.line))) + laid.start;
-    const int offset = int(pos - chunkStart);
-    if (offset >= laid.length) {
-        return std::min(pos + 1, Length()); // over the line break
-    }
-    return chunkStart + laid.layout->nextCursorPosition(offset, mode);
-}
-
-qsizetype TextView::PreviousCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const {
-    const Row row = RowOf(pos);
-    const Laid& laid = Layout(row.line, row.chunk);
-    const qsizetype chunkStart = qsizetype(buffer_.LineStart(size_t(row.line))) + laid.start;
-    const int offset = int(pos - chunkStart);
-    if (offset <= 0) {
-        return std::max<qsizetype>(pos - 1, 0); // over the line break or into the chunk before
-    }
-    return chunkStart + laid.layout->previousCursorPosition(offset, mode);
-}
-
-qreal TextView::XOf(qsizetype pos) const {
-    const Row row = RowOf(pos);
-    const Laid& laid = Layout(row.line, row.chunk);
-    const int offset = int(pos - qsizetype(buffer_.LineStart(size_t(row.line))) - laid.start);
-    return laid.layout->lineAt(row.index).cursorToX(offset);
-}
-
-qsizetype TextView::PositionInRow(const Row& row, qreal x) const {
-    const Laid& laid = Layout(row.line, row.chunk);
-    const int offset = std::min(laid.layout->lineAt(row.index).xToCursor(x), laid.length);
-    const qsizetype pos = qsizetype(buffer_.LineStart(size_t(row.line))) + laid.start + offset;
-    return std::min(pos, RowEnd(row));
-}
-
 qsizetype TextView::VerticalMove(qsizetype pos, int rows) {
     if (goalX_ < 0) {
-        goalX_ = XOf(pos);
+        goalX_ = layout_.XOf(pos);
     }
-    Row row = RowOf(pos);
-    for (; rows > 0 && NextRow(row); --rows) {
+    Row row = layout_.RowOf(pos);
+    for (; rows > 0 && layout_.NextRow(row); --rows) {
     }
-    for (; rows < 0 && PreviousRow(row); ++rows) {
+    for (; rows < 0 && layout_.PreviousRow(row); ++rows) {
     }
-    return PositionInRow(row, goalX_);
+    return layout_.PositionInRow(row, goalX_);
 }
 
 qsizetype TextView::PageMove(int direction) {
@@ -261,7 +229,7 @@ void TextView::SelectWordAt(qsizetype pos) {
         ++end;
     }
     if (start == end && end < around.size() && around[end] != '\n') {
-        end = NextCursorStop(pos, QTextLayout::SkipCharacters) - from; // a space or a sign
+        end = layout_.NextCursorStop(pos, QTextLayout::SkipCharacters) - from; // a space or a sign
     }
     unitStart_ = from + start;
     unitEnd_ = from + end;
@@ -300,8 +268,7 @@ void TextView::inputMethodEvent(QInputMethodEvent* event) {
             preeditCursor_ = a.start;
         }
     }
-    const Row row = RowOf(caret_);
-    DropLayouts(row.line, row.chunk, false);
+    layout_.SetPreedit(caret_, preedit_, preeditFormats_);
     ensureCursorVisible();
     viewport()->update();
     event->accept();
@@ -439,9 +406,9 @@ void TextView::ExtendSelectionTo(QPoint point) {
         start = qsizetype(buffer_.LineStart(size_t(line)));
         end = line + 1 < LineCount() ? qsizetype(buffer_.LineStart(size_t(line + 1))) : Length();
     } else {
-        start =
-            PreviousCursorStop(NextCursorStop(pos, QTextLayout::SkipWords), QTextLayout::SkipWords);
-        end = NextCursorStop(pos, QTextLayout::SkipWords);
+        start = layout_.PreviousCursorStop(layout_.NextCursorStop(pos, QTextLayout::SkipWords),
+                                           QTextLayout::SkipWords);
+        end = layout_.NextCursorStop(pos, QTextLayout::SkipWords);
     }
     if (pos < unitStart_) {
         SetMarks(unitEnd_, start);

@@ -1,7 +1,8 @@
 // The text view's layout: chunks of lines, their cached layouts, rows and
 // the estimated rows of the scroll bar.
-#include "textview/text_view.h"
+#include "textview/text_view_layout.h"
 
+#include <QFontMetricsF>
 #include <QTextLine>
 #include <algorithm>
 #include <cmath>
@@ -32,10 +33,16 @@ bool IsHighSurrogate(char16_t c) {
 
 } // namespace
 
-QString TextView::Text(qsizetype pos, qsizetype count) const {
+TextLayout::TextLayout(const TextBuffer& buffer) : buffer_(buffer) {
+    option_.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    SetFont(font_);
+    Reset();
+}
+
+TextLayout::~TextLayout() = default;
+
+QString TextLayout::Text(qsizetype pos, qsizetype count) const {
     QString text;
-    pos = std::clamp<qsizetype>(pos, 0, Length());
-    count = std::clamp<qsizetype>(count, 0, Length() - pos);
     text.reserve(count);
     buffer_.ForEachChunk(size_t(pos), size_t(count), [&](std::u16string_view part) {
         text.append(QStringView(part.data(), qsizetype(part.size())));
@@ -44,14 +51,49 @@ QString TextView::Text(qsizetype pos, qsizetype count) const {
     return text;
 }
 
-// Chunks ------------------------------------------------------------------
+// Settings ----------------------------------------------------------------
 
-qsizetype TextView::ChunkCount(qsizetype lineLength) const {
-    return std::max<qsizetype>(1, (lineLength + kChunk - 1) / kChunk);
+void TextLayout::SetFont(const QFont& font) {
+    font_ = font;
+    const QFontMetricsF metrics(font_);
+    rowHeight_ = std::max(1, int(std::ceil(metrics.height())));
+    charWidth_ = std::max<qreal>(1, metrics.averageCharWidth());
+    option_.setTabStopDistance(kTabStop);
+    DropAll();
+    estimatesStale_ = true;
 }
 
-qsizetype TextView::ChunkStart(qsizetype, qsizetype lineStart, qsizetype lineLength,
-                               qsizetype chunk) const {
+void TextLayout::SetWidth(int width) {
+    width = std::max(1, width);
+    if (width != width_) {
+        width_ = width;
+        DropAll();
+        estimatesStale_ = true;
+    }
+}
+
+void TextLayout::SetPreedit(qsizetype pos, const QString& text,
+                            const QList<QTextLayout::FormatRange>& formats) {
+    if (preeditPos_ >= 0) {
+        Drop(preeditPos_, 0);
+    }
+    preeditPos_ = text.isEmpty() ? -1 : pos;
+    preedit_ = text;
+    preeditFormats_ = formats;
+    if (preeditPos_ >= 0) {
+        Drop(preeditPos_, 0);
+    }
+}
+
+// Chunks ------------------------------------------------------------------
+
+qsizetype TextLayout::ChunkCount(qsizetype line) const {
+    return std::max<qsizetype>(1, (LineLength(line) + kChunk - 1) / kChunk);
+}
+
+// Chunk k of a line starts near k * kChunk, after a space where one is close,
+// so that the short row ends at a word's end.
+qsizetype TextLayout::ChunkStart(qsizetype lineStart, qsizetype lineLength, qsizetype chunk) const {
     if (chunk <= 0) {
         return 0;
     }
@@ -67,60 +109,67 @@ qsizetype TextView::ChunkStart(qsizetype, qsizetype lineStart, qsizetype lineLen
     return IsHighSurrogate(near[0]) ? nominal + 1 : nominal;
 }
 
-qsizetype TextView::ChunkOf(qsizetype line, qsizetype lineStart, qsizetype lineLength,
-                            qsizetype offset) const {
-    const qsizetype count = ChunkCount(lineLength);
+qsizetype TextLayout::ChunkOf(qsizetype line, qsizetype offset) const {
+    const qsizetype count = ChunkCount(line);
     qsizetype chunk = std::min(offset / kChunk, count - 1);
-    if (chunk > 0 && offset < ChunkStart(line, lineStart, lineLength, chunk)) {
+    if (chunk > 0 &&
+        offset < ChunkStart(qsizetype(buffer_.LineStart(size_t(line))), LineLength(line), chunk)) {
         --chunk;
     }
     return chunk;
 }
 
-const TextView::Laid& TextView::Layout(qsizetype line, qsizetype chunk) const {
-    const quint64 key = LayoutKey(line, chunk);
+qsizetype TextLayout::ChunkPosition(qsizetype line, const Laid& laid) const {
+    return qsizetype(buffer_.LineStart(size_t(line))) + laid.start;
+}
+
+const TextLayout::Laid& TextLayout::Layout(qsizetype line, qsizetype chunk) const {
+    const quint64 key = Key(line, chunk);
     if (auto found = layouts_.find(key); found != layouts_.end()) {
         order_.splice(order_.end(), order_, found->second.use); // now the most recent
         return found->second.laid;
     }
+    Laid laid = Make(line, chunk);
+    order_.push_back(key);
+    cachedChars_ += laid.length;
+    auto [entry, added] =
+        layouts_.emplace(key, CacheEntry{std::move(laid), std::prev(order_.end())});
+    return entry->second.laid;
+}
+
+TextLayout::Laid TextLayout::Make(qsizetype line, qsizetype chunk) const {
     const qsizetype lineStart = qsizetype(buffer_.LineStart(size_t(line)));
-    const qsizetype lineLength = qsizetype(buffer_.LineLength(size_t(line)));
-    const qsizetype start = ChunkStart(line, lineStart, lineLength, chunk);
-    const qsizetype end = chunk + 1 < ChunkCount(lineLength)
-                              ? ChunkStart(line, lineStart, lineLength, chunk + 1)
-                              : lineLength;
+    const qsizetype lineLength = LineLength(line);
+    const qsizetype start = ChunkStart(lineStart, lineLength, chunk);
+    const bool last = chunk + 1 >= ChunkCount(line);
+    const qsizetype end = last ? lineLength : ChunkStart(lineStart, lineLength, chunk + 1);
     ++layoutsMade_;
     Laid laid;
     laid.start = start;
     laid.length = int(end - start);
-    laid.layout = std::make_unique<QTextLayout>(Text(lineStart + start, end - start), font());
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    option.setTabStopDistance(kTabStop);
-    laid.layout->setTextOption(option);
+    laid.last = last;
+    laid.layout = std::make_unique<QTextLayout>(Text(lineStart + start, end - start), font_);
+    laid.layout->setTextOption(option_);
     laid.layout->setCacheEnabled(true); // the caret's blink must not shape it again
     QList<QTextLayout::FormatRange> formats;
     if (colours_) {
         formats = colours_->Formats(lineStart + start, end - start);
     }
-    const qsizetype caretLine = qsizetype(buffer_.LineOfPosition(size_t(caret_)));
-    if (!preedit_.isEmpty() && caretLine == line) {
-        const qsizetype offset = caret_ - lineStart;
-        if (ChunkOf(line, lineStart, lineLength, offset) == chunk) {
-            // Formats count the composed text where it stands.
-            const int at = int(offset - start);
-            laid.layout->setPreeditArea(at, preedit_);
-            for (QTextLayout::FormatRange& range : formats) {
-                if (range.start >= at) {
-                    range.start += int(preedit_.size());
-                } else if (range.start + range.length > at) {
-                    range.length += int(preedit_.size());
-                }
+    if (preeditPos_ >= lineStart + start && preeditPos_ <= lineStart + end &&
+        ChunkOf(line, preeditPos_ - lineStart) == chunk) {
+        // Formats count the composed text where it stands.
+        const int at = int(preeditPos_ - lineStart - start);
+        laid.layout->setPreeditArea(at, preedit_);
+        for (QTextLayout::FormatRange& range : formats) {
+            if (range.start >= at) {
+                range.start += int(preedit_.size());
+            } else if (range.start + range.length > at) {
+                range.length += int(preedit_.size());
             }
-            for (QTextLayout::FormatRange range : preeditFormats_) {
-                range.start += at;
-                formats.append(range);
-            }
+        }
+        for (QTextLayout::FormatRange range : preeditFormats_) {
+            range.start += at;
+            formats.append(range);
         }
     }
     if (!formats.isEmpty()) {
@@ -132,103 +181,136 @@ const TextView::Laid& TextView::Layout(qsizetype line, qsizetype chunk) const {
         if (!row.isValid()) {
             break;
         }
-        row.setLineWidth(TextWidth());
+        row.setLineWidth(width_);
         row.setPosition(QPointF(0, y));
     }
     laid.layout->endLayout();
-    order_.push_back(key);
-    cachedChars_ += laid.length;
-    auto [entry, added] =
-        layouts_.emplace(key, CacheEntry{std::move(laid), std::prev(order_.end())});
-    return entry->second.laid;
+    laid.rows = laid.layout->lineCount();
+    return laid;
 }
 
-void TextView::TrimCache() const {
+void TextLayout::Evict(std::map<quint64, CacheEntry>::iterator entry) const {
+    cachedChars_ -= entry->second.laid.length;
+    order_.erase(entry->second.use);
+    layouts_.erase(entry);
+}
+
+void TextLayout::Trim() const {
     while ((cachedChars_ > kCacheChars || layouts_.size() > kCacheLayouts) &&
            layouts_.size() > 64) {
-        const auto oldest = layouts_.find(order_.front());
-        cachedChars_ -= oldest->second.laid.length;
-        layouts_.erase(oldest);
-        order_.pop_front();
+        Evict(layouts_.find(order_.front()));
     }
 }
 
-void TextView::DropLayouts(qsizetype fromLine, qsizetype fromChunk, bool shiftedLines) {
-    for (auto entry = layouts_.begin(); entry != layouts_.end();) {
-        const qsizetype line = qsizetype(entry->first >> 24);
-        const qsizetype chunk = qsizetype(entry->first & 0xFFFFFF);
-        const bool stale = shiftedLines ? line >= fromLine : line == fromLine && chunk >= fromChunk;
-        if (stale) {
-            cachedChars_ -= entry->second.laid.length;
-            order_.erase(entry->second.use);
-            entry = layouts_.erase(entry);
-        } else {
-            ++entry;
-        }
+void TextLayout::DropFrom(qsizetype line, qsizetype chunk, bool laterLines) {
+    const auto end = laterLines ? layouts_.end() : layouts_.lower_bound(Key(line + 1, 0));
+    for (auto entry = layouts_.lower_bound(Key(line, chunk)); entry != end;) {
+        Evict(entry++);
     }
 }
 
-void TextView::SetColours(TextColours* colours) {
-    colours_ = colours;
-    DropAllLayouts();
-    viewport()->update();
-}
-
-void TextView::RecolourRange(qsizetype pos, qsizetype count) {
-    const qsizetype end = pos + count;
-    for (auto entry = layouts_.begin(); entry != layouts_.end();) {
-        const Laid& laid = entry->second.laid;
-        const qsizetype line = qsizetype(entry->first >> 24);
-        const qsizetype start = qsizetype(buffer_.LineStart(size_t(line))) + laid.start;
-        if (start <= end && pos <= start + laid.length) {
-            cachedChars_ -= laid.length;
-            order_.erase(entry->second.use);
-            entry = layouts_.erase(entry);
-        } else {
-            ++entry;
-        }
+void TextLayout::Drop(qsizetype pos, qsizetype count) {
+    const qsizetype first = qsizetype(buffer_.LineOfPosition(size_t(pos)));
+    const qsizetype last = qsizetype(buffer_.LineOfPosition(size_t(pos + count)));
+    const qsizetype firstChunk = ChunkOf(first, pos - qsizetype(buffer_.LineStart(size_t(first))));
+    const qsizetype lastChunk =
+        ChunkOf(last, pos + count - qsizetype(buffer_.LineStart(size_t(last))));
+    const auto end = layouts_.upper_bound(Key(last, lastChunk));
+    for (auto entry = layouts_.lower_bound(Key(first, firstChunk)); entry != end;) {
+        Evict(entry++);
     }
-    viewport()->update();
 }
 
-void TextView::DropAllLayouts() {
+void TextLayout::DropAll() {
     layouts_.clear();
     order_.clear();
     cachedChars_ = 0;
 }
 
+int TextLayout::CachedRows(qsizetype line) const {
+    const auto found = layouts_.find(Key(line, 0));
+    return found != layouts_.end() && found->second.laid.last ? found->second.laid.rows : -1;
+}
+
+// Changes -----------------------------------------------------------------
+
+void TextLayout::Reset() {
+    lineLength_.clear();
+    lineLength_.reserve(buffer_.LineCount());
+    size_t lineStart = 0;
+    buffer_.ForEachLineFeed([&](size_t feed) {
+        lineLength_.push_back(uint32_t(feed - lineStart));
+        lineStart = feed + 1;
+    });
+    lineLength_.push_back(uint32_t(buffer_.Length() - lineStart));
+    estimatesStale_ = true;
+    preeditPos_ = -1;
+    preedit_.clear();
+    DropAll();
+}
+
+void TextLayout::Changed(const TextChange& change, qsizetype linesBefore) {
+    const qsizetype pos = qsizetype(change.pos);
+    const qsizetype inserted = qsizetype(change.inserted);
+    // The line lengths of the lines that the change touched.
+    const qsizetype first = qsizetype(buffer_.LineOfPosition(size_t(pos)));
+    const qsizetype newFeeds = qsizetype(buffer_.LineOfPosition(size_t(pos + inserted))) - first;
+    const qsizetype oldFeeds = newFeeds + linesBefore - qsizetype(buffer_.LineCount());
+    std::vector<uint32_t> lengths(size_t(newFeeds + 1));
+    for (qsizetype i = 0; i <= newFeeds; ++i) {
+        lengths[size_t(i)] = uint32_t(buffer_.LineLength(size_t(first + i)));
+    }
+    const auto at = lineLength_.begin() + first;
+    if (oldFeeds == newFeeds) {
+        std::copy(lengths.begin(), lengths.end(), at);
+    } else {
+        lineLength_.insert(lineLength_.erase(at, at + oldFeeds + 1), lengths.begin(),
+                           lengths.end());
+    }
+    const bool withinLine = oldFeeds == 0 && newFeeds == 0;
+    if (withinLine && !estimatesStale_) {
+        estimates_.Set(size_t(first), EstimatedRows(lengths[0]));
+    } else {
+        estimatesStale_ = true;
+    }
+    if (withinLine) {
+        // Chunk starts after the change may move: from the chunk before it on.
+        const qsizetype offset = pos - qsizetype(buffer_.LineStart(size_t(first)));
+        DropFrom(first, std::max<qsizetype>(0, offset / kChunk - 1), false);
+    } else {
+        DropFrom(first, 0, true);
+    }
+}
+
 // Rows --------------------------------------------------------------------
 
-TextView::Row TextView::RowOf(qsizetype pos) const {
-    pos = std::clamp<qsizetype>(pos, 0, Length());
+TextLayout::Row TextLayout::RowOf(qsizetype pos) const {
+    pos = std::clamp<qsizetype>(pos, 0, qsizetype(buffer_.Length()));
     Row row;
     row.line = qsizetype(buffer_.LineOfPosition(size_t(pos)));
-    const qsizetype lineStart = qsizetype(buffer_.LineStart(size_t(row.line)));
-    const qsizetype lineLength = qsizetype(buffer_.LineLength(size_t(row.line)));
-    const qsizetype offset = pos - lineStart;
-    row.chunk = ChunkOf(row.line, lineStart, lineLength, offset);
+    const qsizetype offset = pos - qsizetype(buffer_.LineStart(size_t(row.line)));
+    row.chunk = ChunkOf(row.line, offset);
     const Laid& laid = Layout(row.line, row.chunk);
     const QTextLine line = laid.layout->lineForTextPosition(int(offset - laid.start));
-    row.index = line.isValid() ? line.lineNumber() : std::max(0, laid.layout->lineCount() - 1);
+    row.index = line.isValid() ? std::min(line.lineNumber(), laid.rows - 1) : laid.rows - 1;
+    row.index = std::max(0, row.index);
     return row;
 }
 
-qsizetype TextView::RowStart(const Row& row) const {
+qsizetype TextLayout::RowStart(const Row& row) const {
     const Laid& laid = Layout(row.line, row.chunk);
     const int start = std::min(laid.layout->lineAt(row.index).textStart(), laid.length);
-    return qsizetype(buffer_.LineStart(size_t(row.line))) + laid.start + start;
+    return ChunkPosition(row.line, laid) + start;
 }
 
-bool TextView::IsLastRowOfLine(const Row& row) const {
+bool TextLayout::IsLastRowOfLine(const Row& row) const {
     const Laid& laid = Layout(row.line, row.chunk);
-    const qsizetype lineLength = qsizetype(buffer_.LineLength(size_t(row.line)));
-    return row.index + 1 >= laid.layout->lineCount() && row.chunk + 1 >= ChunkCount(lineLength);
+    return row.index + 1 >= laid.rows && laid.last;
 }
 
-qsizetype TextView::RowEnd(const Row& row) const {
-    const qsizetype lineStart = qsizetype(buffer_.LineStart(size_t(row.line)));
+qsizetype TextLayout::RowEnd(const Row& row) const {
     if (IsLastRowOfLine(row)) {
-        return lineStart + qsizetype(buffer_.LineLength(size_t(row.line)));
+        return qsizetype(buffer_.LineStart(size_t(row.line))) + LineLength(row.line);
     }
     // The end of a wrapped row is the next row's start; the caret stays on
     // this row just before it.
@@ -236,27 +318,28 @@ qsizetype TextView::RowEnd(const Row& row) const {
     const QTextLine line = laid.layout->lineAt(row.index);
     const int end = std::min(line.textStart() + line.textLength(), laid.length);
     const int before = laid.layout->previousCursorPosition(end);
-    return lineStart + laid.start + std::max(before, std::min(line.textStart(), laid.length));
+    return ChunkPosition(row.line, laid) +
+           std::max(before, std::min(line.textStart(), laid.length));
 }
 
-bool TextView::NextRow(Row& row) const {
+bool TextLayout::NextRow(Row& row) const {
     const Laid& laid = Layout(row.line, row.chunk);
-    if (row.index + 1 < laid.layout->lineCount()) {
+    if (row.index + 1 < laid.rows) {
         ++row.index;
         return true;
     }
-    if (row.chunk + 1 < ChunkCount(qsizetype(buffer_.LineLength(size_t(row.line))))) {
+    if (!laid.last) {
         row = Row{row.line, row.chunk + 1, 0};
         return true;
     }
-    if (row.line + 1 < LineCount()) {
+    if (row.line + 1 < qsizetype(buffer_.LineCount())) {
         row = Row{row.line + 1, 0, 0};
         return true;
     }
     return false;
 }
 
-bool TextView::PreviousRow(Row& row) const {
+bool TextLayout::PreviousRow(Row& row) const {
     if (row.index > 0) {
         --row.index;
         return true;
@@ -265,41 +348,71 @@ bool TextView::PreviousRow(Row& row) const {
         --row.chunk;
     } else if (row.line > 0) {
         --row.line;
-        row.chunk = ChunkCount(qsizetype(buffer_.LineLength(size_t(row.line)))) - 1;
+        row.chunk = ChunkCount(row.line) - 1;
     } else {
         return false;
     }
-    row.index = std::max(0, Layout(row.line, row.chunk).layout->lineCount() - 1);
+    row.index = std::max(0, Layout(row.line, row.chunk).rows - 1);
     return true;
 }
 
-qsizetype TextView::LastTop() const {
-    Row row = RowOf(Length());
-    for (int i = 1; i < VisibleRows() && PreviousRow(row); ++i) {
-    }
-    return RowStart(row);
+qsizetype TextLayout::PositionInRow(const Row& row, qreal x) const {
+    const Laid& laid = Layout(row.line, row.chunk);
+    const int offset = std::min(laid.layout->lineAt(row.index).xToCursor(x), laid.length);
+    return std::min(ChunkPosition(row.line, laid) + offset, RowEnd(row));
 }
 
-int TextView::EstimatedRows(qsizetype lineLength) const {
+qreal TextLayout::XOf(qsizetype pos) const {
+    const Row row = RowOf(pos);
+    const Laid& laid = Layout(row.line, row.chunk);
+    return laid.layout->lineAt(row.index).cursorToX(int(pos - ChunkPosition(row.line, laid)));
+}
+
+qsizetype TextLayout::NextCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const {
+    const Row row = RowOf(pos);
+    const Laid& laid = Layout(row.line, row.chunk);
+    const qsizetype chunkStart = ChunkPosition(row.line, laid);
+    const int offset = int(pos - chunkStart);
+    if (offset >= laid.length) {
+        return std::min(pos + 1, qsizetype(buffer_.Length())); // over the line break
+    }
+    return chunkStart + std::min(laid.layout->nextCursorPosition(offset, mode), laid.length);
+}
+
+qsizetype TextLayout::PreviousCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const {
+    const Row row = RowOf(pos);
+    const Laid& laid = Layout(row.line, row.chunk);
+    const qsizetype chunkStart = ChunkPosition(row.line, laid);
+    const int offset = int(pos - chunkStart);
+    if (offset <= 0) {
+        return std::max<qsizetype>(pos - 1, 0); // over the line break or into the chunk before
+    }
+    return chunkStart + laid.layout->previousCursorPosition(offset, mode);
+}
+
+// Estimated rows ----------------------------------------------------------
+
+int TextLayout::EstimatedRows(qsizetype lineLength) const {
     // Called for every line of the text at once: arithmetic only.
     if (lineLength <= charsPerRow_) {
         return 1;
     }
     const qint64 rows = qint64(qreal(lineLength) / charsPerRow_ + 0.999);
-    return int(std::min<qint64>(ChunkCount(lineLength) - 1 + rows, 1 << 24));
+    const qint64 chunks = std::max<qsizetype>(1, (lineLength + kChunk - 1) / kChunk);
+    return int(std::min<qint64>(chunks - 1 + rows, 1 << 24));
 }
 
-void TextView::RebuildRowIndex() const {
-    if (!rowIndexStale_) {
-        return;
+const PrefixSums& TextLayout::Estimates() const {
+    if (estimatesStale_) {
+        charsPerRow_ = std::max<qreal>(1, width_ / charWidth_);
+        std::vector<int32_t> rows(lineLength_.size());
+        for (size_t i = 0; i < lineLength_.size(); ++i) {
+            rows[i] = EstimatedRows(lineLength_[i]);
+        }
+        estimates_.Assign(std::move(rows));
+        estimatesStale_ = false;
     }
-    charsPerRow_ = std::max<qreal>(1, TextWidth() / charWidth_);
-    std::vector<int32_t> rows(lineLength_.size());
-    for (size_t i = 0; i < lineLength_.size(); ++i) {
-        rows[i] = EstimatedRows(lineLength_[i]);
-    }
-    rows_.Assign(std::move(rows));
-    rowIndexStale_ = false;
+    return estimates_;
 }
 
 } // namespace sheafpad

@@ -1,8 +1,10 @@
 #include "widgets/directory_edit.h"
 
+#include "folder_glyph_svg.h" // generated from folder_glyph.svg
 #include "platform/working_dir.h"
 #include "text/shown_text.h"
 #include "widgets/error_display.h"
+#include "widgets/line_edit_accessible.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -11,6 +13,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QStyleOptionButton>
+#include <QSvgRenderer>
 #include <QUrl>
 
 namespace sheafpad {
@@ -53,31 +56,17 @@ constexpr Qt::KeyboardModifiers kShortCutModifiers =
 
 } // namespace
 
-QPixmap DefaultFolderGlyph() {
-    // k black, w white, g grey, anything else transparent.
-    static const char* const kRows[12] = {"..............", ".kkkk.........", "kwwwwk........",
-                                          "kwggggkkkkkk..", "kwgggggggggk..", "kwgggkkkkkkkkk",
-                                          "kwggkwwwwwwwwk", "kwgkwwwwwwwwk.", "kwkwwwwwwwwk..",
-                                          "kkwwwwwwwwk...", "kkkkkkkkkkk...", ".............."};
-    QImage image(14, 12, QImage::Format_ARGB32);
+QPixmap DefaultFolderGlyph(qreal scale) {
+    // Drawn for the screen's scale, not scaled up from 14 x 12 pixels,
+    // which blurs it.
+    const QSize size(14, 12);
+    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    for (int y = 0; y < 12; ++y) {
-        for (int x = 0; x < 14; ++x) {
-            switch (kRows[y][x]) {
-            case 'k':
-                image.setPixelColor(x, y, Qt::black);
-                break;
-            case 'w':
-                image.setPixelColor(x, y, Qt::white);
-                break;
-            case 'g':
-                image.setPixelColor(x, y, QColor(128, 128, 128));
-                break;
-            default:
-                break;
-            }
-        }
-    }
+    QSvgRenderer renderer(QByteArray::fromRawData(kFolderGlyphSvg, sizeof kFolderGlyphSvg - 1));
+    QPainter painter(&image);
+    renderer.render(&painter);
+    painter.end();
+    image.setDevicePixelRatio(scale);
     return QPixmap::fromImage(image);
 }
 
@@ -138,9 +127,9 @@ void TJvEditButton::paintEvent(QPaintEvent*) {
     option.state |= isDown() ? QStyle::State_Sunken : QStyle::State_Raised;
     style()->drawPrimitive(QStyle::PE_PanelButtonBevel, &option, &painter, this);
     const QPixmap picture = edit_->ButtonPicture();
+    const QSize size = picture.deviceIndependentSize().toSize();
     const int shift = isDown() ? 1 : 0;
-    const QPoint at((width() - picture.width()) / 2 + shift,
-                    (height() - picture.height()) / 2 + shift);
+    const QPoint at((width() - size.width()) / 2 + shift, (height() - size.height()) / 2 + shift);
     if (isEnabled()) {
         painter.drawPixmap(at, picture);
     } else {
@@ -150,7 +139,9 @@ void TJvEditButton::paintEvent(QPaintEvent*) {
 }
 
 TJvDirectoryEdit::TJvDirectoryEdit(QWidget* parent) : QLineEdit(parent) {
+    InstallLineEditAccessibility(); // before the field's interface is asked for
     button_ = new TJvEditButton(this);
+    button_->setAccessibleName(QStringLiteral("Select Directory")); // the dialog it opens
     connect(button_, &QAbstractButton::clicked, this,
             [this] { ErrorDisplay::Guard([this] { BrowseClick(); }); });
     // Typing (only possible with DirectInput on) changes the text like SetText.
@@ -211,7 +202,7 @@ QPixmap TJvDirectoryEdit::ButtonPicture() const {
         strip = glyph_;
         break;
     case TGlyphKind::gkDefault:
-        strip = DefaultFolderGlyph();
+        strip = DefaultFolderGlyph(devicePixelRatioF());
         break;
     case TGlyphKind::gkDropDown:
     case TGlyphKind::gkEllipsis: {
@@ -234,12 +225,15 @@ QPixmap TJvDirectoryEdit::ButtonPicture() const {
         return strip;
     }
     // The first picture of the strip is the one for the normal state.
-    return strip.copy(0, 0, strip.width() / numGlyphs_, strip.height());
+    QPixmap first = strip.copy(0, 0, strip.width() / numGlyphs_, strip.height());
+    first.setDevicePixelRatio(strip.devicePixelRatio());
+    return first;
 }
 
 void TJvDirectoryEdit::UpdateButtonWidth() {
     if (!buttonWidthSet_) {
-        buttonWidth_ = std::max(ButtonPicture().width() + 6, kMinButtonWidth);
+        const int pictureWidth = int(ButtonPicture().deviceIndependentSize().width());
+        buttonWidth_ = std::max(pictureWidth + 6, kMinButtonWidth);
     }
     UpdateButtonGeometry();
 }

@@ -144,8 +144,9 @@ private:
     TJvEditButton* button_ = nullptr;
 };
 
-// The default picture: a 14 x 12 open folder on a transparent background.
-QPixmap DefaultFolderGlyph();
+// The default picture: a 14 x 12 open folder on a transparent background,
+// drawn for scale device pixels to a pixel (2 on a screen at 2x).
+QPixmap DefaultFolderGlyph(qreal scale = 1);
 
 // A shortcut value (key code | 0x2000 Shift | 0x4000 Ctrl | 0x8000 Alt) as a
 // Qt key combination; an unknown key code gives Qt::Key_unknown.

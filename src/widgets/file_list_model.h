@@ -23,7 +23,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
-    std::vector<std::string> names_; // raw entry names, in enumeration order
+    std::vector<std::string> names_; // raw entry names, in the order given
 };
 
 } // namespace sheafpad

@@ -351,11 +351,13 @@ TEST_F(SettingsTest, TerminationSignalReachesTheHandlerOnTheEventLoop) {
     }
 }
 
-TEST_F(SettingsTest, DoubleClickHandsTheWholePathAsOneArgument) {
+TEST_F(SettingsTest, DoubleClickHandsTheWholePathAsOneArgumentAndTellsWhenNothingStarts) {
     std::vector<std::pair<std::string, std::vector<std::string>>> started;
+    std::string failure;
     platform::SetStartDetachedHook(
         [&](const std::string& program, const std::vector<std::string>& args) {
             started.emplace_back(program, args);
+            return failure;
         });
     const std::string name = "my \"quoted\" file's $(x).htm";
     WriteFile(dir.file(name), "a");
@@ -368,13 +370,20 @@ TEST_F(SettingsTest, DoubleClickHandsTheWholePathAsOneArgument) {
     const QRect row = form->filesLB->visualRect(form->filesModel->index(0));
     QTest::mouseClick(form->filesLB->viewport(), Qt::LeftButton, {}, row.center());
     QTest::mouseDClick(form->filesLB->viewport(), Qt::LeftButton, {}, row.center());
-    platform::SetStartDetachedHook(nullptr);
     ASSERT_EQ(started.size(), 1u);
     // The desktop's text editor, or xdg-open where none is registered.
     EXPECT_FALSE(started[0].first.empty());
     EXPECT_EQ(started[0].second, std::vector<std::string>{dir.path() + "/" + name});
     EXPECT_EQ(form->LoadedFName, dir.file(name)) << "the file stays open in the pane";
     EXPECT_TRUE(errors.empty());
+
+    failure = "Unable to find terminal required for application";
+    QTest::mouseDClick(form->filesLB->viewport(), Qt::LeftButton, {}, row.center());
+    platform::SetStartDetachedHook(nullptr);
+    EXPECT_EQ(started.size(), 2u);
+    EXPECT_EQ(errors, std::vector<std::string>{"Cannot open \"" + dir.file(name) +
+                                               "\" in a text editor. " + failure + "."});
+    EXPECT_EQ(form->LoadedFName, dir.file(name));
 }
 
 } // namespace

@@ -143,6 +143,64 @@ bool XServer::Kill() {
     return killed;
 }
 
+namespace {
+
+// The first line that fd gives within timeout, without its line break.
+std::string ReadLine(int fd, std::chrono::milliseconds timeout) {
+    std::string line;
+    pollfd ready{fd, POLLIN, 0};
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (::poll(&ready, 1, 100) > 0) {
+            char c;
+            if (::read(fd, &c, 1) <= 0 || c == '\n') {
+                break;
+            }
+            line += c;
+        }
+    }
+    return line;
+}
+
+void Stop(pid_t pid) {
+    if (pid > 0) {
+        ::kill(pid, SIGTERM);
+        WaitFor(pid, 5s);
+    }
+}
+
+} // namespace
+
+AccessibilityBus::AccessibilityBus(const XServer& server) {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        throw std::runtime_error("pipe");
+    }
+    bus_ = Spawn(
+        {"dbus-daemon", "--session", "--nofork", "--print-address=" + std::to_string(fds[1])}, {});
+    ::close(fds[1]);
+    const std::string address = ReadLine(fds[0], 10s);
+    ::close(fds[0]);
+    if (address.empty()) {
+        Stop(bus_);
+        throw std::runtime_error("cannot start a D-Bus session bus");
+    }
+    env_ = "DBUS_SESSION_BUS_ADDRESS=" + address;
+    launcher_ = Spawn({"/usr/libexec/at-spi-bus-launcher", "--launch-immediately"},
+                      {env_, "DISPLAY=" + server.display()});
+    std::this_thread::sleep_for(300ms);
+    if (WaitFor(launcher_, 0ms) != -1) {
+        launcher_ = -1;
+        Stop(bus_);
+        throw std::runtime_error("at-spi-bus-launcher ended at once");
+    }
+}
+
+AccessibilityBus::~AccessibilityBus() {
+    Stop(launcher_); // it ends the accessibility bus, and with it the registry
+    Stop(bus_);
+}
+
 WindowManager::WindowManager(const XServer& server) : display_(server.display()) {
     // twm cannot load its fonts in a UTF-8 locale ("unable to open fontset")
     // and exits at once; in the C locale it runs.

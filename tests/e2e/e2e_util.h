@@ -45,6 +45,23 @@ private:
     pid_t pid_ = -1;
 };
 
+// A D-Bus session bus of the test's own with the accessibility bus on it
+// (at-spi-bus-launcher, which starts the registry), as a desktop session has
+// for screen readers; both stopped on destruction. Throws when either cannot
+// be started.
+class AccessibilityBus {
+public:
+    explicit AccessibilityBus(const XServer& server);
+    ~AccessibilityBus();
+    // DBUS_SESSION_BUS_ADDRESS=..., for the programs that use the bus.
+    const std::string& env() const { return env_; }
+
+private:
+    std::string env_;
+    pid_t bus_ = -1;
+    pid_t launcher_ = -1;
+};
+
 // The window's place on the screen (there is no window manager, so no frame).
 struct Geometry {
     int x = 0, y = 0, width = 0, height = 0;

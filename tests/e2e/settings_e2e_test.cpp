@@ -96,6 +96,30 @@ TEST(SettingsE2E, ProgramInAReadOnlyFolderKeepsItsSettingsInTheUsersConfigFolder
     EXPECT_FALSE(FileExists(programDir.file("Sheafpad.ini")));
 }
 
+// Installed (its menu entry in ../share/applications/), in a folder that this
+// user may write, as root may /usr/bin, with a settings file that root left
+// there: the user's own file is read and written, root's is left alone.
+TEST(SettingsE2E, InstalledCopyKeepsItsSettingsInTheConfigFolderEvenForRoot) {
+    TempDir prefix, home;
+    const std::string bin = prefix.file("usr/bin");
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_directories(prefix.file("usr/share/applications"));
+    WriteFile(prefix.file("usr/share/applications/io.github.sheafpad.sheafpad.desktop"), "");
+    const std::string rootsFile = "[Initial]\r\nDir=" + prefix.path() + "\r\nFindEdit=root\r\n";
+    WriteFile(bin + "/Sheafpad.ini", rootsFile);
+    const std::string config = home.file("config/Sheafpad/Sheafpad.ini");
+    XServer server;
+    App app(server, bin, {"XDG_CONFIG_HOME=" + home.file("config"), "HOME=" + home.path()});
+    ASSERT_TRUE(app.WaitForWindow());
+    app.Key("alt+q");
+    ASSERT_EQ(app.WaitForExit(), 0) << "no message about the settings file";
+    EXPECT_EQ(ReadFile(bin + "/Sheafpad.ini"), rootsFile);
+    ASSERT_TRUE(FileExists(config));
+    EXPECT_EQ(ReadFile(config).rfind("[Initial]\r\nDir=" + home.path() + "\r\n", 0), 0u)
+        << ReadFile(config);
+    EXPECT_EQ(ReadFile(config).find("FindEdit=root"), std::string::npos);
+}
+
 TEST(SettingsE2E, TerminationSavesTheChangedFileAndWritesNoSettings) {
     for (int signal : {SIGTERM, SIGHUP, SIGINT, SIGQUIT}) {
         XServer server;

@@ -1,8 +1,10 @@
 #include "files/file_list.h"
+#include "files/name_order.h"
 
 #include "test_util.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -110,4 +112,60 @@ TEST_F(ListMatchingFilesTest, MissingOrUnreadableDirectoryGivesEmptyList) {
 TEST(ListMatchingFiles, EmptyDirectoryTextListsTheRoot) {
     auto names = ListMatchingFiles("", FileTypes({"tmp"}));
     EXPECT_NE(std::find(names.begin(), names.end(), "tmp"), names.end());
+}
+
+TEST(NameOrder, ListedAsAFileManagerShowsThemCaseNumbersThenBytes) {
+    const std::vector<std::string> order = {
+        "A.htm",
+        "a.htm", // ties by bytes
+        "a0.htm",
+        "a01.htm",
+        "a1.htm",
+        "a2.htm",
+        "a10.htm",
+        "B.htm",
+        "b.htm",
+        "page2.htm",
+        "Page3.htm",
+        "page10.htm",
+        "x99999999999999999999.htm", // no number is too long
+        "x100000000000000000000.htm",
+        "Zeta.htm",
+        "\xC3\xA9"
+        "clair.htm",
+        "\xC3\x89lan.htm", // \u00e9clair, \u00c9lan
+        "\xD0\xB4\xD0\xB0.htm",
+        "\xD0\x94\xD0\xBE.htm", // Cyrillic \u0434\u0430, \u0414\u043e
+        "\xFF.htm"};            // not UTF-8: by its bytes
+    for (size_t i = 0; i + 1 < order.size(); ++i) {
+        EXPECT_TRUE(NameBefore(order[i], order[i + 1])) << order[i] << " " << order[i + 1];
+        EXPECT_FALSE(NameBefore(order[i + 1], order[i])) << order[i] << " " << order[i + 1];
+        EXPECT_FALSE(NameBefore(order[i], order[i])) << order[i];
+    }
+    // The list of a directory comes in this order, whatever the file system's.
+    TempDir dir;
+    for (const std::string& name : order) {
+        WriteFile(dir.file(name), "");
+    }
+    EXPECT_EQ(ListMatchingFiles(dir.path(), FileTypes({"."})), order);
+}
+
+TEST(FileLister, RelistsFollowEveryChangeOfTheEntries) {
+    TempDir dir;
+    for (const char* name : {"b.htm", "a10.htm", "a9.js", "c.txt"}) {
+        WriteFile(dir.file(name), "");
+    }
+    FileLister lister;
+    const FileTypes types(kDefaultTypes);
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(lister.List(dir.path(), types), (Names{"a9.js", "a10.htm", "b.htm"}));
+    EXPECT_EQ(lister.List(dir.path(), FileTypes({".t"})), (Names{"c.txt"})); // same entries
+    WriteFile(dir.file("A.htm"), "");
+    EXPECT_EQ(lister.List(dir.path(), types), (Names{"A.htm", "a9.js", "a10.htm", "b.htm"}));
+    std::remove(dir.file("b.htm").c_str());
+    EXPECT_EQ(lister.List(dir.path(), types), (Names{"A.htm", "a9.js", "a10.htm"}));
+    std::rename(dir.file("a9.js").c_str(), dir.file("z.js").c_str());
+    EXPECT_EQ(lister.List(dir.path(), types), (Names{"A.htm", "a10.htm", "z.js"}));
+    EXPECT_TRUE(lister.List(dir.file("missing"), types).empty());
+    EXPECT_EQ(lister.List(dir.path() + "/", types), (Names{"A.htm", "a10.htm", "z.js"}));
 }

@@ -32,6 +32,12 @@ expected=(
 printf '%s\n' "${expected[@]}" | sort > "$scratch/expected"
 diff -u "$scratch/expected" "$scratch/tree" || fail "installed tree differs"
 [ -x "$usr/bin/Sheafpad" ] || fail "the program is not executable"
+[ "$(readlink "$usr/bin/sheafpad")" = Sheafpad ] || fail "no sheafpad command"
+[ "$(readlink "$usr/share/man/man1/sheafpad.1.gz")" = Sheafpad.1.gz ] || fail "no sheafpad manual"
+# Without a display, the message names the command as it was typed.
+message=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM PATH="$usr/bin:$PATH" \
+          sheafpad 2>&1 >/dev/null) && fail "started without a display"
+[[ "$message" == *"xvfb-run sheafpad"* ]] || fail "no-display message: $message"
 file -b "$usr/bin/Sheafpad" | grep -q ', stripped' || fail "the program is not stripped"
 for size in 48 64 128 256; do
     file -b "$usr/share/icons/hicolor/${size}x${size}/apps/$id.png" |
@@ -53,16 +59,33 @@ appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
     fail "the catalogue entry does not name the menu entry"
 grep -q '<image>https://.*/docs/screenshot.png</image>' "$metainfo" || fail "no screenshot"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" || fail "project licence"
+grep -q '<metadata_license>FSFAP</metadata_license>' "$metainfo" || fail "metadata licence"
+grep -qx 'License: GPL-3+' "$usr/share/doc/sheafpad/copyright" || fail "copyright licence"
 zcat "$usr/share/man/man1/Sheafpad.1.gz" | grep -q '^\.TH SHEAFPAD 1' || fail "manual page"
 
 # The package: the same files under /usr, owned by root, and dependencies
 # computed from the program's libraries.
-cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/pkg" >/dev/null
+# Made twice, a second apart, with no SOURCE_DATE_EPOCH: the same bytes, the
+# files dated by the last commit.
+for pkg in pkg pkg2; do
+    env -u SOURCE_DATE_EPOCH cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/$pkg" \
+        >/dev/null
+    sleep 1
+done
 debs=("$scratch"/pkg/sheafpad_*_*.deb)
 [ ${#debs[@]} = 1 ] && [ -f "${debs[0]}" ] || fail "no single package: ${debs[*]}"
 deb=${debs[0]}
+cmp "$deb" "$scratch/pkg2/$(basename "$deb")" || fail "two builds of the package differ"
+source_dir=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")
+if commit_time=$(TZ=UTC git -C "$source_dir" log -1 --date=format-local:'%Y-%m-%d %H:%M' \
+                 --format=%cd 2>/dev/null); then
+    TZ=UTC dpkg-deb -c "$deb" | grep " $commit_time ./usr/bin/Sheafpad$" >/dev/null ||
+        fail "the package's files are not dated $commit_time"
+fi
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $2, $6 }' | sort > "$scratch/contents"
-printf 'root/root ./usr/%s\n' "${expected[@]}" | sort > "$scratch/expected-contents"
+printf 'root/root ./usr/%s\n' "${expected[@]}" bin/sheafpad share/man/man1/sheafpad.1.gz |
+    sort > "$scratch/expected-contents"
 diff -u "$scratch/expected-contents" "$scratch/contents" || fail "package contents differ"
 [ "$(dpkg-deb -f "$deb" Package)" = sheafpad ] || fail "package name"
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -70,5 +93,11 @@ for lib in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libglib2.0-0; do
     [[ ", $depends," == *", $lib ("* ]] || fail "Depends lacks $lib: $depends"
 done
 
+[ "$(dpkg-deb -f "$deb" Recommends)" = "xdg-utils, qt6-translations-l10n" ] ||
+    fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
+
 lintian --fail-on error,warning "$deb" 2> >(grep -v 'root privileges' >&2) || fail "lintian"
+# Built as Debian hardens its programs: fortify, stack protector, relro, bindnow.
+hardening=$(lintian --display-info "$deb" 2>/dev/null | grep hardening || true)
+[ -z "$hardening" ] || fail "hardening: $hardening"
 echo "install tree, entries and package: all right"

@@ -73,19 +73,33 @@ TEST(StartDetached, TheProgramGetsNullAsStdinAndNoDescriptorOfItsOwnMaking) {
     }
 }
 
-TEST(StartDetached, AMissingProgramIsNotAnError) {
-    EXPECT_TRUE(StartDetached("/nonexistent/editor", {"/tmp/x"}));
+TEST(StartDetached, AProgramThatCannotRunIsReportedWithTheReason) {
+    test::TempDir dir;
+    test::WriteFile(dir.file("plain"), "not a program");
+    std::string reason;
+    EXPECT_FALSE(StartDetached("/nonexistent/editor", {"/tmp/x"}, &reason));
+    EXPECT_EQ(reason, "No such file or directory");
+    EXPECT_FALSE(StartDetached(dir.file("plain"), {}, &reason));
+    EXPECT_EQ(reason, "Permission denied");
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1) << "no child left";
 }
 
-TEST(StartDetached, HookSeesTheCommandAndStartsNothing) {
+TEST(StartDetached, HookSeesTheCommandStartsNothingAndMayStandForAFailure) {
     std::vector<std::string> seen;
+    std::string answer;
     SetStartDetachedHook([&](const std::string& program, const std::vector<std::string>& args) {
         seen.push_back(program);
         seen.insert(seen.end(), args.begin(), args.end());
+        return answer;
     });
-    EXPECT_TRUE(StartDetached("/nonexistent/editor", {"a b"}));
+    std::string reason = "?";
+    EXPECT_TRUE(StartDetached("/nonexistent/editor", {"a b"}, &reason));
+    EXPECT_EQ(reason, "");
+    answer = "Broken";
+    EXPECT_FALSE(StartDetached("x", {}, &reason));
+    EXPECT_EQ(reason, "Broken");
     SetStartDetachedHook(nullptr);
-    EXPECT_EQ(seen, (std::vector<std::string>{"/nonexistent/editor", "a b"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"/nonexistent/editor", "a b", "x"}));
 }
 
 } // namespace

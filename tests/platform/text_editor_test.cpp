@@ -73,6 +73,7 @@ void RecordHookCalls(const std::string& record) {
             for (const std::string& arg : args) {
                 out << arg << '\n';
             }
+            return std::string();
         });
 }
 
@@ -112,6 +113,30 @@ TEST(OpenInTextEditor, WithoutARegisteredEditorXdgOpenIsAsked) {
         OpenInTextEditor(page);
     });
     EXPECT_EQ(test::ReadFile(desktop.root.file("hook")), "xdg-open\n" + page + "\n");
+}
+
+// An editor that cannot start says why: a missing program, or one that
+// needs a terminal (as vim's entry does) where the desktop has none; with no
+// editor at all, a missing xdg-open.
+TEST(OpenInTextEditor, AnEditorThatCannotStartGivesTheReason) {
+    for (const std::string entry :
+         {"Exec=/nonexistent/editor %f\n", "Exec=sh -c true %f\nTerminal=true\n", ""}) {
+        Desktop desktop;
+        if (!entry.empty()) {
+            test::WriteFile(desktop.root.file("data/applications/ed.desktop"),
+                            "[Desktop Entry]\nType=Application\nName=ed\n" + entry +
+                                "MimeType=text/plain;\n");
+            test::WriteFile(desktop.root.file("config/mimeapps.list"),
+                            "[Default Applications]\ntext/plain=ed.desktop\n");
+        }
+        const std::string page = desktop.root.file("page.txt");
+        desktop.RunInChild([&] {
+            ::setenv("PATH", desktop.root.file("no-programs").c_str(),
+                     1); // no terminal, no xdg-open
+            std::ofstream(desktop.root.file("reason")) << OpenInTextEditor(page);
+        });
+        EXPECT_NE(test::ReadFile(desktop.root.file("reason")), "") << entry;
+    }
 }
 
 } // namespace

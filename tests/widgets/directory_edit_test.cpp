@@ -312,5 +312,27 @@ TEST_F(DirectoryEditTest, MultipleDirsAppendsToTheTextLeft) {
     EXPECT_EQ(edit->Text(), kept + ";" + dir.file("other"));
 }
 
+TEST(DefaultFolderGlyph, DrawnForTheScaleNotBlurredUp) {
+    const QImage one = DefaultFolderGlyph(1).toImage();
+    const QImage two = DefaultFolderGlyph(2).toImage();
+    ASSERT_EQ(one.size(), QSize(14, 12));
+    ASSERT_EQ(two.size(), QSize(28, 24));
+    EXPECT_EQ(two.devicePixelRatio(), 2.0);
+    // The folder as it always was at 1x: black outline, white, grey inside.
+    EXPECT_EQ(one.pixelColor(0, 0).alpha(), 0);
+    EXPECT_EQ(one.pixelColor(1, 1), QColor(Qt::black));
+    EXPECT_EQ(one.pixelColor(1, 2), QColor(Qt::white));
+    EXPECT_EQ(one.pixelColor(2, 4), QColor(128, 128, 128));
+    // At 2x each pixel is a sharp 2 x 2 block: no colour in between.
+    for (int y = 0; y < 24; ++y) {
+        for (int x = 0; x < 28; ++x) {
+            ASSERT_EQ(two.pixel(x, y), one.pixel(x / 2, y / 2)) << x << "," << y;
+        }
+    }
+    // The button places it by its size in pixels, not in device pixels.
+    TJvDirectoryEdit edit;
+    EXPECT_EQ(edit.ButtonPicture().deviceIndependentSize(), QSizeF(14, 12));
+}
+
 } // namespace
 } // namespace sheafpad

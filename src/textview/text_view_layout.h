@@ -1,0 +1,162 @@
+// The text view's layout: rows of text at a width in a font, made only where
+// they are needed, and the estimated rows that the scroll bar counts. It
+// reads the buffer and knows nothing of the widget, the caret or scrolling.
+//
+// A line is cut into chunks of about kChunk characters, each laid out on its
+// own (word wrap at the width) when it is first needed and kept in a small
+// cache, so a key typed on a 5 MB line lays out one or two chunks, not the
+// line. Layout() is the one place where a chunk's QTextLayout is made.
+//
+// Positions are offsets into the text in UTF-16 units; a line break is one.
+#pragma once
+
+#include "text/prefix_sums.h"
+#include "text/text_buffer.h"
+
+#include <QFont>
+#include <QList>
+#include <QString>
+#include <QTextLayout>
+#include <list>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace sheafpad {
+
+// Colours for the text view's characters (syntax colours): told of every
+// change of the text at once, before anything is laid out again, and asked
+// for the formats of each chunk as it is laid out.
+class TextColours {
+public:
+    virtual ~TextColours() = default;
+    // change was made to the text; loaded: the whole text was replaced.
+    virtual void TextChanged(const TextChange& change, bool loaded) = 0;
+    // Formats for [pos, pos + length), their starts counted from pos.
+    virtual QList<QTextLayout::FormatRange> Formats(qsizetype pos, qsizetype length) const = 0;
+};
+
+class TextLayout {
+public:
+    // Characters in a chunk, about: laying out this many takes a millisecond
+    // or less, so a key on a long line costs that, whatever the line's length.
+    static constexpr qsizetype kChunk = 4096;
+
+    // One laid-out chunk of a line.
+    struct Laid {
+        std::unique_ptr<QTextLayout> layout;
+        qsizetype start = 0; // its first position, counted from the line's start
+        int length = 0;      // characters in it
+        int rows = 0;        // its rows: the first lines of the layout
+        bool last = false;   // the line's last chunk
+    };
+    // A row: the chunk it is in and its line within the chunk's layout.
+    struct Row {
+        qsizetype line = 0;
+        qsizetype chunk = 0;
+        int index = 0;
+        bool operator==(const Row&) const = default;
+    };
+
+    explicit TextLayout(const TextBuffer& buffer);
+    ~TextLayout();
+    TextLayout(const TextLayout&) = delete;
+    TextLayout& operator=(const TextLayout&) = delete;
+
+    // The font (tab stops every four columns of it) and the width in pixels
+    // at which rows wrap; a change drops every layout.
+    void SetFont(const QFont& font);
+    const QFont& Font() const { return font_; }
+    void SetWidth(int width);
+    int Width() const { return width_; }
+    int RowHeight() const { return rowHeight_; }
+    // The colours chunks are laid out in (null: the text's one colour).
+    void SetColours(const TextColours* colours) { colours_ = colours; }
+    // The input method's composition, shown at pos (none when text is empty).
+    void SetPreedit(qsizetype pos, const QString& text,
+                    const QList<QTextLayout::FormatRange>& formats);
+
+    // Chunks.
+    qsizetype ChunkCount(qsizetype line) const;
+    qsizetype ChunkOf(qsizetype line, qsizetype offset) const;
+    const Laid& Layout(qsizetype line, qsizetype chunk) const;
+    // The text position of a chunk's first character.
+    qsizetype ChunkPosition(qsizetype line, const Laid& laid) const;
+    // How many chunk layouts were made so far (for tests and benchmarks).
+    qint64 LayoutsMade() const { return layoutsMade_; }
+
+    // Rows.
+    Row RowOf(qsizetype pos) const;
+    qsizetype RowStart(const Row& row) const;
+    // Where End puts the caret: before the next row's start.
+    qsizetype RowEnd(const Row& row) const;
+    bool IsLastRowOfLine(const Row& row) const;
+    bool NextRow(Row& row) const;
+    bool PreviousRow(Row& row) const;
+    // The position in row nearest to x, and the x of pos in its row.
+    qsizetype PositionInRow(const Row& row, qreal x) const;
+    qreal XOf(qsizetype pos) const;
+    qsizetype NextCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const;
+    qsizetype PreviousCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const;
+    // The rows of line when it is one chunk whose layout is cached, else -1
+    // (before a change, to see whether the lines below it move).
+    int CachedRows(qsizetype line) const;
+
+    // Changes of the text. Reset after the whole text was replaced; Changed
+    // after each edit, with the line count before it.
+    void Reset();
+    void Changed(const TextChange& change, qsizetype linesBefore);
+    // Drops the cached layouts of the chunks that hold [pos, pos + count).
+    void Drop(qsizetype pos, qsizetype count);
+    void DropAll();
+    // Keeps the cache within its bounds.
+    void Trim() const;
+
+    // The scroll bar's estimated rows: of a line of length, and their sums by line.
+    int EstimatedRows(qsizetype lineLength) const;
+    const PrefixSums& Estimates() const;
+    qsizetype LineLength(qsizetype line) const { return qsizetype(lineLength_[size_t(line)]); }
+
+private:
+    struct CacheEntry {
+        Laid laid;
+        std::list<quint64>::iterator use;
+    };
+    static quint64 Key(qsizetype line, qsizetype chunk) {
+        return (quint64(line) << 24) | quint64(chunk);
+    }
+    qsizetype ChunkStart(qsizetype lineStart, qsizetype lineLength, qsizetype chunk) const;
+    Laid Make(qsizetype line, qsizetype chunk) const;
+    void DropFrom(qsizetype line, qsizetype chunk, bool laterLines);
+    void Evict(std::map<quint64, CacheEntry>::iterator entry) const;
+    QString Text(qsizetype pos, qsizetype count) const;
+
+    const TextBuffer& buffer_;
+    QFont font_;
+    QTextOption option_;
+    int width_ = 1;
+    int rowHeight_ = 1;
+    qreal charWidth_ = 1; // an average character, for the estimates
+    qsizetype preeditPos_ = -1;
+    QString preedit_;
+    QList<QTextLayout::FormatRange> preeditFormats_;
+    const TextColours* colours_ = nullptr;
+
+    // Laid-out chunks by (line, chunk), in order, so that the chunks of a
+    // range of lines are found without a scan; least recently used first in
+    // order_.
+    mutable std::map<quint64, CacheEntry> layouts_;
+    mutable std::list<quint64> order_;
+    mutable qsizetype cachedChars_ = 0;
+    mutable qint64 layoutsMade_ = 0;
+
+    // Length of each line, kept with every edit, and the estimated rows of
+    // each line, built anew when stale (a load, a new width or font, lines
+    // added or removed) and changed line by line by typing.
+    std::vector<uint32_t> lineLength_;
+    mutable PrefixSums estimates_;
+    mutable bool estimatesStale_ = true;
+    mutable qreal charsPerRow_ = 1; // of the estimates, as of the last rebuild
+};
+
+} // namespace sheafpad
