@@ -10,6 +10,7 @@
 // of the file (each allocation with its size); colours_right, whether the
 // colours after the typed keys are those of a fresh parse.
 // The files go to $SHEAFPAD_BENCH_DIR (default /var/tmp).
+#include "bench_shown.h"
 #include "bench_util.h"
 #include "syntax/syntax_parser.h"
 #include "syntax/tree_memory.h"
@@ -25,11 +26,11 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sys/resource.h>
 
 namespace {
 
 using namespace sheafpad::bench;
+namespace bench = sheafpad::bench;
 using sheafpad::SyntaxColouring;
 using sheafpad::TRichEdit;
 namespace syntax = sheafpad::syntax;
@@ -76,25 +77,10 @@ struct Pane {
     explicit Pane(bool on) {
         colours.SetEnabled(on);
         QObject::connect(&colours, &SyntaxColouring::coloured, [this] { coloured = true; });
-        pane.resize(800, 600);
-        pane.show();
-        QApplication::setActiveWindow(&pane);
-        pane.setFocus();
-        QElapsedTimer waited;
-        waited.start();
-        while (!pane.hasFocus() && waited.elapsed() < 5000) {
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-            pane.activateWindow();
-            pane.setFocus();
-        }
+        ShowFocused(pane);
         pane.SetReadOnly(false);
-        Paint();
     }
-    // Pending events handled, then painted at once, as the screen would be.
-    void Paint() {
-        QCoreApplication::processEvents();
-        pane.viewport()->repaint();
-    }
+    void Paint() { bench::Paint(pane); }
     // As the main window opens a file.
     void Open(const std::string& path) {
         coloured = false;
@@ -229,13 +215,6 @@ void BM_Key(benchmark::State& state) {
     }
 }
 
-double CpuSeconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 // The coloured pane left alone for three seconds, its caret blinking.
 void BM_IdleColoured(benchmark::State& state) {
     Pane pane(true);
@@ -243,13 +222,7 @@ void BM_IdleColoured(benchmark::State& state) {
     pane.AwaitColours();
     double share = 0;
     for (auto _ : state) {
-        const double cpu = CpuSeconds();
-        QElapsedTimer wall;
-        wall.start();
-        QEventLoop loop;
-        QTimer::singleShot(3000, &loop, &QEventLoop::quit);
-        loop.exec();
-        share = (CpuSeconds() - cpu) / (double(wall.elapsed()) / 1000);
+        share = IdleCpuShare(3000);
     }
     state.counters["cpu_percent"] = share * 100;
 }

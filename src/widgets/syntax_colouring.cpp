@@ -46,32 +46,10 @@ QColor SyntaxColouring::ColourOf(Kind kind, const QPalette& palette) {
     if (kind == Kind::Punctuation) {
         return Mix(text, base, 0.8);
     }
-    int hue = 0;
-    switch (kind) {
-    case Kind::Keyword:
-        hue = 280;
-        break;
-    case Kind::String:
-        hue = 120;
-        break;
-    case Kind::Number:
-        hue = 25;
-        break;
-    case Kind::Tag:
-        hue = 215;
-        break;
-    case Kind::Attribute:
-        hue = 180;
-        break;
-    case Kind::Property:
-        hue = 340;
-        break;
-    case Kind::Function:
-        hue = 45;
-        break;
-    default:
-        break;
-    }
+    // Hues of Kind's values, in its order (none, comment and punctuation
+    // have none).
+    static constexpr int kHue[syntax::kKindCount] = {0, 280, 120, 0, 25, 215, 180, 340, 45, 0};
+    const int hue = kHue[int(kind)];
     // Lighter or darker until it reads well on the base.
     double lightness = dark ? 0.7 : 0.32;
     QColor colour = QColor::fromHslF(float(hue / 360.0), dark ? 0.6f : 0.8f, float(lightness));
