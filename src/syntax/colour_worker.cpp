@@ -3,6 +3,7 @@
 #include "platform/memory.h"
 #include "syntax/syntax_highlighter.h"
 
+#include <chrono>
 #include <memory>
 
 namespace sheafpad::syntax {
@@ -88,19 +89,30 @@ void ColourWorker::Run() {
     for (;;) {
         std::vector<SyntaxEdit> edits;
         std::vector<SyntaxTrees> discarded;
+        std::unique_ptr<SyntaxParser> old; // freed outside the lock
         TextSnapshot text;
         uint64_t version = 0;
         bool work = false;
         {
             std::unique_lock lock(mutex_);
             wake_.wait(lock, [&] { return stop_ || pending_ || !discarded_.empty(); });
+            // Freeing big trees takes long: when there is nothing to parse,
+            // a moment later, so that it does not hold up the text of the
+            // file opened meanwhile.
+            auto parseWaits = [&] {
+                return pending_ && !(restart_ && language_ == Language::Plain);
+            };
+            if (!parseWaits()) {
+                wake_.wait_for(lock, std::chrono::milliseconds(150),
+                               [&] { return stop_ || parseWaits(); });
+            }
             if (stop_) {
                 return;
             }
             discarded.swap(discarded_);
             if (pending_) {
                 if (restart_ || !parser) {
-                    parser.reset(); // freed below, outside the lock
+                    old = std::move(parser);
                     language = language_;
                     tooCostly = false;
                     restart_ = false;
@@ -115,6 +127,7 @@ void ColourWorker::Run() {
             }
         }
         discarded.clear();
+        old.reset();
         if (!work) {
             continue;
         }

@@ -78,7 +78,7 @@ private:
     mutable syntax::SyntaxHighlighter highlighter_;
     // The colours of a stretch of the text as shown, for the chunks laid out
     // next; forgotten whenever shown_ changes.
-    static constexpr qsizetype kWindow = 16 * 1024;
+    static constexpr qsizetype kWindow = 4 * 1024;
     struct Window {
         qsizetype from = -1, to = -1;
         std::vector<syntax::ColourSpan> spans;
