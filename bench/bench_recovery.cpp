@@ -1,7 +1,8 @@
 // Recovery copies of a 10 MB text, each measured against its reference in the
 // same run:
 //   typing, copies on   vs  typing, copies off: the main window's time per
-//                           keystroke, a copy taken each second (more often
+//                           keystroke, each key written to the journal as it
+//                           is typed, and a copy taken each second (more often
 //                           than the one-second pause ever lets one through),
 //                           written by the worker meanwhile; and, as a stress
 //                           figure, a copy every 20 keystrokes

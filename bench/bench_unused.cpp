@@ -14,12 +14,8 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <spawn.h>
 #include <stdexcept>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 using namespace sheafpad;
@@ -121,42 +117,7 @@ void BM_UnusedCheck(benchmark::State& state) {
 size_t RunGrep(const Site& site) {
     std::vector<std::string> args = {"grep", "-F", "-o", "-h", "-f", site.namesFile};
     args.insert(args.end(), site.paths.begin(), site.paths.end());
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    std::vector<std::string> envStrings = {"LC_ALL=C", "PATH=/usr/bin:/bin"};
-    std::vector<char*> envp = {envStrings[0].data(), envStrings[1].data(), nullptr};
-
-    int out[2];
-    if (::pipe(out) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addclose(&actions, out[1]);
-    pid_t pid = 0;
-    const int spawned = ::posix_spawnp(&pid, "grep", &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    if (spawned != 0) {
-        ::close(out[0]);
-        throw std::runtime_error("cannot start grep");
-    }
-    size_t bytes = 0;
-    char buffer[1 << 16];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) != 0;) {
-        if (n > 0) {
-            bytes += size_t(n);
-        }
-    }
-    ::close(out[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return bytes;
+    return bench::RunDrained(args);
 }
 
 void BM_GrepF(benchmark::State& state) {

@@ -6,7 +6,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace sheafpad::bench {
 
@@ -98,6 +104,50 @@ ScratchDir::~ScratchDir() {
 std::string ReadWhole(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+size_t RunDrained(const std::vector<std::string>& args, double* cpuSeconds) {
+    std::vector<std::string> copies = args;
+    std::vector<char*> argv;
+    for (std::string& arg : copies) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    std::vector<std::string> envStrings = {"LC_ALL=C", "PATH=/usr/bin:/bin"};
+    std::vector<char*> envp = {envStrings[0].data(), envStrings[1].data(), nullptr};
+    int out[2];
+    if (::pipe(out) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addclose(&actions, out[1]);
+    pid_t pid = 0;
+    const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    if (spawned != 0) {
+        ::close(out[0]);
+        throw std::runtime_error("cannot start " + args[0]);
+    }
+    size_t bytes = 0;
+    char buffer[1 << 16];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) != 0;) {
+        if (n > 0) {
+            bytes += size_t(n);
+        }
+    }
+    ::close(out[0]);
+    int status = 0;
+    struct rusage usage {};
+    ::wait4(pid, &status, 0, &usage);
+    if (cpuSeconds != nullptr) {
+        *cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                      double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    }
+    return bytes;
 }
 
 bool WriteFsync(const std::string& path, const std::string& bytes) {

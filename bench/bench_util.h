@@ -51,6 +51,14 @@ std::string ReadWhole(const std::string& path);
 // False when any of them fails.
 bool WriteFsync(const std::string& path, const std::string& bytes);
 
+// Runs the program args[0] (found on /usr/bin:/bin) with args, the
+// environment holding only LC_ALL=C and that PATH, drains its standard output
+// through a pipe (some tools stop early when it goes to /dev/null) and waits
+// for it. Returns the bytes it printed; throws std::runtime_error when it
+// cannot be started. cpuSeconds, when given, gets the processor time the
+// program used (user and system).
+size_t RunDrained(const std::vector<std::string>& args, double* cpuSeconds = nullptr);
+
 // Prints the runs as usual and keeps each one's real time per iteration by
 // its short name, the function and its arguments ("BM_Load_Pane/10485760",
 // "BM_GrepF"): with repetitions the median, else the one run.

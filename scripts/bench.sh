@@ -9,6 +9,12 @@ if [ "$(dpkg-query -W -f='${Status}' libjs-jquery 2>/dev/null || true)" != "inst
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
         libjs-jquery >/dev/null || echo "bench.sh: libjs-jquery did not install" >&2
 fi
+# ripgrep: the search benchmark's reference, for the benchmarks only.
+if ! command -v rg >/dev/null 2>&1; then
+    if [ "$(id -u)" = 0 ]; then sudo=(); else sudo=(sudo); fi
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends ripgrep
+fi
 scripts/setup.sh --test --build-dir build-bench --build-type Release -DSHEAFPAD_BENCH=ON \
     -DSHEAFPAD_TESTS=OFF
 export QT_QPA_PLATFORM=offscreen

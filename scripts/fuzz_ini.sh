@@ -32,6 +32,7 @@ sources=("$root/tests/settings/ini_fuzz.cpp" "$root/src/settings/ini_text.cpp"
          "$root/src/settings/ini_file.cpp" "$root/src/settings/ini_storage.cpp"
          "$root/src/platform/file_io_posix.cpp" "$root/src/platform/file_io_posix_util.cpp"
          "$root/src/platform/file_save_posix.cpp" "$root/src/platform/file_in_place_posix.cpp"
+         "$root/src/platform/file_identity_posix.cpp"
          "$root/src/platform/user_dirs_posix.cpp" "$root/src/platform/working_dir_posix.cpp"
          "$root/src/base/errors.cpp")
 newest=$(ls -t "${sources[@]}" "$0" | head -1)

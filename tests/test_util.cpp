@@ -8,6 +8,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace sheafpad::test {
 
@@ -82,6 +83,32 @@ std::string JoinedDirNames(const std::string& dir) {
         joined += (joined.empty() ? "" : " ") + name;
     }
     return joined;
+}
+
+void WriteSparseFile(const std::string& path, const std::string& start, int64_t size) {
+    WriteFile(path, start);
+    if (::truncate(path.c_str(), off_t(size)) != 0) {
+        throw std::runtime_error("truncate failed");
+    }
+}
+
+namespace {
+
+// A "Name:   <kB> kB" line of /proc/self/status, in bytes.
+int64_t StatusBytes(const std::string& name) {
+    const std::string status = ReadFile("/proc/self/status");
+    const size_t at = status.find("\n" + name + ":");
+    return at == std::string::npos ? -1 : std::atoll(status.c_str() + at + name.size() + 2) * 1024;
+}
+
+} // namespace
+
+int64_t PeakMemoryGrowth(const std::function<void()>& fn) {
+    const int64_t before = StatusBytes("VmRSS");
+    // "5" resets the peak (VmHWM) to the memory in use now.
+    WriteFile("/proc/self/clear_refs", "5");
+    fn();
+    return StatusBytes("VmHWM") - before;
 }
 
 } // namespace sheafpad::test

@@ -1,6 +1,8 @@
 // Helpers shared by the tests: a scratch directory and whole-file access.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,5 +34,12 @@ bool FileExists(const std::string& path);
 std::vector<std::string> DirNames(const std::string& dir);
 // The same names joined by single spaces.
 std::string JoinedDirNames(const std::string& dir);
+
+// A file of size bytes that takes no room on disk: the bytes after start are
+// NUL (a hole), as a sparse file or a file of zeros reads.
+void WriteSparseFile(const std::string& path, const std::string& start, int64_t size);
+// How far the process's resident memory rose above what it was before fn,
+// in bytes, at fn's peak.
+int64_t PeakMemoryGrowth(const std::function<void()>& fn);
 
 } // namespace sheafpad::test

@@ -21,6 +21,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     SetToolTipDurations();
     ConnectHandlers();
     ConnectRecovery();
+    ConnectSearch();
     SetOuterBounds(QRect(268, 116, 924, 480));
 }
 
@@ -37,10 +38,22 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::FormShow() {
     // Undo what a crash in the middle of an in-place save left, before any file is read.
+    std::string unreadableIn;
+    int unreadable = 0;
     for (const platform::InterruptedSave& save : platform::RestoreInterruptedSaves()) {
-        if (!save.Message().empty()) {
+        if (save.outcome == platform::InterruptedSave::Outcome::Unreadable) {
+            ++unreadable;
+            unreadableIn = save.keptAt.substr(0, save.keptAt.rfind('/'));
+        } else if (!save.Message().empty()) {
             ErrorDisplay::Show(save.Message());
         }
+    }
+    if (unreadable > 0) {
+        // Once, for all of them: set aside, they are not looked at again.
+        ErrorDisplay::Show(std::to_string(unreadable) +
+                           " backup(s) of interrupted saves could not be read, and were set "
+                           "aside in \"" +
+                           unreadableIn + "\" under names that begin with \"unreadable-\"");
     }
     ExeDir = platform::ProgramDirectory();
     if (ExeDir.empty()) {

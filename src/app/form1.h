@@ -17,6 +17,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QFrame;
 class QLabel;
@@ -32,9 +34,17 @@ namespace sheafpad {
 namespace recovery {
 struct Entry;
 }
+namespace search {
+struct FileEdit;
+struct FileNote;
+struct FileResult;
+struct MatchLine;
+struct RecordedRename;
+} // namespace search
 class FileListModel;
 class OutsideChanges;
 class RecoveryKeeper;
+class SearchWindow;
 class SyntaxColouring;
 class TJvDirectoryEdit;
 class TRichEdit;
@@ -74,6 +84,10 @@ public:
     QAction* Copy1 = nullptr;
     QAction* Cut1 = nullptr;
     QAction* Paste1 = nullptr;
+    QMenu* FilesPopupMenu = nullptr; // the file list's context menu
+    QAction* SearchInFiles1 = nullptr;
+    QAction* OpenInEditor1 = nullptr;
+    QAction* Rename1 = nullptr;
 
     // Start-up and shutdown. FormClose returns false when the window must stay open.
     void FormShow();
@@ -111,6 +125,26 @@ public:
     // External editor.
     void filesLBDblClick();
 
+    // Search and replace in the listed files (form1_search.cpp,
+    // form1_replace.cpp). SearchInFiles opens the search window (nullptr
+    // until then: SearchFiles()); replace: Ctrl+Shift+H rather than
+    // Ctrl+Shift+F, the same window.
+    void SearchInFiles();
+    SearchWindow* SearchFiles() const { return searchWindow_; }
+    void OpenSearchResult(const search::FileResult& file, const search::MatchLine& line);
+    void ReplaceAllClick();
+    void UndoReplaceClick();
+    // Renames the selected file, offering to replace the references to it.
+    void RenameClick();
+    void filesLBContextPopup(QPoint pos);
+    // Keys that open the search window: no edit when pressed in the pane.
+    static bool IsSearchKey(int key, Qt::KeyboardModifiers shift);
+    // The question for a new name ("Rename ... to:"): a hook, when set, gets
+    // the prompt and the old name and answers the new one (nothing: cancel).
+    using NameHook =
+        std::function<std::optional<QString>(const QString& prompt, const QString& name)>;
+    static void SetNameHook(NameHook hook);
+
     // Window bounds: the outer frame in screen coordinates.
     QRect OuterBounds() const;
     void SetOuterBounds(const QRect& bounds);
@@ -139,7 +173,7 @@ public:
     // question's text instead of the user and answers true for yes.
     using QuestionHook = std::function<bool(const QString& text)>;
     static void SetQuestionHook(QuestionHook hook);
-    bool AskQuestion(const QString& text);
+    bool AskQuestion(const QString& text, bool defaultYes = false);
 
     // Files changed by other programs (form1_outside.cpp). LoadCurrentFile
     // loads LoadedFName into the pane and remembers what the file was;
@@ -177,14 +211,26 @@ private:
     void ReadSettings();        // form1_settings.cpp
     void WriteSettings();       // form1_settings.cpp
     bool AskQuitWithoutSettings();
-    void ConnectRecovery();     // form1_recovery.cpp
+    void ConnectRecovery(); // form1_recovery.cpp
+    void ConnectSearch();   // form1_search.cpp
+    std::vector<std::string> ListedPaths() const;
+    std::optional<QString> AskName(const QString& prompt, const QString& name);
+    // Records and writes edits (and the renames already done); the open
+    // file's edit is made in the pane, as one step of its undo. Adds a note
+    // for each file left alone; returns the number of files and matches.
+    std::pair<size_t, size_t> CommitEdits(std::vector<search::FileEdit> edits,
+                                          const std::vector<search::RecordedRename>& renames,
+                                          std::vector<search::FileNote>& notes);
     void OfferRecoveredEdits(); // form1_recovery.cpp
-    void RestoreRecovered(const std::string& entryPath, const recovery::Entry& entry);
+    // Puts the recovered text in the pane; files: its copy's, which go once
+    // this run's copy of it is written.
+    void RestoreRecovered(const recovery::Entry& entry, std::vector<std::string> files);
     void SelectListedName(const std::string& path);
     // Writes the recovery copy now; true when unsaved edits are on disk in it.
     bool HoldRecoveryCopy();          // form1_recovery.cpp
     void EndRecoveryHold(bool saved); // form1_recovery.cpp
-    void KeepOnScreen();
+    // layout: the size before the settings were read, kept whatever the screen.
+    void KeepOnScreen(QSize layout);
     QMargins FrameMargins() const;
 
     // Bounds set before the window frame was known; applied again once the
@@ -196,6 +242,7 @@ private:
 
     bool shown_ = false; // FormShow has run
     RecoveryKeeper* recovery_ = nullptr;
+    SearchWindow* searchWindow_ = nullptr; // made when first opened
     FileLister lister_; // keeps the directory's order from one relist to the next
 };
 

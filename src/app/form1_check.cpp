@@ -2,29 +2,18 @@
 // no listed file.
 #include "app/form1.h"
 
+#include "app/busy_pointer.h"
+
 #include "files/unused_files.h"
 #include "widgets/directory_edit.h"
 #include "widgets/file_list_model.h"
 #include "widgets/rich_edit.h"
 #include "widgets/syntax_colouring.h"
 
-#include <QApplication>
 #include <QItemSelectionModel>
 #include <QListView>
 
 namespace sheafpad {
-
-namespace {
-// Shows the busy pointer for its lifetime, also when the check fails: the
-// guard is gone before the error is shown.
-class BusyPointer {
-public:
-    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-};
-} // namespace
 
 void TForm1::CheckButtonClick() {
     BusyPointer busy;

@@ -131,7 +131,7 @@ void TForm1::filesLBClick() {
 }
 
 void TForm1::Memo1KeyDown(int& key, Qt::KeyboardModifiers shift) {
-    if (Memo1->ReadOnly()) {
+    if (Memo1->ReadOnly() || IsSearchKey(key, shift)) {
         return;
     }
     if (IsEditKey(key, shift)) {

@@ -84,11 +84,16 @@ void OutsideChanges::Remember(const std::string& path, const FileIdentity& ident
     Watch();
 }
 
-FileChange OutsideChanges::ChangeSince(const std::string& path) const {
+FileChange OutsideChanges::ChangeSince(const std::string& path) {
     if (path.empty() || path != path_) {
         return FileChange::None;
     }
-    return platform::CompareIdentity(identity_, platform::FileIdentityOf(path));
+    FileIdentity now;
+    const FileChange change = platform::ChangeSince(identity_, path, &now);
+    if (change == FileChange::None && now.ctimeNs != identity_.ctimeNs) {
+        identity_.ctimeNs = now.ctimeNs; // the same content: not read again
+    }
+    return change;
 }
 
 void OutsideChanges::Watch() {
@@ -163,8 +168,8 @@ void OutsideChanges::Reload() {
     TRichEdit* pane = form_.Memo1;
     const qsizetype caret = pane->SelectionStart();
     const qsizetype top = pane->FirstShownPosition();
-    const FileIdentity identity = platform::FileIdentityOf(path_);
-    pane->LoadTextFile(path_);
+    FileIdentity identity = platform::FileIdentityOf(path_);
+    identity.contentHash = pane->LoadTextFile(path_);
     pane->SetSelectionStart(caret); // the same place, or the end of a shorter text
     pane->ShowFromPosition(top);
     Remember(path_, identity, true);
@@ -180,8 +185,8 @@ OutsideChanges* TForm1::Outside() {
 void TForm1::LoadCurrentFile() {
     // The identity is taken before the read: a change during it is then seen
     // as a change, never missed.
-    const FileIdentity identity = platform::FileIdentityOf(LoadedFName);
-    Memo1->LoadTextFile(LoadedFName);
+    FileIdentity identity = platform::FileIdentityOf(LoadedFName);
+    identity.contentHash = Memo1->LoadTextFile(LoadedFName);
     Outside()->Remember(LoadedFName, identity, true);
 }
 
@@ -202,10 +207,10 @@ void TForm1::WriteCurrentFile() {
             throw EAbort(); // as after a failed save: the flag stays, a switch stops
         }
     }
-    Memo1->SaveTextFile(LoadedFName);
-    // Taken after the write: what this program left is what the next write
-    // compares with.
-    Outside()->Remember(LoadedFName, platform::FileIdentityOf(LoadedFName), false);
+    // What this save left is what the next write compares with: the
+    // identity that the save itself produced, so that another program's
+    // write right after it is still seen.
+    Outside()->Remember(LoadedFName, Memo1->SaveTextFile(LoadedFName), false);
 }
 
 } // namespace sheafpad

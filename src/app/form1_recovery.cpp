@@ -60,7 +60,7 @@ QString QuestionText(const recovery::Entry& entry) {
     } else if (!now.exists) {
         text += QStringLiteral("\nThe file no longer exists: saving makes it anew.");
     } else if (entry.loaded.exists &&
-               platform::CompareIdentity(entry.loaded, now) != platform::FileChange::None) {
+               platform::ChangeSince(entry.loaded, entry.path) != platform::FileChange::None) {
         text += QStringLiteral("\nThe file has been changed on disk since its text was loaded.");
     }
     return text;
@@ -122,6 +122,15 @@ void TForm1::ConnectRecovery() {
                                             Outside()->Remembered()};
         },
         this);
+    // Each edit goes into the journal of the latest copy as it is made.
+    connect(Memo1, &TextView::contentsChange, this,
+            [this](qsizetype pos, qsizetype removed, qsizetype added) {
+                recovery_->Edited(pos, removed, added, [&] {
+                    const QString text = Memo1->Text(pos, added);
+                    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
+                                          size_t(text.size()));
+                });
+            });
     recovery_->OnCopyFailed = [this](const QString& reason) {
         Notify(this,
                QStringLiteral("No recovery copy of the unsaved changes could be written: %1.\n\n"
@@ -150,14 +159,24 @@ void TForm1::StartRecovery(std::string dir) {
 
 void TForm1::OfferRecoveredEdits() {
     recovery::Store* store = recovery_->Store();
-    for (const recovery::Store::Found& found : store->ClaimEnded()) {
-        const recovery::Entry& entry = found.entry;
-        if (entry.text.find('\0') != std::string::npos) {
-            continue; // not a copy this program wrote
-        }
+    std::vector<std::string> setAside;
+    const std::vector<recovery::Store::Found> found = store->ClaimEnded(&setAside);
+    if (!setAside.empty()) {
+        // Once: set aside, they are not looked at again.
+        Notify(this,
+               QStringLiteral("%1 file(s) of recovery copies could not be read, and were set "
+                              "aside in %2 under names that begin with \"unreadable-\".")
+                   .arg(setAside.size())
+                   .arg(Shown(store->Dir())),
+               false);
+    }
+    for (const recovery::Store::Found& copy : found) {
+        const recovery::Entry& entry = copy.entry;
         const Answer answer = Ask(this, QuestionText(entry));
         if (answer == Answer::Discard) {
-            store->Remove(found.entryPath);
+            for (const std::string& file : copy.Files()) {
+                store->Remove(file);
+            }
             continue;
         }
         if (answer == Answer::Later) {
@@ -180,18 +199,18 @@ void TForm1::OfferRecoveredEdits() {
         }
         bool restored = false;
         ErrorDisplay::Guard([&] {
-            RestoreRecovered(found.entryPath, entry);
+            RestoreRecovered(entry, copy.Files());
             restored = true;
         });
         if (!restored) {
             break; // the file being left could not be written: the rest wait
         }
     }
-    recovery_->Flush(); // adopted copies are renamed before their runs are let go
+    recovery_->Flush(); // adopted copies are copied anew before their runs are let go
     store->ReleaseClaimed();
 }
 
-void TForm1::RestoreRecovered(const std::string& entryPath, const recovery::Entry& entry) {
+void TForm1::RestoreRecovered(const recovery::Entry& entry, std::vector<std::string> files) {
     // As a switch to that file: the file being left is written first.
     if (!Memo1->ReadOnly()) {
         SaveIfChanged();
@@ -203,12 +222,15 @@ void TForm1::RestoreRecovered(const std::string& entryPath, const recovery::Entr
     // first when another program changed the file since, and the copies
     // keep that reference. Remembered before the text goes in, so that the
     // pane counts as edited: it is never reloaded away, also after Cancel.
-    Outside()->Remember(entry.path, entry.loaded, true);
+    // A file deleted before this start is no change to ask about: restoring
+    // its text was the decision to write it again.
+    const platform::FileIdentity now = platform::FileIdentityOf(entry.path);
+    Outside()->Remember(entry.path, now.exists ? entry.loaded : now, true);
     Memo1->LoadTextBytes(entry.text, entry.textEncoding, entry.encoding);
     Memo1->SetReadOnly(false);
     PaneHoldsLoadedFile = true;
     ClearChanged();
-    recovery_->Adopt(entryPath, entry.path); // the copy is this run's now
+    recovery_->Adopt(std::move(files), entry.path); // this run's copy replaces it
     MarkChanged();
     SelectListedName(entry.path);
     Memo1->setFocus();

@@ -13,6 +13,7 @@
 #include "widgets/error_display.h"
 #include "widgets/syntax_colouring.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -91,6 +92,7 @@ void TForm1::ReadSettings() {
 
     // Each edge is applied as soon as it is read, height before width.
     QRect bounds = OuterBounds();
+    const QSize layout = bounds.size();
     bounds.moveLeft(ini.ReadInteger(kSection, kLeft, bounds.left()));
     SetOuterBounds(bounds);
     bounds.moveTop(ini.ReadInteger(kSection, kTop, bounds.top()));
@@ -99,7 +101,7 @@ void TForm1::ReadSettings() {
     SetOuterBounds(bounds);
     bounds.setWidth(ini.ReadInteger(kSection, kWidth, bounds.width()));
     SetOuterBounds(bounds);
-    KeepOnScreen();
+    KeepOnScreen(layout);
 
     FindEdit->setText(
         FromSettingsText(ini.ReadString(kSection, kFindEdit, ToSettingsText(FindEdit->text()))));
@@ -137,13 +139,14 @@ bool TForm1::AskQuitWithoutSettings() {
                           "A changed file is still saved before the program ends."));
 }
 
-bool TForm1::AskQuestion(const QString& text) {
+bool TForm1::AskQuestion(const QString& text, bool defaultYes) {
     if (QuestionHookRef()) {
         return QuestionHookRef()(text);
     }
-    return QMessageBox::question(this, ErrorDisplay::ApplicationTitle(), text,
-                                 QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+    return QMessageBox::question(
+               QApplication::activeWindow() ? QApplication::activeWindow() : this,
+               ErrorDisplay::ApplicationTitle(), text, QMessageBox::Yes | QMessageBox::No,
+               defaultYes ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
 }
 
 QMargins TForm1::FrameMargins() const {
@@ -193,22 +196,39 @@ bool TForm1::event(QEvent* event) {
     return result;
 }
 
-void TForm1::KeepOnScreen() {
+void TForm1::KeepOnScreen(QSize layout) {
     // Bounds that lie outside every screen would open a window nobody can
     // reach: such a window moves onto the primary screen, keeping its size.
-    const QRect bounds = OuterBounds();
+    QRect bounds = OuterBounds();
     const QList<QScreen*> screens = QGuiApplication::screens();
     QScreen* primary = QGuiApplication::primaryScreen();
-    if (primary == nullptr || std::any_of(screens.begin(), screens.end(), [&](QScreen* screen) {
-            return screen->geometry().intersects(bounds);
-        })) {
+    if (primary == nullptr) {
         return;
     }
-    const QRect area = primary->availableGeometry();
-    QRect moved = bounds;
-    moved.moveTopLeft(QPoint(area.left() + std::max(0, (area.width() - bounds.width()) / 2),
-                             area.top() + std::max(0, (area.height() - bounds.height()) / 2)));
-    SetOuterBounds(moved);
+    if (std::none_of(screens.begin(), screens.end(),
+                     [&](QScreen* screen) { return screen->geometry().intersects(bounds); })) {
+        const QRect area = primary->availableGeometry();
+        bounds.moveTopLeft(QPoint(area.left() + std::max(0, (area.width() - bounds.width()) / 2),
+                                  area.top() + std::max(0, (area.height() - bounds.height()) / 2)));
+        SetOuterBounds(bounds);
+    }
+    // A stored size larger than the screen gives edges and a scroll bar that
+    // nobody can reach: it becomes the screen's available width or height,
+    // from its start. (The layout's own size is kept, as on every first start.)
+    QScreen* screen = QGuiApplication::screenAt(bounds.topLeft());
+    const QRect area = (screen != nullptr ? screen : primary)->availableGeometry();
+    QRect fitted = bounds;
+    if (bounds.width() > area.width() && bounds.width() != layout.width()) {
+        fitted.setLeft(area.left());
+        fitted.setWidth(area.width());
+    }
+    if (bounds.height() > area.height() && bounds.height() != layout.height()) {
+        fitted.setTop(area.top());
+        fitted.setHeight(area.height());
+    }
+    if (fitted != bounds) {
+        SetOuterBounds(fitted);
+    }
 }
 
 void TForm1::filesLBDblClick() {

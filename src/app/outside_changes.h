@@ -24,8 +24,9 @@ public:
     // the file was (taken before the read, so that a change during it shows).
     void Remember(const std::string& path, const platform::FileIdentity& identity, bool loaded);
     // How the file at path differs from what was remembered for it. A path
-    // that was never remembered counts as unchanged.
-    platform::FileChange ChangeSince(const std::string& path) const;
+    // that was never remembered counts as unchanged. A change of status
+    // alone (mode, owner, links) over the same content is none.
+    platform::FileChange ChangeSince(const std::string& path);
     const platform::FileIdentity& Remembered() const { return identity_; }
 
     // Looks at the current file now: reloads it quietly when another program

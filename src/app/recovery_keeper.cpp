@@ -3,14 +3,25 @@
 #include "base/errors.h"
 #include "platform/thread_priority.h"
 #include "recovery/recovery_entry.h"
+#include "recovery/recovery_journal.h"
 
+#include <QtGlobal>
+#include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <exception>
 
 namespace sheafpad {
 namespace {
 
 constexpr int kPauseMs = 1000;    // after the last change
 constexpr int kLongestMs = 30000; // at the latest, during long typing
+// An edit larger than this is copied whole rather than journaled, and a
+// journal this long is followed by a whole copy: restoring stays quick.
+constexpr qsizetype kLargestJournaledEdit = 64 * 1024;
+constexpr uint64_t kLongestJournal = 1 << 20;
+// How long an ending process waits for the copies asked for.
+constexpr int kFinishMs = 10000;
 
 int64_t NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -18,10 +29,50 @@ int64_t NowNs() {
         .count();
 }
 
+// The keeper whose copies an ending process finishes (one per program).
+std::atomic<RecoveryKeeper*> liveKeeper{nullptr};
+QtMessageHandler previousMessages = nullptr;
+std::terminate_handler previousTerminate = nullptr;
+
+void FinishLiveKeeper() {
+    if (RecoveryKeeper* keeper = liveKeeper.load()) {
+        keeper->FinishBeforeExit();
+    }
+}
+
+// Qt ends the process itself on a lost display ("The X11 connection broke",
+// then exit()) and on fatal messages (abort()): the copies are finished first.
+void OnExit() {
+    FinishLiveKeeper();
+}
+
+void OnMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        FinishLiveKeeper();
+    }
+    previousMessages(type, context, text);
+}
+
+void OnTerminate() {
+    FinishLiveKeeper();
+    (previousTerminate != nullptr ? previousTerminate : &std::abort)();
+}
+
+// The handlers go in once, the first time a keeper starts.
+void InstallEndHandlers() {
+    static const bool installed = [] {
+        std::atexit(&OnExit);
+        previousMessages = qInstallMessageHandler(&OnMessage);
+        previousTerminate = std::set_terminate(&OnTerminate);
+        return true;
+    }();
+    (void)installed;
+}
+
 } // namespace
 
 RecoveryKeeper::RecoveryKeeper(Source source, QObject* parent)
-    : QObject(parent), source_(std::move(source)) {
+    : QObject(parent), source_(std::move(source)), owner_(std::this_thread::get_id()) {
     for (QTimer* timer : {&pause_, &longest_}) {
         timer->setSingleShot(true);
         connect(timer, &QTimer::timeout, this, [this] { CopyNow(false); });
@@ -30,6 +81,9 @@ RecoveryKeeper::RecoveryKeeper(Source source, QObject* parent)
 }
 
 RecoveryKeeper::~RecoveryKeeper() {
+    RecoveryKeeper* self = this;
+    liveKeeper.compare_exchange_strong(self, nullptr);
+    EndJournal();
     if (worker_.joinable()) {
         {
             std::lock_guard lock(mutex_);
@@ -52,6 +106,8 @@ bool RecoveryKeeper::Start(const std::string& dir, std::string* error) {
         return false;
     }
     worker_ = std::thread([this] { Work(); });
+    InstallEndHandlers();
+    liveKeeper = this;
     return true;
 }
 
@@ -64,10 +120,50 @@ void RecoveryKeeper::Changed() {
     if (!store_) {
         return;
     }
+    if (sessionEntry_.empty()) {
+        CopyNow(false); // the text before the edit: the journal holds the rest
+    }
     pause_.start(); // restarted by every change
     if (!longest_.isActive()) {
         longest_.start(); // not restarted: bounds the wait during long typing
     }
+}
+
+void RecoveryKeeper::Edited(qsizetype pos, qsizetype removed, qsizetype added,
+                            const std::function<std::u16string()>& inserted) {
+    if (!journal_) {
+        return; // no copy for it to follow
+    }
+    if (removed < 0 || added > kLargestJournaledEdit || journalSize_ > kLongestJournal) {
+        CopyNow(false);
+        return;
+    }
+    const std::string record =
+        recovery::JournalRecord(uint64_t(pos), uint64_t(removed), inserted());
+    if (const int error = journal_->Append(record); error != 0) {
+        journal_.reset(); // the timers' copies go on
+        Reported(false, SystemReason(error));
+        return;
+    }
+    journalSize_ += record.size();
+}
+
+void RecoveryKeeper::StartJournal(const std::string& entryPath) {
+    journal_ = std::make_unique<platform::AppendOnlyFile>(
+        recovery::Store::JournalPath(entryPath, generation_));
+    journalSize_ = 0;
+    int error = journal_->Error();
+    if (error == 0) {
+        error = journal_->Append(recovery::kJournalMagic);
+    }
+    if (error != 0) {
+        journal_.reset();
+        Reported(false, SystemReason(error));
+    }
+}
+
+void RecoveryKeeper::EndJournal() {
+    journal_.reset();
 }
 
 void RecoveryKeeper::Drop() {
@@ -77,10 +173,25 @@ void RecoveryKeeper::Drop() {
         dropAsked_ = true;
         return;
     }
+    EndJournal();
+    if (!adoptedEntry_.empty()) {
+        written_.insert(adoptedEntry_); // the other run's files go with it
+    }
     for (const std::string& entryPath : written_) {
-        Enqueue(MakeJob(Job::Remove, entryPath));
+        Job job = MakeJob(Job::Remove, entryPath);
+        if (entryPath == sessionEntry_) {
+            job.firstGeneration = sessionFirst_;
+            job.generation = generation_;
+        }
+        if (entryPath == adoptedEntry_) {
+            job.retire = std::move(adopted_);
+        }
+        Enqueue(std::move(job));
     }
     written_.clear();
+    sessionEntry_.clear();
+    adopted_.clear();
+    adoptedEntry_.clear();
 }
 
 void RecoveryKeeper::Hold(const std::string& path) {
@@ -109,30 +220,68 @@ bool RecoveryKeeper::CopyNow(bool wait) {
     }
     pause_.stop();
     longest_.stop();
+    AskForCopy(true);
+    return wait ? WaitIdle() : true;
+}
+
+void RecoveryKeeper::AskForCopy(bool journal) {
     std::optional<Snapshot> snapshot = source_();
     if (!snapshot) {
-        return true; // no unsaved edits of a loaded file
+        EndJournal();
+        return; // no unsaved edits of a loaded file
     }
     Job job = MakeJob(Job::Write, store_->EntryPath(snapshot->path), snapshot->path);
+    if (job.entryPath != sessionEntry_) {
+        EndJournal();
+        sessionEntry_ = job.entryPath;
+        sessionFirst_ = generation_ + 1;
+    }
+    job.generation = ++generation_;
+    job.firstGeneration = sessionFirst_;
     job.encoding = snapshot->encoding;
     job.text = std::move(snapshot->text); // the worker reads and encodes it
     job.loaded = std::move(snapshot->loaded);
     job.copiedAtNs = NowNs();
+    if (adoptedEntry_ == job.entryPath) {
+        job.retire = std::move(adopted_);
+        adopted_.clear();
+        adoptedEntry_.clear();
+    }
+    // The edits after this snapshot go into a journal of their own.
+    if (journal) {
+        StartJournal(job.entryPath);
+    } else {
+        EndJournal();
+    }
     written_.insert(job.entryPath);
     Enqueue(std::move(job));
-    return wait ? WaitIdle() : true;
 }
 
 void RecoveryKeeper::Flush() {
     WaitIdle();
 }
 
-void RecoveryKeeper::Adopt(const std::string& entryPath, const std::string& path) {
+void RecoveryKeeper::Adopt(std::vector<std::string> files, const std::string& path) {
     if (!store_) {
         return;
     }
-    written_.insert(store_->EntryPath(path));
-    Enqueue(MakeJob(Job::Adopt, entryPath, path));
+    adoptedEntry_ = store_->EntryPath(path);
+    adopted_ = std::move(files);
+}
+
+void RecoveryKeeper::FinishBeforeExit() {
+    if (!worker_.joinable() || std::this_thread::get_id() == worker_.get_id()) {
+        return;
+    }
+    // Edits that no copy and journal hold yet are copied now. Only on the
+    // thread that owns the text; no journal, no timer, no message: the
+    // process is ending.
+    if (std::this_thread::get_id() == owner_ && (sessionEntry_.empty() || !journal_)) {
+        AskForCopy(false);
+    }
+    WaitIdle(kFinishMs);
+    std::lock_guard lock(mutex_);
+    halted_ = true;
 }
 
 RecoveryKeeper::Job RecoveryKeeper::MakeJob(Job::Kind kind, const std::string& entryPath,
@@ -148,12 +297,15 @@ void RecoveryKeeper::Enqueue(Job job) {
     {
         std::lock_guard lock(mutex_);
         // A copy not yet begun is out of date once another copy or the
-        // removal of the same entry is asked for.
-        if (job.kind != Job::Adopt) {
-            std::erase_if(queue_, [&](const Job& queued) {
-                return queued.kind == Job::Write && queued.entryPath == job.entryPath;
-            });
-        }
+        // removal of the same entry is asked for; the files it was to retire
+        // go with the newer job.
+        std::erase_if(queue_, [&](Job& queued) {
+            if (queued.kind != Job::Write || queued.entryPath != job.entryPath) {
+                return false;
+            }
+            job.retire.insert(job.retire.end(), queued.retire.begin(), queued.retire.end());
+            return true;
+        });
         queue_.push_back(std::move(job));
     }
     wake_.notify_one();
@@ -163,8 +315,8 @@ void RecoveryKeeper::Work() {
     platform::LowerThreadPriority(); // typing first, copies in the time left over
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
-        if (queue_.empty()) {
+        wake_.wait(lock, [this] { return stop_ || halted_ || !queue_.empty(); });
+        if (queue_.empty() || halted_) {
             return; // stopping, with nothing left to do
         }
         Job job = std::move(queue_.front());
@@ -188,7 +340,7 @@ void RecoveryKeeper::Work() {
     }
 }
 
-bool RecoveryKeeper::RunJob(Job& job, std::string* error) const {
+bool RecoveryKeeper::RunJob(Job& job, std::string* error) {
     int code = 0;
     switch (job.kind) {
     case Job::Write: {
@@ -196,19 +348,30 @@ bool RecoveryKeeper::RunJob(Job& job, std::string* error) const {
         entry.path = job.path;
         entry.loaded = job.loaded;
         entry.copiedAtNs = job.copiedAtNs;
+        entry.journal = job.generation;
         const std::u16string text = job.text.Text(0, job.text.Length());
         recovery::Store::PendingWrite pending =
             store_->Stage(job.entryPath, std::move(entry), text, job.encoding);
         job.text = TextSnapshot(); // the text's blocks are not held during the wait
         code = pending.Commit();
+        if (code == 0) {
+            // The copy holds what the older journals did.
+            RemoveJournals(job.entryPath, job.firstGeneration, job.generation);
+        }
         break;
     }
     case Job::Remove:
         code = store_->Remove(job.entryPath);
+        if (job.generation != 0) {
+            RemoveJournals(job.entryPath, job.firstGeneration, job.generation + 1);
+        }
+        oldestJournal_.erase(job.entryPath);
         break;
-    case Job::Adopt:
-        code = store_->Adopt(job.entryPath, job.path);
-        break;
+    }
+    if (code == 0) {
+        for (const std::string& file : job.retire) {
+            store_->Remove(file);
+        }
     }
     if (code != 0) {
         *error = SystemReason(code);
@@ -216,9 +379,22 @@ bool RecoveryKeeper::RunJob(Job& job, std::string* error) const {
     return code == 0;
 }
 
-bool RecoveryKeeper::WaitIdle() {
+void RecoveryKeeper::RemoveJournals(const std::string& entryPath, uint64_t first, uint64_t end) {
+    uint64_t& oldest = oldestJournal_.try_emplace(entryPath, first).first->second;
+    for (uint64_t generation = std::max(oldest, first); generation < end; ++generation) {
+        store_->Remove(recovery::Store::JournalPath(entryPath, generation));
+    }
+    oldest = std::max(oldest, end);
+}
+
+bool RecoveryKeeper::WaitIdle(int timeoutMs) {
     std::unique_lock lock(mutex_);
-    idle_.wait(lock, [this] { return queue_.empty() && !busy_; });
+    const auto idle = [this] { return (queue_.empty() && !busy_) || halted_; };
+    if (timeoutMs < 0) {
+        idle_.wait(lock, idle);
+    } else {
+        idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs), idle);
+    }
     return lastOk_;
 }
 

@@ -1,9 +1,14 @@
 // Keeps a recovery copy of the pane's unsaved text while there is one, so
-// that a crash, a kill or a lost display loses at most the last second of
-// typing. The copy is taken about a second after typing stops, and at least
-// every 30 seconds during long typing, from a shared (copy-on-write)
-// snapshot of the text; encoding and writing happen on a worker thread, so
-// typing never waits for the disk.
+// that a crash, a kill or a lost display loses no typing. A whole copy is
+// taken as soon as a loaded file is first changed, about a second after
+// typing stops, and at least every 30 seconds during long typing, from a
+// shared (copy-on-write) snapshot of the text; encoding and writing happen on
+// a worker thread, so typing never waits for the disk. Every edit after a
+// copy's snapshot is appended at once to that copy's journal (one small
+// write, which a killed process does not lose), so that the copy and its
+// journals give the text as it was at the last edit. When the process ends
+// while it still runs code (exit() from a library after a lost display, a
+// fatal error), the copies asked for are finished first.
 #pragma once
 
 #include "platform/state_files.h"
@@ -17,12 +22,14 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace sheafpad {
 
@@ -52,8 +59,15 @@ public:
     bool Start(const std::string& dir, std::string* error);
     recovery::Store* Store() const { return store_.get(); }
 
-    // The text changed: a copy follows after the pause.
+    // The text is marked changed: the first change of a loaded file is
+    // copied at once, then the edits are journaled, and a whole copy follows
+    // after the pause.
     void Changed();
+    // removed units at pos gave way to added ones (-1 removed: the whole text
+    // was replaced); inserted() gives the added units, asked for only when
+    // they go into the journal. A large change is copied whole instead.
+    void Edited(qsizetype pos, qsizetype removed, qsizetype added,
+                const std::function<std::u16string()>& inserted);
     // The unsaved text was written or its write dropped: the copy goes.
     void Drop();
     // While a hold lasts, Drop is put off. EndHold then drops, if one was
@@ -64,9 +78,10 @@ public:
     // Takes a copy now. With wait, returns once it is on disk, true when it
     // was written (or there was nothing to keep).
     bool CopyNow(bool wait);
-    // Makes another run's entry this run's copy of path, after the work
-    // already asked for; the next copy of path replaces it.
-    void Adopt(const std::string& entryPath, const std::string& path);
+    // The files of another run's copy of path (its entry and journals),
+    // whose text the pane now holds: they go once this run's next copy of
+    // path is written.
+    void Adopt(std::vector<std::string> files, const std::string& path);
     // Returns once the work asked for so far is done.
     void Flush();
 
@@ -74,25 +89,49 @@ public:
     // The first failure of a run of failed copies (the reason, ready to show).
     std::function<void(const QString& reason)> OnCopyFailed;
 
+    // The process ends without the usual shutdown: finishes the writes asked
+    // for (waiting at most a few seconds), then stops the worker. Called by
+    // the handlers of exit(), fatal messages and std::terminate.
+    void FinishBeforeExit();
+
 private:
     struct Job {
-        enum Kind { Write, Remove, Adopt } kind = Write;
+        enum Kind { Write, Remove } kind = Write;
         std::string entryPath;
-        std::string path; // Write: the file; Adopt: the file whose copy it becomes
+        std::string path; // Write: the file
         TextEncoding encoding = TextEncoding::Utf8;
         TextSnapshot text;
         platform::FileIdentity loaded;
         int64_t copiedAtNs = 0;
+        // Write: the generation of the copy; Remove: the last one to remove.
+        uint64_t generation = 0;
+        uint64_t firstGeneration = 0;    // of the journals that the entry may have
+        std::vector<std::string> retire; // files that go once the job is done
     };
     static Job MakeJob(Job::Kind kind, const std::string& entryPath, const std::string& path = {});
     void Enqueue(Job job);
     void Work();
-    bool RunJob(Job& job, std::string* error) const;
+    bool RunJob(Job& job, std::string* error);
+    void RemoveJournals(const std::string& entryPath, uint64_t first, uint64_t end);
     void Reported(bool ok, const std::string& error);
-    bool WaitIdle();
+    bool WaitIdle(int timeoutMs = -1);
+    // Takes the snapshot and asks the worker to write it; journal: start the
+    // journal of the edits that follow.
+    void AskForCopy(bool journal);
+    void StartJournal(const std::string& entryPath);
+    void EndJournal();
 
     Source source_;
+    std::thread::id owner_; // the thread that owns the text
     std::unique_ptr<recovery::Store> store_;
+    // The journal of the latest copy asked for, while edits go into it.
+    std::unique_ptr<platform::AppendOnlyFile> journal_;
+    uint64_t journalSize_ = 0;
+    std::string sessionEntry_;         // the entry being kept ("" before a first copy)
+    uint64_t sessionFirst_ = 0;        // its first generation
+    uint64_t generation_ = 0;          // the last generation used
+    std::vector<std::string> adopted_; // another run's files, retired by the next copy
+    std::string adoptedEntry_;
     QTimer pause_;
     QTimer longest_;
     std::set<std::string> written_; // entries this run may have on disk
@@ -108,7 +147,10 @@ private:
     std::deque<Job> queue_;
     bool busy_ = false;
     bool stop_ = false;
-    bool lastOk_ = true; // the result of the last job (under mutex_)
+    bool lastOk_ = true;  // the result of the last job (under mutex_)
+    bool halted_ = false; // the process is ending: the worker takes no more jobs
+    // The worker's: the oldest journal generation that each entry may still have on disk.
+    std::map<std::string, uint64_t> oldestJournal_;
     std::thread worker_;
 };
 

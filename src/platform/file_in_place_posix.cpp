@@ -4,10 +4,12 @@
 // At the next start a backup left behind puts the old content back.
 #include "platform/file_io.h"
 
+#include "base/content_hash.h"
 #include "base/errors.h"
 #include "platform/file_io_posix_util.h"
 #include "platform/user_dirs.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -17,6 +19,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace sheafpad::platform {
 
@@ -27,31 +30,20 @@ namespace {
 const char kMagic[] = "Sheafpad in-place save backup 1\n";
 const char kBackupPrefix[] = "backup-";
 const char kTempPrefix[] = ".tmp-";
+// What a restore replaced, kept until the next start; backups that cannot
+// be read, set aside for good.
+const char kReplacedPrefix[] = "replaced-";
+const char kUnreadablePrefix[] = "unreadable-";
 const size_t kPiece = 4 << 20;
-// How much later than the last mark of progress in the backup the torn
-// file may have been written: one piece's write, however slow the disk.
-const int64_t kGraceSeconds = 10;
+// How much later than the last mark of progress in the backup the file's
+// status may have changed, for a change that was the save's own: the
+// system stamps a write when it starts, right after the mark, so this only
+// covers the clock's steps and a busy system between the two calls.
+const int64_t kGraceNs = 1000000000;
 
 std::string BackupDir() {
     const std::string state = UserStateDir();
     return state.empty() ? state : state + "backup";
-}
-
-// A fast hash, stable across builds: tells whether a file holds the new
-// content whole.
-uint64_t ContentHash(std::string_view bytes) {
-    uint64_t hash = 0xcbf29ce484222325u ^ bytes.size();
-    size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        hash = (hash ^ word) * 0x100000001b3u;
-        hash ^= hash >> 29;
-    }
-    for (; i < bytes.size(); ++i) {
-        hash = (hash ^ (unsigned char)bytes[i]) * 0x100000001b3u;
-    }
-    return hash;
 }
 
 // What a backup holds beside the old content, in a trailer after it, so that
@@ -105,20 +97,23 @@ bool ReadTrailer(int fd, BackupInfo* info) {
     return !info->path.empty() && info->path[0] == '/';
 }
 
-// Marks progress: the backup's modification time is never earlier than the
-// start of the latest piece written to the file.
+// Marks progress: the backup's modification time is set just before each
+// call that changes the file, so the file's status-change time (which the
+// system sets at the start of each such call, and which no program can set
+// back) is never much later than the backup's, unless something else wrote
+// the file after the save.
 void Stamp(int backupFd) {
     ::futimens(backupFd, nullptr);
 }
 
 // Writes bytes over the file fd from its start, a piece at a time, marking
-// progress in the backup before each piece; then cuts the file to the new
+// progress in the backup before each write; then cuts the file to the new
 // length and syncs it. False (errno set) on any failure.
 bool WritePieces(int fd, std::string_view bytes, int backupFd) {
     for (size_t at = 0; at < bytes.size(); at += kPiece) {
-        Stamp(backupFd);
         if (::lseek(fd, off_t(at), SEEK_SET) < 0 ||
-            !WriteAll(fd, bytes.substr(at, std::min(kPiece, bytes.size() - at)))) {
+            !WriteAll(fd, bytes.substr(at, std::min(kPiece, bytes.size() - at)), &Stamp,
+                      backupFd)) {
             return false;
         }
     }
@@ -233,8 +228,8 @@ void WriteRegularInPlace(const std::string& shown, const std::string& path, int 
 
 } // namespace
 
-void posix::WriteInPlace(const std::string& shown, const std::string& path, std::string_view bytes,
-                         const struct stat* existing) {
+struct stat posix::WriteInPlace(const std::string& shown, const std::string& path,
+                                std::string_view bytes, const struct stat* existing) {
     // O_NONBLOCK keeps a FIFO without a reader from hanging the program. A
     // regular file is read too, for its backup.
     const bool regular = existing != nullptr && S_ISREG(existing->st_mode);
@@ -257,9 +252,10 @@ void posix::WriteInPlace(const std::string& shown, const std::string& path, std:
         // dangling link had none.
         throw SaveFailed(shown, errno);
     }
-    if (!fd.Close()) {
+    if (::fstat(fd.get(), &st) != 0 || !fd.Close()) {
         throw SaveFailed(shown, errno);
     }
+    return st;
 }
 
 namespace {
@@ -286,8 +282,8 @@ bool HoldsNew(const std::string& now, const std::string& old, const BackupInfo& 
            (old.size() == now.size() && std::string_view(old).substr(info.newSize) == rest);
 }
 
-bool Later(const timespec& a, const timespec& b) {
-    return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
+int64_t Ns(const timespec& time) {
+    return int64_t(time.tv_sec) * 1000000000 + time.tv_nsec;
 }
 
 // Sets the backup aside under a name that start-up passes over, with the old
@@ -305,16 +301,70 @@ std::string SetAside(int backupFd, const std::string& backupPath, const BackupIn
     return kept;
 }
 
-// Settles one backup left by a save; nothing where it is not one, or its
-// save is still running, or it cannot be settled now (it is tried again at
-// the next start).
+// A file named like a backup that cannot be read as one (cut short, empty,
+// not a regular file): renamed once, so that it is neither lost nor looked
+// at again.
+std::optional<InterruptedSave> SetAsideUnreadable(const std::string& backupPath) {
+    const PathParts parts = SplitPath(backupPath);
+    InterruptedSave result;
+    result.outcome = InterruptedSave::Outcome::Unreadable;
+    result.keptAt = parts.dir + "/" + kUnreadablePrefix + parts.name;
+    if (::rename(backupPath.c_str(), result.keptAt.c_str()) != 0) {
+        return std::nullopt;
+    }
+    return result;
+}
+
+// Keeps bytes, what a restore is about to replace, in a synced file beside
+// the backups, until the next start: it stays locked (shared) while this
+// process runs, and a later start removes it. Returns its path, or empty.
+std::string KeepReplaced(const std::string& backupDir, const BackupInfo& info,
+                         std::string_view bytes) {
+    static std::vector<int> held; // open for the life of the process
+    NewFile file(backupDir, kTempPrefix);
+    if (!file.ok() || ::fchmod(file.fd(), 0600) != 0 || !WriteAll(file.fd(), bytes) ||
+        !Sync(file.fd())) {
+        return {};
+    }
+    const int lock = ::dup(file.fd());
+    if (lock < 0 || ::flock(lock, LOCK_SH) != 0) {
+        if (lock >= 0) {
+            ::close(lock);
+        }
+        return {};
+    }
+    const std::string name = SplitPath(info.path).name.substr(0, 200);
+    std::string path = file.Name(kReplacedPrefix + name + ".");
+    const Fd dirFd(::open(backupDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (path.empty() || dirFd.get() < 0 || !Sync(dirFd.get())) {
+        ::close(lock);
+        return {};
+    }
+    file.Keep();
+    held.push_back(lock);
+    return path;
+}
+
+// Settles one backup left by a save; nothing where its save is still
+// running, or it cannot be settled now (it is tried again at the next start).
 std::optional<InterruptedSave> Settle(const std::string& backupPath) {
-    Fd backup(::open(backupPath.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+    struct stat named;
+    if (::lstat(backupPath.c_str(), &named) != 0) {
+        return std::nullopt;
+    }
+    if (!S_ISREG(named.st_mode)) {
+        return SetAsideUnreadable(backupPath);
+    }
+    Fd backup(::open(backupPath.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     BackupInfo info;
     struct stat backupSt;
-    if (backup.get() < 0 || ::flock(backup.get(), LOCK_EX | LOCK_NB) != 0 ||
-        !ReadTrailer(backup.get(), &info) || ::fstat(backup.get(), &backupSt) != 0) {
+    // Its times first: reading it could change them.
+    if (backup.get() < 0 || ::fstat(backup.get(), &backupSt) != 0 ||
+        ::flock(backup.get(), LOCK_EX | LOCK_NB) != 0) {
         return std::nullopt;
+    }
+    if (!ReadTrailer(backup.get(), &info)) {
+        return SetAsideUnreadable(backupPath);
     }
     InterruptedSave result;
     result.path = info.path;
@@ -341,12 +391,16 @@ std::optional<InterruptedSave> Settle(const std::string& backupPath) {
         result.outcome = InterruptedSave::Outcome::Finished;
         return result;
     }
-    // Torn by the save itself only if nothing wrote the file after the save's
-    // last mark of progress; a later change is another program's work.
-    timespec latest = backupSt.st_mtim;
-    latest.tv_sec += kGraceSeconds;
-    if (same && !Later(st.st_mtim, latest)) {
-        if (!WritePieces(file.get(), old, backup.get())) {
+    // Torn by the save itself only if nothing changed the file after the
+    // save's last mark of progress (the status-change time tells, which no
+    // program can set back), and it is no longer than the save could leave
+    // it. Whatever else the file holds is another program's work.
+    const bool oursAlone = same && Ns(st.st_ctim) <= Ns(backupSt.st_mtim) + kGraceNs &&
+                           now.size() <= std::max(info.oldSize, info.newSize);
+    if (oursAlone) {
+        // Even so, what is put back over is kept until the next start.
+        result.keptAt = KeepReplaced(SplitPath(backupPath).dir, info, now);
+        if (result.keptAt.empty() || !WritePieces(file.get(), old, backup.get())) {
             return std::nullopt;
         }
         ::unlink(backupPath.c_str());
@@ -359,6 +413,14 @@ std::optional<InterruptedSave> Settle(const std::string& backupPath) {
         return std::nullopt;
     }
     return result;
+}
+
+// Removes what earlier restores kept, unless the program that kept it still runs.
+void RemoveReplaced(const std::string& path) {
+    const Fd kept(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (kept.get() >= 0 && ::flock(kept.get(), LOCK_EX | LOCK_NB) == 0) {
+        ::unlink(path.c_str());
+    }
 }
 
 } // namespace
@@ -375,12 +437,18 @@ std::vector<InterruptedSave> RestoreInterruptedSaves() {
         names.emplace_back(entry->d_name);
     }
     ::closedir(handle);
+    std::vector<std::string> replaced;
+    bool allSettled = true;
     for (const std::string& name : names) {
         const std::string path = dir + "/" + name;
         if (name.rfind(kBackupPrefix, 0) == 0) {
             if (auto settled = Settle(path)) {
                 results.push_back(std::move(*settled));
+            } else {
+                allSettled = allSettled && !EntryExists(path);
             }
+        } else if (name.rfind(kReplacedPrefix, 0) == 0) {
+            replaced.push_back(path);
         } else if (name.rfind(kTempPrefix, 0) == 0) {
             // A backup never finished (where no unnamed files can be made):
             // its save had not touched the file yet.
@@ -390,6 +458,11 @@ std::vector<InterruptedSave> RestoreInterruptedSaves() {
             }
         }
     }
+    // What earlier restores replaced goes now, unless a backup could not be
+    // settled this time (a restore that failed part-way may need it).
+    if (allSettled) {
+        std::for_each(replaced.begin(), replaced.end(), RemoveReplaced);
+    }
     return results;
 }
 
@@ -398,13 +471,15 @@ std::string InterruptedSave::Message() const {
     case Outcome::Undone:
         return "Saving \"" + path +
                "\" was interrupted; the file's content from before that "
-               "save has been put back";
+               "save has been put back. What it held instead is kept in \"" +
+               keptAt + "\" until the next start";
     case Outcome::Kept:
         return "Saving \"" + path +
-               "\" was interrupted, and the file has changed since; its "
-               "content from before that save is kept in \"" +
+               "\" was interrupted, and the file has changed since, so it is left as it "
+               "is now; its content from before that save is kept in \"" +
                keptAt + "\"";
     case Outcome::Finished:
+    case Outcome::Unreadable:
         break;
     }
     return {};

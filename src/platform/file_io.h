@@ -1,7 +1,11 @@
 // Reading and saving whole files.
 #pragma once
 
+#include "platform/file_identity.h"
+
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +21,11 @@ std::string AbsolutePath(const std::string& path);
 // reason) when it cannot be opened, is not a regular file, or a read fails
 // part-way.
 std::string ReadFileBytes(const std::string& path);
+// The same, handing each piece to look at as soon as it is read; look may
+// throw to stop the read. Memory is taken a piece at a time, so a file
+// refused for its first piece never fills memory, whatever its size.
+using PieceCheck = std::function<void(std::string_view piece)>;
+std::string ReadFileBytes(const std::string& path, const PieceCheck& look);
 
 // At most limit bytes from the start of the regular file at path, or nothing
 // when there is no file at path (a dangling symbolic link included). Never
@@ -37,10 +46,13 @@ public:
     // Reads up to size bytes into data: the count read, 0 at the end of the
     // file. Throws EFOpenError when a read fails.
     size_t Read(char* data, size_t size);
+    // The file's size when it was opened.
+    uint64_t Size() const { return size_; }
 
 private:
     std::string path_; // as given, for the error message
     int fd_;
+    uint64_t size_ = 0;
 };
 
 // Whether a directory without any write permission bit is read-only for
@@ -73,29 +85,39 @@ bool MayCreateFilesIn(const std::string& dir);
 // there is room to write in place but not for the copy, the reason says so),
 // a failed write, a backup that cannot be made. The file is left as it was,
 // except a device or FIFO, which has no old content to keep.
-void WriteFileBytes(const std::string& path, std::string_view bytes,
-                    LockedDirectories locked = LockedDirectories::AsTheSystemAllows);
+// Returns the identity of the file as this save left it (taken from the
+// written file itself, so that a change by another program right after the
+// save is not mistaken for this save's).
+FileIdentity WriteFileBytes(const std::string& path, std::string_view bytes,
+                            LockedDirectories locked = LockedDirectories::AsTheSystemAllows);
 
 // What start-up found of an in-place save that did not end (the program was
 // killed, the machine went down). Such a save keeps a synced copy of the old
 // content in UserStateDir() + "backup/" until the file is written whole.
 struct InterruptedSave {
     enum class Outcome {
-        Undone,   // the file was torn; its content from before the save is back
-        Finished, // the new content had been written whole; the save was completed
-        Kept,     // the file changed since, or is gone: the old content is kept aside
+        Undone,     // the file was torn by the save alone; its content from before is back
+        Finished,   // the new content had been written whole; the save was completed
+        Kept,       // the file changed since, or is gone: the old content is kept aside
+        Unreadable, // a file named as a backup could not be read: set aside
     };
-    std::string path; // the file that was being saved
+    std::string path; // the file that was being saved (empty for Unreadable)
     Outcome outcome = Outcome::Undone;
-    std::string keptAt; // Kept: the file that holds the content from before the save
+    // Kept: the file that holds the content from before the save; Undone:
+    // the one that holds what the file held instead, until the next start;
+    // Unreadable: the new name of the file set aside.
+    std::string keptAt;
 
-    // What to tell the user; empty where there is nothing to tell (Finished).
+    // What to tell the user; empty where there is nothing to tell of this
+    // save alone (Finished, and Unreadable, which are told together).
     std::string Message() const;
 };
 
 // Puts back every file that an interrupted in-place save left half written,
-// and reports what it did. Called once at start-up; saves still in progress
-// in another running instance are left alone.
+// where nothing but that save touched it since, and reports what it did;
+// what was put back over is kept until the next start. Called once at
+// start-up; saves still in progress in another running instance are left
+// alone.
 std::vector<InterruptedSave> RestoreInterruptedSaves();
 
 } // namespace sheafpad::platform

@@ -55,6 +55,43 @@ size_t ReadSome(int fd, const std::string& path, char* data, size_t size) {
     }
 }
 
+// Up to limit bytes of the file at path, or nothing when there is none;
+// look (if any) sees each piece as it is read.
+std::optional<std::string> ReadPieces(const std::string& path, size_t limit,
+                                      const PieceCheck* look) {
+    struct stat st;
+    const Fd fd = OpenForReading(path, &st);
+    if (fd.get() < 0) {
+        return std::nullopt;
+    }
+    // Room for one byte more than the size seen, so that the end is found by
+    // the first read that returns 0; a file that grows meanwhile is read on
+    // to its end (or to the limit). The room is only reserved: the memory is
+    // used a piece at a time, as the pieces come in.
+    constexpr size_t kPiece = 1 << 20;
+    std::string bytes;
+    size_t filled = 0;
+    try {
+        bytes.reserve(std::min(size_t(st.st_size) + 1, limit));
+        while (filled < limit) {
+            bytes.resize(std::min(filled + kPiece, limit));
+            const size_t got =
+                ReadSome(fd.get(), path, bytes.data() + filled, bytes.size() - filled);
+            if (got == 0) {
+                break;
+            }
+            if (look != nullptr) {
+                (*look)(std::string_view(bytes.data() + filled, got));
+            }
+            filled += got;
+        }
+    } catch (const std::bad_alloc&) {
+        throw EFOpenError(AbsolutePath(path), SystemReason(ENOMEM)); // too big to hold
+    }
+    bytes.resize(filled);
+    return bytes;
+}
+
 } // namespace
 
 std::string AbsolutePath(const std::string& path) {
@@ -72,7 +109,11 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 std::string ReadFileBytes(const std::string& path) {
-    std::optional<std::string> bytes = ReadFileStart(path, SIZE_MAX);
+    return ReadFileBytes(path, nullptr);
+}
+
+std::string ReadFileBytes(const std::string& path, const PieceCheck& look) {
+    std::optional<std::string> bytes = ReadPieces(path, SIZE_MAX, look ? &look : nullptr);
     if (!bytes) {
         throw EFOpenError(AbsolutePath(path), SystemReason(ENOENT));
     }
@@ -80,34 +121,7 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 std::optional<std::string> ReadFileStart(const std::string& path, size_t limit) {
-    struct stat st;
-    const Fd fd = OpenForReading(path, &st);
-    if (fd.get() < 0) {
-        return std::nullopt;
-    }
-    // One byte more than the size seen, so that the end is found by the first
-    // read that returns 0; a file that grows meanwhile is read on to its end
-    // (or to the limit).
-    std::string bytes;
-    size_t filled = 0;
-    try {
-        bytes.resize(std::min(size_t(st.st_size) + 1, limit));
-        while (filled < limit) {
-            if (filled == bytes.size()) {
-                bytes.resize(std::min(bytes.size() * 2, limit));
-            }
-            const size_t got =
-                ReadSome(fd.get(), path, bytes.data() + filled, bytes.size() - filled);
-            if (got == 0) {
-                break;
-            }
-            filled += got;
-        }
-    } catch (const std::bad_alloc&) {
-        throw EFOpenError(AbsolutePath(path), SystemReason(ENOMEM)); // too big to hold
-    }
-    bytes.resize(filled);
-    return bytes;
+    return ReadPieces(path, limit, nullptr);
 }
 
 FileReader::FileReader(const std::string& path) : path_(path), fd_(-1) {
@@ -117,6 +131,7 @@ FileReader::FileReader(const std::string& path) : path_(path), fd_(-1) {
         throw EFOpenError(AbsolutePath(path), SystemReason(ENOENT));
     }
     fd_ = fd.Release();
+    size_ = uint64_t(st.st_size);
 }
 
 FileReader::~FileReader() {

@@ -37,10 +37,13 @@ bool Fd::Close() {
     return result == 0 || errno == EINTR; // after EINTR the descriptor is gone on Linux
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
+bool WriteAll(int fd, std::string_view bytes, void (*beforeEach)(int), int argument) {
     const char* p = bytes.data();
     size_t left = bytes.size();
     while (left > 0) {
+        if (beforeEach != nullptr) {
+            beforeEach(argument);
+        }
         const ssize_t written = ::write(fd, p, left);
         if (written < 0 && errno == EINTR) {
             continue;

@@ -38,8 +38,9 @@ private:
 };
 
 // Writes all of bytes, retrying after signals; false (errno set) on any
-// failed write or one that makes no progress.
-bool WriteAll(int fd, std::string_view bytes);
+// failed write or one that makes no progress. beforeEach, when given, runs
+// before each write call.
+bool WriteAll(int fd, std::string_view bytes, void (*beforeEach)(int) = nullptr, int argument = 0);
 
 // Reads up to size bytes from offset, retrying after signals and short
 // reads; the count read (less at the end of the file), or -1 (errno set).
@@ -122,8 +123,9 @@ std::string RandomSuffix(size_t length);
 // replacement would change. existing is the file's status, or null where the
 // file is made (through a dangling link). A regular file keeps a synced copy
 // of its old content in the backup folder until the write is complete and
-// synced; the space is checked before the file is touched.
-void WriteInPlace(const std::string& shown, const std::string& path, std::string_view bytes,
-                  const struct stat* existing);
+// synced; the space is checked before the file is touched. Returns the
+// file's status once written.
+struct stat WriteInPlace(const std::string& shown, const std::string& path, std::string_view bytes,
+                         const struct stat* existing);
 
 } // namespace sheafpad::platform::posix

@@ -138,7 +138,8 @@ bool TakeOverIdentity(const Target& target, int fd) {
 // written, synced, named, then renamed over the target. Returns UseInPlace,
 // with nothing changed, where the replacement could not keep what the file
 // is. An interrupted save leaves no name behind.
-SafeResult WriteByRename(const std::string& shown, const Target& target, std::string_view bytes) {
+SafeResult WriteByRename(const std::string& shown, const Target& target, std::string_view bytes,
+                         struct stat* written) {
     const auto& [dir, name] = target.parts;
     // Keep the name within NAME_MAX: the prefix of a long name is enough.
     std::string tempPrefix = ".";
@@ -184,6 +185,10 @@ SafeResult WriteByRename(const std::string& shown, const Target& target, std::st
     if (dirFd.get() >= 0) {
         ::fsync(dirFd.get());
     }
+    // After the rename, which sets the status-change time too.
+    if (::fstat(file.fd(), written) != 0) {
+        written->st_ino = 0; // not known: the caller looks at the name instead
+    }
     return SafeResult::Done;
 }
 
@@ -203,9 +208,22 @@ bool NeedsInPlace(const Target& target) {
     return (dirSt.st_mode & S_ISVTX) != 0 && me != 0 && st.st_uid != me && dirSt.st_uid != me;
 }
 
+// The identity of the file at path, as the save's own status of it says.
+FileIdentity Written(const std::string& path, const struct stat& st, std::string_view bytes) {
+    if (st.st_ino == 0) {
+        return FileIdentityOf(path); // not known: the name tells
+    }
+    FileIdentity identity = FileIdentityOf(path, st);
+    ContentHasher hasher;
+    hasher.Add(bytes);
+    identity.contentHash = hasher.Value();
+    return identity;
+}
+
 } // namespace
 
-void WriteFileBytes(const std::string& path, std::string_view bytes, LockedDirectories locked) {
+FileIdentity WriteFileBytes(const std::string& path, std::string_view bytes,
+                            LockedDirectories locked) {
     const std::string shown = AbsolutePath(path);
     Target target;
     struct stat linkSt;
@@ -220,8 +238,7 @@ void WriteFileBytes(const std::string& path, std::string_view bytes, LockedDirec
         }
         // A symbolic link to a file that does not exist yet: creating through
         // the link makes that file.
-        WriteInPlace(shown, path, bytes, nullptr);
-        return;
+        return Written(path, WriteInPlace(shown, path, bytes, nullptr), bytes);
     } else {
         target.exists = true;
         std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
@@ -250,15 +267,16 @@ void WriteFileBytes(const std::string& path, std::string_view bytes, LockedDirec
             throw EFCreateError(shown, SystemReason(errno));
         }
         if (lockedDir || NeedsInPlace(target)) {
-            WriteInPlace(shown, target.path, bytes, &target.st);
-            return;
+            return Written(path, WriteInPlace(shown, target.path, bytes, &target.st), bytes);
         }
     } else if (lockedDir) {
         throw EFCreateError(shown, SystemReason(EACCES));
     }
-    if (WriteByRename(shown, target, bytes) == SafeResult::UseInPlace) {
-        WriteInPlace(shown, target.path, bytes, target.exists ? &target.st : nullptr);
+    struct stat written {};
+    if (WriteByRename(shown, target, bytes, &written) == SafeResult::UseInPlace) {
+        written = WriteInPlace(shown, target.path, bytes, target.exists ? &target.st : nullptr);
     }
+    return Written(path, written, bytes);
 }
 
 } // namespace sheafpad::platform

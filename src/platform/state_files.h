@@ -48,6 +48,27 @@ private:
     int error_ = 0;
 };
 
+// A private file (0600) that only grows: each Append is one write at its
+// end, which a process killed right after it does not lose (the system
+// holds it). Not flushed to disk.
+class AppendOnlyFile {
+public:
+    // Makes the file at path, which must not exist yet; see Error().
+    explicit AppendOnlyFile(const std::string& path);
+    ~AppendOnlyFile();
+    AppendOnlyFile(const AppendOnlyFile&) = delete;
+    AppendOnlyFile& operator=(const AppendOnlyFile&) = delete;
+
+    // 0, else the errno of the failed creation or of the first failed append
+    // (after which nothing more is written).
+    int Error() const { return error_; }
+    int Append(std::string_view bytes);
+
+private:
+    int fd_ = -1;
+    int error_ = 0;
+};
+
 // The concatenated pieces through a PrivateFileWriter. 0 or the errno.
 int WritePrivateFile(const std::string& path, const std::string& tempPrefix,
                      const std::vector<std::string_view>& pieces);

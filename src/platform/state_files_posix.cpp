@@ -62,6 +62,25 @@ int MakePrivateDirectory(const std::string& path) {
     return 0;
 }
 
+AppendOnlyFile::AppendOnlyFile(const std::string& path) {
+    fd_ =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
+    error_ = fd_ < 0 ? errno : 0;
+}
+
+AppendOnlyFile::~AppendOnlyFile() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+int AppendOnlyFile::Append(std::string_view bytes) {
+    if (error_ == 0 && !posix::WriteAll(fd_, bytes)) {
+        error_ = errno != 0 ? errno : EIO;
+    }
+    return error_;
+}
+
 PrivateFileWriter::PrivateFileWriter(const std::string& path, const std::string& tempPrefix)
     : path_(path) {
     fd_ = MakeTemp(path, tempPrefix, &temp_);

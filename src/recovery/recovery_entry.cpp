@@ -55,6 +55,7 @@ public:
         return false;
     }
     bool AtEnd() const { return rest_.empty(); }
+    size_t Left() const { return rest_.size(); }
 
 private:
     std::string_view rest_;
@@ -69,8 +70,16 @@ bool ParseLoaded(Reader& in, platform::FileIdentity* loaded) {
         return true;
     }
     loaded->exists = true;
-    return in.Number(&loaded->device, ' ') && in.Number(&loaded->inode, ' ') &&
-           in.Number(&loaded->mtimeNs, ' ') && in.Number(&loaded->size, '\n');
+    if (!in.Number(&loaded->device, ' ') || !in.Number(&loaded->inode, ' ') ||
+        !in.Number(&loaded->mtimeNs, ' ')) {
+        return false;
+    }
+    // The status-change time and the content's hash follow the size; copies
+    // written before they were kept end the line after the size.
+    return in.Number(&loaded->size, '\n') ||
+           (in.Number(&loaded->size, ' ') &&
+            (in.Number(&loaded->ctimeNs, '\n') ||
+             (in.Number(&loaded->ctimeNs, ' ') && in.Number(&loaded->contentHash, '\n'))));
 }
 
 } // namespace
@@ -136,32 +145,50 @@ std::string Header(const Entry& entry) {
     std::string header(kMagic);
     header += "path " + std::to_string(entry.path.size()) + "\n" + entry.path + "\n";
     const platform::FileIdentity& id = entry.loaded;
-    header += id.exists
-                  ? "loaded " + std::to_string(id.device) + " " + std::to_string(id.inode) + " " +
-                        std::to_string(id.mtimeNs) + " " + std::to_string(id.size) + "\n"
-                  : std::string("loaded -\n");
+    if (id.exists) {
+        header += "loaded " + std::to_string(id.device) + " " + std::to_string(id.inode) + " " +
+                  std::to_string(id.mtimeNs) + " " + std::to_string(id.size) + " " +
+                  std::to_string(id.ctimeNs) + " " + std::to_string(id.contentHash) + "\n";
+    } else {
+        header += "loaded -\n";
+    }
     header += "encoding " + std::string(EncodingName(entry.encoding)) + "\n";
     header += "text-encoding " + std::string(EncodingName(entry.textEncoding)) + "\n";
     header += "copied " + std::to_string(entry.copiedAtNs) + "\n";
+    if (entry.journal != 0) {
+        header += "journal " + std::to_string(entry.journal) + "\n";
+    }
     header += "text " + LengthDigits(entry.text.size()) + "\n";
     return header;
 }
 
-std::optional<Entry> Parse(std::string_view bytes) {
+std::optional<ParsedHeader> ParseHeader(std::string_view bytes) {
     Reader in(bytes);
-    Entry entry;
-    size_t pathLength = 0, textLength = 0;
-    const bool whole =
-        in.Literal(kMagic) && in.Literal("path ") && in.Number(&pathLength, '\n') &&
-        in.Bytes(pathLength, &entry.path) && in.Literal("\n") && ParseLoaded(in, &entry.loaded) &&
-        in.Literal("encoding ") && in.Encoding(&entry.encoding) && in.Literal("text-encoding ") &&
-        in.Encoding(&entry.textEncoding) && in.Literal("copied ") &&
-        in.Number(&entry.copiedAtNs, '\n') && in.Literal("text ") && in.Number(&textLength, '\n') &&
-        in.Bytes(textLength, &entry.text) && in.AtEnd();
+    ParsedHeader parsed;
+    Entry& entry = parsed.entry;
+    size_t pathLength = 0;
+    const bool whole = in.Literal(kMagic) && in.Literal("path ") && in.Number(&pathLength, '\n') &&
+                       in.Bytes(pathLength, &entry.path) && in.Literal("\n") &&
+                       ParseLoaded(in, &entry.loaded) && in.Literal("encoding ") &&
+                       in.Encoding(&entry.encoding) && in.Literal("text-encoding ") &&
+                       in.Encoding(&entry.textEncoding) && in.Literal("copied ") &&
+                       in.Number(&entry.copiedAtNs, '\n') &&
+                       (!in.Literal("journal ") || in.Number(&entry.journal, '\n')) &&
+                       in.Literal("text ") && in.Number(&parsed.textLength, '\n');
     if (!whole || entry.path.empty()) {
         return std::nullopt;
     }
-    return entry;
+    parsed.headerLength = bytes.size() - in.Left();
+    return parsed;
+}
+
+std::optional<Entry> Parse(std::string_view bytes) {
+    std::optional<ParsedHeader> parsed = ParseHeader(bytes);
+    if (!parsed || bytes.size() - parsed->headerLength != parsed->textLength) {
+        return std::nullopt;
+    }
+    parsed->entry.text = bytes.substr(parsed->headerLength);
+    return std::move(parsed->entry);
 }
 
 } // namespace sheafpad::recovery

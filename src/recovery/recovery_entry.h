@@ -7,10 +7,12 @@
 //   Sheafpad recovery 1
 //   path <length>
 //   <path bytes>
-//   loaded <device> <inode> <mtime ns> <size>   ("loaded -" when unknown)
+//   loaded <device> <inode> <mtime ns> <size> <ctime ns> <content hash>
+//                        ("loaded -" when unknown; older copies end after the size)
 //   encoding utf-8|latin-1
 //   text-encoding utf-8|latin-1
 //   copied <ns since 1970>
+//   journal <generation>                 (only where journals continue the copy)
 //   text <length>                        (20 digits, filled in after the text)
 //   <text bytes>
 #pragma once
@@ -35,6 +37,9 @@ struct Entry {
     TextEncoding textEncoding = TextEncoding::Utf8;
     std::string text;       // line breaks as CR LF
     int64_t copiedAtNs = 0; // when the copy was taken, ns since 1970 (UTC)
+    // The generation of the journals that hold the edits made after the copy
+    // was taken (recovery_journal.h); 0 where none follow.
+    uint64_t journal = 0;
 };
 
 // Encodes the editor's text (line breaks '\n' or U+2029) as a save in
@@ -62,5 +67,15 @@ std::string LengthDigits(uint64_t length);
 // The entry stored in bytes (a header followed by the text), or nothing when
 // bytes are not a whole entry.
 std::optional<Entry> Parse(std::string_view bytes);
+
+// The header at the start of bytes (the entry without its text), where the
+// text starts and how long it says the text is; nothing when bytes do not
+// start with a whole header.
+struct ParsedHeader {
+    Entry entry;
+    size_t headerLength = 0;
+    uint64_t textLength = 0;
+};
+std::optional<ParsedHeader> ParseHeader(std::string_view bytes);
 
 } // namespace sheafpad::recovery

@@ -2,6 +2,8 @@
 
 #include "platform/directory.h"
 #include "platform/file_io.h"
+#include "recovery/recovery_journal.h"
+#include "text/text_buffer.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +17,11 @@ namespace {
 
 constexpr size_t kRunIdLength = 16;
 constexpr std::string_view kEntrySuffix = ".entry";
+constexpr std::string_view kJournalSuffix = ".journal";
+constexpr std::string_view kSetAsidePrefix = "unreadable-";
+// Journals are kept short (a whole copy follows long typing); a longer file
+// is not one of them.
+constexpr uint64_t kLongestJournal = uint64_t(64) << 20;
 
 std::string Hex16(uint64_t value) {
     char text[kRunIdLength + 1];
@@ -57,7 +64,100 @@ std::string TempPrefix(const std::string& entryPath) {
     return "." + entryPath.substr(entryPath.rfind('/') + 1) + ".";
 }
 
+bool EndsWith(std::string_view name, std::string_view suffix) {
+    return name.size() > suffix.size() && name.substr(name.size() - suffix.size()) == suffix;
+}
+
+// Fills data from file, as far as the file goes; the count read.
+size_t ReadFully(platform::FileReader& file, char* data, size_t size) {
+    size_t filled = 0;
+    while (filled < size) {
+        const size_t got = file.Read(data + filled, size - filled);
+        if (got == 0) {
+            break;
+        }
+        filled += got;
+    }
+    return filled;
+}
+
+// The entry stored at path, read a piece at a time: one whose length is not
+// the one its header declares, or whose text holds a NUL byte (no copy this
+// program wrote), is refused at the piece that shows it, before it fills
+// memory. Throws EFOpenError when the file cannot be read (or is not a
+// regular file).
+std::optional<Entry> ReadEntry(const std::string& path) {
+    platform::FileReader file(path);
+    constexpr size_t kPiece = 1 << 20;
+    std::string head(size_t(std::min<uint64_t>(file.Size(), 64 << 10)), '\0');
+    head.resize(ReadFully(file, head.data(), head.size()));
+    std::optional<ParsedHeader> parsed = ParseHeader(head);
+    if (!parsed || parsed->headerLength + parsed->textLength != file.Size()) {
+        return std::nullopt;
+    }
+    Entry entry = std::move(parsed->entry);
+    std::string& text = entry.text;
+    text.reserve(parsed->textLength); // room only: memory is used as the pieces come
+    text.assign(head, parsed->headerLength);
+    for (size_t checked = 0;;) {
+        if (ContainsNul(std::string_view(text).substr(checked))) {
+            return std::nullopt;
+        }
+        checked = text.size();
+        if (text.size() >= parsed->textLength) {
+            break;
+        }
+        const size_t want = size_t(std::min<uint64_t>(kPiece, parsed->textLength - text.size()));
+        text.resize(checked + want);
+        const size_t got = ReadFully(file, text.data() + checked, want);
+        text.resize(checked + got);
+        if (got < want) {
+            return std::nullopt; // cut short since its size was taken
+        }
+    }
+    return entry;
+}
+
+// Makes the edits of journals (in order) in found's text. Returns how many
+// journals could be read and applied.
+size_t ApplyJournals(Store::Found& found, const std::vector<std::string>& journals) {
+    if (journals.empty()) {
+        return 0;
+    }
+    Entry& entry = found.entry;
+    std::u16string decoded(DecodedCapacity(entry.text), u'\0');
+    decoded.resize(DecodeText(entry.text, entry.textEncoding, decoded.data()));
+    TextBuffer text(std::move(decoded));
+    size_t applied = 0;
+    for (const std::string& journal : journals) {
+        try {
+            platform::FileReader file(journal);
+            if (file.Size() > kLongestJournal) {
+                break;
+            }
+            std::string bytes(size_t(file.Size()), '\0');
+            bytes.resize(ReadFully(file, bytes.data(), bytes.size()));
+            if (!ApplyJournal(bytes, text)) {
+                break;
+            }
+        } catch (const std::exception&) {
+            break;
+        }
+        ++applied;
+    }
+    if (applied > 0) {
+        SetText(entry, text.Text(0, text.Length()), entry.encoding);
+    }
+    return applied;
+}
+
 } // namespace
+
+std::vector<std::string> Store::Found::Files() const {
+    std::vector<std::string> files{entryPath};
+    files.insert(files.end(), journals.begin(), journals.end());
+    return files;
+}
 
 Store::Store(std::string dir, std::string run, platform::ProcessLock lock)
     : dir_(std::move(dir)), run_(std::move(run)), lock_(std::move(lock)) {}
@@ -90,6 +190,38 @@ Store::~Store() {
 
 std::string Store::EntryPath(const std::string& path) const {
     return dir_ + run_ + "-" + Hex16(PathKey(path)) + std::string(kEntrySuffix);
+}
+
+std::string Store::JournalPath(const std::string& entryPath, uint64_t generation) {
+    return entryPath.substr(0, entryPath.size() - kEntrySuffix.size()) + "." + Hex16(generation) +
+           std::string(kJournalSuffix);
+}
+
+std::optional<Entry> Store::Recovered(const std::string& entryPath) {
+    try {
+        std::optional<Entry> entry = ReadEntry(entryPath);
+        if (entry && entry->journal != 0) {
+            std::vector<std::string> journals;
+            for (uint64_t generation = entry->journal;; ++generation) {
+                std::string journal = JournalPath(entryPath, generation);
+                if (!platform::EntryExists(journal)) {
+                    break;
+                }
+                journals.push_back(std::move(journal));
+            }
+            Found found{entryPath, std::move(*entry), {}};
+            ApplyJournals(found, journals);
+            return std::move(found.entry);
+        }
+        return entry;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+std::string Store::SetAside(const std::string& name) const {
+    const std::string aside = dir_ + std::string(kSetAsidePrefix) + name;
+    return platform::RenameFile(dir_ + name, aside) == 0 ? aside : std::string();
 }
 
 int Store::Write(const std::string& entryPath, const Entry& entry) const {
@@ -128,10 +260,6 @@ int Store::Remove(const std::string& entryPath) const {
     return platform::RemoveFile(entryPath);
 }
 
-int Store::Adopt(const std::string& entryPath, const std::string& path) const {
-    return platform::RenameFile(entryPath, EntryPath(path));
-}
-
 bool Store::Claim(const std::string& run) {
     const std::string lockPath = dir_ + run + ".lock";
     std::optional<platform::ProcessLock> lock;
@@ -154,7 +282,7 @@ bool Store::Claim(const std::string& run) {
     return true;
 }
 
-std::vector<Store::Found> Store::ClaimEnded() {
+std::vector<Store::Found> Store::ClaimEnded(std::vector<std::string>* setAside) {
     std::map<std::string, std::vector<std::string>> namesByRun;
     platform::ForEachEntry(dir_, [&](std::string_view name) {
         const std::string run = RunOf(name);
@@ -163,34 +291,96 @@ std::vector<Store::Found> Store::ClaimEnded() {
         }
     });
     std::vector<Found> found;
+    std::vector<std::string> asideNow;
     for (const auto& [run, names] : namesByRun) {
-        if (!Claim(run)) {
-            continue; // a program still running
-        }
-        for (const std::string& name : names) {
-            const std::string path = dir_ + name;
-            if (name.front() == '.') {
-                platform::RemoveFile(path); // a write that the end of its run cut short
-                continue;
-            }
-            if (name.size() <= kEntrySuffix.size() ||
-                name.compare(name.size() - kEntrySuffix.size(), kEntrySuffix.size(),
-                             kEntrySuffix) != 0) {
-                continue;
-            }
-            try {
-                if (std::optional<Entry> entry = Parse(platform::ReadFileBytes(path))) {
-                    found.push_back({path, std::move(*entry)});
-                }
-            } catch (const std::exception&) {
-                // Unreadable now (gone, or no access): left for a later start.
-            }
+        if (Claim(run)) { // else a program still running
+            TakeRun(names, &found, &asideNow);
         }
     }
     std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
         return a.entry.copiedAtNs < b.entry.copiedAtNs;
     });
+    if (setAside != nullptr) {
+        *setAside = std::move(asideNow);
+    }
     return found;
+}
+
+void Store::TakeRun(const std::vector<std::string>& names, std::vector<Found>* found,
+                    std::vector<std::string>* setAside) {
+    // Journals by the name of their entry (without its suffix), in order.
+    std::map<std::string, std::map<std::string, std::string>> journalsOf;
+    std::vector<std::string> entries;
+    for (const std::string& name : names) {
+        if (name.front() == '.') {
+            platform::RemoveFile(dir_ + name); // a write that the end of its run cut short
+        } else if (EndsWith(name, kEntrySuffix)) {
+            entries.push_back(name);
+        } else if (EndsWith(name, kJournalSuffix) && name.size() > kJournalSuffix.size() + 17) {
+            const size_t dot = name.size() - kJournalSuffix.size() - 17;
+            journalsOf[name.substr(0, dot)][name.substr(dot + 1, 16)] = name;
+        }
+    }
+    const auto putAside = [&](const std::string& name) {
+        if (std::string aside = SetAside(name); !aside.empty()) {
+            setAside->push_back(std::move(aside));
+        }
+    };
+    for (const std::string& name : entries) {
+        const std::string path = dir_ + name;
+        const std::string base = name.substr(0, name.size() - kEntrySuffix.size());
+        auto journals = journalsOf.extract(base);
+        std::optional<Entry> entry;
+        try {
+            entry = ReadEntry(path);
+        } catch (const std::exception&) {
+            if (!platform::EntryExists(path)) {
+                continue; // gone meanwhile
+            }
+        }
+        std::vector<std::string> followers;
+        if (entry && !journals.empty()) {
+            // Journals older than the copy hold edits that it holds already;
+            // the ones that follow it come one generation after the other.
+            uint64_t next = entry->journal;
+            for (auto& [generation, journal] : journals.mapped()) {
+                const uint64_t number = std::strtoull(generation.c_str(), nullptr, 16);
+                if (number < entry->journal || entry->journal == 0) {
+                    if (entry->journal != 0) {
+                        platform::RemoveFile(dir_ + journal);
+                        journal.clear();
+                    }
+                } else if (number == next) {
+                    followers.push_back(dir_ + journal);
+                    journal.clear();
+                    ++next;
+                }
+            }
+        }
+        if (!entry) {
+            putAside(name);
+        } else {
+            Found item{path, std::move(*entry), {}};
+            const size_t applied = ApplyJournals(item, followers);
+            item.journals.assign(followers.begin(), followers.begin() + ptrdiff_t(applied));
+            for (size_t i = applied; i < followers.size(); ++i) {
+                putAside(followers[i].substr(dir_.size()));
+            }
+            found->push_back(std::move(item));
+        }
+        if (!journals.empty()) {
+            for (const auto& [generation, journal] : journals.mapped()) {
+                if (!journal.empty()) {
+                    putAside(journal); // no copy that it can follow
+                }
+            }
+        }
+    }
+    for (const auto& [base, journals] : journalsOf) {
+        for (const auto& [generation, journal] : journals) {
+            putAside(journal); // its copy is gone
+        }
+    }
 }
 
 void Store::ReleaseClaimed() {

@@ -2,19 +2,23 @@
 //
 // Each run holds an exclusive lock on its own lock file, "<run>.lock", for as
 // long as it lives, and names its entries after it: "<run>-<key>.entry",
-// written through temporary files ".<run>-...". The lock goes when the
+// written through temporary files ".<run>-...", each followed by its
+// journals "<run>-<key>.<generation>.journal". The lock goes when the
 // process ends, however it ends; so the entries of a run whose lock can be
 // taken (or whose lock file is gone) were left by a run that ended, and the
 // entries of a run whose lock is held belong to a program still running,
 // which are left alone. A later run claims an ended run by taking its lock,
 // and holds it while it offers that run's entries, so that two programs
-// started together never offer the same entry.
+// started together never offer the same entry. Files of an ended run that
+// cannot be read as what their names say are set aside once, renamed
+// "unreadable-<name>", so that they are neither lost nor offered again.
 #pragma once
 
 #include "platform/state_files.h"
 #include "recovery/recovery_entry.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +41,8 @@ public:
 
     // The full path of this run's entry for the edited file at path.
     std::string EntryPath(const std::string& path) const;
+    // The journal of generation generation (> 0) that follows the entry at entryPath.
+    static std::string JournalPath(const std::string& entryPath, uint64_t generation);
     // Writes the entry crash-safely to entryPath, mode 0600. 0 or the errno.
     int Write(const std::string& entryPath, const Entry& entry) const;
 
@@ -58,19 +64,27 @@ public:
     // the slow part, Commit.
     PendingWrite Stage(const std::string& entryPath, Entry entry, std::u16string_view text,
                        TextEncoding fileEncoding) const;
-    // Removes an entry. 0 (also when it was gone) or the errno.
+    // Removes an entry, or any other file of the folder. 0 (also when it was
+    // gone) or the errno.
     int Remove(const std::string& entryPath) const;
-    // Makes another run's entry this run's (renames it to EntryPath). 0 or the errno.
-    int Adopt(const std::string& entryPath, const std::string& path) const;
 
     struct Found {
         std::string entryPath;
-        Entry entry;
+        Entry entry; // its text with the edits of its journals made
+        std::vector<std::string> journals;
+        // The entry and its journals: what goes when it is discarded.
+        std::vector<std::string> Files() const;
     };
+    // The entry at entryPath as a later start finds it: with the edits of
+    // the journals beside it that follow it. Nothing where it cannot be read.
+    static std::optional<Entry> Recovered(const std::string& entryPath);
+
     // Claims every other run that has ended and returns its entries that can
-    // be read, oldest copy first. Their runs stay claimed, their temporary
-    // files removed, until ReleaseClaimed. Not for use from several threads.
-    std::vector<Found> ClaimEnded();
+    // be read, oldest copy first, each with the edits of its journals. Their
+    // runs stay claimed, their temporary files removed, until ReleaseClaimed.
+    // The files that could not be read are set aside; their new paths go to
+    // *setAside when given. Not for use from several threads.
+    std::vector<Found> ClaimEnded(std::vector<std::string>* setAside = nullptr);
     // Lets go of the claimed runs: their lock files go; entries left in place
     // (not discarded nor adopted) belong to no run and are offered again at a
     // later start.
@@ -79,6 +93,10 @@ public:
 private:
     Store(std::string dir, std::string run, platform::ProcessLock lock);
     bool Claim(const std::string& run);
+    // The ended run's files of one run, by name: entries found, the rest set aside.
+    void TakeRun(const std::vector<std::string>& names, std::vector<Found>* found,
+                 std::vector<std::string>* setAside);
+    std::string SetAside(const std::string& name) const;
 
     std::string dir_;
     std::string run_;

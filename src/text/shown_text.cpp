@@ -45,10 +45,20 @@ size_t SequenceAt(const Byte* p, size_t left, char32_t& code) {
     return length;
 }
 
-// The escape for a control character, or "" for any other.
+// Characters that reorder what stands around them: the embeddings,
+// overrides and isolates, and the left-to-right and right-to-left marks.
+bool IsBidiControl(char32_t code) {
+    return (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069) ||
+           code == 0x200E || code == 0x200F;
+}
+
+// The escape for a control character, or "" for any other. A backslash is
+// doubled, so that a name holding a backslash and a t never reads as a tab.
 std::u16string EscapeOf(char32_t code) {
     static constexpr char16_t kHex[] = u"0123456789ABCDEF";
     switch (code) {
+    case '\\':
+        return u"\\\\";
     case '\n':
         return u"\\n";
     case '\r':
@@ -61,7 +71,7 @@ std::u16string EscapeOf(char32_t code) {
     if (code < 0x20 || code == 0x7F) {
         return {u'\\', u'x', kHex[code >> 4], kHex[code & 0xF]};
     }
-    if ((code >= 0x80 && code <= 0x9F) || code == 0x2028 || code == 0x2029) {
+    if ((code >= 0x80 && code <= 0x9F) || code == 0x2028 || code == 0x2029 || IsBidiControl(code)) {
         return {u'\\',
                 u'u',
                 kHex[code >> 12],

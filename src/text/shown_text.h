@@ -14,8 +14,9 @@ namespace sheafpad {
 enum class ControlChars {
     Keep,   // control characters are shown as they are
     Escape, // as escapes that any font shows, on one line: \n, \r, \t, other
-            // C0 controls and DEL as \xHH, C1 controls and the line and
-            // paragraph separators as \uHHHH
+            // C0 controls and DEL as \xHH, C1 controls, the line and
+            // paragraph separators and the bidirectional controls as
+            // \uHHHH; a backslash itself as \\ (two backslashes)
 };
 
 struct ShownText {

@@ -122,18 +122,22 @@ std::u16string Decoded(std::string_view bytes, TextEncoding encoding) {
 
 } // namespace
 
-void TRichEdit::LoadTextFile(const std::string& path) {
+uint64_t TRichEdit::LoadTextFile(const std::string& path) {
     std::u16string text;
     TextEncoding encoding;
+    platform::ContentHasher hasher;
     {
         // The file's bytes live only until they are decoded, and each part's
         // memory goes back as soon as it is: a big file never needs its bytes
-        // and its whole text at once.
-        std::string bytes = platform::ReadFileBytes(path);
-        if (ContainsNul(bytes)) {
-            throw EFOpenError(platform::AbsolutePath(path),
-                              "The file holds NUL bytes, so it is not a text file");
-        }
+        // and its whole text at once. A NUL byte refuses the file at the
+        // piece where it stands, before the rest is read.
+        std::string bytes = platform::ReadFileBytes(path, [&](std::string_view piece) {
+            if (ContainsNul(piece)) {
+                throw EFOpenError(platform::AbsolutePath(path),
+                                  "The file holds NUL bytes, so it is not a text file");
+            }
+            hasher.Add(piece);
+        });
         encoding = DetectEncoding(bytes);
         constexpr size_t kPart = 256 * 1024;
         size_t discarded = 0;
@@ -143,6 +147,7 @@ void TRichEdit::LoadTextFile(const std::string& path) {
         });
     }
     SetLoadedText(std::move(text), encoding);
+    return hasher.Value();
 }
 
 void TRichEdit::LoadTextBytes(std::string_view bytes, TextEncoding stored, TextEncoding encoding) {
@@ -158,7 +163,7 @@ void TRichEdit::SetLoadedText(std::u16string text, TextEncoding encoding) {
     }
 }
 
-void TRichEdit::SaveTextFile(const std::string& path) const {
+platform::FileIdentity TRichEdit::SaveTextFile(const std::string& path) const {
     // Encoded part by part: the text is never copied whole. A part that ends
     // in the first half of a surrogate pair keeps it for the next one.
     constexpr size_t kPart = 64 * 1024;
@@ -188,7 +193,7 @@ void TRichEdit::SaveTextFile(const std::string& path) const {
         return true;
     });
     encode(0);
-    platform::WriteFileBytes(path, bytes);
+    return platform::WriteFileBytes(path, bytes);
 }
 
 QString TRichEdit::LinesText() const {

@@ -7,6 +7,7 @@
 // breaks are '\n' (never U+2028).
 #pragma once
 
+#include "platform/file_identity.h"
 #include "text/text_codec.h"
 #include "textview/text_view.h"
 
@@ -30,13 +31,15 @@ public:
     explicit TRichEdit(QWidget* parent = nullptr);
 
     // Replaces the whole text by the file's. Throws EFOpenError when the file
-    // cannot be read or holds NUL bytes; the pane is then unchanged.
-    void LoadTextFile(const std::string& path);
+    // cannot be read or holds NUL bytes; the pane is then unchanged. Returns
+    // the hash of the bytes read (platform::ContentHasher).
+    uint64_t LoadTextFile(const std::string& path);
     // Writes the whole text, line breaks as CR LF, in the encoding of the last
     // load. Throws EFCreateError (file untouched) when the text holds a
     // character that the encoding cannot store or the file cannot be created,
     // EOutOfResources when the write fails. The pane is never changed.
-    void SaveTextFile(const std::string& path) const;
+    // Returns what the file is once written.
+    platform::FileIdentity SaveTextFile(const std::string& path) const;
     TextEncoding Encoding() const { return encoding_; }
     // Replaces the whole text by bytes decoded as stored (line breaks CR, LF
     // or CR LF), as a load does; later saves write in encoding. bytes hold no NUL.

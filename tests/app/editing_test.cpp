@@ -339,7 +339,8 @@ TEST_F(EditingTest, ClipboardCommandsInAFile) {
     form.Paste1Click();
     Select("b.htm");
     EXPECT_EQ(ReadFile(dir.file("a.htm")), " world!");
-    QApplication::clipboard()->clear();
+    QApplication::clipboard()->setText("left over");
+    ASSERT_EQ(QApplication::clipboard()->text(), "left over");
     form.Memo1->SetSelectionStart(0);
     form.Copy1Click(); // nothing selected: empties the clipboard's text
     EXPECT_EQ(QApplication::clipboard()->text(), "");

@@ -28,6 +28,21 @@ void ReplaceByRename(const std::string& path, const std::string& bytes) {
     ASSERT_EQ(std::rename((path + ".tmp").c_str(), path.c_str()), 0);
 }
 
+// Rewrites the file in place with bytes of the same length and puts its old
+// modification time back, as cp -p or rsync --inplace -t do.
+void RewriteKeepingSizeAndTime(const std::string& path, const std::string& bytes) {
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    ASSERT_EQ(size_t(before.st_size), bytes.size());
+    WriteFile(path, bytes);
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    ASSERT_EQ(after.st_ino, before.st_ino);
+    ASSERT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+}
+
 class OutsideTest : public test::FormFixture {
 protected:
     void SetUp() override {
@@ -45,7 +60,7 @@ protected:
 };
 
 TEST_F(OutsideTest, AnEditedPaneAsksBeforeWritingOverAnotherProgramsWork) {
-    List({{"a.htm", "one"}, {"b.htm", "one"}, {"c.htm", "one"}, {"z.htm", "z"}});
+    List({{"a.htm", "one"}, {"b.htm", "one"}, {"c.htm", "one"}, {"d.htm", "one"}, {"z.htm", "z"}});
     struct Case {
         const char* name;
         void (*act)(const std::string& path);
@@ -57,6 +72,8 @@ TEST_F(OutsideTest, AnEditedPaneAsksBeforeWritingOverAnotherProgramsWork) {
         {"b.htm", [](const std::string& p) { ReplaceByRename(p, "new"); }, "was replaced by",
          "new"},
         {"c.htm", [](const std::string& p) { ::unlink(p.c_str()); }, "was deleted", nullptr},
+        {"d.htm", [](const std::string& p) { RewriteKeepingSizeAndTime(p, "two"); },
+         "was changed by another", "two"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -47,22 +47,36 @@ protected:
         form.StartRecovery(folder);
         form.Recovery()->SetDelays(pauseMs, longestMs);
     }
-    // The entries of the folder after the work asked for so far, as stored.
-    std::vector<recovery::Entry> Entries() {
+    // The entries of the folder after the work asked for so far, as a later
+    // start finds them (with the edits of their journals); stored: as their
+    // own files hold them.
+    std::vector<recovery::Entry> Entries(bool stored = false) {
         form.Recovery()->Flush();
         std::vector<recovery::Entry> entries;
         platform::ForEachEntry(folder, [&](std::string_view name) {
-            if (name.ends_with(".entry")) {
-                entries.push_back(*recovery::Parse(ReadFile(folder + std::string(name))));
+            const std::string path = folder + std::string(name);
+            if (name.ends_with(".entry") && !name.starts_with("unreadable-")) {
+                entries.push_back(stored ? *recovery::Parse(ReadFile(path))
+                                         : *recovery::Store::Recovered(path));
             }
         });
         return entries;
     }
-    // Waits (at most 3 s) until the pending copy has been taken.
-    std::vector<recovery::Entry> CopyAfterPause() {
-        QTest::qWait(50);
-        EXPECT_TRUE(Entries().empty()) << "copied before the pause";
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !Entries().empty(); }, 3000));
+    int Journals() {
+        int journals = 0;
+        platform::ForEachEntry(
+            folder, [&](std::string_view name) { journals += name.ends_with(".journal") ? 1 : 0; });
+        return journals;
+    }
+    // The first change is copied at once, the edits follow in its journal;
+    // waits (at most 3 s) for the whole copy after the pause, which leaves
+    // only its own (empty) journal.
+    std::vector<recovery::Entry> CopyAfterPause(const std::string& text) {
+        EXPECT_EQ(Entries().size(), 1u);
+        EXPECT_EQ(Entries().empty() ? "" : Entries()[0].text, text);
+        EXPECT_NE(Entries(true)[0].text, text) << "copied whole before the pause";
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return Entries(true)[0].text == text && Journals() == 1; }, 3000));
         return Entries();
     }
     void Type(const QString& keys) { QTest::keyClicks(form.Memo1, keys); }
@@ -84,10 +98,9 @@ TEST_F(RecoveryTest, ACopyFollowsThePauseAndGoesWithSaveCancelAndSwitch) {
     EXPECT_TRUE(Entries().empty()); // nothing changed yet
 
     Type("x");
-    std::vector<recovery::Entry> entries = CopyAfterPause();
+    std::vector<recovery::Entry> entries = CopyAfterPause("xone\r\n");
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].path, dir.file("a.htm"));
-    EXPECT_EQ(entries[0].text, "xone\r\n");
     EXPECT_TRUE(entries[0].loaded.exists);
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "one\n");
     struct stat st {};
@@ -96,14 +109,17 @@ TEST_F(RecoveryTest, ACopyFollowsThePauseAndGoesWithSaveCancelAndSwitch) {
 
     QTest::mouseClick(form.SaveButton, Qt::LeftButton);
     EXPECT_TRUE(Entries().empty());
+    EXPECT_EQ(Journals(), 0);
     Type("y");
-    ASSERT_EQ(CopyAfterPause().size(), 1u);
+    CopyAfterPause("xyone\r\n");
     QTest::mouseClick(form.CancelButton, Qt::LeftButton);
     EXPECT_TRUE(Entries().empty());
+    EXPECT_EQ(Journals(), 0);
     Type("z");
-    ASSERT_EQ(CopyAfterPause().size(), 1u);
+    CopyAfterPause("xyzone\r\n");
     Select("b.htm");
     EXPECT_TRUE(Entries().empty());
+    EXPECT_EQ(Journals(), 0);
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "xyzone\r\n");
 
     // The unused-file report is never copied, even when typed into.
@@ -116,17 +132,68 @@ TEST_F(RecoveryTest, ACopyFollowsThePauseAndGoesWithSaveCancelAndSwitch) {
     EXPECT_TRUE(errors.empty());
 }
 
-TEST_F(RecoveryTest, LongTypingIsCopiedWithoutAPause) {
-    List({{"a.htm", ""}});
+// Every edit is on disk as soon as it is made, whatever it is (typing,
+// deleting, undo, a paste too large for the journal), and long typing is
+// still copied whole without a pause.
+TEST_F(RecoveryTest, EveryEditIsKeptAtOnceAndLongTypingIsCopiedWhole) {
+    List({{"a.htm", "one\ntwo"}});
     Start(400, 600);
     Select("a.htm");
-    for (int i = 0; i < 12 && Entries().empty(); ++i) {
-        Type("k"); // faster than the pause
+    const auto kept = [&] {
+        const std::vector<recovery::Entry> entries = Entries();
+        QString shown = form.Memo1->toPlainText();
+        shown.replace('\n', QStringLiteral("\r\n"));
+        return entries.size() == 1 && entries[0].text == shown.toStdString();
+    };
+    bool wholeCopy = false;
+    for (int i = 0; i < 12; ++i) {
+        // Faster than the pause: letters, line breaks and deletions.
+        QTest::keyClick(form.Memo1, i % 4 == 3 ? Qt::Key_Backspace : Qt::Key_K);
+        QTest::keyClick(form.Memo1, i % 4 == 3 ? Qt::Key_Delete : Qt::Key_Return);
+        EXPECT_TRUE(kept()) << i;
+        wholeCopy = wholeCopy || Entries(true)[0].text.size() > 8;
         QTest::qWait(100);
     }
-    const std::vector<recovery::Entry> entries = Entries();
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_GE(entries[0].text.size(), 5u);
+    EXPECT_TRUE(wholeCopy) << "no whole copy during long typing";
+    form.Memo1->undo();
+    EXPECT_TRUE(kept());
+    QGuiApplication::clipboard()->setText(QString(100000, 'p'));
+    form.Paste1Click();
+    EXPECT_TRUE(kept());
+    Type("q");
+    EXPECT_TRUE(kept());
+}
+
+// The process ends while it still runs code, as Qt ends it after a lost
+// display (exit) or on a fatal message (abort): the copy asked for is on
+// disk first, though it was only just asked for and is a long one.
+TEST_F(RecoveryTest, AnEndThatStillRunsCodeFinishesTheCopyFirst) {
+    const std::string big(24 << 20, 'b');
+    List({{"a.htm", big}});
+    for (const bool fatal : {false, true}) {
+        SCOPED_TRACE(fatal ? "fatal message" : "exit");
+        const auto typeAndEnd = [&] {
+            Start();
+            Select("a.htm");
+            Type("x");
+            if (fatal) {
+                qFatal("The end");
+            }
+            std::exit(1);
+        };
+        if (fatal) {
+            EXPECT_DEATH(typeAndEnd(), "The end");
+        } else {
+            EXPECT_EXIT(typeAndEnd(), testing::ExitedWithCode(1), "");
+        }
+        const std::vector<recovery::Entry> entries = Entries();
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0].text.size(), big.size() + 1);
+        EXPECT_EQ(entries[0].text.substr(0, 3), "xbb");
+        platform::ForEachEntry(folder, [&](std::string_view name) {
+            std::remove((folder + std::string(name)).c_str());
+        });
+    }
 }
 
 TEST_F(RecoveryTest, AtTheEndOfTheSessionTheCopyIsWrittenFirstAndKeptUnlessSaved) {
@@ -211,9 +278,8 @@ TEST_F(RecoveryTest, TheCopyStandsOnTheVersionTheEditStartedFrom) {
     test::AppendFile(dir.file("a.htm"), " two");
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.Memo1->toPlainText() == "one two"; }, 5000));
     Type("x");
-    const std::vector<recovery::Entry> entries = CopyAfterPause();
+    const std::vector<recovery::Entry> entries = CopyAfterPause("xone two");
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].text, "xone two");
     // Restored later, the text must not count the version it was typed into
     // as another program's change.
     EXPECT_EQ(
@@ -243,6 +309,35 @@ TEST_F(RecoveryTest, ARestoredTextIsNeverReloadedAwayEvenAfterCancel) {
     EXPECT_FALSE(form.Outside()->Check());
     EXPECT_EQ(form.Memo1->toPlainText(), "typed");
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "on disk");
+}
+
+TEST_F(RecoveryTest, RestoringTheCopyOfADeletedFileIsTheDecisionToWriteItAgain) {
+    List({{"b.htm", "two"}});
+    const std::string path = dir.file("a.htm");
+    {
+        int error = 0;
+        const auto ended = recovery::Store::Open(folder, &error);
+        ASSERT_TRUE(ended);
+        recovery::Entry e;
+        e.path = path;
+        e.loaded = {.exists = true, .device = 1, .inode = 2, .size = 3}; // deleted since
+        e.text = "typed";
+        ASSERT_EQ(ended->Write(ended->EntryPath(e.path), e), 0);
+    }
+    Start();
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_NE(questions[0].find("no longer exists"), std::string::npos) << questions[0];
+    ASSERT_EQ(form.Memo1->toPlainText(), "typed");
+    std::vector<std::string> asked;
+    TForm1::SetQuestionHook([&](const QString& text) {
+        asked.push_back(text.toStdString());
+        return false;
+    });
+    Select("b.htm");
+    TForm1::SetQuestionHook(nullptr);
+    EXPECT_TRUE(asked.empty()) << asked[0];
+    EXPECT_EQ(ReadFile(path), "typed");
+    EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(RecoveryTest, ACopyThatCannotBeWrittenIsToldOnceAndTypingGoesOn) {
@@ -288,6 +383,7 @@ TEST_F(RecoveryTest, CopiesOfEndedRunsAreOfferedRestoredOrDiscarded) {
         write(entry(dir.file("a.htm"), "caf\xe9\r\nrestored", 3000000000000000000));
         write(entry(dir.file("b.htm"), "dropped", 1000000000000000000));
         write(entry(gone, "nowhere\r\nelse", 2000000000000000000));
+        WriteFile(folder + ended->RunId() + "-junk.entry", "junk");
     }
     // A program still running: its copy is not this program's to offer.
     const auto running = recovery::Store::Open(folder, &error);
@@ -304,9 +400,11 @@ TEST_F(RecoveryTest, CopiesOfEndedRunsAreOfferedRestoredOrDiscarded) {
     EXPECT_NE(questions[1].find("folder no longer exists"), std::string::npos) << questions[1];
     EXPECT_NE(questions[2].find("changed on disk"), std::string::npos) << questions[2];
 
-    // The folder that is gone: the text is on the clipboard, the copy kept.
-    ASSERT_EQ(notices.size(), 1u);
-    EXPECT_NE(notices[0].find("clipboard"), std::string::npos);
+    // What could not be read is told first, naming the folder; the folder
+    // that is gone: the text is on the clipboard, the copy kept.
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_NE(notices[0].find("set aside in " + folder), std::string::npos) << notices[0];
+    EXPECT_NE(notices[1].find("clipboard"), std::string::npos);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "nowhere\r\nelse");
 
     // a is back in the pane, changed and unsaved, as if just typed.

@@ -55,15 +55,23 @@ TEST(Startup, PutsBackAFileThatAnInterruptedSaveTore) {
     }
     ASSERT_TRUE(killed) << "the save was never caught after its backup";
     WriteFile(path, "new and torn"); // as a kill in the write leaves it
+    const std::string backups = state.path() + "/Sheafpad/backup";
+    WriteFile(backups + "/backup-cut", "cut sho");
+    WriteFile(backups + "/backup-empty", "");
 
     ErrorCapture messages;
     TForm1 form;
     form.show();
     EXPECT_EQ(ReadFile(dir.file("b.html")), "old");
-    EXPECT_EQ(messages.errors,
-              std::vector<std::string>{"Saving \"" + path +
-                                       "\" was interrupted; the file's content from before that "
-                                       "save has been put back."});
+    ASSERT_EQ(messages.errors.size(), 2u);
+    const std::string putBack = "Saving \"" + path +
+                                "\" was interrupted; the file's content from before that save "
+                                "has been put back. What it held instead is kept in \"" +
+                                backups + "/replaced-a.html.";
+    EXPECT_EQ(messages.errors[0].substr(0, putBack.size()), putBack) << messages.errors[0];
+    EXPECT_EQ(messages.errors[1], "2 backup(s) of interrupted saves could not be read, and were "
+                                  "set aside in \"" +
+                                      backups + "\" under names that begin with \"unreadable-\"");
     ::unsetenv("XDG_STATE_HOME");
 }
 

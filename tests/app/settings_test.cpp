@@ -138,6 +138,22 @@ TEST_F(SettingsTest, BoundsOutsideEveryScreenMoveOntoThePrimaryKeepingTheSize) {
     EXPECT_EQ(partly->OuterBounds(), QRect(-100, -20, 400, 300));
 }
 
+TEST_F(SettingsTest, BoundsLargerThanTheScreenAreCutToItsAvailableArea) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    WriteFile(ini, "[Initial]\r\nLeft=30\r\nTop=40\r\nHeight=300\r\nWidth=2000000000\r\n");
+    auto wide = Start();
+    EXPECT_EQ(wide->OuterBounds(), QRect(area.left(), 40, area.width(), 300));
+    EXPECT_TRUE(wide->close());
+    EXPECT_NE(ReadFile(ini).find("Left=" + std::to_string(area.left()) +
+                                 "\r\nTop=40\r\n"
+                                 "Height=300\r\nWidth=" +
+                                 std::to_string(area.width()) + "\r\n"),
+              std::string::npos)
+        << ReadFile(ini);
+    WriteFile(ini, "[Initial]\r\nLeft=30\r\nTop=40\r\nHeight=70000\r\nWidth=400\r\n");
+    EXPECT_EQ(Start()->OuterBounds(), QRect(30, area.top(), 400, area.height()));
+}
+
 TEST_F(SettingsTest, MinimizedWindowStoresItsRestoredRectangle) {
     WriteFile(ini, "[Initial]\r\nLeft=10\r\nTop=20\r\nHeight=300\r\nWidth=400\r\n");
     auto form = Start();

@@ -29,19 +29,7 @@ void Append(const std::string& path, const std::string& bytes) {
 // The visible window titled "Sheafpad" other than the main window (a message
 // box), looked for up to tries times; "" when there is none.
 std::string MessageBox(const XServer& server, const App& app, int tries = 50) {
-    for (; tries > 0; --tries) {
-        std::string out = Xdotool(server, {"search", "--onlyvisible", "--name", "^Sheafpad$"});
-        for (size_t at = 0; at < out.size();) {
-            const size_t end = out.find('\n', at);
-            const std::string id = out.substr(at, end - at);
-            if (!id.empty() && id != app.windowId()) {
-                return id;
-            }
-            at = end == std::string::npos ? out.size() : end + 1;
-        }
-        std::this_thread::sleep_for(100ms);
-    }
-    return "";
+    return FindOtherWindow(server, "Sheafpad", app.windowId(), tries);
 }
 
 } // namespace

@@ -334,10 +334,10 @@ void App::Key(const std::string& keys) {
     Settle(150ms);
 }
 
-void App::Type(const std::string& text) {
+void App::Type(const std::string& text, std::chrono::milliseconds settle) {
     Run({"env", "DISPLAY=" + display_, "xdotool", "windowfocus", window_, "type", "--delay", "30",
          text});
-    Settle(150ms);
+    Settle(settle);
 }
 
 void App::Click(int x, int y, int button) {
@@ -397,6 +397,24 @@ std::string FindWindow(const XServer& server, const std::string& name) {
             Xdotool(server, {"search", "--onlyvisible", "--name", "^" + name + "$"});
         if (!out.empty()) {
             return out.substr(0, out.find('\n'));
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    return "";
+}
+
+std::string FindOtherWindow(const XServer& server, const std::string& name,
+                            const std::string& except, int tries) {
+    for (; tries > 0; --tries) {
+        const std::string out =
+            Xdotool(server, {"search", "--onlyvisible", "--name", "^" + name + "$"});
+        for (size_t at = 0; at < out.size();) {
+            const size_t end = out.find('\n', at);
+            const std::string id = out.substr(at, end - at);
+            if (!id.empty() && id != except) {
+                return id;
+            }
+            at = end == std::string::npos ? out.size() : end + 1;
         }
         std::this_thread::sleep_for(100ms);
     }

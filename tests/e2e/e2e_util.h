@@ -92,7 +92,8 @@ public:
 
     // Input, sent to the app's window. keys are xdotool key names ("alt+q").
     void Key(const std::string& keys);
-    void Type(const std::string& text);
+    // settle: how long to wait after the last key.
+    void Type(const std::string& text, std::chrono::milliseconds settle = 150ms);
     // A click at a point of the window's client area.
     void Click(int x, int y, int button = 1);
     void DoubleClick(int x, int y);
@@ -124,5 +125,10 @@ std::string SheafpadBinary();
 std::string Xdotool(const XServer& server, std::vector<std::string> args);
 // The id of the visible window named name exactly, or "" after 10 s.
 std::string FindWindow(const XServer& server, const std::string& name);
+// The id of a visible window named name exactly other than except (a message
+// box titled as the main window), looked for up to tries times 100 ms; "" when
+// there is none.
+std::string FindOtherWindow(const XServer& server, const std::string& name,
+                            const std::string& except, int tries = 50);
 
 } // namespace sheafpad::e2e

@@ -35,6 +35,16 @@ TEST(FileIdentity, TellsHowAnotherProgramTouchedTheFile) {
     ASSERT_EQ(::utimensat(AT_FDCWD, dir.file("b.htm").c_str(), times, 0), 0);
     EXPECT_EQ(CompareIdentity(b, FileIdentityOf(dir.file("b.htm"))), FileChange::Changed);
 
+    // The same size, and the old modification time put back (touch -d, cp -p):
+    // the status-change time, which nobody can set back, still tells.
+    const FileIdentity kept = FileIdentityOf(dir.file("b.htm"));
+    WriteFile(dir.file("b.htm"), "two");
+    const struct timespec back[2] = {{0, UTIME_OMIT},
+                                     {kept.mtimeNs / 1000000000, kept.mtimeNs % 1000000000}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.file("b.htm").c_str(), back, 0), 0);
+    ASSERT_EQ(FileIdentityOf(dir.file("b.htm")).mtimeNs, kept.mtimeNs);
+    EXPECT_EQ(CompareIdentity(kept, FileIdentityOf(dir.file("b.htm"))), FileChange::Changed);
+
     // A save by rename (mv over it), even with the same size.
     const FileIdentity before = FileIdentityOf(a);
     WriteFile(dir.file("new"), "one\n");
@@ -76,6 +86,39 @@ TEST(FileIdentity, LinksAreFollowedAndTheirTargetIsRemembered) {
     const FileIdentity relinked = FileIdentityOf(page);
     ::unlink(outside.file("other").c_str());
     EXPECT_EQ(CompareIdentity(relinked, FileIdentityOf(page)), FileChange::Deleted);
+}
+
+TEST(FileIdentity, AChangeOfStatusOverTheSameContentIsNoChange) {
+    TempDir dir;
+    const std::string a = dir.file("a.htm");
+    const std::string text = "some text of a few words\n";
+    WriteFile(a, text);
+    FileIdentity loaded = FileIdentityOf(a);
+    ContentHasher hasher; // fed in uneven pieces, as a load reads
+    for (size_t at = 0; at < text.size(); at += 3) {
+        hasher.Add(std::string_view(text).substr(at, 3));
+    }
+    loaded.contentHash = hasher.Value();
+    ContentHasher whole;
+    whole.Add(text);
+    ASSERT_EQ(whole.Value(), loaded.contentHash);
+
+    ASSERT_EQ(::chmod(a.c_str(), 0600), 0); // only the status changes
+    ASSERT_EQ(CompareIdentity(loaded, FileIdentityOf(a)), FileChange::Changed);
+    FileIdentity now;
+    EXPECT_EQ(ChangeSince(loaded, a, &now), FileChange::None);
+    EXPECT_NE(now.ctimeNs, loaded.ctimeNs);
+
+    // Other content of the same size under the old times is a change.
+    WriteFile(a, std::string(text.size(), 'x'));
+    const timespec back[2] = {{0, UTIME_OMIT},
+                              {loaded.mtimeNs / 1000000000, loaded.mtimeNs % 1000000000}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, a.c_str(), back, 0), 0);
+    EXPECT_EQ(ChangeSince(loaded, a), FileChange::Changed);
+    loaded.contentHash = 0; // not known: any change of status counts
+    WriteFile(a, text);
+    ASSERT_EQ(::utimensat(AT_FDCWD, a.c_str(), back, 0), 0);
+    EXPECT_EQ(ChangeSince(loaded, a), FileChange::Changed);
 }
 
 } // namespace

@@ -203,6 +203,17 @@ TEST(FileReader, ReadsThePiecesInOrderAndFailsAsAWholeReadDoes) {
                                        "Cannot open file \"/proc/self/mem\". Input/output error");
 }
 
+// Saves bytes to path; the save must tell what it left, to the status-change
+// time (which a rename sets too) and the links of the name.
+void SaveTellingWhatItLeft(const std::string& path, std::string_view bytes) {
+    using namespace sheafpad::platform;
+    const FileIdentity written = WriteFileBytes(path, bytes);
+    const FileIdentity now = FileIdentityOf(path);
+    EXPECT_EQ(CompareIdentity(written, now), FileChange::None);
+    EXPECT_NE(written.ctimeNs, 0);
+    EXPECT_NE(written.contentHash, 0u);
+}
+
 TEST(WriteFileBytes, ReplacesTheFileKeepingModeOwnerAndGroup) {
     TempDir dir;
     const std::string path = dir.file("page.html");
@@ -212,7 +223,8 @@ TEST(WriteFileBytes, ReplacesTheFileKeepingModeOwnerAndGroup) {
         ASSERT_EQ(::chown(path.c_str(), 1234, 5678), 0);
     }
     const struct stat before = Stat(path);
-    WriteFileBytes(path, "new\r\n");
+    // The save tells what it left: the new file, renamed into place.
+    SaveTellingWhatItLeft(path, "new\r\n");
     EXPECT_EQ(ReadFile(path), "new\r\n");
     const struct stat after = Stat(path);
     EXPECT_EQ(after.st_mode, before.st_mode);
@@ -326,7 +338,7 @@ TEST(WriteFileBytes, SymbolicLinkIsFollowedAndStaysALink) {
     WriteFile(dir.file("real.txt"), "old");
     ASSERT_EQ(::symlink("../real.txt", dir.file("sub/link").c_str()), 0);
     ASSERT_EQ(::symlink("sub/link", dir.file("link2").c_str()), 0); // a chain of two
-    WriteFileBytes(dir.file("link2"), "new");
+    SaveTellingWhatItLeft(dir.file("link2"), "new");
     EXPECT_EQ(ReadFile(dir.file("real.txt")), "new");
     EXPECT_TRUE(S_ISLNK(Stat(dir.file("sub/link")).st_mode));
     EXPECT_TRUE(S_ISLNK(Stat(dir.file("link2")).st_mode));
@@ -346,7 +358,7 @@ TEST(WriteFileBytes, HardLinkedFileIsWrittenInPlace) {
     WriteFile(dir.file("a"), "old content, longer");
     ASSERT_EQ(::link(dir.file("a").c_str(), dir.file("b").c_str()), 0);
     const ino_t inode = Stat(dir.file("a")).st_ino;
-    WriteFileBytes(dir.file("a"), "new");
+    SaveTellingWhatItLeft(dir.file("a"), "new");
     EXPECT_EQ(ReadFile(dir.file("a")), "new");
     EXPECT_EQ(ReadFile(dir.file("b")), "new");
     EXPECT_EQ(Stat(dir.file("a")).st_ino, inode);

@@ -198,9 +198,16 @@ TEST(SaveKilled, InPlaceSaveIsUndoneOrFinishedAtTheNextStart) {
         tornBeforeRestore += now != a && now != b ? 1 : 0;
         for (const auto& save : RestoreInterruptedSaves()) {
             EXPECT_EQ(save.path, path);
-            undone += save.outcome == InterruptedSave::Outcome::Undone ? 1 : 0;
             finished += save.outcome == InterruptedSave::Outcome::Finished ? 1 : 0;
+            // A file that only the killed save wrote is recognised as such.
             EXPECT_NE(save.outcome, InterruptedSave::Outcome::Kept);
+            if (save.outcome == InterruptedSave::Outcome::Undone) {
+                ++undone;
+                // What was put back over is kept (until the next start of
+                // a program; this one removes it itself).
+                EXPECT_EQ(ReadFileBytes(save.keptAt), now);
+                ::unlink(save.keptAt.c_str());
+            }
         }
         now = ReadFileBytes(path);
         counts.torn += now != a && now != b ? 1 : 0;

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
@@ -280,54 +281,136 @@ pid_t StopAfterBackup(const std::string& path, const std::string& bytes) {
     return -1;
 }
 
-TEST(RestoreInterruptedSaves, UndoesATornFileKeepsAsideAChangedOneAndSparesARunningSave) {
+// An in-place save of fresh over old content to path, interrupted after its
+// backup was made (the save still runs meanwhile: start-up leaves its backup
+// alone), then the file torn as a kill in the write leaves it.
+void InterruptedSave(const std::string& path, const std::string& old, const std::string& fresh,
+                     const std::string& torn) {
+    pid_t child = -1;
+    for (int attempt = 0; attempt < 5 && child < 0; ++attempt) {
+        WriteFile(path, old);
+        child = StopAfterBackup(path, fresh);
+    }
+    ASSERT_GE(child, 0) << "the save was never caught after its backup";
+    EXPECT_TRUE(RestoreInterruptedSaves().empty());
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    WriteFile(path, torn);
+}
+
+// Sets the save's last mark of progress (the backup's time) seconds back, as
+// if the save had been cut off that long before what comes next.
+void SaveEndedSecondsAgo(int seconds) {
+    for (const std::string& name : sheafpad::test::DirNames(BackupDir())) {
+        if (name.rfind("backup-", 0) == 0) {
+            const timespec back[2] = {{0, UTIME_OMIT}, {::time(nullptr) - seconds, 0}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, (BackupDir() + "/" + name).c_str(), back, 0), 0);
+        }
+    }
+}
+
+TEST(RestoreInterruptedSaves, PutsBackOnlyAFileThatNothingButTheSaveTouched) {
     TempDir dir;
     const std::string path = dir.file("a.html");
-    const std::string old = "old content\n", fresh(32 << 20, 'n');
-    for (const bool changedSince : {false, true}) {
-        WriteFile(path, old);
-        ::unlink(dir.file("b.html").c_str());
-        ASSERT_EQ(::link(path.c_str(), dir.file("b.html").c_str()), 0);
-        pid_t child = -1;
-        for (int attempt = 0; attempt < 5 && child < 0; ++attempt) {
-            WriteFile(path, old);
-            child = StopAfterBackup(path, fresh);
-        }
-        ASSERT_GE(child, 0) << "the save was never caught after its backup";
-        // The save still runs (stopped): its backup is not touched.
-        EXPECT_TRUE(RestoreInterruptedSaves().empty());
-        ::kill(child, SIGKILL);
-        ::waitpid(child, nullptr, 0);
-
-        WriteFile(path, "half new, half old"); // as a kill in the write leaves it
-        if (changedSince) {
-            // Written later than the save could have: another program's work.
-            const timespec later[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 60, 0}};
-            ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
-        }
-        const std::vector<InterruptedSave> saves = RestoreInterruptedSaves();
+    ASSERT_EQ((WriteFile(path, ""), ::link(path.c_str(), dir.file("b.html").c_str())), 0);
+    const std::string old = "old content\n", fresh(32 << 20, 'n'), torn = "nnnn content\n";
+    // Another program's work after the save was cut off, 5 s later: an
+    // append; a copy that keeps the size and sets an older time (cp -p,
+    // rsync --inplace -t, an archive unpacked over it); only the time.
+    const struct Later {
+        const char* what;
+        std::function<void()> act;
+        std::string leaves;
+    } later[] = {
+        {"append", [&] { sheafpad::test::AppendFile(path, "more\n"); }, torn + "more\n"},
+        {"same size, older time",
+         [&] {
+             WriteFile(path, "copied in!!\n");
+             const timespec older[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+             ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), older, 0), 0);
+         },
+         "copied in!!\n"},
+        {"only the time",
+         [&] {
+             const timespec older[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+             ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), older, 0), 0);
+         },
+         torn},
+    };
+    for (const Later& change : later) {
+        SCOPED_TRACE(change.what);
+        InterruptedSave(path, old, fresh, torn);
+        SaveEndedSecondsAgo(5);
+        change.act();
+        const std::vector<sheafpad::platform::InterruptedSave> saves = RestoreInterruptedSaves();
         ASSERT_EQ(saves.size(), 1u);
-        EXPECT_EQ(saves[0].path, path);
-        if (changedSince) {
-            EXPECT_EQ(saves[0].outcome, InterruptedSave::Outcome::Kept);
-            EXPECT_EQ(ReadFile(path), "half new, half old");
-            EXPECT_EQ(ReadFileBytes(saves[0].keptAt), old);
-            EXPECT_EQ(saves[0].Message(),
-                      "Saving \"" + path +
-                          "\" was interrupted, and the file has changed since; its content from "
-                          "before that save is kept in \"" +
-                          saves[0].keptAt + "\"");
-            ::unlink(saves[0].keptAt.c_str());
-        } else {
-            EXPECT_EQ(saves[0].outcome, InterruptedSave::Outcome::Undone);
-            EXPECT_EQ(ReadFile(dir.file("b.html")), old);
-            EXPECT_EQ(saves[0].Message(),
-                      "Saving \"" + path +
-                          "\" was interrupted; the file's content from before that save has "
-                          "been put back");
-        }
+        EXPECT_EQ(saves[0].outcome, sheafpad::platform::InterruptedSave::Outcome::Kept);
+        EXPECT_EQ(ReadFile(path), change.leaves); // left as the other program left it
+        EXPECT_EQ(ReadFileBytes(saves[0].keptAt), old);
+        EXPECT_EQ(saves[0].Message(), "Saving \"" + path +
+                                          "\" was interrupted, and the file has changed since, "
+                                          "so it is left as it is now; its content from before "
+                                          "that save is kept in \"" +
+                                          saves[0].keptAt + "\"");
+        ::unlink(saves[0].keptAt.c_str());
         EXPECT_EQ(sheafpad::test::JoinedDirNames(BackupDir()), "");
-        EXPECT_TRUE(RestoreInterruptedSaves().empty()) << "settled once";
+    }
+
+    // Torn by the save alone: put back, in a start that then ends; what it
+    // held instead stays beside the backups until the next start.
+    InterruptedSave(path, old, fresh, torn);
+    const pid_t start = ::fork();
+    if (start == 0) {
+        const auto saves = RestoreInterruptedSaves();
+        ::_exit(saves.size() == 1 &&
+                        saves[0].outcome == sheafpad::platform::InterruptedSave::Outcome::Undone &&
+                        ReadFile(saves[0].keptAt) == torn &&
+                        saves[0].Message() ==
+                            "Saving \"" + path +
+                                "\" was interrupted; the file's content from before that save "
+                                "has been put back. What it held instead is kept in \"" +
+                                saves[0].keptAt + "\" until the next start"
+                    ? 0
+                    : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(start, &status, 0), start);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadFile(dir.file("b.html")), old);
+    EXPECT_EQ(sheafpad::test::JoinedDirNames(BackupDir()).rfind("replaced-a.html.", 0), 0u);
+    EXPECT_TRUE(RestoreInterruptedSaves().empty()) << "settled once";
+    EXPECT_EQ(sheafpad::test::JoinedDirNames(BackupDir()), "") << "gone at the next start";
+}
+
+// Files named as backups that cannot be read as backups are set aside once.
+TEST(RestoreInterruptedSaves, SetsAsideBackupsThatCannotBeRead) {
+    TempDir dir;
+    const std::string path = dir.file("a.html");
+    ASSERT_EQ((WriteFile(path, ""), ::link(path.c_str(), dir.file("b.html").c_str())), 0);
+    InterruptedSave(path, "old", std::string(32 << 20, 'n'), "torn");
+    const std::string backup = BackupDir() + "/" + sheafpad::test::DirNames(BackupDir())[0];
+    ASSERT_EQ(::truncate(backup.c_str(), off_t(ReadFile(backup).size() - 3)), 0); // a cut trailer
+    WriteFile(BackupDir() + "/backup-empty", "");
+    WriteFile(BackupDir() + "/backup-junk", "junk");
+    ASSERT_EQ(::mkdir((BackupDir() + "/backup-dir").c_str(), 0700), 0);
+    ASSERT_EQ(::mkfifo((BackupDir() + "/backup-fifo").c_str(), 0600), 0);
+    std::vector<std::string> setAside;
+    for (const auto& save : RestoreInterruptedSaves()) {
+        EXPECT_EQ(save.outcome, sheafpad::platform::InterruptedSave::Outcome::Unreadable);
+        EXPECT_EQ(save.Message(), "");
+        setAside.push_back(save.keptAt.substr(BackupDir().size() + 1));
+    }
+    std::sort(setAside.begin(), setAside.end());
+    const std::string cut = "unreadable-" + backup.substr(BackupDir().size() + 1);
+    std::vector<std::string> expected = {"unreadable-backup-dir", "unreadable-backup-empty",
+                                         "unreadable-backup-fifo", "unreadable-backup-junk", cut};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(setAside, expected);
+    EXPECT_EQ(sheafpad::test::DirNames(BackupDir()), expected); // renamed, not deleted
+    EXPECT_TRUE(RestoreInterruptedSaves().empty()) << "set aside once";
+    EXPECT_EQ(ReadFile(path), "torn");
+    for (const std::string& name : expected) {
+        std::filesystem::remove_all(BackupDir() + "/" + name);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "recovery/recovery_entry.h"
+#include "recovery/recovery_journal.h"
 #include "recovery/recovery_store.h"
 
 #include "platform/directory.h"
@@ -31,7 +32,13 @@ std::string Stored(const Entry& entry) {
 Entry Sample(const std::string& path, const std::string& text) {
     Entry entry;
     entry.path = path;
-    entry.loaded = {.exists = true, .device = 2049, .inode = 1234567, .size = 77, .mtimeNs = -5};
+    entry.loaded = {.exists = true,
+                    .device = 2049,
+                    .inode = 1234567,
+                    .size = 77,
+                    .mtimeNs = -5,
+                    .ctimeNs = 1796680000000000001,
+                    .contentHash = 0xfedcba9876543210u};
     entry.encoding = TextEncoding::Latin1;
     entry.textEncoding = TextEncoding::Latin1;
     entry.text = text;
@@ -52,6 +59,17 @@ TEST(RecoveryEntry, AnyBytesComeBackAndOnlyWholeEntriesParse) {
     EXPECT_EQ(back->loaded, entry.loaded);
     EXPECT_EQ(back->encoding, TextEncoding::Latin1);
     EXPECT_EQ(back->copiedAtNs, entry.copiedAtNs);
+    EXPECT_EQ(back->journal, 0u);
+    Entry journaled = entry;
+    journaled.journal = 7;
+    EXPECT_EQ(Parse(Stored(journaled))->journal, 7u);
+    // A copy written before the status-change time and the hash were kept.
+    const std::string older = "Sheafpad recovery 1\npath 2\n/a\nloaded 1 2 3 4\nencoding utf-8\n"
+                              "text-encoding utf-8\ncopied 5\ntext 00000000000000000002\nhi";
+    ASSERT_TRUE(Parse(older));
+    EXPECT_EQ(Parse(older)->loaded.size, 4u);
+    EXPECT_EQ(Parse(older)->loaded.ctimeNs, 0);
+    EXPECT_EQ(Parse(older)->text, "hi");
 
     Entry unknown = Sample("/a", "");
     unknown.loaded = {};
@@ -185,11 +203,84 @@ TEST(RecoveryStore, OnlyEntriesOfEndedRunsAreClaimedAndByOneProgramAtATime) {
     const std::vector<Store::Found> again = second->ClaimEnded();
     ASSERT_EQ(again.size(), 1u);
     EXPECT_EQ(again[0].entry.text, "typed");
-    // Adopted, it becomes the second run's own entry: no longer offered.
-    ASSERT_EQ(second->Adopt(again[0].entryPath, "/x/a.htm"), 0);
-    EXPECT_EQ(Parse(ReadFile(second->EntryPath("/x/a.htm")))->text, "typed");
+    // Restored, it becomes the second run's own copy, and its files go: no
+    // longer offered.
+    ASSERT_EQ(second->Write(second->EntryPath("/x/a.htm"), again[0].entry), 0);
+    for (const std::string& file : again[0].Files()) {
+        ASSERT_EQ(second->Remove(file), 0);
+    }
     second->ReleaseClaimed();
     EXPECT_TRUE(first->ClaimEnded().empty());
+}
+
+// An ended run's copy comes back with the edits of the journals that follow
+// it; whatever of the run cannot be read is set aside, once, without filling
+// memory on the way.
+TEST(RecoveryStore, JournalsFollowTheirCopyAndUnreadableFilesAreSetAsideOnce) {
+    TempDir home;
+    const std::string dir = home.path() + "/recovery/";
+    int error = 0;
+    std::string entryPath, run;
+    {
+        const std::unique_ptr<Store> ended = Store::Open(dir, &error);
+        ASSERT_TRUE(ended);
+        run = dir + ended->RunId();
+        Entry entry = Sample("/x/a.htm", "one\r\ntwo");
+        entry.journal = 3;
+        entryPath = ended->EntryPath(entry.path);
+        ASSERT_EQ(ended->Write(entryPath, entry), 0);
+        const std::string magic(kJournalMagic);
+        const auto journal = [&](uint64_t generation, const std::string& records) {
+            WriteFile(Store::JournalPath(entryPath, generation), magic + records);
+        };
+        journal(2, JournalRecord(0, 0, u"stale")); // older than the copy
+        journal(3, JournalRecord(3, 1, u"-") + JournalRecord(0, 0, u"\u00e9"));
+        journal(4, JournalRecord(8, 0, u"!") + JournalRecord(0, 0, u"cut off").substr(0, 12));
+        journal(6, JournalRecord(0, 0, u"after a gap"));
+        WriteFile(run + "-orphan.0000000000000001.journal", magic);
+
+        WriteFile(run + "-garbage.entry", "garbage");
+        WriteFile(run + "-empty.entry", "");
+        const std::string whole = Stored(Sample("/x/c.htm", "cut"));
+        WriteFile(run + "-cut.entry", whole.substr(0, whole.size() - 2));
+        ASSERT_EQ(::mkdir((run + "-dir.entry").c_str(), 0700), 0);
+        ASSERT_EQ(::mkfifo((run + "-fifo.entry").c_str(), 0600), 0);
+        // A gigabyte of NUL bytes under a header that says so.
+        const std::string header = Header(Sample("/x/zeros.htm", ""));
+        test::WriteSparseFile(run + "-zeros.entry",
+                              header.substr(0, LengthOffset(header)) +
+                                  LengthDigits(uint64_t(1) << 30) + "\n",
+                              int64_t(header.size()) + (int64_t(1) << 30));
+    }
+    const std::unique_ptr<Store> store = Store::Open(dir, &error);
+    std::vector<Store::Found> found;
+    std::vector<std::string> setAside;
+    const int64_t growth = test::PeakMemoryGrowth([&] { found = store->ClaimEnded(&setAside); });
+    EXPECT_LT(growth, 64 << 20);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].entry.text, "\xe9one-two!"); // still Latin-1, as its file
+    EXPECT_EQ(found[0].Files(),
+              (std::vector<std::string>{entryPath, Store::JournalPath(entryPath, 3),
+                                        Store::JournalPath(entryPath, 4)}));
+    EXPECT_FALSE(FileExists(Store::JournalPath(entryPath, 2)));
+    std::sort(setAside.begin(), setAside.end());
+    std::vector<std::string> expected;
+    for (const std::string& name :
+         {std::string("-cut.entry"), std::string("-dir.entry"), std::string("-empty.entry"),
+          std::string("-fifo.entry"), std::string("-garbage.entry"),
+          std::string("-orphan.0000000000000001.journal"), std::string("-zeros.entry")}) {
+        expected.push_back(dir + "unreadable-" + run.substr(dir.size()) + name);
+    }
+    expected.push_back(dir + "unreadable-" + Store::JournalPath(entryPath, 6).substr(dir.size()));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(setAside, expected);
+    for (const std::string& path : setAside) {
+        EXPECT_EQ(::access(path.c_str(), F_OK), 0) << path; // renamed, not deleted
+    }
+    store->ReleaseClaimed();
+    // Set aside once: a later start finds only the copy, still there.
+    EXPECT_EQ(store->ClaimEnded(&setAside).size(), 1u);
+    EXPECT_TRUE(setAside.empty());
 }
 
 } // namespace

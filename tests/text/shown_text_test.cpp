@@ -24,5 +24,22 @@ TEST(ShowBytes, EveryShownUnitLeadsBackToItsBytes) {
     EXPECT_EQ(ShowBytes("").byteAt, std::vector<size_t>{0});
 }
 
+TEST(ShowBytes, NamesThatCouldMisleadAreEscaped) {
+    // A real backslash before a t never reads as an escaped tab.
+    const ShownText slash = ShowBytes("a\\tb\tc", ControlChars::Escape);
+    EXPECT_EQ(slash.text, u"a\\\\tb\\tc");
+    EXPECT_NE(slash.text, ShowBytes("a\tb\tc", ControlChars::Escape).text);
+    EXPECT_EQ(slash.byteAt, (std::vector<size_t>{0, 1, 1, 2, 3, 4, 4, 5, 6}));
+    // Bidirectional controls (an override that shows "exe.txt" as "txt.exe")
+    // are escaped; their neighbours and the bytes behind them stay.
+    const std::string rlo = "a\xE2\x80\xAEtxt.exe\xE2\x81\xA6\xE2\x80\x8F";
+    const ShownText bidi = ShowBytes(rlo, ControlChars::Escape);
+    EXPECT_EQ(bidi.text, u"a\\u202Etxt.exe\\u2066\\u200F");
+    EXPECT_EQ(bidi.byteAt[1], 1u);
+    EXPECT_EQ(bidi.byteAt[7], 4u);
+    EXPECT_EQ(bidi.byteAt.back(), rlo.size());
+    EXPECT_EQ(ShowBytes(rlo).text, u"a\u202Etxt.exe\u2066\u200F"); // kept where asked
+}
+
 } // namespace
 } // namespace sheafpad

@@ -181,7 +181,15 @@ TEST_F(DirectoryEditTest, ADroppedFolderKeepsTheExactBytesOfItsName) {
         {QUrl::fromEncoded("file://" + QByteArray::fromStdString(folder).toPercentEncoding("/"))});
     edit->SetAcceptFiles(true);
     QSignalSpy changes(edit, &TJvDirectoryEdit::OnChange);
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    // As a real drag: Qt delivers no drop that an accepted enter and move
+    // did not precede.
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(edit, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDragMoveEvent move(QPoint(12, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(edit, &move);
+    ASSERT_TRUE(move.isAccepted());
+    QDropEvent drop(QPointF(12, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(edit, &drop);
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(edit->Text(), folder);

@@ -1,0 +1,185 @@
+#include "search/file_edit.h"
+
+#include "base/errors.h"
+#include "platform/file_io.h"
+#include "search/literal_finder.h"
+#include "search/search_text.h"
+
+#include <cstring>
+
+namespace sheafpad::search {
+
+const char* const kChangedSinceSearch = "changed since the search: not replaced";
+
+namespace {
+
+// The line break a replacement's '\n' becomes: the file's first one, else LF.
+std::string_view LineBreakOf(std::string_view bytes) {
+    const size_t at = bytes.find_first_of("\r\n");
+    if (at == std::string_view::npos || bytes[at] == '\n') {
+        return "\n";
+    }
+    return at + 1 < bytes.size() && bytes[at + 1] == '\n' ? "\r\n" : "\r";
+}
+
+// A replacement (UTF-8, '\n' line breaks) as the file stores it; false where
+// a character cannot be stored in the file's encoding.
+bool Stored(std::string_view utf8, TextEncoding encoding, std::string_view lineBreak,
+            std::string* out) {
+    out->clear();
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const unsigned char c = (unsigned char)utf8[i];
+        if (c == '\n') {
+            out->append(lineBreak);
+        } else if (c < 0x80 || encoding == TextEncoding::Utf8) {
+            out->push_back(char(c));
+        } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size()) {
+            out->push_back(char(((c & 0x03) << 6) | ((unsigned char)utf8[++i] & 0x3F)));
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+void Splice(FileEdit& edit) {
+    size_t at = 0;
+    for (const Span& span : edit.spans) {
+        edit.newBytes.append(edit.oldBytes, at, span.start - at);
+        edit.newBytes += span.bytes;
+        at = span.end;
+    }
+    edit.newBytes.append(edit.oldBytes, at, std::string::npos);
+}
+
+bool IsNameByte(unsigned char c) {
+    return std::isalnum(c) || c == '_' || c == '-' || c >= 0x80;
+}
+
+} // namespace
+
+std::optional<FileEdit> PlanReplace(const std::string& path, const platform::FileIdentity& searched,
+                                    size_t searchedCount, const Matcher& matcher,
+                                    MatchScratch& scratch, std::string* reason) {
+    FileEdit edit;
+    edit.path = path;
+    edit.identity = platform::FileIdentityOf(path);
+    if (platform::CompareIdentity(searched, edit.identity) != platform::FileChange::None) {
+        *reason = kChangedSinceSearch;
+        return std::nullopt;
+    }
+    try {
+        edit.oldBytes = platform::ReadFileBytes(path);
+    } catch (const Error& error) {
+        *reason = error.what();
+        return std::nullopt;
+    }
+    if (std::memchr(edit.oldBytes.data(), 0, edit.oldBytes.size()) != nullptr) {
+        *reason = kChangedSinceSearch; // it was text when it was searched
+        return std::nullopt;
+    }
+    SearchText text;
+    text.Build(edit.oldBytes);
+    edit.encoding = text.encoding();
+    const std::string_view lineBreak = LineBreakOf(edit.oldBytes);
+    bool storable = true;
+    std::string error;
+    const bool matched = matcher.ForEach(
+        text.text(), scratch,
+        [&](const Found& found) {
+            Span span{text.FileOffset(found.start), text.FileOffset(found.end), {}};
+            storable =
+                Stored(matcher.Expand(text.text(), found), edit.encoding, lineBreak, &span.bytes);
+            edit.spans.push_back(std::move(span));
+            return storable;
+        },
+        &error);
+    if (!matched) {
+        *reason = error;
+        return std::nullopt;
+    }
+    if (!storable) {
+        *reason = "the replace text holds a character that this file's one-byte encoding "
+                  "cannot store: not replaced";
+        return std::nullopt;
+    }
+    if (edit.spans.size() != searchedCount ||
+        platform::CompareIdentity(searched, platform::FileIdentityOf(path)) !=
+            platform::FileChange::None) {
+        *reason = kChangedSinceSearch;
+        return std::nullopt;
+    }
+    Splice(edit);
+    return edit;
+}
+
+std::vector<size_t> NameReferences(std::string_view bytes, std::string_view name) {
+    std::vector<size_t> found;
+    const LiteralFinder finder{std::string(name), false};
+    auto continues = [&](size_t at, int step) {
+        // The byte next to the name, and for a '.' the one beyond it.
+        if (at >= bytes.size()) {
+            return false;
+        }
+        const unsigned char c = (unsigned char)bytes[at];
+        if (c == '.') {
+            const size_t beyond = at + size_t(step);
+            return beyond < bytes.size() && IsNameByte((unsigned char)bytes[beyond]);
+        }
+        return IsNameByte(c);
+    };
+    for (size_t at = 0; (at = finder.Find(bytes, at)) != std::string_view::npos;) {
+        const size_t end = at + name.size();
+        if (!(at > 0 && continues(at - 1, -1)) && !continues(end, 1)) {
+            found.push_back(at);
+            at = end;
+        } else {
+            ++at;
+        }
+    }
+    return found;
+}
+
+std::optional<FileEdit> PlanRename(const std::string& path, const std::string& oldName,
+                                   const std::string& newName, std::string* reason) {
+    reason->clear();
+    FileEdit edit;
+    edit.path = path;
+    edit.identity = platform::FileIdentityOf(path);
+    try {
+        edit.oldBytes = platform::ReadFileBytes(path);
+    } catch (const Error& error) {
+        *reason = error.what();
+        return std::nullopt;
+    }
+    for (size_t at : NameReferences(edit.oldBytes, oldName)) {
+        edit.spans.push_back(Span{at, at + oldName.size(), newName});
+    }
+    if (edit.spans.empty()) {
+        return std::nullopt;
+    }
+    if (std::memchr(edit.oldBytes.data(), 0, edit.oldBytes.size()) != nullptr) {
+        *reason = "The file holds NUL bytes, so it is not a text file: not replaced";
+        return std::nullopt;
+    }
+    edit.encoding = DetectEncoding(edit.oldBytes);
+    Splice(edit);
+    return edit;
+}
+
+std::vector<PaneSpan> PaneSpans(const FileEdit& edit) {
+    std::vector<size_t> offsets;
+    for (const Span& span : edit.spans) {
+        offsets.push_back(span.start);
+        offsets.push_back(span.end);
+    }
+    const std::vector<PanePlace> places = PanePlaces(edit.oldBytes, edit.encoding, offsets);
+    std::vector<PaneSpan> spans;
+    for (size_t i = 0; i < edit.spans.size(); ++i) {
+        spans.push_back(PaneSpan{places[2 * i].pos, places[2 * i + 1].pos - places[2 * i].pos,
+                                 ToUtf8(edit.spans[i].bytes, edit.encoding)});
+    }
+    return spans;
+}
+
+} // namespace sheafpad::search

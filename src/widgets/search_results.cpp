@@ -1,0 +1,157 @@
+#include "widgets/search_results.h"
+
+#include <QApplication>
+#include <QPainter>
+
+namespace sheafpad {
+
+namespace {
+
+// A child row's internal id: its file's row + 1 (0 marks a file's row).
+quintptr ParentId(const QModelIndex& index) {
+    return index.internalId();
+}
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+QString FileName(const std::string& path) {
+    return FromUtf8(path.substr(path.rfind('/') + 1));
+}
+
+QString LinePrefix(const search::MatchLine& line) {
+    return QStringLiteral("%1: ").arg(line.line + 1);
+}
+
+} // namespace
+
+void SearchResultsModel::Clear() {
+    beginResetModel();
+    results_.clear();
+    matches_ = filesWithMatches_ = skipped_ = 0;
+    endResetModel();
+}
+
+void SearchResultsModel::Add(std::vector<search::FileResult> results) {
+    if (results.empty()) {
+        return;
+    }
+    const int first = int(results_.size());
+    beginInsertRows(QModelIndex(), first, first + int(results.size()) - 1);
+    for (search::FileResult& result : results) {
+        matches_ += result.matchCount;
+        filesWithMatches_ += result.matchCount > 0 ? 1 : 0;
+        skipped_ += result.skipped.empty() ? 0 : 1;
+        results_.push_back(std::move(result));
+    }
+    endInsertRows();
+}
+
+const search::FileResult* SearchResultsModel::FileAt(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return nullptr;
+    }
+    const size_t row = ParentId(index) == 0 ? size_t(index.row()) : size_t(ParentId(index) - 1);
+    return row < results_.size() ? &results_[row] : nullptr;
+}
+
+const search::MatchLine* SearchResultsModel::LineAt(const QModelIndex& index) const {
+    if (!index.isValid() || ParentId(index) == 0) {
+        return nullptr;
+    }
+    const search::FileResult& file = results_[ParentId(index) - 1];
+    return size_t(index.row()) < file.lines.size() ? &file.lines[size_t(index.row())] : nullptr;
+}
+
+QModelIndex SearchResultsModel::index(int row, int column, const QModelIndex& parent) const {
+    if (column != 0 || row < 0) {
+        return {};
+    }
+    if (!parent.isValid()) {
+        return size_t(row) < results_.size() ? createIndex(row, 0, quintptr(0)) : QModelIndex();
+    }
+    if (ParentId(parent) != 0 || size_t(row) >= results_[size_t(parent.row())].lines.size()) {
+        return {};
+    }
+    return createIndex(row, 0, quintptr(parent.row() + 1));
+}
+
+QModelIndex SearchResultsModel::parent(const QModelIndex& child) const {
+    if (!child.isValid() || ParentId(child) == 0) {
+        return {};
+    }
+    return createIndex(int(ParentId(child) - 1), 0, quintptr(0));
+}
+
+int SearchResultsModel::rowCount(const QModelIndex& parent) const {
+    if (!parent.isValid()) {
+        return int(results_.size());
+    }
+    return ParentId(parent) == 0 ? int(results_[size_t(parent.row())].lines.size()) : 0;
+}
+
+int SearchResultsModel::columnCount(const QModelIndex&) const {
+    return 1;
+}
+
+QVariant SearchResultsModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
+        return {};
+    }
+    if (const search::MatchLine* line = LineAt(index)) {
+        return LinePrefix(*line) + FromUtf8(line->before) + FromUtf8(line->match) +
+               FromUtf8(line->after);
+    }
+    const search::FileResult* file = FileAt(index);
+    if (file == nullptr) {
+        return {};
+    }
+    if (!file->skipped.empty()) {
+        return tr("%1 (skipped: %2)").arg(FileName(file->path), FromUtf8(file->skipped));
+    }
+    return QStringLiteral("%1 (%2)").arg(FileName(file->path)).arg(file->matchCount);
+}
+
+void SearchLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                               const QModelIndex& index) const {
+    const auto* model = qobject_cast<const SearchResultsModel*>(index.model());
+    const search::MatchLine* line = model != nullptr ? model->LineAt(index) : nullptr;
+    if (line == nullptr) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    QStyleOptionViewItem item = option;
+    initStyleOption(&item, index);
+    item.text.clear();
+    QStyle* style = item.widget != nullptr ? item.widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
+    const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &item, item.widget);
+    const bool selected = item.state & QStyle::State_Selected;
+    const QColor text = item.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+    painter->save();
+    painter->setClipRect(area);
+    painter->setFont(item.font);
+    const QFontMetrics metrics(item.font);
+    int x = area.left() + 2;
+    auto draw = [&](const QString& piece, bool match) {
+        const int width = metrics.horizontalAdvance(piece);
+        if (match) {
+            // The match stands out in both states: a yellow ground, dark text.
+            painter->fillRect(QRect(x, area.top() + 1, width, area.height() - 2),
+                              QColor(255, 221, 64));
+            painter->setPen(Qt::black);
+        } else {
+            painter->setPen(text);
+        }
+        painter->drawText(QRect(x, area.top(), width + 1, area.height()),
+                          Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, piece);
+        x += width;
+    };
+    draw(LinePrefix(*line) + FromUtf8(line->before), false);
+    draw(FromUtf8(line->match), true);
+    draw(FromUtf8(line->after), false);
+    painter->restore();
+}
+
+} // namespace sheafpad

@@ -1,0 +1,171 @@
+// Search in files from the main window: the keys that open the search
+// window, Replace All with the open file changed in the pane, opening a
+// result, Undo Replace, and renaming a file with the references to it.
+#include "form_fixture.h"
+#include "search/replace_record.h"
+#include "widgets/rich_edit.h"
+#include "widgets/search_results.h"
+#include "widgets/search_window.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <cstdlib>
+#include <gmock/gmock.h>
+
+using namespace sheafpad;
+using sheafpad::test::ReadFile;
+
+namespace {
+
+// Undo records go to a scratch state folder, never to the user's own.
+const test::TempDir& StateHome() {
+    static const test::TempDir dir;
+    return dir;
+}
+const bool kStateHomeSet = (::setenv("XDG_STATE_HOME", StateHome().path().c_str(), 1), true);
+
+class SearchFilesTest : public test::FormFixture {
+protected:
+    void SetUp() override {
+        ShowActive();
+        TForm1::SetQuestionHook([this](const QString& text) {
+            questions.push_back(text.toStdString());
+            return true;
+        });
+        search::RemoveReplaceRecord();
+    }
+    void TearDown() override {
+        TForm1::SetQuestionHook(nullptr);
+        TForm1::SetNameHook(nullptr);
+    }
+    // Ctrl+Shift+F where the focus is; the search window.
+    SearchWindow* OpenSearch(QWidget* from) {
+        QTest::keyClick(from, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+        SearchWindow* window = form.SearchFiles();
+        EXPECT_TRUE(window != nullptr && window->isVisible());
+        return window;
+    }
+    // Types find and replace and presses Enter; waits for the results.
+    void Search(SearchWindow* window, const QString& find, const QString& replace) {
+        window->FindEdit->setText(find);
+        window->ReplaceEdit->setText(replace);
+        QTest::keyClick(window->FindEdit, Qt::Key_Return);
+        QTRY_VERIFY(!window->Searching());
+    }
+    std::vector<std::string> questions;
+};
+
+TEST_F(SearchFilesTest, ReplaceAllChangesTheOpenFileInThePaneAndTheOthersByteForByte) {
+    List({{"a.htm", "old\r\nx old"},
+          {"b.htm", "old\nmid\rend old"},
+          {"c.htm", "caf\xE9 old"},
+          {"d.htm", std::string("old\0", 4)}});
+    Select("a.htm");
+    QTest::keyClicks(form.Memo1, "Z"); // typed, and written back by the search
+    form.ClearChanged();
+    SearchWindow* window = OpenSearch(form.Memo1);
+    ASSERT_TRUE(window);
+    EXPECT_FALSE(form.NeedsSave) << "the key is no edit";
+    form.MarkChanged();
+    Search(window, "old", "new");
+    EXPECT_EQ(window->SummaryLabel->text(), "5 matches in 3 files; 1 file skipped");
+    ASSERT_TRUE(window->ReplaceAllButton->isEnabled());
+
+    window->ReplaceAllButton->click();
+    EXPECT_EQ(questions, std::vector<std::string>{"Replace 5 matches in 3 files?"});
+    EXPECT_EQ(ReadFile(dir.file("b.htm")), "new\nmid\rend new");
+    EXPECT_EQ(ReadFile(dir.file("c.htm")), "caf\xE9 new");
+    EXPECT_EQ(ReadFile(dir.file("d.htm")), std::string("old\0", 4));
+    // The open file: changed in the pane, one step of its undo, not yet on disk.
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "Zold\r\nx old");
+    EXPECT_EQ(form.Memo1->toPlainText(), "Znew\nx new");
+    EXPECT_TRUE(form.NeedsSave);
+    form.Memo1->undo(); // the replace alone, not the typing before it
+    EXPECT_EQ(form.Memo1->toPlainText(), "Zold\nx old");
+    form.Memo1->redo();
+    EXPECT_THAT(window->OutcomeLabel->text().toStdString(),
+                testing::StartsWith("Replaced 5 matches in 3 files."));
+    EXPECT_FALSE(window->ReplaceAllButton->isEnabled()) << "the results are used";
+
+    // Undo Replace writes the pane's file back first, then puts all three back.
+    ASSERT_TRUE(window->UndoReplaceButton->isEnabled());
+    window->UndoReplaceButton->click();
+    EXPECT_EQ(questions.back(), "Undo the last Replace All in 3 files?");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "Zold\r\nx old");
+    EXPECT_EQ(ReadFile(dir.file("b.htm")), "old\nmid\rend old");
+    EXPECT_EQ(ReadFile(dir.file("c.htm")), "caf\xE9 old");
+    EXPECT_EQ(form.Memo1->toPlainText(), "Zold\nx old");
+    EXPECT_FALSE(form.NeedsSave);
+    EXPECT_FALSE(window->UndoReplaceButton->isEnabled());
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+TEST_F(SearchFilesTest, AResultOpensThroughTheClickPathWithTheMatchSelected) {
+    List({{"a.htm", "first"}, {"b.htm", "one\r\ntwo caf\xC3\xA9 target here"}});
+    Select("a.htm");
+    QTest::keyClicks(form.Memo1, "X");
+    ASSERT_TRUE(form.NeedsSave);
+    form.Memo1->SetSelection(0, 1); // the selection fills the find field
+    SearchWindow* window = OpenSearch(form.Memo1);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->FindEdit->text(), "X");
+    Search(window, "TARGET", "");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "Xfirst") << "written back before the search";
+    const QModelIndex file = window->ResultsTree->model()->index(0, 0);
+    const QModelIndex line = window->ResultsTree->model()->index(0, 0, file);
+    ASSERT_TRUE(line.isValid());
+    EXPECT_EQ(line.data().toString(), QString::fromUtf8("2: two caf\xC3\xA9 target here"));
+    window->ResultsTree->setCurrentIndex(line);
+    QTest::keyClick(window->ResultsTree, Qt::Key_Return);
+    EXPECT_EQ(form.LoadedFName, dir.file("b.htm"));
+    EXPECT_EQ(form.Memo1->SelectedPlainText(), "target");
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(SearchFilesTest, RenameReplacesWholeNamesAndOneUndoPutsNamesAndReferencesBack) {
+    List({{"a.htm", "<a href=\"b.htm\">b</a>"},
+          {"b.htm", "self: b.htm"},
+          {"c.htm", "b.htm and bb.htm and b.html\n"}});
+    Select("b.htm");
+    QString answer = "a.htm";
+    TForm1::SetNameHook([&](const QString& prompt, const QString& name) {
+        EXPECT_EQ(prompt, "Rename \"b.htm\" to:");
+        EXPECT_EQ(name, "b.htm");
+        return std::optional<QString>(answer);
+    });
+    form.filesLB->setFocus();
+    QTest::keyClick(form.filesLB, Qt::Key_F2);
+    ASSERT_EQ(errors.size(), 1u) << "a taken name is refused";
+    EXPECT_EQ(errors[0], "Cannot rename \"b.htm\" to \"a.htm\". A file of that name exists.");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "<a href=\"b.htm\">b</a>");
+
+    answer = "new.htm";
+    QTest::keyClick(form.filesLB, Qt::Key_F2);
+    EXPECT_EQ(questions, std::vector<std::string>{
+                             "Replace 3 references to \"b.htm\" by \"new.htm\" in 3 files?"});
+    EXPECT_EQ(test::JoinedDirNames(dir.path()), "a.htm c.htm new.htm");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "<a href=\"new.htm\">b</a>");
+    EXPECT_EQ(ReadFile(dir.file("c.htm")), "new.htm and bb.htm and b.html\n");
+    // The open file: renamed under the pane, its reference changed in the pane.
+    EXPECT_EQ(form.LoadedFName, dir.file("new.htm"));
+    EXPECT_EQ(form.Memo1->toPlainText(), "self: new.htm");
+    EXPECT_EQ(*form.SelectedName(), "new.htm");
+
+    SearchWindow* window = OpenSearch(form.filesLB);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(window->UndoReplaceButton->isEnabled());
+    window->UndoReplaceButton->click();
+    EXPECT_EQ(questions.back(), "Undo the last rename and its replace in 3 files?");
+    EXPECT_EQ(test::JoinedDirNames(dir.path()), "a.htm b.htm c.htm");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "<a href=\"b.htm\">b</a>");
+    EXPECT_EQ(ReadFile(dir.file("b.htm")), "self: b.htm");
+    EXPECT_EQ(ReadFile(dir.file("c.htm")), "b.htm and bb.htm and b.html\n");
+    EXPECT_EQ(form.LoadedFName, dir.file("b.htm"));
+    EXPECT_EQ(form.Memo1->toPlainText(), "self: b.htm");
+    EXPECT_EQ(errors.size(), 1u);
+}
+
+} // namespace

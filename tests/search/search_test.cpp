@@ -1,0 +1,177 @@
+// Searching the listed files and computing a replace: what is found, where
+// the pane shows it, and which bytes change.
+#include "search/file_edit.h"
+#include "search/file_search.h"
+#include "search_test_util.h"
+#include "test_util.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace sheafpad::search {
+namespace {
+
+using test::TempDir;
+using test::WriteFile;
+
+// The pane's text of bytes, and a piece of it as UTF-8 (one line).
+std::string PanePiece(const std::string& bytes, uint64_t pos, uint64_t length) {
+    const TextEncoding encoding = DetectEncoding(bytes);
+    std::u16string text(DecodedCapacity(bytes), u'\0');
+    text.resize(DecodeText(bytes, encoding, text.data()));
+    std::string piece;
+    EncodeText(std::u16string_view(text).substr(pos, length), TextEncoding::Utf8, piece, nullptr);
+    return piece;
+}
+
+struct Case {
+    const char* what;
+    std::string bytes;
+    SearchOptions options;
+    size_t matches;
+    std::string replaced;
+};
+
+TEST(SearchAndReplace, OnlyTheMatchedBytesChangeAndThePaneShowsTheMatches) {
+    SearchOptions literal{.find = "cat", .replace = "dog"};
+    SearchOptions regex{.find = "(\\w+);\\n(\\w+)", .replace = "$2 \\1", .regex = true};
+    SearchOptions lineStarts{.find = "^", .replace = "> ", .regex = true};
+    SearchOptions accented{.find = "na\xC3\xAFve", .replace = "x\xE2\x82\xAC"}; // naïve -> x€
+    SearchOptions kelvin{.find = "kelvin", .replace = "K", .wholeWords = true};
+    SearchOptions latin1Needle{
+        .find = "\xC3\xA9t\xC3\xA9", .replace = "summer", .matchCase = true}; // été
+    // Long enough for the sixteen-byte steps, with CR LF split across them.
+    std::string mixed, mixedReplaced;
+    for (int i = 0; i < 300; ++i) {
+        const std::string piece =
+            std::string(size_t(i % 23), 'x') + "\r\n\xC3\xA9\r" + "\xF0\x9D\x84\x9E\n\xE2\x82\xAC ";
+        mixed += piece + "cat";
+        mixedReplaced += piece + "dog";
+    }
+    const Case cases[] = {
+        {"a long text of every kind of line break and character", mixed, literal, 300,
+         mixedReplaced},
+        {"mixed line breaks, no final one", "one cat\r\ntwo Cat\rthree cAt\nfour CAT", literal, 4,
+         "one dog\r\ntwo dog\rthree dog\nfour dog"},
+        {"Latin-1 keeps its bytes", "caf\xE9 cat \xE9t\xE9\r\n", literal, 1,
+         "caf\xE9 dog \xE9t\xE9\r\n"},
+        {"a Latin-1 file found by a UTF-8 needle", "caf\xE9 \xE9t\xE9\n", latin1Needle, 1,
+         "caf\xE9 summer\n"},
+        {"UTF-8 with multi-byte matches, case ignored", "na\xC3\xAFve NA\xC3\x8FVE\nna\xC3\xAFvet",
+         accented, 3,
+         "x\xE2\x82\xAC x\xE2\x82\xAC\nx\xE2\x82\xAC"
+         "t"},
+        {"a regular expression across CR LF, with groups", "end;\r\nnext;\r\n", regex, 1,
+         "next end;\r\n"},
+        {"empty matches at every line start", "a\r\nb\rc", lineStarts, 3, "> a\r\n> b\r> c"},
+        {"whole words, the Kelvin sign",
+         "kelvin \xE2\x84\xAA"
+         "elvin skelvin kelvins",
+         kelvin, 2, "K K skelvin kelvins"},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = dir.file("file.txt");
+        WriteFile(path, c.bytes);
+        const auto results = test::SearchAll({path}, c.options);
+        ASSERT_EQ(results.size(), 1u);
+        EXPECT_EQ(results[0].matchCount, c.matches);
+        for (const MatchLine& line : results[0].lines) {
+            if (line.match.find("\xE2\x80\xA6") == std::string::npos) { // on one line
+                EXPECT_EQ(PanePiece(c.bytes, line.panePos, line.paneLength), line.match);
+            }
+        }
+        std::string error, reason;
+        auto matcher = Matcher::Compile(c.options, &error);
+        MatchScratch scratch;
+        const auto edit = PlanReplace(path, results[0].identity, results[0].matchCount, *matcher,
+                                      scratch, &reason);
+        ASSERT_TRUE(edit) << reason;
+        EXPECT_EQ(edit->newBytes, c.replaced);
+        EXPECT_EQ(edit->oldBytes, c.bytes);
+    }
+}
+
+TEST(SearchAndReplace, LinesShownInListOrderAndFilesThatAreNotTextSkippedWithTheReason) {
+    TempDir dir;
+    WriteFile(dir.file("a.htm"), "x\nthe cat sat\n");
+    WriteFile(dir.file("b.htm"), "no match here");
+    WriteFile(dir.file("c.htm"), std::string("cat\0cat", 7));
+    ASSERT_EQ(::mkdir(dir.file("d.htm").c_str(), 0700), 0);
+    WriteFile(dir.file("e.htm"), std::string(5000, 'a') + " cat " + std::string(5000, 'b') + "cat");
+    const std::vector<std::string> paths = {dir.file("a.htm"),    dir.file("b.htm"),
+                                            dir.file("c.htm"),    dir.file("d.htm"),
+                                            dir.file("gone.htm"), dir.file("e.htm")};
+    const auto results = test::SearchAll(paths, SearchOptions{.find = "cat", .replace = ""});
+    ASSERT_EQ(results.size(), 4u);
+    EXPECT_EQ(results[0].index, 0u);
+    ASSERT_EQ(results[0].lines.size(), 1u);
+    EXPECT_EQ(results[0].lines[0].line, 1u);
+    EXPECT_EQ(results[0].lines[0].before, "the ");
+    EXPECT_EQ(results[0].lines[0].match, "cat");
+    EXPECT_EQ(results[0].lines[0].after, " sat");
+    EXPECT_EQ(results[1].index, 2u);
+    EXPECT_NE(results[1].skipped.find("NUL"), std::string::npos);
+    EXPECT_EQ(results[1].matchCount, 0u);
+    EXPECT_EQ(results[2].index, 4u);
+    EXPECT_NE(results[2].skipped.find("gone.htm"), std::string::npos) << results[2].skipped;
+    // A long line is cut around its match, never inside a character.
+    EXPECT_EQ(results[3].matchCount, 2u);
+    EXPECT_LT(results[3].lines[0].before.size(), 100u);
+    EXPECT_EQ(results[3].lines[1].panePos, 10005u);
+}
+
+TEST(SearchAndReplace, NameReferencesAreWholeNamesOnly) {
+    const std::string page = "<a href=\"a.htm\">a.htm</a> data.htm a.html a.htm.bak ../a.htm "
+                             "see a.htm. x-a.htm (a.htm)";
+    const std::vector<size_t> found = NameReferences(page, "a.htm");
+    std::vector<std::string> contexts;
+    for (size_t at : found) {
+        contexts.push_back(page.substr(at == 0 ? 0 : at - 1, 7));
+    }
+    EXPECT_EQ(contexts,
+              (std::vector<std::string>{"\"a.htm\"", ">a.htm<", "/a.htm ", " a.htm.", "(a.htm)"}));
+}
+
+TEST(SearchAndReplace, RegularExpressionsFindEveryFileTheyMatch) {
+    // Files are passed over by a piece of plain text that every match holds:
+    // these patterns, each matching the file, must never lose it.
+    TempDir dir;
+    const std::string path = dir.file("page.htm");
+    WriteFile(path, "The color is red; a.htm x{2}y tab\there ab]c KELVIN \xE2\x84\xAA"
+                    "elvin "
+                    "2024-12-08\r\nend");
+    const std::pair<const char*, size_t> patterns[] = {
+        {"colou?r", 1},         {"a\\.htm", 1},
+        {"x\\{2\\}y", 1},       {"ab]c", 1},
+        {"tab\\there", 1},      {"[0-9]{4}-12-0[0-9]", 1},
+        {"\\x{212A}elvin", 2},  {"kelvin", 2},
+        {"(red|blue);", 1},     {"is +red", 1},
+        {"08$\\nend", 1},       {"\\d+-\\d\\d-(08)?", 1},
+        {"colou?r{1,2} is", 1}, {"[[:alpha:]]lvin", 2},
+        {"The|nothing", 1}};
+    for (const auto& [pattern, count] : patterns) {
+        SCOPED_TRACE(pattern);
+        const auto results =
+            test::SearchAll({path}, SearchOptions{.find = pattern, .replace = "", .regex = true});
+        ASSERT_EQ(results.size(), 1u);
+        EXPECT_EQ(results[0].matchCount, count);
+    }
+    std::string error;
+    EXPECT_TRUE(
+        Matcher::Compile(SearchOptions{.find = "colou?r", .replace = "", .regex = true}, &error)
+            ->Filters());
+}
+
+TEST(SearchAndReplace, BadExpressionsAndEmptyTextsAreRefusedWithTheReason) {
+    std::string error;
+    EXPECT_FALSE(
+        Matcher::Compile(SearchOptions{.find = "a(b", .replace = "", .regex = true}, &error));
+    EXPECT_NE(error.find("at character 4"), std::string::npos) << error;
+    EXPECT_FALSE(Matcher::Compile(SearchOptions{}, &error));
+    EXPECT_FALSE(error.empty());
+}
+
+} // namespace
+} // namespace sheafpad::search
