@@ -12,6 +12,7 @@
 // and a letter or Enter typed into 50 MB of short lines, until painted; and
 // the Check report of 4,000 and 16,000 names written into the shown pane.
 // The files go to $SHEAFPAD_BENCH_DIR (default /var/tmp).
+#include "bench_shown.h"
 #include "bench_util.h"
 #include "text/text_codec.h"
 #include "widgets/rich_edit.h"
@@ -28,7 +29,6 @@
 #include <fstream>
 #include <random>
 #include <string>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -159,29 +159,6 @@ std::string OneLineFile(int64_t size) {
     return path;
 }
 
-// Handles pending events, then paints the pane at once, as the screen would.
-void Paint(sheafpad::TRichEdit& pane) {
-    QCoreApplication::processEvents();
-    pane.viewport()->repaint();
-}
-
-// A shown, focused pane of 800 x 600 pixels.
-void ShowFocused(sheafpad::TRichEdit& pane) {
-    pane.resize(800, 600);
-    pane.show();
-    QApplication::setActiveWindow(&pane);
-    pane.setFocus();
-    // Activation arrives asynchronously; the caret blinks only once focused.
-    QElapsedTimer waited;
-    waited.start();
-    while (!pane.hasFocus() && waited.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        pane.activateWindow();
-        pane.setFocus();
-    }
-    Paint(pane);
-}
-
 void BM_OpenShown_OneLine(benchmark::State& state) {
     const std::string path = OneLineFile(state.range(0));
     sheafpad::TRichEdit pane;
@@ -258,13 +235,6 @@ void BM_CheckReportShown(benchmark::State& state) {
     }
 }
 
-double CpuSeconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 // The focused pane left alone for three seconds, its caret blinking: the
 // share of one core it takes (counter cpu_percent; the goal is under 1).
 // bench/peers/run.sh measures the same in the real program under Xvfb.
@@ -273,13 +243,7 @@ void BM_IdleShown_OneLine(benchmark::State& state) {
     OpenShownAtMiddle(pane, state.range(0));
     double share = 0;
     for (auto _ : state) {
-        const double cpu = CpuSeconds();
-        QElapsedTimer wall;
-        wall.start();
-        QEventLoop loop;
-        QTimer::singleShot(3000, &loop, &QEventLoop::quit);
-        loop.exec();
-        share = (CpuSeconds() - cpu) / (double(wall.elapsed()) / 1000);
+        share = IdleCpuShare(3000);
     }
     state.counters["cpu_percent"] = share * 100;
 }

@@ -34,6 +34,59 @@ std::string HtmlLikeText(int64_t size) {
     return text;
 }
 
+std::string PageWithCode(int64_t size) {
+    std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+                       "<title>Caf\xC3\xA9 menu</title>\n<style>\n";
+    char line[512];
+    for (int i = 0; int64_t(page.size()) < size / 10; ++i) {
+        std::snprintf(line, sizeof line,
+                      ".item-%d > a:hover { color: #3a%02x; margin: 0 %dpx 1.5em; "
+                      "font-family: \"DejaVu Sans\", sans-serif; } /* item %d */\n",
+                      i, i % 256, i % 17, i);
+        page += line;
+    }
+    page += "</style>\n</head>\n<body>\n";
+    for (int i = 0; int64_t(page.size()) < size * 85 / 100; ++i) {
+        std::snprintf(line, sizeof line,
+                      "<div class=\"item-%d\"><a href=\"menu.html#d%d\">Drinks &amp; snacks "
+                      "%d</a> <!-- row %d --></div>\n<p>Open daily, prices in \xE2\x82\xAC.</p>\n",
+                      i, i, i, i);
+        page += line;
+    }
+    page += "<script>\n";
+    for (int i = 0; int64_t(page.size()) < size - 40; ++i) {
+        std::snprintf(
+            line, sizeof line,
+            "function show%d(el) { // toggles item %d\n"
+            "  const box = document.getElementById(\"item-%d\");\n"
+            "  if (box && el.checked) { box.hidden = false; } else { box.hidden = true; }\n"
+            "  return [%d, 2.5, 'x'].map((v) => v * 2);\n}\n",
+            i, i, i, i);
+        page += line;
+    }
+    return page + "</script>\n</body>\n</html>\n";
+}
+
+std::string MinifiedScript(int64_t size) {
+    std::string text;
+    char part[512];
+    for (int i = 0;; ++i) {
+        const int n = std::snprintf(
+            part, sizeof part,
+            "!function(e,t){\"use strict\";var n=function(e){return e*2+%d},r=[1,2,3].map(n),"
+            "o={a:\"s%d\",b:null,c:!0};for(var i=0;i<r.length;i++)t.push(r[i]+\"x\"+i);"
+            "if(e&&o.c){t.sort(function(e,t){return e-t})}else{t.reverse()}"
+            "e.k%d=/ab+c/g.test(o.a)?1:0}(window,[]);",
+            i % 97, i, i);
+        if (int64_t(text.size()) + n + 4 > size) {
+            break;
+        }
+        text.append(part, size_t(n));
+    }
+    const size_t fill = size_t(size) - text.size();
+    return text + "/*" + std::string(fill >= 4 ? fill - 4 : 0, ' ') + "*/";
+}
+
 ScratchDir::ScratchDir(const std::string& tag) {
     const char* base = std::getenv("SHEAFPAD_BENCH_DIR");
     path_ = std::string(base != nullptr ? base : "/var/tmp") + "/sheafpad-bench-" + tag + "-XXXXXX";

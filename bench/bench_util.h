@@ -18,6 +18,14 @@ constexpr int64_t kMegabyte = 1024 * kKilobyte;
 // and typographic characters, CR LF line breaks; exactly size bytes.
 std::string HtmlLikeText(int64_t size);
 
+// A hand-written page of about size bytes with code in it: a style sheet in
+// its head, markup, and a script at the end of its body; LF line breaks.
+std::string PageWithCode(int64_t size);
+
+// A minified script of exactly size bytes on one line: sound code, as
+// minifiers write it (the last bytes a comment that fills it up).
+std::string MinifiedScript(int64_t size);
+
 // A fresh directory for one program's files under $SHEAFPAD_BENCH_DIR
 // (default /var/tmp, which should be on the disk that real files live on),
 // named sheafpad-bench-<tag>-XXXXXX and removed with its files on destruction.

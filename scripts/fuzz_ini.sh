@@ -34,7 +34,7 @@ sources=("$root/tests/settings/ini_fuzz.cpp" "$root/src/settings/ini_text.cpp"
          "$root/src/platform/file_save_posix.cpp" "$root/src/platform/file_in_place_posix.cpp"
          "$root/src/platform/file_identity_posix.cpp"
          "$root/src/platform/user_dirs_posix.cpp" "$root/src/platform/working_dir_posix.cpp"
-         "$root/src/base/errors.cpp")
+         "$root/src/base/errors.cpp" "$root/src/base/content_hash.cpp")
 newest=$(ls -t "${sources[@]}" "$0" | head -1)
 if [ ! -x "$binary" ] || [ "$newest" -nt "$binary" ]; then
     if ! "$cxx" "${flags[@]}" -I"$root/src" "${sources[@]}" -o "$binary.new"; then

@@ -21,7 +21,9 @@ while [ $# -gt 0 ]; do
 done
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core pkg-config libglib2.0-dev
-          librsvg2-bin libpcre2-dev)
+          librsvg2-bin libpcre2-dev libtree-sitter-dev)
+# npm fetches the syntax grammars; any npm will do.
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 if [ "$want_tests" = 1 ]; then
     packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick twm
                clang libclang-rt-14-dev desktop-file-utils appstream lintian dpkg-dev file
@@ -45,6 +47,11 @@ fi
 if command -v ccache >/dev/null 2>&1; then
     extra+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
+
+# The grammars for syntax colours, from the npm registry into a cache outside
+# the tree; without them the program builds and runs without colours.
+grammars=$(scripts/fetch_grammars.sh) || grammars=
+[ -n "$grammars" ] && extra+=(-DSHEAFPAD_GRAMMARS_DIR="$grammars")
 
 tests_flag=OFF
 [ "$want_tests" = 1 ] && tests_flag=ON

@@ -1,6 +1,9 @@
 #!/usr/bin/python3
 """Opens each test file in Sheafpad and in each peer editor, every run under
-an Xvfb of its own with a shown window, and prints one table.
+an Xvfb of its own with a shown window, and prints one table. Every program
+colours the files as it does by default: Sheafpad ("sheafpad") with its
+syntax colours on, and once more without them ("sheafpad-plain"); the peers
+with their own highlighting, which they all have on for these names.
 
 Per program and file:
   open   seconds from the start (a peer started with the file) or from the
@@ -30,6 +33,8 @@ SAMPLE = 0.02
 
 FILES = {
     "page": ("98 KB page", "page.html"),
+    "code": ("100 KB page with style and script", "code.html"),
+    "jq5": ("5 MB one-line jQuery", "jq5.js"),
     "min1": ("1 MB one-line JS", "min1.js"),
     "min5": ("5 MB one-line JS", "min5.js"),
     "big10": ("10 MB, 80 columns", "big10.js"),
@@ -69,6 +74,42 @@ def minified_js(size):
     return "".join(out)[:size].encode()
 
 
+def page_with_code(size):
+    """A page with a style sheet in its head and a script at the end."""
+    out = ["<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+           "<title>Café menu</title>\n<style>\n"]
+    n, i = len(out[0]), 0
+    while n < size // 10:
+        out.append(f".item-{i} > a:hover {{ color: #3a{i % 256:02x}; margin: 0 {i % 17}px 1.5em; "
+                   f"font-family: \"DejaVu Sans\", sans-serif; }} /* item {i} */\n")
+        n, i = n + len(out[-1]), i + 1
+    out.append("</style>\n</head>\n<body>\n")
+    while n < size * 85 // 100:
+        out.append(f"<div class=\"item-{i}\"><a href=\"menu.html#d{i}\">Drinks &amp; snacks "
+                   f"{i}</a> <!-- row {i} --></div>\n<p>Open daily, prices in €.</p>\n")
+        n, i = n + len(out[-1].encode()), i + 1
+    out.append("<script>\n")
+    while n < size - 40:
+        out.append(f"function show{i}(el) {{ // toggles item {i}\n"
+                   f"  const box = document.getElementById(\"item-{i}\");\n"
+                   f"  if (box && el.checked) {{ box.hidden = false; }} else {{ box.hidden = true; }}\n"
+                   f"  return [{i}, 2.5, 'x'].map((v) => v * 2);\n}}\n")
+        n, i = n + len(out[-1]), i + 1
+    out.append("</script>\n</body>\n</html>\n")
+    return "".join(out).encode()
+
+
+JQUERY = "/usr/share/javascript/jquery/jquery.min.js"
+
+
+def minified_jquery(size):
+    """Real minified code: Debian's jQuery (libjs-jquery) over and over, on one line."""
+    with open(JQUERY, "rb") as f:
+        library = f.read().replace(b"\n", b" ") + b";"
+    out = library * ((size - 4) // len(library))
+    return out + b"/*" + b" " * (size - len(out) - 4) + b"*/"
+
+
 def lines80(size):
     rnd = random.Random(3)
     letters = "abcdefghijklmnopqrstuvwxyz     ();={}"
@@ -83,13 +124,14 @@ def lines80(size):
     return b"".join(out)[:size]
 
 
-def make_files(root):
-    gen = {"page": lambda: html_text(98 * 1024), "min1": lambda: minified_js(1 << 20),
+def make_files(root, keys):
+    gen = {"page": lambda: html_text(98 * 1024), "code": lambda: page_with_code(100 * 1024),
+           "jq5": lambda: minified_jquery(5 << 20), "min1": lambda: minified_js(1 << 20),
            "min5": lambda: minified_js(5 << 20), "big10": lambda: lines80(10 << 20),
            "big50": lambda: lines80(50 << 20)}
     paths = {}
-    for key, (_, name) in FILES.items():
-        path = os.path.join(root, "files", name)
+    for key in keys:
+        path = os.path.join(root, "files", FILES[key][1])
         paths[key] = path
         if not os.path.exists(path):
             os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -220,7 +262,7 @@ def run_once(program, path, args, sheafpad):
     result = {}
     proc = None
     try:
-        if program == "sheafpad":
+        if program.startswith("sheafpad"):
             exe_dir = os.path.join(home, "app")
             files_dir = os.path.join(home, "files")
             os.makedirs(exe_dir)
@@ -229,6 +271,8 @@ def run_once(program, path, args, sheafpad):
             os.symlink(path, os.path.join(files_dir, os.path.basename(path)))
             with open(os.path.join(exe_dir, "Sheafpad.ini"), "w") as f:
                 f.write(f"[Initial]\nDir={files_dir}\nLeft=0\nTop=0\nWidth=1000\nHeight=740\n")
+                if program == "sheafpad-plain":
+                    f.write("[Pane]\nHighlighting=0\n")
             proc = subprocess.Popen([os.path.join(exe_dir, "Sheafpad")], env=env, cwd=home,
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             window = find_window(x.display, proc.pid, args.timeout)
@@ -249,7 +293,7 @@ def run_once(program, path, args, sheafpad):
         # Proof that the file is open: Sheafpad holds its text (two bytes a
         # character), a peer names it in its title.
         size_mb = os.path.getsize(path) / (1 << 20)
-        if program == "sheafpad":
+        if program.startswith("sheafpad"):
             result["shown"] = (result["peak"] or 0) > 2 * size_mb
         else:
             title = xdotool(x.display, "getwindowname", window) if window else ""
@@ -292,15 +336,15 @@ def main():
     ap.add_argument("--timeout", type=float, default=90)
     ap.add_argument("--idle", type=float, default=5)
     ap.add_argument("--no-keys", dest="keys", action="store_false")
-    ap.add_argument("--programs", default="sheafpad," + ",".join(PEERS))
+    ap.add_argument("--programs", default="sheafpad,sheafpad-plain," + ",".join(PEERS))
     ap.add_argument("--files", default=",".join(FILES))
     ap.add_argument("--dir", default=os.environ.get("SHEAFPAD_BENCH_DIR", "/var/tmp") +
                     "/sheafpad-peers")
     args = ap.parse_args()
     sheafpad = os.path.abspath(args.sheafpad)
-    paths = make_files(args.dir)
+    paths = make_files(args.dir, args.files.split(","))
     programs = [p for p in args.programs.split(",")
-                if p == "sheafpad" or shutil.which(PEERS[p][0])]
+                if p.startswith("sheafpad") or shutil.which(PEERS[p][0])]
     missing = set(args.programs.split(",")) - set(programs)
     if missing:
         print("not installed, left out:", ", ".join(sorted(missing)))
@@ -325,7 +369,7 @@ def main():
 
 
 def print_table(table, files, programs):
-    peers = [p for p in programs if p != "sheafpad"]
+    peers = [p for p in programs if not p.startswith("sheafpad")]
     print()
     print("| File | " + " | ".join(programs) +
           " | Sheafpad / best peer (open, peak) | Sheafpad / Geany (open, peak) |")

@@ -3,13 +3,15 @@
 # each opening the same files in a shown window under its own Xvfb. Installs
 # the peers (Debian packages), builds Sheafpad in Release, then runs
 # measure.py, which prints the table with the ratios to the best peer.
+# Sheafpad runs with its syntax colours on, and again with them off
+# ("sheafpad-plain"); the peers colour the files as they do by default.
 # Usage: bench/peers/run.sh [--runs N] [--timeout S] [--programs a,b] [--files a,b]
 # Not part of ./test.sh: a full run takes many minutes.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 peers=(featherpad kate geany mousepad gedit)
-tools=(xvfb xdotool x11-utils python3)
+tools=(xvfb xdotool x11-utils python3 libjs-jquery)
 if [ "$(id -u)" = 0 ]; then sudo=(); else sudo=(sudo); fi
 for p in "${tools[@]}" "${peers[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)

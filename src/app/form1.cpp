@@ -4,6 +4,7 @@
 #include "platform/file_io.h"
 #include "platform/program_file.h"
 #include "widgets/error_display.h"
+#include "widgets/syntax_colouring.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

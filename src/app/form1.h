@@ -14,6 +14,7 @@
 #include <QRect>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -45,6 +46,7 @@ class FileListModel;
 class OutsideChanges;
 class RecoveryKeeper;
 class SearchWindow;
+class SyntaxColouring;
 class TJvDirectoryEdit;
 class TRichEdit;
 
@@ -78,6 +80,7 @@ public:
     QListView* filesLB = nullptr;
     FileListModel* filesModel = nullptr;
     TRichEdit* Memo1 = nullptr;
+    std::unique_ptr<SyntaxColouring> Colours; // the pane's syntax colours; goes before the pane
     QMenu* MemoPopupMenu = nullptr;
     QAction* Copy1 = nullptr;
     QAction* Cut1 = nullptr;
@@ -205,6 +208,7 @@ private:
     void SetToolTipDurations();
     void ConnectHandlers();
     void ConnectPaneHandlers(); // form1_editing.cpp
+    void ConnectColours();      // form1_colours.cpp
     void ReadSettings();        // form1_settings.cpp
     void WriteSettings();       // form1_settings.cpp
     // The pane's section of the settings, read or written after [Initial].

@@ -8,6 +8,7 @@
 #include "widgets/directory_edit.h"
 #include "widgets/file_list_model.h"
 #include "widgets/rich_edit.h"
+#include "widgets/syntax_colouring.h"
 
 #include <QItemSelectionModel>
 #include <QListView>
@@ -27,6 +28,7 @@ void TForm1::CheckButtonClick() {
     // From here the pane holds no file's text: nothing may write it anywhere,
     // also when the report stops part-way.
     PaneHoldsLoadedFile = false;
+    Colours->SetLanguage(syntax::Language::Plain); // the report is the program's own text
     Memo1->ClearText();
     Memo1->AppendLine(QStringLiteral("Files that are not used by another file: "));
     Memo1->AppendLine(QStringLiteral(" "));

@@ -261,6 +261,7 @@ void TForm1::ConnectHandlers() {
         control->installEventFilter(this);
     }
     ConnectPaneHandlers();
+    ConnectColours();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

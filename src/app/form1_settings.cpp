@@ -12,6 +12,7 @@
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
 #include "widgets/rich_edit.h"
+#include "widgets/syntax_colouring.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -125,6 +126,13 @@ void TForm1::PaneSettings(TIniFile& ini, bool write) {
         ini.WriteInteger(kPaneSection, kFontSize, int32_t(std::lround(Memo1->PointSize())));
     } else if (!ini.ReadString(kPaneSection, kFontSize, "").empty()) {
         ini.WriteString(kPaneSection, kFontSize, "");
+    }
+    // Syntax colours: on unless the file says 0; written at every close, so
+    // that the switch can be found in the file.
+    if (!write) {
+        Colours->SetEnabled(ini.ReadInteger(kPaneSection, kHighlighting, 1) != 0);
+    } else {
+        ini.WriteInteger(kPaneSection, kHighlighting, Colours->Enabled() ? 1 : 0);
     }
 }
 

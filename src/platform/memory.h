@@ -1,4 +1,5 @@
-// Giving memory back to the system before it is freed.
+// Giving memory back to the system before it is freed, and how much the
+// computer has.
 #pragma once
 
 #include <cstddef>
@@ -10,5 +11,8 @@ namespace sheafpad::platform {
 // zeros afterwards. For a big buffer that is consumed from its start, so that
 // what it turns into can grow while it shrinks. Best effort.
 void DiscardMemory(char* begin, size_t size);
+
+// The computer's physical memory in bytes, or 0 when unknown.
+size_t PhysicalMemoryBytes();
 
 } // namespace sheafpad::platform

@@ -17,4 +17,10 @@ void DiscardMemory(char* begin, size_t size) {
     }
 }
 
+size_t PhysicalMemoryBytes() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long page = ::sysconf(_SC_PAGESIZE);
+    return pages > 0 && page > 0 ? size_t(pages) * size_t(page) : 0;
+}
+
 } // namespace sheafpad::platform

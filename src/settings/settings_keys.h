@@ -16,8 +16,9 @@ inline constexpr const char* kWidth = "Width";
 inline constexpr const char* kFindEdit = "FindEdit";       // find text, UTF-8
 inline constexpr const char* kLoadedFName = "LoadedFName"; // current file's full path
 
-// The editor pane's own section, after [Initial].
+// The editor pane's own section, written after [Initial].
 inline constexpr const char* kPaneSection = "Pane";
 inline constexpr const char* kFontSize = "FontSize"; // points zoomed to; empty: the desktop's
+inline constexpr const char* kHighlighting = "Highlighting"; // syntax colours: 1 on, 0 off
 
 } // namespace sheafpad::settings

@@ -148,6 +148,19 @@ void TextView::ScrollToPosition(qsizetype pos) {
     SetTop(layout_.RowStart(row));
 }
 
+void TextView::SetColours(TextColours* colours) {
+    colours_ = colours;
+    layout_.SetColours(colours);
+    layout_.DropAll();
+    viewport()->update();
+}
+
+void TextView::RecolourRange(qsizetype pos, qsizetype count) {
+    pos = std::clamp<qsizetype>(pos, 0, Length());
+    layout_.Drop(pos, std::clamp<qsizetype>(count, 0, Length() - pos));
+    viewport()->update();
+}
+
 void TextView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     layout_.SetWidth(TextWidth());
@@ -398,7 +411,8 @@ void TextView::DrawSelection(QPainter& painter, const Laid& laid, int index, QPo
     painter.fillRect(band, range.format.background());
     painter.setClipRect(band);
     painter.setPen(range.format.foreground().color());
-    line.draw(&painter, origin);
+    // Drawn with the selection's format, which overrides the text's colours.
+    laid.layout->draw(&painter, origin, {range}, band);
     painter.restore();
 }
 

@@ -116,6 +116,11 @@ public:
     // The number of whole rows the viewport shows.
     int VisibleRows() const;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    // Colours from colours (not owned; null: the text in its one colour).
+    void SetColours(TextColours* colours);
+    // The colours of [pos, pos + count) changed: what shows them is laid
+    // out again.
+    void RecolourRange(qsizetype pos, qsizetype count);
     // For tests and benchmarks: how many chunk layouts were made so far.
     qint64 LayoutsMade() const { return layout_.LayoutsMade(); }
 
@@ -250,6 +255,7 @@ private:
     qreal basePointSize_ = -1;
     bool zooming_ = false; // the font changes by a zoom, which places the top itself
     int wheelZoom_ = 0;    // Ctrl+wheel turned by less than a step so far
+    TextColours* colours_ = nullptr;
     QBasicTimer blink_;
     QBasicTimer autoScroll_;
     // Input method composition at the caret, its formats and its cursor.

@@ -53,7 +53,11 @@ QString TextView::Text(qsizetype pos, qsizetype count) const {
 
 void TextView::LoadText(std::u16string text) {
     run_ = Run::None;
+    const size_t lengthBefore = buffer_.Length();
     buffer_.Load(std::move(text));
+    if (colours_) {
+        colours_->TextChanged(TextChange{0, lengthBefore, buffer_.Length()}, true);
+    }
     layout_.Reset();
     caret_ = anchor_ = top_ = 0;
     goalX_ = -1;
@@ -179,6 +183,9 @@ qsizetype TextView::ReplaceSelection(const QString& text, Origin origin) {
 }
 
 void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
+    if (colours_) {
+        colours_->TextChanged(change, false);
+    }
     const qsizetype pos = qsizetype(change.pos);
     const qsizetype removed = qsizetype(change.removed);
     const qsizetype inserted = qsizetype(change.inserted);

@@ -128,9 +128,28 @@ TextLayout::Laid TextLayout::Make(qsizetype line, qsizetype chunk) const {
             std::make_unique<QTextLayout>(Text(lineStart + start, textEnd - start), font_);
         laid.layout->setTextOption(option_);
         laid.layout->setCacheEnabled(true); // the caret's blink must not shape it again
+        QList<QTextLayout::FormatRange> formats;
+        if (colours_) {
+            formats = colours_->Formats(lineStart + start, textEnd - start);
+        }
         if (composing) {
-            laid.layout->setPreeditArea(int(composition - start), preedit_);
-            laid.layout->setFormats(preeditFormats_);
+            // Formats count the composed text where it stands.
+            const int at = int(composition - start);
+            laid.layout->setPreeditArea(at, preedit_);
+            for (QTextLayout::FormatRange& range : formats) {
+                if (range.start >= at) {
+                    range.start += int(preedit_.size());
+                } else if (range.start + range.length > at) {
+                    range.length += int(preedit_.size());
+                }
+            }
+            for (QTextLayout::FormatRange range : preeditFormats_) {
+                range.start += at;
+                formats.append(range);
+            }
+        }
+        if (!formats.isEmpty()) {
+            laid.layout->setFormats(formats);
         }
         laid.layout->beginLayout();
         for (qreal y = 0;; y += rowHeight_) {

@@ -37,6 +37,18 @@
 
 namespace sheafpad {
 
+// Colours for the text view's characters (syntax colours): told of every
+// change of the text at once, before anything is laid out again, and asked
+// for the formats of each chunk as it is laid out.
+class TextColours {
+public:
+    virtual ~TextColours() = default;
+    // change was made to the text; loaded: the whole text was replaced.
+    virtual void TextChanged(const TextChange& change, bool loaded) = 0;
+    // Formats for [pos, pos + length), their starts counted from pos.
+    virtual QList<QTextLayout::FormatRange> Formats(qsizetype pos, qsizetype length) const = 0;
+};
+
 class TextLayout {
 public:
     // Characters in a chunk, about: laying out this many takes a millisecond
@@ -73,6 +85,8 @@ public:
     // Wrapping and tab stops, as every chunk is laid out with them.
     const QTextOption& Option() const { return option_; }
     int RowHeight() const { return rowHeight_; }
+    // The colours chunks are laid out in (null: the text's one colour).
+    void SetColours(const TextColours* colours) { colours_ = colours; }
     // The input method's composition, shown at pos (none when text is empty).
     void SetPreedit(qsizetype pos, const QString& text,
                     const QList<QTextLayout::FormatRange>& formats);
@@ -166,6 +180,7 @@ private:
     qsizetype preeditPos_ = -1, preeditLine_ = -1;
     QString preedit_;
     QList<QTextLayout::FormatRange> preeditFormats_;
+    const TextColours* colours_ = nullptr;
 
     // Laid-out chunks by (line, chunk), in order, so that the chunks of a
     // range of lines are found without a scan; least recently used first in

@@ -181,6 +181,9 @@ void TRichEdit::SetLoadedText(std::u16string text, TextEncoding encoding) {
     LoadText(std::move(text));
     encoding_ = encoding;
     SetMaxLength(kLoadedMaxLength);
+    if (OnFileLoaded) {
+        OnFileLoaded();
+    }
 }
 
 platform::FileIdentity TRichEdit::SaveTextFile(const std::string& path) const {

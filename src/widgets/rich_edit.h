@@ -89,6 +89,9 @@ public:
     // Raised when the user asks for a context menu: a right-click in the text
     // area (position in viewport coordinates) or the keyboard ((-1, -1)).
     std::function<void(QPoint mousePos)> OnContextPopup;
+    // Raised when a file's text has replaced the whole text (LoadTextFile,
+    // LoadTextBytes), not when the program writes its own texts.
+    std::function<void()> OnFileLoaded;
 
 protected:
     bool event(QEvent* event) override;

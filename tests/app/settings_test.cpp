@@ -70,7 +70,8 @@ TEST_F(SettingsTest, FirstStartUsesTheLayoutAndFirstCloseWritesTheSevenKeysInOrd
     EXPECT_TRUE(form->close());
     EXPECT_EQ(ReadFile(ini), "[Initial]\r\nDir=" + form->ExeDir +
                                  "\r\nLeft=268\r\nTop=116\r\nHeight=480\r\nWidth=924\r\n"
-                                 "FindEdit=Type \"find\" text here + <Enter>\r\nLoadedFName=\r\n");
+                                 "FindEdit=Type \"find\" text here + <Enter>\r\nLoadedFName=\r\n"
+                                 "[Pane]\r\nHighlighting=1\r\n");
     EXPECT_TRUE(errors.empty());
 }
 
@@ -100,7 +101,8 @@ TEST_F(SettingsTest, RestartRestoresEverythingButOpensNoFile) {
     EXPECT_EQ(ReadFile(ini), "[Other]\r\nx=1\r\n[initial]\r\nLEFT=32\r\ndir=" + dir.path() +
                                  "\r\nTop=40\r\nWidth=150\r\nHeight=100\r\nFindEdit=n\xc3\xa4"
                                  "edle\r\nLoadedFName=" +
-                                 dir.file("a.htm") + "\r\n[Last]\r\ny=2\r\n");
+                                 dir.file("a.htm") +
+                                 "\r\n[Last]\r\ny=2\r\n[Pane]\r\nHighlighting=1\r\n");
 }
 
 TEST_F(SettingsTest, ThePanesZoomIsKeptInASectionOfItsOwn) {
@@ -113,8 +115,8 @@ TEST_F(SettingsTest, ThePanesZoomIsKeptInASectionOfItsOwn) {
     const std::string initial = "[Initial]\r\nDir=" + form->ExeDir +
                                 "\r\nLeft=268\r\nTop=116\r\nHeight=480\r\nWidth=924\r\n"
                                 "FindEdit=Type \"find\" text here + <Enter>\r\nLoadedFName=\r\n";
-    EXPECT_EQ(ReadFile(ini),
-              initial + "[Pane]\r\nFontSize=" + std::to_string(int(desktop) + 2) + "\r\n");
+    EXPECT_EQ(ReadFile(ini), initial + "[Pane]\r\nFontSize=" + std::to_string(int(desktop) + 2) +
+                                 "\r\nHighlighting=1\r\n");
     // Restored at the next start; Ctrl+0 goes back to the desktop's size,
     // which empties the key.
     form = Start();
@@ -122,7 +124,7 @@ TEST_F(SettingsTest, ThePanesZoomIsKeptInASectionOfItsOwn) {
     QTest::keyClick(form->Memo1, Qt::Key_0, Qt::ControlModifier);
     EXPECT_EQ(form->Memo1->PointSize(), desktop);
     EXPECT_TRUE(form->close());
-    EXPECT_EQ(ReadFile(ini), initial + "[Pane]\r\nFontSize=\r\n");
+    EXPECT_EQ(ReadFile(ini), initial + "[Pane]\r\nFontSize=\r\nHighlighting=1\r\n");
     EXPECT_EQ(Start()->Memo1->PointSize(), desktop);
 }
 
@@ -185,7 +187,7 @@ TEST_F(SettingsTest, MinimizedWindowStoresItsRestoredRectangle) {
                              "Dir=" +
                                  form->ExeDir +
                                  "\r\nFindEdit=Type \"find\" text here + "
-                                 "<Enter>\r\nLoadedFName=\r\n");
+                                 "<Enter>\r\nLoadedFName=\r\n[Pane]\r\nHighlighting=1\r\n");
 }
 
 TEST_F(SettingsTest, MaximizedWindowStoresItsMaximizedRectangle) {

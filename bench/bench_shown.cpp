@@ -1,0 +1,53 @@
+#include "bench_shown.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <sys/resource.h>
+
+namespace sheafpad::bench {
+
+namespace {
+
+double CpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+} // namespace
+
+void Paint(TRichEdit& pane) {
+    QCoreApplication::processEvents();
+    pane.viewport()->repaint();
+}
+
+void ShowFocused(TRichEdit& pane) {
+    pane.resize(800, 600);
+    pane.show();
+    QApplication::setActiveWindow(&pane);
+    pane.setFocus();
+    // Activation arrives asynchronously.
+    QElapsedTimer waited;
+    waited.start();
+    while (!pane.hasFocus() && waited.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        pane.activateWindow();
+        pane.setFocus();
+    }
+    Paint(pane);
+}
+
+double IdleCpuShare(int milliseconds) {
+    const double cpu = CpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+    return (CpuSeconds() - cpu) / (double(wall.elapsed()) / 1000);
+}
+
+} // namespace sheafpad::bench

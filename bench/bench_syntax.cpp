@@ -1,0 +1,265 @@
+// Syntax colours in a shown, focused pane, each measured with colours on
+// and off in the same run:
+//   opening a file until its text is painted (the same with colours on);
+//   from the text painted until its colours are (a 100 KB page with a style
+//   sheet and a script: goal 50 ms; a 5 MB one-line script: goal 1 s);
+//   a key typed in the middle, handled and painted, and with colours on
+//   until the colours after the reparse are painted too (goal 16 ms);
+//   the CPU share of the idle, coloured pane.
+// Counters: tree_per_byte, the memory tree-sitter holds for a file per byte
+// of the file (each allocation with its size); colours_right, whether the
+// colours after the typed keys are those of a fresh parse.
+// The files go to $SHEAFPAD_BENCH_DIR (default /var/tmp).
+#include "bench_shown.h"
+#include "bench_util.h"
+#include "syntax/syntax_parser.h"
+#include "syntax/tree_memory.h"
+#include "widgets/rich_edit.h"
+#include "widgets/syntax_colouring.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QTimer>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using namespace sheafpad::bench;
+namespace bench = sheafpad::bench;
+using sheafpad::SyntaxColouring;
+using sheafpad::TRichEdit;
+namespace syntax = sheafpad::syntax;
+
+const ScratchDir& BenchDir() {
+    static const ScratchDir dir("syntax");
+    return dir;
+}
+
+// A minified script of size bytes on one line: Debian's minified jQuery
+// (package libjs-jquery) over and over, as real minified code is built;
+// without it, code made up in its manner.
+std::string MinifiedOf(int64_t size) {
+    std::string library = ReadWhole("/usr/share/javascript/jquery/jquery.min.js");
+    if (library.empty()) {
+        std::fprintf(stderr, "libjs-jquery is not installed: a made-up script stands in\n");
+        return MinifiedScript(size);
+    }
+    std::replace(library.begin(), library.end(), '\n', ' ');
+    std::string text;
+    while (int64_t(text.size() + library.size() + 1) <= size - 4) {
+        text += library + ";";
+    }
+    return text + "/*" + std::string(size_t(size) - text.size() - 4, ' ') + "*/";
+}
+
+// range(0): 0 the 100 KB page, 1 the 5 MB one-line script.
+std::string FileOf(int64_t which) {
+    const std::string path = BenchDir().file(which == 0 ? "page.html" : "min.js");
+    if (!std::filesystem::exists(path)) {
+        const std::string text =
+            which == 0 ? PageWithCode(100 * kKilobyte) : MinifiedOf(5 * kMegabyte);
+        std::ofstream(path, std::ios::binary).write(text.data(), std::streamsize(text.size()));
+    }
+    return path;
+}
+
+// A shown, focused pane of 800 x 600 pixels with its colours, on or off.
+struct Pane {
+    TRichEdit pane;
+    SyntaxColouring colours{&pane};
+    bool coloured = false;
+
+    explicit Pane(bool on) {
+        colours.SetEnabled(on);
+        QObject::connect(&colours, &SyntaxColouring::coloured, [this] { coloured = true; });
+        ShowFocused(pane);
+        pane.SetReadOnly(false);
+    }
+    void Paint() { bench::Paint(pane); }
+    // As the main window opens a file.
+    void Open(const std::string& path) {
+        coloured = false;
+        pane.LoadTextFile(path);
+        colours.SetLanguage(syntax::LanguageForFileName(path));
+        Paint();
+    }
+    // Waits for the next colours, then paints them; false after 60 s.
+    bool AwaitColours() {
+        if (!coloured) {
+            QEventLoop loop; // sleeps until the colours or the time-out come
+            const auto connection =
+                QObject::connect(&colours, &SyntaxColouring::coloured, &loop, &QEventLoop::quit);
+            QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+            loop.exec();
+            QObject::disconnect(connection);
+        }
+        const bool arrived = coloured;
+        coloured = false;
+        Paint();
+        return arrived;
+    }
+    void Type(char letter) {
+        const QString text(QChar::fromLatin1(letter));
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A + (letter - 'a'), Qt::NoModifier, text);
+        QApplication::sendEvent(&pane, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_A + (letter - 'a'), Qt::NoModifier, text);
+        QApplication::sendEvent(&pane, &release);
+    }
+    // The colours shown around the caret are those of a fresh parse.
+    bool ColoursRight() {
+        const qsizetype from = std::max<qsizetype>(0, pane.CaretPosition() - 4096);
+        const qsizetype length = std::min<qsizetype>(8192, pane.Length() - from);
+        syntax::SyntaxParser fresh(colours.Language());
+        const sheafpad::TextSnapshot text = pane.Snapshot();
+        if (fresh.Parse(text) != syntax::ParseOutcome::Parsed) {
+            return false;
+        }
+        syntax::SyntaxHighlighter highlighter;
+        const auto spans = highlighter.Spans(
+            fresh.Trees(), [&](size_t pos, size_t count) { return text.Text(pos, count); },
+            size_t(from), size_t(from + length));
+        const auto shown = colours.Formats(from, length);
+        if (shown.size() != qsizetype(spans.size())) {
+            return false;
+        }
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            const auto& span = spans[size_t(i)];
+            if (shown[i].start != qsizetype(span.start) - from ||
+                shown[i].length != int(span.length) ||
+                shown[i].format.foreground().color() !=
+                    SyntaxColouring::ColourOf(span.kind, pane.palette())) {
+                return false;
+            }
+        }
+        return true;
+    }
+};
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// range(1): colours on (1) or off (0).
+void BM_Open(benchmark::State& state) {
+    const std::string path = FileOf(state.range(0));
+    Pane pane(state.range(1) != 0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        pane.pane.ClearText();
+        pane.Paint();
+        state.ResumeTiming();
+        pane.Open(path);
+        state.PauseTiming();
+        if (state.range(1) != 0 && !pane.AwaitColours()) { // the worker idle again
+            state.SkipWithError("no colours");
+            break;
+        }
+        state.ResumeTiming();
+    }
+}
+
+// From the text painted until its colours are painted.
+void BM_ColouredAfterText(benchmark::State& state) {
+    const std::string path = FileOf(state.range(0));
+    Pane pane(true);
+    for (auto _ : state) {
+        pane.pane.ClearText();
+        pane.Paint();
+        pane.Open(path);
+        const auto start = std::chrono::steady_clock::now();
+        if (!pane.AwaitColours()) {
+            state.SkipWithError("no colours");
+            break;
+        }
+        state.SetIterationTime(Seconds(start));
+    }
+    // What the trees of the file hold: against the same pane with an empty
+    // text, its old trees freed.
+    const size_t coloured = syntax::TreeMemory();
+    pane.pane.ClearText();
+    pane.AwaitColours();
+    state.counters["tree_per_byte"] = (double(coloured) - double(syntax::TreeMemory())) /
+                                      double(std::filesystem::file_size(path));
+}
+
+// A letter typed in the middle, handled and painted, with colours on until
+// the colours of the new text are painted too.
+void BM_Key(benchmark::State& state) {
+    const bool on = state.range(1) != 0;
+    Pane pane(on);
+    pane.Open(FileOf(state.range(0)));
+    if (on && !pane.AwaitColours()) {
+        state.SkipWithError("no colours");
+        return;
+    }
+    pane.pane.SetSelectionStart(pane.pane.Length() / 2);
+    pane.Paint();
+    int i = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        pane.Type(char('a' + i++ % 26));
+        pane.Paint();
+        if (on && !pane.AwaitColours()) {
+            state.SkipWithError("no colours");
+            break;
+        }
+        state.SetIterationTime(Seconds(start));
+    }
+    if (on) {
+        state.counters["colours_right"] = pane.ColoursRight() ? 1 : 0;
+    }
+}
+
+// The coloured pane left alone for three seconds, its caret blinking.
+void BM_IdleColoured(benchmark::State& state) {
+    Pane pane(true);
+    pane.Open(FileOf(state.range(0)));
+    pane.AwaitColours();
+    double share = 0;
+    for (auto _ : state) {
+        share = IdleCpuShare(3000);
+    }
+    state.counters["cpu_percent"] = share * 100;
+}
+
+void OnAndOff(benchmark::internal::Benchmark* b) {
+    b->Args({0, 0})->Args({0, 1})->Args({1, 0})->Args({1, 1})->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_Open)->Apply(OnAndOff)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_ColouredAfterText)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Key)->Apply(OnAndOff)->Iterations(20)->UseManualTime();
+BENCHMARK(BM_IdleColoured)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    for (const char* which : {"0", "1"}) {
+        const std::string file = std::string(which) == "0" ? "100 KB page" : "5 MB line";
+        reporter.PrintRatio("open " + file + ", colours on vs off",
+                            std::string("BM_Open/") + which + "/1",
+                            std::string("BM_Open/") + which + "/0", 1.1);
+        reporter.PrintRatio("key in " + file + " until coloured, on vs off",
+                            std::string("BM_Key/") + which + "/1",
+                            std::string("BM_Key/") + which + "/0");
+    }
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,9 @@
+// How much processor time a thread has had.
+#pragma once
+
+namespace sheafpad::platform {
+
+// Seconds of processor time the calling thread has used so far.
+double ThreadCpuSeconds();
+
+} // namespace sheafpad::platform
