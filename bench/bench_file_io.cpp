@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-file reading and saving, and the text codec, on typical HTML-like
 // text. Saving is measured against one write() plus fsync() of the same bytes
 // into the same directory and against the save as it was before its checks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Relisting a directory of 100,000 entries: the whole RefreshFileList of the
 // main window, list view update included, against a bare opendir/readdir loop
 // over the same directory in the same run; and its first listing, sorted.

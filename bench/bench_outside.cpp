@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Following a file that another program changed: the quiet reload of an
 // unedited 100 KB page (look at the file, load it, put the caret and the
 // view back), which must fit in one frame (16 ms) so that the user sees no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor pane on large files, each measured against its bare reference in
 // the same run:
 //   loading a file        vs  QPlainTextEdit::setPlainText of the same decoded text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recovery copies of a 10 MB text, each measured against its reference in the
 // same run:
 //   typing, copies on   vs  typing, copies off: the main window's time per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Search in files over a generated folder of 7,000 pages (56 MB, half with
 // CR LF line breaks, a few accented letters), against ripgrep over the same
 // folder in the same run (a spawned process, wall time; skipped when rg is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the benchmarks that run the pane shown on the screen: focus,
 // painting at once, and the processor share of an idle event loop.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Syntax colours in a shown, focused pane, each measured with colours on
 // and off in the same run:
 //   opening a file until its text is painted (the same with colours on);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text buffer of the pane's own view on big files and long lines, each
 // against the plain std::u16string way of doing the same: loading 50 MB (the
 // line index is built in one pass over the text, against counting its line

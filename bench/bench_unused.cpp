@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The unused-file check over a generated web site of 2,000 pages of about
 // 20 KB that link to one another, against two references measured in the
 // same run: GNU grep -F -o -h -f NAMES over the same files (a spawned

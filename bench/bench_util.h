@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the benchmark programs: the sample text, a scratch
 // directory, the bare references, and a reporter that prints each ratio of
 // a benchmark to its reference measured in the same run.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the benchmarks in Release and runs them. Extra arguments go to each
 # benchmark program (for example --benchmark_filter=Refresh).
 set -euo pipefail

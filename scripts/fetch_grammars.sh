@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fetches the tree-sitter grammars listed in src/syntax/grammars.txt from the
 # npm registry (npm pack) into a cache outside the source tree, checks each
 # archive's SHA-512 and unpacks it as <cache>/<name>-<version>/package.

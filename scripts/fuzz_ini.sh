@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the settings parser's fuzz target with clang (libFuzzer, address and
 # undefined-behaviour sanitizers) and runs it for a bounded time.
 # Usage: scripts/fuzz_ini.sh [seconds=15] [work dir=build/fuzz]

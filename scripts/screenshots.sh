@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the screenshots of syntax colours in docs/ (a page, a style sheet and
 # a script, on a light and a dark palette) with the program's own window on
 # Qt's offscreen platform.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that the build (and, with --test, the tests)
 # need, when any are missing, then configures and builds into build/.
 # Usage: scripts/setup.sh [--test] [--build-dir DIR] [--build-type TYPE]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Widget tests run on Qt's offscreen platform unless told otherwise, with one
 // QApplication for the whole executable; each test makes fresh widgets. The
 // program's state folder (recovery copies, save backups) is a scratch folder

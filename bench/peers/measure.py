@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Opens each test file in Sheafpad and in each peer editor, every run under
 an Xvfb of its own with a shown window, and prints one table. Every program
 colours the files as it does by default: Sheafpad ("sheafpad") with its

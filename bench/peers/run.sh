@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Side-by-side benchmark: Sheafpad and the editors a user might pick instead,
 # each opening the same files in a shown window under its own Xvfb. Installs
 # the peers (Debian packages), builds Sheafpad in Release, then runs

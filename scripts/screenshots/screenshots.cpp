@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Makes the screenshots of docs/: the main window showing a page, a style
 // sheet and a script in their syntax colours, on a light and a dark palette.
 // Usage: screenshots OUTPUT_DIR (run by scripts/screenshots.sh).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object. Its notify() is the last line of defence: an
 // exception that escapes a handler's guard is shown, never passed to Qt.
 #pragma once

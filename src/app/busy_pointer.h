@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The busy pointer for as long as an object of this class lives, also when
 // the work fails: the guard is gone before the error is shown.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Construction, start-up and shutdown of the main window.
 #include "app/form1.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window. It owns every control and the little state the program
 // keeps, and wires the controls to the core: each user action arrives as one
 // handler, named after its control and event. The handlers live in files by

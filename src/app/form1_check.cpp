@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The unused-file check: reports, in the pane, the listed names that occur in
 // no listed file.
 #include "app/form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Syntax colours in the pane: a file is coloured by its name when loaded;
 // the introduction and the unused-file report stay in one colour.
 #include "app/form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Current file, change tracking, find and clipboard commands.
 //
 // The pane's text is only ever written into the file from which it was

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file list: rebuilt from the directory field and the type list.
 #include "app/form1.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's controls: names, places (pixels at 96 dpi), texts, tool-tips,
 // tab order, and the wiring of their events to the handlers.
 #include "app/form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files changed by other programs: the current file's identity, the quiet
 // reload of an unedited pane, and the question before a write over another
 // program's work.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recovery copies of unsaved edits: the keeper's wiring, and the question at
 // start-up for each copy that a run which ended abruptly left behind.
 #include "app/form1.h"

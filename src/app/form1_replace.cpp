@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replace All, Undo Replace and renaming a file with the references to it.
 // Every file but the open one is written crash-safely after a record of the
 // old contents; the open file is changed in the pane, as one edit that its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Search in files: the search window, the keys and the file list's context
 // menu that open it, and opening a result in the pane.
 #include "app/form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings at start-up and close, window bounds, and the external editor.
 #include "app/form1.h"
 

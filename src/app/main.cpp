@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program entry: the application, the main window, the event loop.
 #include "app/application.h"
 #include "app/form1.h"

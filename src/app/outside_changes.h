@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The current file as other programs leave it. What the file was when it was
 // loaded and after each own save is remembered; the file and its folder are
 // watched, and looked at again whenever the window is activated. While the

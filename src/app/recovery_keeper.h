@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps a recovery copy of the pane's unsaved text while there is one, so
 // that a crash, a kill or a lost display loses no typing. A whole copy is
 // taken as soon as a loaded file is first changed, about a second after

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The close that an ending session brings. After the end-of-session save the
 // window must close without the usual close sequence (no settings written,
 // nothing asked), but only for that one close: a session manager may ask for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fast hash of a file's content that stays the same from one build to the
 // next: it tells whether a file still holds what the program read or wrote,
 // in memory and in records kept across runs. Not for adversaries: it only

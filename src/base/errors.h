@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Error objects raised by the program's operations. Handlers do not catch
 // them: they reach the top-level error display, which shows the message.
 // Messages are byte strings (paths are bytes on disk).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editable files of a directory: the entries whose names contain one of
 // the type patterns. Names and paths are byte strings, as on disk.
 #pragma once

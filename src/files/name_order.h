@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The order of the file list, as the desktop's file managers show names:
 // letter case ignored, numbers by their value (page2 before page10), and
 // names that still tie (a.htm and A.htm, 01 and 1) by their bytes, so that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/unused_files.h"
 
 #include "files/file_list.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The unused-file check: which listed names occur in none of the listed files.
 //
 // Each file is searched as its text: the bytes up to the first NUL, split into

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Directory enumeration: every entry of a directory, in the order the file
 // system returns them, hidden entries and subdirectories included.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renaming a directory entry without ever taking the place of another one.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a file on disk was at one moment, so that a later look can tell
 // whether another program changed, replaced, deleted or re-pointed it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a file in place without ever tearing it: before the file is
 // touched, its old content goes to a synced backup in the user's state
 // folder; the backup is removed once the new content is written and synced.

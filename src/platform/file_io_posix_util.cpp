@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/file_io_posix_util.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the POSIX reading and saving code shares: descriptors, whole writes,
 // new files that get a name only when complete, the save failure message.
 // Private to src/platform.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving a whole file: the crash-safe replacement, and the choice between it
 // and writing the file in place.
 #include "platform/file_io.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Giving memory back to the system before it is freed, and how much the
 // computer has.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of the mount logic that need no system calls: parsing the mount
 // table and deciding which mounts are drives.
 #include "platform/mounts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mounted file systems a user picks a folder from: the root file system,
 // home and data disks, removable media, network shares and RAM disks (tmpfs
 // and ramfs mounts such as /tmp). The kernel's own file systems (proc, sysfs,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live mount table (/proc/self/mountinfo), volume labels from
 // /dev/disk/by-label and the removable flag from /sys.
 #include "platform/mounts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting another program without waiting for it, and handing a file to
 // the desktop's text editor.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own state files, such as recovery copies of unsaved edits:
 // a private folder, private files written crash-safely,
 // and the locks by which a running process shows that it is still running.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's text editor, looked up through GIO as the desktop itself does
 // it: the user's and the system's mimeapps.list and the installed desktop
 // entries. GIO also reads the entry's Exec line, field codes and all, and

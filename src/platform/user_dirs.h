@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user's own folders for the program's files that are not the user's
 // documents: settings that cannot sit beside the program, and state such as
 // recovery copies. On Linux these follow the XDG base directory rules.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading many whole files one after another into one buffer, with as few
 // system calls as a file allows (a search over thousands of small files).
 #pragma once

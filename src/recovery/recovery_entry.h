@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One recovery copy: the unsaved text of one file, as a save would write it,
 // with what is needed to put it back into the editor at a later start.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The edits made to a text since its last whole recovery copy, one record
 // each, appended as they are made: a copy and the journals that follow it
 // give the text as it was at the last edit, however the program ended.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder of recovery copies, shared by every running Sheafpad of the user.
 //
 // Each run holds an exclusive lock on its own lock file, "<run>.lock", for as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/file_edit.h"
 
 #include "base/errors.h"

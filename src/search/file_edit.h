@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The new content of one file for a replace: only the matched bytes change.
 // Everything outside them (line breaks of every kind, a missing final line
 // break, the one-byte characters of a file that is not UTF-8) stays as it is.

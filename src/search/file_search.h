@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Searching the listed files: each file read, checked for text and matched
 // on worker threads, results handed out in list order as they come.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding a fixed string of bytes fast: candidates are found sixteen bytes at
 // a time by the needle's first and last bytes together, then checked.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a search looks for, compiled once and used by every file of a search:
 // a literal text (case-insensitive unless matchCase, anywhere unless
 // wholeWords) or a Perl-compatible regular expression (PCRE2, as Qt's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replace All and Undo Replace over many files, safe against a crash.
 //
 // Before the first file is written, the old content of every file to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file's text as a search sees it: what the editor pane shows when it
 // opens the file (the same encoding rule, CR LF, CR and LF each one line
 // break), held as UTF-8 with '\n' line breaks, and the way back from a place

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store: values kept by section and key in an initialization
 // file. A store only records its path when created; each operation goes to
 // the file itself, so every write is in the file as soon as it returns.

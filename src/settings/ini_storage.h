@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file on disk: its size cap and its rules for writing, over
 // the platform's file reading and saving.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The initialization-file layout as text: finding a value and replacing or
 // adding one entry, leaving every other byte of the file as it was. No file
 // access here, so the parser can be exercised on any bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's settings: the sections of "Sheafpad.ini" (beside the program
 // file, or see settings_place.h), their keys in the order in which they are
 // read and written.

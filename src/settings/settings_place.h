@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the settings file lives. Beside the program file, as a portable copy
 // (an unpacked folder, a build tree) keeps it; an installed program's folder
 // (/usr/bin, ~/.local/bin) is shared by every user, or is not one's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parses on a thread of its own, so that colours never hold up the text:
 // it is handed each version of the text (a snapshot, with the edit that
 // made it) and hands back the syntax trees of the newest. It sleeps while

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grammars built into the program and their queries (inside the syntax
 // library only).
 #pragma once

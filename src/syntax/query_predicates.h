@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text conditions of a query's patterns (#eq?, #match?, #any-of? and
 // their #not- forms), which tree-sitter leaves to its caller. Directives
 // such as #set! and the local-variable tests hold always.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "syntax/syntax_edit.h"
 
 namespace sheafpad::syntax {

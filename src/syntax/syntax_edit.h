@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An edit of the text as the syntax trees need it: where it starts and where
 // the removed and the inserted text end, as positions and as (line, column).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The colours of a stretch of text, from its syntax trees and the grammars'
 // highlight queries: each capture name of a query comes down to one of a
 // few kinds. Runs on the user-interface thread, for the part of the text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "syntax/syntax_language.h"
 
 #include "syntax/grammar.h"

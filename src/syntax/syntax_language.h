@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which grammar colours a text, chosen by the file's name.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "syntax/syntax_parser.h"
 
 #include "platform/thread_time.h"

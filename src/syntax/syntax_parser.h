@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parses a text into its syntax trees straight from the piece table, and
 // parses it again after edits, reusing what they left untouched. Used on one
 // thread at a time (the colour worker's).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The syntax trees of one text: the tree of its own language and one tree
 // for each language embedded in it (the scripts and style sheets of a page),
 // with the ranges of the text that language covers.

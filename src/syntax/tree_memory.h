@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What tree-sitter holds in memory, counted at each of its allocations, so
 // that a text whose trees grow too big can go without colours.
 #pragma once

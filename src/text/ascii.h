@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Letter case of ASCII only. Names, keys and patterns are bytes as on disk:
 // only A-Z fold, so a byte of a multi-byte character is never changed.
 #pragma once

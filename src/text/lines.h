@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lines of text read from a file: a line ends at CR LF, a lone LF or a lone
 // CR, the same rule wherever the program splits a file's bytes into lines.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sums of the prefixes of a sequence of counts, kept up to date as single
 // counts change (a Fenwick tree): the view's estimated rows before each
 // line, which typing changes one line at a time in texts of a million lines.

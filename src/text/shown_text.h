@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text shown for a byte string that the system hands over as it is (a
 // file or folder name, a path): UTF-8 where the bytes are UTF-8, and one
 // U+FFFD for each byte that is not, so that every shown unit can be traced

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text of the editor pane's own view, held once (the pane does not use it
 // yet): UTF-16 code units in which a line break is the one unit '\n' (CR LF
 // is converted on loading and saving, not here), with a line index and undo.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bytes of a text file and the editor's text, in both directions.
 //
 // Reading: CR LF, a lone CR and a lone LF each become one line break (u'\n').

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The items (characters, words, sentences, lines) that an accessible text
 // interface gives out, for any text control: the item at, before or after an
 // offset, looked for in a window of a few thousand positions around it, so

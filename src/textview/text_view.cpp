@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text view: scrolling, geometry, painting and the caret's blink.
 #include "textview/text_view.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A plain-text view and editor over a TextBuffer that stays fluid on files
 // of any size and on lines of megabytes (minified scripts).
 //

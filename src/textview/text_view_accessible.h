@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Screen-reader access to the text view: its accessible interface (text,
 // caret, selection, geometry, edits) and the change events assistive tools
 // follow.

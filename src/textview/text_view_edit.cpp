@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text view: loading, edits, undo, the caret and the selection, and the
 // clipboard.
 #include "textview/text_view.h"

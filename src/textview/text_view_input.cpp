@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text view: keys, input methods, the mouse, and drag and drop.
 #include "textview/text_view.h"
 

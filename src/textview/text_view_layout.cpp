@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text view's layout: its settings, the cache of laid-out chunks, and
 // the changes of the text that it follows.
 #include "textview/text_view_layout.h"

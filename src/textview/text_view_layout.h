@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text view's layout: rows of text at a width in a font, made only where
 // they are needed, and the estimated rows that the scroll bar counts. It
 // reads the buffer and knows nothing of the widget, the caret or scrolling.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text view's layout: rows, the caret's stops in them, and the rows
 // that the scroll bar estimates.
 #include "textview/text_view_layout.h"

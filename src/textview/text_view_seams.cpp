@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text view's layout: where the chunks of a long line start, so that its
 // rows wrap as one layout of the whole line would wrap them.
 #include "textview/text_view_layout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/dir_list_widget.h"
 
 #include "files/file_list.h"

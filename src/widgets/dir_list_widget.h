@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controls of the folder dialog: the path label, the folder list and the
 // drive list. They show what the dialog gives them; opening folders and
 // reading the disk is the dialog's job.

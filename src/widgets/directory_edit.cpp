@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/directory_edit.h"
 
 #include "folder_glyph_svg.h" // generated from folder_glyph.svg

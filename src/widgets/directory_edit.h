@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The directory field: a one-line text box with a browse button inside its
 // right end. With DirectInput off the user cannot type into it; the button, or
 // its key Alt+Down, opens the "Select Directory" dialog, and OK writes the

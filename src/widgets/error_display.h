@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one place where failures are shown to the user: a modal message box
 // titled with the application title, with the critical icon and one OK
 // button. Tests replace the box with a hook.

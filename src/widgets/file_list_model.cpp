@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/file_list_model.h"
 
 #include "text/shown_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The names of the file list. Names are kept as the bytes on disk; the text
 // shown is made on demand (invalid UTF-8 shows a replacement character,
 // control characters an escape such as \n), so relisting a huge directory costs

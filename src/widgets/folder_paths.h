@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Path arithmetic of the folder dialog. Plain byte strings with "/" as the
 // separator; no file-system access.
 #pragma once

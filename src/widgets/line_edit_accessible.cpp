@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/line_edit_accessible.h"
 
 #include "textview/accessible_text.h"

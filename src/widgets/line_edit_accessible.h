@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Screen-reader access to single-line fields (every QLineEdit of the
 // program): text, caret, selection, geometry and edits, with the words and
 // lines found as the text view finds them. Qt's own interface for the field

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor pane: the text view, reading and writing whole files, searching
 // forward and reporting key strokes and context menu requests to its owner
 // before acting on them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The results of a search in files: a tree of the files with their match
 // counts (or why a file was skipped), under each its matching lines, the
 // match drawn highlighted.

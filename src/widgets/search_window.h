@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Search in Files" window: a find text, a replace text, the options,
 // and the results as they are found. It searches by itself, on worker
 // threads; opening a result, Replace All and Undo Replace are its owner's,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Select Directory" dialog: drives, the folders from a drive's root down
 // to one open folder with that folder's subfolders, and its files. The user
 // opens folders by double-click or by choosing a drive; OK returns the open

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Syntax colours in a text view. Parsing runs on a worker thread and never
 // holds up the text: a loaded file shows at once, in one colour, and takes
 // its colours when the worker has its trees; after an edit the view keeps

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object, which the other window tests do not use: it sets the
 // tool-tip delay for every widget and keeps handler failures out of Qt.
 #include "app/application.h"

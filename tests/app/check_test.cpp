@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Check button: the report of unused files in the pane, and what it
 // leaves alone.
 #include "form_fixture.h"

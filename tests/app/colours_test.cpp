@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Syntax colours in the main window: a file coloured by its name, the
 // program's own texts plain, dark palettes, and the settings switch.
 #include "form_fixture.h"

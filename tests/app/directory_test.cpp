@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The directory field in the main window: browsing rebuilds the file list.
 #include "form_fixture.h"
 #include "platform/working_dir.h"

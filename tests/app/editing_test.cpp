@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening, editing and automatic saving through the main window: the file
 // being left is written back first, only ever into the file its text came
 // from; keys and user edits that mark the text changed; find from the three

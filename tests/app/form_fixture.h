@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A main window for a test: a scratch directory for the files it lists, a
 // settings file of its own (none yet), and the error messages collected.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: its controls, start-up state and the file list.
 #include "app/form1.h"
 #include "form_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files that other programs change while they are open: an unedited pane
 // follows them quietly; an edited one is never written over them without a
 // question whose safe answer keeps their work. And the current file stays

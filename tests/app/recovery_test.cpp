@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recovery copies through the main window: when a copy is taken and when it
 // goes, what is never copied, the copy at the end of a session, a copy that
 // cannot be written, and the question at start-up for the copies that ended

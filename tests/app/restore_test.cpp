@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up puts back a file that an interrupted in-place save left torn, and
 // tells the user.
 #include "app/form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Search in files from the main window: the keys that open the search
 // window, Replace All with the open file changed in the pane, opening a
 // result, Undo Replace, and renaming a file with the references to it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings through the main window: what a start reads and applies, what
 // a close writes, the ways out when writing fails, the end of a session, and
 // the double-click that hands a file to the external editor.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program read by a screen reader's library over AT-SPI, on a bus
 // of the test's own: every text control answers each question at once (a
 // field that loops hangs the program for good) and every control a user

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Reads a running program over AT-SPI as a screen reader does: finds the
 # application APP on the accessibility bus, walks its tree and, for every
 # control with a text interface, asks for the character, word and line at,

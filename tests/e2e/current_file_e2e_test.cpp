@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The current file is the one its text came from, whatever the working
 // directory becomes (with a relative directory in the settings file, the
 // folder dialog, which moves the working directory, opened and cancelled

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Choosing the directory as a person does it: Alt+Down in the directory
 // field, a double-click on a subfolder in "Select Directory", Enter, and the
 // file list is that folder's.

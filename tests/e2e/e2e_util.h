@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End-to-end harness: a private X server (Xvfb), the real Sheafpad binary
 // started in a scratch directory of its own, and xdotool to drive it with
 // keys and clicks as a person would.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's main job, as a person does it: click a name, type at once,
 // click another name, and the first file holds the edit with CR LF breaks.
 #include "e2e_util.h"

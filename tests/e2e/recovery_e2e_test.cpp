@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Unsaved typing survives an abrupt end: the program is killed, or its X
 // server is, 0.2 s after the last key; at the next start the question
 // "Restore the unsaved changes to ... ?" is answered with Enter, and the next

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Search in files through the keys, in the real program: Ctrl+Shift+F, the
 // find and replace fields, Enter, Alt+A with its question, Alt+U; then F2 in
 // the list renames a file with the references to it, and Alt+U puts both back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program under a real X server: the window's bounds and the find
 // text survive a restart, and SIGTERM saves a changed file before the end
 // without writing the settings.

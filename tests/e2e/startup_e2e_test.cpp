@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program under a real X server: it starts, shows its title, lists
 // the matching files of its own directory, and ends on Alt+Q.
 #include "e2e_util.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the built program into a scratch folder and checks what a desktop
 # gets: the tree, the menu entry, the icons and the catalogue entry, each
 # checked with the desktop's own validators; then builds the Debian package

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a later look at a file tells about it: changed, replaced, deleted or
 // re-pointed, each as another program would do it.
 #include "platform/file_identity.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves killed part-way: a child process saves a large file and is killed at
 // many points of the save. Whatever the moment, the file must afterwards be
 // whole (old or new content), and nothing may be left with a name.

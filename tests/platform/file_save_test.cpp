@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving where the disk is full, files with extended attributes, and what
 // start-up does with the backup of an interrupted in-place save.
 #include "base/errors.h"

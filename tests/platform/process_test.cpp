@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting a program without waiting: the argument arrives whole, nothing is
 // run through a shell, and no child is left behind to reap.
 #include "platform/process.h"

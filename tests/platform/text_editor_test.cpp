@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Handing a file to the desktop's text editor: the default application for
 // plain text, found as the desktop finds it, gets exactly the one path; with
 // none registered, xdg-open is asked. GIO reads the desktop's folders once

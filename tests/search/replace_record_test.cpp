@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replace All and Undo Replace: files changed by others meanwhile are left
 // alone, the old bytes come back exactly, and a kill part-way loses nothing.
 #include "platform/entry_names.h"

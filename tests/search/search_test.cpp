@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Searching the listed files and computing a replace: what is found, where
 // the pane shows it, and which bytes change.
 #include "search/file_edit.h"

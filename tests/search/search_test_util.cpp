@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "search_test_util.h"
 
 #include "test_util.h"

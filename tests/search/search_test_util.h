@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the search tests share: a search run to its end, and a state folder
 // of their own.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store against real files: layout rules, the integer syntax,
 // robustness of reading and the safety of writing.
 #include "base/errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target for the settings file's parser and editor: any bytes as the
 // file, checked for crashes and for the editor's promises: a value written is
 // the value found, and no other entry changes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The layout rules on text alone: where entries are found and where new ones go.
 #include "settings/ini_text.h"
 

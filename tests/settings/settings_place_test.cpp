@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the settings file lives: an installed copy in the user's config
 // folder whatever lies beside it, a portable copy beside itself.
 #include "base/app_id.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Colour tests need the grammars. In a build without them each such test is
 // skipped with the reason, and a program whose tests all passed or skipped
 // so says at its end, which CTest reports as skipped (see

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prefix sums against a plain running total, through random changes and
 // counts added and removed.
 #include "text/prefix_sums.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader gets from the text view: the text by ranges and by
 // words and lines, the caret, the selection, the geometry, edits made as the
 // user's, and an event for every caret move, selection and change.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text view's layout: a long line laid out a chunk at a time wraps as one
 // layout of the whole line does, whatever order its chunks are needed in and
 // after edits, and chunks never start inside a character.

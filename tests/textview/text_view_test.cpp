@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text view: long lines laid out a chunk at a time, caret moves across
 // chunks and rows, undo, the mouse, input methods, drops and scrolling.
 #include "textview/text_view.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader gets from a single-line field: words and lines at
 // once for a path (Qt's own interface loops on a text that begins with "/"),
 // geometry that maps back to the same character, and edits that obey the

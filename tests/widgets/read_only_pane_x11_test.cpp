@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The read-only pane against every way of editing it: keys, X11's
 // middle-click paste and a drop. Runs on a private X server (Xvfb), where the
 // primary selection that a middle click pastes exists; each way is first

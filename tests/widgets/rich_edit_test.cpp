@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor pane: file bytes in and out, the line and find operations, the
 // key and context-menu events, and which changes count as the user's.
 #include "widgets/rich_edit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/select_dir_dialog.h"
 
 #include "platform/working_dir.h"

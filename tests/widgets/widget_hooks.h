@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stand-ins for the person at the modal parts of the widgets, so that no test
 // blocks: the error display's message box and the folder dialog. Test
 // fixtures inherit them to have their fields at hand.
