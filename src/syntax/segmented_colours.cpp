@@ -52,7 +52,8 @@ void SegmentedColours::Edit(const TextChange& change) {
     }
     boundaries_ = std::move(boundaries);
     MoveRanges(dirty_, change);
-    AddRange(dirty_, {from, pos + change.inserted});
+    // A removal, too, is parsed again: at least the character after it.
+    AddRange(dirty_, {from, pos + change.inserted + 1});
     provisional_ = move(provisional_);
 }
 

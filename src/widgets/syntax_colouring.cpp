@@ -88,8 +88,6 @@ void SyntaxColouring::SetLanguage(syntax::Language language) {
 void SyntaxColouring::Restart() {
     DropShown();
     ++version_;
-    startVersion_ = version_;
-    changes_.clear();
     parsing_ = enabled_ && language_ != syntax::Language::Plain &&
                syntax::GrammarsMissing().empty() && view_->Length() <= kMostColoured;
     if (parsing_) {
@@ -120,15 +118,15 @@ void SyntaxColouring::StartParsing() {
     startPosted_ = false;
     if (starting_) {
         starting_ = false;
-        store_.Reset(size_t(view_->Length()));
+        shown_.Reset(size_t(view_->Length()), version_);
         worker_->Start(language_, text_, version_, size_t(view_->FirstShownPosition()));
     }
 }
 
 void SyntaxColouring::DropShown() {
     const bool shown = coloured_;
-    coloured_ = complete_ = false;
-    store_.Clear();
+    coloured_ = false;
+    shown_.Reset(0, version_ + 1); // results of the present text are of no use
     if (shown) {
         view_->RecolourRange(0, view_->Length());
     }
@@ -154,44 +152,27 @@ void SyntaxColouring::TextChanged(const TextChange& change, bool loaded) {
     }
     // The colours shown move along with the text at once, so that the rows
     // painted before the new colours come keep theirs in place.
-    store_.Edit(change);
-    changes_.emplace_back(version_, change);
-    complete_ = false;
+    shown_.Edited(change, version_);
     const syntax::SyntaxEdit edit = syntax::MakeSyntaxEdit(view_->Buffer(), text_, change);
     text_ = view_->Snapshot();
     worker_->Edited(edit, text_, version_);
 }
 
 void SyntaxColouring::TakeResults() {
-    bool any = false;
-    for (syntax::ColourWorker::Result& result : worker_->Take()) {
-        if (result.version < startVersion_ || !parsing_) {
-            continue; // of a text that is gone
-        }
-        if (result.tooCostly) {
-            parsing_ = false;
-            DropShown();
-            return;
-        }
-        // Found in an older version of the text: moved along the changes made since.
-        for (const auto& [version, change] : changes_) {
-            if (version > result.version) {
-                syntax::MovePatches(result.patches, change);
-            }
-        }
-        std::erase_if(changes_, [&](const auto& c) { return c.first <= result.version; });
-        for (const syntax::ColourPatch& patch : result.patches) {
-            const syntax::UnitRange changed = store_.Apply(patch);
-            if (changed.end > changed.start) {
-                view_->RecolourRange(qsizetype(changed.start),
-                                     qsizetype(changed.end - changed.start));
-            }
-        }
-        coloured_ = true;
-        complete_ = result.complete && result.version == version_;
-        any = true;
+    if (!parsing_ || starting_) {
+        return; // of a text that is gone
     }
-    if (any) {
+    const syntax::ShownColours::Taken taken = shown_.Take(worker_->Take());
+    if (taken.tooCostly) {
+        parsing_ = false;
+        DropShown();
+        return;
+    }
+    for (const syntax::UnitRange& changed : taken.changed) {
+        view_->RecolourRange(qsizetype(changed.start), qsizetype(changed.end - changed.start));
+    }
+    if (taken.any) {
+        coloured_ = true;
         emit coloured();
     }
 }
@@ -201,7 +182,7 @@ QList<QTextLayout::FormatRange> SyntaxColouring::Formats(qsizetype pos, qsizetyp
     if (!coloured_ || length <= 0) {
         return formats;
     }
-    for (const syntax::ColourSpan& span : store_.Spans(size_t(pos), size_t(pos + length))) {
+    for (const syntax::ColourSpan& span : shown_.Store().Spans(size_t(pos), size_t(pos + length))) {
         formats.append(
             {int(qsizetype(span.start) - pos), int(span.length), formats_[size_t(span.kind)]});
     }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "syntax/colour_worker.h"
+#include "syntax/shown_colours.h"
 #include "textview/text_view.h"
 
 #include <QObject>
@@ -40,9 +41,9 @@ public:
     // Whether colours of the present text are shown.
     bool Coloured() const { return coloured_; }
     // Whether they are all final: the worker has found every one.
-    bool Complete() const { return coloured_ && complete_; }
+    bool Complete() const { return coloured_ && shown_.Complete(); }
     // What the colours shown take in memory.
-    size_t MemoryBytes() const { return store_.MemoryBytes(); }
+    size_t MemoryBytes() const { return shown_.Store().MemoryBytes(); }
 
     // The colour of a kind on palette: darker colours on a light base, lighter
     // ones on a dark base, each readable on the base.
@@ -72,13 +73,9 @@ private:
     bool starting_ = false;    // once the text is painted
     bool startPosted_ = false; // a paint has come: StartParsing is on its way
     uint64_t version_ = 0;     // of the text, one more with each change
-    uint64_t startVersion_ = 0; // results of older versions are of another text
     TextSnapshot text_;        // the text as of version_
-    bool coloured_ = false, complete_ = false;
-    syntax::ColourStore store_;
-    // The changes since the newest version the worker's results were of,
-    // with the version each made: later results are moved along them.
-    std::vector<std::pair<uint64_t, TextChange>> changes_;
+    bool coloured_ = false;
+    syntax::ShownColours shown_;
     std::array<QTextCharFormat, syntax::kKindCount> formats_;
     std::unique_ptr<syntax::ColourWorker> worker_; // made at the first text to colour
 };
