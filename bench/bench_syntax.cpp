@@ -10,7 +10,8 @@
 //   the CPU share of the idle, coloured pane;
 //   the peak memory of a process that opens the 5 MB script and colours it.
 // Counters: tree_per_byte, the memory tree-sitter holds for a file per byte
-// of the file once it is coloured (each allocation with its size);
+// of the file once it is coloured (each allocation with its size), and
+// tree_rested_per_byte, a few seconds later;
 // colours_per_byte, what the colours shown take; colours_right, whether the
 // colours shown (all of them after opening, those around the caret after
 // the keys) are those of a fresh parse of the whole text.
@@ -199,10 +200,14 @@ void BM_ColouredAfterText(benchmark::State& state) {
     const size_t coloured = syntax::TreeMemory();
     const double bytes = double(std::filesystem::file_size(path));
     state.counters["colours_per_byte"] = double(pane.colours.MemoryBytes()) / bytes;
+    IdleCpuShare(3500); // a text at rest keeps no trees
+    const size_t rested = syntax::TreeMemory();
     pane.pane.ClearText();
     pane.Paint();
     IdleCpuShare(500); // the worker frees them meanwhile
-    state.counters["tree_per_byte"] = (double(coloured) - double(syntax::TreeMemory())) / bytes;
+    const double empty = double(syntax::TreeMemory());
+    state.counters["tree_per_byte"] = (double(coloured) - empty) / bytes;
+    state.counters["tree_rested_per_byte"] = (double(rested) - empty) / bytes;
 }
 
 // A letter typed in the middle, handled and painted, with colours on until

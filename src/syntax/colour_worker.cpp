@@ -5,6 +5,7 @@
 #include "syntax/segmented_colours.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace sheafpad::syntax {
 
@@ -48,6 +49,15 @@ public:
         shown_ = shown_ >= change.pos + change.removed ? shown_ - change.removed + change.inserted
                                                        : std::min(shown_, change.pos);
         stale_ = language_ != Language::Plain;
+    }
+    // Whether syntax trees are kept for the next edit.
+    bool KeepsTrees() const { return parser_ && !parser_->Trees().Empty(); }
+    // Frees the trees: the next edit parses the whole text again and owes
+    // all its colours.
+    void DropTrees() {
+        if (parser_) {
+            parser_->Drop();
+        }
     }
     bool MoreToDo() const {
         return language_ != Language::Plain &&
@@ -148,8 +158,8 @@ private:
     SyntaxHighlighter highlighter_;
 };
 
-ColourWorker::ColourWorker(std::function<void()> ready)
-    : ready_(std::move(ready)), thread_([this] { Run(); }) {}
+ColourWorker::ColourWorker(std::function<void()> ready, std::chrono::milliseconds keepTrees)
+    : ready_(std::move(ready)), keepTrees_(keepTrees), thread_([this] { Run(); }) {}
 
 ColourWorker::~ColourWorker() {
     {
@@ -222,7 +232,15 @@ void ColourWorker::Run() {
         uint64_t starts = 0;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [&] { return stop_ || pending_ || colouring.MoreToDo(); });
+            auto due = [&] { return stop_ || pending_ || colouring.MoreToDo(); };
+            // Trees take tens of bytes a character: kept while the text is
+            // being edited, freed once it has rested a while.
+            if (colouring.KeepsTrees() && !wake_.wait_for(lock, keepTrees_, due)) {
+                lock.unlock();
+                colouring.DropTrees();
+                continue;
+            }
+            wake_.wait(lock, due);
             if (stop_) {
                 return;
             }

@@ -4,9 +4,10 @@
 // that made it) and hands back patches of final colours, each of the
 // version it was found in. It sleeps while there is nothing to colour.
 //
-// A text of up to kMostKeptTree characters keeps its syntax trees, which
-// each edit parses again incrementally: the colours of what the parse
-// changed and of what was typed come back. A bigger script or style sheet
+// A text of up to kMostKeptTree characters keeps its syntax trees while it
+// is being edited (each edit parses again incrementally: the colours of what
+// the parse changed and of what was typed come back), and frees them once
+// it has rested a few seconds. A bigger script or style sheet
 // is coloured a stretch at a time (SegmentedColours), a bigger page parsed
 // anew after edits and its trees dropped: the worker never keeps the trees
 // of megabytes (tens of bytes a character).
@@ -15,6 +16,7 @@
 #include "syntax/colour_store.h"
 #include "syntax/syntax_parser.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -42,8 +44,12 @@ public:
     // Texts up to this long keep their trees (some 20 MB at most).
     static constexpr size_t kMostKeptTree = 256 * 1024;
 
+    // How long the trees of a text are kept after its last edit.
+    static constexpr std::chrono::milliseconds kKeepTrees{3000};
+
     // ready is called on the worker's thread whenever results wait.
-    explicit ColourWorker(std::function<void()> ready);
+    explicit ColourWorker(std::function<void()> ready,
+                          std::chrono::milliseconds keepTrees = kKeepTrees);
     ~ColourWorker(); // stops a parse under way
 
     // A new text in language (Plain: nothing to colour): what was begun for
@@ -60,6 +66,7 @@ private:
     void Run();
 
     std::function<void()> ready_;
+    const std::chrono::milliseconds keepTrees_;
     std::mutex mutex_;
     std::condition_variable wake_;
     // Work waiting, under mutex_.

@@ -137,8 +137,10 @@ TEST(SyntaxColours, PageWithStyleAndScriptGetsTheGoldenColours) {
 // version it makes, and to the colours shown.
 class EditedText {
 public:
-    EditedText(Language language, const std::u16string& text)
-        : language_(language), buffer_(text), worker_([this] { Ready(); }) {
+    // keepTrees: how long the worker keeps the trees after an edit.
+    EditedText(Language language, const std::u16string& text,
+               std::chrono::milliseconds keepTrees = ColourWorker::kKeepTrees)
+        : language_(language), buffer_(text), worker_([this] { Ready(); }, keepTrees) {
         shown.Reset(buffer_.Length(), version_);
         worker_.Start(language, buffer_.Snapshot(), version_);
     }
@@ -199,9 +201,15 @@ private:
     ColourWorker worker_; // last: stopped before the rest goes
 };
 
-TEST(SyntaxColours, EditsFarReachingOrTypedFollowOnTheWorkerAsAFreshParseWould) {
+// Edits parsed incrementally on the kept trees, or (GetParam() true) on a
+// text that rested and freed them.
+class WorkerEdits : public testing::TestWithParam<bool> {};
+
+TEST_P(WorkerEdits, FarReachingOrTypedFollowAsAFreshParseWould) {
     SKIP_WITHOUT_GRAMMARS();
-    EditedText page(Language::Html, kPage + u"<!-- end -->\n");
+    using std::chrono::milliseconds;
+    EditedText page(Language::Html, kPage + u"<!-- end -->\n",
+                    GetParam() ? milliseconds(0) : ColourWorker::kKeepTrees);
     page.WaitForColours();
     const std::vector<ColourSpan> original = page.ShownSpans();
     EXPECT_EQ(original, page.FreshSpans());
@@ -253,6 +261,9 @@ TEST(SyntaxColours, EditsFarReachingOrTypedFollowOnTheWorkerAsAFreshParseWould) 
     page.WaitForColours();
     EXPECT_EQ(page.ShownSpans(), page.FreshSpans());
 }
+
+INSTANTIATE_TEST_SUITE_P(SyntaxColours, WorkerEdits, testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Rested" : "Kept"; });
 
 TEST(SyntaxColours, AScriptTooBigToKeepItsTreeIsColouredAsAWholeParseWould) {
     SKIP_WITHOUT_GRAMMARS();
