@@ -81,9 +81,6 @@ void ColourStore::MoveGap(size_t pos) {
 }
 
 void ColourStore::Edit(const TextChange& change) {
-    if (kinds_.empty()) {
-        return; // nothing coloured
-    }
     const size_t pos = std::min(change.pos, Length());
     const size_t removed = std::min(change.removed, Length() - pos);
     const Kind before = pos > 0 ? At(pos - 1) : Kind::None;

@@ -64,6 +64,7 @@ ParseOutcome SegmentedColours::ParseStretch(const TextSnapshot& text, size_t sta
     // text it lost and gained) saves no time.
     parser_.Drop();
     parsedFrom_ = start;
+    lastParsed_ += end - start;
     return parser_.ParseRange(text, start, end, cancel, limits);
 }
 
@@ -75,7 +76,10 @@ std::vector<size_t> SegmentedColours::StretchBoundaries(bool atEnd) const {
     // it had begun shows as the last items, in an error, or (when the root
     // is an error) as the pieces of an unfinished item, the first of them a
     // sign or a keyword, and the items inside it as if at the top. No
-    // boundary is taken there.
+    // boundary is taken there. An error before clean items is the text's
+    // own (a statement being typed): the items after it still end at
+    // boundaries, or every key that breaks a statement would parse the
+    // rest of the text.
     uint32_t limit = count;
     if (!atEnd) {
         limit = count - std::min<uint32_t>(count, 1);
@@ -84,11 +88,8 @@ std::vector<size_t> SegmentedColours::StretchBoundaries(bool atEnd) const {
                 limit = i;
             }
         }
-        for (uint32_t i = limit; i-- > 0;) {
-            if (!Clean(ts_node_child(root, i))) {
-                limit = i;
-                break;
-            }
+        while (limit > 0 && !Clean(ts_node_child(root, limit - 1))) {
+            --limit;
         }
     }
     for (uint32_t i = 0; i + 1 < limit; ++i) {
@@ -110,6 +111,7 @@ std::vector<Kind> SegmentedColours::StretchKinds(const TextSnapshot& text, size_
 
 ParseOutcome SegmentedColours::Step(const TextSnapshot& text, const std::atomic<size_t>* cancel,
                                     const ParseLimits& limits, std::vector<ColourPatch>& patches) {
+    lastParsed_ = 0;
     if (dirty_.empty()) {
         return ParseOutcome::Parsed;
     }

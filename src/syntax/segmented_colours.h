@@ -46,8 +46,10 @@ public:
     // was never coloured when the stretch has to grow.
     ParseOutcome Step(const TextSnapshot& text, const std::atomic<size_t>* cancel,
                       const ParseLimits& limits, std::vector<ColourPatch>& patches);
-    // For tests: the boundaries known now, in order.
+    // For tests: the boundaries known now, in order, and the characters
+    // the last Step parsed.
     const std::vector<size_t>& Boundaries() const { return boundaries_; }
+    size_t LastParsed() const { return lastParsed_; }
 
 private:
     // Parses [start, end) of text as a text of its own.
@@ -65,6 +67,7 @@ private:
     std::vector<UnitRange> dirty_;
     size_t parsedFrom_ = 0; // where the text of the parser's tree begins
     size_t provisional_ = 0;               // colours were given before this
+    size_t lastParsed_ = 0;
 };
 
 } // namespace sheafpad::syntax

@@ -2,6 +2,7 @@
 #include "syntax/colour_worker.h"
 #include "syntax/shown_colours.h"
 #include "syntax/grammars_or_skip.h"
+#include "syntax/segmented_colours.h"
 #include "syntax/syntax_highlighter.h"
 #include "syntax/syntax_parser.h"
 #include "syntax/tree_memory.h"
@@ -172,6 +173,7 @@ public:
         }
     }
 
+    size_t Length() const { return buffer_.Length(); }
     std::vector<ColourSpan> ShownSpans() const { return shown.Store().Spans(0, buffer_.Length()); }
     std::vector<ColourSpan> FreshSpans() const {
         return syntax::FreshSpans(language_, buffer_.Snapshot());
@@ -262,6 +264,18 @@ TEST_P(WorkerEdits, FarReachingOrTypedFollowAsAFreshParseWould) {
     EXPECT_EQ(page.ShownSpans(), page.FreshSpans());
 }
 
+TEST(SyntaxColours, APageTypedIntoAnEmptyFileIsColoured) {
+    SKIP_WITHOUT_GRAMMARS();
+    EditedText page(Language::Html, u"");
+    page.WaitForColours();
+    for (const char16_t c : std::u16string_view(u"<p class=\"a\">x</p>")) {
+        page.Insert(page.Length(), std::u16string(1, c));
+    }
+    page.WaitForColours();
+    EXPECT_FALSE(page.ShownSpans().empty());
+    EXPECT_EQ(FirstDifference(page.ShownSpans(), page.FreshSpans()), "none");
+}
+
 INSTANTIATE_TEST_SUITE_P(SyntaxColours, WorkerEdits, testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Rested" : "Kept"; });
 
@@ -294,6 +308,31 @@ TEST(SyntaxColours, AScriptTooBigToKeepItsTreeIsColouredAsAWholeParseWould) {
         big.WaitForColours();
         EXPECT_EQ(FirstDifference(big.ShownSpans(), big.FreshSpans()), "none")
             << "after typing " << std::string(key.begin(), key.end());
+    }
+}
+
+TEST(SyntaxColours, AKeyThatBreaksAStatementOfABigScriptParsesLittleMore) {
+    SKIP_WITHOUT_GRAMMARS();
+    std::u16string script;
+    while (script.size() < 300'000) {
+        script += u"function f(a){return a.map(x=>x*2)};var s=\"t\";";
+    }
+    TextBuffer buffer(script);
+    SegmentedColours colours(Language::JavaScript);
+    colours.Reset(buffer.Length());
+    std::vector<ColourPatch> patches;
+    const ParseLimits limits = ColourWorker::LimitsFor(buffer.Length());
+    while (!colours.Done()) {
+        ASSERT_EQ(colours.Step(buffer.Snapshot(), nullptr, limits, patches), ParseOutcome::Parsed);
+    }
+    // A letter before the first statement makes it an error until the next
+    // key: what follows is not parsed again.
+    for (const size_t at : {size_t(0), script.size() / 2}) {
+        buffer.Insert(at, u"a");
+        colours.Edit(TextChange{at, 0, 1});
+        ASSERT_EQ(colours.Step(buffer.Snapshot(), nullptr, limits, patches), ParseOutcome::Parsed);
+        EXPECT_TRUE(colours.Done());
+        EXPECT_LT(colours.LastParsed(), 16'384u) << "at " << at;
     }
 }
 
