@@ -253,33 +253,6 @@ void OneLineFiles(benchmark::internal::Benchmark* b) {
     b->Arg(1 * kMegabyte)->Arg(5 * kMegabyte)->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
-// Peak resident memory of this process, in kilobytes.
-long PeakKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::atol(line.c_str() + 6);
-        }
-    }
-    return -1;
-}
-
-// Runs this program as a child that opens the file one way and prints its peak.
-long ChildPeak(const char* mode, const std::string& path) {
-    const std::string command =
-        "/proc/" + std::to_string(::getpid()) + "/exe --peak-child=" + mode + " '" + path + "'";
-    FILE* child = ::popen(command.c_str(), "r");
-    long peak = -1;
-    if (child != nullptr && std::fscanf(child, "%ld", &peak) != 1) {
-        peak = -1;
-    }
-    if (child != nullptr) {
-        ::pclose(child);
-    }
-    return peak;
-}
-
 // The child: the pane loading the file, or a bare QPlainTextEdit given its text.
 int PeakChild(int argc, char** argv, const std::string& mode, const std::string& path) {
     QApplication app(argc, argv);

@@ -2,14 +2,19 @@
 // Syntax colours in a shown, focused pane, each measured with colours on
 // and off in the same run:
 //   opening a file until its text is painted (the same with colours on);
-//   from the text painted until its colours are (a 100 KB page with a style
-//   sheet and a script: goal 50 ms; a 5 MB one-line script: goal 1 s);
-//   a key typed in the middle, handled and painted, and with colours on
-//   until the colours after the reparse are painted too (goal 16 ms);
-//   the CPU share of the idle, coloured pane.
+//   from the text painted until the colours of what is shown are (a 100 KB
+//   page with a style sheet and a script: goal 50 ms; a 5 MB one-line
+//   script: goal 1 s), and, as complete_ms, until all its colours are;
+//   a key typed in the middle, handled and painted (painted_ms, goal 16 ms),
+//   and with colours on until all the colours after it are painted too;
+//   the CPU share of the idle, coloured pane;
+//   the peak memory of a process that opens the 5 MB script and colours it.
 // Counters: tree_per_byte, the memory tree-sitter holds for a file per byte
-// of the file (each allocation with its size); colours_right, whether the
-// colours after the typed keys are those of a fresh parse.
+// of the file once it is coloured (each allocation with its size), and
+// tree_rested_per_byte, a few seconds later;
+// colours_per_byte, what the colours shown take; colours_right, whether the
+// colours shown (all of them after opening, those around the caret after
+// the keys) are those of a fresh parse of the whole text.
 // The files go to $SHEAFPAD_BENCH_DIR (default /var/tmp).
 #include "bench_shown.h"
 #include "bench_util.h"
@@ -89,17 +94,21 @@ struct Pane {
         colours.SetLanguage(syntax::LanguageForFileName(path));
         Paint();
     }
-    // Waits for the next colours, then paints them; false after 60 s.
-    bool AwaitColours() {
-        if (!coloured) {
+    // Waits for the next colours (or until the colours are complete), then
+    // paints them; false after 60 s.
+    bool AwaitColours(bool complete = false) {
+        auto done = [&] { return complete ? colours.Complete() : coloured; };
+        QElapsedTimer waited;
+        waited.start();
+        while (!done() && waited.elapsed() < 60000) {
             QEventLoop loop; // sleeps until the colours or the time-out come
             const auto connection =
                 QObject::connect(&colours, &SyntaxColouring::coloured, &loop, &QEventLoop::quit);
-            QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+            QTimer::singleShot(int(60000 - waited.elapsed()), &loop, &QEventLoop::quit);
             loop.exec();
             QObject::disconnect(connection);
         }
-        const bool arrived = coloured;
+        const bool arrived = done();
         coloured = false;
         Paint();
         return arrived;
@@ -111,10 +120,8 @@ struct Pane {
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_A + (letter - 'a'), Qt::NoModifier, text);
         QApplication::sendEvent(&pane, &release);
     }
-    // The colours shown around the caret are those of a fresh parse.
-    bool ColoursRight() {
-        const qsizetype from = std::max<qsizetype>(0, pane.CaretPosition() - 4096);
-        const qsizetype length = std::min<qsizetype>(8192, pane.Length() - from);
+    // The colours shown of [from, from + length) are those of a fresh parse.
+    bool ColoursRight(qsizetype from, qsizetype length) {
         syntax::SyntaxParser fresh(colours.Language());
         const sheafpad::TextSnapshot text = pane.Snapshot();
         if (fresh.Parse(text) != syntax::ParseOutcome::Parsed) {
@@ -156,7 +163,7 @@ void BM_Open(benchmark::State& state) {
         state.ResumeTiming();
         pane.Open(path);
         state.PauseTiming();
-        if (state.range(1) != 0 && !pane.AwaitColours()) { // the worker idle again
+        if (state.range(1) != 0 && !pane.AwaitColours(true)) { // the worker idle again
             state.SkipWithError("no colours");
             break;
         }
@@ -164,10 +171,12 @@ void BM_Open(benchmark::State& state) {
     }
 }
 
-// From the text painted until its colours are painted.
+// From the text painted until the colours of what is shown are painted, and
+// until all of them are.
 void BM_ColouredAfterText(benchmark::State& state) {
     const std::string path = FileOf(state.range(0));
     Pane pane(true);
+    double complete = 0;
     for (auto _ : state) {
         pane.pane.ClearText();
         pane.Paint();
@@ -178,49 +187,109 @@ void BM_ColouredAfterText(benchmark::State& state) {
             break;
         }
         state.SetIterationTime(Seconds(start));
+        if (!pane.AwaitColours(true)) {
+            state.SkipWithError("colours never complete");
+            break;
+        }
+        complete += Seconds(start);
     }
+    state.counters["complete_ms"] = 1000 * complete / double(state.iterations());
+    state.counters["colours_right"] = pane.ColoursRight(0, pane.pane.Length()) ? 1 : 0;
     // What the trees of the file hold: against the same pane with an empty
     // text, its old trees freed.
     const size_t coloured = syntax::TreeMemory();
+    const double bytes = double(std::filesystem::file_size(path));
+    state.counters["colours_per_byte"] = double(pane.colours.MemoryBytes()) / bytes;
+    IdleCpuShare(3500); // a text at rest keeps no trees
+    const size_t rested = syntax::TreeMemory();
     pane.pane.ClearText();
-    pane.AwaitColours();
-    state.counters["tree_per_byte"] = (double(coloured) - double(syntax::TreeMemory())) /
-                                      double(std::filesystem::file_size(path));
+    pane.Paint();
+    IdleCpuShare(500); // the worker frees them meanwhile
+    const double empty = double(syntax::TreeMemory());
+    state.counters["tree_per_byte"] = (double(coloured) - empty) / bytes;
+    state.counters["tree_rested_per_byte"] = (double(rested) - empty) / bytes;
 }
 
 // A letter typed in the middle, handled and painted, with colours on until
-// the colours of the new text are painted too.
+// all the colours of the new text are painted too.
 void BM_Key(benchmark::State& state) {
     const bool on = state.range(1) != 0;
     Pane pane(on);
     pane.Open(FileOf(state.range(0)));
-    if (on && !pane.AwaitColours()) {
+    if (on && !pane.AwaitColours(true)) {
         state.SkipWithError("no colours");
         return;
     }
     pane.pane.SetSelectionStart(pane.pane.Length() / 2);
     pane.Paint();
     int i = 0;
+    const qint64 layoutsBefore = pane.pane.LayoutsMade();
+    double painted = 0, typed = 0, events = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         pane.Type(char('a' + i++ % 26));
+        typed += Seconds(start);
+        const auto t1 = std::chrono::steady_clock::now();
+        QCoreApplication::processEvents();
+        events += Seconds(t1);
         pane.Paint();
-        if (on && !pane.AwaitColours()) {
+        painted += Seconds(start);
+        if (on && !pane.AwaitColours(true)) {
             state.SkipWithError("no colours");
             break;
         }
         state.SetIterationTime(Seconds(start));
     }
-    if (on) {
-        state.counters["colours_right"] = pane.ColoursRight() ? 1 : 0;
+    state.counters["layouts_per_key"] =
+        double(pane.pane.LayoutsMade() - layoutsBefore) / double(state.iterations());
+    state.counters["painted_ms"] = 1000 * painted / double(state.iterations());
+    state.counters["typed_ms"] = 1000 * typed / double(state.iterations());
+    state.counters["events_ms"] = 1000 * events / double(state.iterations());
+    // A paint of the whole view.
+    const auto start = std::chrono::steady_clock::now();
+    const int paints = getenv("PAINTS") ? atoi(getenv("PAINTS")) : 10;
+    for (int k = 0; k < paints; ++k) {
+        pane.pane.viewport()->repaint();
     }
+    state.counters["view_paint_ms"] = 1000 * Seconds(start) / paints;
+    if (on && !getenv("NORIGHT")) {
+        const qsizetype from = std::max<qsizetype>(0, pane.pane.CaretPosition() - 4096);
+        state.counters["colours_right"] =
+            pane.ColoursRight(from, std::min<qsizetype>(8192, pane.pane.Length() - from)) ? 1 : 0;
+    }
+}
+
+// The peak memory of a process that opens the file (range(0)) with colours
+// on (range(1) 1) or off, until all its colours are painted.
+int PeakChild(int argc, char** argv, const std::string& mode, const std::string& path) {
+    QApplication app(argc, argv);
+    Pane pane(mode == "on");
+    pane.Open(path);
+    if (mode == "on" && !pane.AwaitColours(true)) {
+        return 1;
+    }
+    std::printf("%ld\n", PeakKilobytes());
+    return 0;
+}
+
+void BM_PeakMemory(benchmark::State& state) {
+    const std::string path = FileOf(state.range(0));
+    long on = 0, off = 0;
+    for (auto _ : state) {
+        on = ChildPeak("on", path);
+        off = ChildPeak("off", path);
+    }
+    state.counters["on_MB"] = double(on) / 1024;
+    state.counters["off_MB"] = double(off) / 1024;
+    state.counters["on_per_byte"] =
+        double(on - off) * 1024 / double(std::filesystem::file_size(path));
 }
 
 // The coloured pane left alone for three seconds, its caret blinking.
 void BM_IdleColoured(benchmark::State& state) {
     Pane pane(true);
     pane.Open(FileOf(state.range(0)));
-    pane.AwaitColours();
+    pane.AwaitColours(true);
     double share = 0;
     for (auto _ : state) {
         share = IdleCpuShare(3000);
@@ -241,12 +310,16 @@ BENCHMARK(BM_ColouredAfterText)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Key)->Apply(OnAndOff)->Iterations(20)->UseManualTime();
 BENCHMARK(BM_IdleColoured)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PeakMemory)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    if (argc == 3 && std::string(argv[1]).rfind("--peak-child=", 0) == 0) {
+        return PeakChild(argc, argv, std::string(argv[1]).substr(13), argv[2]);
     }
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

@@ -203,4 +203,29 @@ void RatioReporter::PrintRatio(const std::string& label, const std::string& ours
                 met ? "" : "  MISSED");
 }
 
+long PeakKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::atol(line.c_str() + 6);
+        }
+    }
+    return -1;
+}
+
+long ChildPeak(const std::string& mode, const std::string& path) {
+    const std::string command =
+        "/proc/" + std::to_string(::getpid()) + "/exe --peak-child=" + mode + " '" + path + "'";
+    FILE* child = ::popen(command.c_str(), "r");
+    long peak = -1;
+    if (child != nullptr && std::fscanf(child, "%ld", &peak) != 1) {
+        peak = -1;
+    }
+    if (child != nullptr) {
+        ::pclose(child);
+    }
+    return peak;
+}
+
 } // namespace sheafpad::bench

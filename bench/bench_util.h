@@ -60,6 +60,12 @@ bool WriteFsync(const std::string& path, const std::string& bytes);
 // program used (user and system).
 size_t RunDrained(const std::vector<std::string>& args, double* cpuSeconds = nullptr);
 
+// Peak resident memory of this process so far, in kilobytes (-1: unknown).
+long PeakKilobytes();
+// Runs this program again as "<program> --peak-child=mode path" and returns
+// the number it prints (its peak, by PeakKilobytes), or -1.
+long ChildPeak(const std::string& mode, const std::string& path);
+
 // Prints the runs as usual and keeps each one's real time per iteration by
 // its short name, the function and its arguments ("BM_Load_Pane/10485760",
 // "BM_GrepF"): with repetitions the median, else the one run.

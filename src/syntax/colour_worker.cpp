@@ -2,15 +2,164 @@
 #include "syntax/colour_worker.h"
 
 #include "platform/memory.h"
-#include "syntax/syntax_highlighter.h"
+#include "syntax/segmented_colours.h"
 
+#include <algorithm>
 #include <chrono>
-#include <memory>
 
 namespace sheafpad::syntax {
 
-ColourWorker::ColourWorker(std::function<void()> ready)
-    : ready_(std::move(ready)), thread_([this] { Run(); }) {}
+namespace {
+
+// Characters around an edit coloured again with it: a word's colour may
+// hang on its whole text (a name that the grammar treats apart).
+constexpr size_t kAround = 256;
+// Of a text coloured whole, what is shown comes first, in a patch of this
+// many characters from a little above it.
+constexpr size_t kShownFirst = 16 * 1024;
+
+} // namespace
+
+// What the worker's thread knows of the text it colours.
+class ColourWorker::Colouring {
+public:
+    TextSnapshot text; // the newest version given
+    uint64_t version = 0;
+
+    void Start(Language language, size_t shown) {
+        language_ = language;
+        shown_ = shown;
+        parser_.reset();
+        segmented_.reset();
+        owed_.clear();
+        stale_ = language != Language::Plain;
+    }
+    void Stop() { Start(Language::Plain, 0); }
+    void Edit(const SyntaxEdit& edit) {
+        const TextChange& change = edit.change;
+        if (parser_) {
+            parser_->Edit(edit);
+        }
+        if (segmented_) {
+            segmented_->Edit(change);
+        }
+        MoveRanges(owed_, change);
+        AddRange(owed_, {change.pos - std::min(change.pos, kAround),
+                         change.pos + change.inserted + kAround});
+        shown_ = shown_ >= change.pos + change.removed ? shown_ - change.removed + change.inserted
+                                                       : std::min(shown_, change.pos);
+        stale_ = language_ != Language::Plain;
+    }
+    // Whether syntax trees are kept for the next edit.
+    bool KeepsTrees() const { return parser_ && !parser_->Trees().Empty(); }
+    // Frees the trees: the next edit parses the whole text again and owes
+    // all its colours.
+    void DropTrees() {
+        if (parser_) {
+            parser_->Drop();
+        }
+    }
+    bool MoreToDo() const {
+        return language_ != Language::Plain &&
+               (stale_ || !owed_.empty() || (segmented_ && !segmented_->Done()));
+    }
+    // Does the next part of the work: patches of final colours of text.
+    ParseOutcome Work(const std::atomic<size_t>* cancel, Result& result) {
+        const size_t length = text.Length();
+        const ParseLimits limits = LimitsFor(length);
+        if (length > kMostKeptTree && language_ != Language::Html) {
+            if (!segmented_) {
+                parser_.reset();
+                segmented_ = std::make_unique<SegmentedColours>(language_);
+                segmented_->Reset(length);
+            }
+            owed_.clear(); // the stretches know what they owe
+            stale_ = false;
+            const ParseOutcome outcome = segmented_->Step(text, cancel, limits, result.patches);
+            result.complete = segmented_->Done();
+            return outcome;
+        }
+        segmented_.reset();
+        if (stale_) {
+            const ParseOutcome outcome = Parse(cancel, limits);
+            if (outcome != ParseOutcome::Parsed) {
+                return outcome;
+            }
+        }
+        // What is shown first, when much more is owed.
+        const auto& trees = parser_->Trees();
+        std::vector<UnitRange> now;
+        const UnitRange shown{shown_ - std::min(shown_, kShownFirst / 4),
+                              std::min(length, shown_ + kShownFirst)};
+        size_t owed = 0;
+        for (const UnitRange& r : owed_) {
+            owed += r.end - r.start;
+        }
+        if (owed > 2 * kShownFirst) {
+            for (const UnitRange& r : owed_) {
+                AddRange(now, {std::max(r.start, shown.start), std::min(r.end, shown.end)});
+            }
+        }
+        if (now.empty()) {
+            now.swap(owed_);
+        }
+        for (const UnitRange& r : now) {
+            const size_t end = std::min(r.end, length);
+            if (r.start < end) {
+                result.patches.push_back(ColourPatch{
+                    r.start, highlighter_.Kinds(
+                                 trees,
+                                 [&](size_t pos, size_t count) { return text.Text(pos, count); },
+                                 r.start, end)});
+            }
+            if (!owed_.empty()) { // taken out of what is owed
+                std::vector<UnitRange> rest;
+                for (const UnitRange& o : owed_) {
+                    AddRange(rest, {o.start, std::min(o.end, r.start)});
+                    AddRange(rest, {std::max(o.start, r.end), o.end});
+                }
+                owed_.swap(rest);
+            }
+        }
+        result.complete = owed_.empty();
+        if (result.complete && length > kMostKeptTree) {
+            parser_->Drop(); // a big page is parsed anew after edits
+        }
+        return ParseOutcome::Parsed;
+    }
+
+private:
+    // Parses the text again (incrementally while the trees are kept) and
+    // owes the colours of what changed.
+    ParseOutcome Parse(const std::atomic<size_t>* cancel, const ParseLimits& limits) {
+        if (!parser_) {
+            parser_ = std::make_unique<SyntaxParser>(language_);
+        }
+        const SyntaxTrees old = parser_->Trees(); // shares its nodes
+        const ParseOutcome outcome = parser_->Parse(text, cancel, limits);
+        if (outcome != ParseOutcome::Parsed) {
+            return outcome;
+        }
+        stale_ = false;
+        for (const UnitRange& r : ChangedRanges(old, parser_->Trees(), text.Length())) {
+            AddRange(owed_, r);
+        }
+        return outcome;
+    }
+
+    Language language_ = Language::Plain;
+    size_t shown_ = 0;
+    std::unique_ptr<SyntaxParser> parser_;
+    std::unique_ptr<SegmentedColours> segmented_;
+    // The trees are behind the text.
+    bool stale_ = false;
+    // Where colours are owed: changed since they were last handed out.
+    std::vector<UnitRange> owed_;
+    SyntaxHighlighter highlighter_;
+};
+
+ColourWorker::ColourWorker(std::function<void()> ready, std::chrono::milliseconds keepTrees)
+    : ready_(std::move(ready)), keepTrees_(keepTrees), thread_([this] { Run(); }) {}
 
 ColourWorker::~ColourWorker() {
     {
@@ -22,16 +171,18 @@ ColourWorker::~ColourWorker() {
     thread_.join();
 }
 
-void ColourWorker::Start(Language language, TextSnapshot text, uint64_t version) {
+void ColourWorker::Start(Language language, TextSnapshot text, uint64_t version, size_t shown) {
     {
         std::lock_guard lock(mutex_);
         restart_ = true;
+        ++starts_;
         language_ = language;
+        shown_ = shown;
         edits_.clear();
         text_ = std::move(text);
         version_ = version;
         pending_ = true;
-        result_.reset();
+        results_.clear();
         cancel_ = 1;
     }
     wake_.notify_one();
@@ -44,7 +195,6 @@ void ColourWorker::Edited(const SyntaxEdit& edit, TextSnapshot text, uint64_t ve
         text_ = std::move(text);
         version_ = version;
         pending_ = true;
-        result_.reset();
     }
     wake_.notify_one();
 }
@@ -62,97 +212,78 @@ ParseLimits ColourWorker::LimitsFor(size_t length) {
     return limits;
 }
 
-void ColourWorker::Discard(SyntaxTrees trees) {
-    if (trees.Empty()) {
-        return;
-    }
-    {
-        std::lock_guard lock(mutex_);
-        discarded_.push_back(std::move(trees));
-    }
-    wake_.notify_one();
-}
-
-std::optional<ColourWorker::Result> ColourWorker::Take() {
+std::vector<ColourWorker::Result> ColourWorker::Take() {
     std::lock_guard lock(mutex_);
-    std::optional<Result> result = std::move(result_);
-    result_.reset();
-    return result;
+    std::vector<Result> results;
+    results.swap(results_);
+    return results;
 }
 
 void ColourWorker::Run() {
     // The thread keeps its priority: the colours of a typed key are due
     // within milliseconds also while other programs keep the processors
     // busy, and the text's own thread never waits for this one.
-    std::unique_ptr<SyntaxParser> parser;
-    Language language = Language::Plain;
-    bool tooCostly = false; // for the text since the last Start
+    Colouring colouring;
     for (;;) {
         std::vector<SyntaxEdit> edits;
-        std::vector<SyntaxTrees> discarded;
-        std::unique_ptr<SyntaxParser> old; // freed outside the lock
-        TextSnapshot text;
-        uint64_t version = 0;
-        bool work = false;
+        bool restart = false;
+        Language language = Language::Plain;
+        size_t shown = 0;
+        uint64_t starts = 0;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [&] { return stop_ || pending_ || !discarded_.empty(); });
-            // Freeing big trees takes long: when there is nothing to parse,
-            // a moment later, so that it does not hold up the text of the
-            // file opened meanwhile.
-            auto parseWaits = [&] {
-                return pending_ && !(restart_ && language_ == Language::Plain);
-            };
-            if (!parseWaits()) {
-                wake_.wait_for(lock, std::chrono::milliseconds(150),
-                               [&] { return stop_ || parseWaits(); });
+            auto due = [&] { return stop_ || pending_ || colouring.MoreToDo(); };
+            // Trees take tens of bytes a character: kept while the text is
+            // being edited, freed once it has rested a while.
+            if (colouring.KeepsTrees() && !wake_.wait_for(lock, keepTrees_, due)) {
+                lock.unlock();
+                colouring.DropTrees();
+                continue;
             }
+            wake_.wait(lock, due);
             if (stop_) {
                 return;
             }
-            discarded.swap(discarded_);
             if (pending_) {
-                if (restart_ || !parser) {
-                    old = std::move(parser);
+                if (restart_) {
+                    restart = true;
                     language = language_;
-                    tooCostly = false;
+                    shown = shown_;
                     restart_ = false;
                     cancel_ = 0;
                 }
                 edits.swap(edits_);
-                text = std::move(text_);
+                colouring.text = std::move(text_);
                 text_ = TextSnapshot();
-                version = version_;
+                colouring.version = version_;
                 pending_ = false;
-                work = true;
             }
+            starts = starts_;
         }
-        discarded.clear();
-        old.reset();
-        if (!work) {
-            continue;
-        }
-        if (!parser) {
-            PrepareHighlights(language);
-            parser = std::make_unique<SyntaxParser>(language);
+        if (restart) {
+            colouring.Start(language, shown); // frees the old trees, outside the lock
         }
         for (const SyntaxEdit& edit : edits) {
-            parser->Edit(edit);
+            colouring.Edit(edit);
         }
-        const ParseOutcome outcome = parser->Parse(text, &cancel_, LimitsFor(text.Length()));
-        if (outcome == ParseOutcome::TooCostly) {
-            parser = std::make_unique<SyntaxParser>(Language::Plain);
-            tooCostly = true;
-        }
-        // The text is already a newer one when a parse was cancelled or
-        // edits came in meanwhile: its result would be thrown away. A plain
-        // text has no colours to hand out.
-        std::unique_lock lock(mutex_);
-        if (outcome == ParseOutcome::Cancelled || (pending_ && outcome == ParseOutcome::Parsed) ||
-            (language == Language::Plain && !tooCostly)) {
+        if (!colouring.MoreToDo()) {
             continue;
         }
-        result_ = Result{version, parser->Trees(), tooCostly};
+        Result result;
+        result.version = colouring.version;
+        const ParseOutcome outcome = colouring.Work(&cancel_, result);
+        if (outcome == ParseOutcome::Cancelled) {
+            continue; // a new text has come
+        }
+        if (outcome == ParseOutcome::TooCostly) {
+            colouring.Stop();
+            result = Result{colouring.version, {}, false, true};
+        }
+        std::unique_lock lock(mutex_);
+        if (starts != starts_) {
+            continue; // of a text that is gone
+        }
+        results_.push_back(std::move(result));
         lock.unlock();
         ready_();
     }

@@ -1,17 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Parses on a thread of its own, so that colours never hold up the text:
-// it is handed each version of the text (a snapshot, with the edit that
-// made it) and hands back the syntax trees of the newest. It sleeps while
-// there is nothing to parse.
+// Colours a text on a thread of its own, so that colours never hold up the
+// text: it is handed each version of the text (a snapshot, with the edit
+// that made it) and hands back patches of final colours, each of the
+// version it was found in. It sleeps while there is nothing to colour.
+//
+// A text of up to kMostKeptTree characters keeps its syntax trees while it
+// is being edited (each edit parses again incrementally: the colours of what
+// the parse changed and of what was typed come back), and frees them once
+// it has rested a few seconds. A bigger script or style sheet
+// is coloured a stretch at a time (SegmentedColours), a bigger page parsed
+// anew after edits and its trees dropped: the worker never keeps the trees
+// of megabytes (tens of bytes a character).
 #pragma once
 
+#include "syntax/colour_store.h"
 #include "syntax/syntax_parser.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
-#include <optional>
 #include <thread>
 #include <vector>
 
@@ -20,8 +30,10 @@ namespace sheafpad::syntax {
 class ColourWorker {
 public:
     struct Result {
-        uint64_t version = 0; // as given with the text parsed
-        SyntaxTrees trees;
+        uint64_t version = 0; // of the text the patches were found in
+        std::vector<ColourPatch> patches;
+        // Every character of that version has its final colour now.
+        bool complete = false;
         // The text would cost too much to colour: it stays plain until the
         // next Start.
         bool tooCostly = false;
@@ -29,39 +41,45 @@ public:
 
     // What parsing a text of length characters may cost: no colours beyond.
     static ParseLimits LimitsFor(size_t length);
+    // Texts up to this long keep their trees (some 20 MB at most).
+    static constexpr size_t kMostKeptTree = 256 * 1024;
 
-    // ready is called on the worker's thread whenever a result waits.
-    explicit ColourWorker(std::function<void()> ready);
+    // How long the trees of a text are kept after its last edit.
+    static constexpr std::chrono::milliseconds kKeepTrees{3000};
+
+    // ready is called on the worker's thread whenever results wait.
+    explicit ColourWorker(std::function<void()> ready,
+                          std::chrono::milliseconds keepTrees = kKeepTrees);
     ~ColourWorker(); // stops a parse under way
 
-    // A new text in language (Plain: nothing to parse, no result): what
-    // was begun for an older one is dropped.
-    void Start(Language language, TextSnapshot text, uint64_t version);
+    // A new text in language (Plain: nothing to colour): what was begun for
+    // an older one is dropped. The colours around shown come first.
+    void Start(Language language, TextSnapshot text, uint64_t version, size_t shown = 0);
     // The text was changed by edit and is now text.
     void Edited(const SyntaxEdit& edit, TextSnapshot text, uint64_t version);
-    // The newest result, once; results of versions that are no longer the
-    // newest given are never handed out.
-    std::optional<Result> Take();
-    // Lets the worker free trees that are no longer shown: freeing a big
-    // tree takes long.
-    void Discard(SyntaxTrees trees);
+    // The results not yet taken, oldest first; never one of a text before
+    // the last Start.
+    std::vector<Result> Take();
 
 private:
+    class Colouring;
     void Run();
 
     std::function<void()> ready_;
+    const std::chrono::milliseconds keepTrees_;
     std::mutex mutex_;
     std::condition_variable wake_;
     // Work waiting, under mutex_.
     bool stop_ = false;
     bool restart_ = false;
+    uint64_t starts_ = 0; // Start calls so far
     Language language_ = Language::Plain;
+    size_t shown_ = 0;
     std::vector<SyntaxEdit> edits_;
     TextSnapshot text_;
     uint64_t version_ = 0;
     bool pending_ = false;
-    std::optional<Result> result_;
-    std::vector<SyntaxTrees> discarded_;
+    std::vector<Result> results_;
     // Makes a parse of a text that is gone stop early.
     std::atomic<size_t> cancel_{0};
     std::thread thread_;

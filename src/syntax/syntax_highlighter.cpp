@@ -209,13 +209,12 @@ void SyntaxHighlighter::Paint(const Query& query, TSTree* tree, const std::vecto
     }
 }
 
-std::vector<ColourSpan> SyntaxHighlighter::Spans(const SyntaxTrees& trees, const TextReader& text,
-                                                 size_t from, size_t to) {
-    std::vector<ColourSpan> spans;
+std::vector<Kind> SyntaxHighlighter::Kinds(const SyntaxTrees& trees, const TextReader& text,
+                                           size_t from, size_t to) {
+    std::vector<Kind> kinds(to > from ? to - from : 0, Kind::None);
     if (trees.Empty() || from >= to) {
-        return spans;
+        return kinds;
     }
-    std::vector<Kind> kinds(to - from, Kind::None);
     if (const Query* query = QueryFor(trees.language)) {
         Paint(*query, trees.tree.get(), nullptr, text, from, to, kinds);
     }
@@ -224,6 +223,13 @@ std::vector<ColourSpan> SyntaxHighlighter::Spans(const SyntaxTrees& trees, const
             Paint(*query, e.tree.get(), &e.ranges, text, from, to, kinds);
         }
     }
+    return kinds;
+}
+
+std::vector<ColourSpan> SyntaxHighlighter::Spans(const SyntaxTrees& trees, const TextReader& text,
+                                                 size_t from, size_t to) {
+    const std::vector<Kind> kinds = Kinds(trees, text, from, to);
+    std::vector<ColourSpan> spans;
     for (size_t i = 0; i < kinds.size();) {
         size_t end = i + 1;
         while (end < kinds.size() && kinds[end] == kinds[i]) {

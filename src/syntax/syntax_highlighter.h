@@ -54,6 +54,9 @@ public:
     // neighbours of one kind joined. text reads the text the trees are of.
     std::vector<ColourSpan> Spans(const SyntaxTrees& trees, const TextReader& text, size_t from,
                                   size_t to);
+    // The kind of each character of [from, to).
+    std::vector<Kind> Kinds(const SyntaxTrees& trees, const TextReader& text, size_t from,
+                            size_t to);
 
     struct Query;
 

@@ -13,9 +13,11 @@ namespace sheafpad::syntax {
 
 namespace {
 
-// What tree-sitter reads, and how far it has read.
+// What tree-sitter reads: [base, end) of the text, as a text of its own;
+// and how far it has read.
 struct Input {
     const TextSnapshot& text;
+    size_t base = 0, end = 0;
     uint32_t lowest = UINT32_MAX, highest = 0; // bytes asked for
 
     size_t UnitsRead() const { return highest > lowest ? (highest - lowest) / 2 : 0; }
@@ -30,12 +32,11 @@ const char* ReadPieces(void* payload, uint32_t byte, TSPoint, uint32_t* bytesRea
     auto& input = *static_cast<Input*>(payload);
     input.lowest = std::min(input.lowest, byte);
     input.highest = std::max(input.highest, byte);
-    const TextSnapshot& text = input.text;
-    const size_t pos = byte / 2;
+    const size_t pos = input.base + byte / 2;
     const char* data = "";
     *bytesRead = 0;
-    if (pos < text.Length()) {
-        text.ForEachChunk(pos, std::min(kReadUnits, text.Length() - pos),
+    if (pos < input.end) {
+        input.text.ForEachChunk(pos, std::min(kReadUnits, input.end - pos),
                           [&](std::u16string_view part) {
                               data = reinterpret_cast<const char*>(part.data());
                               *bytesRead = uint32_t(2 * part.size());
@@ -143,15 +144,25 @@ void SyntaxParser::Edit(const SyntaxEdit& edit) {
     const size_t covered =
         trees_.tree ? ts_node_end_byte(ts_tree_root_node(trees_.tree.get())) / 2 : 0;
     if (edit.change.removed > kSmallRemoval && 2 * edit.change.removed > covered) {
-        trees_.tree = Tree();
-        trees_.embedded.clear();
+        Drop();
         return;
     }
     trees_.Edit(edit);
 }
 
+void SyntaxParser::Drop() {
+    trees_.tree = Tree();
+    trees_.embedded.clear();
+}
+
 ParseOutcome SyntaxParser::Parse(const TextSnapshot& text, const std::atomic<size_t>* cancel,
                                  const ParseLimits& limits) {
+    return ParseRange(text, 0, text.Length(), cancel, limits);
+}
+
+ParseOutcome SyntaxParser::ParseRange(const TextSnapshot& text, size_t from, size_t to,
+                                      const std::atomic<size_t>* cancel,
+                                      const ParseLimits& limits) {
     if (trees_.language == Language::Plain) {
         return ParseOutcome::Parsed;
     }
@@ -160,7 +171,7 @@ ParseOutcome SyntaxParser::Parse(const TextSnapshot& text, const std::atomic<siz
     limits_ = limits;
     cpuAtStart_ = platform::ThreadCpuSeconds();
     parsers_->SetCancel(reinterpret_cast<const size_t*>(cancel));
-    Input read{text};
+    Input read{text, from, std::min(to, text.Length())};
     const TSInput input{&read, ReadPieces, TSInputEncodingUTF16};
     Tree parsed;
     ParseOutcome outcome =
@@ -176,8 +187,7 @@ ParseOutcome SyntaxParser::Parse(const TextSnapshot& text, const std::atomic<siz
     for (auto& [language, parser] : parsers_->byLanguage) {
         ts_parser_reset(parser.get());
     }
-    trees_.tree = Tree();
-    trees_.embedded.clear();
+    Drop();
     return outcome;
 }
 

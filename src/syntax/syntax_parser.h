@@ -47,6 +47,13 @@ public:
     // the trees are then dropped and the next parse is a full one.
     ParseOutcome Parse(const TextSnapshot& text, const std::atomic<size_t>* cancel = nullptr,
                        const ParseLimits& limits = {});
+    // Parses [from, to) of text as a text of its own (the trees count from
+    // from), reusing the trees as Parse does.
+    ParseOutcome ParseRange(const TextSnapshot& text, size_t from, size_t to,
+                            const std::atomic<size_t>* cancel = nullptr,
+                            const ParseLimits& limits = {});
+    // Forgets the trees: the next parse is a full one.
+    void Drop();
     const SyntaxTrees& Trees() const { return trees_; }
 
 private:

@@ -17,13 +17,6 @@
 
 namespace sheafpad {
 
-namespace {
-
-// The space between the text and the view's edges.
-constexpr int kMargin = 4;
-
-} // namespace
-
 TextView::TextView(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
@@ -151,15 +144,41 @@ void TextView::ScrollToPosition(qsizetype pos) {
 
 void TextView::SetColours(TextColours* colours) {
     colours_ = colours;
-    layout_.SetColours(colours);
-    layout_.DropAll();
-    viewport()->update();
+    RepaintAll();
 }
 
 void TextView::RecolourRange(qsizetype pos, qsizetype count) {
+    // Colours are drawn, not laid out: the rows shown that hold the range
+    // are painted again.
     pos = std::clamp<qsizetype>(pos, 0, Length());
-    layout_.Drop(pos, std::clamp<qsizetype>(count, 0, Length() - pos));
-    viewport()->update();
+    const qsizetype end = std::clamp<qsizetype>(pos + count, pos, Length());
+    if (repaintAll_ || end < top_) {
+        return;
+    }
+    int first = -1, last = -1;
+    Row row = layout_.RowOf(top_);
+    for (int i = 0, rows = VisibleRows(); i <= rows; ++i) {
+        const qsizetype start = layout_.RowStart(row);
+        if (start > end) {
+            break;
+        }
+        Row next = row;
+        const bool more = layout_.NextRow(next);
+        if (!more || layout_.RowStart(next) >= pos) {
+            first = first < 0 ? i : first;
+            last = i;
+        }
+        if (!more) {
+            break;
+        }
+        row = next;
+    }
+    if (first >= 0) {
+        // A row more on each side, for glyphs that reach beyond their row.
+        const int top = kMargin + (first - 1) * layout_.RowHeight();
+        viewport()->update(
+            QRect(0, top, viewport()->width(), (last - first + 3) * layout_.RowHeight()));
+    }
 }
 
 void TextView::resizeEvent(QResizeEvent* event) {
@@ -340,81 +359,6 @@ qsizetype TextView::PositionAt(QPoint point) const {
     const int offset = std::min(line.xToCursor(point.x() - kMargin), laid.length);
     const qsizetype pos = layout_.ChunkPosition(row.line, laid) + offset;
     return std::min(pos, layout_.RowEnd(row));
-}
-
-// Painting ----------------------------------------------------------------
-
-void TextView::paintEvent(QPaintEvent* event) {
-    layout_.Trim();
-    QPainter painter(viewport());
-    const QRect area = event->rect();
-    if (area.contains(viewport()->rect())) {
-        repaintAll_ = false;
-    }
-    const bool focused = hasFocus() && isActiveWindow();
-    const QPalette::ColorGroup group = focused ? QPalette::Active : QPalette::Inactive;
-    QTextCharFormat selected;
-    selected.setBackground(palette().brush(group, QPalette::Highlight));
-    selected.setForeground(palette().brush(group, QPalette::HighlightedText));
-    painter.setPen(palette().color(group, QPalette::Text));
-    const qsizetype selStart = SelectionStart(), selEnd = SelectionEnd();
-    const bool caretDrawn = (focused && caretShown_) || dropCaret_ >= 0;
-    const qsizetype caret = dropCaret_ >= 0 ? dropCaret_ : caret_;
-    const Row caretRow = caretDrawn ? layout_.RowOf(caret) : Row{-1, 0, 0};
-    Row row = layout_.RowOf(top_);
-    for (int y = kMargin; y < viewport()->height(); y += layout_.RowHeight()) {
-        const QRect rowRect(0, y, viewport()->width(), layout_.RowHeight());
-        if (rowRect.intersects(area)) {
-            const Laid& laid = layout_.Layout(row.line, row.chunk);
-            const QTextLine line = TextLayout::RowLine(laid, row.index);
-            const QPointF origin(kMargin, y - line.y());
-            const qsizetype chunkStart = layout_.ChunkPosition(row.line, laid);
-            QList<QTextLayout::FormatRange> selections;
-            const qsizetype from = std::max(selStart, chunkStart);
-            const qsizetype to = std::min(selEnd, chunkStart + laid.length);
-            if (from < to) {
-                selections.append({int(from - chunkStart), int(to - from), selected});
-            }
-            line.draw(&painter, origin);
-            if (!selections.isEmpty()) {
-                DrawSelection(painter, laid, row.index, origin, selections.front());
-            }
-            if (caretDrawn) {
-                if (caretRow == row) {
-                    int offset = int(caret - chunkStart);
-                    if (!preedit_.isEmpty() && dropCaret_ < 0) {
-                        offset += preeditCursor_;
-                    }
-                    laid.layout->drawCursor(&painter, origin, offset, 1);
-                }
-            }
-        }
-        if (!layout_.NextRow(row)) {
-            break;
-        }
-    }
-}
-
-void TextView::DrawSelection(QPainter& painter, const Laid& laid, int index, QPointF origin,
-                             const QTextLayout::FormatRange& range) const {
-    // The selected part of one row, drawn again over its highlight.
-    const QTextLine line = TextLayout::RowLine(laid, index);
-    const int rowStart = line.textStart(), rowEnd = line.textStart() + line.textLength();
-    const int from = std::max(range.start, rowStart);
-    const int to = std::min(range.start + range.length, rowEnd);
-    if (from >= to) {
-        return;
-    }
-    const qreal x1 = line.cursorToX(from), x2 = line.cursorToX(to);
-    const QRectF band(origin.x() + std::min(x1, x2), origin.y() + line.y(), std::abs(x2 - x1),
-                      layout_.RowHeight());
-    painter.save();
-    painter.fillRect(band, range.format.background());
-    painter.setClipRect(band);
-    painter.setPen(range.format.foreground().color());
-    // Drawn with the selection's format, which overrides the text's colours.
-    laid.layout->draw(&painter, origin, {range}, band);
-    painter.restore();
 }
 
 void TextView::UpdateEditedRows(qsizetype line, qsizetype pos, int rows) {

@@ -173,6 +173,8 @@ protected:
 private:
     using Row = TextLayout::Row;
     using Laid = TextLayout::Laid;
+    // The space between the text and the view's edges.
+    static constexpr int kMargin = 4;
 
     // Rows.
     qsizetype LastTop() const; // the top that shows the end at the bottom

@@ -129,27 +129,15 @@ TextLayout::Laid TextLayout::Make(qsizetype line, qsizetype chunk) const {
             std::make_unique<QTextLayout>(Text(lineStart + start, textEnd - start), font_);
         laid.layout->setTextOption(option_);
         laid.layout->setCacheEnabled(true); // the caret's blink must not shape it again
-        QList<QTextLayout::FormatRange> formats;
-        if (colours_) {
-            formats = colours_->Formats(lineStart + start, textEnd - start);
-        }
         if (composing) {
-            // Formats count the composed text where it stands.
-            const int at = int(composition - start);
-            laid.layout->setPreeditArea(at, preedit_);
+            // The composed text's own formats; the text's colours are drawn
+            // over it at paint time.
+            laid.preeditAt = int(composition - start);
+            laid.layout->setPreeditArea(laid.preeditAt, preedit_);
+            QList<QTextLayout::FormatRange> formats = preeditFormats_;
             for (QTextLayout::FormatRange& range : formats) {
-                if (range.start >= at) {
-                    range.start += int(preedit_.size());
-                } else if (range.start + range.length > at) {
-                    range.length += int(preedit_.size());
-                }
+                range.start += laid.preeditAt;
             }
-            for (QTextLayout::FormatRange range : preeditFormats_) {
-                range.start += at;
-                formats.append(range);
-            }
-        }
-        if (!formats.isEmpty()) {
             laid.layout->setFormats(formats);
         }
         laid.layout->beginLayout();

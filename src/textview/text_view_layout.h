@@ -39,14 +39,16 @@
 namespace sheafpad {
 
 // Colours for the text view's characters (syntax colours): told of every
-// change of the text at once, before anything is laid out again, and asked
-// for the formats of each chunk as it is laid out.
+// change of the text at once, and asked for the colours of each row as it is
+// painted (never as a row is laid out, so that new colours cost a paint, not
+// a layout).
 class TextColours {
 public:
     virtual ~TextColours() = default;
     // change was made to the text; loaded: the whole text was replaced.
     virtual void TextChanged(const TextChange& change, bool loaded) = 0;
-    // Formats for [pos, pos + length), their starts counted from pos.
+    // Formats for [pos, pos + length), their starts counted from pos, in
+    // order; only their foreground colour is drawn.
     virtual QList<QTextLayout::FormatRange> Formats(qsizetype pos, qsizetype length) const = 0;
 };
 
@@ -63,6 +65,9 @@ public:
         int length = 0;      // characters in it
         int rows = 0;        // its rows: the first lines of the layout
         bool last = false;   // the line's last chunk
+        // Where the input method's composition stands in it (-1: none): the
+        // layout's text holds the composed text there.
+        int preeditAt = -1;
     };
     // A row: the chunk it is in and its line within the chunk's layout.
     struct Row {
@@ -86,8 +91,6 @@ public:
     // Wrapping and tab stops, as every chunk is laid out with them.
     const QTextOption& Option() const { return option_; }
     int RowHeight() const { return rowHeight_; }
-    // The colours chunks are laid out in (null: the text's one colour).
-    void SetColours(const TextColours* colours) { colours_ = colours; }
     // The input method's composition, shown at pos (none when text is empty).
     void SetPreedit(qsizetype pos, const QString& text,
                     const QList<QTextLayout::FormatRange>& formats);
@@ -167,6 +170,10 @@ private:
     void MoveSeam(Seams& seams, qsizetype line, qsizetype chunk, qsizetype start) const;
     // Keeps the seams of line through an edit within it.
     void EditSeams(qsizetype line, qsizetype offset, qsizetype removed, qsizetype inserted);
+    // Keeps the layouts of the chunks after the edited one: was holds each
+    // chunk's number before the edit (-1: new), delta how far they moved.
+    void KeepLaterChunks(qsizetype line, qsizetype edited, const std::vector<qsizetype>& was,
+                         qsizetype delta);
     void DropFrom(qsizetype line, qsizetype chunk, bool laterLines);
     void Evict(std::map<quint64, CacheEntry>::iterator entry) const;
     QString Text(qsizetype pos, qsizetype count) const;
@@ -181,7 +188,6 @@ private:
     qsizetype preeditPos_ = -1, preeditLine_ = -1;
     QString preedit_;
     QList<QTextLayout::FormatRange> preeditFormats_;
-    const TextColours* colours_ = nullptr;
 
     // Laid-out chunks by (line, chunk), in order, so that the chunks of a
     // range of lines are found without a scan; least recently used first in

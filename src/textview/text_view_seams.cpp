@@ -104,17 +104,20 @@ void TextLayout::EditSeams(qsizetype line, qsizetype offset, qsizetype removed,
     // Starts in the removed text go; those after it move with the text.
     const Seams& old = found->second;
     const qsizetype chunk = StoredChunkOf(line, offset);
+    const qsizetype delta = inserted - removed;
     Seams seams;
+    std::vector<qsizetype> was; // each start's chunk before the edit, -1 for a new one
     for (size_t k = 0; k < old.starts.size(); ++k) {
         qsizetype start = old.starts[k];
         if (qsizetype(k) > chunk) {
             if (start < offset + removed) {
                 continue;
             }
-            start += inserted - removed;
+            start += delta;
         }
         seams.starts.push_back(start);
         seams.checked.push_back(old.checked[k]);
+        was.push_back(qsizetype(k));
     }
     auto count = [&] { return qsizetype(seams.starts.size()); };
     auto end = [&](qsizetype k) {
@@ -129,10 +132,12 @@ void TextLayout::EditSeams(qsizetype line, qsizetype offset, qsizetype removed,
         }
         seams.starts.insert(seams.starts.begin() + chunk + 1, cuts.begin(), cuts.end());
         seams.checked.insert(seams.checked.begin() + chunk + 1, cuts.size(), 0);
+        was.insert(was.begin() + chunk + 1, cuts.size(), -1);
     } else if (end(chunk) - from < kMinChunk && count() > 1) {
         const qsizetype gone = chunk + 1 < count() ? chunk + 1 : chunk;
         seams.starts.erase(seams.starts.begin() + gone);
         seams.checked.erase(seams.checked.begin() + gone);
+        was.erase(was.begin() + gone);
     }
     const qsizetype edited = std::min(chunk, count() - 1);
     // The edited chunk's layout decides where the next one starts, and the
@@ -145,7 +150,45 @@ void TextLayout::EditSeams(qsizetype line, qsizetype offset, qsizetype removed,
         seams.checked[size_t(edited)] = 0;
     }
     found->second = std::move(seams);
-    DropFrom(line, nearStart ? std::max<qsizetype>(0, edited - 1) : edited, false);
+    KeepLaterChunks(line, edited, was, delta);
+    for (qsizetype k = nearStart ? std::max<qsizetype>(0, edited - 1) : edited; k <= edited; ++k) {
+        if (const auto entry = layouts_.find(Key(line, k)); entry != layouts_.end()) {
+            Evict(entry);
+        }
+    }
+}
+
+void TextLayout::KeepLaterChunks(qsizetype line, qsizetype edited,
+                                 const std::vector<qsizetype>& was, qsizetype delta) {
+    // The chunks after the edited one hold the same text as before, from a
+    // start moved by delta (the layout of each reads only its own text and
+    // the next one's start): their layouts are kept under their new numbers.
+    std::vector<qsizetype> now; // by the number before
+    for (size_t k = size_t(edited) + 1; k < was.size(); ++k) {
+        if (was[k] >= 0) {
+            now.resize(std::max(now.size(), size_t(was[k]) + 1), -1);
+            now[size_t(was[k])] = qsizetype(k);
+        }
+    }
+    std::vector<std::map<quint64, CacheEntry>::node_type> kept;
+    const auto last = layouts_.lower_bound(Key(line + 1, 0));
+    for (auto entry = layouts_.upper_bound(Key(line, edited)); entry != last;) {
+        const qsizetype before = qsizetype(entry->first & 0xFFFFFF);
+        auto node = layouts_.extract(entry++);
+        if (before < qsizetype(now.size()) && now[size_t(before)] >= 0) {
+            node.key() = Key(line, now[size_t(before)]);
+            node.mapped().laid.start += delta;
+            *node.mapped().use = node.key();
+            kept.push_back(std::move(node));
+        } else {
+            cachedChars_ -= node.mapped().laid.length;
+            order_.erase(node.mapped().use);
+        }
+    }
+    recent_ = layouts_.end();
+    for (auto& node : kept) {
+        layouts_.insert(std::move(node));
+    }
 }
 
 } // namespace sheafpad

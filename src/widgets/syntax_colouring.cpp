@@ -93,10 +93,10 @@ void SyntaxColouring::Restart() {
     if (parsing_) {
         if (!worker_) {
             // Called on the worker's thread (which ends before this object
-            // does): the result is taken on this one.
+            // does): the results are taken on this one.
             worker_ = std::make_unique<syntax::ColourWorker>([this] {
                 QMetaObject::invokeMethod(
-                    this, [this] { TakeResult(); }, Qt::QueuedConnection);
+                    this, [this] { TakeResults(); }, Qt::QueuedConnection);
             });
         }
         // The parse begins once the text is painted, so that it never
@@ -118,19 +118,18 @@ void SyntaxColouring::StartParsing() {
     startPosted_ = false;
     if (starting_) {
         starting_ = false;
-        worker_->Start(language_, text_, version_);
+        shown_.Reset(size_t(view_->Length()), version_);
+        worker_->Start(language_, text_, version_, size_t(view_->FirstShownPosition()));
     }
 }
 
 void SyntaxColouring::DropShown() {
-    editedFrom_ = editedTo_ = -1;
-    if (shown_.Empty()) {
-        return;
+    const bool shown = coloured_;
+    coloured_ = false;
+    shown_.Reset(0, version_ + 1); // results of the present text are of no use
+    if (shown) {
+        view_->RecolourRange(0, view_->Length());
     }
-    worker_->Discard(std::move(shown_)); // a big tree takes long to free
-    shown_ = syntax::SyntaxTrees();
-    window_ = {};
-    view_->RecolourRange(0, view_->Length());
 }
 
 void SyntaxColouring::TextChanged(const TextChange& change, bool loaded) {
@@ -146,102 +145,46 @@ void SyntaxColouring::TextChanged(const TextChange& change, bool loaded) {
         Restart();
         return;
     }
+    ++version_;
     if (starting_) { // the parse has not begun: it takes the text as it is then
         text_ = view_->Snapshot();
-        ++version_;
         return;
     }
-    // The trees shown are moved along with the text at once, so that the
-    // lines laid out before the new colours come keep theirs in place. That
-    // visits every node the edit removed: after a big removal the text stays
-    // plain until the new colours come instead.
+    // The colours shown move along with the text at once, so that the rows
+    // painted before the new colours come keep theirs in place.
+    shown_.Edited(change, version_);
     const syntax::SyntaxEdit edit = syntax::MakeSyntaxEdit(view_->Buffer(), text_, change);
-    if (change.removed > kMostRemovedShown) {
-        DropShown();
-    } else {
-        shown_.Edit(edit);
-        window_ = {};
-    }
     text_ = view_->Snapshot();
-    worker_->Edited(edit, text_, ++version_);
-    const qsizetype pos = qsizetype(change.pos);
-    const qsizetype end = pos + qsizetype(change.inserted);
-    auto moved = [&](qsizetype mark) {
-        return mark >= pos + qsizetype(change.removed)
-                   ? mark - qsizetype(change.removed) + qsizetype(change.inserted)
-                   : std::min(mark, pos);
-    };
-    editedFrom_ = editedFrom_ < 0 ? pos : std::min(moved(editedFrom_), pos);
-    editedTo_ = editedTo_ < 0 ? end : std::max(moved(editedTo_), end);
+    worker_->Edited(edit, text_, version_);
 }
 
-void SyntaxColouring::TakeResult() {
-    std::optional<syntax::ColourWorker::Result> result = worker_->Take();
-    if (!result || result->version != version_ || !parsing_) {
-        return; // the text has changed since: newer colours are on their way
+void SyntaxColouring::TakeResults() {
+    if (!parsing_ || starting_) {
+        return; // of a text that is gone
     }
-    if (result->tooCostly) {
+    const syntax::ShownColours::Taken taken = shown_.Take(worker_->Take());
+    if (taken.tooCostly) {
         parsing_ = false;
         DropShown();
         return;
     }
-    const std::vector<syntax::UnitRange> changed =
-        syntax::ChangedRanges(shown_, result->trees, size_t(view_->Length()));
-    // Where the text was edited, the lines were laid out with the colours
-    // moved along; typed inside a word, a string or a comment they are still
-    // right, and laying out a long line's chunk again is what a key costs.
-    bool editedRight = false;
-    if (editedFrom_ >= 0 && !shown_.Empty()) {
-        constexpr qsizetype kAround = 256, kMostCompared = 16 * 1024;
-        const qsizetype from = std::max<qsizetype>(0, editedFrom_ - kAround);
-        const qsizetype to = std::min(view_->Length(), editedTo_ + kAround);
-        editedRight = to - from <= kMostCompared &&
-                      SpansOf(shown_, from, to) == SpansOf(result->trees, from, to);
+    for (const syntax::UnitRange& changed : taken.changed) {
+        view_->RecolourRange(qsizetype(changed.start), qsizetype(changed.end - changed.start));
     }
-    if (!shown_.Empty()) {
-        worker_->Discard(std::move(shown_));
+    if (taken.any) {
+        coloured_ = true;
+        emit coloured();
     }
-    shown_ = std::move(result->trees);
-    window_ = {};
-    for (const syntax::UnitRange& range : changed) {
-        view_->RecolourRange(qsizetype(range.start), qsizetype(range.end - range.start));
-    }
-    if (editedFrom_ >= 0 && !editedRight) {
-        view_->RecolourRange(editedFrom_, editedTo_ - editedFrom_);
-    }
-    editedFrom_ = editedTo_ = -1;
-    emit coloured();
-}
-
-std::vector<syntax::ColourSpan> SyntaxColouring::SpansOf(const syntax::SyntaxTrees& trees,
-                                                         qsizetype from, qsizetype to) const {
-    const TextBuffer& buffer = view_->Buffer();
-    return highlighter_.Spans(
-        trees, [&](size_t at, size_t count) { return buffer.Text(at, count); }, size_t(from),
-        size_t(to));
 }
 
 QList<QTextLayout::FormatRange> SyntaxColouring::Formats(qsizetype pos, qsizetype length) const {
     QList<QTextLayout::FormatRange> formats;
-    if (shown_.Empty() || length <= 0) {
+    if (!coloured_ || length <= 0) {
         return formats;
     }
-    // A screen lays out many short lines, each asking on its own: the
-    // colours of a stretch around them are found once (each look-up walks
-    // the tree from its root).
-    if (pos < window_.from || pos + length > window_.to) {
-        window_.from = pos;
-        window_.to = std::min(view_->Length(), pos + std::max(length, kWindow));
-        window_.spans = SpansOf(shown_, window_.from, window_.to);
-    }
-    const auto& spans = window_.spans;
-    auto span = std::lower_bound(
-        spans.begin(), spans.end(), size_t(pos),
-        [](const syntax::ColourSpan& s, size_t at) { return s.start + s.length <= at; });
-    for (; span != spans.end() && qsizetype(span->start) < pos + length; ++span) {
-        const qsizetype from = std::max(qsizetype(span->start), pos);
-        const qsizetype to = std::min(qsizetype(span->start + span->length), pos + length);
-        formats.append({int(from - pos), int(to - from), formats_[size_t(span->kind)]});
+    for (const syntax::ColourSpan& span : shown_.Store().Spans(size_t(pos), size_t(pos + length))) {
+        formats.append(
+            {int(qsizetype(span.start) - pos), int(span.length), formats_[size_t(span.kind)]});
     }
     return formats;
 }

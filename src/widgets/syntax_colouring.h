@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Syntax colours in a text view. Parsing runs on a worker thread and never
 // holds up the text: a loaded file shows at once, in one colour, and takes
-// its colours when the worker has its trees; after an edit the view keeps
-// the colours it had, moved along with the text, until the new ones come.
-// Each chunk the view lays out asks for the colours of its stretch, which
-// come from this thread's own copy of the trees.
+// its colours as the worker finds them, what is shown first; after an edit
+// the view keeps the colours it had, moved along with the text, until the
+// new ones come. The colours are kept here a character a byte; the rows
+// the view paints ask for theirs.
 #pragma once
 
 #include "syntax/colour_worker.h"
-#include "syntax/syntax_highlighter.h"
+#include "syntax/shown_colours.h"
 #include "textview/text_view.h"
 
 #include <QObject>
@@ -16,6 +16,8 @@
 #include <QTextCharFormat>
 #include <array>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace sheafpad {
 
@@ -29,9 +31,6 @@ public:
     // Longer texts stay in one colour, as big files in other editors do.
     static constexpr qsizetype kMostColoured = qsizetype(20) << 20;
 
-    // Removals of more characters leave the text plain until new colours come.
-    static constexpr size_t kMostRemovedShown = 16 * 1024;
-
     // Colours on or off; on at first.
     void SetEnabled(bool enabled);
     bool Enabled() const { return enabled_; }
@@ -40,7 +39,11 @@ public:
     void SetLanguage(syntax::Language language);
     syntax::Language Language() const { return language_; }
     // Whether colours of the present text are shown.
-    bool Coloured() const { return !shown_.Empty(); }
+    bool Coloured() const { return coloured_; }
+    // Whether they are all final: the worker has found every one.
+    bool Complete() const { return coloured_ && shown_.Complete(); }
+    // What the colours shown take in memory.
+    size_t MemoryBytes() const { return shown_.Store().MemoryBytes(); }
 
     // The colour of a kind on palette: darker colours on a light base, lighter
     // ones on a dark base, each readable on the base.
@@ -50,7 +53,7 @@ public:
     QList<QTextLayout::FormatRange> Formats(qsizetype pos, qsizetype length) const override;
 
 signals:
-    // New colours are shown (after each parse).
+    // New colours are shown (what the worker found next).
     void coloured();
 
 protected:
@@ -59,11 +62,9 @@ protected:
 private:
     void Restart();
     void StartParsing();
-    void TakeResult();
+    void TakeResults();
     void DropShown();
     void UpdateFormats();
-    std::vector<syntax::ColourSpan> SpansOf(const syntax::SyntaxTrees& trees, qsizetype from,
-                                            qsizetype to) const;
 
     TextView* view_;
     bool enabled_ = true;
@@ -73,18 +74,8 @@ private:
     bool startPosted_ = false; // a paint has come: StartParsing is on its way
     uint64_t version_ = 0;     // of the text, one more with each change
     TextSnapshot text_;        // the text as of version_
-    syntax::SyntaxTrees shown_;
-    // Edited since the last colours came: laid out again when they come.
-    qsizetype editedFrom_ = -1, editedTo_ = -1;
-    mutable syntax::SyntaxHighlighter highlighter_;
-    // The colours of a stretch of the text as shown, for the chunks laid out
-    // next; forgotten whenever shown_ changes.
-    static constexpr qsizetype kWindow = 4 * 1024;
-    struct Window {
-        qsizetype from = -1, to = -1;
-        std::vector<syntax::ColourSpan> spans;
-    };
-    mutable Window window_;
+    bool coloured_ = false;
+    syntax::ShownColours shown_;
     std::array<QTextCharFormat, syntax::kKindCount> formats_;
     std::unique_ptr<syntax::ColourWorker> worker_; // made at the first text to colour
 };

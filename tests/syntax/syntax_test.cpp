@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "syntax/colour_worker.h"
+#include "syntax/shown_colours.h"
 #include "syntax/grammars_or_skip.h"
+#include "syntax/segmented_colours.h"
 #include "syntax/syntax_highlighter.h"
 #include "syntax/syntax_parser.h"
 #include "syntax/tree_memory.h"
@@ -44,6 +46,22 @@ std::vector<ColourSpan> FreshSpans(Language language, const TextSnapshot& text) 
     SyntaxParser parser(language);
     EXPECT_EQ(parser.Parse(text), ParseOutcome::Parsed);
     return SpansOf(parser.Trees(), text);
+}
+
+// Where two colourings of a text first differ, for a readable failure.
+std::string FirstDifference(const std::vector<ColourSpan>& a, const std::vector<ColourSpan>& b) {
+    for (size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
+        if (i >= a.size() || i >= b.size() || !(a[i] == b[i])) {
+            auto show = [&](const std::vector<ColourSpan>& s) {
+                return i < s.size() ? std::to_string(s[i].start) + "+" +
+                                          std::to_string(s[i].length) + " " +
+                                          kKindNames[int(s[i].kind)]
+                                    : std::string("none");
+            };
+            return "span " + std::to_string(i) + ": " + show(a) + " against " + show(b);
+        }
+    }
+    return "none";
 }
 
 // A page with an embedded style sheet and script, and characters beyond the
@@ -116,27 +134,15 @@ TEST(SyntaxColours, PageWithStyleAndScriptGetsTheGoldenColours) {
     EXPECT_EQ(part.back(), (ColourSpan{to - 1, 1, Kind::Number}));
 }
 
-// Two trees agree node for node, in bytes and in (line, column).
-void ExpectSameTree(TSNode a, TSNode b) {
-    ASSERT_STREQ(ts_node_type(a), ts_node_type(b));
-    ASSERT_EQ(ts_node_start_byte(a), ts_node_start_byte(b));
-    ASSERT_EQ(ts_node_end_byte(a), ts_node_end_byte(b));
-    ASSERT_EQ(ts_node_start_point(a).row, ts_node_start_point(b).row);
-    ASSERT_EQ(ts_node_start_point(a).column, ts_node_start_point(b).column);
-    ASSERT_EQ(ts_node_end_point(a).row, ts_node_end_point(b).row);
-    ASSERT_EQ(ts_node_end_point(a).column, ts_node_end_point(b).column);
-    ASSERT_EQ(ts_node_child_count(a), ts_node_child_count(b));
-    for (uint32_t i = 0; i < ts_node_child_count(a); ++i) {
-        ExpectSameTree(ts_node_child(a, i), ts_node_child(b, i));
-    }
-}
-
 // A text edited as the pane does it: each edit goes to the worker with the
-// version it makes, and to the copy of the trees that the screen shows.
+// version it makes, and to the colours shown.
 class EditedText {
 public:
-    EditedText(Language language, const std::u16string& text)
-        : language_(language), buffer_(text), worker_([this] { Ready(); }) {
+    // keepTrees: how long the worker keeps the trees after an edit.
+    EditedText(Language language, const std::u16string& text,
+               std::chrono::milliseconds keepTrees = ColourWorker::kKeepTrees)
+        : language_(language), buffer_(text), worker_([this] { Ready(); }, keepTrees) {
+        shown.Reset(buffer_.Length(), version_);
         worker_.Start(language, buffer_.Snapshot(), version_);
     }
 
@@ -151,45 +157,35 @@ public:
         Edited(before, TextChange{pos, count, 0});
     }
 
-    // Waits for the colours of the newest version; then the shown trees are
-    // the worker's, and changed holds where colours may have changed since
-    // the previous result.
+    // Waits until the colours shown are final for the newest version;
+    // changed then holds where they changed since the last wait.
     void WaitForColours() {
-        std::optional<ColourWorker::Result> result;
-        while (!result) {
+        changed.clear();
+        while (!shown.Complete()) {
             std::unique_lock lock(mutex_);
             ASSERT_TRUE(wake_.wait_for(lock, std::chrono::seconds(30), [&] { return ready_; }))
                 << "no colours for version " << version_;
             ready_ = false;
             lock.unlock();
-            // A result that a later edit made stale is not handed out.
-            result = worker_.Take();
+            const ShownColours::Taken taken = shown.Take(worker_.Take());
+            ASSERT_FALSE(taken.tooCostly);
+            changed.insert(changed.end(), taken.changed.begin(), taken.changed.end());
         }
-        ASSERT_EQ(result->version, version_);
-        ASSERT_FALSE(result->tooCostly);
-        changed = ChangedRanges(shown, result->trees, buffer_.Length());
-        shown = std::move(result->trees);
     }
 
-    std::vector<ColourSpan> ShownSpans() const { return SpansOf(shown, buffer_.Snapshot()); }
+    size_t Length() const { return buffer_.Length(); }
+    std::vector<ColourSpan> ShownSpans() const { return shown.Store().Spans(0, buffer_.Length()); }
     std::vector<ColourSpan> FreshSpans() const {
         return syntax::FreshSpans(language_, buffer_.Snapshot());
     }
-    void ExpectSameAsFreshParse() const {
-        SyntaxParser fresh(language_);
-        ASSERT_EQ(fresh.Parse(buffer_.Snapshot()), ParseOutcome::Parsed);
-        ExpectSameTree(ts_tree_root_node(shown.tree.get()),
-                       ts_tree_root_node(fresh.Trees().tree.get()));
-        EXPECT_EQ(ShownSpans(), FreshSpans());
-    }
 
-    SyntaxTrees shown;
+    ShownColours shown;
     std::vector<UnitRange> changed;
 
 private:
     void Edited(const TextSnapshot& before, const TextChange& change) {
         const SyntaxEdit edit = MakeSyntaxEdit(buffer_, before, change);
-        shown.Edit(edit);
+        shown.Edited(change, version_ + 1);
         worker_.Edited(edit, buffer_.Snapshot(), ++version_);
     }
     void Ready() {
@@ -207,9 +203,15 @@ private:
     ColourWorker worker_; // last: stopped before the rest goes
 };
 
-TEST(SyntaxColours, EditsFarReachingOrTypedFollowOnTheWorkerAsAFreshParseWould) {
+// Edits parsed incrementally on the kept trees, or (GetParam() true) on a
+// text that rested and freed them.
+class WorkerEdits : public testing::TestWithParam<bool> {};
+
+TEST_P(WorkerEdits, FarReachingOrTypedFollowAsAFreshParseWould) {
     SKIP_WITHOUT_GRAMMARS();
-    EditedText page(Language::Html, kPage + u"<!-- end -->\n");
+    using std::chrono::milliseconds;
+    EditedText page(Language::Html, kPage + u"<!-- end -->\n",
+                    GetParam() ? milliseconds(0) : ColourWorker::kKeepTrees);
     page.WaitForColours();
     const std::vector<ColourSpan> original = page.ShownSpans();
     EXPECT_EQ(original, page.FreshSpans());
@@ -219,7 +221,7 @@ TEST(SyntaxColours, EditsFarReachingOrTypedFollowOnTheWorkerAsAFreshParseWould) 
     page.Insert(0, u"<!--");
     const std::vector<ColourSpan> stale = page.ShownSpans(); // old colours, moved along
     page.WaitForColours();
-    page.ExpectSameAsFreshParse();
+    EXPECT_EQ(page.ShownSpans(), page.FreshSpans());
     const std::vector<ColourSpan> commented = page.ShownSpans();
     ASSERT_FALSE(commented.empty());
     EXPECT_EQ(commented.front().kind, Kind::Comment);
@@ -254,12 +256,84 @@ TEST(SyntaxColours, EditsFarReachingOrTypedFollowOnTheWorkerAsAFreshParseWould) 
     }
     page.Remove(at + 2, 1); // the line feed: the keys went in before one another
     page.WaitForColours();
-    page.ExpectSameAsFreshParse();
+    EXPECT_EQ(page.ShownSpans(), page.FreshSpans());
     for (int i = 0; i < 30; ++i) {
         page.Insert(at, i % 3 == 0 ? u"\n" : u"y");
     }
     page.WaitForColours();
-    page.ExpectSameAsFreshParse();
+    EXPECT_EQ(page.ShownSpans(), page.FreshSpans());
+}
+
+TEST(SyntaxColours, APageTypedIntoAnEmptyFileIsColoured) {
+    SKIP_WITHOUT_GRAMMARS();
+    EditedText page(Language::Html, u"");
+    page.WaitForColours();
+    for (const char16_t c : std::u16string_view(u"<p class=\"a\">x</p>")) {
+        page.Insert(page.Length(), std::u16string(1, c));
+    }
+    page.WaitForColours();
+    EXPECT_FALSE(page.ShownSpans().empty());
+    EXPECT_EQ(FirstDifference(page.ShownSpans(), page.FreshSpans()), "none");
+}
+
+INSTANTIATE_TEST_SUITE_P(SyntaxColours, WorkerEdits, testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Rested" : "Kept"; });
+
+TEST(SyntaxColours, AScriptTooBigToKeepItsTreeIsColouredAsAWholeParseWould) {
+    SKIP_WITHOUT_GRAMMARS();
+    // Statements of every sort, on one line as a minified script has them,
+    // past the length whose tree the worker keeps.
+    std::u16string script;
+    for (int i = 0; script.size() <= ColourWorker::kMostKeptTree + 40'000; ++i) {
+        script += u"var a" + std::u16string(1, char16_t(u'a' + i % 26)) +
+                  u"=/x+\\//g.test(\"s\")?1e3:`t${b}`;function f(c){if(c)return c/2;"
+                  u"else{for(;;)break}}/* c */class K extends f{m(){return{p:[1,'q']}}};";
+    }
+    EditedText big(Language::JavaScript, script);
+    big.WaitForColours();
+    const std::vector<ColourSpan> original = big.ShownSpans();
+    EXPECT_EQ(FirstDifference(original, big.FreshSpans()), "none");
+
+    // A comment opened at the top reaches the first "*/"; typed in the
+    // middle, a string's quote changes what follows it.
+    big.Insert(0, u"/*");
+    big.WaitForColours();
+    EXPECT_EQ(FirstDifference(big.ShownSpans(), big.FreshSpans()), "none");
+    big.Remove(0, 2);
+    big.WaitForColours();
+    EXPECT_EQ(FirstDifference(big.ShownSpans(), original), "none");
+    const size_t middle = script.find(u"var", script.size() / 2);
+    for (std::u16string_view key : {u"x", u"(", u"\"", u";"}) {
+        big.Insert(middle, key);
+        big.WaitForColours();
+        EXPECT_EQ(FirstDifference(big.ShownSpans(), big.FreshSpans()), "none")
+            << "after typing " << std::string(key.begin(), key.end());
+    }
+}
+
+TEST(SyntaxColours, AKeyThatBreaksAStatementOfABigScriptParsesLittleMore) {
+    SKIP_WITHOUT_GRAMMARS();
+    std::u16string script;
+    while (script.size() < 300'000) {
+        script += u"function f(a){return a.map(x=>x*2)};var s=\"t\";";
+    }
+    TextBuffer buffer(script);
+    SegmentedColours colours(Language::JavaScript);
+    colours.Reset(buffer.Length());
+    std::vector<ColourPatch> patches;
+    const ParseLimits limits = ColourWorker::LimitsFor(buffer.Length());
+    while (!colours.Done()) {
+        ASSERT_EQ(colours.Step(buffer.Snapshot(), nullptr, limits, patches), ParseOutcome::Parsed);
+    }
+    // A letter before the first statement makes it an error until the next
+    // key: what follows is not parsed again.
+    for (const size_t at : {size_t(0), script.size() / 2}) {
+        buffer.Insert(at, u"a");
+        colours.Edit(TextChange{at, 0, 1});
+        ASSERT_EQ(colours.Step(buffer.Snapshot(), nullptr, limits, patches), ParseOutcome::Parsed);
+        EXPECT_TRUE(colours.Done());
+        EXPECT_LT(colours.LastParsed(), 16'384u) << "at " << at;
+    }
 }
 
 TEST(SyntaxColours, AParseBeyondItsLimitsGivesUpAndFreesItsTrees) {

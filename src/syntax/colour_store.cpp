@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "syntax/colour_store.h"
+
+#include <algorithm>
+
+namespace sheafpad::syntax {
+
+void MovePatches(std::vector<ColourPatch>& patches, const TextChange& change) {
+    const size_t pos = change.pos, removedEnd = change.pos + change.removed;
+    std::vector<ColourPatch> moved;
+    for (ColourPatch& patch : patches) {
+        if (patch.End() <= pos) {
+            moved.push_back(std::move(patch));
+            continue;
+        }
+        if (patch.from >= removedEnd) {
+            patch.from = patch.from - change.removed + change.inserted;
+            moved.push_back(std::move(patch));
+            continue;
+        }
+        // The change cuts into it: what lies before and after the removed text.
+        if (patch.from < pos) {
+            moved.push_back(ColourPatch{
+                patch.from, std::vector<Kind>(patch.kinds.begin(),
+                                              patch.kinds.begin() + long(pos - patch.from))});
+        }
+        if (patch.End() > removedEnd) {
+            moved.push_back(ColourPatch{
+                pos + change.inserted,
+                std::vector<Kind>(patch.kinds.begin() + long(removedEnd - patch.from),
+                                  patch.kinds.end())});
+        }
+    }
+    patches = std::move(moved);
+}
+
+void AddRange(std::vector<UnitRange>& ranges, UnitRange range) {
+    if (range.start >= range.end) {
+        return;
+    }
+    auto first = std::lower_bound(ranges.begin(), ranges.end(), range.start,
+                                  [](const UnitRange& r, size_t pos) { return r.end < pos; });
+    auto last = first;
+    for (; last != ranges.end() && last->start <= range.end; ++last) {
+        range.start = std::min(range.start, last->start);
+        range.end = std::max(range.end, last->end);
+    }
+    ranges.insert(ranges.erase(first, last), range);
+}
+
+void MoveRanges(std::vector<UnitRange>& ranges, const TextChange& change) {
+    const size_t pos = change.pos, removedEnd = change.pos + change.removed;
+    auto move = [&](size_t mark) {
+        return mark >= removedEnd ? mark - change.removed + change.inserted : std::min(mark, pos);
+    };
+    std::vector<UnitRange> moved;
+    for (const UnitRange& r : ranges) {
+        AddRange(moved, {move(r.start), move(r.end)});
+    }
+    ranges = std::move(moved);
+}
+
+void ColourStore::Reset(size_t length) {
+    kinds_.assign(length, Kind::None);
+    if (length == 0) {
+        kinds_.shrink_to_fit();
+    }
+    gapStart_ = gapEnd_ = length;
+}
+
+void ColourStore::MoveGap(size_t pos) {
+    if (pos < gapStart_) {
+        std::move_backward(kinds_.begin() + long(pos), kinds_.begin() + long(gapStart_),
+                           kinds_.begin() + long(gapEnd_));
+    } else {
+        std::move(kinds_.begin() + long(gapEnd_), kinds_.begin() + long(gapEnd_ + pos - gapStart_),
+                  kinds_.begin() + long(gapStart_));
+    }
+    gapEnd_ = pos + (gapEnd_ - gapStart_);
+    gapStart_ = pos;
+}
+
+void ColourStore::Edit(const TextChange& change) {
+    const size_t pos = std::min(change.pos, Length());
+    const size_t removed = std::min(change.removed, Length() - pos);
+    const Kind before = pos > 0 ? At(pos - 1) : Kind::None;
+    const Kind after = pos + removed < Length() ? At(pos + removed) : Kind::None;
+    MoveGap(pos);
+    gapEnd_ += removed;
+    if (gapEnd_ - gapStart_ < change.inserted) {
+        // A new gap, with room for some typing.
+        const size_t gap = change.inserted + Length() / 64 + 4096;
+        std::vector<Kind> grown(Length() + gap);
+        std::copy(kinds_.begin(), kinds_.begin() + long(gapStart_), grown.begin());
+        std::copy(kinds_.begin() + long(gapEnd_), kinds_.end(),
+                  grown.begin() + long(gapStart_ + gap));
+        gapEnd_ = gapStart_ + gap;
+        kinds_.swap(grown);
+    }
+    std::fill_n(kinds_.begin() + long(gapStart_), change.inserted,
+                before == after ? before : Kind::None);
+    gapStart_ += change.inserted;
+}
+
+UnitRange ColourStore::Apply(const ColourPatch& patch) {
+    UnitRange changed{0, 0};
+    const size_t end = std::min(patch.End(), Length());
+    bool any = false;
+    for (size_t pos = patch.from; pos < end; ++pos) {
+        const Kind kind = patch.kinds[pos - patch.from];
+        Kind& stored = kinds_[pos < gapStart_ ? pos : pos + gapEnd_ - gapStart_];
+        if (stored != kind) {
+            stored = kind;
+            changed.start = any ? changed.start : pos;
+            changed.end = pos + 1;
+            any = true;
+        }
+    }
+    return changed;
+}
+
+std::vector<ColourSpan> ColourStore::Spans(size_t from, size_t to) const {
+    std::vector<ColourSpan> spans;
+    to = std::min(to, Length());
+    for (size_t pos = from; pos < to;) {
+        const Kind kind = At(pos);
+        size_t end = pos + 1;
+        while (end < to && At(end) == kind) {
+            ++end;
+        }
+        if (kind != Kind::None) {
+            spans.push_back(ColourSpan{pos, end - pos, kind});
+        }
+        pos = end;
+    }
+    return spans;
+}
+
+} // namespace sheafpad::syntax

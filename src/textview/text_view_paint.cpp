@@ -1,0 +1,247 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The text view: painting the rows shown, in the text's colours, with the
+// selection and the caret.
+#include "textview/text_view.h"
+
+#include <QGlyphRun>
+#include <QRawFont>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTextLine>
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace sheafpad {
+
+namespace {
+
+// A stretch of a row's characters, offsets in its layout's text, and the
+// colour they are drawn in.
+struct Stretch {
+    int from, to;
+    QColor colour;
+};
+
+// The glyphs of the rows painted so far, gathered by font and colour, so
+// that the coloured text of a view takes a few draws, not one a stretch.
+class GlyphBatch {
+public:
+    // Adds a row of simple characters (Latin letters and signs, no marks,
+    // none written right to left) that its layout shaped into one run of a
+    // glyph a character, in order. False, having taken nothing, for any
+    // other row.
+    bool Add(const QTextLayout& layout, const QTextLine& line, QPointF origin,
+             const std::vector<Stretch>& stretches) {
+        const int rowFrom = stretches.front().from, rowTo = stretches.back().to;
+        const QString& text = layout.text();
+        for (int i = rowFrom; i < rowTo; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c != u'\t' && (c < 0x20 || c >= 0x300 || (c >= 0x7F && c < 0xA0))) {
+                return false;
+            }
+        }
+        const QList<QGlyphRun> runs = line.glyphRuns(rowFrom, rowTo - rowFrom);
+        // The spaces that end a wrapped row have no glyphs.
+        int drawnTo = rowTo;
+        while (drawnTo > rowFrom && (text[drawnTo - 1] == u' ' || text[drawnTo - 1] == u'\t')) {
+            --drawnTo;
+        }
+        if (runs.size() != 1 || (runs.front().glyphIndexes().size() != rowTo - rowFrom &&
+                                 runs.front().glyphIndexes().size() != drawnTo - rowFrom)) {
+            return false;
+        }
+        drawnTo = rowFrom + int(runs.front().glyphIndexes().size());
+        const QGlyphRun& run = runs.front();
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        for (const Stretch& stretch : stretches) {
+            Part& part = PartOf(run.rawFont(), stretch.colour.rgba());
+            for (int i = stretch.from; i < std::min(stretch.to, drawnTo); ++i) {
+                part.glyphs.append(glyphs[i - rowFrom]);
+                part.positions.append(positions[i - rowFrom] + origin);
+            }
+        }
+        return true;
+    }
+    // Draws what was gathered.
+    void Flush(QPainter& painter) {
+        if (parts_.empty()) {
+            return;
+        }
+        const QPen pen = painter.pen();
+        QGlyphRun run;
+        for (const Part& part : parts_) {
+            run.setRawFont(part.font);
+            run.setGlyphIndexes(part.glyphs);
+            run.setPositions(part.positions);
+            painter.setPen(QColor::fromRgba(part.colour));
+            painter.drawGlyphRun(QPointF(0, 0), run);
+        }
+        painter.setPen(pen);
+        parts_.clear();
+    }
+
+private:
+    struct Part {
+        QRawFont font;
+        QRgb colour;
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+    };
+    Part& PartOf(const QRawFont& font, QRgb colour) {
+        const auto found = std::find_if(parts_.begin(), parts_.end(), [&](const Part& p) {
+            return p.colour == colour && p.font == font;
+        });
+        return found != parts_.end() ? *found : parts_.emplace_back(Part{font, colour, {}, {}});
+    }
+
+    std::vector<Part> parts_;
+};
+
+// Draws a row of laid (its first character at chunk position chunkStart) at
+// origin, in colours' colours; the rows that batch can take wait there to be
+// drawn with the others.
+void DrawRow(QPainter& painter, const TextColours* colours, const TextLayout::Laid& laid,
+             qsizetype chunkStart, int index, QPointF origin, GlyphBatch& batch) {
+    const QTextLine line = TextLayout::RowLine(laid, index);
+    // Offsets in the layout's text, which holds a composition where it
+    // stands, and in the chunk's.
+    const int at = laid.preeditAt;
+    const int composed = at >= 0 ? int(laid.layout->preeditAreaText().size()) : 0;
+    auto toText = [&](int i) { return at < 0 || i <= at ? i : std::max(at, i - composed); };
+    auto toLayout = [&](int offset) { return at >= 0 && offset >= at ? offset + composed : offset; };
+    const int rowFrom = toText(line.textStart());
+    const int rowTo = std::min(toText(line.textStart() + line.textLength()), laid.length);
+    const QList<QTextLayout::FormatRange> formats =
+        colours && rowFrom < rowTo ? colours->Formats(chunkStart + rowFrom, rowTo - rowFrom)
+                                   : QList<QTextLayout::FormatRange>();
+    if (formats.isEmpty() && composed == 0) {
+        line.draw(&painter, origin); // a plain row, or nothing
+        return;
+    }
+    // The row's stretches of one colour, the uncoloured ones in the pen's.
+    std::vector<Stretch> stretches;
+    const QPen pen = painter.pen();
+    int done = rowFrom;
+    for (const QTextLayout::FormatRange& range : formats) {
+        const int from = std::max(rowFrom + range.start, done);
+        const int to = std::min(rowFrom + range.start + range.length, rowTo);
+        if (from < to) {
+            stretches.push_back({done, from, pen.color()});
+            stretches.push_back({from, to, range.format.foreground().color()});
+            done = to;
+        }
+    }
+    stretches.push_back({done, rowTo, pen.color()});
+    // Each stretch's glyphs in its colour: the layout stays as it was laid
+    // out, whatever the colours.
+    if (composed == 0 && batch.Add(*laid.layout, line, origin, stretches)) {
+        return;
+    }
+    batch.Flush(painter); // drawn in order
+    for (const Stretch& stretch : stretches) {
+        painter.setPen(stretch.colour);
+        // Stretches of the layout's text: the composition may lie between.
+        const int mid = at > stretch.from && at < stretch.to ? at : stretch.to;
+        for (const auto& [a, b] : {std::pair{stretch.from, mid}, std::pair{mid, stretch.to}}) {
+            if (a < b) {
+                for (const QGlyphRun& run : line.glyphRuns(toLayout(a), b - a)) {
+                    painter.drawGlyphRun(origin, run);
+                }
+            }
+        }
+    }
+    painter.setPen(pen);
+    if (composed > 0 && at < line.textStart() + line.textLength() &&
+        at + composed > line.textStart()) {
+        // The composition as the layout draws it, with its own formats.
+        const qreal x1 = line.cursorToX(at), x2 = line.cursorToX(at + composed);
+        painter.save();
+        painter.setClipRect(QRectF(origin.x() + std::min(x1, x2), origin.y() + line.y(),
+                                   std::abs(x2 - x1), line.height()));
+        line.draw(&painter, origin);
+        painter.restore();
+    }
+}
+
+} // namespace
+
+void TextView::paintEvent(QPaintEvent* event) {
+    layout_.Trim();
+    QPainter painter(viewport());
+    const QRect area = event->rect();
+    if (area.contains(viewport()->rect())) {
+        repaintAll_ = false;
+    }
+    const bool focused = hasFocus() && isActiveWindow();
+    const QPalette::ColorGroup group = focused ? QPalette::Active : QPalette::Inactive;
+    QTextCharFormat selected;
+    selected.setBackground(palette().brush(group, QPalette::Highlight));
+    selected.setForeground(palette().brush(group, QPalette::HighlightedText));
+    painter.setPen(palette().color(group, QPalette::Text));
+    const qsizetype selStart = SelectionStart(), selEnd = SelectionEnd();
+    const bool caretDrawn = (focused && caretShown_) || dropCaret_ >= 0;
+    const qsizetype caret = dropCaret_ >= 0 ? dropCaret_ : caret_;
+    const Row caretRow = caretDrawn ? layout_.RowOf(caret) : Row{-1, 0, 0};
+    GlyphBatch batch;
+    Row row = layout_.RowOf(top_);
+    for (int y = kMargin; y < viewport()->height(); y += layout_.RowHeight()) {
+        const QRect rowRect(0, y, viewport()->width(), layout_.RowHeight());
+        if (rowRect.intersects(area)) {
+            const Laid& laid = layout_.Layout(row.line, row.chunk);
+            const QTextLine line = TextLayout::RowLine(laid, row.index);
+            const QPointF origin(kMargin, y - line.y());
+            const qsizetype chunkStart = layout_.ChunkPosition(row.line, laid);
+            QList<QTextLayout::FormatRange> selections;
+            const qsizetype from = std::max(selStart, chunkStart);
+            const qsizetype to = std::min(selEnd, chunkStart + laid.length);
+            if (from < to) {
+                selections.append({int(from - chunkStart), int(to - from), selected});
+            }
+            DrawRow(painter, colours_, laid, chunkStart, row.index, origin, batch);
+            if (!selections.isEmpty()) {
+                batch.Flush(painter); // the selected text is drawn over it
+                DrawSelection(painter, laid, row.index, origin, selections.front());
+            }
+            if (caretDrawn) {
+                if (caretRow == row) {
+                    batch.Flush(painter);
+                    int offset = int(caret - chunkStart);
+                    if (!preedit_.isEmpty() && dropCaret_ < 0) {
+                        offset += preeditCursor_;
+                    }
+                    laid.layout->drawCursor(&painter, origin, offset, 1);
+                }
+            }
+        }
+        if (!layout_.NextRow(row)) {
+            break;
+        }
+    }
+    batch.Flush(painter);
+}
+
+void TextView::DrawSelection(QPainter& painter, const Laid& laid, int index, QPointF origin,
+                             const QTextLayout::FormatRange& range) const {
+    // The selected part of one row, drawn again over its highlight.
+    const QTextLine line = TextLayout::RowLine(laid, index);
+    const int rowStart = line.textStart(), rowEnd = line.textStart() + line.textLength();
+    const int from = std::max(range.start, rowStart);
+    const int to = std::min(range.start + range.length, rowEnd);
+    if (from >= to) {
+        return;
+    }
+    const qreal x1 = line.cursorToX(from), x2 = line.cursorToX(to);
+    const QRectF band(origin.x() + std::min(x1, x2), origin.y() + line.y(), std::abs(x2 - x1),
+                      layout_.RowHeight());
+    painter.save();
+    painter.fillRect(band, range.format.background());
+    painter.setClipRect(band);
+    painter.setPen(range.format.foreground().color());
+    // Drawn with the selection's format, which overrides the text's colours.
+    laid.layout->draw(&painter, origin, {range}, band);
+    painter.restore();
+}
+
+} // namespace sheafpad
