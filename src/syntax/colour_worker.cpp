@@ -50,6 +50,8 @@ public:
                                                        : std::min(shown_, change.pos);
         stale_ = language_ != Language::Plain;
     }
+    // Whether the next work is a check that an edit may cut short.
+    bool Verifying() const { return segmented_ && segmented_->Verifying(); }
     // Whether syntax trees are kept for the next edit.
     bool KeepsTrees() const { return parser_ && !parser_->Trees().Empty(); }
     // Frees the trees: the next edit parses the whole text again and owes
@@ -191,6 +193,9 @@ void ColourWorker::Start(Language language, TextSnapshot text, uint64_t version,
 void ColourWorker::Edited(const SyntaxEdit& edit, TextSnapshot text, uint64_t version) {
     {
         std::lock_guard lock(mutex_);
+        if (verifying_) {
+            cancel_ = 1; // the edit's colours come first
+        }
         edits_.push_back(edit);
         text_ = std::move(text);
         version_ = version;
@@ -250,8 +255,8 @@ void ColourWorker::Run() {
                     language = language_;
                     shown = shown_;
                     restart_ = false;
-                    cancel_ = 0;
                 }
+                cancel_ = 0; // whatever stopped the last parse has come
                 edits.swap(edits_);
                 colouring.text = std::move(text_);
                 text_ = TextSnapshot();
@@ -269,11 +274,18 @@ void ColourWorker::Run() {
         if (!colouring.MoreToDo()) {
             continue;
         }
+        {
+            std::lock_guard lock(mutex_);
+            verifying_ = colouring.Verifying();
+            if (verifying_ && pending_) {
+                continue; // an edit came meanwhile: its colours first
+            }
+        }
         Result result;
         result.version = colouring.version;
         const ParseOutcome outcome = colouring.Work(&cancel_, result);
         if (outcome == ParseOutcome::Cancelled) {
-            continue; // a new text has come
+            continue; // a new text or edit has come
         }
         if (outcome == ParseOutcome::TooCostly) {
             colouring.Stop();

@@ -80,6 +80,7 @@ private:
     uint64_t version_ = 0;
     bool pending_ = false;
     std::vector<Result> results_;
+    bool verifying_ = false; // the work under way may be cut short by an edit
     // Makes a parse of a text that is gone stop early.
     std::atomic<size_t> cancel_{0};
     std::thread thread_;

@@ -28,6 +28,8 @@ void SegmentedColours::Reset(size_t length) {
     parser_.Drop();
     boundaries_.clear();
     dirty_.clear();
+    suspect_.clear();
+    verifying_ = false;
     if (length > 0) {
         dirty_.push_back({0, length});
     }
@@ -52,6 +54,14 @@ void SegmentedColours::Edit(const TextChange& change) {
     }
     boundaries_ = std::move(boundaries);
     MoveRanges(dirty_, change);
+    MoveRanges(suspect_, change);
+    if (verifying_) { // the new edit comes first; the check goes on after it
+        for (const UnitRange& r : dirty_) {
+            AddRange(suspect_, r);
+        }
+        dirty_.clear();
+        verifying_ = false;
+    }
     // A removal, too, is parsed again: at least the character after it.
     AddRange(dirty_, {from, pos + change.inserted + 1});
     provisional_ = move(provisional_);
@@ -68,7 +78,7 @@ ParseOutcome SegmentedColours::ParseStretch(const TextSnapshot& text, size_t sta
     return parser_.ParseRange(text, start, end, cancel, limits);
 }
 
-std::vector<size_t> SegmentedColours::StretchBoundaries(bool atEnd) const {
+std::vector<size_t> SegmentedColours::StretchBoundaries(bool atEnd, bool& pastError) const {
     std::vector<size_t> found;
     const TSNode root = ts_tree_root_node(parser_.Trees().tree.get());
     const uint32_t count = ts_node_child_count(root);
@@ -76,11 +86,15 @@ std::vector<size_t> SegmentedColours::StretchBoundaries(bool atEnd) const {
     // it had begun shows as the last items, in an error, or (when the root
     // is an error) as the pieces of an unfinished item, the first of them a
     // sign or a keyword, and the items inside it as if at the top. No
-    // boundary is taken there. An error before clean items is the text's
-    // own (a statement being typed): the items after it still end at
-    // boundaries, or every key that breaks a statement would parse the
-    // rest of the text.
-    uint32_t limit = count;
+    // boundary is taken there.
+    //
+    // An error before clean items is most often the text's own (a statement
+    // being typed), and the items after it end where they did: boundaries
+    // are taken there at first, or every key that breaks a statement would
+    // parse the rest of the text. But an error may also reach to the end of
+    // the text (an unclosed string), which only a parse past it shows: while
+    // verifying, no boundary is taken after an error.
+    uint32_t limit = count, strictLimit = count;
     if (!atEnd) {
         limit = count - std::min<uint32_t>(count, 1);
         for (uint32_t i = 0; i < limit; ++i) {
@@ -88,14 +102,27 @@ std::vector<size_t> SegmentedColours::StretchBoundaries(bool atEnd) const {
                 limit = i;
             }
         }
+        strictLimit = limit;
         while (limit > 0 && !Clean(ts_node_child(root, limit - 1))) {
             --limit;
         }
+        for (uint32_t i = limit; i-- > 0;) {
+            if (!Clean(ts_node_child(root, i))) {
+                strictLimit = i;
+                break;
+            }
+        }
+        strictLimit = std::min(strictLimit, limit);
     }
+    if (verifying_) {
+        limit = strictLimit;
+    }
+    pastError = false;
     for (uint32_t i = 0; i + 1 < limit; ++i) {
         const TSNode item = ts_node_child(root, i), next = ts_node_child(root, i + 1);
         if (Clean(item) && Clean(next)) {
             found.push_back(parsedFrom_ + ts_node_end_byte(item) / 2);
+            pastError = pastError || i + 1 >= strictLimit;
         }
     }
     return found;
@@ -113,6 +140,11 @@ ParseOutcome SegmentedColours::Step(const TextSnapshot& text, const std::atomic<
                                     const ParseLimits& limits, std::vector<ColourPatch>& patches) {
     lastParsed_ = 0;
     if (dirty_.empty()) {
+        // What was coloured past an error is checked once all else is.
+        dirty_.swap(suspect_);
+        verifying_ = !dirty_.empty();
+    }
+    if (dirty_.empty()) {
         return ParseOutcome::Parsed;
     }
     const size_t length = text.Length();
@@ -127,13 +159,14 @@ ParseOutcome SegmentedColours::Step(const TextSnapshot& text, const std::atomic<
     }
     end = std::min(length, std::max(end, start + kLeastStretch));
     std::vector<size_t> found;
+    bool pastError = false;
     for (;;) {
         const ParseOutcome outcome = ParseStretch(text, start, end, cancel, limits);
         if (outcome != ParseOutcome::Parsed) {
             parser_.Drop();
             return outcome;
         }
-        found = StretchBoundaries(end >= length);
+        found = StretchBoundaries(end >= length, pastError);
         if (end >= length || !found.empty()) {
             break;
         }
@@ -147,6 +180,9 @@ ParseOutcome SegmentedColours::Step(const TextSnapshot& text, const std::atomic<
         end = std::min(length, start + 2 * (end - start));
     }
     const size_t cut = end >= length ? length : found.back();
+    if (pastError) {
+        AddRange(suspect_, {start, start + 1});
+    }
     patches.push_back(ColourPatch{start, StretchKinds(text, start, cut)});
     parser_.Drop(); // the stretch's tree is done with
     provisional_ = std::max(provisional_, cut);

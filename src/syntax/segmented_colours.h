@@ -40,7 +40,10 @@ public:
     // The text was changed.
     void Edit(const TextChange& change);
     // Whether every character has its final colour.
-    bool Done() const { return dirty_.empty(); }
+    bool Done() const { return dirty_.empty() && suspect_.empty(); }
+    // Whether the next Step checks colours taken past an error: a long
+    // parse that an edit may cut short.
+    bool Verifying() const { return verifying_ || (dirty_.empty() && !suspect_.empty()); }
     // Colours the first stretch that needs it: its final colours go to
     // patches, preceded by provisional ones of a first look at a text that
     // was never coloured when the stretch has to grow.
@@ -56,7 +59,8 @@ private:
     ParseOutcome ParseStretch(const TextSnapshot& text, size_t start, size_t end,
                               const std::atomic<size_t>* cancel, const ParseLimits& limits);
     // The boundaries in the stretch parsed last; atEnd: it ends the text.
-    std::vector<size_t> StretchBoundaries(bool atEnd) const;
+    // pastError: one of them comes after an error.
+    std::vector<size_t> StretchBoundaries(bool atEnd, bool& pastError) const;
     // The kinds of [from, to), inside the stretch parsed last.
     std::vector<Kind> StretchKinds(const TextSnapshot& text, size_t from, size_t to);
 
@@ -65,6 +69,10 @@ private:
     std::vector<size_t> boundaries_;
     // Stretches whose colours may be wrong, in order, each from a boundary.
     std::vector<UnitRange> dirty_;
+    // Stretches coloured past an error, each from a boundary, to be checked
+    // (verifying_: the ones in dirty_ now are).
+    std::vector<UnitRange> suspect_;
+    bool verifying_ = false;
     size_t parsedFrom_ = 0; // where the text of the parser's tree begins
     size_t provisional_ = 0;               // colours were given before this
     size_t lastParsed_ = 0;
