@@ -25,10 +25,10 @@ void MovePatches(std::vector<ColourPatch>& patches, const TextChange& change) {
                                               patch.kinds.begin() + long(pos - patch.from))});
         }
         if (patch.End() > removedEnd) {
-            moved.push_back(ColourPatch{
-                pos + change.inserted,
-                std::vector<Kind>(patch.kinds.begin() + long(removedEnd - patch.from),
-                                  patch.kinds.end())});
+            moved.push_back(
+                ColourPatch{pos + change.inserted,
+                            std::vector<Kind>(patch.kinds.begin() + long(removedEnd - patch.from),
+                                              patch.kinds.end())});
         }
     }
     patches = std::move(moved);

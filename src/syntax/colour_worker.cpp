@@ -109,10 +109,10 @@ public:
             const size_t end = std::min(r.end, length);
             if (r.start < end) {
                 result.patches.push_back(ColourPatch{
-                    r.start, highlighter_.Kinds(
-                                 trees,
-                                 [&](size_t pos, size_t count) { return text.Text(pos, count); },
-                                 r.start, end)});
+                    r.start,
+                    highlighter_.Kinds(
+                        trees, [&](size_t pos, size_t count) { return text.Text(pos, count); },
+                        r.start, end)});
             }
             if (!owed_.empty()) { // taken out of what is owed
                 std::vector<UnitRange> rest;

@@ -128,8 +128,7 @@ std::vector<size_t> SegmentedColours::StretchBoundaries(bool atEnd, bool& pastEr
     return found;
 }
 
-std::vector<Kind> SegmentedColours::StretchKinds(const TextSnapshot& text, size_t from,
-                                                 size_t to) {
+std::vector<Kind> SegmentedColours::StretchKinds(const TextSnapshot& text, size_t from, size_t to) {
     const size_t base = parsedFrom_;
     return highlighter_.Kinds(
         parser_.Trees(), [&](size_t pos, size_t count) { return text.Text(base + pos, count); },
@@ -174,7 +173,8 @@ ParseOutcome SegmentedColours::Step(const TextSnapshot& text, const std::atomic<
         // colours of this first look meanwhile.
         if (end > provisional_ + kProvisionalMargin) {
             const size_t from = std::max(start, provisional_);
-            patches.push_back(ColourPatch{from, StretchKinds(text, from, end - kProvisionalMargin)});
+            patches.push_back(
+                ColourPatch{from, StretchKinds(text, from, end - kProvisionalMargin)});
             provisional_ = end - kProvisionalMargin;
         }
         end = std::min(length, start + 2 * (end - start));

@@ -73,8 +73,8 @@ private:
     // (verifying_: the ones in dirty_ now are).
     std::vector<UnitRange> suspect_;
     bool verifying_ = false;
-    size_t parsedFrom_ = 0; // where the text of the parser's tree begins
-    size_t provisional_ = 0;               // colours were given before this
+    size_t parsedFrom_ = 0;  // where the text of the parser's tree begins
+    size_t provisional_ = 0; // colours were given before this
     size_t lastParsed_ = 0;
 };
 

@@ -37,11 +37,11 @@ const char* ReadPieces(void* payload, uint32_t byte, TSPoint, uint32_t* bytesRea
     *bytesRead = 0;
     if (pos < input.end) {
         input.text.ForEachChunk(pos, std::min(kReadUnits, input.end - pos),
-                          [&](std::u16string_view part) {
-                              data = reinterpret_cast<const char*>(part.data());
-                              *bytesRead = uint32_t(2 * part.size());
-                              return false;
-                          });
+                                [&](std::u16string_view part) {
+                                    data = reinterpret_cast<const char*>(part.data());
+                                    *bytesRead = uint32_t(2 * part.size());
+                                    return false;
+                                });
     }
     return data;
 }

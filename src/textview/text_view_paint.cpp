@@ -4,9 +4,9 @@
 #include "textview/text_view.h"
 
 #include <QGlyphRun>
-#include <QRawFont>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRawFont>
 #include <QTextLine>
 #include <algorithm>
 #include <utility>
@@ -110,7 +110,9 @@ void DrawRow(QPainter& painter, const TextColours* colours, const TextLayout::La
     const int at = laid.preeditAt;
     const int composed = at >= 0 ? int(laid.layout->preeditAreaText().size()) : 0;
     auto toText = [&](int i) { return at < 0 || i <= at ? i : std::max(at, i - composed); };
-    auto toLayout = [&](int offset) { return at >= 0 && offset >= at ? offset + composed : offset; };
+    auto toLayout = [&](int offset) {
+        return at >= 0 && offset >= at ? offset + composed : offset;
+    };
     const int rowFrom = toText(line.textStart());
     const int rowTo = std::min(toText(line.textStart() + line.textLength()), laid.length);
     const QList<QTextLayout::FormatRange> formats =

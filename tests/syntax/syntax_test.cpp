@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "syntax/colour_worker.h"
-#include "syntax/shown_colours.h"
 #include "syntax/grammars_or_skip.h"
 #include "syntax/segmented_colours.h"
+#include "syntax/shown_colours.h"
 #include "syntax/syntax_highlighter.h"
 #include "syntax/syntax_parser.h"
 #include "syntax/tree_memory.h"
@@ -53,10 +53,10 @@ std::string FirstDifference(const std::vector<ColourSpan>& a, const std::vector<
     for (size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
         if (i >= a.size() || i >= b.size() || !(a[i] == b[i])) {
             auto show = [&](const std::vector<ColourSpan>& s) {
-                return i < s.size() ? std::to_string(s[i].start) + "+" +
-                                          std::to_string(s[i].length) + " " +
-                                          kKindNames[int(s[i].kind)]
-                                    : std::string("none");
+                return i < s.size()
+                           ? std::to_string(s[i].start) + "+" + std::to_string(s[i].length) + " " +
+                                 kKindNames[int(s[i].kind)]
+                           : std::string("none");
             };
             return "span " + std::to_string(i) + ": " + show(a) + " against " + show(b);
         }
