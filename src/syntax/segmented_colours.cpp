@@ -78,7 +78,8 @@ ParseOutcome SegmentedColours::ParseStretch(const TextSnapshot& text, size_t sta
     return parser_.ParseRange(text, start, end, cancel, limits);
 }
 
-std::vector<size_t> SegmentedColours::StretchBoundaries(bool atEnd, bool& pastError) const {
+std::vector<size_t> SegmentedColours::StretchBoundaries(bool atEnd, bool strict,
+                                                       bool& pastError) const {
     std::vector<size_t> found;
     const TSNode root = ts_tree_root_node(parser_.Trees().tree.get());
     const uint32_t count = ts_node_child_count(root);
@@ -114,7 +115,7 @@ std::vector<size_t> SegmentedColours::StretchBoundaries(bool atEnd, bool& pastEr
         }
         strictLimit = std::min(strictLimit, limit);
     }
-    if (verifying_) {
+    if (strict) {
         limit = strictLimit;
     }
     pastError = false;
@@ -165,7 +166,11 @@ ParseOutcome SegmentedColours::Step(const TextSnapshot& text, const std::atomic<
             parser_.Drop();
             return outcome;
         }
-        found = StretchBoundaries(end >= length, pastError);
+        found = StretchBoundaries(end >= length, verifying_, pastError);
+        if (found.empty() && verifying_ && end - start >= kMostChecked) {
+            // Checked this far: what lies beyond keeps the colours it has.
+            found = StretchBoundaries(end >= length, false, pastError);
+        }
         if (end >= length || !found.empty()) {
             break;
         }
@@ -180,7 +185,7 @@ ParseOutcome SegmentedColours::Step(const TextSnapshot& text, const std::atomic<
         end = std::min(length, start + 2 * (end - start));
     }
     const size_t cut = end >= length ? length : found.back();
-    if (pastError) {
+    if (pastError && !verifying_) {
         AddRange(suspect_, {start, start + 1});
     }
     patches.push_back(ColourPatch{start, StretchKinds(text, start, cut)});

@@ -34,6 +34,10 @@ public:
 
     // A stretch parsed at first: its tree takes some 10 MB.
     static constexpr size_t kStretch = 128 * 1024;
+    // Colours taken past an error are checked by a parse this long at most
+    // (its tree takes some 70 MB): an error that reaches further (an
+    // unclosed string at the top of megabytes) is taken as it parsed.
+    static constexpr size_t kMostChecked = 1024 * 1024;
 
     // A new text of length characters, none of it coloured.
     void Reset(size_t length);
@@ -59,8 +63,8 @@ private:
     ParseOutcome ParseStretch(const TextSnapshot& text, size_t start, size_t end,
                               const std::atomic<size_t>* cancel, const ParseLimits& limits);
     // The boundaries in the stretch parsed last; atEnd: it ends the text.
-    // pastError: one of them comes after an error.
-    std::vector<size_t> StretchBoundaries(bool atEnd, bool& pastError) const;
+    // strict: none after an error; pastError: one of them comes after one.
+    std::vector<size_t> StretchBoundaries(bool atEnd, bool strict, bool& pastError) const;
     // The kinds of [from, to), inside the stretch parsed last.
     std::vector<Kind> StretchKinds(const TextSnapshot& text, size_t from, size_t to);
 
