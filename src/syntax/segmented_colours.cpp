@@ -79,7 +79,7 @@ ParseOutcome SegmentedColours::ParseStretch(const TextSnapshot& text, size_t sta
 }
 
 std::vector<size_t> SegmentedColours::StretchBoundaries(bool atEnd, bool strict,
-                                                       bool& pastError) const {
+                                                        bool& pastError) const {
     std::vector<size_t> found;
     const TSNode root = ts_tree_root_node(parser_.Trees().tree.get());
     const uint32_t count = ts_node_child_count(root);
