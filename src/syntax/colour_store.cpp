@@ -61,11 +61,9 @@ void MoveRanges(std::vector<UnitRange>& ranges, const TextChange& change) {
 }
 
 void ColourStore::Reset(size_t length) {
-    kinds_.assign(length, Kind::None);
-    if (length == 0) {
-        kinds_.shrink_to_fit();
-    }
-    gapStart_ = gapEnd_ = length;
+    std::vector<Kind>().swap(kinds_);
+    uncoloured_ = length;
+    gapStart_ = gapEnd_ = 0;
 }
 
 void ColourStore::MoveGap(size_t pos) {
@@ -81,6 +79,12 @@ void ColourStore::MoveGap(size_t pos) {
 }
 
 void ColourStore::Edit(const TextChange& change) {
+    if (kinds_.empty()) {
+        const size_t removed =
+            std::min(change.removed, uncoloured_ - std::min(change.pos, uncoloured_));
+        uncoloured_ = uncoloured_ - removed + change.inserted;
+        return;
+    }
     const size_t pos = std::min(change.pos, Length());
     const size_t removed = std::min(change.removed, Length() - pos);
     const Kind before = pos > 0 ? At(pos - 1) : Kind::None;
@@ -103,6 +107,10 @@ void ColourStore::Edit(const TextChange& change) {
 }
 
 UnitRange ColourStore::Apply(const ColourPatch& patch) {
+    if (kinds_.empty() && uncoloured_ > 0 && !patch.kinds.empty()) {
+        kinds_.assign(uncoloured_, Kind::None);
+        gapStart_ = gapEnd_ = uncoloured_;
+    }
     UnitRange changed{0, 0};
     const size_t end = std::min(patch.End(), Length());
     bool any = false;
@@ -121,6 +129,9 @@ UnitRange ColourStore::Apply(const ColourPatch& patch) {
 
 std::vector<ColourSpan> ColourStore::Spans(size_t from, size_t to) const {
     std::vector<ColourSpan> spans;
+    if (kinds_.empty()) {
+        return spans;
+    }
     to = std::min(to, Length());
     for (size_t pos = from; pos < to;) {
         const Kind kind = At(pos);

@@ -29,14 +29,21 @@ void MovePatches(std::vector<ColourPatch>& patches, const TextChange& change);
 void AddRange(std::vector<UnitRange>& ranges, UnitRange range);
 void MoveRanges(std::vector<UnitRange>& ranges, const TextChange& change);
 
-// Kept with a gap at the last edit, so that typing moves only the gap.
+// Kept with a gap at the last edit, so that typing moves only the gap. A
+// text none of whose characters is coloured takes no room: the first patch
+// makes it (a file being opened does not wait for megabytes of nothing).
 class ColourStore {
 public:
     // A text of length characters, none coloured.
     void Reset(size_t length);
     void Clear() { Reset(0); }
-    size_t Length() const { return kinds_.size() - (gapEnd_ - gapStart_); }
-    Kind At(size_t pos) const { return kinds_[pos < gapStart_ ? pos : pos + gapEnd_ - gapStart_]; }
+    size_t Length() const {
+        return kinds_.empty() ? uncoloured_ : kinds_.size() - (gapEnd_ - gapStart_);
+    }
+    Kind At(size_t pos) const {
+        return kinds_.empty() ? Kind::None
+                              : kinds_[pos < gapStart_ ? pos : pos + gapEnd_ - gapStart_];
+    }
     // The text was changed: inserted characters take the kind of the ones
     // around them when both sides have one (typed in a word or a string),
     // else none, until their colours come.
@@ -53,6 +60,7 @@ private:
 
     std::vector<Kind> kinds_;
     size_t gapStart_ = 0, gapEnd_ = 0;
+    size_t uncoloured_ = 0; // the length, while kinds_ is empty
 };
 
 } // namespace sheafpad::syntax

@@ -128,7 +128,9 @@ void SyntaxColouring::DropShown() {
     coloured_ = false;
     shown_.Reset(0, version_ + 1); // results of the present text are of no use
     if (shown) {
-        view_->RecolourRange(0, view_->Length());
+        // All of it: no need to find the rows, which may belong to a text
+        // that has just come and is not laid out yet.
+        view_->viewport()->update();
     }
 }
 
@@ -205,7 +207,7 @@ bool SyntaxColouring::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == view_ && event->type() == QEvent::PaletteChange) {
         UpdateFormats();
-        view_->RecolourRange(0, view_->Length());
+        view_->viewport()->update();
     }
     return QObject::eventFilter(watched, event);
 }
