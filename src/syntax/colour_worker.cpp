@@ -17,8 +17,6 @@ constexpr size_t kAround = 256;
 // Of a text coloured whole, what is shown comes first, in a patch of this
 // many characters from a little above it.
 constexpr size_t kShownFirst = 16 * 1024;
-// How long the worker waits, idle, before it frees an older text and its trees.
-constexpr std::chrono::milliseconds kLeftOverWait{250};
 
 } // namespace
 
@@ -31,14 +29,7 @@ public:
     void Start(Language language, size_t shown) {
         language_ = language;
         shown_ = shown;
-        // Freeing a tree or a text takes milliseconds, which the file being
-        // opened now needs: the old ones go once nothing else waits.
-        if (parser_) {
-            leftOver_.push_back(std::move(parser_));
-        }
-        if (text.Length() > 0) {
-            leftOverTexts_.push_back(std::move(text));
-        }
+        parser_.reset();
         segmented_.reset();
         owed_.clear();
         stale_ = language != Language::Plain;
@@ -61,12 +52,6 @@ public:
     }
     // Whether the next work is a check that an edit may cut short.
     bool Verifying() const { return segmented_ && segmented_->Verifying(); }
-    // Frees what an older text left, when the worker has nothing else to do.
-    bool HasLeftOver() const { return !leftOver_.empty() || !leftOverTexts_.empty(); }
-    void FreeLeftOver() {
-        leftOver_.clear();
-        leftOverTexts_.clear();
-    }
     // Whether syntax trees are kept for the next edit.
     bool KeepsTrees() const { return parser_ && !parser_->Trees().Empty(); }
     // Frees the trees: the next edit parses the whole text again and owes
@@ -167,8 +152,6 @@ private:
     Language language_ = Language::Plain;
     size_t shown_ = 0;
     std::unique_ptr<SyntaxParser> parser_;
-    std::vector<std::unique_ptr<SyntaxParser>> leftOver_;
-    std::vector<TextSnapshot> leftOverTexts_;
     std::unique_ptr<SegmentedColours> segmented_;
     // The trees are behind the text.
     bool stale_ = false;
@@ -252,18 +235,11 @@ void ColourWorker::Run() {
         Language language = Language::Plain;
         size_t shown = 0;
         uint64_t starts = 0;
-        TextSnapshot next;
-        bool taken = false;
         {
             std::unique_lock lock(mutex_);
             auto due = [&] { return stop_ || pending_ || colouring.MoreToDo(); };
             // Trees take tens of bytes a character: kept while the text is
             // being edited, freed once it has rested a while.
-            if (colouring.HasLeftOver() && !wake_.wait_for(lock, kLeftOverWait, due)) {
-                lock.unlock();
-                colouring.FreeLeftOver();
-                continue;
-            }
             if (colouring.KeepsTrees() && !wake_.wait_for(lock, keepTrees_, due)) {
                 lock.unlock();
                 colouring.DropTrees();
@@ -282,19 +258,15 @@ void ColourWorker::Run() {
                 }
                 cancel_ = 0; // whatever stopped the last parse has come
                 edits.swap(edits_);
-                next = std::move(text_);
+                colouring.text = std::move(text_);
                 text_ = TextSnapshot();
-                taken = true;
                 colouring.version = version_;
                 pending_ = false;
             }
             starts = starts_;
         }
         if (restart) {
-            colouring.Start(language, shown); // puts the old text and trees aside
-        }
-        if (taken) {
-            colouring.text = std::move(next);
+            colouring.Start(language, shown); // frees the old trees, outside the lock
         }
         for (const SyntaxEdit& edit : edits) {
             colouring.Edit(edit);
