@@ -243,6 +243,7 @@ void ColourWorker::Run() {
             if (colouring.KeepsTrees() && !wake_.wait_for(lock, keepTrees_, due)) {
                 lock.unlock();
                 colouring.DropTrees();
+                treesFreed_ += colouring.KeepsTrees() ? 0 : 1;
                 continue;
             }
             wake_.wait(lock, due);

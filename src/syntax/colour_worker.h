@@ -60,6 +60,8 @@ public:
     // The results not yet taken, oldest first; never one of a text before
     // the last Start.
     std::vector<Result> Take();
+    // For tests: how often a text at rest has freed its trees.
+    size_t TreesFreed() const { return treesFreed_; }
 
 private:
     class Colouring;
@@ -83,6 +85,7 @@ private:
     bool verifying_ = false; // the work under way may be cut short by an edit
     // Makes a parse of a text that is gone stop early.
     std::atomic<size_t> cancel_{0};
+    std::atomic<size_t> treesFreed_{0};
     std::thread thread_;
 };
 

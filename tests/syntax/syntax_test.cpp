@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <mutex>
 #include <string>
+#include <thread>
 
 namespace sheafpad::syntax {
 namespace {
@@ -179,6 +180,14 @@ public:
         return syntax::FreshSpans(language_, buffer_.Snapshot());
     }
 
+    // Whether the text, at rest, frees its trees within a few seconds.
+    bool TreesFreed() {
+        for (int i = 0; i < 100 && worker_.TreesFreed() == 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return worker_.TreesFreed() > 0;
+    }
+
     ShownColours shown;
     std::vector<UnitRange> changed;
 
@@ -215,6 +224,9 @@ TEST_P(WorkerEdits, FarReachingOrTypedFollowAsAFreshParseWould) {
     page.WaitForColours();
     const std::vector<ColourSpan> original = page.ShownSpans();
     EXPECT_EQ(original, page.FreshSpans());
+    if (GetParam()) {
+        ASSERT_TRUE(page.TreesFreed()) << "the text rested and kept its trees";
+    }
 
     // Opening a comment at the top makes everything up to the "-->" at the
     // end a comment; the screen is told to repaint all that changed.
