@@ -319,27 +319,18 @@ BENCHMARK(BM_PeakMemory)->Arg(50 * kMegabyte)->Iterations(1)->Unit(benchmark::kM
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    if (argc == 3 && std::string(argv[1]).rfind("--peak-child=", 0) == 0) {
-        return PeakChild(argc, argv, std::string(argv[1]).substr(13), argv[2]);
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const std::string mb10 = std::to_string(10 * kMegabyte), mb50 = std::to_string(50 * kMegabyte);
-    reporter.PrintRatio("load 10 MB vs setPlainText", "BM_Load_Pane/" + mb10,
-                        "BM_Load_BarePlainTextEdit/" + mb10, 1.3);
-    reporter.PrintRatio("load 50 MB vs setPlainText", "BM_Load_Pane/" + mb50,
-                        "BM_Load_BarePlainTextEdit/" + mb50, 1.3);
-    reporter.PrintRatio("save 10 MB vs write+fsync", "BM_Save_Pane/" + mb10,
-                        "BM_Save_WriteFsync/" + mb10, 3);
-    reporter.PrintRatio("find 50 MB vs indexOf", "BM_FindNothing_Pane/" + mb50,
-                        "BM_FindNothing_IndexOf/" + mb50, 2);
-    reporter.PrintRatio("first find after an edit", "BM_FindNothing_PaneAfterEdit/" + mb50,
-                        "BM_FindNothing_IndexOf/" + mb50, 2);
-    benchmark::Shutdown();
-    return 0;
+    return sheafpad::bench::RunPaneBenchmarks(argc, argv, PeakChild, [](RatioReporter& reporter) {
+        const std::string mb10 = std::to_string(10 * kMegabyte),
+                          mb50 = std::to_string(50 * kMegabyte);
+        reporter.PrintRatio("load 10 MB vs setPlainText", "BM_Load_Pane/" + mb10,
+                            "BM_Load_BarePlainTextEdit/" + mb10, 1.3);
+        reporter.PrintRatio("load 50 MB vs setPlainText", "BM_Load_Pane/" + mb50,
+                            "BM_Load_BarePlainTextEdit/" + mb50, 1.3);
+        reporter.PrintRatio("save 10 MB vs write+fsync", "BM_Save_Pane/" + mb10,
+                            "BM_Save_WriteFsync/" + mb10, 3);
+        reporter.PrintRatio("find 50 MB vs indexOf", "BM_FindNothing_Pane/" + mb50,
+                            "BM_FindNothing_IndexOf/" + mb50, 2);
+        reporter.PrintRatio("first find after an edit", "BM_FindNothing_PaneAfterEdit/" + mb50,
+                            "BM_FindNothing_IndexOf/" + mb50, 2);
+    });
 }

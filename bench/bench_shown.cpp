@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
 namespace sheafpad::bench {
@@ -49,6 +50,23 @@ double IdleCpuShare(int milliseconds) {
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
     return (CpuSeconds() - cpu) / (double(wall.elapsed()) / 1000);
+}
+
+int RunPaneBenchmarks(int argc, char** argv, PeakChildFn peakChild,
+                      const std::function<void(RatioReporter&)>& ratios) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    if (argc == 3 && std::string(argv[1]).rfind("--peak-child=", 0) == 0) {
+        return peakChild(argc, argv, std::string(argv[1]).substr(13), argv[2]);
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    ratios(reporter);
+    benchmark::Shutdown();
+    return 0;
 }
 
 } // namespace sheafpad::bench

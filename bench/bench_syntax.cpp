@@ -318,25 +318,15 @@ BENCHMARK(BM_PeakMemory)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    if (argc == 3 && std::string(argv[1]).rfind("--peak-child=", 0) == 0) {
-        return PeakChild(argc, argv, std::string(argv[1]).substr(13), argv[2]);
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    for (const char* which : {"0", "1"}) {
-        const std::string file = std::string(which) == "0" ? "100 KB page" : "5 MB line";
-        reporter.PrintRatio("open " + file + ", colours on vs off",
-                            std::string("BM_Open/") + which + "/1",
-                            std::string("BM_Open/") + which + "/0", 1.1);
-        reporter.PrintRatio("key in " + file + " until coloured, on vs off",
-                            std::string("BM_Key/") + which + "/1",
-                            std::string("BM_Key/") + which + "/0");
-    }
-    benchmark::Shutdown();
-    return 0;
+    return sheafpad::bench::RunPaneBenchmarks(argc, argv, PeakChild, [](RatioReporter& reporter) {
+        for (const char* which : {"0", "1"}) {
+            const std::string file = std::string(which) == "0" ? "100 KB page" : "5 MB line";
+            reporter.PrintRatio("open " + file + ", colours on vs off",
+                                std::string("BM_Open/") + which + "/1",
+                                std::string("BM_Open/") + which + "/0", 1.1);
+            reporter.PrintRatio("key in " + file + " until coloured, on vs off",
+                                std::string("BM_Key/") + which + "/1",
+                                std::string("BM_Key/") + which + "/0");
+        }
+    });
 }
