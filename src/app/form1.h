@@ -46,6 +46,7 @@ struct RecordedRename;
 class FileListModel;
 class OutsideChanges;
 class RecoveryKeeper;
+class SearchController;
 class SearchWindow;
 class SyntaxColouring;
 class TJvDirectoryEdit;
@@ -133,15 +134,11 @@ public:
     // External editor.
     void filesLBDblClick();
 
-    // Search and replace in the listed files (form1_search.cpp,
-    // form1_replace.cpp). SearchInFiles opens the search window (nullptr
-    // until then: SearchFiles()); replace: Ctrl+Shift+H rather than
-    // Ctrl+Shift+F, the same window.
-    void SearchInFiles();
-    SearchWindow* SearchFiles() const { return searchWindow_; }
-    void OpenSearchResult(const search::FileResult& file, const search::MatchLine& line);
-    void ReplaceAllClick();
-    void UndoReplaceClick();
+    // Search and replace (form1_search.cpp; the work is SearchController's).
+    // Ctrl+Shift+F and Ctrl+Shift+H open the search window over the listed
+    // files, Ctrl+H over the open file (nullptr until then: SearchFiles()).
+    SearchWindow* SearchFiles() const;
+    SearchController* Search() const { return search_; }
     // Renames the selected file, offering to replace the references to it.
     void RenameClick();
     void filesLBContextPopup(QPoint pos);
@@ -226,13 +223,9 @@ private:
     void ConnectSearch();   // form1_search.cpp
     void AddAboutEntry();   // form1_layout.cpp: after every other entry of the pane's menu
     std::vector<std::string> ListedPaths() const;
+    void MakeSearch();                        // form1_search.cpp
+    void OpenListed(const std::string& path); // as a click in the list does
     std::optional<QString> AskName(const QString& prompt, const QString& name);
-    // Records and writes edits (and the renames already done); the open
-    // file's edit is made in the pane, as one step of its undo. Adds a note
-    // for each file left alone; returns the number of files and matches.
-    std::pair<size_t, size_t> CommitEdits(std::vector<search::FileEdit> edits,
-                                          const std::vector<search::RecordedRename>& renames,
-                                          std::vector<search::FileNote>& notes);
     void OfferRecoveredEdits(); // form1_recovery.cpp
     // Puts the recovered text in the pane; files: its copy's, which go once
     // this run's copy of it is written.
@@ -259,8 +252,9 @@ private:
 
     bool shown_ = false; // FormShow has run
     RecoveryKeeper* recovery_ = nullptr;
-    SearchWindow* searchWindow_ = nullptr; // made when first opened
-    FileLister lister_; // keeps the directory's order from one relist to the next
+    SearchController* search_ = nullptr;
+    bool closeAfterRun_ = false; // a close came while files were being changed
+    FileLister lister_;          // keeps the directory's order from one relist to the next
 };
 
 } // namespace sheafpad

@@ -112,8 +112,10 @@ FileResult ResultSink::Take(const Searcher& searcher) {
 }
 
 std::optional<FileResult> SearchFile(Searcher& searcher, size_t index, const std::string& path,
-                                     ResultSink& sink, const std::atomic<bool>* stop) {
-    const Searcher::Outcome outcome = searcher.SearchPath(path, sink, stop);
+                                     ResultSink& sink, const std::atomic<bool>* stop,
+                                     const std::string* text) {
+    const Searcher::Outcome outcome = text != nullptr ? searcher.SearchBytes(*text, sink, stop)
+                                                      : searcher.SearchPath(path, sink, stop);
     FileResult result = sink.Take(searcher); // empties the sink whatever the outcome
     result.index = index;
     result.path = path;
@@ -140,6 +142,21 @@ SearchJob::SearchJob(std::vector<std::string> paths, std::shared_ptr<const Match
     state_->matcher = std::move(matcher);
     state_->limits = limits;
     state_->shownLeft = limits.total;
+    Start(threads);
+}
+
+SearchJob::SearchJob(std::string path, std::string text, std::shared_ptr<const Matcher> matcher,
+                     ShownLimits limits)
+    : state_(std::make_shared<State>()) {
+    state_->paths = {std::move(path)};
+    state_->text = std::move(text);
+    state_->matcher = std::move(matcher);
+    state_->limits = limits;
+    state_->shownLeft = limits.total;
+    Start(1);
+}
+
+void SearchJob::Start(unsigned threads) {
     state_->found.resize(state_->paths.size());
     state_->done.assign(state_->paths.size(), 0);
     if (threads == 0) {
@@ -173,7 +190,8 @@ void SearchJob::Work(const std::shared_ptr<State>& state) {
             return;
         }
         std::optional<FileResult> result =
-            SearchFile(searcher, index, state->paths[index], sink, &state->cancelled);
+            SearchFile(searcher, index, state->paths[index], sink, &state->cancelled,
+                       state->text ? &*state->text : nullptr);
         if (state->cancelled) {
             return; // the file was not searched to its end: not done
         }

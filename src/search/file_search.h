@@ -64,16 +64,21 @@ private:
     std::vector<std::pair<size_t, size_t>> spans_; // of the lines kept
 };
 
-// Searches one file with searcher. Nothing when there is nothing to tell:
-// no match, a folder, or a search stopped by *stop.
+// Searches one file with searcher (or, when text is given, that text in
+// the file's place: the file as an editor holds it). Nothing when there is
+// nothing to tell: no match, a folder, or a search stopped by *stop.
 std::optional<FileResult> SearchFile(Searcher& searcher, size_t index, const std::string& path,
-                                     ResultSink& sink, const std::atomic<bool>* stop = nullptr);
+                                     ResultSink& sink, const std::atomic<bool>* stop = nullptr,
+                                     const std::string* text = nullptr);
 
 class SearchJob {
 public:
     // Starts searching paths on threads (0: one per processor).
     SearchJob(std::vector<std::string> paths, std::shared_ptr<const Matcher> matcher,
               ShownLimits limits = {}, unsigned threads = 0);
+    // Searches one text (UTF-8, '\n' line breaks) that stands for the file at path.
+    SearchJob(std::string path, std::string text, std::shared_ptr<const Matcher> matcher,
+              ShownLimits limits = {});
     ~SearchJob(); // cancels
     SearchJob(const SearchJob&) = delete;
     SearchJob& operator=(const SearchJob&) = delete;
@@ -96,6 +101,7 @@ private:
     // What the threads share with the job, kept alive by them until they end.
     struct State {
         std::vector<std::string> paths;
+        std::optional<std::string> text; // searched in the place of the one path
         std::shared_ptr<const Matcher> matcher;
         ShownLimits limits;
         std::atomic<size_t> next{0};
@@ -109,6 +115,7 @@ private:
         size_t delivered = 0; // results before this index are taken
     };
     static void Work(const std::shared_ptr<State>& state);
+    void Start(unsigned threads);
 
     std::shared_ptr<State> state_;
     std::vector<std::thread> threads_;
