@@ -126,9 +126,9 @@ std::optional<FileEdit> PlanReplace(const std::string& path, const platform::Fil
     if (!PlanSpans(edit, matcher, scratch, chosen, &count, reason)) {
         return std::nullopt;
     }
-    if (count != searchedCount || platform::CompareIdentity(searched, platform::FileIdentityOf(
-                                                                          path)) !=
-                                      platform::FileChange::None) {
+    if (count != searchedCount ||
+        platform::CompareIdentity(searched, platform::FileIdentityOf(path)) !=
+            platform::FileChange::None) {
         *reason = kChangedSinceSearch;
         return std::nullopt;
     }

@@ -12,7 +12,7 @@ constexpr size_t kStretch = 1 << 20;
 
 class LiteralMatcher final : public Matcher {
 public:
-    LiteralMatcher(SearchOptions options, std::vector<LiteralFinder> prefilter)
+    LiteralMatcher(SearchOptions options, Prefilter prefilter)
         : Matcher(options, std::move(prefilter)),
           finder_(LineBreaksAsLf(options.find), !options.matchCase),
           replace_(LineBreaksAsLf(options.replace)) {}
@@ -53,8 +53,7 @@ private:
 
 } // namespace
 
-std::shared_ptr<const Matcher> MakeLiteralMatcher(SearchOptions options,
-                                                  std::vector<LiteralFinder> prefilter) {
+std::shared_ptr<const Matcher> MakeLiteralMatcher(SearchOptions options, Prefilter prefilter) {
     return std::make_shared<LiteralMatcher>(std::move(options), std::move(prefilter));
 }
 

@@ -68,7 +68,7 @@ template <typename Pred> std::string LongestRun(std::string_view text, Pred pred
 
 // What a file's bytes must hold for a literal to be found in its text. Line
 // breaks differ between the bytes and the text: the piece holds none.
-std::vector<LiteralFinder> LiteralPrefilter(const std::string& literal, bool matchCase) {
+Prefilter LiteralPrefilter(const std::string& literal, bool matchCase) {
     std::vector<LiteralFinder> prefilter;
     if (matchCase) {
         const std::string piece = LongestRun(literal, [](char c) { return c != '\n'; });
@@ -87,7 +87,7 @@ std::vector<LiteralFinder> LiteralPrefilter(const std::string& literal, bool mat
             prefilter.emplace_back(piece, true);
         }
     }
-    return prefilter;
+    return prefilter.empty() ? Prefilter() : Prefilter{std::move(prefilter)};
 }
 
 } // namespace
@@ -119,7 +119,7 @@ std::shared_ptr<const Matcher> Matcher::Compile(const SearchOptions& options, st
         return MakePcreMatcher(options, options.find, {}, error);
     }
     const std::string literal = LineBreaksAsLf(options.find);
-    std::vector<LiteralFinder> prefilter = LiteralPrefilter(literal, options.matchCase);
+    Prefilter prefilter = LiteralPrefilter(literal, options.matchCase);
     // A byte search finds exactly what the pane's search finds unless words
     // must stand alone, a line break is looked for, or case folding reaches
     // beyond ASCII.
@@ -133,11 +133,10 @@ std::shared_ptr<const Matcher> Matcher::Compile(const SearchOptions& options, st
 }
 
 bool Matcher::MayMatch(std::string_view bytes) const {
-    if (prefilter_.empty()) {
-        return true;
-    }
-    return std::any_of(prefilter_.begin(), prefilter_.end(), [&](const LiteralFinder& finder) {
-        return finder.Find(bytes) != std::string_view::npos;
+    return std::all_of(prefilter_.begin(), prefilter_.end(), [&](const auto& group) {
+        return std::any_of(group.begin(), group.end(), [&](const LiteralFinder& finder) {
+            return finder.Find(bytes) != std::string_view::npos;
+        });
     });
 }
 

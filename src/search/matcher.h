@@ -56,6 +56,10 @@ private:
 
 using FoundFn = std::function<bool(const Found&)>;
 
+// What a file's bytes must hold for a match to be possible: for each group,
+// one of its pieces (a group of two: the text's UTF-8 or Latin-1 form).
+using Prefilter = std::vector<std::vector<LiteralFinder>>;
+
 class Matcher {
 public:
     // The compiled options, or nullptr with *error set (an empty find text,
@@ -85,12 +89,12 @@ public:
     virtual std::string Expand(std::string_view text, const Found& match) const = 0;
 
 protected:
-    Matcher(SearchOptions options, std::vector<LiteralFinder> prefilter)
+    Matcher(SearchOptions options, Prefilter prefilter)
         : options_(std::move(options)), prefilter_(std::move(prefilter)) {}
 
 private:
     SearchOptions options_;
-    std::vector<LiteralFinder> prefilter_; // a file may match only if one of these finds
+    Prefilter prefilter_;
 };
 
 // Line breaks of any kind (CR LF, CR, LF) as LF.
@@ -100,10 +104,8 @@ std::string LineBreaksAsLf(std::string_view text);
 // letters folded when case is ignored), and PCRE2 for everything else.
 // pattern: what PCRE2 compiles (the find text, or a literal escaped);
 // prefilter: none to take the one that PCRE2 tells of the compiled pattern.
-std::shared_ptr<const Matcher> MakeLiteralMatcher(SearchOptions options,
-                                                  std::vector<LiteralFinder> prefilter);
+std::shared_ptr<const Matcher> MakeLiteralMatcher(SearchOptions options, Prefilter prefilter);
 std::shared_ptr<const Matcher> MakePcreMatcher(SearchOptions options, const std::string& pattern,
-                                               std::vector<LiteralFinder> prefilter,
-                                               std::string* error);
+                                               Prefilter prefilter, std::string* error);
 
 } // namespace sheafpad::search

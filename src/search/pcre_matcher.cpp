@@ -67,8 +67,8 @@ pcre2_code* CompileOrExplain(const std::string& pattern, uint32_t flags, std::st
 // the last fixed one), as filters on a file's bytes. Only plain ASCII
 // counts: a line break or a Latin-1 byte looks other in the bytes than in
 // the text, and when case is ignored k and s have partners outside ASCII.
-std::vector<LiteralFinder> RequiredUnits(const pcre2_code* code, bool caseless) {
-    std::vector<LiteralFinder> units;
+Prefilter RequiredUnits(const pcre2_code* code, bool caseless) {
+    Prefilter units;
     for (const auto& [type, unit] : {std::pair{PCRE2_INFO_FIRSTCODETYPE, PCRE2_INFO_FIRSTCODEUNIT},
                                      std::pair{PCRE2_INFO_LASTCODETYPE, PCRE2_INFO_LASTCODEUNIT}}) {
         uint32_t known = 0, value = 0;
@@ -81,14 +81,14 @@ std::vector<LiteralFinder> RequiredUnits(const pcre2_code* code, bool caseless) 
             (caseless && (c == 'k' || c == 'K' || c == 's' || c == 'S'))) {
             continue;
         }
-        units.emplace_back(std::string(1, c), caseless);
+        units.push_back({LiteralFinder(std::string(1, c), caseless)});
     }
     return units;
 }
 
 class PcreMatcher final : public Matcher {
 public:
-    PcreMatcher(SearchOptions options, std::vector<LiteralFinder> prefilter, pcre2_code* code)
+    PcreMatcher(SearchOptions options, Prefilter prefilter, pcre2_code* code)
         : Matcher(std::move(options), std::move(prefilter)), code_(code) {
         pcre2_pattern_info(code_, PCRE2_INFO_CAPTURECOUNT, &captures_);
     }
@@ -121,8 +121,7 @@ MatchScratch::MatchScratch() : data_(std::make_unique<Data>()) {}
 MatchScratch::~MatchScratch() = default;
 
 std::shared_ptr<const Matcher> MakePcreMatcher(SearchOptions options, const std::string& pattern,
-                                               std::vector<LiteralFinder> prefilter,
-                                               std::string* error) {
+                                               Prefilter prefilter, std::string* error) {
     // \w, \d, \b and the POSIX classes know every script's letters and
     // digits, as Whole words does; \C would match half a character.
     const uint32_t flags = PCRE2_UTF | PCRE2_UCP | PCRE2_NEVER_BACKSLASH_C | PCRE2_MULTILINE |

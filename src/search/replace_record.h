@@ -56,7 +56,7 @@ using BeforeFile = std::function<bool(size_t)>;
 struct ReplaceOutcome {
     size_t files = 0, matches = 0; // written (or left to the pane)
     std::vector<FileNote> notes;
-    bool stopped = false; // beforeWrite stopped it: files after those written were left alone
+    bool stopped = false;      // beforeWrite stopped it: files after those written were left alone
     bool paneFileDone = false; // the pane's file was reached: its edit is to be made
 };
 
