@@ -245,8 +245,9 @@ void SearchController::ReplaceInOpenFile(const search::SearchOptions& options) {
     const bool some = results.AnyUnchecked();
     search::MatchScratch scratch;
     std::string reason;
+    const size_t searched = results.Results().empty() ? 0 : results.Results()[row].matchCount;
     std::optional<search::FileEdit> edit = search::PlanTextReplace(
-        ToUtf8(host_.pane->toPlainText()), *matcher, scratch, &reason,
+        ToUtf8(host_.pane->toPlainText()), searched, *matcher, scratch, &reason,
         some ? search::MatchChoice([&](size_t match) { return results.Chosen(row, match); })
              : search::MatchChoice());
     if (!edit) {

@@ -136,13 +136,17 @@ std::optional<FileEdit> PlanReplace(const std::string& path, const platform::Fil
     return edit;
 }
 
-std::optional<FileEdit> PlanTextReplace(std::string utf8, const Matcher& matcher,
-                                        MatchScratch& scratch, std::string* reason,
-                                        const MatchChoice& chosen) {
+std::optional<FileEdit> PlanTextReplace(std::string utf8, size_t searchedCount,
+                                        const Matcher& matcher, MatchScratch& scratch,
+                                        std::string* reason, const MatchChoice& chosen) {
     FileEdit edit;
     edit.oldBytes = std::move(utf8);
     size_t count = 0;
     if (!PlanSpans(edit, matcher, scratch, chosen, &count, reason)) {
+        return std::nullopt;
+    }
+    if (count != searchedCount) {
+        *reason = "The open file changed since the search: nothing was replaced; search again";
         return std::nullopt;
     }
     edit.encoding = TextEncoding::Utf8; // the pane's text, whatever its file holds

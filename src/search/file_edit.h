@@ -51,10 +51,11 @@ std::optional<FileEdit> PlanReplace(const std::string& path, const platform::Fil
                                     const MatchChoice& chosen = {});
 
 // The same for a text held in memory (the pane's, as UTF-8 with '\n' line
-// breaks): the edit's path and identity are left empty.
-std::optional<FileEdit> PlanTextReplace(std::string utf8, const Matcher& matcher,
-                                        MatchScratch& scratch, std::string* reason,
-                                        const MatchChoice& chosen = {});
+// breaks), which must hold searchedCount matches as when it was searched:
+// the edit's path and identity are left empty.
+std::optional<FileEdit> PlanTextReplace(std::string utf8, size_t searchedCount,
+                                        const Matcher& matcher, MatchScratch& scratch,
+                                        std::string* reason, const MatchChoice& chosen = {});
 
 // Where name occurs in bytes as the unused-file check finds it (byte for
 // byte, anywhere), except inside a longer name: an occurrence with a letter,

@@ -209,6 +209,17 @@ TEST_F(SearchReplaceTest, CtrlHReplacesInTheOpenFileAsOneStepOfItsUndo) {
     Type(window, "old");
     EXPECT_EQ(window->SummaryLabel->text(), "3 matches in 1 file");
     window->ReplaceEdit->setText("new");
+    // A pane changed since the search is not replaced by its old results.
+    form.Memo1->Replace(0, 0, "old ", TextView::Origin::User);
+    window->ReplaceAllButton->click();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_THAT(errors[0], testing::HasSubstr("changed since the search"));
+    EXPECT_EQ(form.Memo1->toPlainText(), "old old\nold old");
+    form.Memo1->undo();
+    errors.clear();
+    questions.clear();
+    window->SearchButton->click();
+    QTRY_VERIFY(!window->Searching());
     window->ReplaceAllButton->click();
     EXPECT_EQ(questions, std::vector<std::string>{"Replace 3 matches in the open file?"});
     EXPECT_EQ(form.Memo1->toPlainText(), "new\nnew new");
