@@ -8,6 +8,7 @@
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
 #include "widgets/file_list_model.h"
+#include "widgets/file_list_view.h"
 #include "widgets/line_edit_accessible.h"
 #include "widgets/rich_edit.h"
 
@@ -167,7 +168,7 @@ void TForm1::CreateControls() {
                               QStringLiteral("Cancel automatic save for currently displayed file"));
 
     filesModel = new FileListModel(this);
-    filesLB = Make<QListView>(Panel3, "filesLB");
+    filesLB = Make<FileListView>(Panel3, "filesLB");
     filesLB->setModel(filesModel);
     filesLB->setSelectionMode(QAbstractItemView::SingleSelection);
     filesLB->setUniformItemSizes(true);
@@ -271,7 +272,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     }
     auto* keyEvent = static_cast<QKeyEvent*>(event);
     int key = keyEvent->key();
-    ErrorDisplay::Guard([&] { FindEditKeyDown(key); });
+    ErrorDisplay::Guard([&] { FindEditKeyDown(key, watched != TypesMemo); });
     if (key != 0) {
         return false;
     }

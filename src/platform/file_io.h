@@ -56,6 +56,10 @@ private:
     uint64_t size_ = 0;
 };
 
+// Whether the regular file at path holds exactly bytes. Reads it a piece at
+// a time, and not at all when its size differs; false when it cannot be read.
+bool FileHoldsBytes(const std::string& path, std::string_view bytes);
+
 // Whether a directory without any write permission bit is read-only for
 // every user, as such a file always is: then no file is made in it and its
 // files are rewritten in place only.

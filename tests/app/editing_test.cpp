@@ -39,7 +39,7 @@ protected:
     }
 };
 
-TEST_F(EditingTest, SwitchingWritesTheEditedFileWithCrLf) {
+TEST_F(EditingTest, SwitchingWritesTheEditedFileWithItsOwnLineBreaks) {
     List({{"a.htm", "one\ntwo\n"}, {"b.htm", "b"}});
     Select("a.htm");
     EXPECT_EQ(form.LoadedFName, dir.file("a.htm"));
@@ -50,7 +50,7 @@ TEST_F(EditingTest, SwitchingWritesTheEditedFileWithCrLf) {
     EXPECT_TRUE(form.NeedsSave);
     EXPECT_TRUE(IndicatorShown());
     Select("b.htm");
-    EXPECT_EQ(ReadFile(dir.file("a.htm")), "Xone\r\ntwo\r\n");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "Xone\ntwo\n");
     EXPECT_EQ(form.Memo1->toPlainText(), "b");
     EXPECT_FALSE(form.NeedsSave);
     Select("a.htm"); // unchanged: nothing written
@@ -104,85 +104,66 @@ TEST_F(EditingTest, AClickOnTheSelectedNameSavesAndOpensItAgain) {
     EXPECT_FALSE(form.Memo1->ReadOnly());
 }
 
-TEST_F(EditingTest, KeysOfTheEditSetMarkTheTextChanged) {
-    List({{"a.htm", "a"}});
-    Select("a.htm");
-    struct Row {
-        int key;
-        Qt::KeyboardModifiers shift;
-        bool marks;
-    } rows[] = {
-        {Qt::Key_A, Qt::NoModifier, true},           {Qt::Key_C, Qt::ControlModifier, true},
-        {Qt::Key_Q, Qt::AltModifier, true},          {Qt::Key_Exclam, Qt::ShiftModifier, true},
-        {Qt::Key_BracketLeft, Qt::NoModifier, true}, {Qt::Key_Eacute, Qt::NoModifier, true},
-        {Qt::Key_Backspace, Qt::NoModifier, true},   {Qt::Key_Return, Qt::NoModifier, true},
-        {Qt::Key_Enter, Qt::KeypadModifier, true},   {Qt::Key_Delete, Qt::NoModifier, true},
-        {Qt::Key_Tab, Qt::ControlModifier, true},    {Qt::Key_Space, Qt::NoModifier, false},
-        {Qt::Key_5, Qt::KeypadModifier, false},      {Qt::Key_Plus, Qt::KeypadModifier, false},
-        {Qt::Key_Insert, Qt::NoModifier, false},     {Qt::Key_Left, Qt::NoModifier, false},
-        {Qt::Key_Home, Qt::ControlModifier, false},  {Qt::Key_F5, Qt::NoModifier, false},
-        {Qt::Key_Shift, Qt::ShiftModifier, false},   {Qt::Key_Control, Qt::ControlModifier, false},
-        {Qt::Key_Dead_Acute, Qt::NoModifier, false},
-    };
-    for (const Row& row : rows) {
-        form.ClearChanged();
-        int key = row.key;
-        form.Memo1KeyDown(key, row.shift);
-        EXPECT_EQ(form.NeedsSave, row.marks) << std::hex << row.key;
-    }
-}
-
-TEST_F(EditingTest, CtrlCAndAltQMarkTheTextChangedThroughThePaneButZoomDoesNot) {
-    List({{"a.htm", "a"}});
-    Select("a.htm");
-    QTest::keyClick(form.Memo1, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_TRUE(form.NeedsSave);
-    form.ClearChanged();
-    // The zoom keys change no text and mark nothing, though Ctrl+digit and
-    // Ctrl+punctuation otherwise do.
-    const qreal size = form.Memo1->PointSize();
-    QTest::keyClick(form.Memo1, Qt::Key_Equal, Qt::ControlModifier);
-    QTest::keyClick(form.Memo1, Qt::Key_Minus, Qt::ControlModifier);
-    QTest::keyClick(form.Memo1, Qt::Key_Equal, Qt::ControlModifier);
-    EXPECT_GT(form.Memo1->PointSize(), size);
-    QTest::keyClick(form.Memo1, Qt::Key_0, Qt::ControlModifier);
-    EXPECT_EQ(form.Memo1->PointSize(), size);
-    EXPECT_FALSE(form.NeedsSave);
-    QTest::keyClick(form.Memo1, Qt::Key_1, Qt::ControlModifier);
-    EXPECT_TRUE(form.NeedsSave);
-    form.ClearChanged();
-    // Alt+Q is the Quit button's shortcut: the key is reported once, the
-    // button is pressed. (The close itself is not wanted here.)
-    QObject::disconnect(form.QuitButton, &QPushButton::clicked, &form, nullptr);
-    int quits = 0;
-    QObject::connect(form.QuitButton, &QPushButton::clicked, [&] { ++quits; });
-    int reported = 0;
-    auto keyDown = form.Memo1->OnKeyDown;
-    form.Memo1->OnKeyDown = [&](int& key, Qt::KeyboardModifiers shift) {
-        reported += key == Qt::Key_Q;
-        keyDown(key, shift);
-    };
-    QTest::keyClick(form.Memo1, Qt::Key_Q, Qt::AltModifier);
-    EXPECT_TRUE(form.NeedsSave);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return quits == 1; })); // the button animates its click
-    EXPECT_EQ(reported, 1);
-    EXPECT_EQ(form.Memo1->toPlainText(), "a");
-}
-
-TEST_F(EditingTest, EditsOutsideTheKeySetAreChangesToo) {
+// The changed flag follows the text: a key that changes nothing marks
+// nothing, every change marks, and Cancel holds until the next change.
+TEST_F(EditingTest, OnlyAChangeOfTheTextMarksTheFile) {
     List({{"a.htm", "a"}, {"b.htm", "b"}});
     Select("a.htm");
-    QTest::keyClick(form.Memo1, Qt::Key_Space);
-    EXPECT_TRUE(form.NeedsSave);
-    form.ClearChanged();
-    QTest::keyClick(form.Memo1, Qt::Key_7, Qt::KeypadModifier);
-    EXPECT_TRUE(form.NeedsSave);
-    form.ClearChanged();
+    struct Key {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    const Key unchanging[] = {
+        {Qt::Key_C, Qt::ControlModifier},     {Qt::Key_A, Qt::ControlModifier},
+        {Qt::Key_S, Qt::ControlModifier},     {Qt::Key_X, Qt::AltModifier},
+        {Qt::Key_Insert, Qt::NoModifier},     {Qt::Key_Left, Qt::NoModifier},
+        {Qt::Key_Home, Qt::ControlModifier},  {Qt::Key_F5, Qt::NoModifier},
+        {Qt::Key_Shift, Qt::ShiftModifier},   {Qt::Key_Equal, Qt::ControlModifier},
+        {Qt::Key_Minus, Qt::ControlModifier}, {Qt::Key_0, Qt::ControlModifier},
+        {Qt::Key_1, Qt::ControlModifier},     {Qt::Key_Z, Qt::ControlModifier}, // nothing to undo
+    };
+    for (const Key& key : unchanging) {
+        QTest::keyClick(form.Memo1, Qt::Key(key.key), key.modifiers);
+        EXPECT_FALSE(form.NeedsSave) << std::hex << key.key;
+    }
+    EXPECT_EQ(form.Memo1->toPlainText(), "a");
+    form.Memo1->SetSelectionStart(1);
     QApplication::clipboard()->setText("p");
-    QTest::keyClick(form.Memo1, Qt::Key_Insert, Qt::ShiftModifier);
+    const Key changing[] = {
+        {Qt::Key_Space, Qt::NoModifier},     {Qt::Key_7, Qt::KeypadModifier},
+        {Qt::Key_Return, Qt::NoModifier},    {Qt::Key_Tab, Qt::ControlModifier},
+        {Qt::Key_Backspace, Qt::NoModifier}, {Qt::Key_Insert, Qt::ShiftModifier},
+        {Qt::Key_Z, Qt::ControlModifier},    {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier},
+        {Qt::Key_Home, Qt::NoModifier},      {Qt::Key_Delete, Qt::NoModifier},
+    };
+    for (const Key& key : changing) {
+        const QString before = form.Memo1->toPlainText();
+        QTest::keyClick(form.Memo1, Qt::Key(key.key), key.modifiers);
+        EXPECT_EQ(form.NeedsSave, form.Memo1->toPlainText() != before) << std::hex << key.key;
+        form.CancelButtonClick();
+    }
+    EXPECT_EQ(form.Memo1->toPlainText(), "a 7\n");
+    // Nothing changed since Cancel: the switch writes nothing.
+    Select("b.htm");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "a");
+
+    // After Cancel, the next change marks the whole text again.
+    Select("a.htm");
+    Type("x");
+    form.CancelButtonClick();
+    Type("y");
     EXPECT_TRUE(form.NeedsSave);
     Select("b.htm");
-    EXPECT_EQ(ReadFile(dir.file("a.htm")), " 7pa");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "xya");
+
+    // Cancel, then Alt+Q: the window closes without writing, as a click on Quit does.
+    Select("a.htm");
+    Type("z");
+    form.CancelButtonClick();
+    QTest::keyClick(form.Memo1, Qt::Key_Q, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); })); // the button animates
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "xya");
+    EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(EditingTest, TheIntroductionIsNeverWritten) {
@@ -371,8 +352,9 @@ TEST_F(EditingTest, ClipboardCommandsInAFile) {
     form.Memo1->SetSelectionStart(0);
     form.Copy1Click(); // nothing selected: empties the clipboard's text
     EXPECT_EQ(QApplication::clipboard()->text(), "");
-    form.Paste1Click(); // an empty clipboard still marks the file
-    EXPECT_TRUE(form.NeedsSave);
+    form.Paste1Click(); // an empty clipboard changes nothing, and marks nothing
+    form.Cut1Click();   // nor does a cut of nothing
+    EXPECT_FALSE(form.NeedsSave);
     EXPECT_EQ(form.Memo1->toPlainText(), "b");
 }
 

@@ -121,7 +121,7 @@ TEST_F(RecoveryTest, ACopyFollowsThePauseAndGoesWithSaveCancelAndSwitch) {
     Select("b.htm");
     EXPECT_TRUE(Entries().empty());
     EXPECT_EQ(Journals(), 0);
-    EXPECT_EQ(ReadFile(dir.file("a.htm")), "xyzone\r\n");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "xyzone\n");
 
     // The unused-file report is never copied, even when typed into.
     form.CheckButtonClick();
@@ -368,7 +368,8 @@ TEST_F(RecoveryTest, CopiesOfEndedRunsAreOfferedRestoredOrDiscarded) {
         recovery::Entry e;
         e.path = path;
         e.loaded = {.exists = true, .device = 1, .inode = 2, .size = 3}; // not the file now
-        e.encoding = e.textEncoding = TextEncoding::Latin1;
+        e.format.encoding = e.textEncoding = TextEncoding::Latin1;
+        e.format.lineBreak = LineBreak::Cr; // the file's, which the copy's CR LF do not show
         e.text = text;
         e.copiedAtNs = time;
         return e;
@@ -437,7 +438,7 @@ TEST_F(RecoveryTest, CopiesOfEndedRunsAreOfferedRestoredOrDiscarded) {
     Select("b.htm");
     TForm1::SetQuestionHook(nullptr);
     EXPECT_NE(asked.find(dir.file("a.htm")), std::string::npos) << asked;
-    EXPECT_EQ(ReadFile(dir.file("a.htm")), "caf\xe9\r\nrestored"); // still Latin-1
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "caf\xe9\rrestored"); // still Latin-1, still CR
     EXPECT_EQ(Entries().size(), 2u);
     EXPECT_TRUE(errors.empty());
 }
