@@ -166,6 +166,10 @@ void TForm1::CreateControls() {
                    QStringLiteral("Save currently displayed file, whether changed or not"));
     CancelButton = MakeButton(Panel2, "CancelButton", QStringLiteral("Cancel"), {112, 162, 41, 17},
                               QStringLiteral("Cancel automatic save for currently displayed file"));
+    // Shown with the label, only while there is something to save: not
+    // under the questions and messages of start-up.
+    SaveButton->hide();
+    CancelButton->hide();
 
     filesModel = new FileListModel(this);
     filesLB = Make<FileListView>(Panel3, "filesLB");
