@@ -346,21 +346,11 @@ TEST_F(EditingTest, FindFromTheFindFieldAndThePane) {
     EXPECT_EQ(form.Memo1->SelectionStart(), 1);
 }
 
-TEST_F(EditingTest, EnterInTheListSearchesAndOpensNothing) {
-    List({{"cat.htm", "Cat catalog"}, {"other.htm", "cat"}});
-    Select("cat.htm");
-    form.FindEdit->setText("cat");
-    form.filesLB->setFocus();
-    form.filesLB->selectionModel()->setCurrentIndex(Row("other.htm"),
-                                                    QItemSelectionModel::NoUpdate);
-    QTest::keyClick(form.filesLB, Qt::Key_Return);
-    EXPECT_EQ(form.LoadedFName, dir.file("cat.htm"));
-    EXPECT_EQ(form.Memo1->SelectionStart(), 3);
-    EXPECT_TRUE(form.Memo1->hasFocus());
-}
-
-TEST_F(EditingTest, EnterInTheTypeListStillStartsALine) {
-    List({{"cat.htm", "Cat catalog"}});
+// The focus stays where the user types: Enter in the type list and a file
+// opened from the keyboard leave it there; Enter in the list (which
+// searches and opens nothing) and a click on a name put it in the pane.
+TEST_F(EditingTest, TheFocusStaysWhereTheUserTypes) {
+    List({{"cat.htm", "Cat catalog"}, {"cow.htm", "cow"}, {"dog.htm", "dog"}});
     Select("cat.htm");
     form.FindEdit->setText("cat");
     form.TypesMemo->setFocus();
@@ -369,6 +359,32 @@ TEST_F(EditingTest, EnterInTheTypeListStillStartsALine) {
     QTest::keyClick(form.TypesMemo, Qt::Key_Return);
     EXPECT_EQ(form.TypesMemo->blockCount(), lines + 1);
     EXPECT_EQ(form.Memo1->SelectionStart(), 3);
+    EXPECT_TRUE(form.TypesMemo->hasFocus());
+    QTest::keyClicks(form.TypesMemo, ".css");
+    EXPECT_TRUE(form.TypesMemo->toPlainText().endsWith("\n.css"));
+
+    form.filesLB->setFocus();
+    const auto names = form.filesModel->Names();
+    ASSERT_EQ(names.size(), 3u);
+    QTest::keyClick(form.filesLB, Qt::Key_End);
+    EXPECT_EQ(form.LoadedFName, dir.file(names[2]));
+    QTest::keyClick(form.filesLB, Qt::Key_Home);
+    EXPECT_EQ(form.LoadedFName, dir.file(names[0]));
+    EXPECT_TRUE(form.filesLB->hasFocus());
+    // A name typed into the list finds it; no letter of it reaches the pane.
+    QTest::keyClicks(form.filesLB, "dog");
+    EXPECT_EQ(form.LoadedFName, dir.file("dog.htm"));
+    EXPECT_TRUE(form.filesLB->hasFocus());
+    EXPECT_EQ(form.Memo1->toPlainText(), "dog");
+    EXPECT_FALSE(form.NeedsSave);
+
+    form.filesLB->selectionModel()->setCurrentIndex(Row("cow.htm"), QItemSelectionModel::NoUpdate);
+    form.FindEdit->setText("g");
+    QTest::keyClick(form.filesLB, Qt::Key_Return);
+    EXPECT_EQ(form.LoadedFName, dir.file("dog.htm"));
+    EXPECT_EQ(form.Memo1->SelectionStart(), 3);
+    EXPECT_TRUE(form.Memo1->hasFocus());
+    EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(EditingTest, ClipboardCommandsInAFile) {
