@@ -71,16 +71,16 @@ Answer Ask(QWidget* parent, const QString& text) {
     if (RecoveryQuestionHookRef()) {
         return RecoveryQuestionHookRef()(text) ? Answer::Restore : Answer::Discard;
     }
-    QMessageBox box(QMessageBox::Question, ErrorDisplay::ApplicationTitle(), text,
-                    QMessageBox::NoButton, parent);
-    QPushButton* restore = box.addButton(QStringLiteral("&Restore"), QMessageBox::AcceptRole);
-    QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
-    box.setDefaultButton(restore);
-    box.exec();
+    const auto box =
+        ErrorDisplay::MakeBox(QMessageBox::Question, text, QMessageBox::NoButton, parent);
+    QPushButton* restore = box->addButton(QStringLiteral("&Restore"), QMessageBox::AcceptRole);
+    QPushButton* discard = box->addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+    box->setDefaultButton(restore);
+    box->exec();
     // Closed without an answer: the copy stays for a later start.
-    return box.clickedButton() == restore   ? Answer::Restore
-           : box.clickedButton() == discard ? Answer::Discard
-                                            : Answer::Later;
+    return box->clickedButton() == restore   ? Answer::Restore
+           : box->clickedButton() == discard ? Answer::Discard
+                                             : Answer::Later;
 }
 
 void Notify(QWidget* parent, const QString& text, bool modal) {
@@ -88,8 +88,8 @@ void Notify(QWidget* parent, const QString& text, bool modal) {
         NoticeHookRef()(text);
         return;
     }
-    auto* box = new QMessageBox(QMessageBox::Warning, ErrorDisplay::ApplicationTitle(), text,
-                                QMessageBox::Ok, parent);
+    QMessageBox* box =
+        ErrorDisplay::MakeBox(QMessageBox::Warning, text, QMessageBox::Ok, parent).release();
     box->setAttribute(Qt::WA_DeleteOnClose);
     if (modal) {
         box->exec();

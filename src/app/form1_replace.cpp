@@ -162,7 +162,8 @@ void TForm1::ReplaceAllClick() {
     }
     const auto [files, matches] = CommitEdits(std::move(edits), {}, notes);
     searchWindow_->SetResultsUsed();
-    searchWindow_->SetUndoAvailable(search::HasReplaceRecord());
+    // Undo Replace undoes what was just replaced, so a replace of nothing offers none.
+    searchWindow_->SetUndoAvailable(files > 0 && search::HasReplaceRecord());
     searchWindow_->SetOutcome(
         tr("Replaced %1 in %2.").arg(Count(matches, tr("match"), tr("matches")), Files(files)) +
         NotesText(notes));
@@ -205,7 +206,9 @@ void TForm1::UndoReplaceClick() {
     }
     searchWindow_->SetUndoAvailable(search::HasReplaceRecord());
     searchWindow_->SetResultsUsed();
-    searchWindow_->SetOutcome(tr("Put back %1 as they were.").arg(Files(outcome.files)) +
+    searchWindow_->SetOutcome((outcome.files == 1 ? tr("Put back 1 file as it was.")
+                                                  : tr("Put back %1 files as they were.")
+                                                        .arg(outcome.files)) +
                               NotesText(outcome.notes));
 }
 

@@ -174,6 +174,14 @@ bool EntryExists(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0;
 }
 
+bool MayWriteFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return true;
+    }
+    return (info.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
+}
+
 bool MayCreateFilesIn(const std::string& dir) {
     struct stat info {};
     if (::stat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || (info.st_mode & 0222) == 0) {

@@ -12,6 +12,7 @@
 namespace sheafpad::search {
 
 const char* const kChangedSinceSearch = "changed since the search: not replaced";
+const char* const kReadOnly = "the file is read-only: not replaced";
 
 namespace {
 

@@ -35,6 +35,8 @@ struct FileEdit {
 
 // What the reason of a file skipped for a change by another program says.
 extern const char* const kChangedSinceSearch;
+// ... and of one that may not be written.
+extern const char* const kReadOnly;
 
 // The file at path again, as a search found it (identity, number of
 // matches), with its matches replaced. Nothing, with *reason set, when the

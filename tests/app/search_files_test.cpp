@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <cstdlib>
+#include <sys/stat.h>
 #include <gmock/gmock.h>
 
 using namespace sheafpad;
@@ -103,6 +104,32 @@ TEST_F(SearchFilesTest, ReplaceAllChangesTheOpenFileInThePaneAndTheOthersByteFor
     EXPECT_FALSE(form.NeedsSave);
     EXPECT_FALSE(window->UndoReplaceButton->isEnabled());
     EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+// What Replace All and Undo Replace say: a read-only file is called so, one
+// file is one file, and a replace that changed nothing offers no undo.
+TEST_F(SearchFilesTest, ReplaceAndUndoSayWhatHappened) {
+    List({{"e.htm", "old"}, {"f.htm", "old old"}});
+    ASSERT_EQ(::chmod(dir.file("e.htm").c_str(), 0444), 0);
+    SearchWindow* window = OpenSearch(form.filesLB);
+    ASSERT_TRUE(window);
+    Search(window, "old", "new");
+    window->ReplaceAllButton->click();
+    EXPECT_EQ(window->OutcomeLabel->text(),
+              "Replaced 2 matches in 1 file.\ne.htm: the file is read-only: not replaced");
+    ASSERT_TRUE(window->UndoReplaceButton->isEnabled());
+    window->UndoReplaceButton->click();
+    EXPECT_EQ(window->OutcomeLabel->text(), "Put back 1 file as it was.");
+    EXPECT_EQ(ReadFile(dir.file("f.htm")), "old old");
+
+    ASSERT_EQ(::chmod(dir.file("f.htm").c_str(), 0444), 0);
+    Search(window, "old", "new");
+    window->ReplaceAllButton->click();
+    EXPECT_THAT(window->OutcomeLabel->text().toStdString(),
+                testing::StartsWith("Replaced 0 matches in 0 files.\n"));
+    EXPECT_FALSE(window->UndoReplaceButton->isEnabled());
+    EXPECT_FALSE(search::HasReplaceRecord());
+    EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(SearchFilesTest, AResultOpensThroughTheClickPathWithTheMatchSelected) {

@@ -178,6 +178,15 @@ TEST(SearchAndReplace, BadExpressionsAndEmptyTextsAreRefusedWithTheReason) {
     EXPECT_NE(error.find("at character 4"), std::string::npos) << error;
     EXPECT_FALSE(Matcher::Compile(SearchOptions{}, &error));
     EXPECT_FALSE(error.empty());
+
+    // A pattern that would take ages: the file is skipped, saying so and where.
+    TempDir dir;
+    WriteFile(dir.file("a.htm"), "one\ntwo\n" + std::string(40, 'a') + "!\n");
+    const auto results = test::SearchAll(
+        {dir.file("a.htm")}, SearchOptions{.find = "(a|aa)+$", .replace = "", .regex = true});
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].skipped, "the pattern is too costly to match: it gave up at line 3 of "
+                                  "this file (a pattern with fewer nested repeats may work)");
 }
 
 } // namespace
