@@ -218,6 +218,13 @@ TEST_F(RecoveryTest, AtTheEndOfTheSessionTheCopyIsWrittenFirstAndKeptUnlessSaved
     EXPECT_TRUE(form.SaveForEndOfSession(false));
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "xone");
     EXPECT_TRUE(Entries().empty());
+    // A save that finds the file holding the text already writes nothing,
+    // and the copy goes all the same.
+    Type("y");
+    QTest::keyClick(form.Memo1, Qt::Key_Backspace);
+    ASSERT_EQ(Entries().size(), 1u);
+    EXPECT_TRUE(form.SaveForEndOfSession(false));
+    EXPECT_TRUE(Entries().empty());
 }
 
 // Ctrl+C or kill over a file that another program changed: the program ends
