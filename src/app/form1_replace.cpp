@@ -206,9 +206,9 @@ void TForm1::UndoReplaceClick() {
     }
     searchWindow_->SetUndoAvailable(search::HasReplaceRecord());
     searchWindow_->SetResultsUsed();
-    searchWindow_->SetOutcome((outcome.files == 1 ? tr("Put back 1 file as it was.")
-                                                  : tr("Put back %1 files as they were.")
-                                                        .arg(outcome.files)) +
+    searchWindow_->SetOutcome((outcome.files == 1
+                                   ? tr("Put back 1 file as it was.")
+                                   : tr("Put back %1 files as they were.").arg(outcome.files)) +
                               NotesText(outcome.notes));
 }
 

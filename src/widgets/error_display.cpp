@@ -58,8 +58,7 @@ void ErrorDisplay::Inform(const QString& message) {
         hook(ApplicationTitle(), text);
         return;
     }
-    MakeBox(QMessageBox::Information, text, QMessageBox::Ok, QApplication::activeWindow())
-        ->exec();
+    MakeBox(QMessageBox::Information, text, QMessageBox::Ok, QApplication::activeWindow())->exec();
 }
 
 void ErrorDisplay::Inform(const std::string& messageBytes) {

@@ -15,8 +15,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace sheafpad {
@@ -286,7 +286,8 @@ TEST_F(EditingTest, ASaveKeepsTheFilesFormatAndWritesNothingThatIsThereAlready) 
     });
     const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, dir.file("a.htm").c_str(), past, 0), 0);
-    struct stat before {}, after {};
+    struct stat before {
+    }, after{};
     ASSERT_EQ(::stat(dir.file("a.htm").c_str(), &before), 0);
 
     Select("a.htm");

@@ -15,8 +15,8 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <cstdlib>
-#include <sys/stat.h>
 #include <gmock/gmock.h>
+#include <sys/stat.h>
 
 using namespace sheafpad;
 using sheafpad::test::ReadFile;

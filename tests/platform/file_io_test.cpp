@@ -308,8 +308,7 @@ TEST(WriteFileBytes, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
     {
         ScopedFileSizeLimit limit(64 * 1024);
         ExpectError<sheafpad::EOutOfResources>([&] { WriteFileBytes(path, big); },
-                                               "Cannot save file \"" + path +
-                                                   "\". File too large");
+                                               "Cannot save file \"" + path + "\". File too large");
         ExpectError<sheafpad::EOutOfResources>([&] { WriteFileBytes(dir.file("new"), big); },
                                                "Cannot save file \"" + dir.file("new") +
                                                    "\". File too large");

@@ -4,8 +4,8 @@
 #include "search/file_edit.h"
 #include "search/file_search.h"
 #include "search_test_util.h"
-#include "text/text_format.h"
 #include "test_util.h"
+#include "text/text_format.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -67,10 +67,18 @@ TEST(SearchAndReplace, OnlyTheMatchedBytesChangeAndThePaneShowsTheMatches) {
         {"a regular expression across CR LF, with groups", "end;\r\nnext;\r\n", regex, 1,
          "next end;\r\n"},
         {"empty matches at every line start", "a\r\nb\rc", lineStarts, 3, "> a\r\n> b\r> c"},
-        {"a byte-order mark is never matched, never moved", "\xEF\xBB\xBF" "a\nb", lineStarts, 2,
-         "\xEF\xBB\xBF" "> a\n> b"},
-        {"a byte-order mark takes no place in the pane", "\xEF\xBB\xBF" "cat\r\n\xC3\xA9 cat",
-         literal, 2, "\xEF\xBB\xBF" "dog\r\n\xC3\xA9 dog"},
+        {"a byte-order mark is never matched, never moved",
+         "\xEF\xBB\xBF"
+         "a\nb",
+         lineStarts, 2,
+         "\xEF\xBB\xBF"
+         "> a\n> b"},
+        {"a byte-order mark takes no place in the pane",
+         "\xEF\xBB\xBF"
+         "cat\r\n\xC3\xA9 cat",
+         literal, 2,
+         "\xEF\xBB\xBF"
+         "dog\r\n\xC3\xA9 dog"},
         {"whole words, the Kelvin sign",
          "kelvin \xE2\x84\xAA"
          "elvin skelvin kelvins",

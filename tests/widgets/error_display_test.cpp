@@ -69,7 +69,8 @@ TEST(ErrorDisplay, BoxesWrapTheirTextAndNotesOfWhatWentWellAreNoErrors) {
     const QString text = "Cannot save file \"/" + QString(300, 'p') +
                          ".htm\". No space left on device for a second copy; the file was left "
                          "unchanged.";
-    const auto box = ErrorDisplay::MakeBox(QMessageBox::Information, text, QMessageBox::Ok, nullptr);
+    const auto box =
+        ErrorDisplay::MakeBox(QMessageBox::Information, text, QMessageBox::Ok, nullptr);
     const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
     ASSERT_NE(label, nullptr);
     EXPECT_TRUE(label->wordWrap());
