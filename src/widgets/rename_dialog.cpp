@@ -25,7 +25,7 @@ RenameDialog::RenameDialog(const QString& oldName, size_t references, size_t fil
     auto* prompt = new QLabel(tr("Rename \"%1\" to:").arg(oldName), this);
     prompt->setTextFormat(Qt::PlainText);
     NameEdit = new QLineEdit(oldName, this);
-    NameEdit->setAccessibleName(tr("New name"));
+    NameEdit->setAccessibleName(prompt->text());
     prompt->setBuddy(NameEdit);
     // The name without its extension is selected, ready to be typed over.
     const qsizetype dot = oldName.lastIndexOf('.');
