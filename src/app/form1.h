@@ -9,6 +9,7 @@
 
 #include "app/session_end.h"
 #include "files/file_list.h"
+#include "widgets/file_list_view.h" // filesLB, which tests use as the list view it is
 
 #include <QMargins>
 #include <QPoint>
@@ -46,6 +47,7 @@ struct RecordedRename;
 class FileListModel;
 class OutsideChanges;
 class RecoveryKeeper;
+class RenameController;
 class SearchController;
 class SearchWindow;
 class SyntaxColouring;
@@ -79,7 +81,7 @@ public:
     QLabel* lNeedsSave = nullptr;
     QPushButton* SaveButton = nullptr;
     QPushButton* CancelButton = nullptr;
-    QListView* filesLB = nullptr;
+    FileListView* filesLB = nullptr;
     FileListModel* filesModel = nullptr;
     TRichEdit* Memo1 = nullptr;
     std::unique_ptr<SyntaxColouring> Colours; // the pane's syntax colours; goes before the pane
@@ -118,8 +120,10 @@ public:
     void SaveButtonClick();
     void CancelButtonClick();
 
-    // Find: key is a Qt key code; set to 0 when the key was used.
-    void FindEditKeyDown(int& key);
+    // Find: key is a Qt key code; set to 0 when the key was used. The focus
+    // then goes to the pane, unless focusPane is false (the type list keeps
+    // it, so that the next pattern typed goes there).
+    void FindEditKeyDown(int& key, bool focusPane = true);
 
     // Clipboard and context menu. mousePos is (-1, -1) for a keyboard request.
     void Memo1ContextPopup(QPoint mousePos);
@@ -139,16 +143,10 @@ public:
     // files, Ctrl+H over the open file (nullptr until then: SearchFiles()).
     SearchWindow* SearchFiles() const;
     SearchController* Search() const { return search_; }
-    // Renames the selected file, offering to replace the references to it.
+    // Renames the selected file, asking first whether to replace the
+    // references to it (F2 in the list; F2 in the pane renames the open file).
     void RenameClick();
     void filesLBContextPopup(QPoint pos);
-    // Keys that open the search window: no edit when pressed in the pane.
-    static bool IsSearchKey(int key, Qt::KeyboardModifiers shift);
-    // The question for a new name ("Rename ... to:"): a hook, when set, gets
-    // the prompt and the old name and answers the new one (nothing: cancel).
-    using NameHook =
-        std::function<std::optional<QString>(const QString& prompt, const QString& name)>;
-    static void SetNameHook(NameHook hook);
 
     // Window bounds: the outer frame in screen coordinates.
     QRect OuterBounds() const;
@@ -225,7 +223,8 @@ private:
     std::vector<std::string> ListedPaths() const;
     void MakeSearch();                        // form1_search.cpp
     void OpenListed(const std::string& path); // as a click in the list does
-    std::optional<QString> AskName(const QString& prompt, const QString& name);
+    void ConnectRename();                     // form1_replace.cpp
+    void Rename(const std::string& name);
     void OfferRecoveredEdits(); // form1_recovery.cpp
     // Puts the recovered text in the pane; files: its copy's, which go once
     // this run's copy of it is written.
@@ -254,7 +253,8 @@ private:
     RecoveryKeeper* recovery_ = nullptr;
     SearchController* search_ = nullptr;
     bool closeAfterRun_ = false; // a close came while files were being changed
-    FileLister lister_;          // keeps the directory's order from one relist to the next
+    RenameController* renamer_ = nullptr;
+    FileLister lister_; // keeps the directory's order from one relist to the next
 };
 
 } // namespace sheafpad

@@ -10,6 +10,7 @@
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
 #include "widgets/file_list_model.h"
+#include "widgets/file_list_view.h"
 #include "widgets/line_edit_accessible.h"
 #include "widgets/rich_edit.h"
 
@@ -165,9 +166,13 @@ void TForm1::CreateControls() {
                    QStringLiteral("Save currently displayed file, whether changed or not"));
     CancelButton = MakeButton(Panel2, "CancelButton", QStringLiteral("Cancel"), {112, 162, 41, 17},
                               QStringLiteral("Cancel automatic save for currently displayed file"));
+    // Shown with the label, only while there is something to save: not
+    // under the questions and messages of start-up.
+    SaveButton->hide();
+    CancelButton->hide();
 
     filesModel = new FileListModel(this);
-    filesLB = Make<QListView>(Panel3, "filesLB");
+    filesLB = Make<FileListView>(Panel3, "filesLB");
     filesLB->setModel(filesModel);
     filesLB->setSelectionMode(QAbstractItemView::SingleSelection);
     filesLB->setUniformItemSizes(true);
@@ -306,7 +311,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     }
     auto* keyEvent = static_cast<QKeyEvent*>(event);
     int key = keyEvent->key();
-    ErrorDisplay::Guard([&] { FindEditKeyDown(key); });
+    ErrorDisplay::Guard([&] { FindEditKeyDown(key, watched != TypesMemo); });
     if (key != 0) {
         return false;
     }

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Renaming a file with the references to it, recorded and written as
-// Replace All is (see SearchController::Commit).
+// Renaming a file with the references to it: asked and found by the
+// RenameController, recorded and written as Replace All is
+// (SearchController::Commit, off the window's thread).
 #include "app/form1.h"
 
+#include "app/busy_pointer.h"
 #include "app/outside_changes.h"
+#include "app/rename_controller.h"
 #include "app/search_controller.h"
 #include "base/errors.h"
 #include "files/file_list.h"
@@ -13,10 +16,12 @@
 #include "search/replace_record.h"
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
+#include "widgets/file_list_model.h"
 #include "widgets/rich_edit.h"
 #include "widgets/search_results.h"
 #include "widgets/search_window.h"
 
+#include <QAction>
 #include <QListView>
 
 namespace sheafpad {
@@ -52,81 +57,69 @@ QString NotesText(const std::vector<search::FileNote>& notes) {
 
 } // namespace
 
-void TForm1::RenameClick() {
-    const std::string* selected = SelectedName();
-    if (selected == nullptr) {
-        return;
-    }
-    const std::string oldName = *selected;
-    SaveIfChanged();
-    const std::optional<QString> answer =
-        AskName(tr("Rename \"%1\" to:").arg(FromBytes(oldName)), FromBytes(oldName));
-    if (!answer || answer->isEmpty()) {
-        return;
-    }
-    const QByteArray newBytes = answer->toUtf8();
-    const std::string newName(newBytes.constData(), size_t(newBytes.size()));
-    if (newName == oldName) {
-        return;
-    }
-    if (newName == "." || newName == ".." ||
-        newName.find_first_of(std::string("/\0", 2)) != std::string::npos) {
-        throw Error("\"" + newName + "\" cannot be a file name");
-    }
-    const std::string from = platform::AbsolutePath(JoinPath(dirEdit->Text(), oldName));
-    const std::string to = platform::AbsolutePath(JoinPath(dirEdit->Text(), newName));
-    if (const int error = platform::RenameWithoutReplacing(from, to)) {
-        throw Error("Cannot rename \"" + oldName + "\" to \"" + newName + "\". " +
-                    (error == EEXIST ? "A file of that name exists" : SystemReason(error)));
-    }
-    if (LoadedFName == from) {
-        LoadedFName = to; // the open file keeps its place under the new name
-        Outside()->Remember(to, platform::FileIdentityOf(to), false);
-    }
-    std::vector<search::FileEdit> edits;
-    std::vector<search::FileNote> notes;
-    size_t references = 0;
-    for (std::string path : ListedPaths()) {
-        path = path == from ? to : path;
-        std::string reason;
-        if (auto edit = search::PlanRename(path, oldName, newName, &reason)) {
-            references += edit->Count();
-            edits.push_back(std::move(*edit));
-        } else if (!reason.empty()) {
-            notes.push_back({path, reason});
+void TForm1::ConnectRename() {
+    RenameController::Window window;
+    window.folder = [this] { return dirEdit->Text(); };
+    window.listedPaths = [this] { return ListedPaths(); };
+    window.saveIfChanged = [this] { SaveIfChanged(); };
+    window.moved = [this](const std::string& from, const std::string& to) {
+        if (LoadedFName == from) {
+            LoadedFName = to; // the open file keeps its place under the new name
+            Outside()->Remember(to, platform::FileIdentityOf(to), false);
         }
-    }
-    if (!edits.empty() &&
-        !AskQuestion(tr("Replace %1 to \"%2\" by \"%3\" in %4?")
-                         .arg(Count(references, tr("reference"), tr("references")),
-                              FromBytes(oldName), FromBytes(newName), Files(edits.size())),
-                     true)) {
-        edits.clear();
-    }
-    try {
+    };
+    window.commit = [this](std::vector<search::FileEdit> edits,
+                           const std::vector<search::RecordedRename>& renames,
+                           std::vector<search::FileNote>& notes) {
         search_->Commit(this, tr("Replacing the references in %1\u2026").arg(Files(edits.size())),
-                        std::move(edits), {{from, to}}, notes);
-    } catch (...) {
-        // Without its record the rename could not be undone: it is undone now.
-        if (platform::RenameWithoutReplacing(to, from) == 0 && LoadedFName == to) {
-            LoadedFName = from;
-            Outside()->Remember(from, platform::FileIdentityOf(from), false);
-        }
-        throw;
+                        std::move(edits), renames, notes);
+    };
+    renamer_ = new RenameController(std::move(window), this);
+    // F2 in the pane renames the file it shows, as F2 in the list renames
+    // the selected one.
+    auto* renameCurrent = new QAction(this);
+    renameCurrent->setShortcut(Qt::Key_F2);
+    renameCurrent->setShortcutContext(Qt::WidgetShortcut);
+    Memo1->addAction(renameCurrent);
+    connect(renameCurrent, &QAction::triggered, this, [this] {
+        ErrorDisplay::Guard([this] {
+            if (!PaneHoldsLoadedFile) {
+                return;
+            }
+            for (const std::string& name : filesModel->Names()) {
+                if (platform::AbsolutePath(JoinPath(dirEdit->Text(), name)) == LoadedFName) {
+                    Rename(name);
+                    return;
+                }
+            }
+        });
+    });
+}
+
+void TForm1::RenameClick() {
+    if (const std::string* selected = SelectedName()) {
+        Rename(std::string(*selected)); // a copy: relisting replaces the names
     }
+}
+
+void TForm1::Rename(const std::string& name) {
+    const std::optional<RenameController::Outcome> done = renamer_->Rename(name);
+    if (!done) {
+        return;
+    }
+    const QString oldName = FromBytes(done->oldName), newName = FromBytes(done->newName);
     RefreshFileList();
     SelectListedName(LoadedFName);
     if (SearchWindow* window = search_->Window()) {
         window->SetUndoAvailable(true);
         window->SetResultsUsed();
-        window->SetOutcome(
-            tr("Renamed \"%1\" to \"%2\".").arg(FromBytes(oldName), FromBytes(newName)) +
-            NotesText(notes));
+        window->SetOutcome(tr("Renamed \"%1\" to \"%2\".").arg(oldName, newName) +
+                           NotesText(done->notes));
     }
-    if (!notes.empty()) {
+    if (!done->notes.empty()) {
         ErrorDisplay::Show(tr("Renamed \"%1\" to \"%2\", but some references were not replaced:")
-                               .arg(FromBytes(oldName), FromBytes(newName)) +
-                           NotesText(notes));
+                               .arg(oldName, newName) +
+                           NotesText(done->notes));
     }
 }
 

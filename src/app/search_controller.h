@@ -37,7 +37,6 @@ public:
         std::function<std::string()> folder;   // the listed folder, absolute, ending in '/'
         std::function<std::string()> openFile; // the file that the pane holds, or ""
         std::function<void()> saveIfChanged;   // writes the pane's edits back (throws)
-        std::function<void()> markChanged;     // the pane's text was changed
         std::function<bool(const QString& question, bool defaultYes)> ask;
         // Opens a listed file as a click on it does (throws when it is not listed).
         std::function<void(const std::string& path)> openListed;

@@ -8,6 +8,7 @@
 #include "base/errors.h"
 #include "search/file_edit.h"
 #include "search/replace_record.h"
+#include "text/text_format.h"
 #include "widgets/rich_edit.h"
 #include "widgets/search_results.h"
 
@@ -53,7 +54,9 @@ QString NotesText(const std::vector<search::FileNote>& notes) {
     return text;
 }
 
-QString Decoded(const std::string& bytes, TextEncoding encoding) {
+// A file's text as the pane shows it: decoded, without a byte-order mark.
+QString Decoded(std::string_view bytes, TextEncoding encoding) {
+    bytes.remove_prefix(BomLength(bytes, encoding));
     std::u16string text(DecodedCapacity(bytes), u'\0');
     text.resize(DecodeText(bytes, encoding, text.data()));
     return QString::fromUtf16(text.data(), qsizetype(text.size()));
@@ -96,7 +99,7 @@ SearchController::PreparePaneEdit(search::FileEdit& edit, std::vector<search::Fi
     std::string bytes;
     const std::u16string_view units(reinterpret_cast<const char16_t*>(newText.utf16()),
                                     size_t(newText.size()));
-    if (!EncodeText(units, pane->Encoding(), bytes, nullptr)) {
+    if (!EncodeFile(units, pane->Format(), bytes, nullptr)) {
         notes.push_back({edit.path, ToUtf8(kCannotStore)});
         return std::nullopt;
     }
@@ -133,9 +136,9 @@ SearchController::Commit(QWidget* window, const QString& label, std::vector<sear
     notes.insert(notes.end(), outcome.notes.begin(), outcome.notes.end());
     if (paneEdit && outcome.paneFileDone) {
         // One edit from the first span to the last, so that one undo takes it back.
+        // A change of the text: it marks the file changed.
         host_.pane->Replace(paneEdit->first, paneEdit->last - paneEdit->first, paneEdit->text,
                             TextView::Origin::User);
-        host_.markChanged();
     }
     return {outcome.files, outcome.matches, outcome.stopped};
 }
@@ -262,7 +265,6 @@ void SearchController::ReplaceInOpenFile(const search::SearchOptions& options) {
         if (paneEdit) {
             host_.pane->Replace(paneEdit->first, paneEdit->last - paneEdit->first, paneEdit->text,
                                 TextView::Origin::User);
-            host_.markChanged();
             matches = edit->spans.size();
         }
     }

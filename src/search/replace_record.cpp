@@ -198,7 +198,9 @@ ReplaceOutcome ApplyEdits(const std::vector<FileEdit>& edits,
             try {
                 platform::WriteFileBytes(edit.path, edit.newBytes);
             } catch (const Error& error) {
-                outcome.notes.push_back({edit.path, error.what()});
+                // A read-only file is said to be one, not that it cannot be created.
+                outcome.notes.push_back(
+                    {edit.path, platform::MayWriteFile(edit.path) ? error.what() : kReadOnly});
                 continue;
             }
         }
