@@ -97,7 +97,8 @@ FileResult ResultSink::Take(const Searcher& searcher) {
         offsets.push_back(text.FileOffset(start));
         offsets.push_back(text.FileOffset(end));
     }
-    const std::vector<PanePlace> places = PanePlaces(searcher.Bytes(), text.encoding(), offsets);
+    const std::vector<PanePlace> places =
+        PanePlaces(searcher.Bytes(), text.encoding(), offsets, text.HasCr());
     result.lines.reserve(spans_.size());
     for (size_t i = 0; i < spans_.size(); ++i) {
         MatchLine line = Shown(text.text(), spans_[i].first, spans_[i].second);
