@@ -276,7 +276,10 @@ void SearchController::ReplaceInOpenFile(const search::SearchOptions& options) {
 }
 
 void SearchController::UndoReplace() {
-    const std::optional<search::ReplaceRecord> record = search::ReadReplaceRecord();
+    // The record holds the old contents of every file: read on the worker too.
+    std::optional<search::ReplaceRecord> record;
+    runner_.Run(window_, QObject::tr("Reading the record of the last replace\u2026"),
+                [&record](const EditRunner::Step&) { record = search::ReadReplaceRecord(); });
     if (!record) {
         window_->SetUndoAvailable(false);
         return;

@@ -182,7 +182,9 @@ void SearchJob::Cancel() {
 }
 
 void SearchJob::Work(const std::shared_ptr<State>& state) {
-    platform::LowerThreadPriority(); // the window first, searching in the time left over
+    // The window first; but a search the user waits for is not put behind
+    // every other program of a busy machine.
+    platform::LowerThreadPriority(1);
     Searcher searcher(state->matcher);
     ResultSink sink(state->limits.perFile, state->shownLeft);
     for (;;) {
