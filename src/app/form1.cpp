@@ -23,6 +23,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     ConnectHandlers();
     ConnectRecovery();
     ConnectSearch();
+    ConnectSite();
     SetOuterBounds(QRect(268, 116, 924, 480));
 }
 

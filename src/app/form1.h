@@ -27,6 +27,7 @@ class QListView;
 class QLineEdit;
 class QMenu;
 class QAction;
+class QCheckBox;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -45,8 +46,10 @@ struct RecordedRename;
 } // namespace search
 class FileListModel;
 class OutsideChanges;
+class RecentFolders;
 class RecoveryKeeper;
 class SearchWindow;
+class SiteList;
 class SyntaxColouring;
 class TJvDirectoryEdit;
 class TRichEdit;
@@ -78,6 +81,7 @@ public:
     QLabel* lNeedsSave = nullptr;
     QPushButton* SaveButton = nullptr;
     QPushButton* CancelButton = nullptr;
+    QCheckBox* SubfoldersBox = nullptr; // the list includes the subfolders' files
     QListView* filesLB = nullptr;
     FileListModel* filesModel = nullptr;
     TRichEdit* Memo1 = nullptr;
@@ -90,18 +94,23 @@ public:
     QAction* SearchInFiles1 = nullptr;
     QAction* OpenInEditor1 = nullptr;
     QAction* Rename1 = nullptr;
+    QAction* Subfolders1 = nullptr; // the file list's menu: as SubfoldersBox
+    QAction* OpenFolder1 = nullptr; // Ctrl+O: the desktop's folder chooser
 
     // Start-up and shutdown. FormClose returns false when the window must stay open.
     void FormShow();
     bool FormClose();
     void QuitButtonClick();
 
-    // File list.
+    // File list (form1_files.cpp, form1_site.cpp): the site's files, kept as
+    // the disk has them by Site(); names are paths relative to the folder.
     void RefreshFileList();
     void TypesMemoChange();
     void dirEditChange();
-    // The name selected in the file list, or nullptr.
-    const std::string* SelectedName() const;
+    // The name selected in the file list, or nothing.
+    std::optional<std::string> SelectedName() const;
+    SiteList* Site() const { return site_; }
+    RecentFolders* RecentDirs() const { return recentDirs_; }
 
     // Current file and change tracking.
     void MarkChanged();
@@ -217,6 +226,10 @@ private:
     bool AskQuitWithoutSettings();
     void ConnectRecovery(); // form1_recovery.cpp
     void ConnectSearch();   // form1_search.cpp
+    void ConnectSite();     // form1_site.cpp
+    // The site's section of the settings, read before [Initial] is applied
+    // (so that the folder is listed once) and written after the others.
+    void SiteSettings(TIniFile& ini, bool write); // form1_site.cpp
     std::vector<std::string> ListedPaths() const;
     std::optional<QString> AskName(const QString& prompt, const QString& name);
     // Records and writes edits (and the renames already done); the open
@@ -247,7 +260,8 @@ private:
     bool shown_ = false; // FormShow has run
     RecoveryKeeper* recovery_ = nullptr;
     SearchWindow* searchWindow_ = nullptr; // made when first opened
-    FileLister lister_; // keeps the directory's order from one relist to the next
+    SiteList* site_ = nullptr;             // the listed files, following the disk
+    RecentFolders* recentDirs_ = nullptr;  // the folders shown last, Ctrl+O
 };
 
 } // namespace sheafpad

@@ -15,6 +15,7 @@
 #include "widgets/error_display.h"
 #include "widgets/rich_edit.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -62,6 +63,17 @@ bool IsEditKey(int key, Qt::KeyboardModifiers shift) {
     }
     // Printable keys carry their character's code; Qt's special keys start at 0x01000000.
     return key > Qt::Key_Space && key < Qt::Key_Escape;
+}
+
+// The key of one of the window's commands (Ctrl+O): it changes no text.
+bool IsWindowCommand(const QWidget& window, int key, Qt::KeyboardModifiers shift) {
+    const auto modifiers =
+        shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const QKeySequence pressed(QKeyCombination(modifiers, Qt::Key(key)));
+    const QList<QAction*> actions = window.actions();
+    return std::any_of(actions.begin(), actions.end(), [&](const QAction* action) {
+        return action->shortcutContext() == Qt::WindowShortcut && action->shortcut() == pressed;
+    });
 }
 
 } // namespace
@@ -113,8 +125,8 @@ void TForm1::filesLBClick() {
     if (!Memo1->ReadOnly()) {
         SaveIfChanged();
     }
-    const std::string* name = SelectedName();
-    if (name == nullptr) {
+    const std::optional<std::string> name = SelectedName();
+    if (!name) {
         return;
     }
     // Until the load succeeds the pane holds no file's text: it stays
@@ -134,7 +146,8 @@ void TForm1::filesLBClick() {
 void TForm1::Memo1KeyDown(int& key, Qt::KeyboardModifiers shift) {
     // The keys of commands that change no text (searching the folder,
     // zooming the pane) mark nothing.
-    if (Memo1->ReadOnly() || IsSearchKey(key, shift) || TextView::ZoomStepsOf(key, shift)) {
+    if (Memo1->ReadOnly() || IsSearchKey(key, shift) || TextView::ZoomStepsOf(key, shift) ||
+        IsWindowCommand(*this, key, shift)) {
         return;
     }
     if (IsEditKey(key, shift)) {

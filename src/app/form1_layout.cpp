@@ -10,9 +10,11 @@
 #include "widgets/file_list_model.h"
 #include "widgets/line_edit_accessible.h"
 #include "widgets/rich_edit.h"
+#include "widgets/site_list.h"
 
 #include <QAccessibleWidget>
 #include <QAction>
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -28,6 +30,8 @@
 namespace sheafpad {
 
 namespace {
+
+constexpr int kSubfoldersBoxHeight = 17;
 
 template <typename T> T* Make(QWidget* parent, const char* name, QRect place = {}) {
     auto* widget = new T(parent);
@@ -119,7 +123,7 @@ void TForm1::CreateControls() {
     Panel1 = MakePanel(this, "Panel1", false);
     Panel1->setFixedWidth(169);
     Panel2 = MakePanel(Panel1, "Panel2", true);
-    Panel2->setFixedHeight(184);
+    Panel2->setFixedHeight(184 + kSubfoldersBoxHeight);
     Panel3 = MakePanel(Panel1, "Panel3", false);
 
     TypesMemo = Make<QPlainTextEdit>(Panel2, "TypesMemo", {8, 8, 145, 73});
@@ -166,7 +170,14 @@ void TForm1::CreateControls() {
     CancelButton = MakeButton(Panel2, "CancelButton", QStringLiteral("Cancel"), {112, 162, 41, 17},
                               QStringLiteral("Cancel automatic save for currently displayed file"));
 
-    filesModel = new FileListModel(this);
+    // Under the Save and Cancel row, in the room that Panel2 grew by.
+    SubfoldersBox = Make<QCheckBox>(Panel2, "SubfoldersBox", {8, 182, 145, kSubfoldersBoxHeight});
+    SubfoldersBox->setText(QStringLiteral("&Include subfolders"));
+    SubfoldersBox->setToolTip(
+        QStringLiteral("List the files of every folder below this one too"));
+
+    site_ = new SiteList(this);
+    filesModel = site_->Model();
     filesLB = Make<QListView>(Panel3, "filesLB");
     filesLB->setModel(filesModel);
     filesLB->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -223,8 +234,8 @@ void TForm1::SetToolTipDurations() {
 }
 
 void TForm1::SetTabOrder() {
-    QWidget* order[] = {TypesMemo,  dirEdit,     CancelButton, QuitButton, FindEdit,
-                        SaveButton, CheckButton, filesLB,      Memo1};
+    QWidget* order[] = {TypesMemo,   dirEdit,       CancelButton, QuitButton, FindEdit,
+                        SaveButton,  CheckButton,   SubfoldersBox, filesLB,   Memo1};
     for (size_t i = 0; i + 1 < std::size(order); ++i) {
         setTabOrder(order[i], order[i + 1]);
     }

@@ -205,11 +205,13 @@ void TForm1::UndoReplaceClick() {
 }
 
 void TForm1::RenameClick() {
-    const std::string* selected = SelectedName();
-    if (selected == nullptr) {
+    const std::optional<std::string> selected = SelectedName();
+    if (!selected) {
         return;
     }
-    const std::string oldName = *selected;
+    // A file in a subfolder is renamed within its folder, by its own name.
+    const std::string where = selected->substr(0, selected->rfind('/') + 1);
+    const std::string oldName = selected->substr(where.size());
     SaveIfChanged();
     const std::optional<QString> answer =
         AskName(tr("Rename \"%1\" to:").arg(FromBytes(oldName)), FromBytes(oldName));
@@ -225,8 +227,8 @@ void TForm1::RenameClick() {
         newName.find_first_of(std::string("/\0", 2)) != std::string::npos) {
         throw Error("\"" + newName + "\" cannot be a file name");
     }
-    const std::string from = platform::AbsolutePath(JoinPath(dirEdit->Text(), oldName));
-    const std::string to = platform::AbsolutePath(JoinPath(dirEdit->Text(), newName));
+    const std::string from = platform::AbsolutePath(JoinPath(dirEdit->Text(), where + oldName));
+    const std::string to = platform::AbsolutePath(JoinPath(dirEdit->Text(), where + newName));
     if (const int error = platform::RenameWithoutReplacing(from, to)) {
         throw Error("Cannot rename \"" + oldName + "\" to \"" + newName + "\". " +
                     (error == EEXIST ? "A file of that name exists" : SystemReason(error)));

@@ -90,7 +90,7 @@ void TForm1::ConnectSearch() {
 }
 
 void TForm1::filesLBContextPopup(QPoint pos) {
-    const bool named = SelectedName() != nullptr;
+    const bool named = SelectedName().has_value();
     OpenInEditor1->setEnabled(named);
     Rename1->setEnabled(named);
     // At the pointer for a click; at the current row for the keyboard.
@@ -113,6 +113,10 @@ void TForm1::SearchInFiles() {
         searchWindow_ = new SearchWindow(this);
         searchWindow_->setFont(font());
         searchWindow_->Scope = [this] { return ListedPaths(); };
+        searchWindow_->ShownFrom = [this] {
+            // As ListedPaths joins them.
+            return platform::AbsolutePath(JoinPath(dirEdit->Text(), ""));
+        };
         // What the pane shows is what is searched: the open file is written
         // back first, as when another file is chosen.
         searchWindow_->BeforeSearch = [this] { ErrorDisplay::Guard([this] { SaveIfChanged(); }); };
