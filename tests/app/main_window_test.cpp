@@ -17,6 +17,8 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QAction>
+#include <QCheckBox>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -58,6 +60,7 @@ TEST(MainWindowLayout, ControlsHaveTheirNamesPlacesTextsAndTips) {
 
         {"SaveButton", {64, 162, 41, 17}, "Save currently displayed file, whether changed or not"},
         {"CancelButton", {112, 162, 41, 17}, "Cancel automatic save for currently displayed file"},
+        {"SubfoldersBox", {8, 182, 145, 17}, "List the files of every folder below this one too"},
         {"filesLB",
          {},
          "Click on a file to start editing it.  Current file will be saved first if it has been "
@@ -85,6 +88,9 @@ TEST(MainWindowLayout, ControlsHaveTheirNamesPlacesTextsAndTips) {
     EXPECT_EQ(form.CancelButton->text(), "Cancel");
     EXPECT_EQ(form.lNeedsSave->text(), "Changed");
     EXPECT_TRUE(form.lNeedsSave->font().bold());
+    EXPECT_EQ(form.SubfoldersBox->text(), "&Include subfolders"); // Alt+I
+    EXPECT_FALSE(form.SubfoldersBox->isChecked());
+    EXPECT_EQ(form.OpenFolder1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     // The pane in the desktop's fixed-pitch font at its size; the controls in theirs.
     EXPECT_TRUE(QFontInfo(form.Memo1->font()).fixedPitch());
     EXPECT_EQ(form.Memo1->font().pointSizeF(),
@@ -111,8 +117,9 @@ TEST(MainWindowLayout, PanelsAreDockedAndTheWindowHasItsBounds) {
     EXPECT_EQ(form.Panel1->geometry().left(), 0);
     EXPECT_EQ(form.Panel1->width(), 169);
     EXPECT_EQ(form.Panel1->height(), form.height());
-    EXPECT_EQ(form.Panel2->geometry(), QRect(0, 0, 169, 184));
-    EXPECT_EQ(form.Panel3->geometry().top(), 184);
+    // Grown by the subfolder box under the Save and Cancel row.
+    EXPECT_EQ(form.Panel2->geometry(), QRect(0, 0, 169, 184 + 17));
+    EXPECT_EQ(form.Panel3->geometry().top(), 184 + 17);
     EXPECT_EQ(form.Memo1->geometry().left(), 169);
     EXPECT_EQ(form.Memo1->width(), form.width() - 169);
 }
@@ -121,7 +128,8 @@ TEST(MainWindowLayout, TabOrderRunsThroughTheControlPanelThenListThenPane) {
     TForm1 form;
     QList<QWidget*> expected = {form.TypesMemo,   form.dirEdit,  form.CancelButton,
                                 form.QuitButton,  form.FindEdit, form.SaveButton,
-                                form.CheckButton, form.filesLB,  form.Memo1};
+                                form.CheckButton, form.SubfoldersBox, form.filesLB,
+                                form.Memo1};
     for (int i = 0; i + 1 < expected.size(); ++i) {
         QWidget* next = expected[i]->nextInFocusChain();
         // Skip the pieces of composite widgets that take no focus.
