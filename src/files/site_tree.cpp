@@ -21,7 +21,7 @@ struct SiteTree::Folder {
     std::vector<uint32_t> ends;   // where each name ends in names
     std::vector<uint32_t> listed; // the matching names, by index
     std::vector<std::unique_ptr<Folder>> subfolders; // in list order
-    size_t firstRow = 0;
+    size_t orderIndex = 0; // its place in order_
     bool loop = false; // the same folder as one above it: not walked into
 
     std::string_view Name(uint32_t i) const {
@@ -235,7 +235,37 @@ void SiteTree::Drop(std::unique_ptr<Folder> folder, SiteChange* change) {
     }
 }
 
-bool SiteTree::Relist(Folder& folder, SiteChange* change, const std::function<void()>& touch) {
+void SiteTree::Retake(Folder& folder, Entries& entries, SiteChange* change) {
+    // Only what differs goes into the change: the names before and after.
+    std::vector<std::string> before;
+    if (change != nullptr) {
+        for (const uint32_t i : folder.listed) {
+            before.emplace_back(folder.Name(i));
+        }
+    }
+    std::vector<std::string> subfolders = std::move(entries.folders);
+    Take(folder, std::move(entries), nullptr);
+    entries.folders = std::move(subfolders);
+    if (change == nullptr) {
+        return;
+    }
+    const std::unordered_set<std::string_view> was(before.begin(), before.end());
+    std::unordered_set<std::string_view> now;
+    for (const uint32_t i : folder.listed) {
+        now.insert(folder.Name(i));
+        if (!was.contains(folder.Name(i))) {
+            change->added.push_back(folder.FilePath(folder.Name(i)));
+        }
+    }
+    for (const std::string& name : before) {
+        if (!now.contains(name)) {
+            change->removed.push_back(folder.FilePath(name));
+        }
+    }
+}
+
+bool SiteTree::Relist(Folder& folder, SiteChange* change, const std::function<void()>& touch,
+                      bool& foldersChanged) {
     if (folder.loop) {
         return false;
     }
@@ -259,38 +289,20 @@ bool SiteTree::Relist(Folder& folder, SiteChange* change, const std::function<vo
             ++keptCount;
         }
     }
-    if (sameFiles && keptCount == folder.subfolders.size() &&
-        keptCount == entries.folders.size()) {
+    const bool sameFolders =
+        keptCount == folder.subfolders.size() && keptCount == entries.folders.size();
+    if (sameFiles && sameFolders) {
         return false;
     }
     touch();
     if (!sameFiles) {
-        // Only what differs goes into the change: the names before and after.
-        std::vector<std::string> before;
-        if (change != nullptr) {
-            for (const uint32_t i : folder.listed) {
-                before.emplace_back(folder.Name(i));
-            }
-        }
-        std::vector<std::string> subfolders = std::move(entries.folders);
-        Take(folder, std::move(entries), nullptr);
-        entries.folders = std::move(subfolders);
-        if (change != nullptr) {
-            const std::unordered_set<std::string_view> was(before.begin(), before.end());
-            std::unordered_set<std::string_view> now;
-            for (const uint32_t i : folder.listed) {
-                now.insert(folder.Name(i));
-                if (!was.contains(folder.Name(i))) {
-                    change->added.push_back(folder.FilePath(folder.Name(i)));
-                }
-            }
-            for (const std::string& name : before) {
-                if (!now.contains(name)) {
-                    change->removed.push_back(folder.FilePath(name));
-                }
-            }
-        }
+        Retake(folder, entries, change);
+        sizes_[folder.orderIndex] = uint32_t(folder.listed.size());
     }
+    if (sameFolders) {
+        return true;
+    }
+    foldersChanged = true;
     std::vector<std::unique_ptr<Folder>> staying(entries.folders.size());
     for (size_t i = 0; i < kept.size(); ++i) {
         if (kept[i] != nullptr) {
@@ -336,15 +348,19 @@ bool SiteTree::RelistAll(const std::vector<std::string>& paths,
     };
     SiteChange change;
     SiteChange* wanted = listeners_.empty() ? nullptr : &change;
-    bool changed = false;
+    bool changed = false, foldersChanged = false;
     for (const std::string& path : sorted) {
         const auto found = byPath_.find(path);
         if (found != byPath_.end()) {
-            changed = Relist(*found->second, wanted, touch) || changed;
+            changed = Relist(*found->second, wanted, touch, foldersChanged) || changed;
         }
     }
-    if (changed) {
+    if (foldersChanged) {
         Renumber();
+    } else if (changed) {
+        Recount();
+    }
+    if (changed) {
         Notify(change);
     }
     return changed;
@@ -427,6 +443,7 @@ void SiteTree::SetTypes(const FileTypes& types) {
 void SiteTree::Renumber() {
     order_.clear();
     firstRows_.clear();
+    sizes_.clear();
     count_ = 0;
     std::vector<Folder*> pending;
     if (top_) {
@@ -435,13 +452,24 @@ void SiteTree::Renumber() {
     while (!pending.empty()) {
         Folder* folder = pending.back();
         pending.pop_back();
-        folder->firstRow = count_;
+        folder->orderIndex = order_.size();
         order_.push_back(folder);
         firstRows_.push_back(count_);
+        sizes_.push_back(uint32_t(folder->listed.size()));
         count_ += folder->listed.size();
         for (auto it = folder->subfolders.rbegin(); it != folder->subfolders.rend(); ++it) {
             pending.push_back(it->get());
         }
+    }
+}
+
+void SiteTree::Recount() {
+    // The same folders in the same order: only where their files start
+    // moves, worked out without a look at the folders themselves.
+    count_ = 0;
+    for (size_t i = 0; i < sizes_.size(); ++i) {
+        firstRows_[i] = count_;
+        count_ += sizes_[i];
     }
 }
 
@@ -479,7 +507,7 @@ std::optional<size_t> SiteTree::RowOf(std::string_view path) const {
     if (at == folder.listed.end() || folder.Name(*at) != name) {
         return std::nullopt;
     }
-    return folder.firstRow + size_t(at - folder.listed.begin());
+    return firstRows_[folder.orderIndex] + size_t(at - folder.listed.begin());
 }
 
 std::vector<std::pair<std::string, int>> SiteTree::TakeUnreadable() {

@@ -103,12 +103,17 @@ private:
     void Read(Folder& folder, Entries& entries);
     // Fills folder from entries (its files; the subfolders are the caller's).
     void Take(Folder& folder, Entries&& entries, SiteChange* change);
-    bool Relist(Folder& folder, SiteChange* change, const std::function<void()>& touch);
+    // Reads folder again; foldersChanged is set when its subfolders changed.
+    bool Relist(Folder& folder, SiteChange* change, const std::function<void()>& touch,
+                bool& foldersChanged);
+    // Takes the files of entries into folder, the difference into change.
+    void Retake(Folder& folder, Entries& entries, SiteChange* change);
     void Drop(std::unique_ptr<Folder> folder, SiteChange* change);
     void Match(Folder& folder) const;
     void Watch(Folder& folder);
     void Unwatch(Folder& folder);
-    void Renumber();
+    void Renumber(); // the folders' order anew, and where their files start
+    void Recount();  // where their files start
     void Notify(const SiteChange& change);
     bool RelistAll(const std::vector<std::string>& paths, const std::function<void()>& beforeChange);
     std::string FolderPath(const Folder& folder) const;
@@ -119,6 +124,7 @@ private:
     std::unique_ptr<Folder> top_;
     std::vector<Folder*> order_;      // every folder, in list order
     std::vector<size_t> firstRows_;   // the row of each one's first file
+    std::vector<uint32_t> sizes_;     // how many files each one lists
     size_t count_ = 0;
     std::unordered_map<std::string_view, Folder*> byPath_; // keys: the folders' own paths
     std::unordered_map<int, std::vector<Folder*>> byWatch_;
