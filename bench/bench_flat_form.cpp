@@ -19,27 +19,32 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <unistd.h>
 
 namespace {
 using namespace sheafpad;
 
-std::string BenchRoot() {
+// A folder under $SHEAFPAD_BENCH_DIR (default /var/tmp) filled by make
+// once and kept for the next runs.
+std::string KeptFolder(const std::string& tag,
+                       const std::function<void(const std::string&)>& make) {
     const char* base = std::getenv("SHEAFPAD_BENCH_DIR");
-    return base != nullptr ? base : "/var/tmp";
+    const std::string path = std::string(base != nullptr ? base : "/var/tmp") + "/sheafpad-" + tag;
+    if (!std::filesystem::exists(path + "/.done")) {
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+        make(path);
+        ::close(::open((path + "/.done").c_str(), O_CREAT | O_WRONLY, 0644));
+    }
+    return path;
 }
 
 // 2,000 pages of about 10 KB, each linking to five others; 200 of them are
-// linked from nowhere. Made once and kept.
+// linked from nowhere.
 const std::string& Pages() {
-    static const std::string dir = [] {
-        const std::string path = BenchRoot() + "/sheafpad-flat-pages";
-        if (std::filesystem::exists(path + "/.done")) {
-            return path;
-        }
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
+    static const std::string dir = KeptFolder("flat-pages", [](const std::string& path) {
         const std::string text = bench::HtmlLikeText(10 * 1024);
         for (int i = 0; i < 2000; ++i) {
             std::string page = "<html><body>\r\n";
@@ -49,29 +54,19 @@ const std::string& Pages() {
             page += text;
             std::ofstream(path + "/page" + std::to_string(i) + ".html", std::ios::binary) << page;
         }
-        ::close(::open((path + "/.done").c_str(), O_CREAT | O_WRONLY, 0644));
-        return path;
-    }();
+    });
     return dir;
 }
 
 // 100,000 empty entries of a site's kinds.
 const std::string& ManyEntries() {
-    static const std::string dir = [] {
-        const std::string path = BenchRoot() + "/sheafpad-flat-100k";
-        if (std::filesystem::exists(path + "/.done")) {
-            return path;
-        }
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
+    static const std::string dir = KeptFolder("flat-100k", [](const std::string& path) {
         const char* kinds[] = {".html", ".htm", ".js", ".css", ".png", ".txt"};
         for (int i = 0; i < 100000; ++i) {
             const std::string name = path + "/page" + std::to_string(i) + kinds[i % 6];
             ::close(::open(name.c_str(), O_CREAT | O_WRONLY, 0644));
         }
-        ::close(::open((path + "/.done").c_str(), O_CREAT | O_WRONLY, 0644));
-        return path;
-    }();
+    });
     return dir;
 }
 
@@ -97,8 +92,8 @@ void BM_OpenFile(benchmark::State& state) {
     const int rows = window.form.filesModel->rowCount();
     int row = 0;
     for (auto _ : state) {
-        window.form.filesLB->selectionModel()->setCurrentIndex(
-            window.form.filesModel->index(row), QItemSelectionModel::ClearAndSelect);
+        window.form.filesLB->selectionModel()->setCurrentIndex(window.form.filesModel->index(row),
+                                                               QItemSelectionModel::ClearAndSelect);
         window.Shown();
         row = (row + 1) % rows;
     }

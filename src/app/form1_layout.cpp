@@ -173,8 +173,7 @@ void TForm1::CreateControls() {
     // Under the Save and Cancel row, in the room that Panel2 grew by.
     SubfoldersBox = Make<QCheckBox>(Panel2, "SubfoldersBox", {8, 182, 145, kSubfoldersBoxHeight});
     SubfoldersBox->setText(QStringLiteral("&Include subfolders"));
-    SubfoldersBox->setToolTip(
-        QStringLiteral("List the files of every folder below this one too"));
+    SubfoldersBox->setToolTip(QStringLiteral("List the files of every folder below this one too"));
 
     site_ = new SiteList(this);
     filesModel = site_->Model();
@@ -234,8 +233,8 @@ void TForm1::SetToolTipDurations() {
 }
 
 void TForm1::SetTabOrder() {
-    QWidget* order[] = {TypesMemo,   dirEdit,       CancelButton, QuitButton, FindEdit,
-                        SaveButton,  CheckButton,   SubfoldersBox, filesLB,   Memo1};
+    QWidget* order[] = {TypesMemo,  dirEdit,     CancelButton,  QuitButton, FindEdit,
+                        SaveButton, CheckButton, SubfoldersBox, filesLB,    Memo1};
     for (size_t i = 0; i + 1 < std::size(order); ++i) {
         setTabOrder(order[i], order[i + 1]);
     }

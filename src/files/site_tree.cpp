@@ -21,7 +21,7 @@ struct SiteTree::Folder {
     std::vector<uint32_t> ends;   // where each name ends in names
     std::vector<uint32_t> listed; // the matching names, by index
     std::vector<std::unique_ptr<Folder>> subfolders; // in list order
-    size_t orderIndex = 0; // its place in order_
+    size_t orderIndex = 0;                           // its place in order_
     bool loop = false; // the same folder as one above it: not walked into
 
     std::string_view Name(uint32_t i) const {
@@ -65,11 +65,8 @@ SiteTree::SiteTree(bool watch) {
     }
 }
 
-SiteTree::~SiteTree() {
-    if (top_) {
-        Drop(std::move(top_), nullptr);
-    }
-}
+// The watches end with the watcher (declared after the folders, so gone first).
+SiteTree::~SiteTree() = default;
 
 std::string SiteTree::FolderPath(const Folder& folder) const {
     if (folder.path.empty()) {
@@ -272,8 +269,8 @@ bool SiteTree::Relist(Folder& folder, SiteChange* change, const std::function<vo
     Watch(folder); // again, where a watch was refused or ended
     Entries entries;
     Read(folder, entries);
-    const bool sameFiles =
-        entries.error == folder.error && entries.names == folder.names && entries.ends == folder.ends;
+    const bool sameFiles = entries.error == folder.error && entries.names == folder.names &&
+                           entries.ends == folder.ends;
     // The subfolders that stay; those that are gone, and those that could not
     // be read before (they are tried again), are dropped.
     std::unordered_map<std::string_view, std::unique_ptr<Folder>*> known;

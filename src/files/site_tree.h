@@ -115,16 +115,17 @@ private:
     void Renumber(); // the folders' order anew, and where their files start
     void Recount();  // where their files start
     void Notify(const SiteChange& change);
-    bool RelistAll(const std::vector<std::string>& paths, const std::function<void()>& beforeChange);
+    bool RelistAll(const std::vector<std::string>& paths,
+                   const std::function<void()>& beforeChange);
     std::string FolderPath(const Folder& folder) const;
 
     std::string root_;
     bool subfolders_ = false;
     FileTypes types_{std::vector<std::string>{}};
     std::unique_ptr<Folder> top_;
-    std::vector<Folder*> order_;      // every folder, in list order
-    std::vector<size_t> firstRows_;   // the row of each one's first file
-    std::vector<uint32_t> sizes_;     // how many files each one lists
+    std::vector<Folder*> order_;    // every folder, in list order
+    std::vector<size_t> firstRows_; // the row of each one's first file
+    std::vector<uint32_t> sizes_;   // how many files each one lists
     size_t count_ = 0;
     std::unordered_map<std::string_view, Folder*> byPath_; // keys: the folders' own paths
     std::unordered_map<int, std::vector<Folder*>> byWatch_;

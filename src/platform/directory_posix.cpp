@@ -71,8 +71,8 @@ int ForEachEntryWithKind(const std::string& dir, FolderId* id,
     }
     if (id != nullptr) {
         struct stat st;
-        *id = ::fstat(fd, &st) == 0 ? FolderId{uint64_t(st.st_dev), uint64_t(st.st_ino)}
-                                    : FolderId{};
+        *id =
+            ::fstat(fd, &st) == 0 ? FolderId{uint64_t(st.st_dev), uint64_t(st.st_ino)} : FolderId{};
     }
     while (const dirent* entry = ::readdir(handle)) {
         const std::string_view name(entry->d_name);

@@ -36,7 +36,7 @@ public:
 
 private:
     const SiteTree& tree_;
-    QModelIndexList kept_;           // the persistent rows during a folder change
+    QModelIndexList kept_;            // the persistent rows during a folder change
     std::vector<std::string> keptAt_; // the path of each
 };
 

@@ -17,7 +17,6 @@ QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-
 QString LinePrefix(const search::MatchLine& line) {
     return QStringLiteral("%1: ").arg(line.line + 1);
 }

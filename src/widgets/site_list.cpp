@@ -18,7 +18,11 @@ SiteList::SiteList(QObject* parent) : QObject(parent), model_(new FileListModel(
     Listen();
 }
 
-SiteList::~SiteList() = default;
+SiteList::~SiteList() {
+    // Both use the tree, which goes before the children of this object.
+    delete notifier_;
+    delete model_;
+}
 
 void SiteList::Listen() {
     if (tree_.WatchFd() < 0) {

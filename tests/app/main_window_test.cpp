@@ -8,6 +8,7 @@
 #include "widgets/rich_edit.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -17,8 +18,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QAction>
-#include <QCheckBox>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -126,10 +125,9 @@ TEST(MainWindowLayout, PanelsAreDockedAndTheWindowHasItsBounds) {
 
 TEST(MainWindowLayout, TabOrderRunsThroughTheControlPanelThenListThenPane) {
     TForm1 form;
-    QList<QWidget*> expected = {form.TypesMemo,   form.dirEdit,  form.CancelButton,
-                                form.QuitButton,  form.FindEdit, form.SaveButton,
-                                form.CheckButton, form.SubfoldersBox, form.filesLB,
-                                form.Memo1};
+    QList<QWidget*> expected = {
+        form.TypesMemo,  form.dirEdit,     form.CancelButton,  form.QuitButton, form.FindEdit,
+        form.SaveButton, form.CheckButton, form.SubfoldersBox, form.filesLB,    form.Memo1};
     for (int i = 0; i + 1 < expected.size(); ++i) {
         QWidget* next = expected[i]->nextInFocusChain();
         // Skip the pieces of composite widgets that take no focus.

@@ -133,8 +133,8 @@ TEST_F(SettingsTest, ThePanesZoomIsKeptInASectionOfItsOwn) {
     QTest::keyClick(form->Memo1, Qt::Key_0, Qt::ControlModifier);
     EXPECT_EQ(form->Memo1->PointSize(), desktop);
     EXPECT_TRUE(form->close());
-    EXPECT_EQ(ReadFile(ini), initial + "[Pane]\r\nFontSize=\r\nHighlighting=1\r\n" +
-                                 SiteSection(form->ExeDir));
+    EXPECT_EQ(ReadFile(ini),
+              initial + "[Pane]\r\nFontSize=\r\nHighlighting=1\r\n" + SiteSection(form->ExeDir));
     EXPECT_EQ(Start()->Memo1->PointSize(), desktop);
 }
 

@@ -67,7 +67,8 @@ TEST_F(SiteTest, ATreeFromTheSettingsIsOpenedWrittenAndCheckedAsTheFolderIs) {
           {"js/old.js", "nobody loads me"},
           {".git/x.html", "hidden"}});
     const std::string ini = form.SettingsPathOverride;
-    WriteFile(ini, "[Initial]\r\nDir=" + dir.path() + "\r\nLoadedFName=" + dir.file("sub/page.html") +
+    WriteFile(ini, "[Initial]\r\nDir=" + dir.path() +
+                       "\r\nLoadedFName=" + dir.file("sub/page.html") +
                        "\r\n[Site]\r\nSubfolders=1\r\nRecent1=/no/such/folder\r\n");
     ASSERT_NO_FATAL_FAILURE(ShowActive());
     EXPECT_TRUE(form.SubfoldersBox->isChecked());
@@ -155,8 +156,7 @@ TEST_F(SiteTest, FilesThatOtherProgramsMakeAndDeleteComeAndGoWhileAnEditWaits) {
     form.SubfoldersBox->click();
     EXPECT_EQ(form.filesModel->Names(), (Names{"new.html"}));
     WriteFile(dir.file("z.html"), "z");
-    QTRY_COMPARE_WITH_TIMEOUT(form.filesModel->Names(), (Names{"new.html", "z.html"}),
-                              kPatienceMs);
+    QTRY_COMPARE_WITH_TIMEOUT(form.filesModel->Names(), (Names{"new.html", "z.html"}), kPatienceMs);
     EXPECT_EQ(form.Memo1->toPlainText(), "Yc");
     EXPECT_TRUE(form.NeedsSave);
     EXPECT_TRUE(errors.empty()) << errors.front();
@@ -260,8 +260,9 @@ TEST_F(SiteTest, FoldersThatCannotBeReadAreNamedOnceInOneMessage) {
     form.dirEdit->SetText(dir.path());
     form.SubfoldersBox->click();
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].rfind("2 folders could not be read, so their files are not listed:\ndeep1/", 0),
-              0u)
+    EXPECT_EQ(
+        errors[0].rfind("2 folders could not be read, so their files are not listed:\ndeep1/", 0),
+        0u)
         << errors[0];
     EXPECT_NE(errors[0].find("\ndeep2/"), std::string::npos) << errors[0];
     EXPECT_EQ(form.filesModel->Names(), (Names{"a.html"}));

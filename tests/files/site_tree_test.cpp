@@ -26,8 +26,8 @@ const FileTypes kTypes({".htm", ".html", ".js", ".css"});
 void MakeSite(const std::string& root) {
     for (const char* path :
          {"index.html", "page10.html", "page2.html", "b.htm", ".swap.html", "notes.txt",
-          "css/site.css", "js/app.js", "js/lib/jquery.js", "Docs/index.html", "a10/x.js",
-          "a2/x.js", "old.html/x.htm", ".git/hooks/x.js", "js/.cache/y.js"}) {
+          "css/site.css", "js/app.js", "js/lib/jquery.js", "Docs/index.html", "a10/x.js", "a2/x.js",
+          "old.html/x.htm", ".git/hooks/x.js", "js/.cache/y.js"}) {
         WriteFileIn(root, path, "x");
     }
     std::filesystem::create_symlink(root, root + "/loop"); // a linked folder: a loop
@@ -40,9 +40,9 @@ TEST(SiteTree, ListsEveryFolderOwnFilesFirstSkippingHiddenAndLinkedFolders) {
     MakeSite(dir.path());
     SiteTree tree;
     tree.Open(dir.path(), true, kTypes);
-    const Names expected = {"b.htm",           "index.html",  "link.html",    "page2.html",
-                            "page10.html",     "a2/x.js",     "a10/x.js",     "css/site.css",
-                            "Docs/index.html", "js/app.js",   "js/lib/jquery.js", "old.html/x.htm"};
+    const Names expected = {"b.htm",           "index.html", "link.html",        "page2.html",
+                            "page10.html",     "a2/x.js",    "a10/x.js",         "css/site.css",
+                            "Docs/index.html", "js/app.js",  "js/lib/jquery.js", "old.html/x.htm"};
     EXPECT_EQ(tree.Paths(), expected);
     ASSERT_EQ(tree.Count(), expected.size());
     for (size_t row = 0; row < expected.size(); ++row) {
@@ -92,11 +92,10 @@ TEST(SiteTree, FollowsTheDiskReadingOnlyTheFoldersThatChanged) {
     WriteFileIn(dir.path(), "js/app.tmp", ""); // matches no pattern
     ASSERT_TRUE(tree.CatchUp(count));
     EXPECT_EQ(before, 1) << "once, before the first change";
-    const Names expected = {"index.html",     "link.html",        "page2.html",
-                            "page10.html",    "a10/x.js",         "css/main.css",
-                            "Docs/index.html", "empty/a2/x.js",   "js/app.js",
-                            "js/lib/jquery.js", "js/lib/more.js", "new/deep/page.html",
-                            "old.html/x.htm"};
+    const Names expected = {
+        "index.html",     "link.html",          "page2.html",    "page10.html", "a10/x.js",
+        "css/main.css",   "Docs/index.html",    "empty/a2/x.js", "js/app.js",   "js/lib/jquery.js",
+        "js/lib/more.js", "new/deep/page.html", "old.html/x.htm"};
     EXPECT_EQ(tree.Paths(), expected);
     for (size_t row = 0; row < expected.size(); ++row) {
         EXPECT_EQ(tree.RowOf(expected[row]), row) << expected[row];
@@ -180,8 +179,8 @@ TEST(SiteTree, AnUnreadableFolderIsLeftOutAndNamedOnce) {
                 ::_exit(3);
             }
             const std::string result = ListAsUser(dir.path());
-            const bool written = ::write(out[1], result.data(), result.size()) ==
-                                 ssize_t(result.size());
+            const bool written =
+                ::write(out[1], result.data(), result.size()) == ssize_t(result.size());
             ::_exit(written ? 0 : 4);
         }
         ::close(out[1]);
