@@ -9,8 +9,8 @@ import statistics
 import subprocess
 
 
-def run(program):
-    out = subprocess.run([program, "--benchmark_format=json"], check=True,
+def run(program, extra):
+    out = subprocess.run([program, "--benchmark_format=json"] + extra, check=True,
                          capture_output=True, text=True).stdout
     times = {}
     for bench in json.loads(out)["benchmarks"]:
@@ -23,13 +23,15 @@ def main():
     parser.add_argument("ours")
     parser.add_argument("reference")
     parser.add_argument("--rounds", type=int, default=7)
+    parser.add_argument("--filter", help="the benchmarks to run (a regular expression)")
     args = parser.parse_args()
+    extra = [f"--benchmark_filter={args.filter}"] if args.filter else []
     ours, ref = {}, {}
     for round_ in range(args.rounds):
         # Alternate which side goes first.
         sides = [(args.ours, ours), (args.reference, ref)]
         for program, store in sides if round_ % 2 == 0 else reversed(sides):
-            for name, time in run(program).items():
+            for name, time in run(program, extra).items():
                 store.setdefault(name, []).append(time)
     print(f"{'benchmark':36} {'ours':>12} {'reference':>12} {'ratio':>7}  ({args.rounds} rounds)")
     for name in ours:

@@ -5,12 +5,13 @@
 # benchmark source is built in Release on both, and the two programs run in
 # turn, round after round. Prints each benchmark's median time on both sides
 # and the median of the per-round ratios (this tree / the other).
-# Usage: scripts/bench_vs.sh [COMMIT] [ROUNDS]
+# Usage: scripts/bench_vs.sh [COMMIT] [ROUNDS] [FILTER]
 # Not part of ./test.sh: it builds the other commit first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ref=${1:-main}
 rounds=${2:-7}
+filter=${3:-.}
 work=build-vs
 rm -rf "$work/ref-src"
 mkdir -p "$work/ref-src"
@@ -32,5 +33,5 @@ for side in ours ref; do
         -DSHEAFPAD_BENCH=ON "${extra[@]}" >/dev/null
     ninja -C "$work/$side" bench_flat_form >/dev/null
 done
-QT_QPA_PLATFORM=offscreen exec /usr/bin/python3 bench/compare_runs.py --rounds "$rounds" \
+QT_QPA_PLATFORM=offscreen exec /usr/bin/python3 bench/compare_runs.py --rounds "$rounds" --filter "$filter" \
     "$work/ours/bench/bench_flat_form" "$work/ref/bench/bench_flat_form"

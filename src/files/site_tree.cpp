@@ -409,8 +409,9 @@ int SiteTree::WatchFd() const {
 }
 
 size_t SiteTree::UnwatchedFolders() const {
-    return size_t(std::count_if(order_.begin(), order_.end(),
-                                [](const Folder* folder) { return folder->watch < 0; }));
+    return size_t(std::count_if(order_.begin(), order_.end(), [](const Folder* folder) {
+        return folder->watch < 0 && folder->error == 0 && !folder->loop;
+    }));
 }
 
 void SiteTree::Open(const std::string& rootText, bool subfolders, const FileTypes& types) {

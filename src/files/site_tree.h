@@ -72,7 +72,8 @@ public:
     bool CatchUp(const std::function<void()>& beforeChange = {});
     // Readable while changes wait to be taken in; -1 when nothing is watched.
     int WatchFd() const;
-    // Folders listed that no watch follows.
+    // Folders read that no watch follows (the system refused the watcher,
+    // or more watches).
     size_t UnwatchedFolders() const;
 
     // The listed set.
@@ -90,7 +91,9 @@ public:
     // (an errno), not yet taken since the last Open.
     std::vector<std::pair<std::string, int>> TakeUnreadable();
 
-    // Listeners run after each change of the listed set, in order of subscription.
+    // Listeners run after each change of the listed set, in order of
+    // subscription, before the file list's view hears of it: they may look
+    // at this tree, not at the list.
     using Listener = std::function<void(const SiteChange&)>;
     size_t Subscribe(Listener listener);
     void Unsubscribe(size_t id);

@@ -11,10 +11,13 @@
 
 namespace sheafpad {
 
-SiteList::SiteList(QObject* parent) : QObject(parent), model_(new FileListModel(tree_, this)) {
+SiteList::SiteList(QObject* parent, bool watch)
+    : QObject(parent), tree_(watch), model_(new FileListModel(tree_, this)) {
     settle_.setSingleShot(true);
     settle_.setInterval(kSettleMs);
     connect(&settle_, &QTimer::timeout, this, &SiteList::CatchUp);
+    poll_.setInterval(kPollMs);
+    connect(&poll_, &QTimer::timeout, this, &SiteList::RereadUnwatched);
     Listen();
 }
 
@@ -49,6 +52,7 @@ void SiteList::Show(const std::string& dirText, const std::vector<std::string>& 
     }
     model_->EndReset();
     ReportUnreadable();
+    PollUnwatched();
 }
 
 void SiteList::SetSubfolders(bool on) {
@@ -72,6 +76,18 @@ void SiteList::TakeInChanges(bool (SiteTree::*take)(const std::function<void()>&
         model_->EndFolderChange();
     }
     ReportUnreadable();
+    PollUnwatched();
+}
+
+void SiteList::PollUnwatched() {
+    // A few folders are cheap to read again; a tree of them is read again
+    // only when the window comes to the front.
+    const size_t unwatched = tree_.UnwatchedFolders();
+    if (unwatched == 0 || unwatched > kMostPolled) {
+        poll_.stop();
+    } else if (!poll_.isActive()) {
+        poll_.start();
+    }
 }
 
 void SiteList::CatchUp() {

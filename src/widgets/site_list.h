@@ -25,7 +25,8 @@ class FileListModel;
 class SiteList : public QObject {
     Q_OBJECT
 public:
-    explicit SiteList(QObject* parent = nullptr);
+    // watch off: no folder watches at all, as where the system refuses them.
+    explicit SiteList(QObject* parent = nullptr, bool watch = true);
     ~SiteList() override;
 
     FileListModel* Model() const { return model_; }
@@ -56,6 +57,10 @@ public:
 
     // How long a burst of changes is gathered before it is taken in.
     static constexpr int kSettleMs = 50;
+    // Where the system gives no watch, up to this many folders are read
+    // again this often instead.
+    static constexpr size_t kMostPolled = 64;
+    static constexpr int kPollMs = 400;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,11 +74,13 @@ private:
     void Listen();
     void TakeInChanges(bool (SiteTree::*take)(const std::function<void()>&));
     void ReportUnreadable();
+    void PollUnwatched();
 
     SiteTree tree_;
     FileListModel* model_ = nullptr;
     QSocketNotifier* notifier_ = nullptr;
     QTimer settle_;
+    QTimer poll_;
     QWidget* window_ = nullptr; // whose activation rereads the unwatched folders
     bool opened_ = false;
     bool subfolders_ = false;
