@@ -24,6 +24,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     ConnectRecovery();
     ConnectSearch();
     ConnectSite();
+    AddAboutEntry();
     SetOuterBounds(QRect(268, 116, 924, 480));
 }
 
@@ -66,6 +67,12 @@ void TForm1::FormShow() {
     LoadedFName.clear();
     ReadSettings();
     filesLB->setFocus();
+    ApplyStartPlace();
+}
+
+void TForm1::OpenAtStart(std::string folder, std::string fileName) {
+    startFolder_ = std::move(folder);
+    startName_ = std::move(fileName);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

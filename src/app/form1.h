@@ -90,6 +90,7 @@ public:
     QAction* Copy1 = nullptr;
     QAction* Cut1 = nullptr;
     QAction* Paste1 = nullptr;
+    QAction* About1 = nullptr;       // "About Sheafpad", last in the pane's menu
     QMenu* FilesPopupMenu = nullptr; // the file list's context menu
     QAction* SearchInFiles1 = nullptr;
     QAction* OpenInEditor1 = nullptr;
@@ -98,6 +99,10 @@ public:
     QAction* OpenFolder1 = nullptr; // Ctrl+O: the desktop's folder chooser
 
     // Start-up and shutdown. FormClose returns false when the window must stay open.
+    // OpenAtStart, before the window is shown (the command line): the folder
+    // to list in place of the stored one, and the name in it to open ("":
+    // none). A name that no pattern matches adds its own pattern.
+    void OpenAtStart(std::string folder, std::string fileName);
     void FormShow();
     bool FormClose();
     void QuitButtonClick();
@@ -129,6 +134,7 @@ public:
     void Copy1Click();
     void Cut1Click();
     void Paste1Click();
+    void About1Click();
 
     // Unused-file check.
     void CheckButtonClick();
@@ -216,6 +222,7 @@ private:
     void CreateControls();
     void SetTabOrder();
     void SetToolTipDurations();
+    void WidenForPrompt(); // the fields' column, so that the find field shows its prompt
     void ConnectHandlers();
     void ConnectPaneHandlers(); // form1_editing.cpp
     void ConnectColours();      // form1_colours.cpp
@@ -230,6 +237,7 @@ private:
     // The site's section of the settings, read before [Initial] is applied
     // (so that the folder is listed once) and written after the others.
     void SiteSettings(TIniFile& ini, bool write); // form1_site.cpp
+    void AddAboutEntry(); // form1_layout.cpp: after every other entry of the pane's menu
     std::vector<std::string> ListedPaths() const;
     std::optional<QString> AskName(const QString& prompt, const QString& name);
     // Records and writes edits (and the renames already done); the open
@@ -246,8 +254,10 @@ private:
     // Writes the recovery copy now; true when unsaved edits are on disk in it.
     bool HoldRecoveryCopy();          // form1_recovery.cpp
     void EndRecoveryHold(bool saved); // form1_recovery.cpp
-    // layout: the size before the settings were read, kept whatever the screen.
-    void KeepOnScreen(QSize layout);
+    // layout: the bounds before the settings were read. A stored size keeps
+    // the layout's width or height whatever the screen; the layout's bounds
+    // themselves (none stored) are fitted into the screen.
+    void KeepOnScreen(const QRect& layout);
     QMargins FrameMargins() const;
 
     // Bounds set before the window frame was known; applied again once the
@@ -256,6 +266,9 @@ private:
     SessionEndClose sessionEnd_;        // lets the ending session's close skip FormClose
     OutsideChanges* outside_ = nullptr; // made with the first load
     bool noQuestions_ = false;          // the session is ending: nothing may be asked
+
+    void ApplyStartPlace();               // form1_files.cpp
+    std::string startFolder_, startName_; // OpenAtStart's
 
     bool shown_ = false; // FormShow has run
     RecoveryKeeper* recovery_ = nullptr;

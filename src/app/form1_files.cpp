@@ -10,6 +10,8 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QTextDocument>
+#include <algorithm>
+#include <utility>
 
 namespace sheafpad {
 
@@ -37,6 +39,34 @@ void TForm1::TypesMemoChange() {
 
 void TForm1::dirEditChange() {
     RefreshFileList();
+}
+
+void TForm1::ApplyStartPlace() {
+    if (startFolder_.empty()) {
+        return;
+    }
+    dirEdit->SetInitialDir(startFolder_);
+    dirEdit->SetText(startFolder_);
+    const std::string name = std::exchange(startName_, {});
+    startFolder_.clear();
+    if (name.empty()) {
+        return;
+    }
+    if (!FileTypes(TypeLines(TypesMemo)).Matches(name)) {
+        // Its extension (or, without one, its name) joins the patterns, so
+        // that the file is listed with its kind, and can be selected.
+        const size_t dot = name.rfind('.');
+        const std::string pattern = dot == std::string::npos || dot == 0 ? name : name.substr(dot);
+        TypesMemo->appendPlainText(QString::fromUtf8(pattern.data(), qsizetype(pattern.size())));
+    }
+    const std::vector<std::string>& names = filesModel->Names();
+    const auto it = std::find(names.begin(), names.end(), name);
+    if (it != names.end()) {
+        // As a click on it: the selection event opens the file.
+        const QModelIndex row = filesModel->index(int(it - names.begin()));
+        filesLB->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect);
+        filesLB->scrollTo(row);
+    }
 }
 
 std::optional<std::string> TForm1::SelectedName() const {

@@ -96,7 +96,7 @@ void TForm1::ReadSettings() {
 
     // Each edge is applied as soon as it is read, height before width.
     QRect bounds = OuterBounds();
-    const QSize layout = bounds.size();
+    const QRect layout = bounds;
     bounds.moveLeft(ini.ReadInteger(kSection, kLeft, bounds.left()));
     SetOuterBounds(bounds);
     bounds.moveTop(ini.ReadInteger(kSection, kTop, bounds.top()));
@@ -223,7 +223,7 @@ bool TForm1::event(QEvent* event) {
     return result;
 }
 
-void TForm1::KeepOnScreen(QSize layout) {
+void TForm1::KeepOnScreen(const QRect& layout) {
     // Bounds that lie outside every screen would open a window nobody can
     // reach: such a window moves onto the primary screen, keeping its size.
     QRect bounds = OuterBounds();
@@ -244,6 +244,20 @@ void TForm1::KeepOnScreen(QSize layout) {
     // from its start. (The layout's own size is kept, as on every first start.)
     QScreen* screen = QGuiApplication::screenAt(bounds.topLeft());
     const QRect area = (screen != nullptr ? screen : primary)->availableGeometry();
+    if (bounds == layout) {
+        // Nothing stored: the layout's place and size, pixels at 96 dpi, may
+        // reach past a small screen, all the more at 2x. The window moves up
+        // and left into the available area, and is cut to it.
+        if (!area.contains(bounds)) {
+            QRect fitted(bounds.topLeft(), bounds.size().boundedTo(area.size()));
+            fitted.moveRight(std::min(fitted.right(), area.right()));
+            fitted.moveBottom(std::min(fitted.bottom(), area.bottom()));
+            fitted.moveLeft(std::max(fitted.left(), area.left()));
+            fitted.moveTop(std::max(fitted.top(), area.top()));
+            SetOuterBounds(fitted);
+        }
+        return;
+    }
     QRect fitted = bounds;
     if (bounds.width() > area.width() && bounds.width() != layout.width()) {
         fitted.setLeft(area.left());

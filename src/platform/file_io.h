@@ -69,6 +69,11 @@ bool EntryExists(const std::string& path);
 // included (as LockedDirectories::ReadOnly has it).
 bool MayCreateFilesIn(const std::string& dir);
 
+// Whether path is a regular file (a symbolic link is followed) that belongs
+// to this user, who may write it. A file without its owner's write bit is
+// read-only for its owner, root included.
+bool IsOwnWritableFile(const std::string& path);
+
 // Replaces the file's content by bytes, crash-safely: a new file without a
 // name in the same directory (a hidden temporary name where the file system
 // has no unnamed files), written and flushed to disk, then named and renamed

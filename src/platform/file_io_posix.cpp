@@ -159,4 +159,11 @@ bool MayCreateFilesIn(const std::string& dir) {
     return ::access(dir.c_str(), W_OK | X_OK) == 0;
 }
 
+bool IsOwnWritableFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           info.st_uid == ::geteuid() && (info.st_mode & S_IWUSR) != 0 &&
+           ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0; // read-only mount, ACL
+}
+
 } // namespace sheafpad::platform

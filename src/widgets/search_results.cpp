@@ -100,6 +100,14 @@ int SearchResultsModel::columnCount(const QModelIndex&) const {
     return 1;
 }
 
+QVariant SearchResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    // The header is hidden, but a screen reader reads the column's name.
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+        return tr("Files and matching lines");
+    }
+    return QAbstractItemModel::headerData(section, orientation, role);
+}
+
 QVariant SearchResultsModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return {};

@@ -5,12 +5,14 @@
 #include "app/application.h"
 #include "form_fixture.h"
 #include "platform/process.h"
+#include "widgets/file_list_model.h"
 #include "widgets/rich_edit.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -112,6 +114,47 @@ TEST_F(SettingsTest, RestartRestoresEverythingButOpensNoFile) {
                                  dir.file("a.htm") +
                                  "\r\n[Last]\r\ny=2\r\n[Pane]\r\nHighlighting=1\r\n" +
                                  SiteSection(dir.path()));
+}
+
+// sheafpad DIR, sheafpad FILE: the folder given takes the stored one's place
+// for this run, and is stored at the close; a file opens as a click opens it,
+// its own pattern added when no pattern lists it.
+TEST_F(SettingsTest, AFolderOrFileFromTheCommandLineTakesTheStoredFoldersPlace) {
+    WriteFile(dir.file("a.htm"), "a");
+    WriteFile(dir.file("style.css"), "b { }");
+    TempDir stored;
+    WriteFile(stored.file("old.htm"), "old");
+    WriteFile(ini, "[Initial]\r\nDir=" + stored.path() +
+                       "\r\nLoadedFName=" + stored.file("old.htm") + "\r\n");
+
+    auto form = std::make_unique<TForm1>();
+    form->SettingsPathOverride = ini;
+    form->OpenAtStart(dir.path(), "style.css");
+    form->show();
+    EXPECT_EQ(form->dirEdit->Text(), dir.path());
+    EXPECT_EQ(form->TypesMemo->toPlainText(), ".htm\n.html\n.js\n.css");
+    EXPECT_EQ(form->filesModel->Names(), (std::vector<std::string>{"a.htm", "style.css"}));
+    ASSERT_TRUE(form->SelectedName());
+    EXPECT_EQ(*form->SelectedName(), "style.css");
+    EXPECT_EQ(form->LoadedFName, dir.file("style.css"));
+    EXPECT_TRUE(form->PaneHoldsLoadedFile);
+    EXPECT_EQ(form->Memo1->toPlainText(), "b { }");
+    EXPECT_FALSE(form->Memo1->ReadOnly());
+    EXPECT_TRUE(form->close());
+    EXPECT_NE(ReadFile(ini).find("Dir=" + dir.path() + "\r\n"), std::string::npos);
+    EXPECT_NE(ReadFile(ini).find("LoadedFName=" + dir.file("style.css") + "\r\n"),
+              std::string::npos);
+
+    // A folder alone: listed, and the pane keeps the introduction.
+    auto folder = std::make_unique<TForm1>();
+    folder->SettingsPathOverride = ini;
+    folder->OpenAtStart(stored.path(), "");
+    folder->show();
+    EXPECT_EQ(folder->dirEdit->Text(), stored.path());
+    EXPECT_EQ(folder->filesModel->Names(), std::vector<std::string>{"old.htm"});
+    EXPECT_TRUE(folder->Memo1->ReadOnly());
+    EXPECT_FALSE(folder->PaneHoldsLoadedFile);
+    EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(SettingsTest, ThePanesZoomIsKeptInASectionOfItsOwn) {
