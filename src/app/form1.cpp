@@ -47,6 +47,8 @@ void TForm1::FormShow() {
         if (save.outcome == platform::InterruptedSave::Outcome::Unreadable) {
             ++unreadable;
             unreadableIn = save.keptAt.substr(0, save.keptAt.rfind('/'));
+        } else if (save.outcome == platform::InterruptedSave::Outcome::Undone) {
+            ErrorDisplay::Inform(save.Message()); // put right: nothing is wrong now
         } else if (!save.Message().empty()) {
             ErrorDisplay::Show(save.Message());
         }

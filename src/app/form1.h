@@ -9,6 +9,7 @@
 
 #include "app/session_end.h"
 #include "files/file_list.h"
+#include "widgets/file_list_view.h" // filesLB, which tests use as the list view it is
 
 #include <QMargins>
 #include <QPoint>
@@ -48,6 +49,7 @@ class FileListModel;
 class OutsideChanges;
 class RecentFolders;
 class RecoveryKeeper;
+class RenameController;
 class SearchWindow;
 class SiteList;
 class SyntaxColouring;
@@ -82,7 +84,7 @@ public:
     QPushButton* SaveButton = nullptr;
     QPushButton* CancelButton = nullptr;
     QCheckBox* SubfoldersBox = nullptr; // the list includes the subfolders' files
-    QListView* filesLB = nullptr;
+    FileListView* filesLB = nullptr;
     FileListModel* filesModel = nullptr;
     TRichEdit* Memo1 = nullptr;
     std::unique_ptr<SyntaxColouring> Colours; // the pane's syntax colours; goes before the pane
@@ -126,8 +128,10 @@ public:
     void SaveButtonClick();
     void CancelButtonClick();
 
-    // Find: key is a Qt key code; set to 0 when the key was used.
-    void FindEditKeyDown(int& key);
+    // Find: key is a Qt key code; set to 0 when the key was used. The focus
+    // then goes to the pane, unless focusPane is false (the type list keeps
+    // it, so that the next pattern typed goes there).
+    void FindEditKeyDown(int& key, bool focusPane = true);
 
     // Clipboard and context menu. mousePos is (-1, -1) for a keyboard request.
     void Memo1ContextPopup(QPoint mousePos);
@@ -151,16 +155,10 @@ public:
     void OpenSearchResult(const search::FileResult& file, const search::MatchLine& line);
     void ReplaceAllClick();
     void UndoReplaceClick();
-    // Renames the selected file, offering to replace the references to it.
+    // Renames the selected file, asking first whether to replace the
+    // references to it (F2 in the list; F2 in the pane renames the open file).
     void RenameClick();
     void filesLBContextPopup(QPoint pos);
-    // Keys that open the search window: no edit when pressed in the pane.
-    static bool IsSearchKey(int key, Qt::KeyboardModifiers shift);
-    // The question for a new name ("Rename ... to:"): a hook, when set, gets
-    // the prompt and the old name and answers the new one (nothing: cancel).
-    using NameHook =
-        std::function<std::optional<QString>(const QString& prompt, const QString& name)>;
-    static void SetNameHook(NameHook hook);
 
     // Window bounds: the outer frame in screen coordinates.
     QRect OuterBounds() const;
@@ -239,7 +237,8 @@ private:
     void SiteSettings(TIniFile& ini, bool write); // form1_site.cpp
     void AddAboutEntry(); // form1_layout.cpp: after every other entry of the pane's menu
     std::vector<std::string> ListedPaths() const;
-    std::optional<QString> AskName(const QString& prompt, const QString& name);
+    void ConnectRename(); // form1_replace.cpp
+    void Rename(const std::string& name);
     // Records and writes edits (and the renames already done); the open
     // file's edit is made in the pane, as one step of its undo. Adds a note
     // for each file left alone; returns the number of files and matches.
@@ -273,8 +272,9 @@ private:
     bool shown_ = false; // FormShow has run
     RecoveryKeeper* recovery_ = nullptr;
     SearchWindow* searchWindow_ = nullptr; // made when first opened
-    SiteList* site_ = nullptr;             // the listed files, following the disk
-    RecentFolders* recentDirs_ = nullptr;  // the folders shown last, Ctrl+O
+    RenameController* renamer_ = nullptr;
+    SiteList* site_ = nullptr;            // the listed files, following the disk
+    RecentFolders* recentDirs_ = nullptr; // the folders shown last, Ctrl+O
 };
 
 } // namespace sheafpad

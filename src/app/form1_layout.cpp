@@ -10,6 +10,7 @@
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
 #include "widgets/file_list_model.h"
+#include "widgets/file_list_view.h"
 #include "widgets/line_edit_accessible.h"
 #include "widgets/rich_edit.h"
 #include "widgets/site_list.h"
@@ -168,6 +169,10 @@ void TForm1::CreateControls() {
                    QStringLiteral("Save currently displayed file, whether changed or not"));
     CancelButton = MakeButton(Panel2, "CancelButton", QStringLiteral("Cancel"), {112, 162, 41, 17},
                               QStringLiteral("Cancel automatic save for currently displayed file"));
+    // Shown with the label, only while there is something to save: not
+    // under the questions and messages of start-up.
+    SaveButton->hide();
+    CancelButton->hide();
 
     // Under the Save and Cancel row, in the room that Panel2 grew by.
     // As wide as the column of fields.
@@ -178,7 +183,7 @@ void TForm1::CreateControls() {
 
     site_ = new SiteList(this);
     filesModel = site_->Model();
-    filesLB = Make<QListView>(Panel3, "filesLB");
+    filesLB = Make<FileListView>(Panel3, "filesLB");
     filesLB->setModel(filesModel);
     filesLB->setSelectionMode(QAbstractItemView::SingleSelection);
     filesLB->setUniformItemSizes(true);
@@ -317,7 +322,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     }
     auto* keyEvent = static_cast<QKeyEvent*>(event);
     int key = keyEvent->key();
-    ErrorDisplay::Guard([&] { FindEditKeyDown(key); });
+    ErrorDisplay::Guard([&] { FindEditKeyDown(key, watched != TypesMemo); });
     if (key != 0) {
         return false;
     }

@@ -170,10 +170,11 @@ bool TForm1::AskQuestion(const QString& text, bool defaultYes) {
     if (QuestionHookRef()) {
         return QuestionHookRef()(text);
     }
-    return QMessageBox::question(
-               QApplication::activeWindow() ? QApplication::activeWindow() : this,
-               ErrorDisplay::ApplicationTitle(), text, QMessageBox::Yes | QMessageBox::No,
-               defaultYes ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
+    const auto box =
+        ErrorDisplay::MakeBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
+                              QApplication::activeWindow() ? QApplication::activeWindow() : this);
+    box->setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
+    return box->exec() == QMessageBox::Yes;
 }
 
 QMargins TForm1::FrameMargins() const {

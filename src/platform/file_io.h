@@ -56,6 +56,10 @@ private:
     uint64_t size_ = 0;
 };
 
+// Whether the regular file at path holds exactly bytes. Reads it a piece at
+// a time, and not at all when its size differs; false when it cannot be read.
+bool FileHoldsBytes(const std::string& path, std::string_view bytes);
+
 // Whether a directory without any write permission bit is read-only for
 // every user, as such a file always is: then no file is made in it and its
 // files are rewritten in place only.
@@ -63,6 +67,12 @@ enum class LockedDirectories { AsTheSystemAllows, ReadOnly };
 
 // Whether an entry of any kind (a dangling symbolic link included) is at path.
 bool EntryExists(const std::string& path);
+
+// Whether this user may write the file at path: false for a file that is
+// read-only (no write permission bit at all: read-only for every user, as
+// saves take it) or that the system would not let this user write; true
+// when there is no file at path.
+bool MayWriteFile(const std::string& path);
 
 // Whether this user may make files in the directory dir. A directory without
 // any write permission bit is taken as read-only for every user, root
@@ -86,7 +96,7 @@ bool IsOwnWritableFile(const std::string& path);
 // folder (see RestoreInterruptedSaves). A file without any write permission
 // bit is read-only for every user.
 // Throws EFCreateError when the file cannot be created or opened for writing,
-// EOutOfResources "Failed to Save Stream: "<path>". <reason>" when saving
+// EOutOfResources "Cannot save file "<path>". <reason>" when saving
 // fails after that: a full disk (found before the file is touched; where
 // there is room to write in place but not for the copy, the reason says so),
 // a failed write, a backup that cannot be made. The file is left as it was,

@@ -239,7 +239,7 @@ TEST(MainWindowStartup, ListsTheProgramDirectoryAndFocusesTheList) {
     EXPECT_EQ(form.focusWidget(), form.filesLB);
     EXPECT_TRUE(form.LoadedFName.empty());
     EXPECT_FALSE(form.NeedsSave);
-    // The introduction is shown read-only; Save and Cancel show, "Changed" does not.
+    // The introduction is shown read-only; nothing to save: no "Changed", Save or Cancel.
     EXPECT_TRUE(form.Memo1->isReadOnly());
     EXPECT_TRUE(form.Memo1->toPlainText().startsWith(
         "Every text editor can edit multiple files, so what's the big deal here? Allow me to "
@@ -247,8 +247,8 @@ TEST(MainWindowStartup, ListsTheProgramDirectoryAndFocusesTheList) {
     EXPECT_TRUE(form.Memo1->toPlainText().endsWith(
         "Hover the cursor over the buttons to see what they do!\n"
         "Click on a file name to get started with your editing!\n"));
-    EXPECT_TRUE(form.SaveButton->isVisible());
-    EXPECT_TRUE(form.CancelButton->isVisible());
+    EXPECT_FALSE(form.SaveButton->isVisible());
+    EXPECT_FALSE(form.CancelButton->isVisible());
     EXPECT_FALSE(form.lNeedsSave->isVisible());
 }
 

@@ -6,6 +6,7 @@
 #include "form_fixture.h"
 #include "search/replace_record.h"
 #include "widgets/recent_folders.h"
+#include "widgets/rename_dialog.h"
 #include "widgets/rich_edit.h"
 #include "widgets/search_results.h"
 #include "widgets/search_window.h"
@@ -47,7 +48,7 @@ class SiteTest : public test::FormFixture {
 protected:
     void TearDown() override {
         TForm1::SetQuestionHook(nullptr);
-        TForm1::SetNameHook(nullptr);
+        RenameDialog::SetRunHook(nullptr);
         RecentFolders::SetChooserHook(nullptr);
     }
     void Tree(const std::vector<std::pair<std::string, std::string>>& files) {
@@ -198,12 +199,14 @@ TEST_F(SiteTest, SearchReplaceUndoAndRenameReachEverySubfolder) {
 
     // A file in a subfolder is renamed in its folder; references follow.
     Select("js/lib.js");
-    TForm1::SetNameHook([](const QString& prompt, const QString& name) {
-        EXPECT_EQ(prompt, "Rename \"lib.js\" to:");
-        EXPECT_EQ(name, "lib.js");
-        return std::optional<QString>("util.js");
+    std::string offered;
+    RenameDialog::SetRunHook([&](RenameDialog& dialog) {
+        offered = dialog.NameEdit->text().toStdString();
+        dialog.NameEdit->setText("util.js");
+        dialog.UpdateButton->click();
     });
     form.RenameClick();
+    EXPECT_EQ(offered, "lib.js");
     EXPECT_EQ(test::JoinedDirNames(dir.file("js")), "util.js");
     EXPECT_EQ(ReadFile(dir.file("a.html")), "jquery <script src=\"js/util.js\">");
     EXPECT_EQ(form.LoadedFName, dir.file("js/util.js"));
