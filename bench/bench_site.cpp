@@ -27,6 +27,8 @@
 #include <fstream>
 #include <string>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 using namespace sheafpad;
@@ -144,6 +146,37 @@ void BM_SeenInTheWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_SeenInTheWindow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
 
+// Real sites, where installed (scripts/bench.sh installs them): the window's
+// listing of the tree, and find over it.
+const std::vector<std::pair<std::string, std::string>> kRealSites = {
+    {"apache2-doc", "/usr/share/doc/apache2-doc/manual"},
+    {"python3-doc", "/usr/share/doc/python3.11-doc/html"}};
+
+void ListReal(benchmark::State& state, const std::string& root) {
+    TForm1 form;
+    form.show();
+    ListEverything(form);
+    form.SubfoldersBox->setChecked(true);
+    bool slash = false;
+    for (auto _ : state) {
+        form.dirEdit->SetText(slash ? root + "/" : root);
+        slash = !slash;
+        form.filesLB->doItemsLayout();
+        form.filesLB->viewport()->repaint();
+    }
+    state.counters["listed"] = double(form.filesModel->rowCount());
+}
+
+// follow: find -L, which looks where every link leads, as the listing does
+// to tell a linked file (listed) from a linked folder (left alone).
+void FindReal(benchmark::State& state, const std::string& root, bool follow) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            bench::RunDrained(follow ? std::vector<std::string>{"find", "-L", root, "-type", "f"}
+                                     : std::vector<std::string>{"find", root, "-type", "f"}));
+    }
+}
+
 // --peak-child: the window lists the tree; prints the memory it grew by,
 // in bytes per listed file: at its peak ("peak") or held after ("held").
 int PeakChild(int argc, char** argv, const std::string& mode, const std::string& path) {
@@ -183,8 +216,28 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
+    for (const auto& [name, root] : kRealSites) {
+        if (std::filesystem::is_directory(root)) {
+            benchmark::RegisterBenchmark(("BM_ListReal/" + name).c_str(), ListReal, root)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
+            for (const bool follow : {false, true}) {
+                benchmark::RegisterBenchmark(
+                    ((follow ? "BM_FindRealFollowing/" : "BM_FindReal/") + name).c_str(), FindReal,
+                    root, follow)
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseRealTime();
+            }
+        }
+    }
     bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    for (const auto& [name, root] : kRealSites) {
+        reporter.PrintRatio("list " + name + " vs find -type f", "BM_ListReal/" + name,
+                            "BM_FindReal/" + name);
+        reporter.PrintRatio("list " + name + " vs find -L -type f", "BM_ListReal/" + name,
+                            "BM_FindRealFollowing/" + name);
+    }
     reporter.PrintRatio("list 100,000 files in 5,000 folders vs find -type f", "BM_ListTree",
                         "BM_FindTree", 1.5);
     reporter.PrintRatio("take in a new file: tree of 100,000 vs tree of 100", "BM_TakeInOneFile/1",
