@@ -10,19 +10,19 @@ if [ "$(dpkg-query -W -f='${Status}' libjs-jquery 2>/dev/null || true)" != "inst
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
         libjs-jquery >/dev/null || echo "bench.sh: libjs-jquery did not install" >&2
 fi
-# ripgrep, the search benchmark's reference, and the real documentation
-# trees it searches (Python's and Apache's manuals), for the benchmarks only.
-search_packages=()
-command -v rg >/dev/null 2>&1 || search_packages+=(ripgrep)
-for p in python3-doc apache2-doc; do
-    [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)" = "install ok installed" ] ||
-        search_packages+=("$p")
+# Real sites for the tree and search benchmarks: Apache's and Python's manuals.
+for doc in apache2-doc python3-doc; do
+    if [ "$(dpkg-query -W -f='${Status}' "$doc" 2>/dev/null || true)" != "install ok installed" ]; then
+        if [ "$(id -u)" = 0 ]; then sudo=(); else sudo=(sudo); fi
+        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+            "$doc" >/dev/null || echo "bench.sh: $doc did not install" >&2
+    fi
 done
-if [ ${#search_packages[@]} -gt 0 ]; then
+# ripgrep: the search benchmark's reference, for the benchmarks only.
+if ! command -v rg >/dev/null 2>&1; then
     if [ "$(id -u)" = 0 ]; then sudo=(); else sudo=(sudo); fi
     "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-        "${search_packages[@]}" || echo "bench.sh: ${search_packages[*]} did not install" >&2
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends ripgrep
 fi
 scripts/setup.sh --test --build-dir build-bench --build-type Release -DSHEAFPAD_BENCH=ON \
     -DSHEAFPAD_TESTS=OFF

@@ -25,6 +25,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     ConnectHandlers();
     ConnectRecovery();
     ConnectSearch();
+    ConnectSite();
     AddAboutEntry();
     SetOuterBounds(QRect(268, 116, 924, 480));
 }

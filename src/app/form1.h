@@ -28,6 +28,7 @@ class QListView;
 class QLineEdit;
 class QMenu;
 class QAction;
+class QCheckBox;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -46,10 +47,12 @@ struct RecordedRename;
 } // namespace search
 class FileListModel;
 class OutsideChanges;
+class RecentFolders;
 class RecoveryKeeper;
 class RenameController;
 class SearchController;
 class SearchWindow;
+class SiteList;
 class SyntaxColouring;
 class TJvDirectoryEdit;
 class TRichEdit;
@@ -81,6 +84,7 @@ public:
     QLabel* lNeedsSave = nullptr;
     QPushButton* SaveButton = nullptr;
     QPushButton* CancelButton = nullptr;
+    QCheckBox* SubfoldersBox = nullptr; // the list includes the subfolders' files
     FileListView* filesLB = nullptr;
     FileListModel* filesModel = nullptr;
     TRichEdit* Memo1 = nullptr;
@@ -94,6 +98,8 @@ public:
     QAction* SearchInFiles1 = nullptr;
     QAction* OpenInEditor1 = nullptr;
     QAction* Rename1 = nullptr;
+    QAction* Subfolders1 = nullptr; // the file list's menu: as SubfoldersBox
+    QAction* OpenFolder1 = nullptr; // Ctrl+O: the desktop's folder chooser
 
     // Start-up and shutdown. FormClose returns false when the window must stay open.
     // OpenAtStart, before the window is shown (the command line): the folder
@@ -104,12 +110,15 @@ public:
     bool FormClose();
     void QuitButtonClick();
 
-    // File list.
+    // File list (form1_files.cpp, form1_site.cpp): the site's files, kept as
+    // the disk has them by Site(); names are paths relative to the folder.
     void RefreshFileList();
     void TypesMemoChange();
     void dirEditChange();
-    // The name selected in the file list, or nullptr.
-    const std::string* SelectedName() const;
+    // The name selected in the file list, or nothing.
+    std::optional<std::string> SelectedName() const;
+    SiteList* Site() const { return site_; }
+    RecentFolders* RecentDirs() const { return recentDirs_; }
 
     // Current file and change tracking.
     void MarkChanged();
@@ -219,7 +228,11 @@ private:
     bool AskQuitWithoutSettings();
     void ConnectRecovery(); // form1_recovery.cpp
     void ConnectSearch();   // form1_search.cpp
-    void AddAboutEntry();   // form1_layout.cpp: after every other entry of the pane's menu
+    void ConnectSite();     // form1_site.cpp
+    // The site's section of the settings, read before [Initial] is applied
+    // (so that the folder is listed once) and written after the others.
+    void SiteSettings(TIniFile& ini, bool write); // form1_site.cpp
+    void AddAboutEntry(); // form1_layout.cpp: after every other entry of the pane's menu
     std::vector<std::string> ListedPaths() const;
     void MakeSearch();                        // form1_search.cpp
     void OpenListed(const std::string& path); // as a click in the list does
@@ -254,7 +267,8 @@ private:
     SearchController* search_ = nullptr;
     bool closeAfterRun_ = false; // a close came while files were being changed
     RenameController* renamer_ = nullptr;
-    FileLister lister_; // keeps the directory's order from one relist to the next
+    SiteList* site_ = nullptr;            // the listed files, following the disk
+    RecentFolders* recentDirs_ = nullptr; // the folders shown last, Ctrl+O
 };
 
 } // namespace sheafpad

@@ -90,8 +90,8 @@ void TForm1::filesLBClick() {
     if (!Memo1->ReadOnly()) {
         SaveIfChanged();
     }
-    const std::string* name = SelectedName();
-    if (name == nullptr) {
+    const std::optional<std::string> name = SelectedName();
+    if (!name) {
         return;
     }
     // Until the load succeeds the pane holds no file's text: it stays

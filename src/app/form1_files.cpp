@@ -5,6 +5,7 @@
 #include "files/file_list.h"
 #include "widgets/directory_edit.h"
 #include "widgets/file_list_model.h"
+#include "widgets/site_list.h"
 
 #include <QListView>
 #include <QPlainTextEdit>
@@ -27,9 +28,9 @@ std::vector<std::string> TypeLines(const QPlainTextEdit* memo) {
 } // namespace
 
 void TForm1::RefreshFileList() {
-    // Clearing the model clears the selection with it; the pane, LoadedFName
-    // and the changed flag are not touched.
-    filesModel->SetNames(lister_.List(dirEdit->Text(), FileTypes(TypeLines(TypesMemo))));
+    // The selection is cleared; the pane, LoadedFName and the changed flag
+    // are not touched.
+    site_->Show(dirEdit->Text(), TypeLines(TypesMemo));
 }
 
 void TForm1::TypesMemoChange() {
@@ -68,12 +69,12 @@ void TForm1::ApplyStartPlace() {
     }
 }
 
-const std::string* TForm1::SelectedName() const {
+std::optional<std::string> TForm1::SelectedName() const {
     const QModelIndexList rows = filesLB->selectionModel()->selectedRows();
     if (rows.isEmpty()) {
-        return nullptr;
+        return std::nullopt;
     }
-    return &filesModel->NameAt(rows.first().row());
+    return filesModel->NameAt(rows.first().row());
 }
 
 } // namespace sheafpad

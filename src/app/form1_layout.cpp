@@ -13,8 +13,10 @@
 #include "widgets/file_list_view.h"
 #include "widgets/line_edit_accessible.h"
 #include "widgets/rich_edit.h"
+#include "widgets/site_list.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -33,6 +35,7 @@ namespace sheafpad {
 
 namespace {
 
+constexpr int kSubfoldersBoxHeight = 17;
 // Beside the text: a line edit's two-pixel margin each side, the caret, and
 // a pixel or two that hinting at another scale may add.
 constexpr int kPromptMargin = 2 * 2 + 1 + 2;
@@ -119,7 +122,7 @@ void TForm1::CreateControls() {
     Panel1 = MakePanel(this, "Panel1", false);
     Panel1->setFixedWidth(169);
     Panel2 = MakePanel(Panel1, "Panel2", true);
-    Panel2->setFixedHeight(184);
+    Panel2->setFixedHeight(184 + kSubfoldersBoxHeight);
     Panel3 = MakePanel(Panel1, "Panel3", false);
 
     TypesMemo = Make<QPlainTextEdit>(Panel2, "TypesMemo", {8, 8, 145, 73});
@@ -171,7 +174,15 @@ void TForm1::CreateControls() {
     SaveButton->hide();
     CancelButton->hide();
 
-    filesModel = new FileListModel(this);
+    // Under the Save and Cancel row, in the room that Panel2 grew by.
+    // As wide as the column of fields.
+    SubfoldersBox =
+        Make<QCheckBox>(Panel2, "SubfoldersBox", {8, 182, FindEdit->width(), kSubfoldersBoxHeight});
+    SubfoldersBox->setText(QStringLiteral("&Include subfolders"));
+    SubfoldersBox->setToolTip(QStringLiteral("List the files of every folder below this one too"));
+
+    site_ = new SiteList(this);
+    filesModel = site_->Model();
     filesLB = Make<FileListView>(Panel3, "filesLB");
     filesLB->setModel(filesModel);
     filesLB->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -251,8 +262,8 @@ void TForm1::SetToolTipDurations() {
 }
 
 void TForm1::SetTabOrder() {
-    QWidget* order[] = {TypesMemo,  dirEdit,     CancelButton, QuitButton, FindEdit,
-                        SaveButton, CheckButton, filesLB,      Memo1};
+    QWidget* order[] = {TypesMemo,  dirEdit,     CancelButton,  QuitButton, FindEdit,
+                        SaveButton, CheckButton, SubfoldersBox, filesLB,    Memo1};
     for (size_t i = 0; i + 1 < std::size(order); ++i) {
         setTabOrder(order[i], order[i + 1]);
     }

@@ -97,8 +97,8 @@ void TForm1::ConnectRename() {
 }
 
 void TForm1::RenameClick() {
-    if (const std::string* selected = SelectedName()) {
-        Rename(std::string(*selected)); // a copy: relisting replaces the names
+    if (const std::optional<std::string> selected = SelectedName()) {
+        Rename(*selected);
     }
 }
 

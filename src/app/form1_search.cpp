@@ -78,7 +78,7 @@ void TForm1::ConnectSearch() {
 }
 
 void TForm1::filesLBContextPopup(QPoint pos) {
-    const bool named = SelectedName() != nullptr;
+    const bool named = SelectedName().has_value();
     OpenInEditor1->setEnabled(named);
     Rename1->setEnabled(named);
     // At the pointer for a click; at the current row for the keyboard.
@@ -106,9 +106,7 @@ void TForm1::MakeSearch() {
     host.pane = Memo1;
     host.listedPaths = [this] { return ListedPaths(); };
     host.folder = [this] {
-        std::string folder =
-            platform::AbsolutePath(dirEdit->Text().empty() ? "." : dirEdit->Text());
-        return folder.ends_with('/') ? folder : folder + '/';
+        return platform::AbsolutePath(JoinPath(dirEdit->Text(), "")); // as ListedPaths joins them
     };
     host.openFile = [this] { return PaneHoldsLoadedFile ? LoadedFName : std::string(); };
     host.saveIfChanged = [this] { SaveIfChanged(); };

@@ -91,6 +91,7 @@ void TForm1::ReadSettings() {
     // A relative directory is taken against the working directory at start,
     // once: the folder dialog moves the working directory, and the list must
     // not change folder under the user. It is shown, and kept, absolute.
+    SiteSettings(ini, false); // the switch first: the folder is then listed once
     dirEdit->SetInitialDir(AbsoluteDirText(ini.ReadString(kSection, kDir, defaultDir)));
     dirEdit->SetText(dirEdit->InitialDir());
 
@@ -158,6 +159,7 @@ void TForm1::WriteSettings() {
     ini.WriteString(kSection, kFindEdit, findText);
     ini.WriteString(kSection, kLoadedFName, LoadedFName);
     PaneSettings(ini, true);
+    SiteSettings(ini, true);
     search_->WriteSettings(ini);
     ini.Release();
 }
@@ -275,8 +277,8 @@ void TForm1::KeepOnScreen(const QRect& layout) {
 }
 
 void TForm1::filesLBDblClick() {
-    const std::string* name = SelectedName();
-    if (name == nullptr) {
+    const std::optional<std::string> name = SelectedName();
+    if (!name) {
         return;
     }
     const std::string path = JoinPath(dirEdit->Text(), *name);

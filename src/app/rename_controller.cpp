@@ -43,7 +43,10 @@ RenameController::References RenameController::FindReferences(const std::string&
     return found;
 }
 
-std::optional<RenameController::Outcome> RenameController::Rename(const std::string& oldName) {
+std::optional<RenameController::Outcome> RenameController::Rename(const std::string& listed) {
+    // A file in a subfolder is renamed within its folder, by its own name.
+    const std::string where = listed.substr(0, listed.rfind('/') + 1);
+    const std::string oldName = listed.substr(where.size());
     window_.saveIfChanged(); // the references are counted in the files as shown
     References references = FindReferences(oldName);
     RenameDialog dialog(FromBytes(oldName), references.count, references.edits.size(), parent_);
@@ -56,8 +59,8 @@ std::optional<RenameController::Outcome> RenameController::Rename(const std::str
         newName.find_first_of(std::string("/\0", 2)) != std::string::npos) {
         throw Error("\"" + newName + "\" cannot be a file name");
     }
-    const std::string from = platform::AbsolutePath(JoinPath(window_.folder(), oldName));
-    const std::string to = platform::AbsolutePath(JoinPath(window_.folder(), newName));
+    const std::string from = platform::AbsolutePath(JoinPath(window_.folder(), where + oldName));
+    const std::string to = platform::AbsolutePath(JoinPath(window_.folder(), where + newName));
     if (answer.choice == RenameDialog::Choice::RenameOnly) {
         references = {};
     }

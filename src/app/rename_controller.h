@@ -44,7 +44,8 @@ public:
 
     RenameController(Window window, QWidget* parent);
 
-    // Renames the listed name after asking. Nothing when the user cancels.
+    // Renames the listed name (a path from the folder: a file in a subfolder
+    // keeps its folder) after asking. Nothing when the user cancels.
     // Throws Error, with nothing renamed, for a name that cannot be a file's
     // or a rename that the system refuses.
     std::optional<Outcome> Rename(const std::string& name);

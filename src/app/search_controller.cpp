@@ -65,6 +65,7 @@ void SearchController::MakeWindow() {
     window_->setFont(host_.window->font());
     window_->SetHistory(finds_, replaces_);
     window_->ListedPaths = host_.listedPaths;
+    window_->ShownFrom = host_.folder;
     window_->OpenFileText = [this]() -> std::optional<SearchWindow::OpenText> {
         const std::string path = host_.openFile();
         if (path.empty()) {
@@ -87,7 +88,6 @@ void SearchController::Show(SearchWindow::Scope scope) {
     if (window_ == nullptr) {
         MakeWindow();
     }
-    window_->Results().SetRoot(host_.folder());
     window_->SetUndoAvailable(search::HasReplaceRecord());
     // The pane's selection when it is on one line, else the last search's text.
     const QString selected = host_.pane->SelectedPlainText();

@@ -29,4 +29,9 @@ inline constexpr const char* kFindHistory = "FindText";
 inline constexpr const char* kReplaceHistory = "ReplaceText";
 inline constexpr int kSearchHistory = 10;
 
+// The site's section, written after the pane's.
+inline constexpr const char* kSiteSection = "Site";
+inline constexpr const char* kSubfolders = "Subfolders"; // 1: the list includes subfolders
+inline constexpr const char* kRecentFolder = "Recent";   // Recent1 (latest) to Recent8: folders
+
 } // namespace sheafpad::settings

@@ -17,19 +17,19 @@ QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-// A path as the file list shows it: relative to its folder.
-QString ShownPath(const std::string& path, const std::string& root) {
-    if (!root.empty() && path.rfind(root, 0) == 0) {
-        return FromUtf8(path.substr(root.size()));
-    }
-    return FromUtf8(path.substr(path.rfind('/') + 1));
-}
-
 QString LinePrefix(const search::MatchLine& line) {
     return QStringLiteral("%1: ").arg(line.line + 1);
 }
 
 } // namespace
+
+QString SearchResultsModel::ShownName(const std::string& path) const {
+    // Below the folder: the path from it (two pages of one name differ).
+    if (!root_.empty() && path.size() > root_.size() && path.compare(0, root_.size(), root_) == 0) {
+        return FromUtf8(path.substr(root_.size()));
+    }
+    return FromUtf8(path.substr(path.rfind('/') + 1));
+}
 
 void SearchResultsModel::Clear() {
     beginResetModel();
@@ -134,9 +134,9 @@ QVariant SearchResultsModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     if (!file->skipped.empty()) {
-        return tr("%1 (skipped: %2)").arg(ShownPath(file->path, root_), FromUtf8(file->skipped));
+        return tr("%1 (skipped: %2)").arg(ShownName(file->path), FromUtf8(file->skipped));
     }
-    return QStringLiteral("%1 (%2)").arg(ShownPath(file->path, root_)).arg(file->matchCount);
+    return QStringLiteral("%1 (%2)").arg(ShownName(file->path)).arg(file->matchCount);
 }
 
 Qt::ItemFlags SearchResultsModel::flags(const QModelIndex& index) const {

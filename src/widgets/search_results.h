@@ -10,6 +10,7 @@
 
 #include <QAbstractItemModel>
 #include <QStyledItemDelegate>
+#include <string>
 #include <vector>
 
 namespace sheafpad {
@@ -20,9 +21,10 @@ public:
     using QAbstractItemModel::QAbstractItemModel;
 
     void Clear();
+    // Files below folder (a path ending in "/") are shown by their path from
+    // it; others by their name.
+    void SetShownFrom(std::string folder) { root_ = std::move(folder); }
     void Add(std::vector<search::FileResult> results);
-    // Paths are shown relative to root (a folder with a trailing '/').
-    void SetRoot(std::string root) { root_ = std::move(root); }
 
     // The check boxes. Whether match (by its number in the file) of the
     // file at row is checked; whether any box is cleared; what is checked.
@@ -64,11 +66,13 @@ private:
     void SetLine(size_t row, size_t line, bool on);
     size_t CheckedIn(size_t row) const;
 
+    QString ShownName(const std::string& path) const;
+
+    std::string root_; // see SetShownFrom
     std::vector<search::FileResult> results_;
     std::vector<Checks> checks_;
     size_t unchecked_ = 0; // files cleared or with lines cleared
     size_t matches_ = 0, filesWithMatches_ = 0, skipped_ = 0;
-    std::string root_;
 };
 
 // Draws a line's row as "number: before" + the match on a highlight + "after".

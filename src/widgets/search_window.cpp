@@ -264,6 +264,7 @@ void SearchWindow::StartSearch() {
     job_.reset(); // cancels the one that runs
     poll_.stop();
     model_->Clear();
+    model_->SetShownFrom(ShownFrom ? ShownFrom() : std::string());
     searched_.reset();
     resultsUsed_ = false;
     error_.clear();

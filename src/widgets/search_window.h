@@ -46,8 +46,9 @@ public:
     // Set by the owner.
     std::function<std::vector<std::string>()> ListedPaths; // the paths to search, now
     std::function<std::optional<OpenText>()> OpenFileText;
-    std::function<void()> BeforeSearch;  // e.g. write back the open file
-    std::function<void()> SearchChanged; // what was found no longer stands
+    std::function<std::string()> ShownFrom; // results below it show their path from it
+    std::function<void()> BeforeSearch;     // e.g. write back the open file
+    std::function<void()> SearchChanged;    // what was found no longer stands
     std::function<void(const search::FileResult&, const search::MatchLine&)> OpenResult;
     std::function<void()> ReplaceAllClick;
     std::function<void()> UndoReplaceClick;

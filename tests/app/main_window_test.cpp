@@ -14,6 +14,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -75,6 +76,9 @@ TEST(MainWindowLayout, ControlsHaveTheirNamesPlacesTextsAndTips) {
 
         {"SaveButton", {64, 162, 41, 17}, "Save currently displayed file, whether changed or not"},
         {"CancelButton", {112, 162, 41, 17}, "Cancel automatic save for currently displayed file"},
+        {"SubfoldersBox",
+         {8, 182, 145 + grow, 17},
+         "List the files of every folder below this one too"},
         {"filesLB",
          {},
          "Click on a file to start editing it.  Current file will be saved first if it has been "
@@ -102,6 +106,9 @@ TEST(MainWindowLayout, ControlsHaveTheirNamesPlacesTextsAndTips) {
     EXPECT_EQ(form.CancelButton->text(), "Cancel");
     EXPECT_EQ(form.lNeedsSave->text(), "Changed");
     EXPECT_TRUE(form.lNeedsSave->font().bold());
+    EXPECT_EQ(form.SubfoldersBox->text(), "&Include subfolders"); // Alt+I
+    EXPECT_FALSE(form.SubfoldersBox->isChecked());
+    EXPECT_EQ(form.OpenFolder1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     // The pane in the desktop's fixed-pitch font at its size; the controls in theirs.
     EXPECT_TRUE(QFontInfo(form.Memo1->font()).fixedPitch());
     EXPECT_EQ(form.Memo1->font().pointSizeF(),
@@ -200,17 +207,18 @@ TEST(MainWindowLayout, PanelsAreDockedAndTheWindowHasItsBounds) {
     const int width = form.FindEdit->width() + 24; // 169 with the layout's fields
     EXPECT_EQ(form.Panel1->width(), width);
     EXPECT_EQ(form.Panel1->height(), form.height());
-    EXPECT_EQ(form.Panel2->geometry(), QRect(0, 0, width, 184));
-    EXPECT_EQ(form.Panel3->geometry().top(), 184);
+    // Grown by the subfolder box under the Save and Cancel row.
+    EXPECT_EQ(form.Panel2->geometry(), QRect(0, 0, width, 184 + 17));
+    EXPECT_EQ(form.Panel3->geometry().top(), 184 + 17);
     EXPECT_EQ(form.Memo1->geometry().left(), width);
     EXPECT_EQ(form.Memo1->width(), form.width() - width);
 }
 
 TEST(MainWindowLayout, TabOrderRunsThroughTheControlPanelThenListThenPane) {
     TForm1 form;
-    QList<QWidget*> expected = {form.TypesMemo,   form.dirEdit,  form.CancelButton,
-                                form.QuitButton,  form.FindEdit, form.SaveButton,
-                                form.CheckButton, form.filesLB,  form.Memo1};
+    QList<QWidget*> expected = {
+        form.TypesMemo,  form.dirEdit,     form.CancelButton,  form.QuitButton, form.FindEdit,
+        form.SaveButton, form.CheckButton, form.SubfoldersBox, form.filesLB,    form.Memo1};
     for (int i = 0; i + 1 < expected.size(); ++i) {
         QWidget* next = expected[i]->nextInFocusChain();
         // Skip the pieces of composite widgets that take no focus.

@@ -27,6 +27,12 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
+// The site's section as a close writes it when the subfolders are off and
+// the folder shown is the only one.
+std::string SiteSection(const std::string& folder) {
+    return "[Site]\r\nSubfolders=0\r\nRecent1=" + folder + "\r\n";
+}
+
 // Each start makes a window of its own on the test's settings file.
 class SettingsTest : public ::testing::Test, protected test::ErrorCapture {
 protected:
@@ -74,7 +80,8 @@ TEST_F(SettingsTest, FirstStartUsesTheLayoutAndFirstCloseWritesTheSevenKeysInOrd
     EXPECT_EQ(ReadFile(ini), "[Initial]\r\nDir=" + form->ExeDir +
                                  "\r\nLeft=268\r\nTop=116\r\nHeight=480\r\nWidth=924\r\n"
                                  "FindEdit=Type \"find\" text here + <Enter>\r\nLoadedFName=\r\n"
-                                 "[Pane]\r\nHighlighting=1\r\n");
+                                 "[Pane]\r\nHighlighting=1\r\n" +
+                                 SiteSection(form->ExeDir));
     EXPECT_TRUE(errors.empty());
 }
 
@@ -105,7 +112,8 @@ TEST_F(SettingsTest, RestartRestoresEverythingButOpensNoFile) {
                                  "\r\nTop=40\r\nWidth=150\r\nHeight=100\r\nFindEdit=n\xc3\xa4"
                                  "edle\r\nLoadedFName=" +
                                  dir.file("a.htm") +
-                                 "\r\n[Last]\r\ny=2\r\n[Pane]\r\nHighlighting=1\r\n");
+                                 "\r\n[Last]\r\ny=2\r\n[Pane]\r\nHighlighting=1\r\n" +
+                                 SiteSection(dir.path()));
 }
 
 // sheafpad DIR, sheafpad FILE: the folder given takes the stored one's place
@@ -126,7 +134,7 @@ TEST_F(SettingsTest, AFolderOrFileFromTheCommandLineTakesTheStoredFoldersPlace) 
     EXPECT_EQ(form->dirEdit->Text(), dir.path());
     EXPECT_EQ(form->TypesMemo->toPlainText(), ".htm\n.html\n.js\n.css");
     EXPECT_EQ(form->filesModel->Names(), (std::vector<std::string>{"a.htm", "style.css"}));
-    ASSERT_NE(form->SelectedName(), nullptr);
+    ASSERT_TRUE(form->SelectedName());
     EXPECT_EQ(*form->SelectedName(), "style.css");
     EXPECT_EQ(form->LoadedFName, dir.file("style.css"));
     EXPECT_TRUE(form->PaneHoldsLoadedFile);
@@ -160,7 +168,7 @@ TEST_F(SettingsTest, ThePanesZoomIsKeptInASectionOfItsOwn) {
                                 "\r\nLeft=268\r\nTop=116\r\nHeight=480\r\nWidth=924\r\n"
                                 "FindEdit=Type \"find\" text here + <Enter>\r\nLoadedFName=\r\n";
     EXPECT_EQ(ReadFile(ini), initial + "[Pane]\r\nFontSize=" + std::to_string(int(desktop) + 2) +
-                                 "\r\nHighlighting=1\r\n");
+                                 "\r\nHighlighting=1\r\n" + SiteSection(form->ExeDir));
     // Restored at the next start; Ctrl+0 goes back to the desktop's size,
     // which empties the key.
     form = Start();
@@ -168,7 +176,8 @@ TEST_F(SettingsTest, ThePanesZoomIsKeptInASectionOfItsOwn) {
     QTest::keyClick(form->Memo1, Qt::Key_0, Qt::ControlModifier);
     EXPECT_EQ(form->Memo1->PointSize(), desktop);
     EXPECT_TRUE(form->close());
-    EXPECT_EQ(ReadFile(ini), initial + "[Pane]\r\nFontSize=\r\nHighlighting=1\r\n");
+    EXPECT_EQ(ReadFile(ini),
+              initial + "[Pane]\r\nFontSize=\r\nHighlighting=1\r\n" + SiteSection(form->ExeDir));
     EXPECT_EQ(Start()->Memo1->PointSize(), desktop);
 }
 
@@ -231,7 +240,8 @@ TEST_F(SettingsTest, MinimizedWindowStoresItsRestoredRectangle) {
                              "Dir=" +
                                  form->ExeDir +
                                  "\r\nFindEdit=Type \"find\" text here + "
-                                 "<Enter>\r\nLoadedFName=\r\n[Pane]\r\nHighlighting=1\r\n");
+                                 "<Enter>\r\nLoadedFName=\r\n[Pane]\r\nHighlighting=1\r\n" +
+                                 SiteSection(form->ExeDir));
 }
 
 TEST_F(SettingsTest, MaximizedWindowStoresItsMaximizedRectangle) {
