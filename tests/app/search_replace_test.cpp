@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <gmock/gmock.h>
 #include <thread>
 
@@ -67,40 +68,43 @@ protected:
         QTRY_VERIFY(!window->Searching());
     }
     // The worker stops at step `at` of its run number `run` (counted from 0)
-    // until the dialog's Cancel button has been pressed on the window's thread.
-    void CancelAtStep(int run, size_t at) {
+    // until act (by default a press of the dialog's Cancel button) has run
+    // on the window's thread.
+    void ActAtStep(int run, size_t at, std::function<void()> act) {
         auto runs = std::make_shared<std::atomic<int>>(0);
         auto reached = std::make_shared<std::atomic<bool>>(false);
-        auto pressed = std::make_shared<std::atomic<bool>>(false);
-        EditRunner::SetStepHook([=](size_t done) {
-            if (done == 0 && !reached->load()) {
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        EditRunner::SetStepHook([=](size_t step) {
+            if (step == 0 && !reached->load()) {
                 ++*runs;
             }
-            if (*runs - 1 != run || done != at || reached->exchange(true)) {
+            if (*runs - 1 != run || step != at || reached->exchange(true)) {
                 return;
             }
-            for (int i = 0; i < 10000 && !pressed->load(); ++i) {
+            for (int i = 0; i < 10000 && !done->load(); ++i) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         });
         auto* poll = new QTimer(&form);
-        QObject::connect(poll, &QTimer::timeout, poll, [=, this] {
-            QProgressDialog* dialog = form.Search()->Runner().Dialog();
-            if (reached->load() && dialog != nullptr && !pressed->load()) {
-                auto* button = dialog->findChild<QPushButton*>();
-                EXPECT_TRUE(button != nullptr);
-                if (button != nullptr) {
-                    button->click();
-                }
-                pressed->store(true);
+        QObject::connect(poll, &QTimer::timeout, poll, [=] {
+            if (reached->load() && form.Search()->Runner().Dialog() != nullptr && !done->load()) {
+                act();
+                done->store(true);
                 poll->deleteLater();
             }
         });
         poll->start(5);
-        cancelled = pressed;
+        acted = done;
+    }
+    void CancelAtStep(int run, size_t at) {
+        ActAtStep(run, at, [this] {
+            auto* button = form.Search()->Runner().Dialog()->findChild<QPushButton*>();
+            ASSERT_TRUE(button != nullptr);
+            button->click();
+        });
     }
     std::vector<std::string> questions;
-    std::shared_ptr<std::atomic<bool>> cancelled;
+    std::shared_ptr<std::atomic<bool>> acted;
 };
 
 TEST_F(SearchReplaceTest, TypedResultsReplaceCheckedOnlyAndTheTextsAreKept) {
@@ -168,7 +172,7 @@ TEST_F(SearchReplaceTest, CancelStopsReplaceAllAndUndoBetweenFilesAndUndoIsExact
     // Run 0 reads the files, run 1 writes them: Cancel as the fourth is written.
     CancelAtStep(1, 3);
     window->ReplaceAllButton->click();
-    ASSERT_TRUE(cancelled->load()) << "the Cancel button was never pressed";
+    ASSERT_TRUE(acted->load()) << "the Cancel button was never pressed";
     for (size_t i = 0; i < files.size(); ++i) {
         EXPECT_EQ(isNew(i), i < 3) << i;
     }
@@ -179,7 +183,7 @@ TEST_F(SearchReplaceTest, CancelStopsReplaceAllAndUndoBetweenFilesAndUndoIsExact
     // Undo, cancelled after its first file: that one old, the rest as they were.
     CancelAtStep(0, 1);
     window->UndoReplaceButton->click();
-    ASSERT_TRUE(cancelled->load());
+    ASSERT_TRUE(acted->load());
     EXPECT_EQ(questions.back(), "Undo the last Replace All in 3 files?");
     EXPECT_FALSE(isNew(0));
     EXPECT_TRUE(isNew(1) && isNew(2));
@@ -194,6 +198,23 @@ TEST_F(SearchReplaceTest, CancelStopsReplaceAllAndUndoBetweenFilesAndUndoIsExact
         EXPECT_EQ(ReadFile(dir.file(name)), bytes) << name;
     }
     EXPECT_FALSE(search::HasReplaceRecord());
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+TEST_F(SearchReplaceTest, ClosingDuringReplaceAllAsksAndClosesOnceTheFileBeingWrittenIsDone) {
+    List({{"a.htm", "old"}, {"b.htm", "old"}, {"c.htm", "old"}});
+    SearchWindow* window = Open(form.filesLB, Qt::CTRL | Qt::SHIFT | Qt::Key_F);
+    ASSERT_TRUE(window);
+    Type(window, "old");
+    window->ReplaceEdit->setText("new");
+    ActAtStep(1, 1, [this] { form.close(); });
+    window->ReplaceAllButton->click();
+    ASSERT_TRUE(acted->load()) << "the window was never closed";
+    EXPECT_EQ(questions.back(),
+              "Files are being changed. Stop after the file being written, and close?");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "new");
+    EXPECT_EQ(ReadFile(dir.file("b.htm")) + ReadFile(dir.file("c.htm")), "oldold");
+    QTRY_VERIFY(!form.isVisible());
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
