@@ -72,6 +72,7 @@ struct Target {
     size_t matchCount = 0;
     std::vector<char> chosen; // by match, when some are cleared
     bool all = true;
+    bool rest = true; // the matches beyond those shown
 };
 
 } // namespace
@@ -176,14 +177,16 @@ void SearchController::ReplaceAll() {
     std::vector<Target> targets;
     for (size_t row = 0; row < results.Results().size(); ++row) {
         const search::FileResult& file = results.Results()[row];
-        if (file.matchCount == 0 || !file.skipped.empty() || !results.Chosen(row, SIZE_MAX)) {
+        if (file.matchCount == 0 || !file.skipped.empty() || results.CheckedIn(row) == 0) {
             continue;
         }
-        Target target{file.path, file.identity, file.matchCount, {}, true};
+        Target target{file.path, file.identity, file.matchCount, {}, true, true};
         for (size_t i = 0; i < file.lines.size(); ++i) {
             target.chosen.push_back(results.Chosen(row, i) ? 1 : 0);
             target.all = target.all && target.chosen.back();
         }
+        target.rest = results.Chosen(row, file.lines.size()); // the matches not shown
+        target.all = target.all && target.rest;
         targets.push_back(std::move(target));
     }
     // The files are read and their new contents made on the worker too.

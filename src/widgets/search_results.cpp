@@ -150,6 +150,9 @@ Qt::ItemFlags SearchResultsModel::flags(const QModelIndex& index) const {
 
 bool SearchResultsModel::Chosen(size_t row, size_t match) const {
     const Checks& checks = checks_[row];
+    if (match >= results_[row].lines.size()) {
+        return checks.on && checks.rest;
+    }
     return checks.on && (match >= checks.off.size() || !checks.off[match]);
 }
 
@@ -158,12 +161,14 @@ Qt::CheckState SearchResultsModel::FileState(size_t row) const {
     if (!checks.on) {
         return Qt::Unchecked;
     }
-    return checks.offCount == 0 ? Qt::Checked : Qt::PartiallyChecked;
+    return checks.offCount == 0 && checks.rest ? Qt::Checked : Qt::PartiallyChecked;
 }
 
 size_t SearchResultsModel::CheckedIn(size_t row) const {
     const Checks& checks = checks_[row];
-    return checks.on ? results_[row].matchCount - checks.offCount : 0;
+    const search::FileResult& file = results_[row];
+    const size_t rest = checks.rest ? file.matchCount - file.lines.size() : 0;
+    return checks.on ? file.lines.size() - checks.offCount + rest : 0;
 }
 
 size_t SearchResultsModel::CheckedMatchCount() const {
@@ -207,6 +212,7 @@ bool SearchResultsModel::setData(const QModelIndex& index, const QVariant& value
         if (on && !checks.on) {
             // The first match checked in a cleared file: that one alone.
             checks.on = true;
+            checks.rest = false;
             for (size_t i = 0; i < results_[row].lines.size(); ++i) {
                 SetLine(row, i, false);
             }
@@ -214,7 +220,7 @@ bool SearchResultsModel::setData(const QModelIndex& index, const QVariant& value
         SetLine(row, size_t(index.row()), on);
     } else {
         checks = Checks{};
-        checks.on = on;
+        checks.on = checks.rest = on;
     }
     unchecked_ += (FileState(row) != Qt::Checked ? 1 : 0) - (wasUnchecked ? 1 : 0);
     const QModelIndex fileIndex = this->index(int(row), 0);

@@ -31,6 +31,7 @@ public:
     bool Chosen(size_t row, size_t match) const;
     bool AnyUnchecked() const { return unchecked_ > 0; }
     size_t CheckedMatchCount() const;
+    size_t CheckedIn(size_t row) const; // checked matches of the file at row
     size_t CheckedFileCount() const;
     const std::vector<search::FileResult>& Results() const { return results_; }
     size_t MatchCount() const { return matches_; }
@@ -61,10 +62,10 @@ private:
         bool on = true;
         std::vector<char> off; // by line, once one is cleared
         size_t offCount = 0;
+        bool rest = true; // the matches beyond the lines shown
     };
     Qt::CheckState FileState(size_t row) const;
     void SetLine(size_t row, size_t line, bool on);
-    size_t CheckedIn(size_t row) const;
 
     QString ShownName(const std::string& path) const;
 
