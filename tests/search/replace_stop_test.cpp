@@ -102,6 +102,13 @@ TEST(ReplaceStop, OnlyTheChosenMatchesAreReplacedAndAChangedTextIsRefused) {
     EXPECT_EQ(text->newBytes, "l old\nl");
     EXPECT_FALSE(PlanTextReplace("old old", 3, *matcher, scratch, &reason));
     EXPECT_NE(reason.find("changed since the search"), std::string::npos) << reason;
+
+    // A find text of line breaks alone (pasted) finds every kind of break.
+    WriteFile(dir.file("b.htm"), "one\r\ntwo\rthree\nfour");
+    const auto breaks =
+        test::SearchAll({dir.file("b.htm")}, {.find = "\r\n", .replace = "", .matchCase = true});
+    ASSERT_EQ(breaks.size(), 1u);
+    EXPECT_EQ(breaks[0].matchCount, 3u);
 }
 
 TEST(ReplaceStop, LiteralsAcrossTheStretchesOfABigTextAreFoundOnce) {
