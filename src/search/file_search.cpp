@@ -20,24 +20,28 @@ bool IsContinuation(char c) {
     return ((unsigned char)c & 0xC0) == 0x80;
 }
 
-// At most limit bytes of piece from its start (fromEnd: from its end), never
-// cutting a character, "…" marking a cut.
-std::string Cut(std::string_view piece, size_t limit, bool fromEnd) {
+// Appends at most limit bytes of piece from its start (fromEnd: from its
+// end) to out, never cutting a character, "…" marking a cut.
+void AppendCut(std::string& out, std::string_view piece, size_t limit, bool fromEnd) {
     if (piece.size() <= limit) {
-        return std::string(piece);
+        out += piece;
+        return;
     }
     if (fromEnd) {
         size_t start = piece.size() - limit;
         while (start < piece.size() && IsContinuation(piece[start])) {
             ++start;
         }
-        return kCut + std::string(piece.substr(start));
+        out += kCut;
+        out += piece.substr(start);
+        return;
     }
     size_t end = limit;
     while (end > 0 && IsContinuation(piece[end])) {
         --end;
     }
-    return std::string(piece.substr(0, end)) + kCut;
+    out += piece.substr(0, end);
+    out += kCut;
 }
 
 // The match's line around it. The line's ends are looked for only a little
@@ -54,19 +58,23 @@ MatchLine Shown(std::string_view text, size_t start, size_t end) {
     const size_t matchEnd =
         inMatch != nullptr ? size_t(static_cast<const char*>(inMatch) - data) : end;
     MatchLine line;
-    line.before = Cut(text.substr(lineStart, start - lineStart), kBeforeBytes, true);
-    line.match = Cut(text.substr(start, matchEnd - start), kMatchBytes, false);
+    line.text.reserve(kBeforeBytes + kMatchBytes + kAfterBytes + 3 * kCut.size());
+    AppendCut(line.text, text.substr(lineStart, start - lineStart), kBeforeBytes, true);
+    line.matchStart = uint32_t(line.text.size());
+    AppendCut(line.text, text.substr(start, matchEnd - start), kMatchBytes, false);
     if (matchEnd < end) {
         if (matchEnd - start <= kMatchBytes) {
-            line.match += kCut; // the match goes on past its first line
+            line.text += kCut; // the match goes on past its first line
         }
+        line.matchEnd = uint32_t(line.text.size());
         return line;
     }
+    line.matchEnd = uint32_t(line.text.size());
     const size_t ahead = std::min(text.size() - end, kAfterBytes + 4);
     const void* after = std::memchr(data + end, '\n', ahead);
     const size_t lineEnd =
         after != nullptr ? size_t(static_cast<const char*>(after) - data) : end + ahead;
-    line.after = Cut(text.substr(end, lineEnd - end), kAfterBytes, false);
+    AppendCut(line.text, text.substr(end, lineEnd - end), kAfterBytes, false);
     return line;
 }
 

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -24,9 +25,16 @@ struct MatchLine {
     uint64_t line = 0;       // counted from 0
     uint64_t panePos = 0;    // where the match starts in the editor pane
     uint64_t paneLength = 0; // its length there
-    // The match's line, UTF-8: before it, the match's first line, after it;
-    // each cut to a few hundred bytes ("…" marks a cut).
-    std::string before, match, after;
+    // The match's line, UTF-8, in one string (one allocation a line): before
+    // the match, the match's first line, after it; each piece cut to a few
+    // hundred bytes ("…" marks a cut).
+    std::string text;
+    uint32_t matchStart = 0, matchEnd = 0; // the match's piece in text
+    std::string_view before() const { return std::string_view(text).substr(0, matchStart); }
+    std::string_view match() const {
+        return std::string_view(text).substr(matchStart, matchEnd - matchStart);
+    }
+    std::string_view after() const { return std::string_view(text).substr(matchEnd); }
 };
 
 struct FileResult {

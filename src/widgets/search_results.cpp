@@ -13,7 +13,7 @@ quintptr ParentId(const QModelIndex& index) {
     return index.internalId();
 }
 
-QString FromUtf8(const std::string& text) {
+QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
@@ -126,8 +126,8 @@ QVariant SearchResultsModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     if (const search::MatchLine* line = LineAt(index)) {
-        return LinePrefix(*line) + FromUtf8(line->before) + FromUtf8(line->match) +
-               FromUtf8(line->after);
+        return LinePrefix(*line) + FromUtf8(line->before()) + FromUtf8(line->match()) +
+               FromUtf8(line->after());
     }
     const search::FileResult* file = FileAt(index);
     if (file == nullptr) {
@@ -269,9 +269,9 @@ void SearchLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
                           Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, piece);
         x += width;
     };
-    draw(LinePrefix(*line) + FromUtf8(line->before), false);
-    draw(FromUtf8(line->match), true);
-    draw(FromUtf8(line->after), false);
+    draw(LinePrefix(*line) + FromUtf8(line->before()), false);
+    draw(FromUtf8(line->match()), true);
+    draw(FromUtf8(line->after()), false);
     painter->restore();
 }
 

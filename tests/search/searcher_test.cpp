@@ -115,11 +115,11 @@ TEST(Searcher, WhatPcreSaysEveryMatchHoldsPassesFilesOverAndLongLinesStayCheap) 
     const MatchLine& shown = results[0].lines[999];
     EXPECT_EQ(shown.line, 1u);
     EXPECT_EQ(shown.panePos, 2u + 999 * 103 + 100);
-    EXPECT_EQ(shown.match, "hit");
-    EXPECT_EQ(shown.before, "\xE2\x80\xA6" + std::string(80 - 3, 'a').substr(0, 0) +
-                                line.substr(999 * 103 + 100 - 80, 80));
-    EXPECT_EQ(shown.after.substr(0, 100), line.substr(1000 * 103, 100));
-    EXPECT_EQ(shown.after.substr(shown.after.size() - 3), "\xE2\x80\xA6");
+    EXPECT_EQ(shown.match(), "hit");
+    EXPECT_EQ(shown.before(), "\xE2\x80\xA6" + std::string(80 - 3, 'a').substr(0, 0) +
+                                  line.substr(999 * 103 + 100 - 80, 80));
+    EXPECT_EQ(shown.after().substr(0, 100), line.substr(1000 * 103, 100));
+    EXPECT_EQ(shown.after().substr(shown.after().size() - 3), "\xE2\x80\xA6");
 }
 
 } // namespace
