@@ -21,7 +21,7 @@ while [ $# -gt 0 ]; do
     shift
 done
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core pkg-config libglib2.0-dev
+packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-l10n-tools qt6-tools-dev libgl-dev fonts-dejavu-core pkg-config libglib2.0-dev
           librsvg2-bin libpcre2-dev libtree-sitter-dev)
 # npm fetches the syntax grammars; any npm will do.
 command -v npm >/dev/null 2>&1 || packages+=(npm)

@@ -82,7 +82,7 @@ SearchController::PreparePaneEdit(search::FileEdit& edit, std::vector<search::Fi
     TRichEdit* pane = host_.pane;
     const QString paneText = pane->toPlainText();
     if (paneText != Decoded(edit.oldBytes, edit.encoding)) {
-        notes.push_back({edit.path, search::kChangedSinceSearch});
+        notes.push_back({edit.path, search::ChangedSinceSearch()});
         return std::nullopt;
     }
     const std::vector<search::PaneSpan> spans = search::PaneSpans(edit);

@@ -57,7 +57,7 @@ public:
 // question that said everything (the handler's state is as after a failure).
 class EAbort : public Error {
 public:
-    EAbort() : Error("Operation aborted") {}
+    EAbort() : Error("Operation aborted") {} // never shown
 };
 
 // The system's text for an errno value, as shown after a file name.

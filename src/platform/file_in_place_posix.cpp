@@ -3,6 +3,7 @@
 // touched, its old content goes to a synced backup in the user's state
 // folder; the backup is removed once the new content is written and synced.
 // At the next start a backup left behind puts the old content back.
+#include "base/user_text.h"
 #include "platform/file_io.h"
 
 #include "base/content_hash.h"
@@ -165,8 +166,9 @@ public:
 
 private:
     static EOutOfResources Failed(const std::string& shown, const std::string& dir, int error) {
-        return SaveFailed(shown, "Cannot keep a copy of the old content in \"" + dir +
-                                     "\": " + SystemReason(error));
+        return SaveFailed(shown, FillIn(UserText("Errors", "Cannot keep a copy of the old "
+                                                           "content in \"%1\": %2"),
+                                        {dir, SystemReason(error)}));
     }
 
     // Copies all of from's content to the end of to; *size gets its length.
@@ -470,15 +472,15 @@ std::vector<InterruptedSave> RestoreInterruptedSaves() {
 std::string InterruptedSave::Message() const {
     switch (outcome) {
     case Outcome::Undone:
-        return "Saving \"" + path +
-               "\" was interrupted; the file's content from before that "
-               "save has been put back. What it held instead is kept in \"" +
-               keptAt + "\" until the next start";
+        return FillIn(UserText("Errors", "Saving \"%1\" was interrupted; the file's content from "
+                                         "before that save has been put back. What it held "
+                                         "instead is kept in \"%2\" until the next start"),
+                      {path, keptAt});
     case Outcome::Kept:
-        return "Saving \"" + path +
-               "\" was interrupted, and the file has changed since, so it is left as it "
-               "is now; its content from before that save is kept in \"" +
-               keptAt + "\"";
+        return FillIn(UserText("Errors", "Saving \"%1\" was interrupted, and the file has "
+                                         "changed since, so it is left as it is now; its "
+                                         "content from before that save is kept in \"%2\""),
+                      {path, keptAt});
     case Outcome::Finished:
     case Outcome::Unreadable:
         break;

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "base/user_text.h"
 #include "platform/file_io.h"
 
 #include "base/errors.h"
@@ -36,7 +37,7 @@ Fd OpenForReading(const std::string& path, struct stat* st) {
         throw EFOpenError(AbsolutePath(path), SystemReason(EISDIR));
     }
     if (!S_ISREG(st->st_mode)) {
-        throw EFOpenError(AbsolutePath(path), "Not a regular file");
+        throw EFOpenError(AbsolutePath(path), UserText("Errors", "Not a regular file"));
     }
     if (!ClearNonBlock(fd.get())) {
         throw EFOpenError(AbsolutePath(path), SystemReason(errno));

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/file_io_posix_util.h"
+#include "base/user_text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -108,7 +109,8 @@ std::optional<Room> RoomFor(int fd, uint64_t size) {
 }
 
 EOutOfResources SaveFailed(const std::string& shown, const std::string& reason) {
-    return EOutOfResources("Cannot save file \"" + shown + "\". " + reason);
+    return EOutOfResources(
+        FillIn(UserText("Errors", "Cannot save file \"%1\". %2"), {shown, reason}));
 }
 
 EOutOfResources SaveFailed(const std::string& shown, int error) {

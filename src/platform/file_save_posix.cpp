@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saving a whole file: the crash-safe replacement, and the choice between it
 // and writing the file in place.
+#include "base/user_text.h"
 #include "platform/file_io.h"
 
 #include "base/errors.h"
@@ -99,8 +100,9 @@ EOutOfResources NoRoom(const std::string& shown, const Target& target, size_t si
     const Fd dir(::open(target.parts.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     const std::optional<Room> room = RoomFor(dir.get(), size);
     if (target.exists && room && room->needed <= room->free + SpaceTaken(target.st)) {
-        return SaveFailed(shown,
-                          SystemReason(ENOSPC) + " for a second copy; the file was left unchanged");
+        return SaveFailed(
+            shown, FillIn(UserText("Errors", "%1 for a second copy; the file was left unchanged"),
+                          {SystemReason(ENOSPC)}));
     }
     return SaveFailed(shown, ENOSPC);
 }

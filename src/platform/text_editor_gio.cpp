@@ -4,6 +4,7 @@
 // entries. GIO also reads the entry's Exec line, field codes and all, and
 // starts the program without a shell and without leaving a child to reap.
 // Never Sheafpad itself, though its entry offers it for the web's file types.
+#include "base/user_text.h"
 #include "platform/process.h"
 
 #include "base/app_id.h"
@@ -58,13 +59,13 @@ std::string OpenInTextEditor(const std::string& path) {
     GAppInfo* editor = g_app_info_get_default_for_type(kPlainText, FALSE);
     if (IsThisProgram(editor)) {
         g_object_unref(editor);
-        return "The desktop's application for plain text is Sheafpad itself; choose a text "
-               "editor for plain text files";
+        return UserText("Errors", "The desktop's application for plain text is Sheafpad itself; "
+                                  "choose a text editor for plain text files");
     }
     if (editor == nullptr) {
         if (OpensInThisProgram(path)) {
-            return "No text editor is set for plain text files, and the desktop would open the "
-                   "file in Sheafpad itself";
+            return UserText("Errors", "No text editor is set for plain text files, and the "
+                                      "desktop would open the file in Sheafpad itself");
         }
         StartDetached("xdg-open", {path}, &reason);
         return reason;
@@ -76,7 +77,8 @@ std::string OpenInTextEditor(const std::string& path) {
         // terminal (Terminal=true, as vim's entry) and none is installed.
         GError* error = nullptr;
         if (!g_app_info_launch(editor, &files, nullptr, &error)) {
-            reason = error != nullptr ? error->message : "The text editor could not be started";
+            reason = error != nullptr ? error->message
+                                      : UserText("Errors", "The text editor could not be started");
         }
         g_clear_error(&error);
         g_object_unref(file);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "base/user_text.h"
 #include "platform/whole_file.h"
 
 #include "base/errors.h"
@@ -28,7 +29,7 @@ size_t ReadWholeFile(const std::string& path, std::string& buffer) {
     int error = ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
     if (error == 0 && !S_ISREG(st.st_mode)) {
         ::close(fd);
-        throw EFOpenError(AbsolutePath(path), "Not a regular file");
+        throw EFOpenError(AbsolutePath(path), UserText("Errors", "Not a regular file"));
     }
     size_t size = 0;
     const size_t expected = error == 0 ? size_t(st.st_size) : 0;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/file_edit.h"
+#include "base/user_text.h"
 
 #include "base/errors.h"
 #include "platform/file_io.h"
@@ -11,8 +12,12 @@
 
 namespace sheafpad::search {
 
-const char* const kChangedSinceSearch = "changed since the search: not replaced";
-const char* const kReadOnly = "the file is read-only: not replaced";
+std::string ChangedSinceSearch() {
+    return UserText("Search", "changed since the search: not replaced");
+}
+std::string ReadOnlyReason() {
+    return UserText("Search", "the file is read-only: not replaced");
+}
 
 namespace {
 
@@ -86,8 +91,8 @@ bool PlanSpans(FileEdit& edit, const Matcher& matcher, MatchScratch& scratch,
         return false;
     }
     if (!storable) {
-        *reason = "the replace text holds a character that this file's one-byte encoding "
-                  "cannot store: not replaced";
+        *reason = UserText("Search", "the replace text holds a character that this file's "
+                                     "one-byte encoding cannot store: not replaced");
         return false;
     }
     return true;
@@ -103,7 +108,7 @@ std::optional<FileEdit> PlanReplace(const std::string& path, const platform::Fil
     edit.path = path;
     edit.identity = platform::FileIdentityOf(path);
     if (platform::CompareIdentity(searched, edit.identity) != platform::FileChange::None) {
-        *reason = kChangedSinceSearch;
+        *reason = ChangedSinceSearch();
         return std::nullopt;
     }
     try {
@@ -113,7 +118,7 @@ std::optional<FileEdit> PlanReplace(const std::string& path, const platform::Fil
         return std::nullopt;
     }
     if (std::memchr(edit.oldBytes.data(), 0, edit.oldBytes.size()) != nullptr) {
-        *reason = kChangedSinceSearch; // it was text when it was searched
+        *reason = ChangedSinceSearch(); // it was text when it was searched
         return std::nullopt;
     }
     size_t count = 0;
@@ -123,7 +128,7 @@ std::optional<FileEdit> PlanReplace(const std::string& path, const platform::Fil
     if (count != searchedCount ||
         platform::CompareIdentity(searched, platform::FileIdentityOf(path)) !=
             platform::FileChange::None) {
-        *reason = kChangedSinceSearch;
+        *reason = ChangedSinceSearch();
         return std::nullopt;
     }
     Splice(edit);
@@ -140,7 +145,8 @@ std::optional<FileEdit> PlanTextReplace(std::string utf8, size_t searchedCount,
         return std::nullopt;
     }
     if (count != searchedCount) {
-        *reason = "The open file changed since the search: nothing was replaced; search again";
+        *reason = UserText("Search", "The open file changed since the search: nothing was "
+                                     "replaced; search again");
         return std::nullopt;
     }
     edit.encoding = TextEncoding::Utf8; // the pane's text, whatever its file holds
@@ -198,7 +204,8 @@ std::optional<FileEdit> PlanRename(const std::string& path, const std::string& o
         return std::nullopt;
     }
     if (std::memchr(edit.oldBytes.data(), 0, edit.oldBytes.size()) != nullptr) {
-        *reason = "The file holds NUL bytes, so it is not a text file: not replaced";
+        *reason =
+            UserText("Search", "The file holds NUL bytes, so it is not a text file: not replaced");
         return std::nullopt;
     }
     edit.encoding = DetectEncoding(edit.oldBytes);

@@ -35,9 +35,9 @@ struct FileEdit {
 };
 
 // What the reason of a file skipped for a change by another program says.
-extern const char* const kChangedSinceSearch;
+std::string ChangedSinceSearch();
 // ... and of one that may not be written.
-extern const char* const kReadOnly;
+std::string ReadOnlyReason();
 
 // Which matches of a file are replaced, by their number in it (from 0);
 // empty: all of them.

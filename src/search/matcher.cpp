@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/matcher.h"
+#include "base/user_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -112,7 +113,7 @@ std::string LineBreaksAsLf(std::string_view text) {
 
 std::shared_ptr<const Matcher> Matcher::Compile(const SearchOptions& options, std::string* error) {
     if (options.find.empty()) {
-        *error = "Type the text to find";
+        *error = UserText("Search", "Type the text to find");
         return nullptr;
     }
     if (options.regex) {

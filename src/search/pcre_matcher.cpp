@@ -2,6 +2,7 @@
 // Regular expressions (and literals that a byte search cannot find exactly)
 // matched by PCRE2, the library QRegularExpression is built on, so that the
 // syntax is the pane's.
+#include "base/user_text.h"
 #include "search/matcher.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
@@ -69,10 +70,13 @@ std::string MatchFailure(int code, std::string_view text, size_t at) {
     if (IsLimit(code)) {
         const size_t line =
             size_t(std::count(text.begin(), text.begin() + ptrdiff_t(at), '\n')) + 1;
-        return "the pattern is too costly to match: it gave up at line " + std::to_string(line) +
-               " of this file (a pattern with fewer nested repeats may work)";
+        return FillIn(UserText("Search", "the pattern is too costly to match: it gave up at line "
+                                         "%1 of this file (a pattern with fewer nested repeats "
+                                         "may work)"),
+                      {std::to_string(line)});
     }
-    return "the regular expression cannot be matched in this file: " + ErrorText(code);
+    return FillIn(UserText("Search", "the regular expression cannot be matched in this file: %1"),
+                  {ErrorText(code)});
 }
 
 pcre2_code* CompileOrExplain(const std::string& pattern, uint32_t flags, std::string* error) {
@@ -93,12 +97,15 @@ pcre2_code* CompileOrExplain(const std::string& pattern, uint32_t flags, std::st
             return ((unsigned char)c & 0xC0) != 0x80;
         }));
         // \C matches one byte, which can leave half a character behind.
-        const std::string reason = code == PCRE2_ERROR_BACKSLASH_C_CALLER_DISABLED
-                                       ? "\\C (a single byte) is not allowed, since it can split "
-                                         "a character; use . for any one character"
-                                       : ErrorText(code);
-        *error = "The regular expression is not valid: " + reason + " (at character " +
-                 std::to_string(chars + 1) + ")";
+        const std::string reason =
+            code == PCRE2_ERROR_BACKSLASH_C_CALLER_DISABLED
+                ? UserText("Search", "\\C (a single byte) is not allowed, since it "
+                                     "can split a character; use . for "
+                                     "any one character")
+                : ErrorText(code);
+        *error =
+            FillIn(UserText("Search", "The regular expression is not valid: %1 (at character %2)"),
+                   {reason, std::to_string(chars + 1)});
     }
     return compiled;
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/replace_record.h"
+#include "base/user_text.h"
 
 #include "base/content_hash.h"
 #include "base/errors.h"
@@ -103,8 +104,9 @@ void WriteRecord(const std::vector<FileEdit>& edits, const std::vector<RecordedR
     const int error =
         made != 0 ? made : platform::WritePrivateFile(RecordPath(), kTempPrefix, pieces.views());
     if (error != 0) {
-        throw Error("Nothing was replaced: the old contents cannot be kept in \"" + dir + "\". " +
-                    SystemReason(error));
+        throw Error(FillIn(UserText("Search", "Nothing was replaced: the old contents cannot be "
+                                              "kept in \"%1\". %2"),
+                           {dir, SystemReason(error)}));
     }
 }
 
@@ -163,7 +165,8 @@ std::optional<ReplaceRecord> ReadReplaceRecord() {
     }
     reader.Raw(kEnd);
     if (!reader.ok()) {
-        throw Error("The record of the last replace, \"" + path + "\", cannot be read");
+        throw Error(FillIn(
+            UserText("Search", "The record of the last replace, \"%1\", cannot be read"), {path}));
     }
     return record;
 }
@@ -192,15 +195,16 @@ ReplaceOutcome ApplyEdits(const std::vector<FileEdit>& edits,
         } else {
             if (platform::CompareIdentity(edit.identity, platform::FileIdentityOf(edit.path)) !=
                 platform::FileChange::None) {
-                outcome.notes.push_back({edit.path, kChangedSinceSearch});
+                outcome.notes.push_back({edit.path, ChangedSinceSearch()});
                 continue;
             }
             try {
                 platform::WriteFileBytes(edit.path, edit.newBytes);
             } catch (const Error& error) {
                 // A read-only file is said to be one, not that it cannot be created.
-                outcome.notes.push_back(
-                    {edit.path, platform::MayWriteFile(edit.path) ? error.what() : kReadOnly});
+                outcome.notes.push_back({edit.path, platform::MayWriteFile(edit.path)
+                                                        ? error.what()
+                                                        : ReadOnlyReason()});
                 continue;
             }
         }
@@ -241,7 +245,8 @@ UndoOutcome UndoReplace(const ReplaceRecord& record, const BeforeFile& beforeFil
         } catch (const Error&) {
             now.clear();
             if (platform::EntryExists(file.path)) {
-                outcome.notes.push_back({file.path, "cannot be read: not undone"});
+                outcome.notes.push_back(
+                    {file.path, UserText("Search", "cannot be read: not undone")});
                 continue;
             }
         }
@@ -260,12 +265,14 @@ UndoOutcome UndoReplace(const ReplaceRecord& record, const BeforeFile& beforeFil
                 outcome.notes.push_back({file.path, error.what()});
             }
         } else {
-            outcome.notes.push_back({file.path, "changed since the replace: not undone"});
+            outcome.notes.push_back(
+                {file.path, UserText("Search", "changed since the replace: not undone")});
         }
         const std::string kept = SetAside(file.path, file.oldBytes);
         if (!kept.empty()) {
-            outcome.notes.back().reason +=
-                "; its content from before the replace is kept in \"" + kept + "\"";
+            outcome.notes.back().reason += FillIn(
+                UserText("Search", "; its content from before the replace is kept in \"%1\""),
+                {kept});
         }
     }
     for (auto it = record.renames.rbegin(); it != record.renames.rend(); ++it) {
@@ -274,8 +281,11 @@ UndoOutcome UndoReplace(const ReplaceRecord& record, const BeforeFile& beforeFil
             outcome.renamed.push_back(*it);
         } else {
             outcome.notes.push_back(
-                {it->to, error == EEXIST ? "not renamed back: \"" + it->from + "\" exists again"
-                                         : "not renamed back: " + SystemReason(error)});
+                {it->to,
+                 error == EEXIST
+                     ? FillIn(UserText("Search", "not renamed back: \"%1\" exists again"),
+                              {it->from})
+                     : FillIn(UserText("Search", "not renamed back: %1"), {SystemReason(error)})});
         }
     }
     RemoveReplaceRecord();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/searcher.h"
+#include "base/user_text.h"
 
 #include "base/errors.h"
 #include "platform/whole_file.h"
@@ -49,7 +50,7 @@ Searcher::Outcome Searcher::SearchBytes(std::string_view bytes, SearchSink& sink
         return Outcome::Passed;
     }
     if (std::memchr(bytes.data(), 0, bytes.size()) != nullptr) {
-        reason_ = "The file holds NUL bytes, so it is not a text file";
+        reason_ = UserText("Search", "The file holds NUL bytes, so it is not a text file");
         return Outcome::Skipped;
     }
     const auto stopped = [stop] { return stop != nullptr && stop->load(); };

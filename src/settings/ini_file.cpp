@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/ini_file.h"
+#include "base/user_text.h"
 
 #include "base/errors.h"
 #include "settings/ini_storage.h"
@@ -118,19 +119,25 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view iden
 void TIniFile::WriteString(std::string_view section, std::string_view ident,
                            std::string_view value) {
     if (!IsSafeName(section, "[]")) {
-        throw EIniFileException(FileName(), "The section name \"" + std::string(section) +
-                                                "\" cannot be stored in it");
+        throw EIniFileException(
+            FileName(),
+            FillIn(UserText("Settings", "The section name \"%1\" cannot be stored in it"),
+                   {section}));
     }
     if (!IsSafeName(ident, "=[")) {
-        throw EIniFileException(FileName(), "The key name \"" + std::string(ident) +
-                                                "\" cannot be stored in it");
+        throw EIniFileException(
+            FileName(),
+            FillIn(UserText("Settings", "The key name \"%1\" cannot be stored in it"), {ident}));
     }
     if (!ini::FitsOnOneLine(value)) {
         // A value runs to the end of its line, so it cannot hold a line break.
         const bool nul = value.find('\0') != std::string_view::npos &&
                          value.find_first_of("\r\n") == std::string_view::npos;
-        throw EIniFileException(FileName(), "The value of \"" + std::string(ident) + "\" holds " +
-                                                (nul ? "a NUL character" : "a line break"));
+        throw EIniFileException(
+            FileName(),
+            FillIn(nul ? UserText("Settings", "The value of \"%1\" holds a NUL character")
+                       : UserText("Settings", "The value of \"%1\" holds a line break"),
+                   {ident}));
     }
     std::string content; // stays empty for a missing file, which is created
     if (!ini::ReadForUpdate(FileName(), content)) {

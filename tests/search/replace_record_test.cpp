@@ -62,7 +62,7 @@ TEST_F(ReplaceRecordTest, FilesChangedByOthersAreLeftAloneByReplaceAndByUndo) {
     EXPECT_EQ(replaced.files, 3u);
     ASSERT_EQ(replaced.notes.size(), 1u);
     EXPECT_EQ(replaced.notes[0].path, edits[1].path);
-    EXPECT_EQ(replaced.notes[0].reason, kChangedSinceSearch);
+    EXPECT_EQ(replaced.notes[0].reason, ChangedSinceSearch());
     EXPECT_EQ(ReadFile(edits[0].path), New(0));
     EXPECT_EQ(ReadFile(edits[1].path), Old(1) + "theirs");
 
