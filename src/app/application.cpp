@@ -4,10 +4,7 @@
 #include "app/tooltip_style.h"
 #include "widgets/error_display.h"
 
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QSocketNotifier>
-#include <QTranslator>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -24,18 +21,6 @@ SheafpadApplication::SheafpadApplication(int& argc, char** argv) : QApplication(
     // The tool-tip delay is a style hint that Qt reads from each widget's
     // style, so it is set once for the whole application.
     setStyle(new ToolTipStyle); // the application takes ownership
-    InstallQtTranslation(QLocale::system());
-}
-
-QTranslator* InstallQtTranslation(const QLocale& locale) {
-    auto* translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
-        !QCoreApplication::installTranslator(translator)) {
-        delete translator;
-        return nullptr;
-    }
-    return translator;
 }
 
 bool SheafpadApplication::notify(QObject* receiver, QEvent* event) {

@@ -8,9 +8,7 @@
 #include <functional>
 #include <iterator>
 
-class QLocale;
 class QSocketNotifier;
-class QTranslator;
 
 namespace sheafpad {
 
@@ -19,12 +17,6 @@ public:
     SheafpadApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };
-
-// Installs Qt's own translation for locale (qt6-translations-l10n), so that
-// the standard buttons and the fields' context menus speak the user's
-// language; the program's own texts are not translated. Returns the
-// translator (owned by the application), or nullptr when Qt has none for it.
-QTranslator* InstallQtTranslation(const QLocale& locale);
 
 // Turns SIGTERM, SIGHUP, SIGINT (Ctrl+C in the starting terminal) and SIGQUIT
 // into a call of handler on the user-interface

@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 
 #include "base/errors.h"
+#include "base/user_text.h"
 #include "platform/file_io.h"
 #include "platform/working_dir.h"
 #include "widgets/folder_paths.h"
@@ -25,11 +26,13 @@ CommandLine Failure(std::string error) {
 // What the path names: a folder to list, or a file to open in its folder.
 CommandLine Place(const std::string& given) {
     if (given.empty()) {
-        return Failure("an empty name is no folder or file");
+        return Failure(UserText("CommandLine", "an empty name is no folder or file"));
     }
     const std::string cwd = platform::WorkingDir();
     if (given[0] != '/' && cwd.empty()) {
-        return Failure("\"" + given + "\" is relative and the working directory cannot be read");
+        return Failure(FillIn(
+            UserText("CommandLine", "\"%1\" is relative and the working directory cannot be read"),
+            {given}));
     }
     const std::string path = AbsolutePath(given, cwd);
     CommandLine line;
@@ -69,7 +72,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--version") {
             version = true;
         } else {
-            return Failure("unknown option \"" + arg + "\"");
+            return Failure(FillIn(UserText("CommandLine", "unknown option \"%1\""), {arg}));
         }
     }
     if (help || version) {
@@ -78,38 +81,45 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         return line;
     }
     if (paths.size() > 1) {
-        return Failure("one folder or one file, not " + std::to_string(paths.size()));
+        return Failure(FillIn(UserText("CommandLine", "one folder or one file, not %1"),
+                              {std::to_string(paths.size())}));
     }
     return paths.empty() ? CommandLine() : Place(paths.front());
 }
 
 std::string HelpText(std::string_view command) {
     const std::string name(command);
-    return "Usage: " + name + " [FOLDER | FILE]\n" +
-           "Edit the many small files of one folder, one click after another.\n"
-           "\n"
-           "  FOLDER      list the folder's files whose names match the patterns\n"
-           "  FILE        list the file's folder and open the file in the editor pane\n"
-           "  --help      show this help and exit\n"
-           "  --version   show the version and exit\n"
-           "\n"
-           "Without a folder or file, " +
-           name +
-           " lists the folder it showed when it was last closed.\n"
-           "The settings are kept in ~/.config/Sheafpad/Sheafpad.ini; see \"man sheafpad\".\n";
+    return FillIn(
+        UserText("CommandLine",
+                 "Usage: %1 [FOLDER | FILE]\n"
+                 "Edit the many small files of one folder, one click after another.\n"
+                 "\n"
+                 "  FOLDER      list the folder's files whose names match the patterns\n"
+                 "  FILE        list the file's folder and open the file in the editor pane\n"
+                 "  --help      show this help and exit\n"
+                 "  --version   show the version and exit\n"
+                 "\n"
+                 "Without a folder or file, %1 lists the folder it showed when it was last "
+                 "closed.\n"
+                 "The settings are kept in ~/.config/Sheafpad/Sheafpad.ini; see \"man "
+                 "sheafpad\".\n"),
+        {name});
 }
 
 std::string VersionText() {
-    return "Sheafpad " SHEAFPAD_VERSION "\n"
-           "Copyright (C) 2026 the Sheafpad developers\n"
-           "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
-           "This is free software: you are free to change and redistribute it.\n"
-           "There is NO WARRANTY, to the extent permitted by law.\n";
+    return "Sheafpad " SHEAFPAD_VERSION "\n" +
+           UserText("CommandLine",
+                    "Copyright (C) 2026 the Sheafpad developers\n"
+                    "License GPLv3+: GNU GPL version 3 or later "
+                    "<https://gnu.org/licenses/gpl.html>.\n"
+                    "This is free software: you are free to change and redistribute it.\n"
+                    "There is NO WARRANTY, to the extent permitted by law.\n");
 }
 
 std::string ErrorText(std::string_view command, const std::string& error) {
     const std::string name(command);
-    return name + ": " + error + "\nTry \"" + name + " --help\" for more information.\n";
+    return name + ": " + error + "\n" +
+           FillIn(UserText("CommandLine", "Try \"%1 --help\" for more information.\n"), {name});
 }
 
 } // namespace sheafpad

@@ -2,6 +2,7 @@
 #include "app/edit_runner.h"
 
 #include "base/errors.h"
+#include "base/user_text.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -46,7 +47,7 @@ void EditRunner::CancelAndWait() {
 
 bool EditRunner::Run(QWidget* window, const QString& label, const Job& job) {
     if (Running()) {
-        throw Error("Another change of files is still running");
+        throw Error(UserText("EditRunner", "Another change of files is still running"));
     }
     cancelled_ = false;
     finished_ = false;

@@ -57,10 +57,10 @@ void TForm1::FormShow() {
     }
     if (unreadable > 0) {
         // Once, for all of them: set aside, they are not looked at again.
-        ErrorDisplay::Show(std::to_string(unreadable) +
-                           " backup(s) of interrupted saves could not be read, and were set "
-                           "aside in \"" +
-                           unreadableIn + "\" under names that begin with \"unreadable-\"");
+        ErrorDisplay::Show(tr("%n backup(s) of interrupted saves could not be read, and were set "
+                              "aside in \"%1\" under names that begin with \"unreadable-\"",
+                              nullptr, unreadable)
+                               .arg(QFile::decodeName(QByteArray::fromStdString(unreadableIn))));
     }
     ExeDir = platform::ProgramDirectory();
     if (ExeDir.empty()) {

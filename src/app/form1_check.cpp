@@ -31,7 +31,7 @@ void TForm1::CheckButtonClick() {
     PaneHoldsLoadedFile = false;
     Colours->SetLanguage(syntax::Language::Plain); // the report is the program's own text
     Memo1->ClearText();
-    Memo1->AppendLine(QStringLiteral("Files that are not used by another file: "));
+    Memo1->AppendLine(tr("Files that are not used by another file: "));
     Memo1->AppendLine(QStringLiteral(" "));
     for (const std::string& name : unused) {
         Memo1->AppendLine(QString::fromUtf8(name.data(), qsizetype(name.size())));

@@ -8,6 +8,7 @@
 
 #include "app/recovery_keeper.h"
 #include "base/errors.h"
+#include "base/user_text.h"
 #include "files/file_list.h"
 #include "platform/file_io.h"
 #include "text/is_blank.h"
@@ -36,7 +37,7 @@ QString UpToNul(const QString& text) {
 QClipboard* Clipboard() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (clipboard == nullptr) {
-        throw Error("Cannot open clipboard");
+        throw Error(UserText("TForm1", "Cannot open clipboard"));
     }
     return clipboard;
 }

@@ -127,35 +127,34 @@ void TForm1::CreateControls() {
 
     TypesMemo = Make<QPlainTextEdit>(Panel2, "TypesMemo", {8, 8, 145, 73});
     TypesMemo->setPlainText(QStringLiteral(".htm\n.html\n.js"));
-    TypesMemo->setToolTip(QStringLiteral("List of file extensions you wish to edit"));
+    TypesMemo->setToolTip(tr("List of file extensions you wish to edit"));
     // Names for screen readers, in the tool-tips' words; the tips describe.
-    TypesMemo->setAccessibleName(QStringLiteral("File extensions"));
+    TypesMemo->setAccessibleName(tr("File extensions"));
     TypesMemo->setTabChangesFocus(true);
     TypesMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
 
     dirEdit = Make<TJvDirectoryEdit>(Panel2, "dirEdit", {8, 88, 145, 21});
     dirEdit->SetDirectInput(false);
     dirEdit->SetText("dirEdit");
-    dirEdit->setToolTip(QStringLiteral("Directory in which the editable files will be found"));
-    dirEdit->setAccessibleName(QStringLiteral("Directory"));
+    dirEdit->setToolTip(tr("Directory in which the editable files will be found"));
+    dirEdit->setAccessibleName(tr("Directory"));
 
     FindEdit = Make<QLineEdit>(Panel2, "FindEdit", {8, 112, 145, 21});
-    FindEdit->setText(QStringLiteral("Type \"find\" text here + <Enter>"));
+    FindEdit->setText(tr("Type \"find\" text here + <Enter>"));
     FindEdit->setCursorPosition(0);
-    FindEdit->setToolTip(QStringLiteral(
-        "Type text you wish to \"find\" here.  The current file will be searched starting at "
-        "the cursor if you press <Enter> or <F3>"));
-    FindEdit->setAccessibleName(QStringLiteral("Find text"));
+    FindEdit->setToolTip(
+        tr("Type text you wish to \"find\" here.  The current file will be searched starting at "
+           "the cursor if you press <Enter> or <F3>"));
+    FindEdit->setAccessibleName(tr("Find text"));
     WidenForPrompt();
 
-    CheckButton =
-        MakeButton(Panel2, "CheckButton", QStringLiteral("Check"), {8, 140, 41, 17},
-                   QStringLiteral("Check for file names that do not occur in any other file"));
-    QuitButton = MakeButton(Panel2, "QuitButton", QStringLiteral("&Quit"), {112, 140, 41, 17},
-                            QStringLiteral("Quit this program"));
+    CheckButton = MakeButton(Panel2, "CheckButton", tr("Check"), {8, 140, 41, 17},
+                             tr("Check for file names that do not occur in any other file"));
+    QuitButton =
+        MakeButton(Panel2, "QuitButton", tr("&Quit"), {112, 140, 41, 17}, tr("Quit this program"));
 
     lNeedsSave = Make<QLabel>(Panel2, "lNeedsSave", {8, 163, 51, 13});
-    lNeedsSave->setText(QStringLiteral("Changed"));
+    lNeedsSave->setText(tr("Changed"));
     QFont bold = lNeedsSave->font();
     bold.setBold(true);
     lNeedsSave->setFont(bold);
@@ -164,11 +163,10 @@ void TForm1::CreateControls() {
     lNeedsSave->resize(std::max(51, lNeedsSave->sizeHint().width()), 13);
     lNeedsSave->hide();
 
-    SaveButton =
-        MakeButton(Panel2, "SaveButton", QStringLiteral("Save"), {64, 162, 41, 17},
-                   QStringLiteral("Save currently displayed file, whether changed or not"));
-    CancelButton = MakeButton(Panel2, "CancelButton", QStringLiteral("Cancel"), {112, 162, 41, 17},
-                              QStringLiteral("Cancel automatic save for currently displayed file"));
+    SaveButton = MakeButton(Panel2, "SaveButton", tr("Save"), {64, 162, 41, 17},
+                            tr("Save currently displayed file, whether changed or not"));
+    CancelButton = MakeButton(Panel2, "CancelButton", tr("Cancel"), {112, 162, 41, 17},
+                              tr("Cancel automatic save for currently displayed file"));
     // Shown with the label, only while there is something to save: not
     // under the questions and messages of start-up.
     SaveButton->hide();
@@ -178,8 +176,8 @@ void TForm1::CreateControls() {
     // As wide as the column of fields.
     SubfoldersBox =
         Make<QCheckBox>(Panel2, "SubfoldersBox", {8, 182, FindEdit->width(), kSubfoldersBoxHeight});
-    SubfoldersBox->setText(QStringLiteral("&Include subfolders"));
-    SubfoldersBox->setToolTip(QStringLiteral("List the files of every folder below this one too"));
+    SubfoldersBox->setText(tr("&Include subfolders"));
+    SubfoldersBox->setToolTip(tr("List the files of every folder below this one too"));
 
     site_ = new SiteList(this);
     filesModel = site_->Model();
@@ -188,27 +186,27 @@ void TForm1::CreateControls() {
     filesLB->setSelectionMode(QAbstractItemView::SingleSelection);
     filesLB->setUniformItemSizes(true);
     filesLB->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    filesLB->setToolTip(QStringLiteral(
-        "Click on a file to start editing it.  Current file will be saved first if it has been "
-        "changed/edited."));
-    filesLB->setAccessibleName(QStringLiteral("Files"));
+    filesLB->setToolTip(
+        tr("Click on a file to start editing it.  Current file will be saved first if it has been "
+           "changed/edited."));
+    filesLB->setAccessibleName(tr("Files"));
     // A click must leave the focus where the handler put it (the pane), so the
     // list takes the focus from the keyboard only.
     filesLB->setFocusPolicy(Qt::TabFocus);
 
     Memo1 = Make<TRichEdit>(this, "Memo1"); // in the desktop's fixed-pitch font
-    Memo1->setAccessibleName(QStringLiteral("File text"));
+    Memo1->setAccessibleName(tr("File text"));
     for (const QString& line : IntroductionLines()) {
         Memo1->AppendLine(line);
     }
     Memo1->SetCaret(0);
 
     MemoPopupMenu = Make<QMenu>(this, "MemoPopupMenu");
-    Copy1 = MemoPopupMenu->addAction(QStringLiteral("Copy"));
+    Copy1 = MemoPopupMenu->addAction(tr("Copy"));
     Copy1->setObjectName(QStringLiteral("Copy1"));
-    Cut1 = MemoPopupMenu->addAction(QStringLiteral("Cut"));
+    Cut1 = MemoPopupMenu->addAction(tr("Cut"));
     Cut1->setObjectName(QStringLiteral("Cut1"));
-    Paste1 = MemoPopupMenu->addAction(QStringLiteral("Paste"));
+    Paste1 = MemoPopupMenu->addAction(tr("Paste"));
     Paste1->setObjectName(QStringLiteral("Paste1"));
 
     // Panel1 docked left (Panel2 on top, Panel3 filling), Memo1 filling the rest.

@@ -5,6 +5,7 @@
 
 #include "app/outside_changes.h"
 #include "app/recovery_keeper.h"
+#include "base/user_text.h"
 #include "files/file_list.h"
 #include "platform/user_dirs.h"
 #include "platform/working_dir.h"
@@ -15,6 +16,7 @@
 #include "widgets/rich_edit.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QGuiApplication>
@@ -50,19 +52,23 @@ enum class Answer { Restore, Discard, Later };
 // The question for one copy: the file, when the copy was made, and what
 // became of the file since.
 QString QuestionText(const recovery::Entry& entry) {
-    QString text = QStringLiteral("Restore the unsaved changes to %1 ?").arg(Shown(entry.path));
+    QString text = QCoreApplication::translate("TForm1", "Restore the unsaved changes to %1 ?")
+                       .arg(Shown(entry.path));
     const QDateTime copied = QDateTime::fromMSecsSinceEpoch(entry.copiedAtNs / 1000000);
-    text += QStringLiteral("\n\nThe copy was made %1.")
+    text += QCoreApplication::translate("TForm1", "\n\nThe copy was made %1.")
                 .arg(copied.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
     const platform::FileIdentity now = platform::FileIdentityOf(entry.path);
     if (!platform::IsDirectory(FolderOf(entry.path))) {
-        text += QStringLiteral("\nThe file's folder no longer exists: Restore puts the text "
-                               "on the clipboard.");
+        text += QCoreApplication::translate(
+            "TForm1", "\nThe file's folder no longer exists: Restore puts the text "
+                      "on the clipboard.");
     } else if (!now.exists) {
-        text += QStringLiteral("\nThe file no longer exists: saving makes it anew.");
+        text += QCoreApplication::translate("TForm1",
+                                            "\nThe file no longer exists: saving makes it anew.");
     } else if (entry.loaded.exists &&
                platform::ChangeSince(entry.loaded, entry.path) != platform::FileChange::None) {
-        text += QStringLiteral("\nThe file has been changed on disk since its text was loaded.");
+        text += QCoreApplication::translate(
+            "TForm1", "\nThe file has been changed on disk since its text was loaded.");
     }
     return text;
 }
@@ -73,8 +79,10 @@ Answer Ask(QWidget* parent, const QString& text) {
     }
     const auto box =
         ErrorDisplay::MakeBox(QMessageBox::Question, text, QMessageBox::NoButton, parent);
-    QPushButton* restore = box->addButton(QStringLiteral("&Restore"), QMessageBox::AcceptRole);
-    QPushButton* discard = box->addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+    QPushButton* restore =
+        box->addButton(QCoreApplication::translate("TForm1", "&Restore"), QMessageBox::AcceptRole);
+    QPushButton* discard = box->addButton(QCoreApplication::translate("TForm1", "&Discard"),
+                                          QMessageBox::DestructiveRole);
     box->setDefaultButton(restore);
     box->exec();
     // Closed without an answer: the copy stays for a later start.
@@ -134,9 +142,9 @@ void TForm1::ConnectRecovery() {
             });
     recovery_->OnCopyFailed = [this](const QString& reason) {
         Notify(this,
-               QStringLiteral("No recovery copy of the unsaved changes could be written: %1.\n\n"
-                              "The changes are still written to the file when you switch files "
-                              "or press Save.")
+               tr("No recovery copy of the unsaved changes could be written: %1.\n\n"
+                  "The changes are still written to the file when you switch files "
+                  "or press Save.")
                    .arg(reason),
                false);
     };
@@ -147,10 +155,10 @@ void TForm1::StartRecovery(std::string dir) {
         dir = platform::UserStateDir();
         dir += dir.empty() ? "" : "recovery/";
     }
-    std::string error = "the user's state folder is not known";
+    std::string error = UserText("TForm1", "the user's state folder is not known");
     if (dir.empty() || !recovery_->Start(dir, &error)) {
         Notify(this,
-               QStringLiteral("No recovery copies of unsaved changes can be kept in %1: %2.")
+               tr("No recovery copies of unsaved changes can be kept in %1: %2.")
                    .arg(Shown(dir), QString::fromLocal8Bit(error)),
                false);
         return;
@@ -165,9 +173,9 @@ void TForm1::OfferRecoveredEdits() {
     if (!setAside.empty()) {
         // Once: set aside, they are not looked at again.
         Notify(this,
-               QStringLiteral("%1 file(s) of recovery copies could not be read, and were set "
-                              "aside in %2 under names that begin with \"unreadable-\".")
-                   .arg(setAside.size())
+               tr("%n file(s) of recovery copies could not be read, and were set aside in %1 "
+                  "under names that begin with \"unreadable-\".",
+                  nullptr, int(setAside.size()))
                    .arg(Shown(store->Dir())),
                false);
     }
@@ -191,9 +199,9 @@ void TForm1::OfferRecoveredEdits() {
                                      : QString::fromUtf8(entry.text);
             QGuiApplication::clipboard()->setText(text);
             Notify(this,
-                   QStringLiteral("The folder of %1 no longer exists, so the recovered text is "
-                                  "now on the clipboard: paste it into a file to keep it.\n\n"
-                                  "The recovery copy is kept and offered again at the next start.")
+                   tr("The folder of %1 no longer exists, so the recovered text is "
+                      "now on the clipboard: paste it into a file to keep it.\n\n"
+                      "The recovery copy is kept and offered again at the next start.")
                        .arg(Shown(entry.path)),
                    true);
             continue;

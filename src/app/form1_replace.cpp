@@ -32,12 +32,8 @@ QString FromBytes(const std::string& bytes) {
     return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
 }
 
-QString Count(size_t n, const QString& one, const QString& many) {
-    return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? one : many);
-}
-
 QString Files(size_t n) {
-    return Count(n, QStringLiteral("file"), QStringLiteral("files"));
+    return QObject::tr("%n file(s)", nullptr, int(n));
 }
 
 // "name: reason" for each note, at most a screenful.
@@ -50,7 +46,7 @@ QString NotesText(const std::vector<search::FileNote>& notes) {
                     .arg(FromBytes(path.substr(path.rfind('/') + 1)), FromBytes(notes[i].reason));
     }
     if (notes.size() > kShown) {
-        text += QStringLiteral("\n\u2026 and %1 more").arg(Files(notes.size() - kShown));
+        text += QObject::tr("\n\u2026 and %1 more").arg(Files(notes.size() - kShown));
     }
     return text;
 }

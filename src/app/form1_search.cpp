@@ -5,6 +5,7 @@
 
 #include "app/search_controller.h"
 #include "base/errors.h"
+#include "base/user_text.h"
 #include "files/file_list.h"
 #include "platform/file_io.h"
 #include "search/replace_record.h"
@@ -142,7 +143,7 @@ void TForm1::OpenListed(const std::string& path) {
         return platform::AbsolutePath(JoinPath(dirEdit->Text(), name)) == path;
     });
     if (listed == names.end()) {
-        throw Error("\"" + path + "\" is no longer listed");
+        throw Error(FillIn(UserText("TForm1", "\"%1\" is no longer listed"), {path}));
     }
     const QModelIndex index = filesModel->index(int(listed - names.begin()));
     if (filesLB->selectionModel()->isSelected(index)) {

@@ -3,7 +3,9 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/form1.h"
+#include "app/translations.h"
 #include "base/app_id.h"
+#include "base/user_text.h"
 
 #include <QIcon>
 #include <QSessionManager>
@@ -26,6 +28,9 @@ std::string CommandName(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The user's language, for the command line's texts as well.
+    sheafpad::Translations translations(QLocale::system());
+    translations.Install();
     // The command line first: --help and --version need no display.
     const sheafpad::CommandLine commandLine =
         sheafpad::ParseCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
@@ -47,11 +52,14 @@ int main(int argc, char** argv) {
         std::getenv("QT_QPA_PLATFORM") == nullptr) {
         // The command as the user typed it (sheafpad, Sheafpad, ./Sheafpad).
         const char* command = argc > 0 && argv[0] != nullptr ? argv[0] : "sheafpad";
-        std::fprintf(stderr,
-                     "Sheafpad needs a graphical display, and none was found "
-                     "(DISPLAY is not set).\nRun it from a desktop session, or start a "
-                     "virtual one: xvfb-run %s\n",
-                     command);
+        std::fputs(sheafpad::FillIn(sheafpad::UserText(
+                                        "CommandLine",
+                                        "Sheafpad needs a graphical display, and none was found "
+                                        "(DISPLAY is not set).\nRun it from a desktop session, or "
+                                        "start a virtual one: xvfb-run %1\n"),
+                                    {command})
+                       .c_str(),
+                   stderr);
         return 1;
     }
     // Qt sees only the program's name, so its own options (-reverse,
@@ -60,6 +68,7 @@ int main(int argc, char** argv) {
     char* qtArgv[] = {argc > 0 && argv[0] != nullptr ? argv[0] : fallbackName, nullptr};
     int qtArgc = 1;
     sheafpad::SheafpadApplication app(qtArgc, qtArgv);
+    translations.Install(); // the windows' texts and Qt's own, now that there is an application
     // Ties the window to the installed menu entry and its icon (data/), so
     // that docks and task switchers show Sheafpad's name and icon.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(sheafpad::kAppId));

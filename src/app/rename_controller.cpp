@@ -2,6 +2,7 @@
 #include "app/rename_controller.h"
 
 #include "base/errors.h"
+#include "base/user_text.h"
 #include "files/file_list.h"
 #include "platform/entry_names.h"
 #include "platform/file_io.h"
@@ -57,7 +58,8 @@ std::optional<RenameController::Outcome> RenameController::Rename(const std::str
     }
     if (newName == "." || newName == ".." ||
         newName.find_first_of(std::string("/\0", 2)) != std::string::npos) {
-        throw Error("\"" + newName + "\" cannot be a file name");
+        throw Error(
+            FillIn(UserText("RenameController", "\"%1\" cannot be a file name"), {newName}));
     }
     const std::string from = platform::AbsolutePath(JoinPath(window_.folder(), where + oldName));
     const std::string to = platform::AbsolutePath(JoinPath(window_.folder(), where + newName));
@@ -73,8 +75,11 @@ std::optional<RenameController::Outcome> RenameController::Rename(const std::str
         platform::CompareIdentity(own->identity, platform::FileIdentityOf(from)) ==
             platform::FileChange::None;
     if (const int error = platform::RenameWithoutReplacing(from, to)) {
-        throw Error("Cannot rename \"" + oldName + "\" to \"" + newName + "\". " +
-                    (error == EEXIST ? "A file of that name exists" : SystemReason(error)));
+        throw Error(
+            FillIn(UserText("RenameController", "Cannot rename \"%1\" to \"%2\". %3"),
+                   {oldName, newName,
+                    error == EEXIST ? UserText("RenameController", "A file of that name exists")
+                                    : SystemReason(error)}));
     }
     window_.moved(from, to);
     for (search::FileEdit& edit : references.edits) {

@@ -6,6 +6,7 @@
 #include "app/search_controller.h"
 
 #include "base/errors.h"
+#include "base/user_text.h"
 #include "search/file_edit.h"
 #include "search/replace_record.h"
 #include "text/text_format.h"
@@ -27,16 +28,12 @@ QString FromBytes(const std::string& bytes) {
     return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
 }
 
-QString Count(size_t n, const QString& one, const QString& many) {
-    return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? one : many);
-}
-
 QString Files(size_t n) {
-    return Count(n, QStringLiteral("file"), QStringLiteral("files"));
+    return QObject::tr("%n file(s)", nullptr, int(n));
 }
 
 QString Matches(size_t n) {
-    return Count(n, QStringLiteral("match"), QStringLiteral("matches"));
+    return QObject::tr("%n match(es)", nullptr, int(n));
 }
 
 // "name: reason" for each note, at most a screenful.
@@ -49,7 +46,7 @@ QString NotesText(const std::vector<search::FileNote>& notes) {
                     .arg(FromBytes(path.substr(path.rfind('/') + 1)), FromBytes(notes[i].reason));
     }
     if (notes.size() > kShown) {
-        text += QStringLiteral("\n\u2026 and %1 more").arg(Files(notes.size() - kShown));
+        text += QObject::tr("\n\u2026 and %1 more").arg(Files(notes.size() - kShown));
     }
     return text;
 }
@@ -62,8 +59,10 @@ QString Decoded(std::string_view bytes, TextEncoding encoding) {
     return QString::fromUtf16(text.data(), qsizetype(text.size()));
 }
 
-const QString kCannotStore = QStringLiteral(
-    "the replace text holds a character that this file's encoding cannot store: not replaced");
+QString CannotStore() {
+    return QObject::tr(
+        "the replace text holds a character that this file's encoding cannot store: not replaced");
+}
 
 // What a replace needs of a file's result, copied for the worker thread.
 struct Target {
@@ -101,7 +100,7 @@ SearchController::PreparePaneEdit(search::FileEdit& edit, std::vector<search::Fi
     const std::u16string_view units(reinterpret_cast<const char16_t*>(newText.utf16()),
                                     size_t(newText.size()));
     if (!EncodeFile(units, pane->Format(), bytes, nullptr)) {
-        notes.push_back({edit.path, ToUtf8(kCannotStore)});
+        notes.push_back({edit.path, ToUtf8(CannotStore())});
         return std::nullopt;
     }
     edit.newBytes = std::move(bytes); // what the pane will write
@@ -236,10 +235,11 @@ void SearchController::ReplaceAll() {
 void SearchController::ReplaceInOpenFile(const search::SearchOptions& options) {
     const std::string open = host_.openFile();
     if (open.empty()) {
-        throw Error("No file is open");
+        throw Error(UserText("SearchController", "No file is open"));
     }
     if (host_.pane->ReadOnly()) {
-        throw Error("The open file is read-only: nothing was replaced");
+        throw Error(
+            UserText("SearchController", "The open file is read-only: nothing was replaced"));
     }
     std::string error;
     const auto matcher = search::Matcher::Compile(options, &error);
@@ -311,8 +311,7 @@ void SearchController::UndoReplace() {
     window_->SetUndoAvailable(search::HasReplaceRecord());
     window_->SetResultsUsed();
     const size_t files = outcome.files;
-    QString text = files == 1 ? QObject::tr("Put back 1 file as it was.")
-                              : QObject::tr("Put back %1 files as they were.").arg(files);
+    QString text = QObject::tr("Put back %n file(s) as it was/they were.", nullptr, int(files));
     if (outcome.stopped) {
         text = QObject::tr("Cancelled: %1 Undo Replace puts back the rest.").arg(text);
     }

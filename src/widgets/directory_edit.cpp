@@ -144,7 +144,7 @@ void TJvEditButton::paintEvent(QPaintEvent*) {
 TJvDirectoryEdit::TJvDirectoryEdit(QWidget* parent) : QLineEdit(parent) {
     InstallLineEditAccessibility(); // before the field's interface is asked for
     button_ = new TJvEditButton(this);
-    button_->setAccessibleName(QStringLiteral("Select Directory")); // the dialog it opens
+    button_->setAccessibleName(tr("Select Directory")); // the dialog it opens
     connect(button_, &QAbstractButton::clicked, this,
             [this] { ErrorDisplay::Guard([this] { BrowseClick(); }); });
     // Typing (only possible with DirectInput on) changes the text like SetText.

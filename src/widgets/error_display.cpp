@@ -91,11 +91,11 @@ void ErrorDisplay::Guard(const std::function<void()>& handler) {
     } catch (const EAbort&) {
         // the user chose to stop; nothing to show
     } catch (const std::bad_alloc&) {
-        Show(QStringLiteral("Out of memory"));
+        Show(QCoreApplication::translate("ErrorDisplay", "Out of memory"));
     } catch (const std::exception& error) {
         Show(std::string(error.what()));
     } catch (...) {
-        Show(QStringLiteral("Unknown error"));
+        Show(QCoreApplication::translate("ErrorDisplay", "Unknown error"));
     }
 }
 

@@ -61,11 +61,9 @@ QString RenameDialog::ReferencesText(size_t references, size_t files) {
     if (references == 0) {
         return tr("No listed file refers to it.");
     }
-    return tr("%1 %2 in %3 %4 would change.")
-        .arg(references)
-        .arg(references == 1 ? tr("reference") : tr("references"))
-        .arg(files)
-        .arg(files == 1 ? tr("file") : tr("files"));
+    return tr("%1 in %2 would change.")
+        .arg(tr("%n reference(s)", nullptr, int(references)),
+             tr("%n file(s)", nullptr, int(files)));
 }
 
 void RenameDialog::NameEdited() {

@@ -2,10 +2,12 @@
 #include "widgets/rich_edit.h"
 
 #include "base/errors.h"
+#include "base/user_text.h"
 #include "platform/file_io.h"
 #include "platform/memory.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QKeyEvent>
@@ -95,7 +97,8 @@ std::string UnstorableReason(const QString& text, qsizetype index) {
     const QString name = QStringLiteral("U+%1").arg(uint(code), 4, 16, QChar('0')).toUpper();
     const QString character =
         shown.isEmpty() ? name : QStringLiteral("\"%1\" (%2)").arg(shown, name);
-    return QStringLiteral("The text holds %1, which this file's encoding cannot store")
+    return QCoreApplication::translate("TRichEdit",
+                                       "The text holds %1, which this file's encoding cannot store")
         .arg(character)
         .toStdString();
 }
@@ -157,8 +160,9 @@ uint64_t TRichEdit::LoadTextFile(const std::string& path) {
         // piece where it stands, before the rest is read.
         std::string bytes = platform::ReadFileBytes(path, [&](std::string_view piece) {
             if (ContainsNul(piece)) {
-                throw EFOpenError(platform::AbsolutePath(path),
-                                  "The file holds NUL bytes, so it is not a text file");
+                throw EFOpenError(
+                    platform::AbsolutePath(path),
+                    UserText("TRichEdit", "The file holds NUL bytes, so it is not a text file"));
             }
             hasher.Add(piece);
         });
@@ -260,7 +264,7 @@ void TRichEdit::AppendLine(const QString& line) {
     const qsizetype taken = Replace(Length(), 0, insertion, Origin::Program);
     SetCaret(Length());
     if (taken != expected) {
-        throw EOutOfResources("RichEdit line insertion error");
+        throw EOutOfResources(UserText("TRichEdit", "RichEdit line insertion error"));
     }
 }
 

@@ -36,8 +36,8 @@ std::string Utf8(const QString& text) {
     return std::string(bytes.constData(), size_t(bytes.size()));
 }
 
-QString Count(size_t n, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+QString Files(size_t n) {
+    return SearchWindow::tr("%n file(s)", nullptr, int(n));
 }
 
 // The options that say what is found (the replace text aside).
@@ -286,8 +286,8 @@ void SearchWindow::StartSearch() {
         std::optional<OpenText> open = OpenFileText ? OpenFileText() : std::nullopt;
         if (!open) {
             replaceWhenDone_ = false;
-            error_ = "No file is open";
             SummaryLabel->setText(tr("No file is open"));
+            error_ = SummaryLabel->text().toStdString();
             UpdateButtons();
             return;
         }
@@ -327,8 +327,8 @@ void SearchWindow::Poll() {
         Finished();
         return;
     }
-    ProgressLabel->setText(
-        tr("Searching\u2026 %1 of %2 files").arg(job_->FilesDone()).arg(job_->FileCount()));
+    ProgressLabel->setText(tr("Searching\u2026 %1 of %n file(s)", nullptr, int(job_->FileCount()))
+                               .arg(job_->FilesDone()));
     UpdateSummary();
     UpdateButtons();
 }
@@ -337,8 +337,7 @@ void SearchWindow::Finished() {
     const bool cut = job_->LinesLeftOut();
     ProgressLabel->setText(
         tr("Searched %1 in %2 s%3")
-            .arg(CurrentScope() == Scope::OpenFile ? tr("the open file")
-                                                   : Count(job_->FileCount(), "file", "files"))
+            .arg(CurrentScope() == Scope::OpenFile ? tr("the open file") : Files(job_->FileCount()))
             .arg(double(clock_.elapsed()) / 1000.0, 0, 'f', 2)
             .arg(cut ? tr("; only the first lines of many matches are shown") : QString()));
     job_.reset();
@@ -356,10 +355,10 @@ void SearchWindow::Finished() {
 
 void SearchWindow::UpdateSummary() {
     QString text = tr("%1 in %2")
-                       .arg(Count(model_->MatchCount(), "match", "matches"),
-                            Count(model_->FileCount(), "file", "files"));
+                       .arg(tr("%n match(es)", nullptr, int(model_->MatchCount())),
+                            Files(model_->FileCount()));
     if (model_->SkippedCount() > 0) {
-        text += tr("; %1 skipped").arg(Count(model_->SkippedCount(), "file", "files"));
+        text += tr("; %1 skipped").arg(Files(model_->SkippedCount()));
     }
     SummaryLabel->setText(text);
 }

@@ -2,6 +2,7 @@
 #include "widgets/select_dir_dialog.h"
 
 #include "base/errors.h"
+#include "base/user_text.h"
 #include "platform/directory.h"
 #include "platform/working_dir.h"
 #include "widgets/dir_list_widget.h"
@@ -33,7 +34,9 @@ QString FromBytes(const std::string& bytes) {
 // The system's text for errnum, or "I/O error <n>" where it has none.
 std::string FailureText(int errnum) {
     std::string text = SystemReason(errnum);
-    return text.empty() ? "I/O error " + std::to_string(errnum) : text;
+    return text.empty()
+               ? FillIn(UserText("TSelectDirDlg", "I/O error %1"), {std::to_string(errnum)})
+               : text;
 }
 
 template <typename T> T* Make(QWidget* parent, const char* name, const QRect& place) {
@@ -43,20 +46,20 @@ template <typename T> T* Make(QWidget* parent, const char* name, const QRect& pl
     return widget;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, const QRect& place,
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& place,
                   QWidget* buddy) {
     auto* label = Make<QLabel>(parent, name, place);
-    label->setText(QString::fromLatin1(caption));
+    label->setText(caption);
     label->setBuddy(buddy);
     // Labels grow to their text, as the font may be wider than the layout's.
     label->resize(label->sizeHint().expandedTo(place.size()));
     return label;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption,
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
                         const QRect& place) {
     auto* button = Make<QPushButton>(parent, name, place);
-    button->setText(QString::fromLatin1(caption));
+    button->setText(caption);
     return button;
 }
 
@@ -89,7 +92,7 @@ TSelectDirDlg::TSelectDirDlg(QWidget* parent, TSelectDirOpts /*options*/, int he
 
 void TSelectDirDlg::CreateControls() {
     setObjectName(QStringLiteral("SelectDirDlg"));
-    setWindowTitle(QStringLiteral("Select Directory"));
+    setWindowTitle(tr("Select Directory"));
     setFixedSize(424, 255);
     setSizeGripEnabled(false);
     QFont small = font(); // the main window's size of type
@@ -102,10 +105,12 @@ void TSelectDirDlg::CreateControls() {
     DirList = Make<TDirectoryListBox>(this, "DirList", {8, 72, 213, 138});
     FileList = Make<QListWidget>(this, "FileList", {232, 72, 185, 93});
     DriveList = Make<TDriveComboBox>(this, "DriveList", {232, 192, 185, 19});
-    DirEditLabel = MakeLabel(this, "DirEditLabel", "Directory &Name:", {8, 8, 92, 13}, DirEdit);
-    DirListLabel = MakeLabel(this, "DirListLabel", "&Directories:", {8, 56, 66, 13}, DirList);
-    FileListLabel = MakeLabel(this, "FileListLabel", "&Files: (*.*)", {232, 56, 57, 13}, FileList);
-    DriveListLabel = MakeLabel(this, "DriveListLabel", "D&rives:", {232, 176, 41, 13}, DriveList);
+    DirEditLabel = MakeLabel(this, "DirEditLabel", tr("Directory &Name:"), {8, 8, 92, 13}, DirEdit);
+    DirListLabel = MakeLabel(this, "DirListLabel", tr("&Directories:"), {8, 56, 66, 13}, DirList);
+    FileListLabel =
+        MakeLabel(this, "FileListLabel", tr("&Files: (*.*)"), {232, 56, 57, 13}, FileList);
+    DriveListLabel =
+        MakeLabel(this, "DriveListLabel", tr("D&rives:"), {232, 176, 41, 13}, DriveList);
     // Names for screen readers, as the labels say.
     DirList->setAccessibleName(tr("Directories"));
     FileList->setAccessibleName(tr("Files"));
@@ -118,15 +123,15 @@ void TSelectDirDlg::CreateControls() {
     FileList->setUniformItemSizes(true);
 
     // No network-connection dialog on this system, so no button for it.
-    NetButton = MakeButton(this, "NetButton", "Ne&twork...", {8, 224, 77, 27});
+    NetButton = MakeButton(this, "NetButton", tr("Ne&twork..."), {8, 224, 77, 27});
     NetButton->hide();
     // Without a help context the Help button is hidden and OK and Cancel
     // move one place right.
     const bool help = helpContext_ != 0;
-    OKButton = MakeButton(this, "OKButton", "OK", {help ? 172 : 256, 224, 77, 27});
+    OKButton = MakeButton(this, "OKButton", tr("OK"), {help ? 172 : 256, 224, 77, 27});
     OKButton->setDefault(true);
-    CancelButton = MakeButton(this, "CancelButton", "Cancel", {help ? 256 : 340, 224, 77, 27});
-    HelpButton = MakeButton(this, "HelpButton", "&Help", {340, 224, 77, 27});
+    CancelButton = MakeButton(this, "CancelButton", tr("Cancel"), {help ? 256 : 340, 224, 77, 27});
+    HelpButton = MakeButton(this, "HelpButton", tr("&Help"), {340, 224, 77, 27});
     HelpButton->setVisible(help);
 }
 

@@ -141,10 +141,8 @@ void SiteList::ReportUnreadable() {
         return;
     }
     constexpr size_t kNamed = 10;
-    QString text = folders.size() == 1
-                       ? tr("A folder could not be read, so its files are not listed:")
-                       : tr("%1 folders could not be read, so their files are not listed:")
-                             .arg(folders.size());
+    QString text = tr("%n folder(s) could not be read, so its/their files are not listed:", nullptr,
+                      int(folders.size()));
     for (size_t i = 0; i < folders.size() && i < kNamed; ++i) {
         const std::string& path = folders[i].first;
         text += QStringLiteral("\n%1 (%2)")

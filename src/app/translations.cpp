@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/translations.h"
+
+#include "base/user_text.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <atomic>
+
+namespace sheafpad {
+namespace {
+
+// Built in by the build (lrelease), under this resource folder.
+const QString kCatalogues = QStringLiteral(":/i18n");
+
+std::atomic<const Translations*> inUse{nullptr};
+
+std::string CoreText(const char* context, const char* english) {
+    const Translations* translations = inUse.load();
+    return translations != nullptr ? translations->Translate(context, english).toStdString()
+                                   : std::string(english);
+}
+
+} // namespace
+
+Translations::Translations(const QLocale& locale) {
+    haveEnglish_ = english_.load(QStringLiteral("sheafpad_en"), kCatalogues);
+    // English needs no catalogue of its own beyond the counted texts, which
+    // are always there, so an English locale finds nothing more here.
+    haveProgram_ =
+        locale.language() != QLocale::English &&
+        program_.load(locale, QStringLiteral("sheafpad"), QStringLiteral("_"), kCatalogues) &&
+        program_.language() != QStringLiteral("en");
+    haveQt_ = qt_.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}
+
+Translations::~Translations() {
+    if (inUse.load() == this) {
+        SetTextTranslator(nullptr);
+        inUse.store(nullptr);
+    }
+    if (inApplication_ && QCoreApplication::instance() != nullptr) {
+        QCoreApplication::removeTranslator(&qt_);
+        QCoreApplication::removeTranslator(&program_);
+        QCoreApplication::removeTranslator(&english_);
+    }
+}
+
+void Translations::Install() {
+    inUse.store(this);
+    SetTextTranslator(&CoreText);
+    if (inApplication_ || QCoreApplication::instance() == nullptr) {
+        return;
+    }
+    inApplication_ = true;
+    // The last installed is asked first: the user's language before English.
+    if (haveEnglish_) {
+        QCoreApplication::installTranslator(&english_);
+    }
+    if (haveProgram_) {
+        QCoreApplication::installTranslator(&program_);
+    }
+    if (haveQt_) {
+        QCoreApplication::installTranslator(&qt_);
+    }
+}
+
+QString Translations::Translate(const char* context, const char* english) const {
+    if (haveProgram_) {
+        const QString text = program_.translate(context, english);
+        if (!text.isEmpty()) {
+            return text;
+        }
+    }
+    return QString::fromUtf8(english);
+}
+
+} // namespace sheafpad

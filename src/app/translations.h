@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The texts in the user's language: Qt's own (standard buttons, the fields'
+// context menus), the program's, and the English forms of counted texts
+// ("1 file", "2 files"). The program's catalogues are built into the program.
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <QTranslator>
+
+namespace sheafpad {
+
+class Translations {
+public:
+    // Loads the catalogues for locale's languages; needs no application object.
+    explicit Translations(const QLocale& locale);
+    // Takes out what Install() put in.
+    ~Translations();
+    Translations(const Translations&) = delete;
+    Translations& operator=(const Translations&) = delete;
+
+    // Puts the translations in use: the core's texts at once, the windows'
+    // and Qt's once the application object exists (so it is called again
+    // after that object is made). One set in use at a time.
+    void Install();
+
+    // A text of the program in the user's language, with or without an
+    // application object (the command line's texts come before it).
+    QString Translate(const char* context, const char* english) const;
+
+    // Whether the program has a catalogue for one of the locale's languages.
+    bool HaveProgramTexts() const { return haveProgram_; }
+    bool HaveQtTexts() const { return haveQt_; }
+
+private:
+    QTranslator english_; // counted texts' English forms, always in use
+    QTranslator program_; // the locale's language
+    QTranslator qt_;      // Qt's own texts (qt6-translations-l10n)
+    bool haveEnglish_ = false;
+    bool haveProgram_ = false;
+    bool haveQt_ = false;
+    bool inApplication_ = false;
+};
+
+} // namespace sheafpad
