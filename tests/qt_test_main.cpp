@@ -3,7 +3,10 @@
 // QApplication for the whole executable; each test makes fresh widgets. The
 // program's state folder (recovery copies, save backups) is a scratch folder
 // of the test run, never the user's.
+#include "widgets/translations.h"
+
 #include <QApplication>
+#include <QLocale>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -27,6 +30,10 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + config.c_str());
     }
     QApplication app(argc, argv);
+    // English, as under a C locale: the program's texts as written, with the
+    // counted ones in their English forms ("1 file", "2 files").
+    sheafpad::Translations english(QLocale::c());
+    english.Install();
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     std::error_code ignored;

@@ -208,12 +208,12 @@ der Datei werden alle Änderungen automatisch gespeichert.</translation>
     remembered from one run to the next.</source>
         <translation>  - Eine rote Markierung zeigt, dass die angezeigte Datei geändert wurde
     und beim Verlassen zurückgeschrieben wird.
-  - Ein Abbruch-Knopf verwirft dieses automatische Schreiben, falls Sie es
-    sich anders überlegen (der Text auf dem Bildschirm bleibt, wie er ist).
-  - Ein Sichern-Knopf schreibt die Datei sofort, ob geändert oder nicht.
+  - Der Knopf Abbrechen verwirft dieses automatische Schreiben, falls Sie
+    es sich anders überlegen (der Text auf dem Bildschirm bleibt, wie er ist).
+  - Der Knopf Sichern schreibt die Datei sofort, ob geändert oder nicht.
   - Geben Sie ein Wort in das Suchfeld ein und drücken Sie Enter oder F3,
     um ab dem Cursor vorwärts zu suchen.
-  - Der Prüfen-Knopf listet die Dateien, deren Namen in keiner anderen
+  - Der Knopf Prüfen listet die Dateien, deren Namen in keiner anderen
     aufgelisteten Datei vorkommen: Seiten und Skripte, auf die nichts verweist.
   - Ein Doppelklick auf einen Namen öffnet die Datei in Ihrem üblichen Editor.
   - Das Verzeichnis, Lage und Größe des Fensters und der Suchtext werden
@@ -566,7 +566,7 @@ Läuft mit Qt %1.</translation>
     <name>sheafpad::EditRunner</name>
     <message>
         <source>Cancel</source>
-        <translation>Abbruch</translation>
+        <translation>Abbrechen</translation>
     </message>
     <message>
         <source>%v of %m files</source>
@@ -608,7 +608,7 @@ Läuft mit Qt %1.</translation>
     </message>
     <message>
         <source>%1 in %2 would change.</source>
-        <translation>%1 in %2 würden sich ändern.</translation>
+        <translation>Zu ändern: %1 in %2.</translation>
     </message>
     <message numerus="yes">
         <source>%n reference(s)</source>
@@ -864,7 +864,7 @@ Eine geänderte Datei wird trotzdem vor dem Ende gespeichert.</translation>
     </message>
     <message>
         <source>&amp;Include subfolders</source>
-        <translation>&amp;Unterordner einbeziehen</translation>
+        <translation>&amp;Mit Unterordnern</translation>
     </message>
     <message>
         <source>&amp;Open Folder…</source>
@@ -939,7 +939,7 @@ Eine geänderte Datei wird trotzdem vor dem Ende gespeichert.</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation>Abbruch</translation>
+        <translation>Abbrechen</translation>
     </message>
     <message>
         <source>Cancel automatic save for currently displayed file</source>
@@ -1052,7 +1052,7 @@ Die Wiederherstellungskopie bleibt erhalten und wird beim nächsten Start wieder
     </message>
     <message>
         <source>Cancel</source>
-        <translation>Abbruch</translation>
+        <translation>Abbrechen</translation>
     </message>
     <message>
         <source>&amp;Help</source>

@@ -251,15 +251,15 @@ Cliquez sur un nom de fichier pour commencer vos modifications&#xa0;!</translati
     </message>
     <message>
         <source>Cancelled after %2: replaced %1.</source>
-        <translation>Annulé après %2&#xa0;: %1 remplacé(s).</translation>
+        <translation>Annulé après %2&#xa0;; remplacé&#xa0;: %1.</translation>
     </message>
     <message>
         <source>Replaced %1 in %2.</source>
-        <translation>%1 remplacé(s) dans %2.</translation>
+        <translation>Remplacé&#xa0;: %1 dans %2.</translation>
     </message>
     <message>
         <source>Replaced %1 in the open file; Ctrl+Z in the file takes it back.</source>
-        <translation>%1 remplacé(s) dans le fichier ouvert&#xa0;; Ctrl+Z dans le fichier l&apos;annule.</translation>
+        <translation>Remplacé&#xa0;: %1 dans le fichier ouvert&#xa0;; Ctrl+Z dans le fichier l&apos;annule.</translation>
     </message>
     <message>
         <source>Reading the record of the last replace…</source>
@@ -609,7 +609,7 @@ Fonctionne avec Qt %1.</translation>
     </message>
     <message>
         <source>%1 in %2 would change.</source>
-        <translation>%1 dans %2 changeraient.</translation>
+        <translation>À changer&#xa0;: %1 dans %2.</translation>
     </message>
     <message numerus="yes">
         <source>%n reference(s)</source>
@@ -717,7 +717,7 @@ Fonctionne avec Qt %1.</translation>
     </message>
     <message>
         <source>Searched %1 in %2 s%3</source>
-        <translation>%1 parcouru(s) en %2 s%3</translation>
+        <translation>Parcouru&#xa0;: %1 en %2 s%3</translation>
     </message>
     <message>
         <source>the open file</source>
@@ -733,7 +733,7 @@ Fonctionne avec Qt %1.</translation>
     </message>
     <message>
         <source>; %1 skipped</source>
-        <translation>&#xa0;; %1 ignoré(s)</translation>
+        <translation>&#xa0;; ignoré&#xa0;: %1</translation>
     </message>
     <message>
         <source>Repl&amp;ace Checked</source>

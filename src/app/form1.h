@@ -217,7 +217,9 @@ private:
     void CreateControls();
     void SetTabOrder();
     void SetToolTipDurations();
-    void WidenForPrompt(); // the fields' column, so that the find field shows its prompt
+    void WidenForPrompt();     // the fields' column, so that the find field shows its prompt
+    void FitButtonsToTexts();  // the buttons, so that a translation shows whole
+    void GrowColumn(int grow); // the fields and the left panel, by grow pixels when positive
     void ConnectHandlers();
     void ConnectPaneHandlers(); // form1_editing.cpp
     void ConnectColours();      // form1_colours.cpp

@@ -39,6 +39,12 @@ constexpr int kSubfoldersBoxHeight = 17;
 // Beside the text: a line edit's two-pixel margin each side, the caret, and
 // a pixel or two that hinting at another scale may add.
 constexpr int kPromptMargin = 2 * 2 + 1 + 2;
+// Beside a button's text: a pixel each side of the frame, and one more each
+// side so that the text does not touch it.
+constexpr int kButtonTextMargin = 4;
+// The least room between two controls of a row: they never overlap (the
+// layout's own texts in a desktop's font leave no more than one pixel).
+constexpr int kRowGap = 1;
 
 template <typename T> T* Make(QWidget* parent, const char* name, QRect place = {}) {
     auto* widget = new T(parent);
@@ -171,6 +177,7 @@ void TForm1::CreateControls() {
     // under the questions and messages of start-up.
     SaveButton->hide();
     CancelButton->hide();
+    FitButtonsToTexts();
 
     // Under the Save and Cancel row, in the room that Panel2 grew by.
     // As wide as the column of fields.
@@ -243,12 +250,44 @@ void TForm1::WidenForPrompt() {
                            ->sizeFromContents(QStyle::CT_LineEdit, &frame,
                                               QSize(textWidth, metrics.height()), FindEdit)
                            .width();
-    const int grow = std::max(0, needed - FindEdit->width());
+    GrowColumn(needed - FindEdit->width());
+}
+
+void TForm1::GrowColumn(int grow) {
+    if (grow <= 0) {
+        return;
+    }
     for (QWidget* field : {static_cast<QWidget*>(TypesMemo), static_cast<QWidget*>(dirEdit),
                            static_cast<QWidget*>(FindEdit)}) {
         field->resize(field->width() + grow, field->height());
     }
     Panel1->setFixedWidth(Panel1->width() + grow);
+}
+
+void TForm1::FitButtonsToTexts() {
+    // The layout's 41 pixels hold its English words. A longer word of another
+    // language widens its button; what follows in the row moves right by as
+    // much, and the column grows when the row would pass its edge. English
+    // texts fit, so nothing moves for them.
+    const std::vector<QWidget*> rows[] = {{CheckButton, QuitButton},
+                                          {lNeedsSave, SaveButton, CancelButton}};
+    int overflow = 0;
+    for (const std::vector<QWidget*>& row : rows) {
+        int next = 0; // where the next control may start
+        for (QWidget* control : row) {
+            int width = control->width();
+            if (auto* button = qobject_cast<QPushButton*>(control)) {
+                const QString shown = QString(button->text()).remove(QChar('&'));
+                width = std::max(width, button->fontMetrics().horizontalAdvance(shown) +
+                                            kButtonTextMargin);
+            }
+            const int x = std::max(control->x(), next);
+            control->setGeometry(x, control->y(), width, control->height());
+            next = x + width + kRowGap;
+        }
+        overflow = std::max(overflow, next - kRowGap - (FindEdit->x() + FindEdit->width()));
+    }
+    GrowColumn(overflow);
 }
 
 void TForm1::SetToolTipDurations() {

@@ -3,7 +3,7 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/form1.h"
-#include "app/translations.h"
+#include "widgets/translations.h"
 #include "base/app_id.h"
 #include "base/user_text.h"
 

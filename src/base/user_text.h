@@ -22,8 +22,8 @@ void SetTextTranslator(TextTranslator translator);
 std::string UserText(const char* context, const char* english);
 
 // `pattern` with %1 ... %9 replaced by `args` in one pass: a place that an
-// argument itself holds ("100%1") stays as it is; "%%" and a place without an
-// argument are kept.
+// argument itself holds ("100%1") stays as it is, and so does a place
+// without an argument.
 std::string FillIn(std::string_view pattern, std::initializer_list<std::string_view> args);
 
 } // namespace sheafpad

@@ -7,13 +7,7 @@
 
 #include <QEvent>
 #include <QLabel>
-#include <QLineEdit>
-#include <QLocale>
-#include <QMenu>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QStyle>
-#include <QTranslator>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -61,23 +55,6 @@ TEST_F(ApplicationTest, AFailureEscapingAHandlerIsShownNotPassedToQt) {
     EXPECT_NO_THROW(QCoreApplication::sendEvent(&widget, &event));
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Disk gone.");
-}
-
-// Under a German desktop Qt's own texts are German; under one Qt has no
-// translation for, nothing is installed.
-TEST_F(ApplicationTest, QtsOwnTextsInTheUsersLanguageWhenQtHasIt) {
-    QTranslator* german = InstallQtTranslation(QLocale(QLocale::German, QLocale::Germany));
-    ASSERT_NE(german, nullptr) << "qt6-translations-l10n missing?";
-    QLineEdit edit;
-    std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
-    EXPECT_EQ(menu->actions().value(0)->text(), QStringLiteral("&R\u00fcckg\u00e4ngig\tStrg+Z"));
-    QMessageBox box(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(box.button(QMessageBox::No)->text(), QStringLiteral("&Nein"));
-    QCoreApplication::removeTranslator(german);
-    delete german;
-    EXPECT_EQ(InstallQtTranslation(QLocale(QLocale::Esperanto)), nullptr);
-    std::unique_ptr<QMenu> english(edit.createStandardContextMenu());
-    EXPECT_EQ(english->actions().value(0)->text(), QStringLiteral("&Undo\tCtrl+Z"));
 }
 
 } // namespace

@@ -14,14 +14,14 @@ class Translations {
 public:
     // Loads the catalogues for locale's languages; needs no application object.
     explicit Translations(const QLocale& locale);
-    // Takes out what Install() put in.
+    // Takes out what Install() put in; the set in use before comes back.
     ~Translations();
     Translations(const Translations&) = delete;
     Translations& operator=(const Translations&) = delete;
 
     // Puts the translations in use: the core's texts at once, the windows'
     // and Qt's once the application object exists (so it is called again
-    // after that object is made). One set in use at a time.
+    // after that object is made).
     void Install();
 
     // A text of the program in the user's language, with or without an
@@ -40,6 +40,7 @@ private:
     bool haveProgram_ = false;
     bool haveQt_ = false;
     bool inApplication_ = false;
+    const Translations* before_ = nullptr; // for the core's texts
 };
 
 } // namespace sheafpad

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/translations.h"
+#include "widgets/translations.h"
 
 #include "base/user_text.h"
 
@@ -16,6 +16,7 @@ const QString kCatalogues = QStringLiteral(":/i18n");
 std::atomic<const Translations*> inUse{nullptr};
 
 std::string CoreText(const char* context, const char* english) {
+    // The translations are read-only once loaded: any thread may ask.
     const Translations* translations = inUse.load();
     return translations != nullptr ? translations->Translate(context, english).toStdString()
                                    : std::string(english);
@@ -37,8 +38,8 @@ Translations::Translations(const QLocale& locale) {
 
 Translations::~Translations() {
     if (inUse.load() == this) {
-        SetTextTranslator(nullptr);
-        inUse.store(nullptr);
+        inUse.store(before_);
+        SetTextTranslator(before_ != nullptr ? &CoreText : nullptr);
     }
     if (inApplication_ && QCoreApplication::instance() != nullptr) {
         QCoreApplication::removeTranslator(&qt_);
@@ -48,7 +49,9 @@ Translations::~Translations() {
 }
 
 void Translations::Install() {
-    inUse.store(this);
+    if (inUse.load() != this) {
+        before_ = inUse.exchange(this);
+    }
     SetTextTranslator(&CoreText);
     if (inApplication_ || QCoreApplication::instance() == nullptr) {
         return;
