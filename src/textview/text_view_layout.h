@@ -50,6 +50,8 @@ public:
     // Formats for [pos, pos + length), their starts counted from pos, in
     // order; only their foreground colour is drawn.
     virtual QList<QTextLayout::FormatRange> Formats(qsizetype pos, qsizetype length) const = 0;
+    // The view shows [from, to) of the text now (told at every paint).
+    virtual void Shown(qsizetype from, qsizetype to) = 0;
 };
 
 class TextLayout {

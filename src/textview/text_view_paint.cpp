@@ -188,6 +188,7 @@ void TextView::paintEvent(QPaintEvent* event) {
     const Row caretRow = caretDrawn ? layout_.RowOf(caret) : Row{-1, 0, 0};
     GlyphBatch batch;
     Row row = layout_.RowOf(top_);
+    bool more = true; // rows below the view
     for (int y = kMargin; y < viewport()->height(); y += layout_.RowHeight()) {
         const QRect rowRect(0, y, viewport()->width(), layout_.RowHeight());
         if (rowRect.intersects(area)) {
@@ -218,10 +219,14 @@ void TextView::paintEvent(QPaintEvent* event) {
             }
         }
         if (!layout_.NextRow(row)) {
+            more = false;
             break;
         }
     }
     batch.Flush(painter);
+    if (colours_) {
+        colours_->Shown(top_, more ? layout_.RowStart(row) : Length());
+    }
 }
 
 void TextView::DrawSelection(QPainter& painter, const Laid& laid, int index, QPointF origin,

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Syntax colours in a text view. Parsing runs on a worker thread and never
 // holds up the text: a loaded file shows at once, in one colour, and takes
-// its colours as the worker finds them, what is shown first; after an edit
-// the view keeps the colours it had, moved along with the text, until the
-// new ones come. The colours are kept here a character a byte; the rows
-// the view paints ask for theirs.
+// its colours as the worker finds them, what is shown first (of a big
+// script, only what is shown and a margin: the view tells what it shows as
+// it paints); after an edit the view keeps the colours it had, moved along
+// with the text, until the new ones come. The colours are kept here a
+// character a byte; the rows the view paints ask for theirs.
 #pragma once
 
 #include "syntax/colour_worker.h"
@@ -40,7 +41,8 @@ public:
     syntax::Language Language() const { return language_; }
     // Whether colours of the present text are shown.
     bool Coloured() const { return coloured_; }
-    // Whether they are all final: the worker has found every one.
+    // Whether they are all final: the worker has found every one that is
+    // wanted (of a big script, those shown and around them).
     bool Complete() const { return coloured_ && shown_.Complete(); }
     // What the colours shown take in memory.
     size_t MemoryBytes() const { return shown_.Store().MemoryBytes(); }
@@ -51,6 +53,7 @@ public:
 
     void TextChanged(const TextChange& change, bool loaded) override;
     QList<QTextLayout::FormatRange> Formats(qsizetype pos, qsizetype length) const override;
+    void Shown(qsizetype from, qsizetype to) override;
 
 signals:
     // New colours are shown (what the worker found next).
@@ -72,8 +75,8 @@ private:
     bool parsing_ = false;     // the worker follows the text
     bool starting_ = false;    // once the text is painted
     bool startPosted_ = false; // a paint has come: StartParsing is on its way
-    uint64_t version_ = 0;     // of the text, one more with each change
-    TextSnapshot text_;        // the text as of version_
+    TextSnapshot text_;        // the text as the worker was last told of it
+    TextRange shownRange_;     // what the view showed at its last paint
     bool coloured_ = false;
     syntax::ShownColours shown_;
     std::array<QTextCharFormat, syntax::kKindCount> formats_;
