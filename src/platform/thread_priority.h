@@ -7,5 +7,8 @@ namespace sheafpad::platform {
 // Lowers the calling thread's priority, so that it yields the processor to
 // the user-interface thread whenever both want it. Best effort.
 void LowerThreadPriority();
+// Names the calling thread (at most 15 characters), as profilers and
+// debuggers show it. Best effort.
+void NameThread(const char* name);
 
 } // namespace sheafpad::platform

@@ -31,6 +31,8 @@ public:
     size_t Length() const {
         return kinds_.empty() ? uncoloured_ : kinds_.size() - (gapEnd_ - gapStart_);
     }
+    // Whether no character has a colour yet (nor any room for one).
+    bool Empty() const { return kinds_.empty(); }
     Kind At(size_t pos) const {
         return kinds_.empty() ? Kind::None
                               : kinds_[pos < gapStart_ ? pos : pos + gapEnd_ - gapStart_];

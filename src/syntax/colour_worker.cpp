@@ -2,6 +2,7 @@
 #include "syntax/colour_worker.h"
 
 #include "platform/memory.h"
+#include "platform/thread_priority.h"
 #include "platform/thread_time.h"
 #include "syntax/segmented_colours.h"
 
@@ -69,7 +70,7 @@ public:
     }
     bool MoreToDo() const {
         return language_ != Language::Plain &&
-               (stale_ || !owed_.empty() || (segmented_ && !segmented_->Done(Wanted())));
+               (stale_ || !owed_.empty() || (segmented_ && !segmented_->Done(Needed())));
     }
     ParseOutcome Work(const std::atomic<size_t>* cancel, Result& result) {
         const size_t length = text.Length();
@@ -86,10 +87,11 @@ public:
                 LimitsFor(SegmentedColours::kMostLead + SegmentedColours::kStretch);
             limits.slowestUnitsPerSecond = 0;
             const TextRange wanted = Wanted();
-            const ParseOutcome outcome = segmented_->Step(
-                text, TextRange{shown_.start, std::max(shown_.end, shown_.start + 1)}, wanted,
-                cancel, limits, result.patches);
-            result.complete = segmented_->Done(wanted);
+            const TextRange shown{shown_.start, std::max(shown_.end, shown_.start + 1)};
+            const ParseOutcome outcome =
+                segmented_->Step(text, shown, wanted, cancel, limits, result.patches);
+            result.complete = segmented_->Done(Needed());
+            result.shownComplete = segmented_->Done(shown);
             return outcome;
         }
         const ParseLimits limits = LimitsFor(length);
@@ -136,6 +138,9 @@ public:
             }
         }
         result.complete = owed_.empty();
+        result.shownComplete = std::none_of(owed_.begin(), owed_.end(), [&](const UnitRange& r) {
+            return r.start < shown_.end && r.end > shown_.start;
+        });
         if (result.complete && length > kMostKeptTree) {
             parser_->Drop(); // a big page is parsed anew after edits
         }
@@ -162,10 +167,16 @@ private:
     }
 
     // What is shown, and a margin around it.
-    TextRange Wanted() const {
-        return TextRange{shown_.start - std::min(shown_.start, kMargin),
-                         shown_.end >= kAll.end - kMargin ? kAll.end : shown_.end + kMargin};
+    // What is shown and margin around it.
+    TextRange Around(size_t margin) const {
+        return TextRange{shown_.start - std::min(shown_.start, margin),
+                         shown_.end >= kAll.end - margin ? kAll.end : shown_.end + margin};
     }
+    // Colouring is due when half the margin is not coloured (so that the
+    // view moving by a row or a key does not parse a stretch each time),
+    // and then colours the whole margin.
+    TextRange Wanted() const { return Around(kMargin); }
+    TextRange Needed() const { return Around(kMargin / 2); }
 
     Language language_ = Language::Plain;
     TextRange shown_ = kAll;
@@ -267,6 +278,7 @@ void ColourWorker::Run() {
     // The thread keeps its priority: the colours of a typed key are due
     // within milliseconds also while other programs keep the processors
     // busy, and the text's own thread never waits for this one.
+    platform::NameThread("colours");
     Colouring colouring;
     for (;;) {
         std::vector<SyntaxEdit> edits;
@@ -326,6 +338,16 @@ void ColourWorker::Run() {
             colouring.Show(shown);
         }
         if (!colouring.MoreToDo()) {
+            if (showing) {
+                // Nothing more to colour there: its colours are complete.
+                std::unique_lock lock(mutex_);
+                if (starts == starts_) {
+                    results_.push_back(
+                        Result{colouring.version, {}, true, true, false, colouring.shows});
+                    lock.unlock();
+                    ready_();
+                }
+            }
             continue;
         }
         Result result;
@@ -337,7 +359,7 @@ void ColourWorker::Run() {
         }
         if (outcome == ParseOutcome::TooCostly) {
             colouring.Stop();
-            result = Result{colouring.version, {}, false, true, colouring.shows};
+            result = Result{colouring.version, {}, false, false, true, colouring.shows};
         }
         std::unique_lock lock(mutex_);
         if (starts != starts_) {

@@ -36,6 +36,8 @@ public:
         // Every character of that version that is wanted (the whole text,
         // or what is shown and a margin) has its final colour now.
         bool complete = false;
+        // Every character shown has.
+        bool shownComplete = false;
         // The text would cost too much to colour: it stays plain until the
         // next Start.
         bool tooCostly = false;

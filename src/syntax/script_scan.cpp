@@ -388,6 +388,7 @@ void ScriptScan::Edit(const TextChange& change) {
         }
         // A state or a place right before the change stays before what it inserts.
         cp.pos = MovePosition(cp.pos, change, Stick::Before);
+        cp.state.pendingAt = MovePosition(cp.state.pendingAt, change, Stick::Before);
         if (cp.statement != kNone) {
             cp.statement =
                 inRemoved(cp.statement) ? kNone : MovePosition(cp.statement, change, Stick::Before);
@@ -526,17 +527,22 @@ size_t ScriptScan::BoundaryAfter(size_t pos) const {
     return at == boundaries_.end() ? kNone : *at;
 }
 
-size_t ScriptScan::StatementBefore(size_t pos) const {
+size_t ScriptScan::StartBefore(size_t pos) const {
     auto cp = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), pos,
                                [](size_t p, const Checkpoint& c) { return p < c.pos; });
-    // The block of the checkpoint holding pos may have its statement after pos.
+    // The block of the checkpoint holding pos may have its statement after
+    // pos; one in code serves when no statement comes first.
+    size_t inCode = kNone;
     for (int looked = 0; cp != checkpoints_.begin() && looked < 64; ++looked) {
         --cp;
         if (cp->statement != kNone && cp->statement <= pos) {
             return cp->statement;
         }
+        if (inCode == kNone && cp->state.mode == Mode::Code && cp->state.Settled()) {
+            inCode = cp->pos;
+        }
     }
-    return kNone;
+    return inCode;
 }
 
 } // namespace sheafpad::syntax

@@ -13,9 +13,10 @@
 // '}' or ';'. What follows a boundary parses the same whether or not the
 // text before it is there.
 //
-// Where none lies near (a script that is one function call of megabytes),
-// a statement start inside a block serves: what is parsed from there is
-// right as far as its tokens go, not as part of what encloses it.
+// Where none lies near (a script that is one function call of megabytes,
+// or broken throughout), a statement start inside a block serves, or a
+// place in code: what is parsed from there is right as far as its tokens
+// go, not as part of what encloses it.
 #pragma once
 
 #include "syntax/syntax_language.h"
@@ -50,8 +51,11 @@ public:
     size_t BoundaryBefore(size_t pos) const;
     // The first boundary at or after pos, or kNone.
     size_t BoundaryAfter(size_t pos) const;
-    // The nearest statement start inside a block at or before pos, or kNone.
-    size_t StatementBefore(size_t pos) const;
+    // Where to begin a parse that is to read pos, when no boundary lies
+    // near: the nearest statement start inside a block at or before pos, or
+    // else a place in code (not in a string or comment) before it; kNone
+    // when neither is within a few hundred thousand characters.
+    size_t StartBefore(size_t pos) const;
     // For tests: the characters the last Update read.
     size_t LastScanned() const { return lastScanned_; }
 

@@ -78,10 +78,12 @@ TSPoint RelativePoint(TSPoint point, TSPoint origin) {
 
 } // namespace
 
-SegmentedColours::SegmentedColours(Language language) : scan_(language), parser_(language) {}
+SegmentedColours::SegmentedColours(Language language)
+    : scan_(language), parser_(std::make_unique<SyntaxParser>(language)),
+      spare_(std::make_unique<SyntaxParser>(language)) {}
 
 void SegmentedColours::Reset(size_t length) {
-    parser_.Drop();
+    parser_->Drop();
     scan_.Reset(length);
     dirty_.clear();
     unplaced_.clear();
@@ -91,7 +93,7 @@ void SegmentedColours::Reset(size_t length) {
 }
 
 void SegmentedColours::DropTree() {
-    parser_.Drop();
+    parser_->Drop();
 }
 
 bool SegmentedColours::IsBoundary(size_t pos, size_t length) const {
@@ -115,9 +117,11 @@ void SegmentedColours::Edit(const SyntaxEdit& edit) {
         inside.start = RelativePoint(edit.start, s.startPoint);
         inside.oldEnd = RelativePoint(edit.oldEnd, s.startPoint);
         inside.newEnd = RelativePoint(edit.newEnd, s.startPoint);
-        parser_.Edit(inside);
+        parser_->Edit(inside);
+        // Coloured to its end, it stays so: what is typed there is its.
+        s.colouredEnd = s.colouredEnd == s.end ? s.end - c.removed + c.inserted
+                                               : MovePosition(s.colouredEnd, c, Stick::Before);
         s.end = s.end - c.removed + c.inserted;
-        s.colouredEnd = MovePosition(s.colouredEnd, c, Stick::Before);
         s.edited = true;
         if (KeepsTree()) {
             return;
@@ -129,7 +133,7 @@ void SegmentedColours::Edit(const SyntaxEdit& edit) {
         s.colouredEnd = s.colouredEnd - c.removed + c.inserted;
         s.startPoint = MovedPoint(s.startPoint, edit);
     } else if (KeepsTree() && c.pos < s.end) {
-        parser_.Drop(); // across one of its ends
+        parser_->Drop(); // across one of its ends
     }
     AddRange(unplaced_, TextRange{c.pos, c.pos + c.inserted + 1});
 }
@@ -147,10 +151,10 @@ bool SegmentedColours::Done(TextRange wanted) const {
 ParseOutcome SegmentedColours::ParseFresh(const TextSnapshot& text, size_t start, size_t end,
                                           const std::atomic<size_t>* cancel,
                                           const ParseLimits& limits) {
-    parser_.Drop();
+    parser_->Drop();
     stretch_ = Stretch{start, end, end, PointIn(text, 0, start), false, true};
     lastParsed_ += end - start;
-    return parser_.ParseRange(text, start, end, cancel, limits);
+    return parser_->ParseRange(text, start, end, cancel, limits);
 }
 
 ParseOutcome SegmentedColours::ParseEdited(const TextSnapshot& text,
@@ -174,15 +178,15 @@ ParseOutcome SegmentedColours::ParseEdited(const TextSnapshot& text,
         growth.change = TextChange{s.end - s.start, 0, end - s.end};
         growth.start = growth.oldEnd = at;
         growth.newEnd = grown;
-        parser_.Edit(growth);
+        parser_->Edit(growth);
     }
-    const SyntaxTrees old = parser_.Trees(); // shares its nodes
-    const ParseOutcome outcome = parser_.ParseRange(text, s.start, end, cancel, limits);
+    const SyntaxTrees old = parser_->Trees(); // shares its nodes
+    const ParseOutcome outcome = parser_->ParseRange(text, s.start, end, cancel, limits);
     if (outcome != ParseOutcome::Parsed) {
         AddRange(dirty_, TextRange{s.start, end});
         return outcome;
     }
-    for (const TextRange& r : ChangedRanges(old, parser_.Trees(), end - s.start)) {
+    for (const TextRange& r : ChangedRanges(old, parser_->Trees(), end - s.start)) {
         AddRange(dirty_, TextRange{s.start + r.start, s.start + r.end});
         lastParsed_ += r.end - r.start;
     }
@@ -201,9 +205,9 @@ ParseOutcome SegmentedColours::ParseAround(const TextSnapshot& text, size_t from
     size_t start = scan_.BoundaryBefore(from);
     bool exact = true;
     if (from - start > kMostLead) {
-        // No boundary near: a statement start, or a place, before it.
+        // No boundary near: a statement start, or a place in code, before it.
         const size_t lead = from - std::min(from, kLead);
-        const size_t statement = scan_.StatementBefore(lead);
+        const size_t statement = scan_.StartBefore(lead);
         start = statement != kNone && from - statement <= kMostLead ? statement : lead;
         exact = false;
     }
@@ -224,7 +228,7 @@ ParseOutcome SegmentedColours::ParseAround(const TextSnapshot& text, size_t from
         }
         // An error at an end: the scan's boundary is none to the grammar
         // (or the text is broken there); the stretch grows past it.
-        const auto [firstClean, lastClean] = CleanEnds(parser_.Trees().tree);
+        const auto [firstClean, lastClean] = CleanEnds(parser_->Trees().tree);
         bool grow = false;
         if (exact && start > 0 && !firstClean) {
             const size_t before = scan_.BoundaryBefore(start - 1);
@@ -258,7 +262,7 @@ void SegmentedColours::Colour(const TextSnapshot& text, size_t from, size_t to,
         if (start < end) {
             patches.push_back(ColourPatch{
                 start, highlighter_.Kinds(
-                           parser_.Trees(),
+                           parser_->Trees(),
                            [&](size_t pos, size_t count) { return text.Text(base + pos, count); },
                            start - base, end - base)});
         }
@@ -292,7 +296,7 @@ ParseOutcome SegmentedColours::Step(const TextSnapshot& text, TextRange shown, T
         // Its start is no longer a boundary: its colours may hang on the
         // text before it now.
         AddRange(dirty_, TextRange{scan_.BoundaryBefore(s.start), s.end});
-        parser_.Drop();
+        parser_->Drop();
     }
     if (KeepsTree() && s.edited) {
         const ParseOutcome outcome = ParseEdited(text, cancel, limits);
@@ -300,9 +304,13 @@ ParseOutcome SegmentedColours::Step(const TextSnapshot& text, TextRange shown, T
             return outcome;
         }
     }
-    // What to colour next: of what is shown first.
-    TextRange target;
-    for (const TextRange& within : {shown, wanted}) {
+    // What to colour next: of what is shown first, and only that, so that
+    // its colours come as soon as the stretch is parsed.
+    TextRange target, within;
+    bool forShown = false;
+    for (const bool inShown : {true, false}) {
+        within = inShown ? shown : wanted;
+        forShown = inShown;
         for (const TextRange& r : dirty_) {
             const size_t start = std::max(r.start, within.start);
             const size_t end = std::min({r.end, within.end, length});
@@ -318,24 +326,35 @@ ParseOutcome SegmentedColours::Step(const TextSnapshot& text, TextRange shown, T
     if (target.Empty()) {
         return ParseOutcome::Parsed;
     }
-    if (!KeepsTree() || target.start < s.start || target.start >= s.colouredEnd) {
-        const ParseOutcome outcome = ParseAround(text, target.start, target.end, cancel, limits);
-        if (outcome == ParseOutcome::TooCostly) {
-            // That part stays in one colour; the rest goes on.
-            std::vector<TextRange> rest;
-            for (const TextRange& r : dirty_) {
-                AddRange(rest, TextRange{r.start, std::min(r.end, target.start)});
-                AddRange(rest, TextRange{std::max(r.start, target.end), r.end});
-            }
-            dirty_ = std::move(rest);
-            return ParseOutcome::Parsed;
-        }
-        if (outcome != ParseOutcome::Parsed) {
-            return outcome;
-        }
+    if (KeepsTree() && target.start >= s.start && target.start < s.colouredEnd) {
+        Colour(text, std::max(s.start, within.start), std::min(s.colouredEnd, within.end), patches);
+        return ParseOutcome::Parsed;
     }
-    Colour(text, s.start, s.colouredEnd, patches);
-    return ParseOutcome::Parsed;
+    // A stretch of the margin is parsed aside: the tree of the one shown,
+    // where the edits are, is kept.
+    const bool aside = !forShown && KeepsTree() && s.start < shown.end && s.end > shown.start;
+    const Stretch shownStretch = stretch_;
+    if (aside) {
+        std::swap(parser_, spare_);
+    }
+    const ParseOutcome outcome = ParseAround(text, target.start, target.end, cancel, limits);
+    if (outcome == ParseOutcome::Parsed) {
+        Colour(text, std::max(s.start, within.start), std::min(s.colouredEnd, within.end), patches);
+    } else if (outcome == ParseOutcome::TooCostly) {
+        // That part stays in one colour; the rest goes on.
+        std::vector<TextRange> rest;
+        for (const TextRange& r : dirty_) {
+            AddRange(rest, TextRange{r.start, std::min(r.end, target.start)});
+            AddRange(rest, TextRange{std::max(r.start, target.end), r.end});
+        }
+        dirty_ = std::move(rest);
+    }
+    if (aside) {
+        parser_->Drop();
+        std::swap(parser_, spare_);
+        stretch_ = shownStretch;
+    }
+    return outcome == ParseOutcome::TooCostly ? ParseOutcome::Parsed : outcome;
 }
 
 } // namespace sheafpad::syntax

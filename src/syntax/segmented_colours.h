@@ -22,6 +22,7 @@
 #include "syntax/syntax_parser.h"
 
 #include <atomic>
+#include <memory>
 #include <vector>
 
 namespace sheafpad::syntax {
@@ -43,13 +44,13 @@ public:
     void Edit(const SyntaxEdit& edit);
     // Whether every character of wanted has its final colour.
     bool Done(TextRange wanted) const;
-    // Colours the next stretch that needs it, of shown first, then of
-    // wanted: its final colours go to patches.
+    // Colours what is shown, or else what is wanted, in the next stretch
+    // that needs it: its final colours go to patches.
     ParseOutcome Step(const TextSnapshot& text, TextRange shown, TextRange wanted,
                       const std::atomic<size_t>* cancel, const ParseLimits& limits,
                       std::vector<ColourPatch>& patches);
     // Whether a stretch's tree is kept for the next edit; DropTree frees it.
-    bool KeepsTree() const { return !parser_.Trees().Empty(); }
+    bool KeepsTree() const { return !parser_->Trees().Empty(); }
     void DropTree();
 
     // For tests: the scan, and the characters the last Step parsed anew
@@ -81,7 +82,9 @@ private:
                 std::vector<ColourPatch>& patches);
 
     ScriptScan scan_;
-    SyntaxParser parser_;
+    // The parser of the kept stretch, and one for the stretches of the
+    // margin, so that the tree of what is shown (where the edits are) stays.
+    std::unique_ptr<SyntaxParser> parser_, spare_;
     SyntaxHighlighter highlighter_;
     Stretch stretch_;
     // Where colours may be wrong or missing, sorted and disjoint.

@@ -7,13 +7,13 @@ void ShownColours::Reset(size_t length, uint64_t revision) {
     store_.Reset(length);
     start_ = revision_ = revision;
     shows_ = 0;
-    complete_ = false;
+    complete_ = shownComplete_ = false;
 }
 
 void ShownColours::Edited(const TextChange& change, uint64_t revision) {
     store_.Edit(change);
     revision_ = revision;
-    complete_ = false;
+    complete_ = shownComplete_ = false;
 }
 
 ShownColours::Taken ShownColours::Take(std::vector<ColourWorker::Result> results,
@@ -41,8 +41,9 @@ ShownColours::Taken ShownColours::Take(std::vector<ColourWorker::Result> results
                                                      }
                                                  });
         }
-        complete_ =
-            moved && result.complete && result.version == revision_ && result.shows == shows_;
+        const bool current = moved && result.version == revision_ && result.shows == shows_;
+        complete_ = current && result.complete;
+        shownComplete_ = current && (result.complete || result.shownComplete);
         taken.any = true;
     }
     return taken;

@@ -21,7 +21,10 @@ public:
     void Edited(const TextChange& change, uint64_t revision);
     // The worker was told what is shown now (ColourWorker::Show): colours
     // are complete only once it has coloured that.
-    void Showing() { ++shows_; }
+    void Showing() {
+        ++shows_;
+        complete_ = shownComplete_ = false;
+    }
 
     struct Taken {
         std::vector<UnitRange> changed; // where the colours shown changed
@@ -35,12 +38,14 @@ public:
     // Whether every colour wanted is shown and final (none moved along an
     // edit since).
     bool Complete() const { return complete_; }
+    // Whether every colour of what is shown is.
+    bool ShownComplete() const { return shownComplete_; }
 
 private:
     ColourStore store_;
     uint64_t start_ = 0, revision_ = 0;
     uint64_t shows_ = 0;
-    bool complete_ = false;
+    bool complete_ = false, shownComplete_ = false;
 };
 
 } // namespace sheafpad::syntax

@@ -29,6 +29,7 @@
 
 #include <QFont>
 #include <QList>
+#include <QRgb>
 #include <QString>
 #include <QTextLayout>
 #include <list>
@@ -45,11 +46,18 @@ namespace sheafpad {
 class TextColours {
 public:
     virtual ~TextColours() = default;
+    // Characters in one colour: start counts from the position asked for.
+    struct Run {
+        int start = 0;
+        int length = 0;
+        QRgb colour = 0;
+    };
     // change was made to the text; loaded: the whole text was replaced.
     virtual void TextChanged(const TextChange& change, bool loaded) = 0;
-    // Formats for [pos, pos + length), their starts counted from pos, in
-    // order; only their foreground colour is drawn.
-    virtual QList<QTextLayout::FormatRange> Formats(qsizetype pos, qsizetype length) const = 0;
+    // The coloured stretches of [pos, pos + length), in order, into runs
+    // (emptied first: the painter reuses it for every row); the rest of the
+    // text is in the text's colour.
+    virtual void Colours(qsizetype pos, qsizetype length, std::vector<Run>& runs) const = 0;
     // The view shows [from, to) of the text now (told at every paint).
     virtual void Shown(qsizetype from, qsizetype to) = 0;
 };

@@ -20,7 +20,13 @@ namespace {
 // colour they are drawn in.
 struct Stretch {
     int from, to;
-    QColor colour;
+    QRgb colour;
+};
+
+// What DrawRow fills for each row, kept from row to row.
+struct RowScratch {
+    std::vector<TextColours::Run> runs;
+    std::vector<Stretch> stretches;
 };
 
 // The glyphs of the rows painted so far, gathered by font and colour, so
@@ -53,13 +59,19 @@ public:
         }
         drawnTo = rowFrom + int(runs.front().glyphIndexes().size());
         const QGlyphRun& run = runs.front();
+        const QRawFont font = run.rawFont();
         const QList<quint32> glyphs = run.glyphIndexes();
         const QList<QPointF> positions = run.positions();
+        const quint32* glyph = glyphs.constData() - rowFrom;
+        const QPointF* position = positions.constData() - rowFrom;
+        Part* part = nullptr;
         for (const Stretch& stretch : stretches) {
-            Part& part = PartOf(run.rawFont(), stretch.colour.rgba());
+            if (!part || part->colour != stretch.colour) {
+                part = &PartOf(font, stretch.colour);
+            }
             for (int i = stretch.from; i < std::min(stretch.to, drawnTo); ++i) {
-                part.glyphs.append(glyphs[i - rowFrom]);
-                part.positions.append(positions[i - rowFrom] + origin);
+                part->glyphs.push_back(glyph[i]);
+                part->positions.push_back(position[i] + origin);
             }
         }
         return true;
@@ -73,8 +85,8 @@ public:
         QGlyphRun run;
         for (const Part& part : parts_) {
             run.setRawFont(part.font);
-            run.setGlyphIndexes(part.glyphs);
-            run.setPositions(part.positions);
+            run.setGlyphIndexes(QList<quint32>(part.glyphs.begin(), part.glyphs.end()));
+            run.setPositions(QList<QPointF>(part.positions.begin(), part.positions.end()));
             painter.setPen(QColor::fromRgba(part.colour));
             painter.drawGlyphRun(QPointF(0, 0), run);
         }
@@ -86,8 +98,8 @@ private:
     struct Part {
         QRawFont font;
         QRgb colour;
-        QList<quint32> glyphs;
-        QList<QPointF> positions;
+        std::vector<quint32> glyphs;
+        std::vector<QPointF> positions;
     };
     Part& PartOf(const QRawFont& font, QRgb colour) {
         const auto found = std::find_if(parts_.begin(), parts_.end(), [&](const Part& p) {
@@ -103,7 +115,8 @@ private:
 // origin, in colours' colours; the rows that batch can take wait there to be
 // drawn with the others.
 void DrawRow(QPainter& painter, const TextColours* colours, const TextLayout::Laid& laid,
-             qsizetype chunkStart, int index, QPointF origin, GlyphBatch& batch) {
+             qsizetype chunkStart, int index, QPointF origin, GlyphBatch& batch,
+             RowScratch& scratch) {
     const QTextLine line = TextLayout::RowLine(laid, index);
     // Offsets in the layout's text, which holds a composition where it
     // stands, and in the chunk's.
@@ -115,27 +128,31 @@ void DrawRow(QPainter& painter, const TextColours* colours, const TextLayout::La
     };
     const int rowFrom = toText(line.textStart());
     const int rowTo = std::min(toText(line.textStart() + line.textLength()), laid.length);
-    const QList<QTextLayout::FormatRange> formats =
-        colours && rowFrom < rowTo ? colours->Formats(chunkStart + rowFrom, rowTo - rowFrom)
-                                   : QList<QTextLayout::FormatRange>();
-    if (formats.isEmpty() && composed == 0) {
+    std::vector<TextColours::Run>& runs = scratch.runs;
+    runs.clear();
+    if (colours && rowFrom < rowTo) {
+        colours->Colours(chunkStart + rowFrom, rowTo - rowFrom, runs);
+    }
+    if (runs.empty() && composed == 0) {
         line.draw(&painter, origin); // a plain row, or nothing
         return;
     }
     // The row's stretches of one colour, the uncoloured ones in the pen's.
-    std::vector<Stretch> stretches;
+    std::vector<Stretch>& stretches = scratch.stretches;
+    stretches.clear();
     const QPen pen = painter.pen();
+    const QRgb plain = pen.color().rgba();
     int done = rowFrom;
-    for (const QTextLayout::FormatRange& range : formats) {
-        const int from = std::max(rowFrom + range.start, done);
-        const int to = std::min(rowFrom + range.start + range.length, rowTo);
+    for (const TextColours::Run& run : runs) {
+        const int from = std::max(rowFrom + run.start, done);
+        const int to = std::min(rowFrom + run.start + run.length, rowTo);
         if (from < to) {
-            stretches.push_back({done, from, pen.color()});
-            stretches.push_back({from, to, range.format.foreground().color()});
+            stretches.push_back({done, from, plain});
+            stretches.push_back({from, to, run.colour});
             done = to;
         }
     }
-    stretches.push_back({done, rowTo, pen.color()});
+    stretches.push_back({done, rowTo, plain});
     // Each stretch's glyphs in its colour: the layout stays as it was laid
     // out, whatever the colours.
     if (composed == 0 && batch.Add(*laid.layout, line, origin, stretches)) {
@@ -143,7 +160,7 @@ void DrawRow(QPainter& painter, const TextColours* colours, const TextLayout::La
     }
     batch.Flush(painter); // drawn in order
     for (const Stretch& stretch : stretches) {
-        painter.setPen(stretch.colour);
+        painter.setPen(QColor::fromRgba(stretch.colour));
         // Stretches of the layout's text: the composition may lie between.
         const int mid = at > stretch.from && at < stretch.to ? at : stretch.to;
         for (const auto& [a, b] : {std::pair{stretch.from, mid}, std::pair{mid, stretch.to}}) {
@@ -187,6 +204,7 @@ void TextView::paintEvent(QPaintEvent* event) {
     const qsizetype caret = dropCaret_ >= 0 ? dropCaret_ : caret_;
     const Row caretRow = caretDrawn ? layout_.RowOf(caret) : Row{-1, 0, 0};
     GlyphBatch batch;
+    RowScratch scratch;
     Row row = layout_.RowOf(top_);
     bool more = true; // rows below the view
     for (int y = kMargin; y < viewport()->height(); y += layout_.RowHeight()) {
@@ -202,7 +220,7 @@ void TextView::paintEvent(QPaintEvent* event) {
             if (from < to) {
                 selections.append({int(from - chunkStart), int(to - from), selected});
             }
-            DrawRow(painter, colours_, laid, chunkStart, row.index, origin, batch);
+            DrawRow(painter, colours_, laid, chunkStart, row.index, origin, batch, scratch);
             if (!selections.isEmpty()) {
                 batch.Flush(painter); // the selected text is drawn over it
                 DrawSelection(painter, laid, row.index, origin, selections.front());

@@ -63,7 +63,7 @@ QColor SyntaxColouring::ColourOf(Kind kind, const QPalette& palette) {
 }
 
 SyntaxColouring::SyntaxColouring(TextView* view) : view_(view) {
-    UpdateFormats();
+    UpdateColours();
     view_->installEventFilter(this);
     view_->viewport()->installEventFilter(this);
     view_->SetColours(this);
@@ -182,16 +182,24 @@ void SyntaxColouring::TakeResults() {
     }
 }
 
-QList<QTextLayout::FormatRange> SyntaxColouring::Formats(qsizetype pos, qsizetype length) const {
-    QList<QTextLayout::FormatRange> formats;
-    if (!coloured_ || length <= 0) {
-        return formats;
+void SyntaxColouring::Colours(qsizetype pos, qsizetype length, std::vector<Run>& runs) const {
+    runs.clear();
+    const syntax::ColourStore& store = shown_.Store();
+    if (!coloured_ || length <= 0 || store.Empty()) {
+        return;
     }
-    for (const syntax::ColourSpan& span : shown_.Store().Spans(size_t(pos), size_t(pos + length))) {
-        formats.append(
-            {int(qsizetype(span.start) - pos), int(span.length), formats_[size_t(span.kind)]});
+    const size_t from = size_t(pos), to = std::min(size_t(pos + length), store.Length());
+    for (size_t at = from; at < to;) {
+        const Kind kind = store.At(at);
+        size_t end = at + 1;
+        while (end < to && store.At(end) == kind) {
+            ++end;
+        }
+        if (kind != Kind::None) {
+            runs.push_back(Run{int(at - from), int(end - at), colours_[size_t(kind)]});
+        }
+        at = end;
     }
-    return formats;
 }
 
 void SyntaxColouring::Shown(qsizetype from, qsizetype to) {
@@ -206,10 +214,9 @@ void SyntaxColouring::Shown(qsizetype from, qsizetype to) {
     }
 }
 
-void SyntaxColouring::UpdateFormats() {
+void SyntaxColouring::UpdateColours() {
     for (int kind = 0; kind < syntax::kKindCount; ++kind) {
-        formats_[size_t(kind)] = QTextCharFormat();
-        formats_[size_t(kind)].setForeground(ColourOf(Kind(kind), view_->palette()));
+        colours_[size_t(kind)] = ColourOf(Kind(kind), view_->palette()).rgba();
     }
 }
 
@@ -221,7 +228,7 @@ bool SyntaxColouring::eventFilter(QObject* watched, QEvent* event) {
             this, [this] { StartParsing(); }, Qt::QueuedConnection);
     }
     if (watched == view_ && event->type() == QEvent::PaletteChange) {
-        UpdateFormats();
+        UpdateColours();
         view_->viewport()->update();
     }
     return QObject::eventFilter(watched, event);

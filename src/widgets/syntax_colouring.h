@@ -14,7 +14,6 @@
 
 #include <QObject>
 #include <QPalette>
-#include <QTextCharFormat>
 #include <array>
 #include <memory>
 #include <utility>
@@ -44,6 +43,8 @@ public:
     // Whether they are all final: the worker has found every one that is
     // wanted (of a big script, those shown and around them).
     bool Complete() const { return coloured_ && shown_.Complete(); }
+    // Whether those of what the view shows are.
+    bool ShownComplete() const { return coloured_ && shown_.ShownComplete(); }
     // What the colours shown take in memory.
     size_t MemoryBytes() const { return shown_.Store().MemoryBytes(); }
 
@@ -52,7 +53,7 @@ public:
     static QColor ColourOf(syntax::Kind kind, const QPalette& palette);
 
     void TextChanged(const TextChange& change, bool loaded) override;
-    QList<QTextLayout::FormatRange> Formats(qsizetype pos, qsizetype length) const override;
+    void Colours(qsizetype pos, qsizetype length, std::vector<Run>& runs) const override;
     void Shown(qsizetype from, qsizetype to) override;
 
 signals:
@@ -67,7 +68,7 @@ private:
     void StartParsing();
     void TakeResults();
     void DropShown();
-    void UpdateFormats();
+    void UpdateColours();
 
     TextView* view_;
     bool enabled_ = true;
@@ -79,8 +80,8 @@ private:
     TextRange shownRange_;     // what the view showed at its last paint
     bool coloured_ = false;
     syntax::ShownColours shown_;
-    std::array<QTextCharFormat, syntax::kKindCount> formats_;
-    std::unique_ptr<syntax::ColourWorker> worker_; // made at the first text to colour
+    std::array<QRgb, syntax::kKindCount> colours_{}; // of each kind, on the view's palette
+    std::unique_ptr<syntax::ColourWorker> worker_;   // made at the first text to colour
 };
 
 } // namespace sheafpad

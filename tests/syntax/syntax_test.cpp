@@ -135,6 +135,28 @@ TEST(SyntaxColours, PageWithStyleAndScriptGetsTheGoldenColours) {
     EXPECT_EQ(part.back(), (ColourSpan{to - 1, 1, Kind::Number}));
 }
 
+TEST(SyntaxColours, SelectorsPseudoClassesAtRulesAndCharacterReferencesHaveColoursOfTheirOwn) {
+    SKIP_WITHOUT_GRAMMARS();
+    const std::u16string sheet = u"@media screen { .menu #top a:hover::before { color: red; } }\n"
+                                 u"@font-face { font-family: x; }\n";
+    const TextBuffer css(sheet);
+    EXPECT_EQ(Render(FreshSpans(Language::Css, css.Snapshot()), sheet), "at-rule @media\n"
+                                                                        "selector .menu\n"
+                                                                        "selector #top\n"
+                                                                        "tag a\n"
+                                                                        "pseudo :hover::before\n"
+                                                                        "property color\n"
+                                                                        "punctuation :\n"
+                                                                        "at-rule @font-face\n"
+                                                                        "property font-family\n"
+                                                                        "punctuation :\n");
+    const std::u16string page = u"<p title=\"a &amp; b\">Fish &amp; chips &#8364;</p>";
+    const TextBuffer html(page);
+    const std::string rendered = Render(FreshSpans(Language::Html, html.Snapshot()), page);
+    EXPECT_NE(rendered.find("entity &amp;\n"), std::string::npos) << rendered;
+    EXPECT_NE(rendered.find("entity &#8364;\n"), std::string::npos) << rendered;
+}
+
 // A text edited as the pane does it: each edit goes to the worker with the
 // revision it makes, and to the colours shown.
 class EditedText {
