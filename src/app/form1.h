@@ -247,6 +247,7 @@ private:
     bool shown_ = false; // FormShow has run
     RecoveryKeeper* recovery_ = nullptr;
     SearchWindow* searchWindow_ = nullptr; // made when first opened
+    uint64_t searchedRevision_ = 0;        // the pane's text's revision when the last search began
     FileLister lister_; // keeps the directory's order from one relist to the next
 };
 

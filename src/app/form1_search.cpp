@@ -115,7 +115,10 @@ void TForm1::SearchInFiles() {
         searchWindow_->Scope = [this] { return ListedPaths(); };
         // What the pane shows is what is searched: the open file is written
         // back first, as when another file is chosen.
-        searchWindow_->BeforeSearch = [this] { ErrorDisplay::Guard([this] { SaveIfChanged(); }); };
+        searchWindow_->BeforeSearch = [this] {
+            ErrorDisplay::Guard([this] { SaveIfChanged(); });
+            searchedRevision_ = Memo1->Buffer().Revision();
+        };
         searchWindow_->OpenResult = [this](const search::FileResult& file,
                                            const search::MatchLine& line) {
             ErrorDisplay::Guard([&] { OpenSearchResult(file, line); });
@@ -157,7 +160,13 @@ void TForm1::OpenSearchResult(const search::FileResult& file, const search::Matc
         activateWindow();
         raise();
         Memo1->setFocus();
-        Memo1->SetSelection(qsizetype(line.panePos), qsizetype(line.panePos + line.paneLength));
+        // Where the search found the match, moved along the edits made since
+        // (as of the search, or of the load when the file was opened later).
+        const TextHistory& history = Memo1->Buffer().History();
+        TextRange match{size_t(line.panePos), size_t(line.panePos + line.paneLength)};
+        match = history.Move(match, std::max(searchedRevision_, history.FirstRevision()))
+                    .value_or(match);
+        Memo1->SetSelection(qsizetype(match.start), qsizetype(match.end));
     }
 }
 
