@@ -71,16 +71,16 @@ Answer Ask(QWidget* parent, const QString& text) {
     if (RecoveryQuestionHookRef()) {
         return RecoveryQuestionHookRef()(text) ? Answer::Restore : Answer::Discard;
     }
-    QMessageBox box(QMessageBox::Question, ErrorDisplay::ApplicationTitle(), text,
-                    QMessageBox::NoButton, parent);
-    QPushButton* restore = box.addButton(QStringLiteral("&Restore"), QMessageBox::AcceptRole);
-    QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
-    box.setDefaultButton(restore);
-    box.exec();
+    const auto box =
+        ErrorDisplay::MakeBox(QMessageBox::Question, text, QMessageBox::NoButton, parent);
+    QPushButton* restore = box->addButton(QStringLiteral("&Restore"), QMessageBox::AcceptRole);
+    QPushButton* discard = box->addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+    box->setDefaultButton(restore);
+    box->exec();
     // Closed without an answer: the copy stays for a later start.
-    return box.clickedButton() == restore   ? Answer::Restore
-           : box.clickedButton() == discard ? Answer::Discard
-                                            : Answer::Later;
+    return box->clickedButton() == restore   ? Answer::Restore
+           : box->clickedButton() == discard ? Answer::Discard
+                                             : Answer::Later;
 }
 
 void Notify(QWidget* parent, const QString& text, bool modal) {
@@ -88,8 +88,8 @@ void Notify(QWidget* parent, const QString& text, bool modal) {
         NoticeHookRef()(text);
         return;
     }
-    auto* box = new QMessageBox(QMessageBox::Warning, ErrorDisplay::ApplicationTitle(), text,
-                                QMessageBox::Ok, parent);
+    QMessageBox* box =
+        ErrorDisplay::MakeBox(QMessageBox::Warning, text, QMessageBox::Ok, parent).release();
     box->setAttribute(Qt::WA_DeleteOnClose);
     if (modal) {
         box->exec();
@@ -119,7 +119,7 @@ void TForm1::ConnectRecovery() {
             if (!NeedsSave || !PaneHoldsLoadedFile || Memo1->ReadOnly() || IsBlank(LoadedFName)) {
                 return std::nullopt;
             }
-            return RecoveryKeeper::Snapshot{LoadedFName, Memo1->Encoding(), Memo1->Snapshot(),
+            return RecoveryKeeper::Snapshot{LoadedFName, Memo1->Format(), Memo1->Snapshot(),
                                             Outside()->Remembered()};
         },
         this);
@@ -227,7 +227,16 @@ void TForm1::RestoreRecovered(const recovery::Entry& entry, std::vector<std::str
     // its text was the decision to write it again.
     const platform::FileIdentity now = platform::FileIdentityOf(entry.path);
     Outside()->Remember(entry.path, now.exists ? entry.loaded : now, true);
-    Memo1->LoadTextBytes(entry.text, entry.textEncoding, entry.encoding);
+    // Copies from before the mark was kept apart hold it as the text's first
+    // character; it goes back where it belongs.
+    TextFormat format = entry.format;
+    std::string_view text = entry.text;
+    if (format.encoding == TextEncoding::Utf8 && entry.textEncoding == TextEncoding::Utf8 &&
+        text.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        format.bom = true;
+        text.remove_prefix(kUtf8Bom.size());
+    }
+    Memo1->LoadTextBytes(text, entry.textEncoding, format);
     Memo1->SetReadOnly(false);
     PaneHoldsLoadedFile = true;
     ClearChanged();

@@ -200,15 +200,20 @@ void RecoveryKeeper::Hold(const std::string& path) {
     dropAsked_ = false;
     heldPath_ = path;
     heldIdentity_ = platform::FileIdentityOf(path);
+    heldReached_ = false;
+}
+
+void RecoveryKeeper::Reached(const std::string& path) {
+    heldReached_ = heldReached_ || (holding_ && path == heldPath_);
 }
 
 void RecoveryKeeper::EndHold(bool saved) {
     holding_ = false;
     // A save that wrote nothing (skipped, or the file left as it was) must
     // not cost the copy.
-    const bool written =
-        platform::CompareIdentity(heldIdentity_, platform::FileIdentityOf(heldPath_)) !=
-        platform::FileChange::None;
+    const bool written = heldReached_ || platform::CompareIdentity(
+                                             heldIdentity_, platform::FileIdentityOf(heldPath_)) !=
+                                             platform::FileChange::None;
     if (saved && dropAsked_ && written) {
         Drop();
     }
@@ -239,7 +244,7 @@ void RecoveryKeeper::AskForCopy(bool journal) {
     }
     job.generation = ++generation_;
     job.firstGeneration = sessionFirst_;
-    job.encoding = snapshot->encoding;
+    job.format = snapshot->format;
     job.text = std::move(snapshot->text); // the worker reads and encodes it
     job.loaded = std::move(snapshot->loaded);
     job.copiedAtNs = NowNs();
@@ -352,7 +357,7 @@ bool RecoveryKeeper::RunJob(Job& job, std::string* error) {
         entry.journal = job.generation;
         const std::u16string text = job.text.Text(0, job.text.Length());
         recovery::Store::PendingWrite pending =
-            store_->Stage(job.entryPath, std::move(entry), text, job.encoding);
+            store_->Stage(job.entryPath, std::move(entry), text, job.format);
         job.text = TextSnapshot(); // the text's blocks are not held during the wait
         code = pending.Commit();
         if (code == 0) {

@@ -147,7 +147,7 @@ size_t ApplyJournals(Store::Found& found, const std::vector<std::string>& journa
         ++applied;
     }
     if (applied > 0) {
-        SetText(entry, text.Text(0, text.Length()), entry.encoding);
+        SetText(entry, text.Text(0, text.Length()), entry.format);
     }
     return applied;
 }
@@ -231,14 +231,14 @@ int Store::Write(const std::string& entryPath, const Entry& entry) const {
 }
 
 Store::PendingWrite Store::Stage(const std::string& entryPath, Entry entry,
-                                 std::u16string_view text, TextEncoding fileEncoding) const {
-    entry.encoding = fileEncoding;
+                                 std::u16string_view text, const TextFormat& fileFormat) const {
+    entry.format = fileFormat;
     entry.text.clear();
     std::unique_ptr<platform::PrivateFileWriter> file;
     size_t lengthAt = 0;
     uint64_t length = 0;
     EncodeForCopy(
-        text, fileEncoding,
+        text, fileFormat.encoding,
         [&](TextEncoding encoding) {
             // The header names the text's encoding: each attempt starts a new file.
             entry.textEncoding = encoding;

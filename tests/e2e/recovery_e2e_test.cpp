@@ -58,7 +58,7 @@ protected:
     // The list's order is the directory's: whichever file was the first row
     // holds the typing, the other its old text.
     bool OneHoldsTheTyping() const {
-        const std::string typed = "Hi thereone\r\ntwo\r\n";
+        const std::string typed = "Hi thereone\ntwo\n";
         return (ReadFile(a) == typed && ReadFile(b) == kOriginal) ||
                (ReadFile(b) == typed && ReadFile(a) == kOriginal);
     }
