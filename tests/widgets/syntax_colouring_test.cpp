@@ -89,7 +89,7 @@ TEST_F(LongLineColours, AFarJumpAndTheLastRowAreColouredAndSoIsTextTypedThere) {
                   "else{for(;;)break}}/* c */class K extends f{m(){return{p:[1,'q']}}};";
     }
     script += "var last=\"end\";";
-    pane.LoadTextBytes(script, TextEncoding::Utf8, TextEncoding::Utf8);
+    pane.LoadTextBytes(script, TextEncoding::Utf8, TextFormat{});
     colours.SetLanguage(syntax::Language::JavaScript);
     ASSERT_TRUE(AwaitColours());
     EXPECT_TRUE(ColouredAsAWhole(0, pane.FirstShownPosition() + 2000));
@@ -145,7 +145,7 @@ TEST_F(LongLineColours, TheLastRowOfAScriptOfErrorsThroughoutIsColouredAtOnce) {
         script += pieces[(seed >> 16) % std::size(pieces)];
     }
     script += "\"tail\"";
-    pane.LoadTextBytes(script, TextEncoding::Utf8, TextEncoding::Utf8);
+    pane.LoadTextBytes(script, TextEncoding::Utf8, TextFormat{});
     colours.SetLanguage(syntax::Language::JavaScript);
     ASSERT_TRUE(AwaitColours());
     pane.SetCaret(pane.Length());
