@@ -135,7 +135,7 @@ void BM_CopyWrite(benchmark::State& state) {
     entry.path = "/home/someone/site/page.html";
     const std::string entryPath = store->EntryPath(entry.path);
     for (auto _ : state) {
-        if (store->Stage(entryPath, entry, text, sheafpad::TextEncoding::Utf8).Commit() != 0) {
+        if (store->Stage(entryPath, entry, text, sheafpad::TextFormat{}).Commit() != 0) {
             state.SkipWithError("write failed");
         }
     }
