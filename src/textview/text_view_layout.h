@@ -29,6 +29,7 @@
 
 #include <QFont>
 #include <QList>
+#include <QRawFont>
 #include <QRgb>
 #include <QString>
 #include <QTextLayout>
@@ -69,6 +70,17 @@ public:
     static constexpr qsizetype kChunk = 4096;
 
     // One laid-out chunk of a line.
+    // A row's glyphs as the painter draws them in colours, found when it is
+    // first painted so and kept with its chunk: a glyph a character from the
+    // row's first on, or none (simple false: the layout draws the row).
+    struct RowGlyphs {
+        bool found = false;
+        bool simple = false;
+        QRawFont font;
+        std::vector<quint32> indexes;
+        std::vector<float> x; // of each glyph, from the row's origin
+        float y = 0;          // of the row's baseline
+    };
     struct Laid {
         std::unique_ptr<QTextLayout> layout;
         qsizetype start = 0; // its first position, counted from the line's start
@@ -78,6 +90,7 @@ public:
         // Where the input method's composition stands in it (-1: none): the
         // layout's text holds the composed text there.
         int preeditAt = -1;
+        mutable std::vector<RowGlyphs> glyphs; // by row, as painted in colours
     };
     // A row: the chunk it is in and its line within the chunk's layout.
     struct Row {

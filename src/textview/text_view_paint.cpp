@@ -29,6 +29,32 @@ struct RowScratch {
     std::vector<Stretch> stretches;
 };
 
+// A character that a font shows as a glyph of its own, in the order of the
+// text: no control, half of a pair, combining mark, nor any written right
+// to left. (Whether the font has it the shaping tells: a row of characters
+// taken from another font is more than one run.)
+bool SimpleChar(QChar c) {
+    const char16_t u = c.unicode();
+    if (u == u'\t' || (u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u < 0x300)) {
+        return true;
+    }
+    if (u < 0xA0 || c.isSurrogate() || c.isMark()) {
+        return false;
+    }
+    switch (c.direction()) {
+    case QChar::DirL:
+    case QChar::DirEN:
+    case QChar::DirES:
+    case QChar::DirET:
+    case QChar::DirCS:
+    case QChar::DirON:
+    case QChar::DirWS:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // The glyphs of the rows painted so far, gathered by font and colour, so
 // that the coloured text of a view takes a few draws, not one a stretch.
 class GlyphBatch {
@@ -37,41 +63,25 @@ public:
     // none written right to left) that its layout shaped into one run of a
     // glyph a character, in order. False, having taken nothing, for any
     // other row.
-    bool Add(const QTextLayout& layout, const QTextLine& line, QPointF origin,
+    bool Add(const TextLayout::Laid& laid, int index, const QTextLine& line, QPointF origin,
              const std::vector<Stretch>& stretches) {
-        const int rowFrom = stretches.front().from, rowTo = stretches.back().to;
-        const QString& text = layout.text();
-        for (int i = rowFrom; i < rowTo; ++i) {
-            const char16_t c = text[i].unicode();
-            if (c != u'\t' && (c < 0x20 || c >= 0x300 || (c >= 0x7F && c < 0xA0))) {
-                return false;
-            }
-        }
-        const QList<QGlyphRun> runs = line.glyphRuns(rowFrom, rowTo - rowFrom);
-        // The spaces that end a wrapped row have no glyphs.
-        int drawnTo = rowTo;
-        while (drawnTo > rowFrom && (text[drawnTo - 1] == u' ' || text[drawnTo - 1] == u'\t')) {
-            --drawnTo;
-        }
-        if (runs.size() != 1 || (runs.front().glyphIndexes().size() != rowTo - rowFrom &&
-                                 runs.front().glyphIndexes().size() != drawnTo - rowFrom)) {
+        const TextLayout::RowGlyphs& row = GlyphsOf(laid, index, line, stretches);
+        if (!row.simple) {
             return false;
         }
-        drawnTo = rowFrom + int(runs.front().glyphIndexes().size());
-        const QGlyphRun& run = runs.front();
-        const QRawFont font = run.rawFont();
-        const QList<quint32> glyphs = run.glyphIndexes();
-        const QList<QPointF> positions = run.positions();
-        const quint32* glyph = glyphs.constData() - rowFrom;
-        const QPointF* position = positions.constData() - rowFrom;
+        const int rowFrom = stretches.front().from;
+        const int drawnTo = rowFrom + int(row.indexes.size());
+        const quint32* glyph = row.indexes.data() - rowFrom;
+        const float* x = row.x.data() - rowFrom;
+        const qreal y = row.y + origin.y();
         Part* part = nullptr;
         for (const Stretch& stretch : stretches) {
             if (!part || part->colour != stretch.colour) {
-                part = &PartOf(font, stretch.colour);
+                part = &PartOf(row.font, stretch.colour);
             }
             for (int i = stretch.from; i < std::min(stretch.to, drawnTo); ++i) {
                 part->glyphs.push_back(glyph[i]);
-                part->positions.push_back(position[i] + origin);
+                part->positions.emplace_back(x[i] + origin.x(), y);
             }
         }
         return true;
@@ -106,6 +116,48 @@ private:
             return p.colour == colour && p.font == font;
         });
         return found != parts_.end() ? *found : parts_.emplace_back(Part{font, colour, {}, {}});
+    }
+
+    // The row's glyphs, found the first time it is painted in colours.
+    static const TextLayout::RowGlyphs& GlyphsOf(const TextLayout::Laid& laid, int index,
+                                                 const QTextLine& line,
+                                                 const std::vector<Stretch>& stretches) {
+        if (laid.glyphs.size() < size_t(laid.rows)) {
+            laid.glyphs.resize(size_t(laid.rows));
+        }
+        TextLayout::RowGlyphs& row = laid.glyphs[size_t(std::clamp(index, 0, laid.rows - 1))];
+        if (row.found) {
+            return row;
+        }
+        row.found = true;
+        const int rowFrom = stretches.front().from, rowTo = stretches.back().to;
+        const QString& text = laid.layout->text();
+        if (!std::all_of(text.begin() + rowFrom, text.begin() + rowTo, SimpleChar)) {
+            return row;
+        }
+        const QList<QGlyphRun> runs = line.glyphRuns(rowFrom, rowTo - rowFrom);
+        // The spaces that end a wrapped row have no glyphs.
+        int drawnTo = rowTo;
+        while (drawnTo > rowFrom && (text[drawnTo - 1] == u' ' || text[drawnTo - 1] == u'\t')) {
+            --drawnTo;
+        }
+        if (runs.size() != 1) {
+            return row;
+        }
+        const QList<quint32> indexes = runs.front().glyphIndexes();
+        const QList<QPointF> positions = runs.front().positions();
+        if (indexes.size() != rowTo - rowFrom && indexes.size() != drawnTo - rowFrom) {
+            return row;
+        }
+        row.simple = true;
+        row.font = runs.front().rawFont();
+        row.indexes.assign(indexes.begin(), indexes.end());
+        row.y = positions.isEmpty() ? 0 : float(positions.front().y());
+        for (const QPointF& p : positions) {
+            row.simple = row.simple && float(p.y()) == row.y;
+            row.x.push_back(float(p.x()));
+        }
+        return row;
     }
 
     std::vector<Part> parts_;
@@ -155,7 +207,7 @@ void DrawRow(QPainter& painter, const TextColours* colours, const TextLayout::La
     stretches.push_back({done, rowTo, plain});
     // Each stretch's glyphs in its colour: the layout stays as it was laid
     // out, whatever the colours.
-    if (composed == 0 && batch.Add(*laid.layout, line, origin, stretches)) {
+    if (composed == 0 && batch.Add(laid, index, line, origin, stretches)) {
         return;
     }
     batch.Flush(painter); // drawn in order
