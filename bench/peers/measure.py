@@ -157,6 +157,17 @@ def cpu_seconds_since(pid, ticks):
     return None if now is None or ticks is None else (now - ticks) / TICK
 
 
+def resident_mb(pid):
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            for line in f:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1]) / 1024
+    except OSError:
+        pass
+    return None
+
+
 def peak_mb(pid):
     try:
         with open(f"/proc/{pid}/status") as f:
@@ -286,7 +297,9 @@ def run_once(program, path, args, sheafpad):
             window = find_window(x.display, proc.pid, args.timeout)
             if window is None or settle(proc.pid, time.monotonic(), args.timeout) is None:
                 return {"error": "no window"}
-            xdotool(x.display, "mousemove", "--window", window, "40", "193")
+            # The first name of the file list (below the Include subfolders box).
+            xdotool(x.display, "mousemove", "--window", window, "40", "208")
+            before_mb = resident_mb(proc.pid) or 0
             start = time.monotonic()
             ticks = cpu_ticks(proc.pid)
             xdotool(x.display, "click", "1")
@@ -302,10 +315,11 @@ def run_once(program, path, args, sheafpad):
             window = watch.window
         result["peak"] = peak_mb(proc.pid)
         # Proof that the file is open: Sheafpad holds its text (two bytes a
-        # character), a peer names it in its title.
+        # character) after the click and not before, a peer names it in its
+        # title.
         size_mb = os.path.getsize(path) / (1 << 20)
         if program.startswith("sheafpad"):
-            result["shown"] = (result["peak"] or 0) > 2 * size_mb
+            result["shown"] = (resident_mb(proc.pid) or 0) - before_mb > 1.5 * size_mb
         else:
             title = xdotool(x.display, "getwindowname", window) if window else ""
             result["shown"] = os.path.basename(path) in title

@@ -220,14 +220,15 @@ ParseOutcome SegmentedColours::ParseAround(const TextSnapshot& text, size_t from
     for (int tries = 0;; ++tries) {
         const ParseOutcome outcome = ParseFresh(text, start, end, cancel, limits);
         stretch_.fromBoundary = exact;
-        if (outcome != ParseOutcome::Parsed || tries == 3) {
+        if (outcome != ParseOutcome::Parsed || tries == 1) {
             if (outcome == ParseOutcome::Parsed && !endExact) {
                 stretch_.colouredEnd = std::max(start, end - std::min(end, kPast));
             }
             return outcome;
         }
         // An error at an end: the scan's boundary is none to the grammar
-        // (or the text is broken there); the stretch grows past it.
+        // (or the text is broken there); the stretch grows past it, once
+        // (a text broken throughout would grow it at every try).
         const auto [firstClean, lastClean] = CleanEnds(parser_->Trees().tree);
         bool grow = false;
         if (exact && start > 0 && !firstClean) {
