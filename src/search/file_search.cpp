@@ -7,7 +7,9 @@
 #include "platform/working_dir.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 
 namespace sheafpad::search {
 
@@ -65,7 +67,8 @@ MatchLine Shown(std::string_view text, size_t start, size_t end) {
 
 std::optional<FileResult> SearchFile(size_t index, const std::string& path, const Matcher& matcher,
                                      MatchScratch& scratch, std::string& buffer, SearchText& text,
-                                     size_t perFile, std::atomic<size_t>& shownLeft) {
+                                     size_t perFile, std::atomic<size_t>& shownLeft,
+                                     const std::atomic<bool>* stop) {
     FileResult result;
     result.index = index;
     result.path = path;
@@ -105,6 +108,10 @@ std::optional<FileResult> SearchFile(size_t index, const std::string& path, cons
         result.skipped = "The file holds NUL bytes, so it is not a text file";
         return result;
     }
+    const auto stopped = [stop] { return stop != nullptr && stop->load(); };
+    if (stopped()) {
+        return std::nullopt;
+    }
     text.Build(bytes);
     std::vector<std::pair<size_t, size_t>> spans; // of the lines kept
     std::string error;
@@ -123,7 +130,10 @@ std::optional<FileResult> SearchFile(size_t index, const std::string& path, cons
             }
             return true;
         },
-        &error);
+        &error, stop);
+    if (stopped()) {
+        return std::nullopt;
+    }
     if (!matched) {
         result.skipped = error;
         result.matchCount = 0;
@@ -150,16 +160,79 @@ std::optional<FileResult> SearchFile(size_t index, const std::string& path, cons
     return result;
 }
 
+namespace {
+
+// Joins the threads of cancelled searches away from the window's thread;
+// the last ones are joined when the program ends.
+class ThreadReaper {
+public:
+    static ThreadReaper& Instance() {
+        static ThreadReaper reaper;
+        return reaper;
+    }
+    void Add(std::vector<std::thread> threads) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            for (std::thread& thread : threads) {
+                waiting_.push_back(std::move(thread));
+            }
+            if (!joiner_.joinable()) {
+                joiner_ = std::thread([this] { Run(); });
+            }
+        }
+        wake_.notify_one();
+    }
+    ~ThreadReaper() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_one();
+        if (joiner_.joinable()) {
+            joiner_.join();
+        }
+    }
+
+private:
+    void Run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stop_ || !waiting_.empty(); });
+            if (waiting_.empty()) {
+                return;
+            }
+            std::thread thread = std::move(waiting_.front());
+            waiting_.pop_front();
+            lock.unlock();
+            thread.join();
+            lock.lock();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::thread> waiting_;
+    bool stop_ = false;
+    std::thread joiner_;
+};
+
+} // namespace
+
 SearchJob::SearchJob(std::vector<std::string> paths, std::shared_ptr<const Matcher> matcher,
                      ShownLimits limits, unsigned threads)
-    : paths_(std::move(paths)), matcher_(std::move(matcher)), limits_(limits),
-      shownLeft_(limits.total), slots_(paths_.size()), done_(paths_.size(), 0) {
+    : state_(std::make_shared<State>()) {
+    state_->paths = std::move(paths);
+    state_->matcher = std::move(matcher);
+    state_->limits = limits;
+    state_->shownLeft = limits.total;
+    state_->found.resize(state_->paths.size());
+    state_->done.assign(state_->paths.size(), 0);
     if (threads == 0) {
         threads = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
     }
-    threads = unsigned(std::min<size_t>(threads, std::max<size_t>(1, paths_.size())));
+    threads = unsigned(std::min<size_t>(threads, std::max<size_t>(1, state_->paths.size())));
     for (unsigned i = 0; i < threads; ++i) {
-        threads_.emplace_back([this] { Work(); });
+        threads_.emplace_back([state = state_] { Work(state); });
     }
 }
 
@@ -168,53 +241,60 @@ SearchJob::~SearchJob() {
 }
 
 void SearchJob::Cancel() {
-    cancelled_ = true;
-    for (std::thread& thread : threads_) {
-        if (thread.joinable()) {
-            thread.join();
-        }
+    state_->cancelled = true;
+    if (!threads_.empty()) {
+        ThreadReaper::Instance().Add(std::move(threads_));
+        threads_.clear();
     }
 }
 
-void SearchJob::Work() {
+void SearchJob::Work(const std::shared_ptr<State>& state) {
     platform::LowerThreadPriority(); // the window first, searching in the time left over
     MatchScratch scratch;
     std::string buffer;
     SearchText text;
     for (;;) {
-        const size_t index = next_++;
-        if (index >= paths_.size() || cancelled_) {
+        const size_t index = state->next++;
+        if (index >= state->paths.size() || state->cancelled) {
             return;
         }
-        std::optional<FileResult> result = SearchFile(index, paths_[index], *matcher_, scratch,
-                                                      buffer, text, limits_.perFile, shownLeft_);
+        std::optional<FileResult> result =
+            SearchFile(index, state->paths[index], *state->matcher, scratch, buffer, text,
+                       state->limits.perFile, state->shownLeft, &state->cancelled);
+        if (state->cancelled) {
+            return; // the file was not searched to its end: not done
+        }
         if (result && result->matchCount > result->lines.size()) {
-            linesLeftOut_ = true;
+            state->linesLeftOut = true;
         }
         {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            slots_[index] = std::move(result);
-            done_[index] = 1;
+            const std::lock_guard<std::mutex> lock(state->mutex);
+            state->found[index] = std::move(result);
+            state->done[index] = 1;
         }
-        ++filesDone_;
+        ++state->filesDone;
     }
 }
 
 std::vector<FileResult> SearchJob::Take() {
     std::vector<FileResult> taken;
-    const std::lock_guard<std::mutex> lock(mutex_);
-    for (; delivered_ < paths_.size() && done_[delivered_]; ++delivered_) {
-        if (slots_[delivered_]) {
-            taken.push_back(std::move(*slots_[delivered_]));
-            slots_[delivered_].reset();
+    State& state = *state_;
+    const std::lock_guard<std::mutex> lock(state.mutex);
+    if (state.cancelled) {
+        return taken;
+    }
+    for (; state.delivered < state.paths.size() && state.done[state.delivered]; ++state.delivered) {
+        if (state.found[state.delivered]) {
+            taken.push_back(std::move(*state.found[state.delivered]));
+            state.found[state.delivered].reset();
         }
     }
     return taken;
 }
 
 bool SearchJob::Finished() const {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    return delivered_ == paths_.size() || cancelled_;
+    const std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->delivered == state_->paths.size() || state_->cancelled;
 }
 
 } // namespace sheafpad::search

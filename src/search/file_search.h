@@ -46,16 +46,19 @@ struct ShownLimits {
 
 // Searches one file. Nothing when there is nothing to tell: no match, or a
 // folder. shownLeft: lines that may still be kept, taken from as they are.
+// Once *stop is set the search of the file ends soon, wherever it is, with
+// nothing.
 std::optional<FileResult> SearchFile(size_t index, const std::string& path, const Matcher& matcher,
                                      MatchScratch& scratch, std::string& buffer, SearchText& text,
-                                     size_t perFile, std::atomic<size_t>& shownLeft);
+                                     size_t perFile, std::atomic<size_t>& shownLeft,
+                                     const std::atomic<bool>* stop = nullptr);
 
 class SearchJob {
 public:
     // Starts searching paths on threads (0: one per processor).
     SearchJob(std::vector<std::string> paths, std::shared_ptr<const Matcher> matcher,
               ShownLimits limits = {}, unsigned threads = 0);
-    ~SearchJob(); // cancels and waits for the threads
+    ~SearchJob(); // cancels
     SearchJob(const SearchJob&) = delete;
     SearchJob& operator=(const SearchJob&) = delete;
 
@@ -64,28 +67,34 @@ public:
     std::vector<FileResult> Take();
     // Every result has been taken (or the job was cancelled).
     bool Finished() const;
-    size_t FilesDone() const { return filesDone_.load(); }
-    size_t FileCount() const { return paths_.size(); }
+    size_t FilesDone() const { return state_->filesDone.load(); }
+    size_t FileCount() const { return state_->paths.size(); }
     // Whether some match lines were left out by the limits.
-    bool LinesLeftOut() const { return linesLeftOut_.load(); }
-    // Stops the threads at the next file and waits for them.
+    bool LinesLeftOut() const { return state_->linesLeftOut.load(); }
+    // Stops the search at once: no result comes after it. The threads end
+    // soon after, wherever they are, also inside a big file; nothing waits
+    // for them (they are joined aside).
     void Cancel();
 
 private:
-    void Work();
+    // What the threads share with the job, kept alive by them until they end.
+    struct State {
+        std::vector<std::string> paths;
+        std::shared_ptr<const Matcher> matcher;
+        ShownLimits limits;
+        std::atomic<size_t> next{0};
+        std::atomic<size_t> filesDone{0};
+        std::atomic<size_t> shownLeft{0};
+        std::atomic<bool> linesLeftOut{false};
+        std::atomic<bool> cancelled{false};
+        std::mutex mutex;
+        std::vector<std::optional<FileResult>> found; // by list index, until taken
+        std::vector<char> done;
+        size_t delivered = 0; // results before this index are taken
+    };
+    static void Work(const std::shared_ptr<State>& state);
 
-    std::vector<std::string> paths_;
-    std::shared_ptr<const Matcher> matcher_;
-    ShownLimits limits_;
-    std::atomic<size_t> next_{0};
-    std::atomic<size_t> filesDone_{0};
-    std::atomic<size_t> shownLeft_;
-    std::atomic<bool> linesLeftOut_{false};
-    std::atomic<bool> cancelled_{false};
-    mutable std::mutex mutex_;
-    std::vector<std::optional<FileResult>> slots_; // by list index, until taken
-    std::vector<char> done_;
-    size_t delivered_ = 0; // results before this index are taken
+    std::shared_ptr<State> state_;
     std::vector<std::thread> threads_;
 };
 

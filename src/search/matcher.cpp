@@ -184,6 +184,14 @@ std::string RequiredLiteral(std::string_view pattern, bool caseless) {
     return best;
 }
 
+// How far one match call looks for the start of a match: a few
+// milliseconds of work, between which a stop is seen.
+constexpr size_t kStretch = 1 << 20;
+
+bool Stopped(const std::atomic<bool>* stop) {
+    return stop != nullptr && stop->load(std::memory_order_relaxed);
+}
+
 size_t CharLength(std::string_view text, size_t at) {
     const unsigned char c = (unsigned char)text[at];
     const size_t length = c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
@@ -205,12 +213,20 @@ pcre2_code* CompileOrExplain(const std::string& pattern, uint32_t flags, std::st
                                          pattern.size(), flags, &code, &offset, context);
     pcre2_compile_context_free(context);
     if (compiled == nullptr && error != nullptr) {
+        if (code == PCRE2_ERROR_BACKSLASH_C_CALLER_DISABLED && offset >= 2) {
+            offset -= 2; // told after the \C: the place is where it starts
+        }
         // The place in characters, as the user counts them.
         const std::string_view before = std::string_view(pattern).substr(0, offset);
         const size_t chars = size_t(std::count_if(before.begin(), before.end(), [](char c) {
             return ((unsigned char)c & 0xC0) != 0x80;
         }));
-        *error = "The regular expression is not valid: " + ErrorText(code) + " (at character " +
+        // \C matches one byte, which can leave half a character behind.
+        const std::string reason = code == PCRE2_ERROR_BACKSLASH_C_CALLER_DISABLED
+                                       ? "\\C (a single byte) is not allowed, since it can split "
+                                         "a character; use . for any one character"
+                                       : ErrorText(code);
+        *error = "The regular expression is not valid: " + reason + " (at character " +
                  std::to_string(chars + 1) + ")";
     }
     return compiled;
@@ -283,7 +299,10 @@ std::shared_ptr<const Matcher> Matcher::Compile(const SearchOptions& options, st
         }
         matcher->prefilterNone_ = matcher->prefilter_.empty();
     }
-    const uint32_t flags = PCRE2_UTF | PCRE2_MULTILINE | (options.matchCase ? 0 : PCRE2_CASELESS);
+    // \w, \d, \b and the POSIX classes know every script's letters and
+    // digits, as Whole words does; \C would match half a character.
+    const uint32_t flags = PCRE2_UTF | PCRE2_UCP | PCRE2_NEVER_BACKSLASH_C | PCRE2_MULTILINE |
+                           PCRE2_USE_OFFSET_LIMIT | (options.matchCase ? 0 : PCRE2_CASELESS);
     pcre2_code* code = CompileOrExplain(pattern, flags, error);
     if (code != nullptr && options.wholeWords) {
         pcre2_code_free(code);
@@ -307,12 +326,12 @@ bool Matcher::MayMatch(std::string_view bytes) const {
     });
 }
 
-bool Matcher::ForEachLiteral(std::string_view text,
-                             const std::function<bool(const Found&)>& found) const {
+bool Matcher::ForEachLiteral(std::string_view text, const std::function<bool(const Found&)>& found,
+                             const std::atomic<bool>* stop) const {
     for (size_t at = 0; (at = exact_->Find(text, at)) != std::string_view::npos;) {
         const size_t end = at + exact_->size();
         const size_t groups[2] = {at, end};
-        if (!found(Found{at, end, groups, 1})) {
+        if (!found(Found{at, end, groups, 1}) || Stopped(stop)) {
             break;
         }
         at = end;
@@ -321,18 +340,37 @@ bool Matcher::ForEachLiteral(std::string_view text,
 }
 
 bool Matcher::ForEach(std::string_view text, MatchScratch& scratch,
-                      const std::function<bool(const Found&)>& found, std::string* error) const {
+                      const std::function<bool(const Found&)>& found, std::string* error,
+                      const std::atomic<bool>* stop) const {
     if (exact_) {
-        return ForEachLiteral(text, found);
+        return ForEachLiteral(text, found, stop);
     }
     auto* code = static_cast<const pcre2_code*>(code_);
     MatchScratch::Data& data = *scratch.data_;
     const auto* subject = reinterpret_cast<PCRE2_SPTR>(text.data());
     uint32_t options = 0;
     for (size_t offset = 0; offset <= text.size();) {
+        if (Stopped(stop)) {
+            return true;
+        }
+        // Where no match comes for long, the search goes a stretch at a
+        // time (a match may still run past it), so that a stop is seen soon.
+        size_t stretchEnd = text.size();
+        if (options == 0 && text.size() - offset > kStretch) {
+            stretchEnd = offset + kStretch;
+            while (stretchEnd < text.size() && ((unsigned char)text[stretchEnd] & 0xC0) == 0x80) {
+                ++stretchEnd; // a stretch ends before a character
+            }
+        }
+        pcre2_set_offset_limit(data.context,
+                               stretchEnd < text.size() ? stretchEnd - 1 : PCRE2_UNSET);
         const int rc = pcre2_match(code, subject, text.size(), offset, options | PCRE2_NO_UTF_CHECK,
                                    data.match, data.context);
         if (rc == PCRE2_ERROR_NOMATCH) {
+            if (stretchEnd < text.size()) {
+                offset = stretchEnd; // nothing starts in this stretch
+                continue;
+            }
             if (options == 0 || offset == text.size()) {
                 break;
             }

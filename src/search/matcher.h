@@ -9,6 +9,7 @@
 #include "search/literal_finder.h"
 #include "text/text_codec.h"
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -67,8 +68,11 @@ public:
     // as SearchText gives it), in order,
     // none overlapping; found returns false to stop. Returns false with
     // *error set when matching fails (an expression too complex for the text).
+    // Once *stop is set (from any thread), returns true soon, wherever in
+    // the text it is: within a stretch of a megabyte.
     bool ForEach(std::string_view text, MatchScratch& scratch,
-                 const std::function<bool(const Found&)>& found, std::string* error) const;
+                 const std::function<bool(const Found&)>& found, std::string* error,
+                 const std::atomic<bool>* stop = nullptr) const;
 
     // The replacement for a match in text, as UTF-8 with '\n' for a line
     // break. With a regular expression: $1, ${1}, \1 and ${name} give a
@@ -78,8 +82,8 @@ public:
 
 private:
     Matcher() = default;
-    bool ForEachLiteral(std::string_view text,
-                        const std::function<bool(const Found&)>& found) const;
+    bool ForEachLiteral(std::string_view text, const std::function<bool(const Found&)>& found,
+                        const std::atomic<bool>* stop) const;
 
     SearchOptions options_;
     void* code_ = nullptr;                 // pcre2_code_8, when PCRE2 matches
