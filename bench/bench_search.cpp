@@ -270,7 +270,7 @@ void BM_ReplaceAll(benchmark::State& state) {
                 edits.push_back(std::move(*edit));
             }
         }
-        const ReplaceOutcome outcome = ApplyEdits(edits, {}, "");
+        const ReplaceOutcome outcome = ApplyEdits(set.dir.file("."), edits, {}, "");
         if (outcome.files != set.paths.size()) {
             state.SkipWithError("not every file was replaced");
         }

@@ -15,6 +15,7 @@
 #include <QRect>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -218,6 +219,8 @@ private:
     void ConnectRecovery(); // form1_recovery.cpp
     void ConnectSearch();   // form1_search.cpp
     std::vector<std::string> ListedPaths() const;
+    // The folder whose record Replace All writes and Undo Replace reads.
+    std::string ReplaceFolder() const; // form1_replace.cpp
     std::optional<QString> AskName(const QString& prompt, const QString& name);
     // Records and writes edits (and the renames already done); the open
     // file's edit is made in the pane, as one step of its undo. Adds a note
@@ -247,6 +250,9 @@ private:
     bool shown_ = false; // FormShow has run
     RecoveryKeeper* recovery_ = nullptr;
     SearchWindow* searchWindow_ = nullptr; // made when first opened
+    // By folder, the record of the last replace that this window made there:
+    // another record in its place is another program's later replace.
+    std::map<std::string, uint64_t> ownReplaces_;
     FileLister lister_; // keeps the directory's order from one relist to the next
 };
 

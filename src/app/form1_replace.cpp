@@ -104,8 +104,9 @@ std::pair<size_t, size_t> TForm1::CommitEdits(std::vector<search::FileEdit> edit
     search::ReplaceOutcome outcome;
     {
         BusyPointer busy;
-        outcome = search::ApplyEdits(edits, renames, paneFile);
+        outcome = search::ApplyEdits(ReplaceFolder(), edits, renames, paneFile);
     }
+    ownReplaces_[ReplaceFolder()] = outcome.recordId;
     notes.insert(notes.end(), outcome.notes.begin(), outcome.notes.end());
     if (!paneFile.empty()) {
         // One edit from the first span to the last, so that one undo takes it back.
@@ -157,16 +158,34 @@ void TForm1::ReplaceAllClick() {
     }
     const auto [files, matches] = CommitEdits(std::move(edits), {}, notes);
     searchWindow_->SetResultsUsed();
-    searchWindow_->SetUndoAvailable(search::HasReplaceRecord());
+    searchWindow_->SetUndoAvailable(search::HasReplaceRecord(ReplaceFolder()));
     searchWindow_->SetOutcome(
         tr("Replaced %1 in %2.").arg(Count(matches, tr("match"), tr("matches")), Files(files)) +
         NotesText(notes));
 }
 
+std::string TForm1::ReplaceFolder() const {
+    std::string folder = platform::AbsolutePath(dirEdit->Text().empty() ? "." : dirEdit->Text());
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    return folder;
+}
+
 void TForm1::UndoReplaceClick() {
-    const std::optional<search::ReplaceRecord> record = search::ReadReplaceRecord();
+    const std::string folder = ReplaceFolder();
+    const std::optional<search::ReplaceRecord> record = search::ReadReplaceRecord(folder);
     if (!record) {
         searchWindow_->SetUndoAvailable(false);
+        return;
+    }
+    const auto own = ownReplaces_.find(folder);
+    if (own != ownReplaces_.end() && own->second != record->id) {
+        // Undoing it would undo another program's work, not this window's.
+        searchWindow_->SetOutcome(
+            tr("Not undone: another running Sheafpad replaced in this folder after this "
+               "window did, so this window's replace can no longer be undone. Undo Replace in "
+               "that window undoes its own replace."));
         return;
     }
     const QString question =
@@ -198,10 +217,14 @@ void TForm1::UndoReplaceClick() {
         LoadCurrentFile();
         ClearChanged();
     }
-    searchWindow_->SetUndoAvailable(search::HasReplaceRecord());
+    if (outcome.recordKept.empty()) {
+        ownReplaces_.erase(folder);
+    }
+    searchWindow_->SetUndoAvailable(search::HasReplaceRecord(folder));
     searchWindow_->SetResultsUsed();
-    searchWindow_->SetOutcome(tr("Put back %1 as they were.").arg(Files(outcome.files)) +
-                              NotesText(outcome.notes));
+    searchWindow_->SetOutcome(
+        tr("Put back %1 as they were.").arg(Files(outcome.files)) + NotesText(outcome.notes) +
+        (outcome.recordKept.empty() ? QString() : "\n" + FromBytes(outcome.recordKept) + "."));
 }
 
 void TForm1::RenameClick() {

@@ -127,7 +127,7 @@ void TForm1::SearchInFiles() {
             ErrorDisplay::Guard([this] { UndoReplaceClick(); });
         };
     }
-    searchWindow_->SetUndoAvailable(search::HasReplaceRecord());
+    searchWindow_->SetUndoAvailable(search::HasReplaceRecord(ReplaceFolder()));
     // The pane's selection when it is on one line, else the last search's text.
     const QString selected = Memo1->SelectedPlainText();
     searchWindow_->ShowWith(selected.contains(u'\n') ? QString() : selected);

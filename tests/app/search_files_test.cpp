@@ -3,6 +3,8 @@
 // window, Replace All with the open file changed in the pane, opening a
 // result, Undo Replace, and renaming a file with the references to it.
 #include "form_fixture.h"
+#include "platform/file_identity.h"
+#include "search/file_edit.h"
 #include "search/replace_record.h"
 #include "widgets/rich_edit.h"
 #include "widgets/search_results.h"
@@ -14,6 +16,7 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <cstdlib>
+#include <filesystem>
 #include <gmock/gmock.h>
 
 using namespace sheafpad;
@@ -36,7 +39,7 @@ protected:
             questions.push_back(text.toStdString());
             return true;
         });
-        search::RemoveReplaceRecord();
+        std::filesystem::remove_all(search::ReplaceRecordDir()); // no earlier test's record
     }
     void TearDown() override {
         TForm1::SetQuestionHook(nullptr);
@@ -101,6 +104,37 @@ TEST_F(SearchFilesTest, ReplaceAllChangesTheOpenFileInThePaneAndTheOthersByteFor
     EXPECT_EQ(form.Memo1->toPlainText(), "Zold\nx old");
     EXPECT_FALSE(form.NeedsSave);
     EXPECT_FALSE(window->UndoReplaceButton->isEnabled());
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+// Another running program's later replace in the same folder supersedes this
+// window's: its Undo Replace says so and undoes nothing of the other's work.
+TEST_F(SearchFilesTest, AnotherProgramsLaterReplaceInTheFolderIsNotUndoneHere) {
+    List({{"a.htm", "old a"}, {"b.htm", "old b"}});
+    SearchWindow* window = OpenSearch(form.filesLB);
+    ASSERT_TRUE(window);
+    Search(window, "old", "new");
+    window->ReplaceAllButton->click();
+    ASSERT_EQ(ReadFile(dir.file("b.htm")), "new b");
+
+    std::string error, reason;
+    const auto matcher = search::Matcher::Compile({.find = "new", .replace = "theirs"}, &error);
+    search::MatchScratch scratch;
+    const std::string b = dir.file("b.htm");
+    const auto theirs =
+        search::PlanReplace(b, platform::FileIdentityOf(b), 1, *matcher, scratch, &reason);
+    ASSERT_TRUE(theirs) << reason;
+    const uint64_t other = search::ApplyEdits(dir.path(), {*theirs}, {}, "").recordId;
+    ASSERT_TRUE(window->UndoReplaceButton->isEnabled());
+    window->UndoReplaceButton->click();
+    EXPECT_THAT(window->OutcomeLabel->text().toStdString(),
+                testing::StartsWith("Not undone: another running Sheafpad replaced in this "
+                                    "folder after this window did"));
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "new a");
+    EXPECT_EQ(ReadFile(b), "theirs b");
+    const auto record = search::ReadReplaceRecord(dir.path());
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->id, other) << "the other program's record must stay for it to undo";
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
