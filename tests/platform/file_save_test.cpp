@@ -123,6 +123,23 @@ void DisableUnnamedFiles() {
     InstallFilter(filter, sizeof filter / sizeof filter[0]);
 }
 
+// Makes every write of the file's content past its first 4 MB fail, as a
+// disk that fails part-way (writes of a few bytes, the marks in the
+// backup, go through).
+void FailWritesPastFourMegabytes() {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_pwrite64, 0, 5),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),
+        BPF_JUMP(BPF_JMP | BPF_JGT | BPF_K, 64, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[3])),
+        BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, 4 << 20, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (EIO & SECCOMP_RET_DATA)),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    InstallFilter(filter, sizeof filter / sizeof filter[0]);
+}
+
 // Runs setUp, then body, in a child process; returns body's report and the
 // child's exit status (setUp's code when it fails).
 std::pair<std::string, int> RunInChild(const std::function<int()>& setUp,
@@ -259,6 +276,32 @@ TEST(WriteFileBytes, FullDiskFailsBeforeTheFileIsTouched) {
                            "unchanged | unchanged | a.html\n"
                            "Failed to Save Stream: \"" +
                            b + "\". No space left on device | unchanged | b.html c.html");
+}
+
+// A write that fails after its first piece is reported, and what it wrote
+// is taken back at once over the old content.
+TEST(WriteFileBytes, FailedWriteInPlaceIsReportedAndUndone) {
+    TempDir dir;
+    WriteFile(dir.file("a"), "original");
+    ASSERT_EQ(::link(dir.file("a").c_str(), dir.file("b").c_str()), 0);
+    const auto [report, status] = RunInChild(
+        [] {
+            FailWritesPastFourMegabytes();
+            return 0;
+        },
+        [&] {
+            std::string caught = "no error";
+            try {
+                WriteFileBytes(dir.file("a"), std::string(6 << 20, 'x'));
+            } catch (const sheafpad::EOutOfResources& error) {
+                caught = error.what();
+            }
+            return caught + " | " + ReadFile(dir.file("b"));
+        });
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(report,
+              "Failed to Save Stream: \"" + dir.file("a") + "\". Input/output error | original");
+    EXPECT_TRUE(RestoreInterruptedSaves().empty()) << "no backup left";
 }
 
 // Starts an in-place save of bytes to path in a child and stops the child as
