@@ -111,6 +111,11 @@ int WritePrivateFile(const std::string& path, const std::string& tempPrefix,
 
 // Renames from over to, and flushes the rename. Returns 0 or the errno.
 int RenameFile(const std::string& from, const std::string& to);
+// The same, without the flush: for many renames in one folder, followed by
+// one SyncFolder.
+int RenameFileUnsynced(const std::string& from, const std::string& to);
+// Flushes the renames and removals made in the folder dir. Best effort.
+void SyncFolder(const std::string& dir);
 
 // Removes the file at path. Returns 0 (also when there was none) or the errno.
 int RemoveFile(const std::string& path);

@@ -296,6 +296,14 @@ int RenameFile(const std::string& from, const std::string& to) {
     return 0;
 }
 
+int RenameFileUnsynced(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+void SyncFolder(const std::string& dir) {
+    SyncDirectory(dir);
+}
+
 int RemoveFile(const std::string& path) {
     if (::unlink(path.c_str()) != 0) {
         return errno == ENOENT ? 0 : errno;

@@ -115,6 +115,9 @@ public:
     void ClearUndo();
 
     TextSnapshot Snapshot() const;
+    // Whether the text is still the very version snapshot was taken of (no
+    // edit since, not even one undone again).
+    bool Holds(const TextSnapshot& snapshot) const { return root_ == snapshot.root_; }
 
     // For tests and benchmarks: how many pieces the text is made of, and how
     // many units the buffers hold (the loaded text plus everything added).

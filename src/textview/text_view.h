@@ -48,6 +48,8 @@ public:
     const TextBuffer& Buffer() const { return buffer_; }
     // The text as it is now, readable on another thread.
     TextSnapshot Snapshot() const { return buffer_.Snapshot(); }
+    // Whether the text is the very version that snapshot was taken of.
+    bool Holds(const TextSnapshot& snapshot) const { return buffer_.Holds(snapshot); }
     // Replaces the whole text (line breaks '\n' only, no NUL) as the program:
     // undo cleared, caret at the start, view at the top.
     void LoadText(std::u16string text);

@@ -171,6 +171,7 @@ uint64_t TRichEdit::LoadTextFile(const std::string& path) {
         });
     }
     SetLoadedText(std::move(text), encoding);
+    fileText_ = Snapshot();
     return hasher.Value();
 }
 
@@ -179,6 +180,7 @@ void TRichEdit::LoadTextBytes(std::string_view bytes, TextEncoding stored, TextE
 }
 
 void TRichEdit::SetLoadedText(std::u16string text, TextEncoding encoding) {
+    fileText_.reset(); // a load of a file sets it again
     LoadText(std::move(text));
     encoding_ = encoding;
     SetMaxLength(kLoadedMaxLength);

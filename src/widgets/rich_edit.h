@@ -13,6 +13,7 @@
 #include "textview/text_view.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace sheafpad {
@@ -46,6 +47,9 @@ public:
     // Returns what the file is once written.
     platform::FileIdentity SaveTextFile(const std::string& path) const;
     TextEncoding Encoding() const { return encoding_; }
+    // Whether the text is, unedited, what the last LoadTextFile made of the
+    // file's bytes: decoding the same bytes again gives it back.
+    bool HoldsLoadedFile() const { return fileText_ && Holds(*fileText_); }
     // Replaces the whole text by bytes decoded as stored (line breaks CR, LF
     // or CR LF), as a load does; later saves write in encoding. bytes hold no NUL.
     void LoadTextBytes(std::string_view bytes, TextEncoding stored, TextEncoding encoding);
@@ -116,6 +120,8 @@ private:
     PendingKey pending_;
     // The encoding of the last load; the save writes in it.
     TextEncoding encoding_ = TextEncoding::Utf8;
+    // The text as the last LoadTextFile left it, while no other load followed.
+    std::optional<TextSnapshot> fileText_;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TRichEdit::FindOptions)
