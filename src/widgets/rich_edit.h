@@ -106,6 +106,9 @@ protected:
 private:
     // The text of a load (line breaks '\n') replaces the whole text.
     void SetLoadedText(std::u16string text, TextEncoding encoding);
+    // The same for a text of units below U+0100, one byte each.
+    void SetLoadedNarrow(std::string units, TextEncoding encoding);
+    void FinishLoad(TextEncoding encoding);
     void RaiseKeyDown(int& key, Qt::KeyboardModifiers modifiers);
     void RaiseContextPopup(QPoint mousePos);
 
