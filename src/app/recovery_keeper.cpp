@@ -361,9 +361,9 @@ bool RecoveryKeeper::RunJob(Job& job, std::string* error) {
         entry.loaded = job.loaded;
         entry.copiedAtNs = job.copiedAtNs;
         entry.journal = job.generation;
-        const std::u16string text = job.text.Text(0, job.text.Length());
+        // Read from the snapshot a part at a time: never a second whole text.
         recovery::Store::PendingWrite pending =
-            store_->Stage(job.entryPath, std::move(entry), text, job.encoding);
+            store_->Stage(job.entryPath, std::move(entry), job.text, job.encoding);
         job.text = TextSnapshot(); // the text's blocks are not held during the wait
         code = pending.Commit();
         if (code == 0) {

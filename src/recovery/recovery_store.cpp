@@ -290,6 +290,24 @@ int Store::Write(const std::string& entryPath, const Entry& entry) const {
 
 Store::PendingWrite Store::Stage(const std::string& entryPath, Entry entry,
                                  std::u16string_view text, TextEncoding fileEncoding) const {
+    return Stage(
+        entryPath, std::move(entry),
+        [text](const std::function<bool(std::u16string_view)>& part) { part(text); }, text.size(),
+        fileEncoding);
+}
+
+Store::PendingWrite Store::Stage(const std::string& entryPath, Entry entry,
+                                 const TextSnapshot& text, TextEncoding fileEncoding) const {
+    return Stage(
+        entryPath, std::move(entry),
+        [&text](const std::function<bool(std::u16string_view)>& part) {
+            text.ForEachChunk(0, text.Length(), part);
+        },
+        text.Length(), fileEncoding);
+}
+
+Store::PendingWrite Store::Stage(const std::string& entryPath, Entry entry, const TextParts& text,
+                                 size_t units, TextEncoding fileEncoding) const {
     entry.encoding = fileEncoding;
     entry.text.clear();
     std::unique_ptr<platform::PrivateFileWriter> file;
@@ -304,7 +322,7 @@ Store::PendingWrite Store::Stage(const std::string& entryPath, Entry entry,
             lengthAt = LengthOffset(header);
             length = 0;
             file = std::make_unique<platform::PrivateFileWriter>(entryPath, TempPrefix(entryPath));
-            file->Reserve(header.size() + text.size()); // every unit takes a byte at least
+            file->Reserve(header.size() + units); // every unit takes a byte at least
             file->Append(header);
         },
         [&](std::string_view piece) {

@@ -31,6 +31,7 @@
 
 #include "platform/state_files.h"
 #include "recovery/recovery_entry.h"
+#include "text/text_buffer.h"
 
 #include <memory>
 #include <optional>
@@ -81,6 +82,9 @@ public:
     // the slow part, Commit.
     PendingWrite Stage(const std::string& entryPath, Entry entry, std::u16string_view text,
                        TextEncoding fileEncoding) const;
+    // The same from a snapshot of the text, read a part at a time.
+    PendingWrite Stage(const std::string& entryPath, Entry entry, const TextSnapshot& text,
+                       TextEncoding fileEncoding) const;
     // Removes an entry, or any other file of the folder. 0 (also when it was
     // gone) or the errno.
     int Remove(const std::string& entryPath) const;
@@ -111,6 +115,8 @@ public:
 
 private:
     Store(std::string dir, std::string run, platform::ProcessLock lock);
+    PendingWrite Stage(const std::string& entryPath, Entry entry, const TextParts& text,
+                       size_t units, TextEncoding fileEncoding) const;
     std::optional<platform::ProcessLock> Claim(const std::string& run);
     // Takes over one ended run's files, by name.
     void TakeRun(const std::string& run, const std::vector<std::string>& names,

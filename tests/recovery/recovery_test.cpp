@@ -2,6 +2,7 @@
 #include "recovery/recovery_entry.h"
 #include "recovery/recovery_journal.h"
 #include "recovery/recovery_store.h"
+#include "text/text_buffer.h"
 
 #include "base/content_hash.h"
 #include "platform/directory.h"
@@ -108,6 +109,27 @@ TEST(RecoveryEntry, TextIsWhatASaveWritesOrUtf8WhenTheFileCannotHoldIt) {
     SetText(entry, lone, TextEncoding::Utf8);
     EXPECT_EQ(entry.text, "a\xef\xbf\xbd"
                           "b");
+
+    // From a snapshot of a text kept one byte a unit, read in parts: a pair
+    // across the encoder's pieces stays whole, a lone half at the very end
+    // becomes U+FFFD, a Latin-1 letter goes to UTF-8 with the rest.
+    TextBuffer buffer;
+    buffer.LoadNarrow(std::string((256 << 10) - 1, 'a') + "\xe9");
+    buffer.Insert((256 << 10) - 1, u"\U0001F600");
+    const char16_t high[] = {char16_t(0xD83D), 0};
+    buffer.Insert(buffer.Length(), high);
+    std::string encoded;
+    const TextSnapshot snapshot = buffer.Snapshot();
+    const TextEncoding used = EncodeForCopy(
+        [&](const std::function<bool(std::u16string_view)>& part) {
+            snapshot.ForEachChunk(0, snapshot.Length(), part);
+        },
+        TextEncoding::Latin1, [&](TextEncoding) { encoded.clear(); },
+        [&](std::string_view piece) { encoded.append(piece); });
+    EXPECT_EQ(used, TextEncoding::Utf8);
+    EXPECT_TRUE(encoded ==
+                std::string((256 << 10) - 1, 'a') + "\xf0\x9f\x98\x80\xc3\xa9\xef\xbf\xbd")
+        << encoded.substr(encoded.size() - 12);
 }
 
 TEST(RecoveryStore, FolderAndEntriesArePrivateAndWritesReplace) {
