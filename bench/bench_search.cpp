@@ -11,6 +11,7 @@
 #include "search/replace_record.h"
 
 #include <algorithm>
+#include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
@@ -293,6 +294,76 @@ void BM_WriteFsyncRename(benchmark::State& state) {
     }
 }
 
+// One 33 MB page whose matching takes long: a cancel at a random moment of
+// its search (reading, decoding or matching), from the moment the stop is
+// set to the moment the search of the file returns. Counters: the slowest
+// and the median of 40 cancels, in milliseconds (goal: under 50), how long
+// the window's thread waits in SearchJob::Cancel, and, for reference, how
+// long the whole file takes (what a cancel waiting for the file would take).
+void BM_CancelLatency(benchmark::State& state) {
+    bench::ScratchDir dir("cancel");
+    std::mt19937 random(5);
+    const std::string path = dir.file("big.htm");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << Words(random, 33 << 20, true);
+    }
+    std::string error;
+    const auto matcher = Matcher::Compile(
+        SearchOptions{.find = "(page|news)\\s+[a-z]{1,9}\\s+nowhere", .regex = true}, &error);
+    if (!matcher) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    std::vector<double> latencies, waits;
+    double whole = 0;
+    for (auto _ : state) {
+        latencies.clear();
+        waits.clear();
+        for (int round = 0; round < 41; ++round) {
+            std::atomic<bool> stop{false};
+            std::atomic<size_t> shownLeft{1000};
+            std::chrono::steady_clock::time_point stopped, returned;
+            const auto begun = std::chrono::steady_clock::now();
+            std::thread worker([&] {
+                MatchScratch scratch;
+                std::string buffer;
+                SearchText text;
+                SearchFile(0, path, *matcher, scratch, buffer, text, 100, shownLeft, &stop);
+                returned = std::chrono::steady_clock::now();
+            });
+            if (round == 0) {
+                worker.join(); // the first, uncancelled: how long the file takes
+                whole = std::chrono::duration<double, std::milli>(returned - begun).count();
+                continue;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(random() % 700));
+            stopped = std::chrono::steady_clock::now();
+            stop = true;
+            worker.join();
+            latencies.push_back(
+                std::chrono::duration<double, std::milli>(returned - stopped).count());
+        }
+        // The window's side: a job cancelled while its thread is in the file.
+        for (int round = 0; round < 5; ++round) {
+            SearchJob job({path}, matcher, {}, 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100 + 50 * round));
+            const auto start = std::chrono::steady_clock::now();
+            job.Cancel();
+            waits.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count());
+        }
+    }
+    std::sort(latencies.begin(), latencies.end());
+    state.counters["stop_max_ms"] = latencies.back();
+    state.counters["stop_median_ms"] = latencies[latencies.size() / 2];
+    state.counters["cancel_wait_max_ms"] = *std::max_element(waits.begin(), waits.end());
+    // What a cancel that waits for the file to end would take.
+    state.counters["whole_file_ms"] = whole;
+}
+
+BENCHMARK(BM_CancelLatency)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_SearchLiteral)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9);
 BENCHMARK(BM_RgFixed)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9);
 BENCHMARK(BM_SearchLiteralIgnoringCase)

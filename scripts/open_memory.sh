@@ -17,7 +17,7 @@ work=$(mktemp -d "${SHEAFPAD_BENCH_DIR:-/var/tmp}/sheafpad-open-XXXXXX")
 xvfb=""
 app=""
 cleanup() {
-    [ -n "$app" ] && kill "$app" 2>/dev/null || true
+    [ -n "$app" ] && { kill "$app" 2>/dev/null; wait "$app" 2>/dev/null; } || true
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
     rm -rf "$work"
 }

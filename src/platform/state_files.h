@@ -129,6 +129,11 @@ public:
     // unlocked). Fails with EEXIST when the file exists. 0 or the errno.
     static int Create(const std::string& path, std::optional<ProcessLock>* lock);
 
+    // Opens (making it, mode 0600, where missing) the lock file at path and
+    // takes its lock, waiting while another process holds it. The file stays
+    // when the lock goes. 0 or the errno.
+    static int Hold(const std::string& path, std::optional<ProcessLock>* lock);
+
     enum class Outcome { Taken, HeldByOther, Missing };
     // Takes the lock of an existing lock file when no process holds it.
     // Missing: there is no such file, or the one opened was removed meanwhile.

@@ -333,6 +333,22 @@ int ProcessLock::Create(const std::string& path, std::optional<ProcessLock>* loc
     return 0;
 }
 
+int ProcessLock::Hold(const std::string& path, std::optional<ProcessLock>* lock) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0600);
+    if (fd < 0) {
+        return errno;
+    }
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            const int error = errno;
+            ::close(fd);
+            return error;
+        }
+    }
+    lock->emplace(ProcessLock(fd, path));
+    return 0;
+}
+
 ProcessLock::Outcome ProcessLock::Take(const std::string& path, std::optional<ProcessLock>* lock) {
     const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY);
     if (fd < 0) {

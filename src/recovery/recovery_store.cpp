@@ -23,6 +23,8 @@ constexpr std::string_view kEntrySuffix = ".entry";
 constexpr std::string_view kJournalSuffix = ".journal";
 constexpr std::string_view kSetAsidePrefix = "unreadable-";
 constexpr std::string_view kUnappliedPrefix = "unapplied-";
+// Held by the program that claims ended runs, while it claims.
+constexpr char kClaimLock[] = "claim.lock";
 // Journals are kept short (a whole copy follows long typing); a longer file
 // is not one of them.
 constexpr uint64_t kLongestJournal = uint64_t(64) << 20;
@@ -337,14 +339,15 @@ int Store::Remove(const std::string& entryPath) const {
     return platform::RemoveFile(entryPath);
 }
 
-std::optional<platform::ProcessLock> Store::Claim(const std::string& run) {
+std::optional<platform::ProcessLock> Store::Claim(const std::string& run, bool alone, bool* ended) {
     const std::string lockPath = dir_ + run + ".lock";
     std::optional<platform::ProcessLock> lock;
     using Outcome = platform::ProcessLock::Outcome;
     Outcome outcome = platform::ProcessLock::Take(lockPath, &lock);
-    if (outcome == Outcome::Missing) {
-        // No lock left to take: make one, so that no other program claims
-        // the run as well; if another was quicker, its lock decides.
+    if (outcome == Outcome::Missing && !alone) {
+        // No lock left to take, and other programs may be claiming too:
+        // make one, so that no other program claims the run as well; if
+        // another was quicker, its lock decides.
         const int error = platform::ProcessLock::Create(lockPath, &lock);
         if (error == EEXIST) {
             outcome = platform::ProcessLock::Take(lockPath, &lock);
@@ -352,9 +355,7 @@ std::optional<platform::ProcessLock> Store::Claim(const std::string& run) {
             outcome = error == 0 ? Outcome::Taken : Outcome::HeldByOther;
         }
     }
-    if (outcome != Outcome::Taken) {
-        return std::nullopt;
-    }
+    *ended = outcome != Outcome::HeldByOther;
     return lock;
 }
 
@@ -367,12 +368,21 @@ std::vector<Store::Found> Store::ClaimEnded(std::vector<std::string>* setAside,
             namesByRun[run].emplace_back(name);
         }
     });
+    // One program claims at a time: then a run whose lock file is gone needs
+    // no lock of its own made (a new file for each would be slow by the
+    // thousand), and its files are this program's to take.
+    std::optional<platform::ProcessLock> claiming;
+    const bool alone = platform::ProcessLock::Hold(dir_ + kClaimLock, &claiming) == 0;
     std::vector<Found> found;
     std::vector<std::string> asideNow, unappliedNow;
     for (const auto& [run, names] : namesByRun) {
         // One run at a time: its files become this run's, and its lock goes.
-        if (std::optional<platform::ProcessLock> lock = Claim(run)) { // else still running
+        bool ended = false;
+        std::optional<platform::ProcessLock> lock = Claim(run, alone, &ended);
+        if (ended) { // else still running
             TakeRun(run, names, &found, &asideNow, &unappliedNow);
+        }
+        if (lock) {
             lock->RemoveAndRelease();
         }
     }

@@ -117,7 +117,9 @@ private:
     Store(std::string dir, std::string run, platform::ProcessLock lock);
     PendingWrite Stage(const std::string& entryPath, Entry entry, const TextParts& text,
                        size_t units, TextEncoding fileEncoding) const;
-    std::optional<platform::ProcessLock> Claim(const std::string& run);
+    // Takes the lock of run where it ended; *ended tells whether it did.
+    // alone: no other program claims meanwhile.
+    std::optional<platform::ProcessLock> Claim(const std::string& run, bool alone, bool* ended);
     // Takes over one ended run's files, by name.
     void TakeRun(const std::string& run, const std::vector<std::string>& names,
                  std::vector<Found>* found, std::vector<std::string>* setAside,

@@ -6,7 +6,10 @@
 #include "e2e_util.h"
 #include "test_util.h"
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
@@ -103,6 +106,7 @@ protected:
             std::this_thread::sleep_for(one ? 0ms : 100ms);
         }
         EXPECT_TRUE(one) << "the typing is not in one file, the other as it was";
+        lastRestored = one;
         app.Key("alt+q");
         EXPECT_EQ(app.WaitForExit(), 0);
         EXPECT_FALSE(AnyCopyLeft()); // written, so the copy is gone
@@ -110,6 +114,7 @@ protected:
 
     TempDir dir;
     const std::string a = dir.file("a.htm"), b = dir.file("b.htm");
+    bool lastRestored = false; // the last RestoreAndSwitch found the typing in its file
 };
 
 TEST_F(RecoveryE2E, KilledProgramsTypingIsRestoredAtTheNextStart) {
@@ -126,16 +131,21 @@ TEST_F(RecoveryE2E, KilledProgramsTypingIsRestoredAtTheNextStart) {
 // The first key into a big page, the program killed as soon as the key
 // reached it: the whole copy of the page is still being written then, and
 // the journal of the key alone, applied to the page on disk, gives the text
-// back exactly at the next start. (scripts/recovery_kills.sh counts the
-// same over repeated kills 0.1 s after the key.)
+// back exactly at the next start. scripts/recovery_kills.sh runs it ten
+// times, killing 0.1 s after the key (SHEAFPAD_KILL_RUNS, SHEAFPAD_KILL_DELAY_MS).
 TEST_F(RecoveryE2E, TheFirstKeyIntoABigPageSurvivesAKillAtOnce) {
     std::string page;
     for (int line = 0; page.size() < (50u << 20); ++line) {
         page += "<p>line " + std::to_string(line) + " of a long page</p>\n";
     }
-    // Both the same, so that whichever the first row is, the other is the page too.
-    WriteFile(a, page);
-    WriteFile(b, page);
+    std::string typed = "X";
+    for (const char c : page) {
+        typed += c == '\n' ? "\r\n" : std::string(1, c);
+    }
+    const char* runsText = std::getenv("SHEAFPAD_KILL_RUNS");
+    const char* delayText = std::getenv("SHEAFPAD_KILL_DELAY_MS");
+    const int runs = runsText != nullptr ? std::max(1, std::atoi(runsText)) : 1;
+    const auto delay = std::chrono::milliseconds(delayText != nullptr ? std::atoi(delayText) : 0);
     const std::string folder = dir.path() + "/.state/Sheafpad/recovery";
     // Whether a file of the folder ends with suffix (for a journal: one that
     // has a record after its start, which ends with the line "base ...").
@@ -158,31 +168,37 @@ TEST_F(RecoveryE2E, TheFirstKeyIntoABigPageSurvivesAKillAtOnce) {
         }
         return false;
     };
-    XServer server;
-    bool copied = false;
-    {
-        App app(server, dir.path());
-        ASSERT_TRUE(app.WaitForWindow());
-        app.ClickListRow(0);
-        app.Type("X", 0ms);
-        bool keyed = false;
-        for (int i = 0; i < 30000 && !keyed; ++i) {
-            std::this_thread::sleep_for(1ms);
-            keyed = any(".journal");
+    int restored = 0, copied = 0;
+    for (int run = 0; run < runs; ++run) {
+        // Both the same, so that whichever the first row is, the other is the page too.
+        WriteFile(a, page);
+        WriteFile(b, page);
+        XServer server;
+        {
+            App app(server, dir.path());
+            ASSERT_TRUE(app.WaitForWindow());
+            app.ClickListRow(0);
+            app.Type("X", 0ms);
+            bool keyed = false;
+            for (int i = 0; i < 30000 && !keyed; ++i) {
+                std::this_thread::sleep_for(1ms);
+                keyed = any(".journal");
+            }
+            ASSERT_TRUE(keyed) << "the key never reached the program";
+            std::this_thread::sleep_for(delay);
+            app.Signal(SIGSTOP); // held where it is, then killed there
+            copied += any(".entry") ? 1 : 0;
+            app.Signal(SIGKILL);
+            ASSERT_EQ(app.WaitForExit(), 128 + SIGKILL);
         }
-        ASSERT_TRUE(keyed) << "the key never reached the program";
-        app.Signal(SIGSTOP); // held where it is, then killed there
-        copied = any(".entry");
-        app.Signal(SIGKILL);
-        ASSERT_EQ(app.WaitForExit(), 128 + SIGKILL);
+        ASSERT_NO_FATAL_FAILURE(RestoreAndSwitch(server, typed, page));
+        restored += lastRestored ? 1 : 0;
     }
-    std::string typed = "X";
-    for (const char c : page) {
-        typed += c == '\n' ? "\r\n" : std::string(1, c);
-    }
-    RestoreAndSwitch(server, typed, page);
-    if (copied) {
-        GTEST_SKIP() << "restored, but the whole copy was done before the kill here: the "
+    std::printf("big page: %d of %d kills %d ms after the first key restored exactly; %d of "
+                "them with no whole copy yet at the kill\n",
+                restored, runs, int(delay.count()), runs - copied);
+    if (copied == runs) {
+        GTEST_SKIP() << "restored, but the whole copy was done before each kill here: the "
                         "journal alone was not what restored it";
     }
 }

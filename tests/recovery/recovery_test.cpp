@@ -371,7 +371,7 @@ TEST(RecoveryStore, JournalsWithoutAWholeCopyAreAppliedToTheFileOrTheStagedCopy)
     for (const std::string& path : found[0].Files()) {
         ASSERT_EQ(store->Remove(path), 0);
     }
-    EXPECT_EQ(test::DirNames(dir).size(), 1u) << test::JoinedDirNames(dir); // the run's lock
+    EXPECT_EQ(test::DirNames(dir).size(), 2u) << test::JoinedDirNames(dir); // the locks
 
     // The file changed since: the journals are kept aside, readable as they are.
     ASSERT_NO_FATAL_FAILURE(endedRun(nullptr));
