@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "recovery/recovery_store.h"
+#include "recovery/store_files.h"
 
 #include "base/content_hash.h"
 #include "platform/directory.h"
@@ -16,18 +17,7 @@
 #include <set>
 
 namespace sheafpad::recovery {
-namespace {
-
-constexpr size_t kRunIdLength = 16;
-constexpr std::string_view kEntrySuffix = ".entry";
-constexpr std::string_view kJournalSuffix = ".journal";
-constexpr std::string_view kSetAsidePrefix = "unreadable-";
-constexpr std::string_view kUnappliedPrefix = "unapplied-";
-// Held by the program that claims ended runs, while it claims.
-constexpr char kClaimLock[] = "claim.lock";
-// Journals are kept short (a whole copy follows long typing); a longer file
-// is not one of them.
-constexpr uint64_t kLongestJournal = uint64_t(64) << 20;
+namespace store_files {
 
 std::string Hex16(uint64_t value) {
     char text[kRunIdLength + 1];
@@ -143,7 +133,7 @@ std::optional<std::string> ReadJournal(const std::string& path) {
 // Makes the edits of journals (in order) in text. Returns how many could be
 // applied; where one could not be read, *unreadable gets its index.
 size_t ApplyJournals(TextBuffer& text, const std::vector<std::string>& journals,
-                     size_t* unreadable = nullptr) {
+                     size_t* unreadable) {
     size_t applied = 0;
     for (const std::string& journal : journals) {
         const std::optional<std::string> bytes = ReadJournal(journal);
@@ -165,8 +155,7 @@ TextBuffer Decoded(const Entry& entry) {
 }
 
 // Makes the edits of journals in the entry's text; how many were applied.
-size_t ApplyJournals(Entry& entry, const std::vector<std::string>& journals,
-                     size_t* unreadable = nullptr) {
+size_t ApplyJournals(Entry& entry, const std::vector<std::string>& journals, size_t* unreadable) {
     if (journals.empty()) {
         return 0;
     }
@@ -178,43 +167,9 @@ size_t ApplyJournals(Entry& entry, const std::vector<std::string>& journals,
     return applied;
 }
 
-// The text that a journal starting from the loaded file begins with: the
-// file's content decoded as loading decodes it, where the file still holds
-// the content it was loaded with. Nothing otherwise.
-std::optional<std::u16string> LoadedText(const JournalStart& start) {
-    const platform::FileIdentity& loaded = start.about.loaded;
-    if (!start.fromFile || !loaded.exists || loaded.contentHash == 0) {
-        return std::nullopt;
-    }
-    try {
-        platform::FileReader file(start.about.path);
-        if (file.Size() != loaded.size) {
-            return std::nullopt;
-        }
-        std::string bytes(size_t(file.Size()), '\0');
-        if (ReadFully(file, bytes.data(), bytes.size()) != bytes.size() ||
-            ContentHash(bytes) != loaded.contentHash || ContainsNul(bytes) ||
-            DetectEncoding(bytes) != start.about.encoding) {
-            return std::nullopt;
-        }
-        std::u16string text(DecodedCapacity(bytes), u'\0');
-        text.resize(DecodeText(bytes, start.about.encoding, text.data()));
-        if (text.size() != *start.fromFile) {
-            return std::nullopt; // not the text that the edits were made to
-        }
-        return text;
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
+} // namespace store_files
 
-// Whether name starts with a run's id and "-": a name that kept its origin.
-bool HasOrigin(std::string_view name) {
-    return RunOf(name).size() == kRunIdLength && name.size() > kRunIdLength &&
-           name[kRunIdLength] == '-';
-}
-
-} // namespace
+using namespace store_files;
 
 std::vector<std::string> Store::Found::Files() const {
     std::vector<std::string> files{entryPath};
@@ -337,271 +292,6 @@ Store::PendingWrite Store::Stage(const std::string& entryPath, Entry entry, cons
 
 int Store::Remove(const std::string& entryPath) const {
     return platform::RemoveFile(entryPath);
-}
-
-std::optional<platform::ProcessLock> Store::Claim(const std::string& run, bool alone, bool* ended) {
-    const std::string lockPath = dir_ + run + ".lock";
-    std::optional<platform::ProcessLock> lock;
-    using Outcome = platform::ProcessLock::Outcome;
-    Outcome outcome = platform::ProcessLock::Take(lockPath, &lock);
-    if (outcome == Outcome::Missing && !alone) {
-        // No lock left to take, and other programs may be claiming too:
-        // make one, so that no other program claims the run as well; if
-        // another was quicker, its lock decides.
-        const int error = platform::ProcessLock::Create(lockPath, &lock);
-        if (error == EEXIST) {
-            outcome = platform::ProcessLock::Take(lockPath, &lock);
-        } else {
-            outcome = error == 0 ? Outcome::Taken : Outcome::HeldByOther;
-        }
-    }
-    *ended = outcome != Outcome::HeldByOther;
-    return lock;
-}
-
-std::vector<Store::Found> Store::ClaimEnded(std::vector<std::string>* setAside,
-                                            std::vector<std::string>* unapplied) {
-    std::map<std::string, std::vector<std::string>> namesByRun;
-    platform::ForEachEntry(dir_, [&](std::string_view name) {
-        const std::string run = RunOf(name);
-        if (!run.empty() && run != run_) {
-            namesByRun[run].emplace_back(name);
-        }
-    });
-    // One program claims at a time: then a run whose lock file is gone needs
-    // no lock of its own made (a new file for each would be slow by the
-    // thousand), and its files are this program's to take.
-    std::optional<platform::ProcessLock> claiming;
-    const bool alone = platform::ProcessLock::Hold(dir_ + kClaimLock, &claiming) == 0;
-    std::vector<Found> found;
-    std::vector<std::string> asideNow, unappliedNow;
-    for (const auto& [run, names] : namesByRun) {
-        // One run at a time: its files become this run's, and its lock goes.
-        bool ended = false;
-        std::optional<platform::ProcessLock> lock = Claim(run, alone, &ended);
-        if (ended) { // else still running
-            TakeRun(run, names, &found, &asideNow, &unappliedNow);
-        }
-        if (lock) {
-            lock->RemoveAndRelease();
-        }
-    }
-    platform::SyncFolder(dir_);
-    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
-        return a.entry.copiedAtNs < b.entry.copiedAtNs;
-    });
-    if (setAside != nullptr) {
-        *setAside = std::move(asideNow);
-    }
-    if (unapplied != nullptr) {
-        *unapplied = std::move(unappliedNow);
-    }
-    return found;
-}
-
-std::string Store::TakeOver(const std::string& run, const std::string& name,
-                            const std::string& asName) {
-    const std::string path = dir_ + run_ + "-" + asName;
-    if (platform::RenameFileUnsynced(dir_ + name, path) != 0) {
-        return {};
-    }
-    claimed_.emplace_back(path, dir_ + asName);
-    (void)run;
-    return path;
-}
-
-void Store::TakeRun(const std::string& run, const std::vector<std::string>& names,
-                    std::vector<Found>* found, std::vector<std::string>* setAside,
-                    std::vector<std::string>* unapplied) {
-    // The run's files by what they belong to: "<key>", or "<origin run>-<key>"
-    // for a copy that the run had taken over itself.
-    struct Base {
-        std::string entry;
-        std::vector<std::string> staged;
-        std::map<std::string, std::string> journals; // by generation, 16 hex digits
-    };
-    std::map<std::string, Base> bases;
-    const std::string prefix = run + "-", tempPrefix = "." + run + "-";
-    for (const std::string& name : names) {
-        if (name.rfind(tempPrefix, 0) == 0) {
-            const std::string rest = name.substr(tempPrefix.size());
-            const size_t at = rest.rfind(std::string(kEntrySuffix) + ".");
-            if (at != std::string::npos) {
-                bases[rest.substr(0, at)].staged.push_back(name);
-            } else {
-                platform::RemoveFile(dir_ + name); // a write that the end of its run cut short
-            }
-        } else if (name.rfind(prefix, 0) == 0) {
-            const std::string rest = name.substr(prefix.size());
-            if (EndsWith(rest, kEntrySuffix)) {
-                bases[rest.substr(0, rest.size() - kEntrySuffix.size())].entry = name;
-            } else if (EndsWith(rest, kJournalSuffix) && rest.size() > kJournalSuffix.size() + 17 &&
-                       rest[rest.size() - kJournalSuffix.size() - 17] == '.') {
-                const size_t dot = rest.size() - kJournalSuffix.size() - 17;
-                bases[rest.substr(0, dot)].journals[rest.substr(dot + 1, 16)] = name;
-            }
-        }
-    }
-    const auto putAside = [&](const std::string& name, std::string_view as,
-                              std::vector<std::string>* into) {
-        if (std::string aside = SetAside(name, as); !aside.empty()) {
-            into->push_back(std::move(aside));
-        }
-    };
-    for (auto& [key, base] : bases) {
-        const std::string origin = HasOrigin(key) ? key : run + "-" + key;
-        // The newest whole copy: the entry, or a staging file written to its end.
-        std::optional<Entry> best;
-        std::string bestName;
-        const auto consider = [&](const std::string& name, bool staged) {
-            std::optional<Entry> entry;
-            try {
-                entry = ReadEntry(dir_ + name);
-            } catch (const std::exception&) {
-                if (!platform::EntryExists(dir_ + name)) {
-                    return; // gone meanwhile (another program claimed the run first)
-                }
-            }
-            if (!entry) {
-                if (staged) {
-                    platform::RemoveFile(dir_ + name); // cut short: the entry or journals hold it
-                } else {
-                    putAside(name, kSetAsidePrefix, setAside);
-                }
-                return;
-            }
-            if (!best || entry->journal > best->journal) {
-                if (!bestName.empty()) {
-                    platform::RemoveFile(dir_ + bestName); // older than this one
-                }
-                best = std::move(entry);
-                bestName = name;
-            } else {
-                platform::RemoveFile(dir_ + name);
-            }
-        };
-        if (!base.entry.empty()) {
-            consider(base.entry, false);
-        }
-        for (const std::string& name : base.staged) {
-            consider(name, true);
-        }
-        // The journals that continue it, one generation after the other.
-        std::optional<JournalStart> start;
-        uint64_t next = best ? best->journal : 0;
-        if (!best && !base.journals.empty()) {
-            const std::optional<std::string> first =
-                ReadJournal(dir_ + base.journals.begin()->second);
-            start = first ? ParseJournalStart(*first) : std::nullopt;
-            next = std::strtoull(base.journals.begin()->first.c_str(), nullptr, 16);
-        }
-        std::vector<std::string> followers, others;
-        for (const auto& [generation, name] : base.journals) {
-            const uint64_t number = std::strtoull(generation.c_str(), nullptr, 16);
-            if (best && best->journal != 0 && number < best->journal) {
-                platform::RemoveFile(dir_ + name); // its edits are in the copy already
-            } else if (next != 0 && number == next) {
-                followers.push_back(name);
-                ++next;
-            } else {
-                others.push_back(name);
-            }
-        }
-        std::optional<std::u16string> loadedText;
-        if (!best && start) {
-            loadedText = LoadedText(*start);
-        }
-        if (!best && !loadedText) {
-            others.insert(others.begin(), followers.begin(), followers.end());
-            followers.clear(); // nothing that they can be applied to
-        }
-        // Made in the text, as far as they can be read.
-        std::vector<std::string> paths;
-        for (const std::string& name : followers) {
-            paths.push_back(dir_ + name);
-        }
-        size_t unreadable = SIZE_MAX;
-        size_t applied = 0;
-        Entry entry;
-        if (best) {
-            entry = std::move(*best);
-            applied = ApplyJournals(entry, paths, &unreadable);
-        } else if (loadedText) {
-            TextBuffer text(std::move(*loadedText));
-            applied = ApplyJournals(text, paths, &unreadable);
-            entry = std::move(start->about);
-            entry.journal = 0;
-            SetText(entry, text.Text(0, text.Length()), entry.encoding);
-        }
-        for (size_t i = applied; i < followers.size(); ++i) {
-            putAside(followers[i], i == unreadable ? kSetAsidePrefix : kUnappliedPrefix,
-                     i == unreadable ? setAside : unapplied);
-        }
-        for (const std::string& name : others) {
-            // Readable journals with nothing to follow are no unreadable ones.
-            const bool readable = ReadJournal(dir_ + name).has_value();
-            putAside(name, readable ? kUnappliedPrefix : kSetAsidePrefix,
-                     readable ? unapplied : setAside);
-        }
-        if (!best && applied == 0) {
-            continue; // nothing to give back
-        }
-        Found item;
-        if (best) {
-            item.entryPath = TakeOver(run, bestName, origin + std::string(kEntrySuffix));
-            if (item.entryPath.empty()) {
-                continue; // taken by another program meanwhile
-            }
-            for (size_t i = 0; i < applied; ++i) {
-                const std::string& name = followers[i];
-                std::string path =
-                    TakeOver(run, name, origin + name.substr(prefix.size() + key.size()));
-                if (!path.empty()) {
-                    item.journals.push_back(std::move(path));
-                }
-            }
-        } else {
-            // Rebuilt from the file and the journals: kept as a whole copy
-            // of its own, so that it no longer depends on the file; the
-            // journals it holds go.
-            const uint64_t last = std::strtoull(
-                followers[applied - 1]
-                    .substr(followers[applied - 1].size() - kJournalSuffix.size() - 16, 16)
-                    .c_str(),
-                nullptr, 16);
-            entry.copiedAtNs = platform::FileIdentityOf(dir_ + followers[applied - 1]).mtimeNs;
-            entry.journal = last + 1; // what is left of them is older
-            const std::string asName = origin + std::string(kEntrySuffix);
-            item.entryPath = dir_ + run_ + "-" + asName;
-            if (Write(item.entryPath, entry) == 0) {
-                claimed_.emplace_back(item.entryPath, dir_ + asName);
-                for (size_t i = 0; i < applied; ++i) {
-                    platform::RemoveFile(dir_ + followers[i]);
-                }
-            } else {
-                for (size_t i = 0; i < applied; ++i) {
-                    const std::string& name = followers[i];
-                    std::string path =
-                        TakeOver(run, name, origin + name.substr(prefix.size() + key.size()));
-                    if (!path.empty()) {
-                        item.journals.push_back(std::move(path));
-                    }
-                }
-            }
-        }
-        item.entry = std::move(entry);
-        found->push_back(std::move(item));
-    }
-}
-
-void Store::ReleaseClaimed() {
-    for (const auto& [path, origin] : claimed_) {
-        platform::RenameFileUnsynced(path, origin); // gone where discarded or adopted
-    }
-    if (!claimed_.empty()) {
-        platform::SyncFolder(dir_);
-    }
-    claimed_.clear();
 }
 
 } // namespace sheafpad::recovery

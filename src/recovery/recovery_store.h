@@ -33,6 +33,7 @@
 #include "recovery/recovery_entry.h"
 #include "text/text_buffer.h"
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -120,14 +121,37 @@ private:
     // Takes the lock of run where it ended; *ended tells whether it did.
     // alone: no other program claims meanwhile.
     std::optional<platform::ProcessLock> Claim(const std::string& run, bool alone, bool* ended);
+
+public:
+    // An ended run's files of one copy (recovery_claim.cpp).
+    struct CopyFiles {
+        std::string entry;
+        std::vector<std::string> staged;
+        std::map<std::string, std::string> journals; // by generation, 16 hex digits
+    };
+
+private:
+    // Where what a claim finds goes.
+    struct Taken {
+        std::vector<Found>* found;
+        std::vector<std::string>* setAside;
+        std::vector<std::string>* unapplied;
+    };
     // Takes over one ended run's files, by name.
     void TakeRun(const std::string& run, const std::vector<std::string>& names,
                  std::vector<Found>* found, std::vector<std::string>* setAside,
                  std::vector<std::string>* unapplied);
-    // Renames the run's file name to this run's name for it; its new path,
-    // or empty.
-    std::string TakeOver(const std::string& run, const std::string& name,
-                         const std::string& asName);
+    // The files of one copy of the run: read back, taken over or set aside.
+    void TakeCopy(const std::string& run, const std::string& key, const CopyFiles& files,
+                  const Taken& taken);
+    // Takes over the copy's files (copy: its whole copy's name, or empty when
+    // entry was rebuilt from the edited file) and offers entry.
+    void GiveBack(const std::string& run, const std::string& key, const std::string& copy,
+                  const std::vector<std::string>& journals, Entry entry, const Taken& taken);
+    void PutAside(const std::string& name, bool readable, const Taken& taken) const;
+    // Renames the file name to this run's name for it, asName being its
+    // origin name; its new path, or empty.
+    std::string TakeOver(const std::string& name, const std::string& asName);
     std::string SetAside(const std::string& name, std::string_view prefix) const;
 
     std::string dir_;
