@@ -4,7 +4,8 @@
 # npm registry (npm pack) into a cache outside the source tree, checks each
 # archive's SHA-512 and unpacks it as <cache>/<name>-<version>/package.
 # Prints the cache directory. A grammar that cannot be fetched or does not
-# match is reported and left out: the program then builds without colours.
+# match is reported and left out, and the script ends with status 1: the
+# build then stops, unless configured without colours (-DSHEAFPAD_COLOURS=OFF).
 # Usage: scripts/fetch_grammars.sh [CACHE_DIR]
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -47,7 +48,11 @@ while read -r name version sha512; do
         rm -rf "$dir" && mv "$dir.part" "$dir" || { echo "fetch_grammars: cannot unpack $archive" >&2; failed=1; }
 done < src/syntax/grammars.txt
 
-if [ "$failed" = 1 ]; then
-    echo "fetch_grammars: some grammars are missing; Sheafpad builds without syntax colours" >&2
-fi
 echo "$cache"
+if [ "$failed" = 1 ]; then
+    echo "fetch_grammars: some grammars are missing, and the build stops without them." \
+        "Run scripts/fetch_grammars.sh again where the npm registry can be reached, or" \
+        "configure with -DSHEAFPAD_GRAMMARS_DIR=<folder holding them>, or build without" \
+        "syntax colours with -DSHEAFPAD_COLOURS=OFF" >&2
+    exit 1
+fi

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that the build (and, with --test, the tests)
 # need, when any are missing, then configures and builds into build/.
-# Usage: scripts/setup.sh [--test] [--build-dir DIR] [--build-type TYPE]
+# Usage: scripts/setup.sh [--test] [--build-dir DIR] [--build-type TYPE] [-DNAME=VALUE...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -50,12 +50,20 @@ if command -v ccache >/dev/null 2>&1; then
 fi
 
 # The grammars for syntax colours, from the npm registry into a cache outside
-# the tree; without them the program builds and runs without colours.
-grammars=$(scripts/fetch_grammars.sh) || grammars=
-[ -n "$grammars" ] && extra+=(-DSHEAFPAD_GRAMMARS_DIR="$grammars")
+# the tree; without them configuring stops and says why, unless colours are
+# turned off (-DSHEAFPAD_COLOURS=OFF) or a folder of them is given
+# (-DSHEAFPAD_GRAMMARS_DIR=...).
+case " ${extra[*]} " in
+    *" -DSHEAFPAD_COLOURS=OFF "* | *" -DSHEAFPAD_GRAMMARS_DIR="*) ;;
+    *)
+        grammars=$(scripts/fetch_grammars.sh) || true
+        [ -n "$grammars" ] && extra+=(-DSHEAFPAD_GRAMMARS_DIR="$grammars")
+        ;;
+esac
 
 tests_flag=OFF
 [ "$want_tests" = 1 ] && tests_flag=ON
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE="$build_type" \
-    -DSHEAFPAD_TESTS="$tests_flag" "${extra[@]}" >/dev/null
+    -DSHEAFPAD_TESTS="$tests_flag" "${extra[@]}" >/dev/null ||
+    { echo "setup.sh: configuring failed (see the message above)" >&2; exit 1; }
 ninja -C "$build_dir"

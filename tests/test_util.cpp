@@ -42,6 +42,12 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     }
 }
 
+void WriteFileIn(const std::string& root, const std::string& relative, const std::string& bytes) {
+    const std::filesystem::path path = std::filesystem::path(root) / relative;
+    std::filesystem::create_directories(path.parent_path());
+    WriteFile(path.string(), bytes);
+}
+
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {

@@ -26,6 +26,8 @@ private:
 };
 
 void WriteFile(const std::string& path, const std::string& bytes);
+// Writes root + "/" + relative, making the folders on the way ("css/site.css").
+void WriteFileIn(const std::string& root, const std::string& relative, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 // Adds bytes at the file's end, as another program's "echo >>" does.
 void AppendFile(const std::string& path, const std::string& bytes);

@@ -23,6 +23,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     ConnectHandlers();
     ConnectRecovery();
     ConnectSearch();
+    ConnectSite();
+    AddAboutEntry();
     SetOuterBounds(QRect(268, 116, 924, 480));
 }
 
@@ -45,6 +47,8 @@ void TForm1::FormShow() {
         if (save.outcome == platform::InterruptedSave::Outcome::Unreadable) {
             ++unreadable;
             unreadableIn = save.keptAt.substr(0, save.keptAt.rfind('/'));
+        } else if (save.outcome == platform::InterruptedSave::Outcome::Undone) {
+            ErrorDisplay::Inform(save.Message()); // put right: nothing is wrong now
         } else if (!save.Message().empty()) {
             ErrorDisplay::Show(save.Message());
         }
@@ -65,6 +69,12 @@ void TForm1::FormShow() {
     LoadedFName.clear();
     ReadSettings();
     filesLB->setFocus();
+    ApplyStartPlace();
+}
+
+void TForm1::OpenAtStart(std::string folder, std::string fileName) {
+    startFolder_ = std::move(folder);
+    startName_ = std::move(fileName);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -9,6 +9,7 @@
 
 #include "app/session_end.h"
 #include "files/file_list.h"
+#include "widgets/file_list_view.h" // filesLB, which tests use as the list view it is
 
 #include <QMargins>
 #include <QPoint>
@@ -28,6 +29,7 @@ class QListView;
 class QLineEdit;
 class QMenu;
 class QAction;
+class QCheckBox;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -46,8 +48,11 @@ struct RecordedRename;
 } // namespace search
 class FileListModel;
 class OutsideChanges;
+class RecentFolders;
 class RecoveryKeeper;
+class RenameController;
 class SearchWindow;
+class SiteList;
 class SyntaxColouring;
 class TJvDirectoryEdit;
 class TRichEdit;
@@ -79,7 +84,8 @@ public:
     QLabel* lNeedsSave = nullptr;
     QPushButton* SaveButton = nullptr;
     QPushButton* CancelButton = nullptr;
-    QListView* filesLB = nullptr;
+    QCheckBox* SubfoldersBox = nullptr; // the list includes the subfolders' files
+    FileListView* filesLB = nullptr;
     FileListModel* filesModel = nullptr;
     TRichEdit* Memo1 = nullptr;
     std::unique_ptr<SyntaxColouring> Colours; // the pane's syntax colours; goes before the pane
@@ -87,22 +93,32 @@ public:
     QAction* Copy1 = nullptr;
     QAction* Cut1 = nullptr;
     QAction* Paste1 = nullptr;
+    QAction* About1 = nullptr;       // "About Sheafpad", last in the pane's menu
     QMenu* FilesPopupMenu = nullptr; // the file list's context menu
     QAction* SearchInFiles1 = nullptr;
     QAction* OpenInEditor1 = nullptr;
     QAction* Rename1 = nullptr;
+    QAction* Subfolders1 = nullptr; // the file list's menu: as SubfoldersBox
+    QAction* OpenFolder1 = nullptr; // Ctrl+O: the desktop's folder chooser
 
     // Start-up and shutdown. FormClose returns false when the window must stay open.
+    // OpenAtStart, before the window is shown (the command line): the folder
+    // to list in place of the stored one, and the name in it to open ("":
+    // none). A name that no pattern matches adds its own pattern.
+    void OpenAtStart(std::string folder, std::string fileName);
     void FormShow();
     bool FormClose();
     void QuitButtonClick();
 
-    // File list.
+    // File list (form1_files.cpp, form1_site.cpp): the site's files, kept as
+    // the disk has them by Site(); names are paths relative to the folder.
     void RefreshFileList();
     void TypesMemoChange();
     void dirEditChange();
-    // The name selected in the file list, or nullptr.
-    const std::string* SelectedName() const;
+    // The name selected in the file list, or nothing.
+    std::optional<std::string> SelectedName() const;
+    SiteList* Site() const { return site_; }
+    RecentFolders* RecentDirs() const { return recentDirs_; }
 
     // Current file and change tracking.
     void MarkChanged();
@@ -113,14 +129,17 @@ public:
     void SaveButtonClick();
     void CancelButtonClick();
 
-    // Find: key is a Qt key code; set to 0 when the key was used.
-    void FindEditKeyDown(int& key);
+    // Find: key is a Qt key code; set to 0 when the key was used. The focus
+    // then goes to the pane, unless focusPane is false (the type list keeps
+    // it, so that the next pattern typed goes there).
+    void FindEditKeyDown(int& key, bool focusPane = true);
 
     // Clipboard and context menu. mousePos is (-1, -1) for a keyboard request.
     void Memo1ContextPopup(QPoint mousePos);
     void Copy1Click();
     void Cut1Click();
     void Paste1Click();
+    void About1Click();
 
     // Unused-file check.
     void CheckButtonClick();
@@ -137,16 +156,10 @@ public:
     void OpenSearchResult(const search::FileResult& file, const search::MatchLine& line);
     void ReplaceAllClick();
     void UndoReplaceClick();
-    // Renames the selected file, offering to replace the references to it.
+    // Renames the selected file, asking first whether to replace the
+    // references to it (F2 in the list; F2 in the pane renames the open file).
     void RenameClick();
     void filesLBContextPopup(QPoint pos);
-    // Keys that open the search window: no edit when pressed in the pane.
-    static bool IsSearchKey(int key, Qt::KeyboardModifiers shift);
-    // The question for a new name ("Rename ... to:"): a hook, when set, gets
-    // the prompt and the old name and answers the new one (nothing: cancel).
-    using NameHook =
-        std::function<std::optional<QString>(const QString& prompt, const QString& name)>;
-    static void SetNameHook(NameHook hook);
 
     // Window bounds: the outer frame in screen coordinates.
     QRect OuterBounds() const;
@@ -213,6 +226,7 @@ private:
     void CreateControls();
     void SetTabOrder();
     void SetToolTipDurations();
+    void WidenForPrompt(); // the fields' column, so that the find field shows its prompt
     void ConnectHandlers();
     void ConnectPaneHandlers(); // form1_editing.cpp
     void ConnectColours();      // form1_colours.cpp
@@ -223,10 +237,16 @@ private:
     bool AskQuitWithoutSettings();
     void ConnectRecovery(); // form1_recovery.cpp
     void ConnectSearch();   // form1_search.cpp
+    void ConnectSite();     // form1_site.cpp
+    // The site's section of the settings, read before [Initial] is applied
+    // (so that the folder is listed once) and written after the others.
+    void SiteSettings(TIniFile& ini, bool write); // form1_site.cpp
+    void AddAboutEntry(); // form1_layout.cpp: after every other entry of the pane's menu
     std::vector<std::string> ListedPaths() const;
     // The folder whose record Replace All writes and Undo Replace reads.
     std::string ReplaceFolder() const; // form1_replace.cpp
-    std::optional<QString> AskName(const QString& prompt, const QString& name);
+    void ConnectRename();              // form1_replace.cpp
+    void Rename(const std::string& name);
     // Records and writes edits (and the renames already done); the open
     // file's edit is made in the pane, as one step of its undo. Adds a note
     // for each file left alone; returns the number of files and matches.
@@ -241,8 +261,10 @@ private:
     // Writes the recovery copy now; true when unsaved edits are on disk in it.
     bool HoldRecoveryCopy();          // form1_recovery.cpp
     void EndRecoveryHold(bool saved); // form1_recovery.cpp
-    // layout: the size before the settings were read, kept whatever the screen.
-    void KeepOnScreen(QSize layout);
+    // layout: the bounds before the settings were read. A stored size keeps
+    // the layout's width or height whatever the screen; the layout's bounds
+    // themselves (none stored) are fitted into the screen.
+    void KeepOnScreen(const QRect& layout);
     QMargins FrameMargins() const;
 
     // Bounds set before the window frame was known; applied again once the
@@ -252,13 +274,18 @@ private:
     OutsideChanges* outside_ = nullptr; // made with the first load
     bool noQuestions_ = false;          // the session is ending: nothing may be asked
 
+    void ApplyStartPlace();               // form1_files.cpp
+    std::string startFolder_, startName_; // OpenAtStart's
+
     bool shown_ = false; // FormShow has run
     RecoveryKeeper* recovery_ = nullptr;
     SearchWindow* searchWindow_ = nullptr; // made when first opened
     // By folder, the record of the last replace that this window made there:
     // another record in its place is another program's later replace.
     std::map<std::string, uint64_t> ownReplaces_;
-    FileLister lister_; // keeps the directory's order from one relist to the next
+    RenameController* renamer_ = nullptr;
+    SiteList* site_ = nullptr;            // the listed files, following the disk
+    RecentFolders* recentDirs_ = nullptr; // the folders shown last, Ctrl+O
 };
 
 } // namespace sheafpad

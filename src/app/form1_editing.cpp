@@ -13,6 +13,7 @@
 #include "text/is_blank.h"
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
+#include "widgets/file_list_view.h"
 #include "widgets/rich_edit.h"
 
 #include <QClipboard>
@@ -40,30 +41,6 @@ QClipboard* Clipboard() {
     return clipboard;
 }
 
-// The keys whose key-down in the pane marks the text changed: every key of
-// the main keyboard that types a character other than space, whatever the
-// modifiers (so Ctrl+C and Alt+Q count), Backspace, both Enter keys, Delete
-// and Tab (only Ctrl+Tab gets here). Out: space, the numeric keypad's other
-// keys, Insert, cursor, function and modifier keys.
-bool IsEditKey(int key, Qt::KeyboardModifiers shift) {
-    switch (key) {
-    case Qt::Key_Backspace:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Delete:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return true;
-    default:
-        break;
-    }
-    if (shift & Qt::KeypadModifier) {
-        return false;
-    }
-    // Printable keys carry their character's code; Qt's special keys start at 0x01000000.
-    return key > Qt::Key_Space && key < Qt::Key_Escape;
-}
-
 } // namespace
 
 void TForm1::ConnectPaneHandlers() {
@@ -73,15 +50,15 @@ void TForm1::ConnectPaneHandlers() {
     Memo1->OnContextPopup = [this](QPoint mousePos) {
         ErrorDisplay::Guard([&] { Memo1ContextPopup(mousePos); });
     };
-    // Edits that no key of the set shows (a typed space, a keypad digit, a
-    // paste with the mouse, a drop, an input method) are changes too.
-    connect(Memo1, &TRichEdit::userChangedText, this, [this] {
-        ErrorDisplay::Guard([this] {
-            if (!Memo1->ReadOnly()) {
-                MarkChanged();
-            }
-        });
-    });
+    // The changed flag follows the text, not the keys: whatever changes it
+    // (typing, deleting, Enter, Ctrl+Tab, paste, cut, a drop, an input
+    // method, undo and redo, Replace All) marks it, and a key that changes
+    // nothing (Ctrl+C, Ctrl+A, Alt+Q, a cursor key) marks nothing. In the
+    // read-only pane only the context menu's Cut and Paste change the text.
+    // Marked just before the change, so that the first recovery copy holds
+    // the text as loaded and its journal every change after it.
+    connect(Memo1, &TRichEdit::userChangingText, this,
+            [this] { ErrorDisplay::Guard([this] { MarkChanged(); }); });
 }
 
 void TForm1::MarkChanged() {
@@ -113,8 +90,8 @@ void TForm1::filesLBClick() {
     if (!Memo1->ReadOnly()) {
         SaveIfChanged();
     }
-    const std::string* name = SelectedName();
-    if (name == nullptr) {
+    const std::optional<std::string> name = SelectedName();
+    if (!name) {
         return;
     }
     // Until the load succeeds the pane holds no file's text: it stays
@@ -128,18 +105,17 @@ void TForm1::filesLBClick() {
     Memo1->SetReadOnly(false);
     PaneHoldsLoadedFile = true;
     ClearChanged();
-    Memo1->setFocus();
+    // A file opened from the keyboard (arrow keys, Home, End, Page Up/Down,
+    // a typed letter) leaves the focus in the list, so that the user can
+    // walk on or type the rest of a name; a click puts it in the pane.
+    if (!filesLB->HandlingKey()) {
+        Memo1->setFocus();
+    }
 }
 
-void TForm1::Memo1KeyDown(int& key, Qt::KeyboardModifiers shift) {
-    // The keys of commands that change no text (searching the folder,
-    // zooming the pane) mark nothing.
-    if (Memo1->ReadOnly() || IsSearchKey(key, shift) || TextView::ZoomStepsOf(key, shift)) {
-        return;
-    }
-    if (IsEditKey(key, shift)) {
-        MarkChanged();
-    } else {
+void TForm1::Memo1KeyDown(int& key, Qt::KeyboardModifiers) {
+    // F3 searches; Enter types its line break and never searches here.
+    if (!Memo1->ReadOnly() && key == Qt::Key_F3) {
         FindEditKeyDown(key);
     }
 }
@@ -154,7 +130,7 @@ void TForm1::CancelButtonClick() {
     Memo1->setFocus();
 }
 
-void TForm1::FindEditKeyDown(int& key) {
+void TForm1::FindEditKeyDown(int& key, bool focusPane) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_F3) {
         return;
     }
@@ -166,7 +142,9 @@ void TForm1::FindEditKeyDown(int& key) {
     if (found >= 0) {
         Memo1->SetSelectionStart(found + TRichEdit::PaneLength(text));
     }
-    Memo1->setFocus();
+    if (focusPane) {
+        Memo1->setFocus();
+    }
 }
 
 void TForm1::Memo1ContextPopup(QPoint mousePos) {
@@ -179,15 +157,15 @@ void TForm1::Copy1Click() {
     Clipboard()->setText(UpToNul(Memo1->SelectedText()));
 }
 
+// Both mark the text changed through the pane's change signal, and only
+// when they change it.
 void TForm1::Cut1Click() {
     Copy1Click(); // a clipboard that cannot be opened stops the cut here
     Memo1->ReplaceSelection(QString());
-    MarkChanged();
 }
 
 void TForm1::Paste1Click() {
     Memo1->ReplaceSelection(UpToNul(Clipboard()->text()));
-    MarkChanged();
 }
 
 } // namespace sheafpad

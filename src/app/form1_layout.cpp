@@ -5,14 +5,18 @@
 
 #include "app/intro_text.h"
 #include "app/tooltip_style.h"
+#include "widgets/about_box.h"
+#include "widgets/accessible_role.h"
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
 #include "widgets/file_list_model.h"
+#include "widgets/file_list_view.h"
 #include "widgets/line_edit_accessible.h"
 #include "widgets/rich_edit.h"
+#include "widgets/site_list.h"
 
-#include <QAccessibleWidget>
 #include <QAction>
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,12 +26,19 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QVBoxLayout>
 #include <functional>
 
 namespace sheafpad {
 
 namespace {
+
+constexpr int kSubfoldersBoxHeight = 17;
+// Beside the text: a line edit's two-pixel margin each side, the caret, and
+// a pixel or two that hinting at another scale may add.
+constexpr int kPromptMargin = 2 * 2 + 1 + 2;
 
 template <typename T> T* Make(QWidget* parent, const char* name, QRect place = {}) {
     auto* widget = new T(parent);
@@ -42,6 +53,7 @@ template <typename T> T* Make(QWidget* parent, const char* name, QRect place = {
 // placed absolutely, so the edge takes no room from them.
 QFrame* MakePanel(QWidget* parent, const char* name, bool raised) {
     auto* panel = Make<QFrame>(parent, name);
+    SetAccessibleRole(panel, QAccessible::Pane); // not a nested frame
     if (raised) {
         panel->setFrameShape(QFrame::StyledPanel);
         panel->setFrameShadow(QFrame::Raised);
@@ -94,22 +106,13 @@ private:
     QPersistentModelIndex pressedSelected_; // pressed while already selected
 };
 
-// To assistive tools the main window is a frame, as an application's window
-// is (a plain widget would be a "filler").
-QAccessibleInterface* WindowFactory(const QString&, QObject* object) {
-    if (auto* form = qobject_cast<TForm1*>(object)) {
-        return new QAccessibleWidget(form, QAccessible::Window);
-    }
-    return nullptr;
-}
-
 } // namespace
 
 void TForm1::CreateControls() {
     // Before the first field is made: the fields' accessible text is the
     // program's own (see line_edit_accessible.h).
     InstallLineEditAccessibility();
-    QAccessible::installFactory(WindowFactory);
+    SetAccessibleRole(this, QAccessible::Window); // an application's window is a frame
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Sheafpad"));
     QFont windowFont = font();
@@ -119,7 +122,7 @@ void TForm1::CreateControls() {
     Panel1 = MakePanel(this, "Panel1", false);
     Panel1->setFixedWidth(169);
     Panel2 = MakePanel(Panel1, "Panel2", true);
-    Panel2->setFixedHeight(184);
+    Panel2->setFixedHeight(184 + kSubfoldersBoxHeight);
     Panel3 = MakePanel(Panel1, "Panel3", false);
 
     TypesMemo = Make<QPlainTextEdit>(Panel2, "TypesMemo", {8, 8, 145, 73});
@@ -143,6 +146,7 @@ void TForm1::CreateControls() {
         "Type text you wish to \"find\" here.  The current file will be searched starting at "
         "the cursor if you press <Enter> or <F3>"));
     FindEdit->setAccessibleName(QStringLiteral("Find text"));
+    WidenForPrompt();
 
     CheckButton =
         MakeButton(Panel2, "CheckButton", QStringLiteral("Check"), {8, 140, 41, 17},
@@ -165,9 +169,21 @@ void TForm1::CreateControls() {
                    QStringLiteral("Save currently displayed file, whether changed or not"));
     CancelButton = MakeButton(Panel2, "CancelButton", QStringLiteral("Cancel"), {112, 162, 41, 17},
                               QStringLiteral("Cancel automatic save for currently displayed file"));
+    // Shown with the label, only while there is something to save: not
+    // under the questions and messages of start-up.
+    SaveButton->hide();
+    CancelButton->hide();
 
-    filesModel = new FileListModel(this);
-    filesLB = Make<QListView>(Panel3, "filesLB");
+    // Under the Save and Cancel row, in the room that Panel2 grew by.
+    // As wide as the column of fields.
+    SubfoldersBox =
+        Make<QCheckBox>(Panel2, "SubfoldersBox", {8, 182, FindEdit->width(), kSubfoldersBoxHeight});
+    SubfoldersBox->setText(QStringLiteral("&Include subfolders"));
+    SubfoldersBox->setToolTip(QStringLiteral("List the files of every folder below this one too"));
+
+    site_ = new SiteList(this);
+    filesModel = site_->Model();
+    filesLB = Make<FileListView>(Panel3, "filesLB");
     filesLB->setModel(filesModel);
     filesLB->setSelectionMode(QAbstractItemView::SingleSelection);
     filesLB->setUniformItemSizes(true);
@@ -214,6 +230,29 @@ void TForm1::CreateControls() {
     window->addWidget(Memo1, 1);
 }
 
+void TForm1::WidenForPrompt() {
+    // The layout's 145 pixels were made for a narrower font than a desktop's:
+    // the find field's prompt would be cut. The column of fields, and the
+    // panel with it, grow by what the prompt lacks; the buttons keep their
+    // places. Font sizes are in points, so this holds at any scale.
+    QStyleOptionFrame frame;
+    frame.initFrom(FindEdit);
+    frame.lineWidth =
+        FindEdit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, FindEdit);
+    const QFontMetrics metrics(FindEdit->font());
+    const int textWidth = metrics.horizontalAdvance(FindEdit->text()) + kPromptMargin;
+    const int needed = FindEdit->style()
+                           ->sizeFromContents(QStyle::CT_LineEdit, &frame,
+                                              QSize(textWidth, metrics.height()), FindEdit)
+                           .width();
+    const int grow = std::max(0, needed - FindEdit->width());
+    for (QWidget* field : {static_cast<QWidget*>(TypesMemo), static_cast<QWidget*>(dirEdit),
+                           static_cast<QWidget*>(FindEdit)}) {
+        field->resize(field->width() + grow, field->height());
+    }
+    Panel1->setFixedWidth(Panel1->width() + grow);
+}
+
 void TForm1::SetToolTipDurations() {
     for (QWidget* control : findChildren<QWidget*>()) {
         if (!control->toolTip().isEmpty()) {
@@ -223,8 +262,8 @@ void TForm1::SetToolTipDurations() {
 }
 
 void TForm1::SetTabOrder() {
-    QWidget* order[] = {TypesMemo,  dirEdit,     CancelButton, QuitButton, FindEdit,
-                        SaveButton, CheckButton, filesLB,      Memo1};
+    QWidget* order[] = {TypesMemo,  dirEdit,     CancelButton,  QuitButton, FindEdit,
+                        SaveButton, CheckButton, SubfoldersBox, filesLB,    Memo1};
     for (size_t i = 0; i + 1 < std::size(order); ++i) {
         setTabOrder(order[i], order[i + 1]);
     }
@@ -265,13 +304,25 @@ void TForm1::ConnectHandlers() {
     ConnectColours();
 }
 
+void TForm1::AddAboutEntry() {
+    MemoPopupMenu->addSeparator();
+    About1 = MemoPopupMenu->addAction(tr("About Sheafpad"));
+    About1->setObjectName(QStringLiteral("About1"));
+    connect(About1, &QAction::triggered, this,
+            [this] { ErrorDisplay::Guard([this] { About1Click(); }); });
+}
+
+void TForm1::About1Click() {
+    AboutBox::Show(QStringLiteral(SHEAFPAD_VERSION), this);
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) {
         return QWidget::eventFilter(watched, event);
     }
     auto* keyEvent = static_cast<QKeyEvent*>(event);
     int key = keyEvent->key();
-    ErrorDisplay::Guard([&] { FindEditKeyDown(key); });
+    ErrorDisplay::Guard([&] { FindEditKeyDown(key, watched != TypesMemo); });
     if (key != 0) {
         return false;
     }

@@ -5,7 +5,9 @@
 #include "app/outside_changes.h"
 
 #include "app/form1.h"
+#include "app/recovery_keeper.h"
 #include "base/errors.h"
+#include "platform/file_io.h"
 #include "widgets/rich_edit.h"
 
 #include <QEvent>
@@ -176,6 +178,27 @@ void OutsideChanges::Reload() {
     Remember(path_, identity, true);
 }
 
+bool OutsideChanges::HoldsAlready(const std::string& path, std::string_view bytes) {
+    // Taken before the read, as at a load: a change during it is not missed.
+    FileIdentity now = platform::FileIdentityOf(path);
+    if (!now.exists || now.size != bytes.size()) {
+        return false;
+    }
+    const uint64_t hash = ContentHash(bytes);
+    const bool asRemembered = path == path_ && identity_.contentHash != 0 &&
+                              platform::CompareIdentity(identity_, now) == FileChange::None;
+    if (asRemembered && identity_.contentHash != hash) {
+        return false;
+    }
+    // The hash is not trusted to say "equal": the bytes decide.
+    if (!platform::FileHoldsBytes(path, bytes)) {
+        return false;
+    }
+    now.contentHash = hash;
+    Remember(path, now, false);
+    return true;
+}
+
 OutsideChanges* TForm1::Outside() {
     if (outside_ == nullptr) {
         outside_ = new OutsideChanges(*this);
@@ -192,6 +215,13 @@ void TForm1::LoadCurrentFile() {
 }
 
 void TForm1::WriteCurrentFile() {
+    const std::string bytes = Memo1->FileBytes(LoadedFName);
+    // A file that already holds what the save would write is left as it is:
+    // its time and identity stay, and there is nothing to ask about.
+    if (Outside()->HoldsAlready(LoadedFName, bytes)) {
+        recovery_->Reached(LoadedFName);
+        return;
+    }
     const FileChange change = Outside()->ChangeSince(LoadedFName);
     if (change != FileChange::None) {
         const FileIdentity& before = Outside()->Remembered();
@@ -211,7 +241,8 @@ void TForm1::WriteCurrentFile() {
     // What this save left is what the next write compares with: the
     // identity that the save itself produced, so that another program's
     // write right after it is still seen.
-    Outside()->Remember(LoadedFName, Memo1->SaveTextFile(LoadedFName), false);
+    Outside()->Remember(LoadedFName, platform::WriteFileBytes(LoadedFName, bytes), false);
+    recovery_->Reached(LoadedFName);
 }
 
 } // namespace sheafpad

@@ -116,8 +116,8 @@ void Notify(QWidget* parent, const QString& text, bool modal) {
         NoticeHookRef()(text);
         return;
     }
-    auto* box = new QMessageBox(QMessageBox::Warning, ErrorDisplay::ApplicationTitle(), text,
-                                QMessageBox::Ok, parent);
+    QMessageBox* box =
+        ErrorDisplay::MakeBox(QMessageBox::Warning, text, QMessageBox::Ok, parent).release();
     box->setAttribute(Qt::WA_DeleteOnClose);
     if (modal) {
         box->exec();
@@ -147,7 +147,7 @@ void TForm1::ConnectRecovery() {
             if (!NeedsSave || !PaneHoldsLoadedFile || Memo1->ReadOnly() || IsBlank(LoadedFName)) {
                 return std::nullopt;
             }
-            return RecoveryKeeper::Snapshot{LoadedFName, Memo1->Encoding(), Memo1->Snapshot(),
+            return RecoveryKeeper::Snapshot{LoadedFName, Memo1->Format(), Memo1->Snapshot(),
                                             Outside()->Remembered(), Memo1->HoldsLoadedFile()};
         },
         this);
@@ -266,7 +266,16 @@ void TForm1::RestoreRecovered(const recovery::Entry& entry, std::vector<std::str
     // its text was the decision to write it again.
     const platform::FileIdentity now = platform::FileIdentityOf(entry.path);
     Outside()->Remember(entry.path, now.exists ? entry.loaded : now, true);
-    Memo1->LoadTextBytes(entry.text, entry.textEncoding, entry.encoding);
+    // Copies from before the mark was kept apart hold it as the text's first
+    // character; it goes back where it belongs.
+    TextFormat format = entry.format;
+    std::string_view text = entry.text;
+    if (format.encoding == TextEncoding::Utf8 && entry.textEncoding == TextEncoding::Utf8 &&
+        text.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        format.bom = true;
+        text.remove_prefix(kUtf8Bom.size());
+    }
+    Memo1->LoadTextBytes(text, entry.textEncoding, format);
     Memo1->SetReadOnly(false);
     PaneHoldsLoadedFile = true;
     ClearChanged();

@@ -7,6 +7,7 @@
 
 #include "app/busy_pointer.h"
 #include "app/outside_changes.h"
+#include "app/rename_controller.h"
 #include "base/errors.h"
 #include "files/file_list.h"
 #include "platform/entry_names.h"
@@ -15,10 +16,12 @@
 #include "search/replace_record.h"
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
+#include "widgets/file_list_model.h"
 #include "widgets/rich_edit.h"
 #include "widgets/search_results.h"
 #include "widgets/search_window.h"
 
+#include <QAction>
 #include <QListView>
 
 namespace sheafpad {
@@ -52,7 +55,9 @@ QString NotesText(const std::vector<search::FileNote>& notes) {
     return text;
 }
 
-QString Decoded(const std::string& bytes, TextEncoding encoding) {
+// A file's text as the pane shows it: decoded, without a byte-order mark.
+QString Decoded(std::string_view bytes, TextEncoding encoding) {
+    bytes.remove_prefix(BomLength(bytes, encoding));
     std::u16string text(DecodedCapacity(bytes), u'\0');
     text.resize(DecodeText(bytes, encoding, text.data()));
     return QString::fromUtf16(text.data(), qsizetype(text.size()));
@@ -88,7 +93,7 @@ std::pair<size_t, size_t> TForm1::CommitEdits(std::vector<search::FileEdit> edit
         std::string bytes;
         const std::u16string_view units(reinterpret_cast<const char16_t*>(newText.utf16()),
                                         size_t(newText.size()));
-        if (!EncodeText(units, Memo1->Encoding(), bytes, nullptr)) {
+        if (!EncodeFile(units, Memo1->Format(), bytes, nullptr)) {
             notes.push_back({edit->path, "the replace text holds a character that this file's "
                                          "encoding cannot store: not replaced"});
             edits.erase(edit);
@@ -111,9 +116,9 @@ std::pair<size_t, size_t> TForm1::CommitEdits(std::vector<search::FileEdit> edit
     if (!paneFile.empty()) {
         // One edit from the first span to the last, so that one undo takes it back.
         const qsizetype tail = paneText.size() - last;
+        // A change of the text: it marks the file changed.
         Memo1->Replace(first, last - first, newText.mid(first, newText.size() - tail - first),
                        TextView::Origin::User);
-        MarkChanged();
     }
     return {outcome.files, outcome.matches};
 }
@@ -158,7 +163,8 @@ void TForm1::ReplaceAllClick() {
     }
     const auto [files, matches] = CommitEdits(std::move(edits), {}, notes);
     searchWindow_->SetResultsUsed();
-    searchWindow_->SetUndoAvailable(search::HasReplaceRecord(ReplaceFolder()));
+    // Undo Replace undoes what was just replaced, so a replace of nothing offers none.
+    searchWindow_->SetUndoAvailable(files > 0 && search::HasReplaceRecord(ReplaceFolder()));
     searchWindow_->SetOutcome(
         tr("Replaced %1 in %2.").arg(Count(matches, tr("match"), tr("matches")), Files(files)) +
         NotesText(notes));
@@ -223,84 +229,74 @@ void TForm1::UndoReplaceClick() {
     searchWindow_->SetUndoAvailable(search::HasReplaceRecord(folder));
     searchWindow_->SetResultsUsed();
     searchWindow_->SetOutcome(
-        tr("Put back %1 as they were.").arg(Files(outcome.files)) + NotesText(outcome.notes) +
+        (outcome.files == 1 ? tr("Put back 1 file as it was.")
+                            : tr("Put back %1 files as they were.").arg(outcome.files)) +
+        NotesText(outcome.notes) +
         (outcome.recordKept.empty() ? QString() : "\n" + FromBytes(outcome.recordKept) + "."));
 }
 
+void TForm1::ConnectRename() {
+    RenameController::Window window;
+    window.folder = [this] { return dirEdit->Text(); };
+    window.listedPaths = [this] { return ListedPaths(); };
+    window.saveIfChanged = [this] { SaveIfChanged(); };
+    window.moved = [this](const std::string& from, const std::string& to) {
+        if (LoadedFName == from) {
+            LoadedFName = to; // the open file keeps its place under the new name
+            Outside()->Remember(to, platform::FileIdentityOf(to), false);
+        }
+    };
+    window.commit = [this](std::vector<search::FileEdit> edits,
+                           const std::vector<search::RecordedRename>& renames,
+                           std::vector<search::FileNote>& notes) {
+        CommitEdits(std::move(edits), renames, notes);
+    };
+    renamer_ = new RenameController(std::move(window), this);
+    // F2 in the pane renames the file it shows, as F2 in the list renames
+    // the selected one.
+    auto* renameCurrent = new QAction(this);
+    renameCurrent->setShortcut(Qt::Key_F2);
+    renameCurrent->setShortcutContext(Qt::WidgetShortcut);
+    Memo1->addAction(renameCurrent);
+    connect(renameCurrent, &QAction::triggered, this, [this] {
+        ErrorDisplay::Guard([this] {
+            if (!PaneHoldsLoadedFile) {
+                return;
+            }
+            for (const std::string& name : filesModel->Names()) {
+                if (platform::AbsolutePath(JoinPath(dirEdit->Text(), name)) == LoadedFName) {
+                    Rename(name);
+                    return;
+                }
+            }
+        });
+    });
+}
+
 void TForm1::RenameClick() {
-    const std::string* selected = SelectedName();
-    if (selected == nullptr) {
+    if (const std::optional<std::string> selected = SelectedName()) {
+        Rename(*selected);
+    }
+}
+
+void TForm1::Rename(const std::string& name) {
+    const std::optional<RenameController::Outcome> done = renamer_->Rename(name);
+    if (!done) {
         return;
     }
-    const std::string oldName = *selected;
-    SaveIfChanged();
-    const std::optional<QString> answer =
-        AskName(tr("Rename \"%1\" to:").arg(FromBytes(oldName)), FromBytes(oldName));
-    if (!answer || answer->isEmpty()) {
-        return;
-    }
-    const QByteArray newBytes = answer->toUtf8();
-    const std::string newName(newBytes.constData(), size_t(newBytes.size()));
-    if (newName == oldName) {
-        return;
-    }
-    if (newName == "." || newName == ".." ||
-        newName.find_first_of(std::string("/\0", 2)) != std::string::npos) {
-        throw Error("\"" + newName + "\" cannot be a file name");
-    }
-    const std::string from = platform::AbsolutePath(JoinPath(dirEdit->Text(), oldName));
-    const std::string to = platform::AbsolutePath(JoinPath(dirEdit->Text(), newName));
-    if (const int error = platform::RenameWithoutReplacing(from, to)) {
-        throw Error("Cannot rename \"" + oldName + "\" to \"" + newName + "\". " +
-                    (error == EEXIST ? "A file of that name exists" : SystemReason(error)));
-    }
-    if (LoadedFName == from) {
-        LoadedFName = to; // the open file keeps its place under the new name
-        Outside()->Remember(to, platform::FileIdentityOf(to), false);
-    }
-    std::vector<search::FileEdit> edits;
-    std::vector<search::FileNote> notes;
-    size_t references = 0;
-    for (std::string path : ListedPaths()) {
-        path = path == from ? to : path;
-        std::string reason;
-        if (auto edit = search::PlanRename(path, oldName, newName, &reason)) {
-            references += edit->Count();
-            edits.push_back(std::move(*edit));
-        } else if (!reason.empty()) {
-            notes.push_back({path, reason});
-        }
-    }
-    if (!edits.empty() &&
-        !AskQuestion(tr("Replace %1 to \"%2\" by \"%3\" in %4?")
-                         .arg(Count(references, tr("reference"), tr("references")),
-                              FromBytes(oldName), FromBytes(newName), Files(edits.size())),
-                     true)) {
-        edits.clear();
-    }
-    try {
-        CommitEdits(std::move(edits), {{from, to}}, notes);
-    } catch (...) {
-        // Without its record the rename could not be undone: it is undone now.
-        if (platform::RenameWithoutReplacing(to, from) == 0 && LoadedFName == to) {
-            LoadedFName = from;
-            Outside()->Remember(from, platform::FileIdentityOf(from), false);
-        }
-        throw;
-    }
+    const QString oldName = FromBytes(done->oldName), newName = FromBytes(done->newName);
     RefreshFileList();
     SelectListedName(LoadedFName);
     if (searchWindow_ != nullptr) {
         searchWindow_->SetUndoAvailable(true);
         searchWindow_->SetResultsUsed();
-        searchWindow_->SetOutcome(
-            tr("Renamed \"%1\" to \"%2\".").arg(FromBytes(oldName), FromBytes(newName)) +
-            NotesText(notes));
+        searchWindow_->SetOutcome(tr("Renamed \"%1\" to \"%2\".").arg(oldName, newName) +
+                                  NotesText(done->notes));
     }
-    if (!notes.empty()) {
+    if (!done->notes.empty()) {
         ErrorDisplay::Show(tr("Renamed \"%1\" to \"%2\", but some references were not replaced:")
-                               .arg(FromBytes(oldName), FromBytes(newName)) +
-                           NotesText(notes));
+                               .arg(oldName, newName) +
+                           NotesText(done->notes));
     }
 }
 

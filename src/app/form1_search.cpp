@@ -14,7 +14,6 @@
 #include "widgets/search_window.h"
 
 #include <QAction>
-#include <QInputDialog>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListView>
@@ -24,36 +23,10 @@ namespace sheafpad {
 
 namespace {
 
-TForm1::NameHook& NameHookRef() {
-    static TForm1::NameHook hook;
-    return hook;
-}
-
 const QKeySequence kSearchKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_F);
 const QKeySequence kReplaceKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_H);
 
 } // namespace
-
-void TForm1::SetNameHook(NameHook hook) {
-    NameHookRef() = std::move(hook);
-}
-
-std::optional<QString> TForm1::AskName(const QString& prompt, const QString& name) {
-    if (NameHookRef()) {
-        return NameHookRef()(prompt, name);
-    }
-    bool ok = false;
-    const QString answer = QInputDialog::getText(this, ErrorDisplay::ApplicationTitle(), prompt,
-                                                 QLineEdit::Normal, name, &ok);
-    return ok ? std::optional<QString>(answer) : std::nullopt;
-}
-
-bool TForm1::IsSearchKey(int key, Qt::KeyboardModifiers shift) {
-    const auto modifiers =
-        shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    const QKeyCombination pressed(modifiers, Qt::Key(key));
-    return pressed == kSearchKeys[0] || pressed == kReplaceKeys[0];
-}
 
 void TForm1::ConnectSearch() {
     auto guarded = [this](void (TForm1::*handler)()) {
@@ -78,19 +51,25 @@ void TForm1::ConnectSearch() {
     Rename1->setShortcutContext(Qt::WidgetShortcut);
     filesLB->addAction(Rename1);
     connect(Rename1, &QAction::triggered, this, guarded(&TForm1::RenameClick));
+    ConnectRename();
 
     FilesPopupMenu = new QMenu(this);
     FilesPopupMenu->setObjectName(QStringLiteral("FilesPopupMenu"));
     FilesPopupMenu->addAction(SearchInFiles1);
     FilesPopupMenu->addAction(OpenInEditor1);
     FilesPopupMenu->addAction(Rename1);
+    // Disabled only while the menu shows: F2 must keep working.
+    connect(FilesPopupMenu, &QMenu::aboutToHide, this, [this] {
+        OpenInEditor1->setEnabled(true);
+        Rename1->setEnabled(true);
+    });
     filesLB->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(filesLB, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { ErrorDisplay::Guard([&] { filesLBContextPopup(pos); }); });
 }
 
 void TForm1::filesLBContextPopup(QPoint pos) {
-    const bool named = SelectedName() != nullptr;
+    const bool named = SelectedName().has_value();
     OpenInEditor1->setEnabled(named);
     Rename1->setEnabled(named);
     // At the pointer for a click; at the current row for the keyboard.
@@ -113,6 +92,10 @@ void TForm1::SearchInFiles() {
         searchWindow_ = new SearchWindow(this);
         searchWindow_->setFont(font());
         searchWindow_->Scope = [this] { return ListedPaths(); };
+        searchWindow_->ShownFrom = [this] {
+            // As ListedPaths joins them.
+            return platform::AbsolutePath(JoinPath(dirEdit->Text(), ""));
+        };
         // What the pane shows is what is searched: the open file is written
         // back first, as when another file is chosen.
         searchWindow_->BeforeSearch = [this] { ErrorDisplay::Guard([this] { SaveIfChanged(); }); };

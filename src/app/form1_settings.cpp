@@ -90,12 +90,13 @@ void TForm1::ReadSettings() {
     // A relative directory is taken against the working directory at start,
     // once: the folder dialog moves the working directory, and the list must
     // not change folder under the user. It is shown, and kept, absolute.
+    SiteSettings(ini, false); // the switch first: the folder is then listed once
     dirEdit->SetInitialDir(AbsoluteDirText(ini.ReadString(kSection, kDir, defaultDir)));
     dirEdit->SetText(dirEdit->InitialDir());
 
     // Each edge is applied as soon as it is read, height before width.
     QRect bounds = OuterBounds();
-    const QSize layout = bounds.size();
+    const QRect layout = bounds;
     bounds.moveLeft(ini.ReadInteger(kSection, kLeft, bounds.left()));
     SetOuterBounds(bounds);
     bounds.moveTop(ini.ReadInteger(kSection, kTop, bounds.top()));
@@ -156,6 +157,7 @@ void TForm1::WriteSettings() {
     ini.WriteString(kSection, kFindEdit, findText);
     ini.WriteString(kSection, kLoadedFName, LoadedFName);
     PaneSettings(ini, true);
+    SiteSettings(ini, true);
     ini.Release();
 }
 
@@ -168,10 +170,11 @@ bool TForm1::AskQuestion(const QString& text, bool defaultYes) {
     if (QuestionHookRef()) {
         return QuestionHookRef()(text);
     }
-    return QMessageBox::question(
-               QApplication::activeWindow() ? QApplication::activeWindow() : this,
-               ErrorDisplay::ApplicationTitle(), text, QMessageBox::Yes | QMessageBox::No,
-               defaultYes ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
+    const auto box =
+        ErrorDisplay::MakeBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
+                              QApplication::activeWindow() ? QApplication::activeWindow() : this);
+    box->setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
+    return box->exec() == QMessageBox::Yes;
 }
 
 QMargins TForm1::FrameMargins() const {
@@ -231,7 +234,7 @@ bool TForm1::event(QEvent* event) {
     return result;
 }
 
-void TForm1::KeepOnScreen(QSize layout) {
+void TForm1::KeepOnScreen(const QRect& layout) {
     // Bounds that lie outside every screen would open a window nobody can
     // reach: such a window moves onto the primary screen, keeping its size.
     QRect bounds = OuterBounds();
@@ -252,6 +255,20 @@ void TForm1::KeepOnScreen(QSize layout) {
     // from its start. (The layout's own size is kept, as on every first start.)
     QScreen* screen = QGuiApplication::screenAt(bounds.topLeft());
     const QRect area = (screen != nullptr ? screen : primary)->availableGeometry();
+    if (bounds == layout) {
+        // Nothing stored: the layout's place and size, pixels at 96 dpi, may
+        // reach past a small screen, all the more at 2x. The window moves up
+        // and left into the available area, and is cut to it.
+        if (!area.contains(bounds)) {
+            QRect fitted(bounds.topLeft(), bounds.size().boundedTo(area.size()));
+            fitted.moveRight(std::min(fitted.right(), area.right()));
+            fitted.moveBottom(std::min(fitted.bottom(), area.bottom()));
+            fitted.moveLeft(std::max(fitted.left(), area.left()));
+            fitted.moveTop(std::max(fitted.top(), area.top()));
+            SetOuterBounds(fitted);
+        }
+        return;
+    }
     QRect fitted = bounds;
     if (bounds.width() > area.width() && bounds.width() != layout.width()) {
         fitted.setLeft(area.left());
@@ -267,8 +284,8 @@ void TForm1::KeepOnScreen(QSize layout) {
 }
 
 void TForm1::filesLBDblClick() {
-    const std::string* name = SelectedName();
-    if (name == nullptr) {
+    const std::optional<std::string> name = SelectedName();
+    if (!name) {
         return;
     }
     const std::string path = JoinPath(dirEdit->Text(), *name);

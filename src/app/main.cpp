@@ -1,16 +1,47 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Program entry: the application, the main window, the event loop.
 #include "app/application.h"
+#include "app/command_line.h"
 #include "app/form1.h"
 #include "base/app_id.h"
 
 #include <QIcon>
 #include <QSessionManager>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The program's name as it was called, for its messages ("sheafpad").
+std::string CommandName(int argc, char** argv) {
+    const std::string called = argc > 0 && argv[0] != nullptr ? argv[0] : "sheafpad";
+    const size_t slash = called.rfind('/');
+    return slash == std::string::npos ? called : called.substr(slash + 1);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    // The command line first: --help and --version need no display.
+    const sheafpad::CommandLine commandLine =
+        sheafpad::ParseCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    switch (commandLine.action) {
+    case sheafpad::CommandLine::Action::Help:
+        std::fputs(sheafpad::HelpText(CommandName(argc, argv)).c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    case sheafpad::CommandLine::Action::Version:
+        std::fputs(sheafpad::VersionText().c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    case sheafpad::CommandLine::Action::Error:
+        std::fputs(sheafpad::ErrorText(CommandName(argc, argv), commandLine.error).c_str(), stderr);
+        return 2;
+    case sheafpad::CommandLine::Action::Run:
+        break;
+    }
     // Without a display Qt would abort with a toolkit message; say it plainly.
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr &&
         std::getenv("QT_QPA_PLATFORM") == nullptr) {
@@ -23,8 +54,8 @@ int main(int argc, char** argv) {
                      command);
         return 1;
     }
-    // The program has no command line: Qt sees only the program's name, so
-    // its own options (-reverse, -qwindowgeometry, ...) have no effect.
+    // Qt sees only the program's name, so its own options (-reverse,
+    // -qwindowgeometry, ...) are no options of this program.
     char fallbackName[] = "Sheafpad";
     char* qtArgv[] = {argc > 0 && argv[0] != nullptr ? argv[0] : fallbackName, nullptr};
     int qtArgc = 1;
@@ -34,6 +65,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QString::fromLatin1(sheafpad::kAppId));
     QGuiApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(sheafpad::kAppId)));
     sheafpad::TForm1 form;
+    form.OpenAtStart(commandLine.folder, commandLine.fileName);
 
     // Asked to end (SIGTERM, SIGHUP, SIGINT, SIGQUIT): save the changed file, then end without
     // writing the settings. When the save fails the user is told and the

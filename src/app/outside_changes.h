@@ -12,6 +12,7 @@
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <string>
+#include <string_view>
 
 namespace sheafpad {
 
@@ -29,6 +30,11 @@ public:
     // alone (mode, owner, links) over the same content is none.
     platform::FileChange ChangeSince(const std::string& path);
     const platform::FileIdentity& Remembered() const { return identity_; }
+    // Whether the file at path holds exactly bytes already, so that a save
+    // need not write it; it is then remembered as it is now. Cheap where it
+    // is not so: a size that differs, or a file as remembered whose content
+    // hash differs, is told without reading the file.
+    bool HoldsAlready(const std::string& path, std::string_view bytes);
 
     // Looks at the current file now: reloads it quietly when another program
     // changed or replaced it and the pane holds its text unedited. Returns

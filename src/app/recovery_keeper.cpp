@@ -158,8 +158,8 @@ void RecoveryKeeper::StartJournal(const Job& job, const Snapshot& snapshot) {
     recovery::Entry about;
     about.path = job.path;
     about.loaded = job.loaded;
-    about.encoding = job.encoding;
-    about.textEncoding = job.encoding;
+    about.format = job.format;
+    about.textEncoding = job.format.encoding;
     about.copiedAtNs = job.copiedAtNs;
     about.journal = job.generation;
     const std::optional<uint64_t> fromFile =
@@ -211,15 +211,20 @@ void RecoveryKeeper::Hold(const std::string& path) {
     dropAsked_ = false;
     heldPath_ = path;
     heldIdentity_ = platform::FileIdentityOf(path);
+    heldReached_ = false;
+}
+
+void RecoveryKeeper::Reached(const std::string& path) {
+    heldReached_ = heldReached_ || (holding_ && path == heldPath_);
 }
 
 void RecoveryKeeper::EndHold(bool saved) {
     holding_ = false;
     // A save that wrote nothing (skipped, or the file left as it was) must
     // not cost the copy.
-    const bool written =
-        platform::CompareIdentity(heldIdentity_, platform::FileIdentityOf(heldPath_)) !=
-        platform::FileChange::None;
+    const bool written = heldReached_ || platform::CompareIdentity(
+                                             heldIdentity_, platform::FileIdentityOf(heldPath_)) !=
+                                             platform::FileChange::None;
     if (saved && dropAsked_ && written) {
         Drop();
     }
@@ -250,7 +255,7 @@ void RecoveryKeeper::AskForCopy(bool journal) {
     }
     job.generation = ++generation_;
     job.firstGeneration = sessionFirst_;
-    job.encoding = snapshot->encoding;
+    job.format = snapshot->format;
     job.text = snapshot->text; // the worker reads and encodes it
     job.loaded = snapshot->loaded;
     job.copiedAtNs = NowNs();
@@ -363,7 +368,7 @@ bool RecoveryKeeper::RunJob(Job& job, std::string* error) {
         entry.journal = job.generation;
         // Read from the snapshot a part at a time: never a second whole text.
         recovery::Store::PendingWrite pending =
-            store_->Stage(job.entryPath, std::move(entry), job.text, job.encoding);
+            store_->Stage(job.entryPath, std::move(entry), job.text, job.format);
         job.text = TextSnapshot(); // the text's blocks are not held during the wait
         code = pending.Commit();
         if (code == 0) {

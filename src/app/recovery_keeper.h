@@ -15,7 +15,7 @@
 #include "platform/state_files.h"
 #include "recovery/recovery_store.h"
 #include "text/text_buffer.h"
-#include "text/text_codec.h"
+#include "text/text_format.h"
 
 #include <QObject>
 #include <QString>
@@ -40,7 +40,7 @@ public:
     // What a copy holds, taken on the user-interface thread.
     struct Snapshot {
         std::string path;
-        TextEncoding encoding = TextEncoding::Utf8;
+        TextFormat format; // the file's, which its saves write in
         TextSnapshot text; // the pane's text
         // What the file was when the text was last in step with it: the
         // reference of the outside-change check, so that a restored text is
@@ -80,6 +80,9 @@ public:
     // since Hold: the copy stays unless the text surely reached the file.
     void Hold(const std::string& path);
     void EndHold(bool saved);
+    // The file at path now holds the text: written, or found to hold it
+    // already (then it is not written, and its identity does not move).
+    void Reached(const std::string& path);
     // Takes a copy now. With wait, returns once it is on disk, true when it
     // was written (or there was nothing to keep).
     bool CopyNow(bool wait);
@@ -104,7 +107,7 @@ private:
         enum Kind { Write, Remove } kind = Write;
         std::string entryPath;
         std::string path; // Write: the file
-        TextEncoding encoding = TextEncoding::Utf8;
+        TextFormat format;
         TextSnapshot text;
         platform::FileIdentity loaded;
         int64_t copiedAtNs = 0;
@@ -146,7 +149,8 @@ private:
     bool dropAsked_ = false;
     std::string heldPath_;
     platform::FileIdentity heldIdentity_;
-    bool failing_ = false; // the last copy failed; its failure was shown
+    bool heldReached_ = false; // the held file was found to hold the text
+    bool failing_ = false;     // the last copy failed; its failure was shown
 
     std::mutex mutex_;
     std::condition_variable wake_;

@@ -40,7 +40,8 @@ public:
     EEditorStartError(const std::string& path, const std::string& reason);
 };
 
-// The editor pane's own failures ("Failed to Save Stream", "RichEdit line insertion error").
+// The editor pane's own failures (a save that failed once the file was open, "RichEdit
+// line insertion error").
 class EOutOfResources : public Error {
 public:
     using Error::Error;

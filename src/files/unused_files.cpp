@@ -356,16 +356,23 @@ void SearchOneFile(const std::string& path, UsedNameFinder& finder, std::vector<
 } // namespace
 
 std::vector<std::string> FindUnusedFiles(const std::string& dirText,
-                                         const std::vector<std::string>& names) {
+                                         const std::vector<std::string>& paths) {
+    // A file in a subfolder is looked for by its own name: a page refers to
+    // it as "css/site.css", "../css/site.css" or, beside it, "site.css".
+    std::vector<std::string> names;
+    names.reserve(paths.size());
+    for (const std::string& path : paths) {
+        names.push_back(path.substr(path.rfind('/') + 1));
+    }
     UsedNameFinder finder(names);
     std::vector<char> buffer(size_t(1) << 16);
-    for (const std::string& name : names) {
-        SearchOneFile(JoinPath(dirText, name), finder, buffer);
+    for (const std::string& path : paths) {
+        SearchOneFile(JoinPath(dirText, path), finder, buffer);
     }
     std::vector<std::string> unused;
-    for (size_t j = 0; j < names.size(); ++j) {
+    for (size_t j = 0; j < paths.size(); ++j) {
         if (!finder.IsUsed(j)) {
-            unused.push_back(names[j]);
+            unused.push_back(paths[j]);
         }
     }
     return unused;

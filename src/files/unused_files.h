@@ -101,11 +101,13 @@ private:
     bool textEnded_ = false; // a NUL byte was seen
 };
 
-// The names of the list, in list order, that occur in no listed file. Each
-// file is dirText joined with its name, read a piece at a time. Throws
-// EFOpenError("Cannot open file "<path>". <reason>") for the first listed
-// entry that cannot be read (a directory, a missing or unreadable file).
+// The listed files, in list order, whose names occur in no listed file.
+// paths are relative to dirText ("index.html", "css/site.css"); each file is
+// dirText joined with its path, read a piece at a time, and looked for by its
+// own name (the part after the last "/"). Throws EFOpenError("Cannot open
+// file "<path>". <reason>") for the first listed entry that cannot be read
+// (a directory, a missing or unreadable file).
 std::vector<std::string> FindUnusedFiles(const std::string& dirText,
-                                         const std::vector<std::string>& names);
+                                         const std::vector<std::string>& paths);
 
 } // namespace sheafpad

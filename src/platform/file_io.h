@@ -56,6 +56,10 @@ private:
     uint64_t size_ = 0;
 };
 
+// Whether the regular file at path holds exactly bytes. Reads it a piece at
+// a time, and not at all when its size differs; false when it cannot be read.
+bool FileHoldsBytes(const std::string& path, std::string_view bytes);
+
 // Whether a directory without any write permission bit is read-only for
 // every user, as such a file always is: then no file is made in it and its
 // files are rewritten in place only.
@@ -64,10 +68,21 @@ enum class LockedDirectories { AsTheSystemAllows, ReadOnly };
 // Whether an entry of any kind (a dangling symbolic link included) is at path.
 bool EntryExists(const std::string& path);
 
+// Whether this user may write the file at path: false for a file that is
+// read-only (no write permission bit at all: read-only for every user, as
+// saves take it) or that the system would not let this user write; true
+// when there is no file at path.
+bool MayWriteFile(const std::string& path);
+
 // Whether this user may make files in the directory dir. A directory without
 // any write permission bit is taken as read-only for every user, root
 // included (as LockedDirectories::ReadOnly has it).
 bool MayCreateFilesIn(const std::string& dir);
+
+// Whether path is a regular file (a symbolic link is followed) that belongs
+// to this user, who may write it. A file without its owner's write bit is
+// read-only for its owner, root included.
+bool IsOwnWritableFile(const std::string& path);
 
 // Replaces the file's content by bytes, crash-safely: a new file without a
 // name in the same directory (a hidden temporary name where the file system
@@ -81,7 +96,7 @@ bool MayCreateFilesIn(const std::string& dir);
 // folder (see RestoreInterruptedSaves). A file without any write permission
 // bit is read-only for every user.
 // Throws EFCreateError when the file cannot be created or opened for writing,
-// EOutOfResources "Failed to Save Stream: "<path>". <reason>" when saving
+// EOutOfResources "Cannot save file "<path>". <reason>" when saving
 // fails after that: a full disk (found before the file is touched; where
 // there is room to write in place but not for the copy, the reason says so),
 // a failed write, a backup that cannot be made. The file is left as it was,

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
@@ -146,9 +147,39 @@ size_t FileReader::Read(char* data, size_t size) {
     return ReadSome(fd_, path_, data, size);
 }
 
+bool FileHoldsBytes(const std::string& path, std::string_view bytes) {
+    try {
+        FileReader reader(path);
+        if (reader.Size() != bytes.size()) {
+            return false;
+        }
+        // Compared a piece at a time: the file is never held whole.
+        constexpr size_t kPiece = 1 << 20;
+        std::string piece(std::min(kPiece, bytes.size() + 1), '\0');
+        size_t at = 0;
+        while (const size_t got = reader.Read(piece.data(), piece.size())) {
+            if (got > bytes.size() - at || std::memcmp(piece.data(), bytes.data() + at, got) != 0) {
+                return false;
+            }
+            at += got;
+        }
+        return at == bytes.size();
+    } catch (const Error&) {
+        return false; // not there, or not readable: it cannot be taken as holding them
+    }
+}
+
 bool EntryExists(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool MayWriteFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return true;
+    }
+    return (info.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
 }
 
 bool MayCreateFilesIn(const std::string& dir) {
@@ -157,6 +188,13 @@ bool MayCreateFilesIn(const std::string& dir) {
         return false;
     }
     return ::access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
+bool IsOwnWritableFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           info.st_uid == ::geteuid() && (info.st_mode & S_IWUSR) != 0 &&
+           ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0; // read-only mount, ACL
 }
 
 } // namespace sheafpad::platform

@@ -108,7 +108,7 @@ std::optional<Room> RoomFor(int fd, uint64_t size) {
 }
 
 EOutOfResources SaveFailed(const std::string& shown, const std::string& reason) {
-    return EOutOfResources("Failed to Save Stream: \"" + shown + "\". " + reason);
+    return EOutOfResources("Cannot save file \"" + shown + "\". " + reason);
 }
 
 EOutOfResources SaveFailed(const std::string& shown, int error) {

@@ -74,7 +74,7 @@ inline uint64_t SpaceTaken(const struct stat& st) {
     return uint64_t(st.st_blocks) * 512;
 }
 
-// "Failed to Save Stream: "<path>". <reason>": a save that failed after the
+// "Cannot save file "<path>". <reason>": a save that failed after the
 // file could be opened. The error display adds the closing period.
 EOutOfResources SaveFailed(const std::string& shown, const std::string& reason);
 EOutOfResources SaveFailed(const std::string& shown, int error);

@@ -28,7 +28,9 @@ void SetStartDetachedHook(StartDetachedHook hook);
 // application for plain text (text/plain) as the desktop has it registered,
 // given the one path, started without a shell and without waiting. Only when
 // no application is registered for plain text is the file handed to
-// xdg-open instead. Returns "" when the program started, else the reason
+// xdg-open instead. Never to Sheafpad itself (whose menu entry offers it for
+// web pages): where the desktop would do that, nothing starts and the reason
+// says so. Returns "" when the program started, else the reason
 // (a missing program, an editor that needs a terminal and finds none). With
 // the hook set, the hook gets the program that would start (the editor's
 // executable, or "xdg-open") and {path}, nothing starts, and its answer is

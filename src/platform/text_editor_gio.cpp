@@ -3,9 +3,13 @@
 // it: the user's and the system's mimeapps.list and the installed desktop
 // entries. GIO also reads the entry's Exec line, field codes and all, and
 // starts the program without a shell and without leaving a child to reap.
+// Never Sheafpad itself, though its entry offers it for the web's file types.
 #include "platform/process.h"
 
+#include "base/app_id.h"
+
 #include <gio/gio.h>
+#include <string>
 
 namespace sheafpad::platform {
 namespace {
@@ -28,12 +32,40 @@ std::string ProgramOf(GAppInfo* app) {
     return program;
 }
 
+// Sheafpad's own menu entry offers it for web pages and scripts: handing the
+// file to it would open a second Sheafpad, not a text editor.
+bool IsThisProgram(GAppInfo* app) {
+    const char* id = app != nullptr ? g_app_info_get_id(app) : nullptr;
+    return id != nullptr && std::string(id) == std::string(kAppId) + ".desktop";
+}
+
+// Whether the desktop opens the file at path, by its own type, in Sheafpad.
+bool OpensInThisProgram(const std::string& path) {
+    gchar* type = g_content_type_guess(path.c_str(), nullptr, 0, nullptr);
+    GAppInfo* app = type != nullptr ? g_app_info_get_default_for_type(type, FALSE) : nullptr;
+    const bool self = IsThisProgram(app);
+    if (app != nullptr) {
+        g_object_unref(app);
+    }
+    g_free(type);
+    return self;
+}
+
 } // namespace
 
 std::string OpenInTextEditor(const std::string& path) {
     std::string reason;
     GAppInfo* editor = g_app_info_get_default_for_type(kPlainText, FALSE);
+    if (IsThisProgram(editor)) {
+        g_object_unref(editor);
+        return "The desktop's application for plain text is Sheafpad itself; choose a text "
+               "editor for plain text files";
+    }
     if (editor == nullptr) {
+        if (OpensInThisProgram(path)) {
+            return "No text editor is set for plain text files, and the desktop would open the "
+                   "file in Sheafpad itself";
+        }
         StartDetached("xdg-open", {path}, &reason);
         return reason;
     }

@@ -35,11 +35,13 @@ std::optional<std::u16string> LoadedText(const JournalStart& start) {
         std::string bytes(size_t(file.Size()), '\0');
         if (ReadFully(file, bytes.data(), bytes.size()) != bytes.size() ||
             ContentHash(bytes) != loaded.contentHash || ContainsNul(bytes) ||
-            DetectEncoding(bytes) != start.about.encoding) {
+            DetectFormat(bytes) != start.about.format) {
             return std::nullopt;
         }
-        std::u16string text(DecodedCapacity(bytes), u'\0');
-        text.resize(DecodeText(bytes, start.about.encoding, text.data()));
+        // As loading decodes it: the byte-order mark is no part of the text.
+        const std::string_view body = TextBytes(bytes, start.about.format);
+        std::u16string text(DecodedCapacity(body), u'\0');
+        text.resize(DecodeText(body, start.about.format.encoding, text.data()));
         if (text.size() != *start.fromFile) {
             return std::nullopt; // not the text that the edits were made to
         }
@@ -255,7 +257,7 @@ void Store::TakeCopy(const std::string& run, const std::string& key, const CopyF
         TextBuffer text(std::move(*journals.loadedText));
         applied = ApplyJournals(text, paths, &unreadable);
         entry = std::move(journals.start->about);
-        SetText(entry, text.Text(0, text.Length()), entry.encoding);
+        SetText(entry, text.Text(0, text.Length()), entry.format);
     }
     for (size_t i = applied; i < journals.followers.size(); ++i) {
         PutAside(journals.followers[i], i != unreadable, taken);

@@ -15,6 +15,10 @@ std::string_view EncodingName(TextEncoding encoding) {
     return encoding == TextEncoding::Latin1 ? "latin-1" : "utf-8";
 }
 
+std::string_view LineBreakName(LineBreak lineBreak) {
+    return lineBreak == LineBreak::CrLf ? "crlf" : lineBreak == LineBreak::Lf ? "lf" : "cr";
+}
+
 // Reads the fields of the header in order, each a line "<key> <values>".
 class Reader {
 public:
@@ -50,6 +54,15 @@ public:
         for (const TextEncoding candidate : {TextEncoding::Utf8, TextEncoding::Latin1}) {
             if (Literal(EncodingName(candidate)) && Literal("\n")) {
                 *encoding = candidate;
+                return true;
+            }
+        }
+        return false;
+    }
+    bool LineBreakKind(LineBreak* lineBreak) {
+        for (const LineBreak candidate : {LineBreak::CrLf, LineBreak::Lf, LineBreak::Cr}) {
+            if (Literal(LineBreakName(candidate)) && Literal("\n")) {
+                *lineBreak = candidate;
                 return true;
             }
         }
@@ -155,10 +168,10 @@ TextEncoding EncodeForCopy(std::u16string_view text, TextEncoding fileEncoding,
         begin, sink);
 }
 
-void SetText(Entry& entry, std::u16string_view text, TextEncoding fileEncoding) {
-    entry.encoding = fileEncoding;
+void SetText(Entry& entry, std::u16string_view text, const TextFormat& fileFormat) {
+    entry.format = fileFormat;
     entry.textEncoding = EncodeForCopy(
-        text, fileEncoding, [&](TextEncoding) { entry.text.clear(); },
+        text, fileFormat.encoding, [&](TextEncoding) { entry.text.clear(); },
         [&](std::string_view piece) { entry.text.append(piece); });
 }
 
@@ -178,8 +191,12 @@ std::string Header(const Entry& entry) {
     } else {
         header += "loaded -\n";
     }
-    header += "encoding " + std::string(EncodingName(entry.encoding)) + "\n";
+    header += "encoding " + std::string(EncodingName(entry.format.encoding)) + "\n";
     header += "text-encoding " + std::string(EncodingName(entry.textEncoding)) + "\n";
+    header += "line-break " + std::string(LineBreakName(entry.format.lineBreak)) + "\n";
+    if (entry.format.bom) {
+        header += "byte-order-mark\n";
+    }
     header += "copied " + std::to_string(entry.copiedAtNs) + "\n";
     if (entry.journal != 0) {
         header += "journal " + std::to_string(entry.journal) + "\n";
@@ -193,14 +210,18 @@ std::optional<ParsedHeader> ParseHeader(std::string_view bytes) {
     ParsedHeader parsed;
     Entry& entry = parsed.entry;
     size_t pathLength = 0;
-    const bool whole = in.Literal(kMagic) && in.Literal("path ") && in.Number(&pathLength, '\n') &&
-                       in.Bytes(pathLength, &entry.path) && in.Literal("\n") &&
-                       ParseLoaded(in, &entry.loaded) && in.Literal("encoding ") &&
-                       in.Encoding(&entry.encoding) && in.Literal("text-encoding ") &&
-                       in.Encoding(&entry.textEncoding) && in.Literal("copied ") &&
-                       in.Number(&entry.copiedAtNs, '\n') &&
-                       (!in.Literal("journal ") || in.Number(&entry.journal, '\n')) &&
-                       in.Literal("text ") && in.Number(&parsed.textLength, '\n');
+    // Copies from before the format was kept hold CR LF line breaks and no mark.
+    entry.format.lineBreak = LineBreak::CrLf;
+    bool whole = in.Literal(kMagic) && in.Literal("path ") && in.Number(&pathLength, '\n') &&
+                 in.Bytes(pathLength, &entry.path) && in.Literal("\n") &&
+                 ParseLoaded(in, &entry.loaded) && in.Literal("encoding ") &&
+                 in.Encoding(&entry.format.encoding) && in.Literal("text-encoding ") &&
+                 in.Encoding(&entry.textEncoding) &&
+                 (!in.Literal("line-break ") || in.LineBreakKind(&entry.format.lineBreak));
+    entry.format.bom = whole && in.Literal("byte-order-mark\n");
+    whole = whole && in.Literal("copied ") && in.Number(&entry.copiedAtNs, '\n') &&
+            (!in.Literal("journal ") || in.Number(&entry.journal, '\n')) && in.Literal("text ") &&
+            in.Number(&parsed.textLength, '\n');
     if (!whole || entry.path.empty()) {
         return std::nullopt;
     }

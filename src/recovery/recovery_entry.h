@@ -12,6 +12,8 @@
 //                        ("loaded -" when unknown; older copies end after the size)
 //   encoding utf-8|latin-1
 //   text-encoding utf-8|latin-1
+//   line-break crlf|lf|cr                (older copies: none, CR LF meant)
+//   byte-order-mark                      (only where the file has one)
 //   copied <ns since 1970>
 //   journal <generation>                 (only where journals continue the copy)
 //   text <length>                        (20 digits, filled in after the text)
@@ -19,7 +21,7 @@
 #pragma once
 
 #include "platform/state_files.h"
-#include "text/text_codec.h"
+#include "text/text_format.h"
 
 #include <cstdint>
 #include <functional>
@@ -30,13 +32,14 @@
 namespace sheafpad::recovery {
 
 struct Entry {
-    std::string path;                           // the edited file's full path
-    platform::FileIdentity loaded;              // the file as it was when its text was loaded
-    TextEncoding encoding = TextEncoding::Utf8; // the file's: saves write in it
+    std::string path;              // the edited file's full path
+    platform::FileIdentity loaded; // the file as it was when its text was loaded
+    // The file's format (encoding, line break, byte-order mark): saves write in it.
+    TextFormat format;
     // The encoding of text: the file's, unless the text holds a character
     // that the file's encoding cannot store; then UTF-8.
     TextEncoding textEncoding = TextEncoding::Utf8;
-    std::string text;       // line breaks as CR LF
+    std::string text;       // line breaks as CR LF, no byte-order mark
     int64_t copiedAtNs = 0; // when the copy was taken, ns since 1970 (UTC)
     // The generation of the journals that hold the edits made after the copy
     // was taken (recovery_journal.h); 0 where none follow.
@@ -60,8 +63,8 @@ TextEncoding EncodeForCopy(const TextParts& text, TextEncoding fileEncoding,
                            const std::function<void(TextEncoding)>& begin,
                            const std::function<void(std::string_view)>& sink);
 
-// Sets the entry's text and encodings through EncodeForCopy.
-void SetText(Entry& entry, std::u16string_view text, TextEncoding fileEncoding);
+// Sets the entry's text, format and text encoding through EncodeForCopy.
+void SetText(Entry& entry, std::u16string_view text, const TextFormat& fileFormat);
 
 // The header that precedes the text bytes in the entry's file.
 std::string Header(const Entry& entry);

@@ -162,7 +162,7 @@ size_t ApplyJournals(Entry& entry, const std::vector<std::string>& journals, siz
     TextBuffer text = Decoded(entry);
     const size_t applied = ApplyJournals(text, journals, unreadable);
     if (applied > 0) {
-        SetText(entry, text.Text(0, text.Length()), entry.encoding);
+        SetText(entry, text.Text(0, text.Length()), entry.format);
     }
     return applied;
 }
@@ -246,32 +246,32 @@ int Store::Write(const std::string& entryPath, const Entry& entry) const {
 }
 
 Store::PendingWrite Store::Stage(const std::string& entryPath, Entry entry,
-                                 std::u16string_view text, TextEncoding fileEncoding) const {
+                                 std::u16string_view text, const TextFormat& fileFormat) const {
     return Stage(
         entryPath, std::move(entry),
         [text](const std::function<bool(std::u16string_view)>& part) { part(text); }, text.size(),
-        fileEncoding);
+        fileFormat);
 }
 
 Store::PendingWrite Store::Stage(const std::string& entryPath, Entry entry,
-                                 const TextSnapshot& text, TextEncoding fileEncoding) const {
+                                 const TextSnapshot& text, const TextFormat& fileFormat) const {
     return Stage(
         entryPath, std::move(entry),
         [&text](const std::function<bool(std::u16string_view)>& part) {
             text.ForEachChunk(0, text.Length(), part);
         },
-        text.Length(), fileEncoding);
+        text.Length(), fileFormat);
 }
 
 Store::PendingWrite Store::Stage(const std::string& entryPath, Entry entry, const TextParts& text,
-                                 size_t units, TextEncoding fileEncoding) const {
-    entry.encoding = fileEncoding;
+                                 size_t units, const TextFormat& fileFormat) const {
+    entry.format = fileFormat;
     entry.text.clear();
     std::unique_ptr<platform::PrivateFileWriter> file;
     size_t lengthAt = 0;
     uint64_t length = 0;
     EncodeForCopy(
-        text, fileEncoding,
+        text, fileFormat.encoding,
         [&](TextEncoding encoding) {
             // The header names the text's encoding: each attempt starts a new file.
             entry.textEncoding = encoding;

@@ -77,15 +77,15 @@ public:
             : file_(std::move(file)) {}
         std::unique_ptr<platform::PrivateFileWriter> file_;
     };
-    // Writes entry (its text and encodings ignored) with the editor's text
+    // Writes entry (its text, format and text encoding ignored) with the editor's text
     // encoded as EncodeForCopy does, straight into the entry's temporary
     // file; the text is no longer needed once this returns, which is before
     // the slow part, Commit.
     PendingWrite Stage(const std::string& entryPath, Entry entry, std::u16string_view text,
-                       TextEncoding fileEncoding) const;
+                       const TextFormat& fileFormat) const;
     // The same from a snapshot of the text, read a part at a time.
     PendingWrite Stage(const std::string& entryPath, Entry entry, const TextSnapshot& text,
-                       TextEncoding fileEncoding) const;
+                       const TextFormat& fileFormat) const;
     // Removes an entry, or any other file of the folder. 0 (also when it was
     // gone) or the errno.
     int Remove(const std::string& entryPath) const;
@@ -117,7 +117,7 @@ public:
 private:
     Store(std::string dir, std::string run, platform::ProcessLock lock);
     PendingWrite Stage(const std::string& entryPath, Entry entry, const TextParts& text,
-                       size_t units, TextEncoding fileEncoding) const;
+                       size_t units, const TextFormat& fileFormat) const;
     // Takes the lock of run where it ended; *ended tells whether it did.
     // alone: no other program claims meanwhile.
     std::optional<platform::ProcessLock> Claim(const std::string& run, bool alone, bool* ended);

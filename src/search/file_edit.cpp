@@ -5,23 +5,16 @@
 #include "platform/file_io.h"
 #include "search/literal_finder.h"
 #include "search/search_text.h"
+#include "text/text_format.h"
 
 #include <cstring>
 
 namespace sheafpad::search {
 
 const char* const kChangedSinceSearch = "changed since the search: not replaced";
+const char* const kReadOnly = "the file is read-only: not replaced";
 
 namespace {
-
-// The line break a replacement's '\n' becomes: the file's first one, else LF.
-std::string_view LineBreakOf(std::string_view bytes) {
-    const size_t at = bytes.find_first_of("\r\n");
-    if (at == std::string_view::npos || bytes[at] == '\n') {
-        return "\n";
-    }
-    return at + 1 < bytes.size() && bytes[at + 1] == '\n' ? "\r\n" : "\r";
-}
 
 // A replacement (UTF-8, '\n' line breaks) as the file stores it; false where
 // a character cannot be stored in the file's encoding.
@@ -82,7 +75,8 @@ std::optional<FileEdit> PlanReplace(const std::string& path, const platform::Fil
     SearchText text;
     text.Build(edit.oldBytes);
     edit.encoding = text.encoding();
-    const std::string_view lineBreak = LineBreakOf(edit.oldBytes);
+    // A replacement's '\n' becomes the file's first line break, as the pane writes it.
+    const std::string_view lineBreak = BreakBytes(FirstLineBreak(edit.oldBytes));
     bool storable = true;
     std::string error;
     const bool matched = matcher.ForEach(
@@ -153,8 +147,12 @@ std::optional<FileEdit> PlanRename(const std::string& path, const std::string& o
         *reason = error.what();
         return std::nullopt;
     }
-    for (size_t at : NameReferences(edit.oldBytes, oldName)) {
-        edit.spans.push_back(Span{at, at + oldName.size(), newName});
+    // Past a byte-order mark, whose last byte would pass for part of a name.
+    const size_t bom = std::string_view(edit.oldBytes).starts_with(kUtf8Bom)
+                           ? BomLength(edit.oldBytes, DetectEncoding(edit.oldBytes))
+                           : 0;
+    for (size_t at : NameReferences(std::string_view(edit.oldBytes).substr(bom), oldName)) {
+        edit.spans.push_back(Span{bom + at, bom + at + oldName.size(), newName});
     }
     if (edit.spans.empty()) {
         return std::nullopt;
@@ -166,6 +164,14 @@ std::optional<FileEdit> PlanRename(const std::string& path, const std::string& o
     edit.encoding = DetectEncoding(edit.oldBytes);
     Splice(edit);
     return edit;
+}
+
+void RenameReferences(FileEdit& edit, const std::string& newName) {
+    for (Span& span : edit.spans) {
+        span.bytes = newName;
+    }
+    edit.newBytes.clear();
+    Splice(edit);
 }
 
 std::vector<PaneSpan> PaneSpans(const FileEdit& edit) {

@@ -35,6 +35,8 @@ struct FileEdit {
 
 // What the reason of a file skipped for a change by another program says.
 extern const char* const kChangedSinceSearch;
+// ... and of one that may not be written.
+extern const char* const kReadOnly;
 
 // The file at path again, as a search found it (identity, number of
 // matches), with its matches replaced. Nothing, with *reason set, when the
@@ -55,6 +57,11 @@ std::vector<size_t> NameReferences(std::string_view bytes, std::string_view name
 // (reason set).
 std::optional<FileEdit> PlanRename(const std::string& path, const std::string& oldName,
                                    const std::string& newName, std::string* reason);
+
+// The edit of a rename with newName in place of every reference it found
+// (spans and new bytes): a rename's references can be found before the new
+// name is known.
+void RenameReferences(FileEdit& edit, const std::string& newName);
 
 // An edit's spans in the editor pane's positions, with their new text
 // (UTF-8), for the file that is open there.

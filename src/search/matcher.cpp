@@ -204,6 +204,45 @@ std::string ErrorText(int code) {
     return reinterpret_cast<const char*>(buffer);
 }
 
+bool IsLimit(int code) {
+    return code == PCRE2_ERROR_MATCHLIMIT || code == PCRE2_ERROR_DEPTHLIMIT ||
+           code == PCRE2_ERROR_HEAPLIMIT || code == PCRE2_ERROR_JIT_STACKLIMIT;
+}
+
+// Where a search from offset that hit a limit got stuck: the first start at
+// which an attempt of its own hits it too. A match attempt's cost is
+// counted over all its starts, so this is looked for a start at a time, a
+// bounded number of them; offset when none is found.
+size_t CostlyStart(const pcre2_code* code, std::string_view text, size_t offset,
+                   pcre2_match_data* match, pcre2_match_context* context) {
+    constexpr size_t kTries = 1024;
+    const auto* subject = reinterpret_cast<PCRE2_SPTR>(text.data());
+    for (size_t at = offset, tries = 0; at < text.size() && tries < kTries; ++tries) {
+        const int rc = pcre2_match(code, subject, text.size(), at,
+                                   PCRE2_ANCHORED | PCRE2_NO_UTF_CHECK, match, context);
+        if (IsLimit(rc)) {
+            return at;
+        }
+        if (rc >= 0) {
+            break;
+        }
+        at += CharLength(text, at);
+    }
+    return offset;
+}
+
+// Why a match failed, in the user's terms: a pattern that takes too long is
+// said to be so, with the line where it gave up.
+std::string MatchFailure(int code, std::string_view text, size_t at) {
+    if (IsLimit(code)) {
+        const size_t line =
+            size_t(std::count(text.begin(), text.begin() + ptrdiff_t(at), '\n')) + 1;
+        return "the pattern is too costly to match: it gave up at line " + std::to_string(line) +
+               " of this file (a pattern with fewer nested repeats may work)";
+    }
+    return "the regular expression cannot be matched in this file: " + ErrorText(code);
+}
+
 pcre2_code* CompileOrExplain(const std::string& pattern, uint32_t flags, std::string* error) {
     pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
     pcre2_set_newline(context, PCRE2_NEWLINE_LF);
@@ -380,7 +419,9 @@ bool Matcher::ForEach(std::string_view text, MatchScratch& scratch,
             continue;
         }
         if (rc < 0) {
-            *error = "The regular expression cannot be matched in this file: " + ErrorText(rc);
+            const size_t at =
+                IsLimit(rc) ? CostlyStart(code, text, offset, data.match, data.context) : offset;
+            *error = MatchFailure(rc, text, at);
             return false;
         }
         const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data.match);

@@ -301,7 +301,9 @@ ReplaceOutcome ApplyEdits(const std::string& folder, const std::vector<FileEdit>
             try {
                 platform::WriteFileBytes(edit.path, edit.newBytes);
             } catch (const Error& error) {
-                outcome.notes.push_back({edit.path, error.what()});
+                // A read-only file is said to be one, not that it cannot be created.
+                outcome.notes.push_back(
+                    {edit.path, platform::MayWriteFile(edit.path) ? error.what() : kReadOnly});
                 continue;
             }
         }
@@ -309,7 +311,9 @@ ReplaceOutcome ApplyEdits(const std::string& folder, const std::vector<FileEdit>
         ++outcome.files;
         outcome.matches += edit.Count();
     }
-    if (!outcome.notes.empty()) {
+    if (outcome.files == 0 && renames.empty()) {
+        dir->Remove(RecordName(folder)); // nothing was replaced: there is nothing to undo
+    } else if (!outcome.notes.empty()) {
         // The files left alone are no part of what an undo puts back. Where
         // this fails, the undo finds them changed and leaves them alone too.
         std::vector<FileEdit> kept;

@@ -12,6 +12,9 @@ namespace sheafpad::search {
 
 void SearchText::Build(std::string_view bytes) {
     encoding_ = DetectEncoding(bytes);
+    // A byte-order mark is no part of the text: never matched, never moved.
+    base_ = BomLength(bytes, encoding_);
+    bytes.remove_prefix(base_);
     marks_.clear();
     const bool hasCr = std::memchr(bytes.data(), '\r', bytes.size()) != nullptr;
     if (encoding_ == TextEncoding::Utf8 && !hasCr) {
@@ -59,10 +62,10 @@ size_t SearchText::FileOffset(size_t textPos) const {
     auto after = std::upper_bound(marks_.begin(), marks_.end(), textPos,
                                   [](size_t pos, const auto& mark) { return pos < mark.first; });
     if (after == marks_.begin()) {
-        return textPos;
+        return base_ + textPos;
     }
     --after;
-    return after->second + (textPos - after->first);
+    return base_ + after->second + (textPos - after->first);
 }
 
 namespace {
@@ -132,8 +135,9 @@ std::vector<PanePlace> PanePlaces(std::string_view bytes, TextEncoding encoding,
     places.reserve(offsets.size());
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     Tally tally;
-    size_t at = 0;
+    size_t at = BomLength(bytes, encoding); // the mark takes no place in the pane
     for (size_t offset : offsets) {
+        offset = std::max(offset, at);
         Count(data + at, offset - at, encoding == TextEncoding::Utf8,
               at > 0 && data[at - 1] == '\r', tally);
         at = offset;

@@ -5,7 +5,7 @@
 // in that text to the file's bytes and to the pane's positions.
 #pragma once
 
-#include "text/text_codec.h"
+#include "text/text_format.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,13 +25,15 @@ public:
     std::string_view text() const { return text_; }
     TextEncoding encoding() const { return encoding_; }
     // The byte offset in the file of a character boundary of text(). A line
-    // break from CR LF starts at its CR and ends after its LF.
+    // break from CR LF starts at its CR and ends after its LF. A UTF-8
+    // file's byte-order mark is no part of the text: offsets are past it.
     size_t FileOffset(size_t textPos) const;
 
 private:
     std::string_view text_;
     std::string own_; // the text when it is not the file's bytes as they are
     TextEncoding encoding_ = TextEncoding::Utf8;
+    size_t base_ = 0; // the byte-order mark's length
     // (text position, file offset) after each place where the two stop
     // running in step: an LF dropped after a CR, a Latin-1 byte widened.
     std::vector<std::pair<size_t, size_t>> marks_;
@@ -44,7 +46,8 @@ struct PanePlace {
 };
 
 // The pane places of offsets (ascending, each at a character boundary and
-// never between a CR and its LF) in a file of bytes read as encoding.
+// never between a CR and its LF) in a file of bytes read as encoding. The
+// byte-order mark takes no place: an offset inside it is the text's start.
 std::vector<PanePlace> PanePlaces(std::string_view bytes, TextEncoding encoding,
                                   const std::vector<size_t>& offsets);
 

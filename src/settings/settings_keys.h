@@ -22,4 +22,9 @@ inline constexpr const char* kPaneSection = "Pane";
 inline constexpr const char* kFontSize = "FontSize"; // points zoomed to; empty: the desktop's
 inline constexpr const char* kHighlighting = "Highlighting"; // syntax colours: 1 on, 0 off
 
+// The site's section, written after the pane's.
+inline constexpr const char* kSiteSection = "Site";
+inline constexpr const char* kSubfolders = "Subfolders"; // 1: the list includes subfolders
+inline constexpr const char* kRecentFolder = "Recent";   // Recent1 (latest) to Recent8: folders
+
 } // namespace sheafpad::settings

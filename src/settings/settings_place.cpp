@@ -19,8 +19,12 @@ std::string SettingsFileFor(const std::string& exeDir) {
     if (configDir.empty()) {
         return beside;
     }
-    if (!IsInstalledCopy(exeDir) &&
-        (platform::EntryExists(beside) || platform::MayCreateFilesIn(exeDir))) {
+    if (IsInstalledCopy(exeDir)) {
+        return configDir + kFileName;
+    }
+    const bool usable = platform::EntryExists(beside) ? platform::IsOwnWritableFile(beside)
+                                                      : platform::MayCreateFilesIn(exeDir);
+    if (usable) {
         return beside;
     }
     return configDir + kFileName;

@@ -16,9 +16,12 @@ bool IsInstalledCopy(const std::string& exeDir);
 // For an installed copy, "Sheafpad.ini" in the user's config folder
 // ($XDG_CONFIG_HOME/Sheafpad/, ~/.config/Sheafpad/ when unset), whatever
 // lies beside the program (a file root left there is no other user's).
-// For a portable copy, exeDir + "Sheafpad.ini" when an entry of that name
-// exists there or this user may make files in exeDir, else the config
-// folder's. Beside the program, too, when no config folder can be told.
+// For a portable copy, exeDir + "Sheafpad.ini" when that is a file of this
+// user's that this user may write, or when there is no such entry and this
+// user may make files in exeDir; else the config folder's. A copy in a
+// shared folder so never reads another account's settings, nor fails to
+// write them at every close. Beside the program, too, when no config folder
+// can be told.
 std::string SettingsFileFor(const std::string& exeDir);
 
 // Before a write: makes the user's config folder (mode 0700, with missing

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "syntax/syntax_language.h"
 
+#include "syntax/built_in_parts.h"
 #include "syntax/grammar.h"
 
 #include <algorithm>
@@ -52,6 +53,16 @@ Language LanguageForFileName(std::string_view name) {
     }
     return Language::Plain;
 }
+
+#ifndef SHEAFPAD_HAVE_GRAMMARS
+std::span<const BuiltInPart> BuiltInParts() {
+    return {};
+}
+
+std::string_view MitPermissionNotice() {
+    return {};
+}
+#endif
 
 std::string_view GrammarsMissing() {
 #ifdef SHEAFPAD_HAVE_GRAMMARS

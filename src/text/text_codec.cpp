@@ -132,7 +132,8 @@ char* NarrowRun(const char16_t* p, size_t n, char* out) {
 }
 
 // Bytes that EncodeText writes for text, or false with *badIndex set.
-bool MeasureLatin1(std::u16string_view text, size_t* size, size_t* badIndex) {
+bool MeasureLatin1(std::u16string_view text, LineBreak lineBreak, size_t* size, size_t* badIndex) {
+    const size_t extra = BreakBytes(lineBreak).size() - 1;
     size_t total = text.size();
     for (size_t i = 0; i < text.size(); ++i) {
         i += PlainRun(text.data() + i, text.size() - i, 0xFF00);
@@ -141,7 +142,7 @@ bool MeasureLatin1(std::u16string_view text, size_t* size, size_t* badIndex) {
         }
         const char16_t unit = text[i];
         if (unit == u'\n' || unit == u'\u2029') {
-            ++total; // CR LF
+            total += extra;
         } else if (unit > 0xFF) {
             *badIndex = i;
             return false;
@@ -151,7 +152,8 @@ bool MeasureLatin1(std::u16string_view text, size_t* size, size_t* badIndex) {
     return true;
 }
 
-bool MeasureUtf8(std::u16string_view text, size_t* size, size_t* badIndex) {
+bool MeasureUtf8(std::u16string_view text, LineBreak lineBreak, size_t* size, size_t* badIndex) {
+    const size_t breakSize = BreakBytes(lineBreak).size();
     size_t total = 0;
     const size_t n = text.size();
     for (size_t i = 0; i < n; ++i) {
@@ -162,9 +164,11 @@ bool MeasureUtf8(std::u16string_view text, size_t* size, size_t* badIndex) {
             break;
         }
         const char16_t unit = text[i];
-        if (unit < 0x80) {
-            total += unit == u'\n' ? 2 : 1;
-        } else if (unit < 0x800 || unit == u'\u2029') {
+        if (unit == u'\n' || unit == u'\u2029') {
+            total += breakSize;
+        } else if (unit < 0x80) {
+            total += 1;
+        } else if (unit < 0x800) {
             total += 2;
         } else if (unit < 0xD800 || unit > 0xDFFF) {
             total += 3;
@@ -181,7 +185,7 @@ bool MeasureUtf8(std::u16string_view text, size_t* size, size_t* badIndex) {
 }
 
 // Writes text, already measured and checked, at out.
-void WriteLatin1(std::u16string_view text, char* out) {
+void WriteLatin1(std::u16string_view text, std::string_view lineBreak, char* out) {
     const size_t n = text.size();
     for (size_t i = 0; i < n; ++i) {
         const size_t run = PlainRun(text.data() + i, n - i, 0xFF00);
@@ -192,15 +196,14 @@ void WriteLatin1(std::u16string_view text, char* out) {
         }
         const char16_t unit = text[i];
         if (unit == u'\n' || unit == u'\u2029') {
-            *out++ = '\r';
-            *out++ = '\n';
+            out = std::copy(lineBreak.begin(), lineBreak.end(), out);
         } else {
             *out++ = char(Byte(unit));
         }
     }
 }
 
-void WriteUtf8(std::u16string_view text, char* out) {
+void WriteUtf8(std::u16string_view text, std::string_view lineBreak, char* out) {
     const size_t n = text.size();
     for (size_t i = 0; i < n; ++i) {
         const size_t run = PlainRun(text.data() + i, n - i, 0xFF80);
@@ -211,8 +214,7 @@ void WriteUtf8(std::u16string_view text, char* out) {
         }
         const char16_t unit = text[i];
         if (unit == u'\n' || unit == u'\u2029') {
-            *out++ = '\r';
-            *out++ = '\n';
+            out = std::copy(lineBreak.begin(), lineBreak.end(), out);
         } else if (unit < 0x80) {
             *out++ = char(unit);
         } else if (unit < 0x800) {
@@ -326,10 +328,11 @@ bool DecodesNarrow(std::string_view bytes, TextEncoding encoding) {
     return std::none_of(bytes.begin(), bytes.end(), [](char c) { return Byte(c) >= 0xC4; });
 }
 
-size_t DecodeNarrowInPlace(char* bytes, size_t size, TextEncoding encoding) {
-    const Byte* p = reinterpret_cast<const Byte*>(bytes);
-    const Byte* const end = p + size;
-    Byte* o = reinterpret_cast<Byte*>(bytes);
+size_t DecodeNarrowInPlace(std::string& bytes, size_t from, TextEncoding encoding) {
+    Byte* const start = reinterpret_cast<Byte*>(bytes.data());
+    const Byte* p = start + std::min(from, bytes.size());
+    const Byte* const end = start + bytes.size();
+    Byte* o = start;
     while (p < end) {
         // A run up to the next CR, or for UTF-8 the next two-byte character.
         const Byte* stop = p;
@@ -352,7 +355,7 @@ size_t DecodeNarrowInPlace(char* bytes, size_t size, TextEncoding encoding) {
             p += 2;
         }
     }
-    return size_t(o - reinterpret_cast<Byte*>(bytes));
+    return size_t(o - start);
 }
 
 size_t DecodePartEnd(std::string_view bytes, TextEncoding encoding, size_t start, size_t end) {
@@ -380,8 +383,9 @@ size_t DecodePartEnd(std::string_view bytes, TextEncoding encoding, size_t start
     return at;
 }
 
-size_t EncodeTextInto(std::u16string_view text, TextEncoding encoding, char* out,
-                      size_t* badIndex) {
+size_t EncodeTextInto(std::u16string_view text, TextEncoding encoding, char* out, size_t* badIndex,
+                      LineBreak lineBreak) {
+    const std::string_view breakBytes = BreakBytes(lineBreak);
     const bool latin1 = encoding == TextEncoding::Latin1;
     const uint16_t highMask = latin1 ? 0xFF00 : 0xFF80;
     const char16_t* p = text.data();
@@ -396,8 +400,7 @@ size_t EncodeTextInto(std::u16string_view text, TextEncoding encoding, char* out
         if ((unit & highMask) == 0 && unit != u'\n') {
             *o++ = char(unit);
         } else if (unit == u'\n' || unit == u'\u2029') {
-            *o++ = '\r';
-            *o++ = '\n';
+            o = std::copy(breakBytes.begin(), breakBytes.end(), o);
         } else if (latin1 ? unit > 0xFF : (unit >= 0xD800 && unit <= 0xDFFF && !pair)) {
             return false;
         } else if (latin1) {
@@ -457,24 +460,25 @@ size_t EncodeTextInto(std::u16string_view text, TextEncoding encoding, char* out
     return size_t(o - out);
 }
 
-bool EncodeText(std::u16string_view text, TextEncoding encoding, std::string& out,
-                size_t* badIndex) {
+bool EncodeText(std::u16string_view text, TextEncoding encoding, std::string& out, size_t* badIndex,
+                LineBreak lineBreak) {
     size_t ignored = 0;
     size_t* bad = badIndex != nullptr ? badIndex : &ignored;
     size_t size = 0;
     const bool latin1 = encoding == TextEncoding::Latin1;
     // Measuring first checks the whole text before anything is written and
     // lets the output be sized once, then filled through a pointer.
-    if (!(latin1 ? MeasureLatin1(text, &size, bad) : MeasureUtf8(text, &size, bad))) {
+    if (!(latin1 ? MeasureLatin1(text, lineBreak, &size, bad)
+                 : MeasureUtf8(text, lineBreak, &size, bad))) {
         return false;
     }
     const size_t start = out.size();
     out.resize(start + size);
     char* dest = out.data() + start;
     if (latin1) {
-        WriteLatin1(text, dest);
+        WriteLatin1(text, BreakBytes(lineBreak), dest);
     } else {
-        WriteUtf8(text, dest);
+        WriteUtf8(text, BreakBytes(lineBreak), dest);
     }
     return true;
 }

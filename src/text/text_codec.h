@@ -5,7 +5,8 @@
 // A file that is valid UTF-8 is decoded as UTF-8; any other file is taken one
 // character per byte (Latin-1), so that every byte comes back as it was.
 // Writing: every line break (u'\n' or U+2029, the editor's paragraph
-// separator) becomes CR LF; nothing else is added or removed.
+// separator) becomes the line break asked for (CR LF unless told otherwise);
+// nothing else is added or removed.
 #pragma once
 
 #include <algorithm>
@@ -16,6 +17,13 @@
 namespace sheafpad {
 
 enum class TextEncoding { Utf8, Latin1 };
+
+// The bytes that a line break of the editor's text becomes in a file.
+enum class LineBreak { CrLf, Lf, Cr };
+
+inline std::string_view BreakBytes(LineBreak lineBreak) {
+    return lineBreak == LineBreak::CrLf ? "\r\n" : lineBreak == LineBreak::Lf ? "\n" : "\r";
+}
 
 // True when bytes hold a NUL byte (such files are not text and are refused).
 bool ContainsNul(std::string_view bytes);
@@ -37,10 +45,10 @@ size_t DecodeText(std::string_view bytes, TextEncoding encoding, char16_t* out);
 // Whether every character that bytes decode to (as encoding) is below
 // U+0100, so that the text can be kept one byte a unit (Latin-1).
 bool DecodesNarrow(std::string_view bytes, TextEncoding encoding);
-// DecodeText with one byte a unit (Latin-1), in place over the size bytes
-// at bytes (the text is never longer than they are): the number of units.
-// For bytes that DecodesNarrow accepts.
-size_t DecodeNarrowInPlace(char* bytes, size_t size, TextEncoding encoding);
+// DecodeText of bytes from offset from on, with one byte a unit (Latin-1),
+// written over bytes from their start (the text is never longer than its
+// bytes): the number of units. For bytes that DecodesNarrow accepts.
+size_t DecodeNarrowInPlace(std::string& bytes, size_t from, TextEncoding encoding);
 
 // DecodeText over bytes in parts of about partSize bytes, appending to text.
 // After each part, decoded(n) tells that the first n bytes are done, so that
@@ -59,8 +67,8 @@ size_t DecodePartEnd(std::string_view bytes, TextEncoding encoding, size_t start
 // set to the index of the first offending unit, when a character cannot be
 // stored in the encoding (above U+00FF for Latin-1, a lone surrogate for
 // UTF-8); out is then unspecified. badIndex may be null.
-bool EncodeText(std::u16string_view text, TextEncoding encoding, std::string& out,
-                size_t* badIndex);
+bool EncodeText(std::u16string_view text, TextEncoding encoding, std::string& out, size_t* badIndex,
+                LineBreak lineBreak = LineBreak::CrLf);
 
 // The most bytes that EncodeTextInto writes for a text of units UTF-16 units.
 inline size_t EncodedCapacity(size_t units) {
@@ -71,7 +79,8 @@ inline size_t EncodedCapacity(size_t units) {
 // EncodedCapacity(text.size()) bytes: for pieces of a long text, encoded
 // into one reused buffer. Returns the number of bytes written, or SIZE_MAX
 // with *badIndex set (badIndex may be null) as EncodeText fails.
-size_t EncodeTextInto(std::u16string_view text, TextEncoding encoding, char* out, size_t* badIndex);
+size_t EncodeTextInto(std::u16string_view text, TextEncoding encoding, char* out, size_t* badIndex,
+                      LineBreak lineBreak = LineBreak::CrLf);
 
 template <typename Decoded>
 void DecodeTextInParts(std::string_view bytes, TextEncoding encoding, std::u16string& text,

@@ -144,6 +144,9 @@ signals:
     // The user changed the text (typing, pasting, dropping, input methods,
     // undo and redo).
     void userChangedText();
+    // The same change of the user's, just before it is made (the text is
+    // still as it was): for what must see the text before every change.
+    void userChangingText();
     void cursorPositionChanged();
     void selectionChanged();
     // removed positions at pos gave way to added ones (for screen readers and

@@ -165,6 +165,8 @@ qsizetype TextView::Replace(qsizetype pos, qsizetype count, const QString& text,
                                size_t(insertion.size()));
     if (origin == Origin::Program) {
         EndRun();
+    } else {
+        emit userChangingText();
     }
     buffer_.BeginGroup();
     const qsizetype linesBefore = LineCount();
@@ -283,6 +285,10 @@ void TextView::ApplyUndo(bool redo) {
         return;
     }
     EndRun();
+    if (!(redo ? CanRedo() : CanUndo())) {
+        return;
+    }
+    emit userChangingText();
     const qsizetype linesBefore = LineCount();
     const std::optional<TextChange> change = redo ? buffer_.Redo() : buffer_.Undo();
     if (!change) {

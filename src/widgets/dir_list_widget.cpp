@@ -227,7 +227,9 @@ std::string DriveItemText(const platform::Drive& drive) {
     case platform::DriveKind::RamDisk:
         break;
     }
-    return drive.mountPoint + " [" + AsciiLower(drive.label) + "]";
+    // A label that cannot be read (or none) shows no empty brackets.
+    return drive.label.empty() ? drive.mountPoint
+                               : drive.mountPoint + " [" + AsciiLower(drive.label) + "]";
 }
 
 } // namespace sheafpad

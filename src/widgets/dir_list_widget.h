@@ -76,7 +76,7 @@ private:
 };
 
 // The text of a drive list item: the mount point, and the volume label in
-// brackets or a network share's remote name, lower-cased.
+// brackets (when there is one) or a network share's remote name, lower-cased.
 std::string DriveItemText(const platform::Drive& drive);
 
 } // namespace sheafpad

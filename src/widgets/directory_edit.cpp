@@ -10,11 +10,13 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFocusEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QSvgRenderer>
+#include <QToolTip>
 #include <QUrl>
 
 namespace sheafpad {
@@ -161,7 +163,8 @@ void TJvDirectoryEdit::SetText(const std::string& text) {
     }
     text_ = text;
     setText(FromBytes(text));
-    setCursorPosition(0);
+    // The end of a long path tells the folder apart; the tool-tip has it whole.
+    end(false);
     emit OnChange();
 }
 
@@ -270,10 +273,23 @@ bool TJvDirectoryEdit::IsClickKey(const QKeyEvent* event) const {
            (event->modifiers() & kShortCutModifiers) == wanted.keyboardModifiers();
 }
 
+QString TJvDirectoryEdit::ShownToolTip() const {
+    if (text_.empty()) {
+        return toolTip();
+    }
+    return toolTip().isEmpty() ? text() : toolTip() + QLatin1Char('\n') + text();
+}
+
 bool TJvDirectoryEdit::event(QEvent* event) {
     // Claim the click key before any shortcut of the window can take it.
     if (event->type() == QEvent::ShortcutOverride && IsClickKey(static_cast<QKeyEvent*>(event))) {
         event->accept();
+        return true;
+    }
+    // Also over the button, which has no tip of its own unless ButtonHint.
+    if (event->type() == QEvent::ToolTip && !ShownToolTip().isEmpty()) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        QToolTip::showText(help->globalPos(), ShownToolTip(), this, QRect(), toolTipDuration());
         return true;
     }
     return QLineEdit::event(event);

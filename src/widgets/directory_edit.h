@@ -98,6 +98,11 @@ public:
 
     TJvEditButton* Button() const { return button_; }
 
+    // The tip shown over the field and its button: the field's tool-tip,
+    // then the whole directory on a line of its own. The field shows the
+    // end of a path too long for it.
+    QString ShownToolTip() const;
+
     // The browse action: the dialog at the field's folder; OK writes the
     // chosen folder into the field (OnChange runs before this returns).
     void BrowseClick();

@@ -5,12 +5,18 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace sheafpad {
 
 namespace {
 ErrorDisplay::Hook& CurrentHook() {
+    static ErrorDisplay::Hook hook;
+    return hook;
+}
+
+ErrorDisplay::Hook& InformationHook() {
     static ErrorDisplay::Hook hook;
     return hook;
 }
@@ -42,10 +48,37 @@ void ErrorDisplay::Show(const QString& message) {
         CurrentHook()(title, text);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    MakeBox(QMessageBox::Critical, text, QMessageBox::Ok, QApplication::activeWindow())->exec();
+}
+
+void ErrorDisplay::Inform(const QString& message) {
+    const QString text = AddClosingPeriod(message);
+    Hook& hook = InformationHook() ? InformationHook() : CurrentHook();
+    if (hook) {
+        hook(ApplicationTitle(), text);
+        return;
+    }
+    MakeBox(QMessageBox::Information, text, QMessageBox::Ok, QApplication::activeWindow())->exec();
+}
+
+void ErrorDisplay::Inform(const std::string& messageBytes) {
+    Inform(QString::fromUtf8(messageBytes.data(), qsizetype(messageBytes.size())));
+}
+
+void ErrorDisplay::SetInformationHook(Hook hook) {
+    InformationHook() = std::move(hook);
+}
+
+std::unique_ptr<QMessageBox> ErrorDisplay::MakeBox(QMessageBox::Icon icon, const QString& text,
+                                                   QMessageBox::StandardButtons buttons,
+                                                   QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(icon, ApplicationTitle(), text, buttons, parent);
+    box->setTextFormat(Qt::PlainText);
+    // A plain-text box does not wrap its text by itself.
+    if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        label->setWordWrap(true);
+    }
+    return box;
 }
 
 void ErrorDisplay::Show(const std::string& messageBytes) {

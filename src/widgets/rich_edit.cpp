@@ -179,7 +179,7 @@ uint64_t TRichEdit::LoadTextFile(const std::string& path) {
     }
     std::u16string text;
     std::string narrow;
-    TextEncoding encoding;
+    TextFormat format;
     ContentHasher hasher;
     {
         // The file's bytes live only until they are decoded, and each part's
@@ -198,67 +198,73 @@ uint64_t TRichEdit::LoadTextFile(const std::string& path) {
             }
             hasher.Add(piece);
         });
-        encoding = DetectEncoding(bytes);
-        if (DecodesNarrow(bytes, encoding)) {
-            // One byte a character, decoded where the bytes are.
-            bytes.resize(DecodeNarrowInPlace(bytes.data(), bytes.size(), encoding));
+        format = DetectFormat(bytes);
+        const size_t bom = format.BomLength();
+        if (DecodesNarrow(TextBytes(bytes, format), format.encoding)) {
+            // One byte a character, decoded where the bytes are (over the
+            // byte-order mark, which is no part of the text).
+            bytes.resize(DecodeNarrowInPlace(bytes, bom, format.encoding));
             narrow = std::move(bytes);
         } else {
             constexpr size_t kPart = 256 * 1024;
             size_t discarded = 0;
-            DecodeTextInParts(bytes, encoding, text, kPart, [&](size_t decoded) {
-                platform::DiscardMemory(bytes.data() + discarded, decoded - discarded);
-                discarded = decoded;
-            });
+            DecodeTextInParts(
+                TextBytes(bytes, format), format.encoding, text, kPart, [&](size_t decoded) {
+                    decoded += bom;
+                    platform::DiscardMemory(bytes.data() + discarded, decoded - discarded);
+                    discarded = decoded;
+                });
         }
     }
     if (text.empty() && !narrow.empty()) {
-        SetLoadedNarrow(std::move(narrow), encoding);
+        SetLoadedNarrow(std::move(narrow), format);
     } else {
-        SetLoadedText(std::move(text), encoding);
+        SetLoadedText(std::move(text), format);
     }
     fileText_ = Snapshot();
     return hasher.Value();
 }
 
-void TRichEdit::LoadTextBytes(std::string_view bytes, TextEncoding stored, TextEncoding encoding) {
-    SetLoadedText(Decoded(bytes, stored), encoding);
+void TRichEdit::LoadTextBytes(std::string_view bytes, TextEncoding stored,
+                              const TextFormat& format) {
+    SetLoadedText(Decoded(bytes, stored), format);
 }
 
-void TRichEdit::SetLoadedNarrow(std::string units, TextEncoding encoding) {
+void TRichEdit::SetLoadedNarrow(std::string units, const TextFormat& format) {
     fileText_.reset(); // a load of a file sets it again
     LoadNarrowText(std::move(units));
-    FinishLoad(encoding);
+    FinishLoad(format);
 }
 
-void TRichEdit::SetLoadedText(std::u16string text, TextEncoding encoding) {
+void TRichEdit::SetLoadedText(std::u16string text, const TextFormat& format) {
     fileText_.reset(); // a load of a file sets it again
     LoadText(std::move(text));
-    FinishLoad(encoding);
+    FinishLoad(format);
 }
 
-void TRichEdit::FinishLoad(TextEncoding encoding) {
-    encoding_ = encoding;
+void TRichEdit::FinishLoad(const TextFormat& format) {
+    format_ = format;
     SetMaxLength(kLoadedMaxLength);
     if (OnFileLoaded) {
         OnFileLoaded();
     }
 }
 
-platform::FileIdentity TRichEdit::SaveTextFile(const std::string& path) const {
+std::string TRichEdit::FileBytes(const std::string& path) const {
     // Encoded part by part: the text is never copied whole. A part that ends
     // in the first half of a surrogate pair keeps it for the next one.
     constexpr size_t kPart = 64 * 1024;
     std::string bytes;
     // Room for a text of single-byte characters with CR LF line breaks, the
     // common case, so that the bytes are seldom moved while they grow.
-    bytes.reserve(size_t(Length() + LineCount()));
+    bytes.reserve(format_.BomLength() + size_t(Length() + LineCount()));
+    bytes.append(kUtf8Bom.substr(0, format_.BomLength()));
     std::u16string part;
     size_t partStart = 0;
     auto encode = [&](size_t keep) {
         size_t bad = 0;
         const std::u16string_view units(part.data(), part.size() - keep);
-        if (!EncodeText(units, encoding_, bytes, &bad)) {
+        if (!EncodeText(units, format_.encoding, bytes, &bad, format_.lineBreak)) {
             const size_t at = partStart + bad;
             const QString near = Text(qsizetype(at), 2);
             throw EFCreateError(platform::AbsolutePath(path), UnstorableReason(near, 0));
@@ -275,7 +281,11 @@ platform::FileIdentity TRichEdit::SaveTextFile(const std::string& path) const {
         return true;
     });
     encode(0);
-    return platform::WriteFileBytes(path, bytes);
+    return bytes;
+}
+
+platform::FileIdentity TRichEdit::SaveTextFile(const std::string& path) const {
+    return platform::WriteFileBytes(path, FileBytes(path));
 }
 
 QString TRichEdit::LinesText() const {

@@ -9,7 +9,7 @@
 #pragma once
 
 #include "platform/file_identity.h"
-#include "text/text_codec.h"
+#include "text/text_format.h"
 #include "textview/text_view.h"
 
 #include <functional>
@@ -36,23 +36,30 @@ public:
     // font's size (a desktop theme may give a proportional "fixed" font).
     static QFont FixedPitchFont(const QFont& font);
 
-    // Replaces the whole text by the file's. Throws EFOpenError when the file
-    // cannot be read or holds NUL bytes; the pane is then unchanged. Returns
-    // the hash of the bytes read (ContentHasher).
+    // Replaces the whole text by the file's and keeps the file's format
+    // (encoding, line break, byte-order mark) for the saves. Throws
+    // EFOpenError when the file cannot be read or holds NUL bytes; the pane
+    // is then unchanged. Returns the hash of the bytes read (ContentHasher).
     uint64_t LoadTextFile(const std::string& path);
-    // Writes the whole text, line breaks as CR LF, in the encoding of the last
-    // load. Throws EFCreateError (file untouched) when the text holds a
-    // character that the encoding cannot store or the file cannot be created,
-    // EOutOfResources when the write fails. The pane is never changed.
-    // Returns what the file is once written.
+    // The bytes that a save writes: the text in the format of the last load.
+    // Throws EFCreateError, naming path, when the text holds a character
+    // that the encoding cannot store.
+    std::string FileBytes(const std::string& path) const;
+    // Writes FileBytes(path). Throws as FileBytes does (file untouched),
+    // EFCreateError when the file cannot be created, EOutOfResources when
+    // the write fails. The pane is never changed. Returns what the file is
+    // once written.
     platform::FileIdentity SaveTextFile(const std::string& path) const;
-    TextEncoding Encoding() const { return encoding_; }
+    // The loaded file's format; saves write in it.
+    const TextFormat& Format() const { return format_; }
+    TextEncoding Encoding() const { return format_.encoding; }
     // Whether the text is, unedited, what the last LoadTextFile made of the
     // file's bytes: decoding the same bytes again gives it back.
     bool HoldsLoadedFile() const { return fileText_ && Holds(*fileText_); }
     // Replaces the whole text by bytes decoded as stored (line breaks CR, LF
-    // or CR LF), as a load does; later saves write in encoding. bytes hold no NUL.
-    void LoadTextBytes(std::string_view bytes, TextEncoding stored, TextEncoding encoding);
+    // or CR LF, no byte-order mark), as a load does; later saves write in
+    // format. bytes hold no NUL.
+    void LoadTextBytes(std::string_view bytes, TextEncoding stored, const TextFormat& format);
 
     // Every line followed by CR LF, the last one included; empty for an empty pane.
     QString LinesText() const;
@@ -105,10 +112,10 @@ protected:
 
 private:
     // The text of a load (line breaks '\n') replaces the whole text.
-    void SetLoadedText(std::u16string text, TextEncoding encoding);
+    void SetLoadedText(std::u16string text, const TextFormat& format);
     // The same for a text of units below U+0100, one byte each.
-    void SetLoadedNarrow(std::string units, TextEncoding encoding);
-    void FinishLoad(TextEncoding encoding);
+    void SetLoadedNarrow(std::string units, const TextFormat& format);
+    void FinishLoad(const TextFormat& format);
     void RaiseKeyDown(int& key, Qt::KeyboardModifiers modifiers);
     void RaiseContextPopup(QPoint mousePos);
 
@@ -121,8 +128,8 @@ private:
         bool swallowed = false; // the handler set the key to 0
     };
     PendingKey pending_;
-    // The encoding of the last load; the save writes in it.
-    TextEncoding encoding_ = TextEncoding::Utf8;
+    // The format of the last load; the save writes in it.
+    TextFormat format_;
     // The text as the last LoadTextFile left it, while no other load followed.
     std::optional<TextSnapshot> fileText_;
 };

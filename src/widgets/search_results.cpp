@@ -17,15 +17,19 @@ QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-QString FileName(const std::string& path) {
-    return FromUtf8(path.substr(path.rfind('/') + 1));
-}
-
 QString LinePrefix(const search::MatchLine& line) {
     return QStringLiteral("%1: ").arg(line.line + 1);
 }
 
 } // namespace
+
+QString SearchResultsModel::ShownName(const std::string& path) const {
+    // Below the folder: the path from it (two pages of one name differ).
+    if (!root_.empty() && path.size() > root_.size() && path.compare(0, root_.size(), root_) == 0) {
+        return FromUtf8(path.substr(root_.size()));
+    }
+    return FromUtf8(path.substr(path.rfind('/') + 1));
+}
 
 void SearchResultsModel::Clear() {
     beginResetModel();
@@ -96,6 +100,14 @@ int SearchResultsModel::columnCount(const QModelIndex&) const {
     return 1;
 }
 
+QVariant SearchResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    // The header is hidden, but a screen reader reads the column's name.
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+        return tr("Files and matching lines");
+    }
+    return QAbstractItemModel::headerData(section, orientation, role);
+}
+
 QVariant SearchResultsModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return {};
@@ -109,9 +121,9 @@ QVariant SearchResultsModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     if (!file->skipped.empty()) {
-        return tr("%1 (skipped: %2)").arg(FileName(file->path), FromUtf8(file->skipped));
+        return tr("%1 (skipped: %2)").arg(ShownName(file->path), FromUtf8(file->skipped));
     }
-    return QStringLiteral("%1 (%2)").arg(FileName(file->path)).arg(file->matchCount);
+    return QStringLiteral("%1 (%2)").arg(ShownName(file->path)).arg(file->matchCount);
 }
 
 void SearchLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

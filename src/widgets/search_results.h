@@ -8,6 +8,7 @@
 
 #include <QAbstractItemModel>
 #include <QStyledItemDelegate>
+#include <string>
 #include <vector>
 
 namespace sheafpad {
@@ -18,6 +19,9 @@ public:
     using QAbstractItemModel::QAbstractItemModel;
 
     void Clear();
+    // Files below folder (a path ending in "/") are shown by their path from
+    // it; others by their name.
+    void SetShownFrom(std::string folder) { root_ = std::move(folder); }
     void Add(std::vector<search::FileResult> results);
     const std::vector<search::FileResult>& Results() const { return results_; }
     size_t MatchCount() const { return matches_; }
@@ -33,8 +37,12 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    QString ShownName(const std::string& path) const;
+
+    std::string root_; // see SetShownFrom
     std::vector<search::FileResult> results_;
     size_t matches_ = 0, filesWithMatches_ = 0, skipped_ = 0;
 };

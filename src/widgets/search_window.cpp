@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/search_window.h"
 
+#include "widgets/accessible_role.h"
 #include "widgets/search_results.h"
 
 #include <QAction>
@@ -44,6 +45,7 @@ bool SameSearch(search::SearchOptions a, search::SearchOptions b) {
 
 SearchWindow::SearchWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("SearchWindow"));
+    SetAccessibleRole(this, QAccessible::Window); // announced as a window when it opens
     setWindowTitle(tr("Search in Files"));
     resize(640, 460);
 
@@ -170,6 +172,7 @@ void SearchWindow::StartSearch() {
     job_.reset(); // cancels the one that runs
     poll_.stop();
     model_->Clear();
+    model_->SetShownFrom(ShownFrom ? ShownFrom() : std::string());
     searched_.reset();
     resultsUsed_ = false;
     OutcomeLabel->clear();

@@ -35,6 +35,7 @@ public:
 
     // Set by the owner.
     std::function<std::vector<std::string>()> Scope; // the paths to search, now
+    std::function<std::string()> ShownFrom;          // results below it show their path from it
     std::function<void()> BeforeSearch;              // e.g. write back the open file
     std::function<void(const search::FileResult&, const search::MatchLine&)> OpenResult;
     std::function<void()> ReplaceAllClick;

@@ -106,6 +106,10 @@ void TSelectDirDlg::CreateControls() {
     DirListLabel = MakeLabel(this, "DirListLabel", "&Directories:", {8, 56, 66, 13}, DirList);
     FileListLabel = MakeLabel(this, "FileListLabel", "&Files: (*.*)", {232, 56, 57, 13}, FileList);
     DriveListLabel = MakeLabel(this, "DriveListLabel", "D&rives:", {232, 176, 41, 13}, DriveList);
+    // Names for screen readers, as the labels say.
+    DirList->setAccessibleName(tr("Directories"));
+    FileList->setAccessibleName(tr("Files"));
+    DriveList->setAccessibleName(tr("Drives"));
 
     // Files are shown for orientation only: grey, nothing happens on selection.
     QPalette grey = FileList->palette();

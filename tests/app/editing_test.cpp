@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -39,7 +40,7 @@ protected:
     }
 };
 
-TEST_F(EditingTest, SwitchingWritesTheEditedFileWithCrLf) {
+TEST_F(EditingTest, SwitchingWritesTheEditedFileWithItsOwnLineBreaks) {
     List({{"a.htm", "one\ntwo\n"}, {"b.htm", "b"}});
     Select("a.htm");
     EXPECT_EQ(form.LoadedFName, dir.file("a.htm"));
@@ -50,7 +51,7 @@ TEST_F(EditingTest, SwitchingWritesTheEditedFileWithCrLf) {
     EXPECT_TRUE(form.NeedsSave);
     EXPECT_TRUE(IndicatorShown());
     Select("b.htm");
-    EXPECT_EQ(ReadFile(dir.file("a.htm")), "Xone\r\ntwo\r\n");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "Xone\ntwo\n");
     EXPECT_EQ(form.Memo1->toPlainText(), "b");
     EXPECT_FALSE(form.NeedsSave);
     Select("a.htm"); // unchanged: nothing written
@@ -104,91 +105,72 @@ TEST_F(EditingTest, AClickOnTheSelectedNameSavesAndOpensItAgain) {
     EXPECT_FALSE(form.Memo1->ReadOnly());
 }
 
-TEST_F(EditingTest, KeysOfTheEditSetMarkTheTextChanged) {
-    List({{"a.htm", "a"}});
-    Select("a.htm");
-    struct Row {
-        int key;
-        Qt::KeyboardModifiers shift;
-        bool marks;
-    } rows[] = {
-        {Qt::Key_A, Qt::NoModifier, true},           {Qt::Key_C, Qt::ControlModifier, true},
-        {Qt::Key_Q, Qt::AltModifier, true},          {Qt::Key_Exclam, Qt::ShiftModifier, true},
-        {Qt::Key_BracketLeft, Qt::NoModifier, true}, {Qt::Key_Eacute, Qt::NoModifier, true},
-        {Qt::Key_Backspace, Qt::NoModifier, true},   {Qt::Key_Return, Qt::NoModifier, true},
-        {Qt::Key_Enter, Qt::KeypadModifier, true},   {Qt::Key_Delete, Qt::NoModifier, true},
-        {Qt::Key_Tab, Qt::ControlModifier, true},    {Qt::Key_Space, Qt::NoModifier, false},
-        {Qt::Key_5, Qt::KeypadModifier, false},      {Qt::Key_Plus, Qt::KeypadModifier, false},
-        {Qt::Key_Insert, Qt::NoModifier, false},     {Qt::Key_Left, Qt::NoModifier, false},
-        {Qt::Key_Home, Qt::ControlModifier, false},  {Qt::Key_F5, Qt::NoModifier, false},
-        {Qt::Key_Shift, Qt::ShiftModifier, false},   {Qt::Key_Control, Qt::ControlModifier, false},
-        {Qt::Key_Dead_Acute, Qt::NoModifier, false},
-    };
-    for (const Row& row : rows) {
-        form.ClearChanged();
-        int key = row.key;
-        form.Memo1KeyDown(key, row.shift);
-        EXPECT_EQ(form.NeedsSave, row.marks) << std::hex << row.key;
-    }
-}
-
-TEST_F(EditingTest, CtrlCAndAltQMarkTheTextChangedThroughThePaneButZoomDoesNot) {
-    List({{"a.htm", "a"}});
-    Select("a.htm");
-    QTest::keyClick(form.Memo1, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_TRUE(form.NeedsSave);
-    form.ClearChanged();
-    // The zoom keys change no text and mark nothing, though Ctrl+digit and
-    // Ctrl+punctuation otherwise do.
-    const qreal size = form.Memo1->PointSize();
-    QTest::keyClick(form.Memo1, Qt::Key_Equal, Qt::ControlModifier);
-    QTest::keyClick(form.Memo1, Qt::Key_Minus, Qt::ControlModifier);
-    QTest::keyClick(form.Memo1, Qt::Key_Equal, Qt::ControlModifier);
-    EXPECT_GT(form.Memo1->PointSize(), size);
-    QTest::keyClick(form.Memo1, Qt::Key_0, Qt::ControlModifier);
-    EXPECT_EQ(form.Memo1->PointSize(), size);
-    EXPECT_FALSE(form.NeedsSave);
-    QTest::keyClick(form.Memo1, Qt::Key_1, Qt::ControlModifier);
-    EXPECT_TRUE(form.NeedsSave);
-    form.ClearChanged();
-    // Alt+Q is the Quit button's shortcut: the key is reported once, the
-    // button is pressed. (The close itself is not wanted here.)
-    QObject::disconnect(form.QuitButton, &QPushButton::clicked, &form, nullptr);
-    int quits = 0;
-    QObject::connect(form.QuitButton, &QPushButton::clicked, [&] { ++quits; });
-    int reported = 0;
-    auto keyDown = form.Memo1->OnKeyDown;
-    form.Memo1->OnKeyDown = [&](int& key, Qt::KeyboardModifiers shift) {
-        reported += key == Qt::Key_Q;
-        keyDown(key, shift);
-    };
-    QTest::keyClick(form.Memo1, Qt::Key_Q, Qt::AltModifier);
-    EXPECT_TRUE(form.NeedsSave);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return quits == 1; })); // the button animates its click
-    EXPECT_EQ(reported, 1);
-    EXPECT_EQ(form.Memo1->toPlainText(), "a");
-}
-
-TEST_F(EditingTest, EditsOutsideTheKeySetAreChangesToo) {
+// The changed flag follows the text: a key that changes nothing marks
+// nothing, every change marks, and Cancel holds until the next change.
+TEST_F(EditingTest, OnlyAChangeOfTheTextMarksTheFile) {
     List({{"a.htm", "a"}, {"b.htm", "b"}});
     Select("a.htm");
-    QTest::keyClick(form.Memo1, Qt::Key_Space);
-    EXPECT_TRUE(form.NeedsSave);
-    form.ClearChanged();
-    QTest::keyClick(form.Memo1, Qt::Key_7, Qt::KeypadModifier);
-    EXPECT_TRUE(form.NeedsSave);
-    form.ClearChanged();
+    struct Key {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    const Key unchanging[] = {
+        {Qt::Key_C, Qt::ControlModifier},     {Qt::Key_A, Qt::ControlModifier},
+        {Qt::Key_S, Qt::ControlModifier},     {Qt::Key_X, Qt::AltModifier},
+        {Qt::Key_Insert, Qt::NoModifier},     {Qt::Key_Left, Qt::NoModifier},
+        {Qt::Key_Home, Qt::ControlModifier},  {Qt::Key_F5, Qt::NoModifier},
+        {Qt::Key_Shift, Qt::ShiftModifier},   {Qt::Key_Equal, Qt::ControlModifier},
+        {Qt::Key_Minus, Qt::ControlModifier}, {Qt::Key_0, Qt::ControlModifier},
+        {Qt::Key_1, Qt::ControlModifier},     {Qt::Key_Z, Qt::ControlModifier}, // nothing to undo
+    };
+    for (const Key& key : unchanging) {
+        QTest::keyClick(form.Memo1, Qt::Key(key.key), key.modifiers);
+        EXPECT_FALSE(form.NeedsSave) << std::hex << key.key;
+    }
+    EXPECT_EQ(form.Memo1->toPlainText(), "a");
+    form.Memo1->SetSelectionStart(1);
     QApplication::clipboard()->setText("p");
-    QTest::keyClick(form.Memo1, Qt::Key_Insert, Qt::ShiftModifier);
+    const Key changing[] = {
+        {Qt::Key_Space, Qt::NoModifier},     {Qt::Key_7, Qt::KeypadModifier},
+        {Qt::Key_Return, Qt::NoModifier},    {Qt::Key_Tab, Qt::ControlModifier},
+        {Qt::Key_Backspace, Qt::NoModifier}, {Qt::Key_Insert, Qt::ShiftModifier},
+        {Qt::Key_Z, Qt::ControlModifier},    {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier},
+        {Qt::Key_Home, Qt::NoModifier},      {Qt::Key_Delete, Qt::NoModifier},
+    };
+    for (const Key& key : changing) {
+        const QString before = form.Memo1->toPlainText();
+        QTest::keyClick(form.Memo1, Qt::Key(key.key), key.modifiers);
+        EXPECT_EQ(form.NeedsSave, form.Memo1->toPlainText() != before) << std::hex << key.key;
+        form.CancelButtonClick();
+    }
+    EXPECT_EQ(form.Memo1->toPlainText(), "a 7\n");
+    // Nothing changed since Cancel: the switch writes nothing.
+    Select("b.htm");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "a");
+
+    // After Cancel, the next change marks the whole text again.
+    Select("a.htm");
+    Type("x");
+    form.CancelButtonClick();
+    Type("y");
     EXPECT_TRUE(form.NeedsSave);
     Select("b.htm");
-    EXPECT_EQ(ReadFile(dir.file("a.htm")), " 7pa");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "xya");
+
+    // Cancel, then Alt+Q: the window closes without writing, as a click on Quit does.
+    Select("a.htm");
+    Type("z");
+    form.CancelButtonClick();
+    QTest::keyClick(form.Memo1, Qt::Key_Q, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); })); // the button animates
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "xya");
+    EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(EditingTest, TheIntroductionIsNeverWritten) {
     List({{"a.htm", "a"}});
     form.LoadedFName = dir.file("a.htm"); // as restored from the settings
-    EXPECT_TRUE(IndicatorShown() || form.SaveButton->isVisible());
+    EXPECT_TRUE(IndicatorHidden());
     const QString intro = form.Memo1->toPlainText();
     Type("zz");
     EXPECT_EQ(form.Memo1->toPlainText(), intro);
@@ -273,9 +255,7 @@ TEST_F(EditingTest, ACharacterTheFileCannotHoldFailsTheSave) {
 
 TEST_F(EditingTest, SaveAndCancelButtons) {
     List({{"a.htm", "a"}, {"b.htm", "b"}});
-    EXPECT_TRUE(form.SaveButton->isVisible());
-    EXPECT_TRUE(form.CancelButton->isVisible());
-    EXPECT_FALSE(form.lNeedsSave->isVisible());
+    EXPECT_TRUE(IndicatorHidden()); // nothing to save at start-up
     form.CancelButtonClick();
     EXPECT_TRUE(IndicatorHidden());
     EXPECT_TRUE(form.Memo1->hasFocus());
@@ -291,6 +271,60 @@ TEST_F(EditingTest, SaveAndCancelButtons) {
     form.SaveButtonClick();
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "23a"); // the edits before Cancel too
     EXPECT_TRUE(IndicatorHidden());
+}
+
+// A save writes the text in the file's own format (its first line break,
+// its byte-order mark, which the pane never shows), and writes nothing when
+// the file already holds those bytes.
+TEST_F(EditingTest, ASaveKeepsTheFilesFormatAndWritesNothingThatIsThereAlready) {
+    const std::string bom = "\xEF\xBB\xBF";
+    List({{"a.htm", bom + "one\r\ntwo\r\n"}, {"b.htm", "x\ny\rz"}, {"c.htm", "c"}});
+    std::vector<std::string> questions;
+    TForm1::SetQuestionHook([&](const QString& text) {
+        questions.push_back(text.toStdString());
+        return true;
+    });
+    const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.file("a.htm").c_str(), past, 0), 0);
+    struct stat before {
+    }, after{};
+    ASSERT_EQ(::stat(dir.file("a.htm").c_str(), &before), 0);
+
+    Select("a.htm");
+    EXPECT_EQ(form.Memo1->toPlainText(), "one\ntwo\n");
+    EXPECT_EQ(form.Memo1->Format(), (TextFormat{TextEncoding::Utf8, LineBreak::CrLf, true}));
+    // An edit taken back still marks the file, but the save writes nothing:
+    // the file keeps its time and identity, and the flag goes.
+    Type("X");
+    QTest::keyClick(form.Memo1, Qt::Key_Backspace);
+    ASSERT_TRUE(form.NeedsSave);
+    form.SaveButtonClick();
+    EXPECT_TRUE(IndicatorHidden());
+    ASSERT_EQ(::stat(dir.file("a.htm").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+
+    // Ctrl+Home then X: the X goes after the mark, which stays first.
+    QTest::keyClick(form.Memo1, Qt::Key_Home, Qt::ControlModifier);
+    Type("X");
+    Select("b.htm");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), bom + "Xone\r\ntwo\r\n");
+    // The first line break (LF) is every line's; no mark where there was none.
+    Type("1");
+    Select("c.htm");
+    EXPECT_EQ(ReadFile(dir.file("b.htm")), "1x\ny\nz");
+
+    // Another program wrote just what the pane holds: nothing to ask, nothing to write.
+    Type("2");
+    WriteFile(dir.file("c.htm"), "2c");
+    ASSERT_EQ(::utimensat(AT_FDCWD, dir.file("c.htm").c_str(), past, 0), 0);
+    Select("a.htm");
+    EXPECT_TRUE(questions.empty());
+    ASSERT_EQ(::stat(dir.file("c.htm").c_str(), &after), 0);
+    EXPECT_EQ(after.st_mtim.tv_sec, past[0].tv_sec);
+    EXPECT_EQ(ReadFile(dir.file("c.htm")), "2c");
+    TForm1::SetQuestionHook(nullptr);
+    EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(EditingTest, FindFromTheFindFieldAndThePane) {
@@ -313,21 +347,11 @@ TEST_F(EditingTest, FindFromTheFindFieldAndThePane) {
     EXPECT_EQ(form.Memo1->SelectionStart(), 1);
 }
 
-TEST_F(EditingTest, EnterInTheListSearchesAndOpensNothing) {
-    List({{"cat.htm", "Cat catalog"}, {"other.htm", "cat"}});
-    Select("cat.htm");
-    form.FindEdit->setText("cat");
-    form.filesLB->setFocus();
-    form.filesLB->selectionModel()->setCurrentIndex(Row("other.htm"),
-                                                    QItemSelectionModel::NoUpdate);
-    QTest::keyClick(form.filesLB, Qt::Key_Return);
-    EXPECT_EQ(form.LoadedFName, dir.file("cat.htm"));
-    EXPECT_EQ(form.Memo1->SelectionStart(), 3);
-    EXPECT_TRUE(form.Memo1->hasFocus());
-}
-
-TEST_F(EditingTest, EnterInTheTypeListStillStartsALine) {
-    List({{"cat.htm", "Cat catalog"}});
+// The focus stays where the user types: Enter in the type list and a file
+// opened from the keyboard leave it there; Enter in the list (which
+// searches and opens nothing) and a click on a name put it in the pane.
+TEST_F(EditingTest, TheFocusStaysWhereTheUserTypes) {
+    List({{"cat.htm", "Cat catalog"}, {"cow.htm", "cow"}, {"dog.htm", "dog"}});
     Select("cat.htm");
     form.FindEdit->setText("cat");
     form.TypesMemo->setFocus();
@@ -336,6 +360,32 @@ TEST_F(EditingTest, EnterInTheTypeListStillStartsALine) {
     QTest::keyClick(form.TypesMemo, Qt::Key_Return);
     EXPECT_EQ(form.TypesMemo->blockCount(), lines + 1);
     EXPECT_EQ(form.Memo1->SelectionStart(), 3);
+    EXPECT_TRUE(form.TypesMemo->hasFocus());
+    QTest::keyClicks(form.TypesMemo, ".css");
+    EXPECT_TRUE(form.TypesMemo->toPlainText().endsWith("\n.css"));
+
+    form.filesLB->setFocus();
+    const auto names = form.filesModel->Names();
+    ASSERT_EQ(names.size(), 3u);
+    QTest::keyClick(form.filesLB, Qt::Key_End);
+    EXPECT_EQ(form.LoadedFName, dir.file(names[2]));
+    QTest::keyClick(form.filesLB, Qt::Key_Home);
+    EXPECT_EQ(form.LoadedFName, dir.file(names[0]));
+    EXPECT_TRUE(form.filesLB->hasFocus());
+    // A name typed into the list finds it; no letter of it reaches the pane.
+    QTest::keyClicks(form.filesLB, "dog");
+    EXPECT_EQ(form.LoadedFName, dir.file("dog.htm"));
+    EXPECT_TRUE(form.filesLB->hasFocus());
+    EXPECT_EQ(form.Memo1->toPlainText(), "dog");
+    EXPECT_FALSE(form.NeedsSave);
+
+    form.filesLB->selectionModel()->setCurrentIndex(Row("cow.htm"), QItemSelectionModel::NoUpdate);
+    form.FindEdit->setText("g");
+    QTest::keyClick(form.filesLB, Qt::Key_Return);
+    EXPECT_EQ(form.LoadedFName, dir.file("dog.htm"));
+    EXPECT_EQ(form.Memo1->SelectionStart(), 3);
+    EXPECT_TRUE(form.Memo1->hasFocus());
+    EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(EditingTest, ClipboardCommandsInAFile) {
@@ -371,8 +421,9 @@ TEST_F(EditingTest, ClipboardCommandsInAFile) {
     form.Memo1->SetSelectionStart(0);
     form.Copy1Click(); // nothing selected: empties the clipboard's text
     EXPECT_EQ(QApplication::clipboard()->text(), "");
-    form.Paste1Click(); // an empty clipboard still marks the file
-    EXPECT_TRUE(form.NeedsSave);
+    form.Paste1Click(); // an empty clipboard changes nothing, and marks nothing
+    form.Cut1Click();   // nor does a cut of nothing
+    EXPECT_FALSE(form.NeedsSave);
     EXPECT_EQ(form.Memo1->toPlainText(), "b");
 }
 

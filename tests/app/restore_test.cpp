@@ -85,13 +85,15 @@ TEST(Startup, PutsBackAFileThatAnInterruptedSaveTore) {
     TForm1 form;
     form.show();
     EXPECT_EQ(ReadFile(dir.file("b.html")), "old");
-    ASSERT_EQ(messages.errors.size(), 2u);
+    // Put right: told as a note, not as an error.
+    ASSERT_EQ(messages.informed.size(), 1u);
+    ASSERT_EQ(messages.errors.size(), 1u);
     const std::string putBack = "Saving \"" + path +
                                 "\" was interrupted; the file's content from before that save "
                                 "has been put back. What it held instead is kept in \"" +
                                 backups + "/replaced-a.html.";
-    EXPECT_EQ(messages.errors[0].substr(0, putBack.size()), putBack) << messages.errors[0];
-    EXPECT_EQ(messages.errors[1], "2 backup(s) of interrupted saves could not be read, and were "
+    EXPECT_EQ(messages.informed[0].substr(0, putBack.size()), putBack) << messages.informed[0];
+    EXPECT_EQ(messages.errors[0], "2 backup(s) of interrupted saves could not be read, and were "
                                   "set aside in \"" +
                                       backups + "\" under names that begin with \"unreadable-\"");
     ::unsetenv("XDG_STATE_HOME");

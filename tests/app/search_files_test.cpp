@@ -6,6 +6,7 @@
 #include "platform/file_identity.h"
 #include "search/file_edit.h"
 #include "search/replace_record.h"
+#include "widgets/rename_dialog.h"
 #include "widgets/rich_edit.h"
 #include "widgets/search_results.h"
 #include "widgets/search_window.h"
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gmock/gmock.h>
+#include <sys/stat.h>
 
 using namespace sheafpad;
 using sheafpad::test::ReadFile;
@@ -43,7 +45,7 @@ protected:
     }
     void TearDown() override {
         TForm1::SetQuestionHook(nullptr);
-        TForm1::SetNameHook(nullptr);
+        RenameDialog::SetRunHook(nullptr);
     }
     // Ctrl+Shift+F where the focus is; the search window.
     SearchWindow* OpenSearch(QWidget* from) {
@@ -138,6 +140,32 @@ TEST_F(SearchFilesTest, AnotherProgramsLaterReplaceInTheFolderIsNotUndoneHere) {
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
+// What Replace All and Undo Replace say: a read-only file is called so, one
+// file is one file, and a replace that changed nothing offers no undo.
+TEST_F(SearchFilesTest, ReplaceAndUndoSayWhatHappened) {
+    List({{"e.htm", "old"}, {"f.htm", "old old"}});
+    ASSERT_EQ(::chmod(dir.file("e.htm").c_str(), 0444), 0);
+    SearchWindow* window = OpenSearch(form.filesLB);
+    ASSERT_TRUE(window);
+    Search(window, "old", "new");
+    window->ReplaceAllButton->click();
+    EXPECT_EQ(window->OutcomeLabel->text(),
+              "Replaced 2 matches in 1 file.\ne.htm: the file is read-only: not replaced");
+    ASSERT_TRUE(window->UndoReplaceButton->isEnabled());
+    window->UndoReplaceButton->click();
+    EXPECT_EQ(window->OutcomeLabel->text(), "Put back 1 file as it was.");
+    EXPECT_EQ(ReadFile(dir.file("f.htm")), "old old");
+
+    ASSERT_EQ(::chmod(dir.file("f.htm").c_str(), 0444), 0);
+    Search(window, "old", "new");
+    window->ReplaceAllButton->click();
+    EXPECT_THAT(window->OutcomeLabel->text().toStdString(),
+                testing::StartsWith("Replaced 0 matches in 0 files.\n"));
+    EXPECT_FALSE(window->UndoReplaceButton->isEnabled());
+    EXPECT_FALSE(search::HasReplaceRecord(dir.path()));
+    EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(SearchFilesTest, AResultOpensThroughTheClickPathWithTheMatchSelected) {
     List({{"a.htm", "first"}, {"b.htm", "one\r\ntwo caf\xC3\xA9 target here"}});
     Select("a.htm");
@@ -160,30 +188,57 @@ TEST_F(SearchFilesTest, AResultOpensThroughTheClickPathWithTheMatchSelected) {
     EXPECT_TRUE(errors.empty());
 }
 
-TEST_F(SearchFilesTest, RenameReplacesWholeNamesAndOneUndoPutsNamesAndReferencesBack) {
+TEST_F(SearchFilesTest, RenameAsksBeforeItChangesAnythingAndOneUndoPutsItAllBack) {
     List({{"a.htm", "<a href=\"b.htm\">b</a>"},
           {"b.htm", "self: b.htm"},
-          {"c.htm", "b.htm and bb.htm and b.html\n"}});
+          {"c.htm", "\xEF\xBB\xBF"
+                    "b.htm and bb.htm and b.html\n"}});
+    const std::string files = test::JoinedDirNames(dir.path());
     Select("b.htm");
-    QString answer = "a.htm";
-    TForm1::SetNameHook([&](const QString& prompt, const QString& name) {
-        EXPECT_EQ(prompt, "Rename \"b.htm\" to:");
-        EXPECT_EQ(name, "b.htm");
-        return std::optional<QString>(answer);
+    std::vector<std::string> shown; // what each dialog said would change
+    std::function<void(RenameDialog&)> answer;
+    RenameDialog::SetRunHook([&](RenameDialog& dialog) {
+        shown.push_back(dialog.ReferencesLabel->text().toStdString());
+        answer(dialog);
     });
+    auto type = [&](const QString& name, QPushButton* RenameDialog::*button) {
+        answer = [name, button](RenameDialog& dialog) {
+            dialog.NameEdit->setText(name);
+            (dialog.*button)->click();
+        };
+    };
+    // Asked first, with the references counted (the one after a byte-order
+    // mark too); Cancel changes nothing. The old name renames nothing.
+    answer = [](RenameDialog& dialog) {
+        EXPECT_EQ(dialog.NameEdit->text(), "b.htm");
+        EXPECT_FALSE(dialog.UpdateButton->isEnabled());
+        dialog.NameEdit->setText("new.htm");
+        EXPECT_TRUE(dialog.UpdateButton->isEnabled() && dialog.UpdateButton->isDefault());
+        dialog.CancelButton->click();
+    };
     form.filesLB->setFocus();
+    QTest::keyClick(form.filesLB, Qt::Key_F2);
+    EXPECT_EQ(shown, std::vector<std::string>{"3 references in 3 files would change."});
+    EXPECT_EQ(test::JoinedDirNames(dir.path()), files);
+
+    type("a.htm", &RenameDialog::UpdateButton);
     QTest::keyClick(form.filesLB, Qt::Key_F2);
     ASSERT_EQ(errors.size(), 1u) << "a taken name is refused";
     EXPECT_EQ(errors[0], "Cannot rename \"b.htm\" to \"a.htm\". A file of that name exists.");
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "<a href=\"b.htm\">b</a>");
 
-    answer = "new.htm";
-    QTest::keyClick(form.filesLB, Qt::Key_F2);
-    EXPECT_EQ(questions, std::vector<std::string>{
-                             "Replace 3 references to \"b.htm\" by \"new.htm\" in 3 files?"});
+    // F2 in the pane, where a click on a name leaves the focus, renames the
+    // open file; the references go with it.
+    QTest::mouseClick(form.filesLB->viewport(), Qt::LeftButton, {},
+                      form.filesLB->visualRect(Row("b.htm")).center());
+    ASSERT_TRUE(form.Memo1->hasFocus());
+    type("new.htm", &RenameDialog::UpdateButton);
+    QTest::keyClick(form.Memo1, Qt::Key_F2);
+    ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(test::JoinedDirNames(dir.path()), "a.htm c.htm new.htm");
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "<a href=\"new.htm\">b</a>");
-    EXPECT_EQ(ReadFile(dir.file("c.htm")), "new.htm and bb.htm and b.html\n");
+    EXPECT_EQ(ReadFile(dir.file("c.htm")), "\xEF\xBB\xBF"
+                                           "new.htm and bb.htm and b.html\n");
     // The open file: renamed under the pane, its reference changed in the pane.
     EXPECT_EQ(form.LoadedFName, dir.file("new.htm"));
     EXPECT_EQ(form.Memo1->toPlainText(), "self: new.htm");
@@ -194,12 +249,21 @@ TEST_F(SearchFilesTest, RenameReplacesWholeNamesAndOneUndoPutsNamesAndReferences
     ASSERT_TRUE(window->UndoReplaceButton->isEnabled());
     window->UndoReplaceButton->click();
     EXPECT_EQ(questions.back(), "Undo the last rename and its replace in 3 files?");
-    EXPECT_EQ(test::JoinedDirNames(dir.path()), "a.htm b.htm c.htm");
+    EXPECT_EQ(test::JoinedDirNames(dir.path()), files);
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "<a href=\"b.htm\">b</a>");
     EXPECT_EQ(ReadFile(dir.file("b.htm")), "self: b.htm");
-    EXPECT_EQ(ReadFile(dir.file("c.htm")), "b.htm and bb.htm and b.html\n");
     EXPECT_EQ(form.LoadedFName, dir.file("b.htm"));
     EXPECT_EQ(form.Memo1->toPlainText(), "self: b.htm");
+
+    // Rename only: the name changes, every reference stays as it was.
+    type("d.htm", &RenameDialog::OnlyButton);
+    form.filesLB->setFocus();
+    QTest::keyClick(form.filesLB, Qt::Key_F2);
+    EXPECT_EQ(test::JoinedDirNames(dir.path()), "a.htm c.htm d.htm");
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "<a href=\"b.htm\">b</a>");
+    EXPECT_EQ(ReadFile(dir.file("d.htm")), "self: b.htm");
+    EXPECT_EQ(form.LoadedFName, dir.file("d.htm"));
+    EXPECT_EQ(shown.size(), 4u);
     EXPECT_EQ(errors.size(), 1u);
 }
 

@@ -5,12 +5,14 @@
 #include "app/application.h"
 #include "form_fixture.h"
 #include "platform/process.h"
+#include "widgets/file_list_model.h"
 #include "widgets/rich_edit.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -24,6 +26,12 @@ namespace {
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
+
+// The site's section as a close writes it when the subfolders are off and
+// the folder shown is the only one.
+std::string SiteSection(const std::string& folder) {
+    return "[Site]\r\nSubfolders=0\r\nRecent1=" + folder + "\r\n";
+}
 
 // Each start makes a window of its own on the test's settings file.
 class SettingsTest : public ::testing::Test, protected test::ErrorCapture {
@@ -72,7 +80,8 @@ TEST_F(SettingsTest, FirstStartUsesTheLayoutAndFirstCloseWritesTheSevenKeysInOrd
     EXPECT_EQ(ReadFile(ini), "[Initial]\r\nDir=" + form->ExeDir +
                                  "\r\nLeft=268\r\nTop=116\r\nHeight=480\r\nWidth=924\r\n"
                                  "FindEdit=Type \"find\" text here + <Enter>\r\nLoadedFName=\r\n"
-                                 "[Pane]\r\nHighlighting=1\r\n");
+                                 "[Pane]\r\nHighlighting=1\r\n" +
+                                 SiteSection(form->ExeDir));
     EXPECT_TRUE(errors.empty());
 }
 
@@ -103,7 +112,49 @@ TEST_F(SettingsTest, RestartRestoresEverythingButOpensNoFile) {
                                  "\r\nTop=40\r\nWidth=150\r\nHeight=100\r\nFindEdit=n\xc3\xa4"
                                  "edle\r\nLoadedFName=" +
                                  dir.file("a.htm") +
-                                 "\r\n[Last]\r\ny=2\r\n[Pane]\r\nHighlighting=1\r\n");
+                                 "\r\n[Last]\r\ny=2\r\n[Pane]\r\nHighlighting=1\r\n" +
+                                 SiteSection(dir.path()));
+}
+
+// sheafpad DIR, sheafpad FILE: the folder given takes the stored one's place
+// for this run, and is stored at the close; a file opens as a click opens it,
+// its own pattern added when no pattern lists it.
+TEST_F(SettingsTest, AFolderOrFileFromTheCommandLineTakesTheStoredFoldersPlace) {
+    WriteFile(dir.file("a.htm"), "a");
+    WriteFile(dir.file("style.css"), "b { }");
+    TempDir stored;
+    WriteFile(stored.file("old.htm"), "old");
+    WriteFile(ini, "[Initial]\r\nDir=" + stored.path() +
+                       "\r\nLoadedFName=" + stored.file("old.htm") + "\r\n");
+
+    auto form = std::make_unique<TForm1>();
+    form->SettingsPathOverride = ini;
+    form->OpenAtStart(dir.path(), "style.css");
+    form->show();
+    EXPECT_EQ(form->dirEdit->Text(), dir.path());
+    EXPECT_EQ(form->TypesMemo->toPlainText(), ".htm\n.html\n.js\n.css");
+    EXPECT_EQ(form->filesModel->Names(), (std::vector<std::string>{"a.htm", "style.css"}));
+    ASSERT_TRUE(form->SelectedName());
+    EXPECT_EQ(*form->SelectedName(), "style.css");
+    EXPECT_EQ(form->LoadedFName, dir.file("style.css"));
+    EXPECT_TRUE(form->PaneHoldsLoadedFile);
+    EXPECT_EQ(form->Memo1->toPlainText(), "b { }");
+    EXPECT_FALSE(form->Memo1->ReadOnly());
+    EXPECT_TRUE(form->close());
+    EXPECT_NE(ReadFile(ini).find("Dir=" + dir.path() + "\r\n"), std::string::npos);
+    EXPECT_NE(ReadFile(ini).find("LoadedFName=" + dir.file("style.css") + "\r\n"),
+              std::string::npos);
+
+    // A folder alone: listed, and the pane keeps the introduction.
+    auto folder = std::make_unique<TForm1>();
+    folder->SettingsPathOverride = ini;
+    folder->OpenAtStart(stored.path(), "");
+    folder->show();
+    EXPECT_EQ(folder->dirEdit->Text(), stored.path());
+    EXPECT_EQ(folder->filesModel->Names(), std::vector<std::string>{"old.htm"});
+    EXPECT_TRUE(folder->Memo1->ReadOnly());
+    EXPECT_FALSE(folder->PaneHoldsLoadedFile);
+    EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(SettingsTest, ThePanesZoomIsKeptInASectionOfItsOwn) {
@@ -117,7 +168,7 @@ TEST_F(SettingsTest, ThePanesZoomIsKeptInASectionOfItsOwn) {
                                 "\r\nLeft=268\r\nTop=116\r\nHeight=480\r\nWidth=924\r\n"
                                 "FindEdit=Type \"find\" text here + <Enter>\r\nLoadedFName=\r\n";
     EXPECT_EQ(ReadFile(ini), initial + "[Pane]\r\nFontSize=" + std::to_string(int(desktop) + 2) +
-                                 "\r\nHighlighting=1\r\n");
+                                 "\r\nHighlighting=1\r\n" + SiteSection(form->ExeDir));
     // Restored at the next start; Ctrl+0 goes back to the desktop's size,
     // which empties the key.
     form = Start();
@@ -125,7 +176,8 @@ TEST_F(SettingsTest, ThePanesZoomIsKeptInASectionOfItsOwn) {
     QTest::keyClick(form->Memo1, Qt::Key_0, Qt::ControlModifier);
     EXPECT_EQ(form->Memo1->PointSize(), desktop);
     EXPECT_TRUE(form->close());
-    EXPECT_EQ(ReadFile(ini), initial + "[Pane]\r\nFontSize=\r\nHighlighting=1\r\n");
+    EXPECT_EQ(ReadFile(ini),
+              initial + "[Pane]\r\nFontSize=\r\nHighlighting=1\r\n" + SiteSection(form->ExeDir));
     EXPECT_EQ(Start()->Memo1->PointSize(), desktop);
 }
 
@@ -206,7 +258,8 @@ TEST_F(SettingsTest, MinimizedWindowStoresItsRestoredRectangle) {
                              "Dir=" +
                                  form->ExeDir +
                                  "\r\nFindEdit=Type \"find\" text here + "
-                                 "<Enter>\r\nLoadedFName=\r\n[Pane]\r\nHighlighting=1\r\n");
+                                 "<Enter>\r\nLoadedFName=\r\n[Pane]\r\nHighlighting=1\r\n" +
+                                 SiteSection(form->ExeDir));
 }
 
 TEST_F(SettingsTest, MaximizedWindowStoresItsMaximizedRectangle) {

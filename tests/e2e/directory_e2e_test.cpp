@@ -73,5 +73,5 @@ TEST(DirectoryE2E, AltDownDoubleClickSubfolderEnterListsThatFolder) {
     app.Type("Hi");
     app.Key("alt+q");
     EXPECT_EQ(app.WaitForExit(), 0);
-    EXPECT_EQ(ReadFile(dir.file("sub/page.htm")), "Hione\r\ntwo\r\n");
+    EXPECT_EQ(ReadFile(dir.file("sub/page.htm")), "Hione\ntwo\n");
 }

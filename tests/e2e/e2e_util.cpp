@@ -353,9 +353,14 @@ void App::DoubleClick(int x, int y) {
     Settle(200ms);
 }
 
+namespace {
+// The list fills the left panel below the control panel (184 pixels, and
+// 17 for the subfolder box under its last row).
+constexpr int kListTop = 184 + 17;
+} // namespace
+
 void App::ClickListRow(int row) {
-    // The list fills the left panel below the 184-pixel control panel.
-    Click(40, 184 + 3 + 13 * row + 6);
+    Click(40, kListTop + 3 + 13 * row + 6);
 }
 
 int App::DarkPixels(int x, int y, int width, int height) {
@@ -376,7 +381,7 @@ int App::DarkPixels(int x, int y, int width, int height) {
 }
 
 int App::ListRowInk(int row) {
-    return DarkPixels(10, 184 + 3 + 13 * row + 1, 140, 11);
+    return DarkPixels(10, kListTop + 3 + 13 * row + 1, 140, 11);
 }
 
 void App::Settle(std::chrono::milliseconds time) {

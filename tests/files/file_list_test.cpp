@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/file_list.h"
 #include "files/name_order.h"
+#include "files/site_tree.h"
 
 #include "test_util.h"
 
@@ -151,22 +152,34 @@ TEST(NameOrder, ListedAsAFileManagerShowsThemCaseNumbersThenBytes) {
     EXPECT_EQ(ListMatchingFiles(dir.path(), FileTypes({"."})), order);
 }
 
-TEST(FileLister, RelistsFollowEveryChangeOfTheEntries) {
+// A folder that no watch follows is read again at every change of the
+// patterns, and whenever asked.
+TEST(SiteTree, UnwatchedFolderRelistsFollowEveryChangeOfTheEntries) {
     TempDir dir;
     for (const char* name : {"b.htm", "a10.htm", "a9.js", "c.txt"}) {
         WriteFile(dir.file(name), "");
     }
-    FileLister lister;
+    SiteTree tree(false);
     const FileTypes types(kDefaultTypes);
     using Names = std::vector<std::string>;
-    EXPECT_EQ(lister.List(dir.path(), types), (Names{"a9.js", "a10.htm", "b.htm"}));
-    EXPECT_EQ(lister.List(dir.path(), FileTypes({".t"})), (Names{"c.txt"})); // same entries
+    tree.Open(dir.path(), false, types);
+    EXPECT_EQ(tree.Paths(), (Names{"a9.js", "a10.htm", "b.htm"}));
+    EXPECT_EQ(tree.UnwatchedFolders(), 1u);
+    tree.SetTypes(FileTypes({".t"}));
+    EXPECT_EQ(tree.Paths(), (Names{"c.txt"}));
     WriteFile(dir.file("A.htm"), "");
-    EXPECT_EQ(lister.List(dir.path(), types), (Names{"A.htm", "a9.js", "a10.htm", "b.htm"}));
+    tree.SetTypes(types);
+    EXPECT_EQ(tree.Paths(), (Names{"A.htm", "a9.js", "a10.htm", "b.htm"}));
     std::remove(dir.file("b.htm").c_str());
-    EXPECT_EQ(lister.List(dir.path(), types), (Names{"A.htm", "a9.js", "a10.htm"}));
+    EXPECT_TRUE(tree.RereadUnwatched());
+    EXPECT_EQ(tree.Paths(), (Names{"A.htm", "a9.js", "a10.htm"}));
+    EXPECT_FALSE(tree.RereadUnwatched()) << "nothing changed";
     std::rename(dir.file("a9.js").c_str(), dir.file("z.js").c_str());
-    EXPECT_EQ(lister.List(dir.path(), types), (Names{"A.htm", "a10.htm", "z.js"}));
-    EXPECT_TRUE(lister.List(dir.file("missing"), types).empty());
-    EXPECT_EQ(lister.List(dir.path() + "/", types), (Names{"A.htm", "a10.htm", "z.js"}));
+    tree.SetTypes(types);
+    EXPECT_EQ(tree.Paths(), (Names{"A.htm", "a10.htm", "z.js"}));
+    tree.Open(dir.file("missing"), false, types);
+    EXPECT_EQ(tree.Count(), 0u);
+    tree.Open(dir.path() + "/", false, types);
+    EXPECT_EQ(tree.Paths(), (Names{"A.htm", "a10.htm", "z.js"}));
+    EXPECT_EQ(tree.FullPath(tree.PathAt(2)), dir.path() + "//z.js");
 }

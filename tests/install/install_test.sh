@@ -36,22 +36,34 @@ diff -u "$scratch/expected" "$scratch/tree" || fail "installed tree differs"
 [ "$(readlink "$usr/bin/sheafpad")" = Sheafpad ] || fail "no sheafpad command"
 [ "$(readlink "$usr/share/man/man1/sheafpad.1.gz")" = Sheafpad.1.gz ] || fail "no sheafpad manual"
 # Without a display, the message names the command as it was typed.
-message=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM PATH="$usr/bin:$PATH" \
-          sheafpad 2>&1 >/dev/null) && fail "started without a display"
+nodisplay=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM PATH="$usr/bin:$PATH")
+message=$("${nodisplay[@]}" sheafpad 2>&1 >/dev/null) && fail "started without a display"
 [[ "$message" == *"xvfb-run sheafpad"* ]] || fail "no-display message: $message"
+# --help and --version answer on standard output, without a display; anything
+# else is an error on standard error, with nothing on standard output.
+version=$("${nodisplay[@]}" sheafpad --version) || fail "--version failed"
+[[ "$version" == "Sheafpad "[0-9]*"GPLv3+"* ]] || fail "--version: $version"
+help=$("${nodisplay[@]}" sheafpad --help) || fail "--help failed"
+[[ "$help" == "Usage: sheafpad [FOLDER | FILE]"* ]] || fail "--help: $help"
+status=0
+out=$("${nodisplay[@]}" sheafpad --bogus 2>"$scratch/err") || status=$?
+[ "$status" = 2 ] && [ -z "$out" ] || fail "--bogus: status $status, output $out"
+grep -qx 'sheafpad: unknown option "--bogus"' "$scratch/err" || fail "--bogus: $(cat "$scratch/err")"
 file -b "$usr/bin/Sheafpad" | grep -q ', stripped' || fail "the program is not stripped"
 for size in 48 64 128 256; do
     file -b "$usr/share/icons/hicolor/${size}x${size}/apps/$id.png" |
         grep -q "PNG image data, $size x $size," || fail "the ${size}px icon has another size"
 done
 
-# The menu entry starts the installed program, takes no file (the program has
-# no command line) and claims no file type, so a double-click's hand-over to
-# the text editor can never come back to Sheafpad itself.
+# The menu entry starts the installed program (under /usr by its name, the
+# session's PATH has /usr/bin) with a dropped or chosen file, and offers it
+# for the web's file types in "Open With".
 desktop="$usr/share/applications/$id.desktop"
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
-grep -qx 'Exec=Sheafpad' "$desktop" || fail "Exec is not the bare program name"
-grep -q '^MimeType=' "$desktop" && fail "the entry claims file types"
+grep -qx 'Exec=Sheafpad %f' "$desktop" || fail "Exec is not the bare program name with %f"
+for type in text/html text/css application/javascript text/javascript; do
+    grep -q "^MimeType=\(.*;\)\?$type;" "$desktop" || fail "the entry does not offer $type"
+done
 grep -qx "Icon=$id" "$desktop" || fail "Icon is not the installed icon"
 grep -qx 'StartupWMClass=Sheafpad' "$desktop" || fail "the window is not tied to the entry"
 
@@ -62,8 +74,45 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" |
 grep -q '<image>https://.*/docs/screenshot.png</image>' "$metainfo" || fail "no screenshot"
 grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" || fail "project licence"
 grep -q '<metadata_license>FSFAP</metadata_license>' "$metainfo" || fail "metadata licence"
-grep -qx 'License: GPL-3+' "$usr/share/doc/sheafpad/copyright" || fail "copyright licence"
+copyright="$usr/share/doc/sheafpad/copyright"
+grep -qx 'License: GPL-3+' "$copyright" || fail "copyright licence"
+# The grammars built in are MIT-licensed: a stanza each, with its holder as
+# its LICENSE has it, and the licence's text once.
+if grep -qx 'SHEAFPAD_COLOURS:BOOL=ON' "$build/CMakeCache.txt"; then
+    for name in html css javascript; do
+        grep -A2 -x "Files: tree-sitter-$name/\*" "$copyright" |
+            grep -qx 'Copyright: 20[0-9][0-9] Max Brunsfeld' || fail "no stanza for $name"
+    done
+    [ "$(grep -cx 'License: Expat' "$copyright")" = 4 ] || fail "Expat licence paragraphs"
+    grep -qx ' Permission is hereby granted, free of charge, to any person obtaining a copy' \
+        "$copyright" || fail "the MIT licence's text"
+fi
 zcat "$usr/share/man/man1/Sheafpad.1.gz" | grep -q '^\.TH SHEAFPAD 1' || fail "manual page"
+
+# Removing what the install manifest lists leaves nothing, no link either.
+# (The manifest names the paths without DESTDIR; they are removed under it.)
+while IFS= read -r path || [ -n "$path" ]; do # (no line break after the last)
+    [[ "$path" == /usr/* ]] || fail "the manifest lists $path"
+    rm -- "$scratch/root$path" || fail "removing $path"
+done < "$build/install_manifest.txt"
+left=$(find "$scratch/root" ! -type d)
+[ -z "$left" ] || fail "left after removing the manifest's files: $left"
+
+# Installed for one user, as under ~/.local (a folder with a blank in its
+# name here): the menu entry names the program by its full path, which
+# works without that bin folder on the session's PATH.
+prefix="$scratch/my home/.local"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+desktop="$prefix/share/applications/$id.desktop"
+desktop-file-validate "$desktop" || fail "desktop-file-validate under $prefix"
+grep -qxF "Exec=\"$prefix/bin/Sheafpad\" %f" "$desktop" || fail "Exec: $(grep ^Exec "$desktop")"
+# The line as a desktop starts it (GIO's reading of it), without PATH.
+program=$(/usr/bin/python3 -c 'import sys; from gi.repository import Gio, GLib
+app = Gio.DesktopAppInfo.new_from_filename(sys.argv[1])
+print(GLib.shell_parse_argv(app.get_commandline())[1][0])' "$desktop") ||
+    fail "GIO cannot read $desktop"
+[ "$(env -i "$program" --version | head -n 1)" = "$(head -n 1 <<<"$version")" ] ||
+    fail "the menu entry's program does not start: $program"
 
 # The package: the same files under /usr, owned by root, and dependencies
 # computed from the program's libraries.

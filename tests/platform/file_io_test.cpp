@@ -292,7 +292,7 @@ TEST(WriteFileBytes, FullDeviceFailsAndStaysADevice) {
     ASSERT_EQ(::symlink("/dev/full", dir.file("link").c_str()), 0);
     for (const std::string& path : {std::string("/dev/full"), dir.file("link")}) {
         ExpectError<sheafpad::EOutOfResources>([&] { WriteFileBytes(path, "text\r\n"); },
-                                               "Failed to Save Stream: \"" + path +
+                                               "Cannot save file \"" + path +
                                                    "\". No space left on device");
     }
     EXPECT_TRUE(S_ISCHR(Stat("/dev/full").st_mode));
@@ -308,10 +308,9 @@ TEST(WriteFileBytes, FailedWriteLeavesTheOriginalAndNoTemporaryFile) {
     {
         ScopedFileSizeLimit limit(64 * 1024);
         ExpectError<sheafpad::EOutOfResources>([&] { WriteFileBytes(path, big); },
-                                               "Failed to Save Stream: \"" + path +
-                                                   "\". File too large");
+                                               "Cannot save file \"" + path + "\". File too large");
         ExpectError<sheafpad::EOutOfResources>([&] { WriteFileBytes(dir.file("new"), big); },
-                                               "Failed to Save Stream: \"" + dir.file("new") +
+                                               "Cannot save file \"" + dir.file("new") +
                                                    "\". File too large");
     }
     EXPECT_EQ(ReadFile(path), "original");

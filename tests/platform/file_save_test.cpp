@@ -271,10 +271,10 @@ TEST(WriteFileBytes, FullDiskFailsBeforeTheFileIsTouched) {
     if (!report) {
         GTEST_SKIP() << "no small file system can be mounted here";
     }
-    EXPECT_EQ(*report, "Failed to Save Stream: \"" + a +
+    EXPECT_EQ(*report, "Cannot save file \"" + a +
                            "\". No space left on device for a second copy; the file was left "
                            "unchanged | unchanged | a.html\n"
-                           "Failed to Save Stream: \"" +
+                           "Cannot save file \"" +
                            b + "\". No space left on device | unchanged | b.html c.html");
 }
 
@@ -300,7 +300,7 @@ TEST(WriteFileBytes, FailedWriteInPlaceIsReportedAndUndone) {
         });
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
     EXPECT_EQ(report,
-              "Failed to Save Stream: \"" + dir.file("a") + "\". Input/output error | original");
+              "Cannot save file \"" + dir.file("a") + "\". Input/output error | original");
     EXPECT_TRUE(RestoreInterruptedSaves().empty()) << "no backup left";
 }
 

@@ -116,6 +116,30 @@ TEST(OpenInTextEditor, WithoutARegisteredEditorXdgOpenIsAsked) {
     EXPECT_EQ(test::ReadFile(desktop.root.file("hook")), "xdg-open\n" + page + "\n");
 }
 
+// Sheafpad's menu entry offers it for web pages: a desktop that would hand
+// the file back to Sheafpad (as its editor for plain text, or through
+// xdg-open by the page's own type) is told, and nothing starts.
+TEST(OpenInTextEditor, NeverHandsTheFileBackToSheafpad) {
+    const std::string self = "io.github.sheafpad.sheafpad";
+    for (const std::string mime : {"text/plain", "text/html"}) {
+        Desktop desktop;
+        // The system's file types, for the page's own type.
+        std::filesystem::create_directory_symlink("/usr/share/mime",
+                                                  desktop.root.file("system-data/mime"));
+        desktop.Register(self, mime);
+        const std::string page = desktop.root.file("page.html");
+        test::WriteFile(page, "<p>");
+        desktop.RunInChild([&] {
+            RecordHookCalls(desktop.root.file("hook"));
+            std::ofstream(desktop.root.file("reason")) << OpenInTextEditor(page);
+        });
+        EXPECT_NE(test::ReadFile(desktop.root.file("reason")).find("Sheafpad itself"),
+                  std::string::npos)
+            << mime;
+        EXPECT_FALSE(test::FileExists(desktop.root.file("hook"))) << mime << ": something started";
+    }
+}
+
 // An editor that cannot start says why: a missing program, or one that
 // needs a terminal (as vim's entry does) where the desktop has none; with no
 // editor at all, a missing xdg-open.

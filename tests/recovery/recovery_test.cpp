@@ -45,7 +45,7 @@ Entry Sample(const std::string& path, const std::string& text) {
                     .mtimeNs = -5,
                     .ctimeNs = 1796680000000000001,
                     .contentHash = 0xfedcba9876543210u};
-    entry.encoding = TextEncoding::Latin1;
+    entry.format = {TextEncoding::Latin1, LineBreak::Cr, false};
     entry.textEncoding = TextEncoding::Latin1;
     entry.text = text;
     entry.copiedAtNs = 1796680000123456789;
@@ -63,16 +63,20 @@ TEST(RecoveryEntry, AnyBytesComeBackAndOnlyWholeEntriesParse) {
     EXPECT_EQ(back->path, path);
     EXPECT_EQ(back->text, text);
     EXPECT_EQ(back->loaded, entry.loaded);
-    EXPECT_EQ(back->encoding, TextEncoding::Latin1);
+    EXPECT_EQ(back->format, entry.format);
     EXPECT_EQ(back->copiedAtNs, entry.copiedAtNs);
     EXPECT_EQ(back->journal, 0u);
     Entry journaled = entry;
     journaled.journal = 7;
+    journaled.format = {TextEncoding::Utf8, LineBreak::Lf, true};
     EXPECT_EQ(Parse(Stored(journaled))->journal, 7u);
+    EXPECT_EQ(Parse(Stored(journaled))->format, journaled.format);
     // A copy written before the status-change time and the hash were kept.
     const std::string older = "Sheafpad recovery 1\npath 2\n/a\nloaded 1 2 3 4\nencoding utf-8\n"
                               "text-encoding utf-8\ncopied 5\ntext 00000000000000000002\nhi";
     ASSERT_TRUE(Parse(older));
+    // ... and before the line break and the mark were: what its run wrote.
+    EXPECT_EQ(Parse(older)->format, (TextFormat{TextEncoding::Utf8, LineBreak::CrLf, false}));
     EXPECT_EQ(Parse(older)->loaded.size, 4u);
     EXPECT_EQ(Parse(older)->loaded.ctimeNs, 0);
     EXPECT_EQ(Parse(older)->text, "hi");
@@ -95,18 +99,19 @@ TEST(RecoveryEntry, AnyBytesComeBackAndOnlyWholeEntriesParse) {
 
 TEST(RecoveryEntry, TextIsWhatASaveWritesOrUtf8WhenTheFileCannotHoldIt) {
     Entry entry;
-    SetText(entry, u"caf\u00e9\u2029line\n", TextEncoding::Latin1);
+    const TextFormat latin1{TextEncoding::Latin1, LineBreak::Lf, false};
+    SetText(entry, u"caf\u00e9\u2029line\n", latin1); // a copy's breaks are CR LF
     EXPECT_EQ(entry.text, "caf\xe9\r\nline\r\n");
     EXPECT_EQ(entry.textEncoding, TextEncoding::Latin1);
 
-    SetText(entry, u"\u20ac5", TextEncoding::Latin1); // no euro sign in Latin-1
-    EXPECT_EQ(entry.encoding, TextEncoding::Latin1);
+    SetText(entry, u"\u20ac5", latin1); // no euro sign in Latin-1
+    EXPECT_EQ(entry.format, latin1);
     EXPECT_EQ(entry.textEncoding, TextEncoding::Utf8);
     EXPECT_EQ(entry.text, "\xe2\x82\xac"
                           "5");
 
     const char16_t lone[] = {u'a', char16_t(0xD800), u'b', 0};
-    SetText(entry, lone, TextEncoding::Utf8);
+    SetText(entry, lone, TextFormat{});
     EXPECT_EQ(entry.text, "a\xef\xbf\xbd"
                           "b");
 
@@ -154,12 +159,13 @@ TEST(RecoveryStore, FolderAndEntriesArePrivateAndWritesReplace) {
     std::u16string text(64 * 1024 - 1, u'a');
     text += u"\U0001F600\u2029\u20ac";
     Entry meta = Sample("/x/a.htm", "ignored");
-    Store::PendingWrite pending = store->Stage(a, meta, text, TextEncoding::Latin1);
+    const TextFormat format{TextEncoding::Latin1, LineBreak::Cr, false};
+    Store::PendingWrite pending = store->Stage(a, meta, text, format);
     EXPECT_EQ(Parse(ReadFile(a))->text, "two"); // not in place before Commit
     ASSERT_EQ(pending.Commit(), 0);
     const std::optional<Entry> staged = Parse(ReadFile(a));
     ASSERT_TRUE(staged);
-    EXPECT_EQ(staged->encoding, TextEncoding::Latin1);
+    EXPECT_EQ(staged->format, format);
     EXPECT_EQ(staged->textEncoding, TextEncoding::Utf8);
     EXPECT_EQ(staged->text, std::string(64 * 1024 - 1, 'a') + "\xf0\x9f\x98\x80\r\n\xe2\x82\xac");
     EXPECT_EQ(staged->loaded, meta.loaded);
@@ -341,7 +347,8 @@ TEST(RecoveryStore, JournalsWithoutAWholeCopyAreAppliedToTheFileOrTheStagedCopy)
         Entry about = Sample(file, "");
         about.loaded = platform::FileIdentityOf(file);
         about.loaded.contentHash = ContentHash(content);
-        about.encoding = about.textEncoding = TextEncoding::Utf8;
+        about.format = {TextEncoding::Utf8, LineBreak::Lf, false}; // as the file is
+        about.textEncoding = TextEncoding::Utf8;
         about.journal = 5;
         WriteFile(Store::JournalPath(entryPath, 5),
                   JournalStartText(about, 9) + JournalRecord(0, 0, u"X"));

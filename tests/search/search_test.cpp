@@ -5,6 +5,7 @@
 #include "search/file_search.h"
 #include "search_test_util.h"
 #include "test_util.h"
+#include "text/text_format.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -18,9 +19,10 @@ using test::WriteFile;
 
 // The pane's text of bytes, and a piece of it as UTF-8 (one line).
 std::string PanePiece(const std::string& bytes, uint64_t pos, uint64_t length) {
-    const TextEncoding encoding = DetectEncoding(bytes);
-    std::u16string text(DecodedCapacity(bytes), u'\0');
-    text.resize(DecodeText(bytes, encoding, text.data()));
+    const TextFormat format = DetectFormat(bytes);
+    const std::string_view body = TextBytes(bytes, format);
+    std::u16string text(DecodedCapacity(body), u'\0');
+    text.resize(DecodeText(body, format.encoding, text.data()));
     std::string piece;
     EncodeText(std::u16string_view(text).substr(pos, length), TextEncoding::Utf8, piece, nullptr);
     return piece;
@@ -66,6 +68,18 @@ TEST(SearchAndReplace, OnlyTheMatchedBytesChangeAndThePaneShowsTheMatches) {
         {"a regular expression across CR LF, with groups", "end;\r\nnext;\r\n", regex, 1,
          "next end;\r\n"},
         {"empty matches at every line start", "a\r\nb\rc", lineStarts, 3, "> a\r\n> b\r> c"},
+        {"a byte-order mark is never matched, never moved",
+         "\xEF\xBB\xBF"
+         "a\nb",
+         lineStarts, 2,
+         "\xEF\xBB\xBF"
+         "> a\n> b"},
+        {"a byte-order mark takes no place in the pane",
+         "\xEF\xBB\xBF"
+         "cat\r\n\xC3\xA9 cat",
+         literal, 2,
+         "\xEF\xBB\xBF"
+         "dog\r\n\xC3\xA9 dog"},
         {"whole words, the Kelvin sign",
          "kelvin \xE2\x84\xAA"
          "elvin skelvin kelvins",
@@ -178,6 +192,15 @@ TEST(SearchAndReplace, BadExpressionsAndEmptyTextsAreRefusedWithTheReason) {
     EXPECT_NE(error.find("at character 4"), std::string::npos) << error;
     EXPECT_FALSE(Matcher::Compile(SearchOptions{}, &error));
     EXPECT_FALSE(error.empty());
+
+    // A pattern that would take ages: the file is skipped, saying so and where.
+    TempDir dir;
+    WriteFile(dir.file("a.htm"), "one\ntwo\n" + std::string(40, 'a') + "!\n");
+    const auto results = test::SearchAll(
+        {dir.file("a.htm")}, SearchOptions{.find = "(a|aa)+$", .replace = "", .regex = true});
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].skipped, "the pattern is too costly to match: it gave up at line 3 of "
+                                  "this file (a pattern with fewer nested repeats may work)");
 }
 
 // \w, \d and \b know the letters and digits of every script, so a

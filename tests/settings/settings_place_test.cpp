@@ -7,9 +7,11 @@
 #include "settings/settings_place.h"
 #include "test_util.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace sheafpad::settings {
 namespace {
@@ -55,6 +57,52 @@ TEST(SettingsPlace, InstalledCopyUsesTheConfigFolderPortableCopyItsOwn) {
 
     old != nullptr ? ::setenv("XDG_CONFIG_HOME", restore.c_str(), 1)
                    : ::unsetenv("XDG_CONFIG_HOME");
+}
+
+// A portable copy in a folder that every user may write (as /tmp is): a
+// settings file there is used only by the user who owns it and may write it.
+TEST(SettingsPlace, PortableCopyInASharedFolderUsesNoOtherAccountsFile) {
+    TempDir root;
+    const std::string config = root.file("config/");
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    const std::string restore = old != nullptr ? old : "";
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    const std::string configFile = config + "Sheafpad/Sheafpad.ini";
+    const std::string shared = root.file("shared/");
+    ASSERT_EQ(platform::MakeDirectories(shared, 0755), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    const std::string beside = shared + "Sheafpad.ini";
+
+    // No file yet: the first close makes it there, as the user's own.
+    EXPECT_EQ(SettingsFileFor(shared), beside);
+    WriteFile(beside, "[Initial]\r\n");
+    EXPECT_EQ(SettingsFileFor(shared), beside);
+    // The user's own file made read-only (root included): not written at
+    // every close with a failure, so not used.
+    ASSERT_EQ(::chmod(beside.c_str(), 0444), 0);
+    EXPECT_EQ(SettingsFileFor(shared), configFile);
+    ASSERT_EQ(::chmod(beside.c_str(), 0644), 0);
+    // Not a file: a folder or a dangling link of that name.
+    ASSERT_EQ(std::remove(beside.c_str()), 0);
+    ASSERT_EQ(::symlink("gone.ini", beside.c_str()), 0);
+    EXPECT_EQ(SettingsFileFor(shared), configFile);
+    ASSERT_EQ(std::remove(beside.c_str()), 0);
+    ASSERT_EQ(platform::MakeDirectories(beside, 0755), 0);
+    EXPECT_EQ(SettingsFileFor(shared), configFile);
+    ASSERT_EQ(::rmdir(beside.c_str()), 0);
+
+    // Another account's file, writable by everyone: still theirs.
+    WriteFile(beside, "[Initial]\r\nDir=/root\r\n");
+    ASSERT_EQ(::chmod(beside.c_str(), 0666), 0);
+    const bool chowned = ::chown(beside.c_str(), ::geteuid() + 1, ::getegid()) == 0;
+    if (chowned) {
+        EXPECT_EQ(SettingsFileFor(shared), configFile);
+    }
+    old != nullptr ? ::setenv("XDG_CONFIG_HOME", restore.c_str(), 1)
+                   : ::unsetenv("XDG_CONFIG_HOME");
+    if (!chowned) {
+        GTEST_SKIP() << "only root can give a file to another account";
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "text/text_codec.h"
+#include "text/text_format.h"
 
 #include "test_util.h"
 
@@ -13,10 +14,14 @@ using sheafpad::ContainsNul;
 using sheafpad::DecodedCapacity;
 using sheafpad::DecodeText;
 using sheafpad::DetectEncoding;
+using sheafpad::DetectFormat;
 using sheafpad::EncodedCapacity;
+using sheafpad::EncodeFile;
 using sheafpad::EncodeText;
 using sheafpad::EncodeTextInto;
+using sheafpad::LineBreak;
 using sheafpad::TextEncoding;
+using sheafpad::TextFormat;
 
 namespace {
 
@@ -41,12 +46,12 @@ std::string Encode(std::u16string_view text, TextEncoding encoding) {
 }
 
 // The file as a save of its unchanged text writes it: every CR LF, CR and
-// LF becomes CR LF, every other byte stays.
-std::string WithCrLf(std::string_view bytes) {
+// LF becomes lineBreak, every other byte stays.
+std::string WithBreaks(std::string_view bytes, std::string_view lineBreak) {
     std::string out;
     for (size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '\r' || bytes[i] == '\n') {
-            out += "\r\n";
+            out += lineBreak;
             if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
                 ++i;
             }
@@ -59,7 +64,7 @@ std::string WithCrLf(std::string_view bytes) {
 
 struct GoldenCase {
     const char* name;
-    TextEncoding encoding;
+    TextFormat format; // what the file is found to be
 };
 
 std::ostream& operator<<(std::ostream& os, const GoldenCase& c) {
@@ -70,33 +75,44 @@ class GoldenRoundTrip : public testing::TestWithParam<GoldenCase> {};
 
 // tests/text/golden/<name>.in is a file as found on disk, <name>.out what an
 // unchanged save writes back; without .out the file comes back unchanged.
+// The file's first line break is every line's; a byte-order mark stays
+// where it was and is no part of the text.
 TEST_P(GoldenRoundTrip, SaveOfUnchangedTextWritesTheExpectedBytes) {
     const std::string base = std::string(SHEAFPAD_GOLDEN_DIR) + "/" + GetParam().name;
     const std::string input = sheafpad::test::ReadFile(base + ".in");
     const std::string expected =
         sheafpad::test::FileExists(base + ".out") ? sheafpad::test::ReadFile(base + ".out") : input;
     ASSERT_FALSE(ContainsNul(input));
-    const TextEncoding encoding = DetectEncoding(input);
-    EXPECT_EQ(encoding, GetParam().encoding);
-    const std::u16string text = Decode(input, encoding);
+    const TextFormat format = DetectFormat(input);
+    EXPECT_EQ(format.encoding, GetParam().format.encoding);
+    EXPECT_EQ(format.lineBreak, GetParam().format.lineBreak);
+    EXPECT_EQ(format.bom, GetParam().format.bom);
+    const std::u16string text = Decode(sheafpad::TextBytes(input, format), format.encoding);
     EXPECT_EQ(text.find(u'\r'), std::u16string::npos) << "a CR survived decoding";
-    EXPECT_EQ(Encode(text, encoding), expected);
+    EXPECT_NE(text.substr(0, 1), u"\uFEFF") << "the mark is in the text";
+    std::string out;
+    ASSERT_TRUE(EncodeFile(text, format, out, nullptr));
+    EXPECT_EQ(out, expected);
 }
+
+constexpr TextEncoding kUtf8 = TextEncoding::Utf8, kLatin1 = TextEncoding::Latin1;
+constexpr LineBreak kLf = LineBreak::Lf, kCr = LineBreak::Cr, kCrLf = LineBreak::CrLf;
 
 INSTANTIATE_TEST_SUITE_P(
     Files, GoldenRoundTrip,
     testing::Values(
-        GoldenCase{"lf", TextEncoding::Utf8}, GoldenCase{"cr", TextEncoding::Utf8},
-        GoldenCase{"crlf", TextEncoding::Utf8}, GoldenCase{"lfcr", TextEncoding::Utf8},
-        GoldenCase{"crcrlf", TextEncoding::Utf8}, GoldenCase{"mixed", TextEncoding::Utf8},
-        GoldenCase{"no_final_break", TextEncoding::Utf8}, GoldenCase{"cr_last", TextEncoding::Utf8},
-        GoldenCase{"only_breaks", TextEncoding::Utf8}, GoldenCase{"empty", TextEncoding::Utf8},
-        GoldenCase{"latin1_high", TextEncoding::Latin1},
-        GoldenCase{"utf8_multibyte", TextEncoding::Utf8}, GoldenCase{"utf8_lf", TextEncoding::Utf8},
-        GoldenCase{"invalid_utf8", TextEncoding::Latin1},
-        GoldenCase{"utf8_bom", TextEncoding::Utf8}, GoldenCase{"utf8_u2028", TextEncoding::Latin1},
-        GoldenCase{"utf8_fdd0", TextEncoding::Latin1},
-        GoldenCase{"rtf_source", TextEncoding::Utf8}),
+        GoldenCase{"lf", {kUtf8, kLf}}, GoldenCase{"cr", {kUtf8, kCr}},
+        GoldenCase{"crlf", {kUtf8, kCrLf}}, GoldenCase{"lfcr", {kUtf8, kLf}},
+        GoldenCase{"crcrlf", {kUtf8, kCr}}, GoldenCase{"mixed", {kUtf8, kCrLf}},
+        GoldenCase{"no_final_break", {kUtf8, kCrLf}}, GoldenCase{"cr_last", {kUtf8, kCr}},
+        GoldenCase{"only_breaks", {kUtf8, kLf}}, GoldenCase{"empty", {kUtf8, kLf}},
+        GoldenCase{"latin1_high", {kLatin1, kCrLf}}, GoldenCase{"utf8_multibyte", {kUtf8, kCrLf}},
+        GoldenCase{"utf8_lf", {kUtf8, kLf}}, GoldenCase{"invalid_utf8", {kLatin1, kLf}},
+        GoldenCase{"utf8_bom", {kUtf8, kCrLf, true}}, GoldenCase{"utf8_bom_lf", {kUtf8, kLf, true}},
+        GoldenCase{"bom_only", {kUtf8, kLf, true}},
+        GoldenCase{"latin1_bom_bytes", {kLatin1, kCrLf, false}},
+        GoldenCase{"utf8_u2028", {kLatin1, kCrLf}}, GoldenCase{"utf8_fdd0", {kLatin1, kCrLf}},
+        GoldenCase{"rtf_source", {kUtf8, kCrLf}}),
     [](const testing::TestParamInfo<GoldenCase>& info) { return std::string(info.param.name); });
 
 TEST(DecodeText, EachLineBreakFormIsOneBreak) {
@@ -116,7 +132,8 @@ TEST(DecodeText, EachLineBreakFormIsOneBreak) {
 
 TEST(DecodeText, CharactersKeepTheirValues) {
     EXPECT_EQ(Decode("\xA0\xE9\xFF\x80", TextEncoding::Latin1), u"\u00A0\u00E9\u00FF\u0080");
-    EXPECT_EQ(Decode("\xEF\xBB\xBFx", TextEncoding::Utf8), u"\uFEFFx"); // the BOM stays
+    EXPECT_EQ(Decode("\xEF\xBB\xBFx", TextEncoding::Utf8),
+              u"\uFEFFx"); // TextBytes takes a mark off first
     EXPECT_EQ(Decode("\xC2\xA0\xE2\x82\xAC\xF0\x9F\x98\x80", TextEncoding::Utf8),
               u"\u00A0\u20AC\U0001F600");
     // Runs long enough for the 8-byte paths, with a character split across them.
@@ -241,11 +258,12 @@ TEST(EncodeTextInto, AgreesWithEncodeText) {
             unit = random() % 3 == 0 ? units[random() % std::size(units)] : u'p';
         }
         for (TextEncoding encoding : {TextEncoding::Latin1, TextEncoding::Utf8}) {
+            const LineBreak lineBreak = LineBreak(round % 3);
             std::string expected;
             size_t expectedBad = 0, bad = 0;
-            const bool ok = EncodeText(text, encoding, expected, &expectedBad);
+            const bool ok = EncodeText(text, encoding, expected, &expectedBad, lineBreak);
             std::string out(EncodedCapacity(text.size()), '\0');
-            const size_t size = EncodeTextInto(text, encoding, out.data(), &bad);
+            const size_t size = EncodeTextInto(text, encoding, out.data(), &bad, lineBreak);
             if (ok) {
                 EXPECT_EQ(out.substr(0, size), expected);
             } else {
@@ -264,9 +282,9 @@ TEST(ContainsNul, FindsNulAnywhere) {
 }
 
 // Random files: whatever the bytes, an unchanged save gives the file with
-// its line breaks made CR LF, and nothing else changes. Decoding in parts of
+// every line break made its first one, and nothing else changes. Decoding in parts of
 // any size, as a big file is, gives the same text.
-TEST(RoundTrip, RandomFilesComeBackWithCrLfBreaks) {
+TEST(RoundTrip, RandomFilesComeBackWithTheirFirstLineBreak) {
     std::mt19937 random(12345);
     // UTF-8 pieces of typical pages, line breaks among them.
     const std::string_view pieces[] = {
@@ -283,29 +301,36 @@ TEST(RoundTrip, RandomFilesComeBackWithCrLfBreaks) {
                 bytes += pieces[random() % (round % 4 == 1 ? 4 : std::size(pieces))];
             }
         }
-        const TextEncoding encoding = DetectEncoding(bytes);
+        const TextFormat format = DetectFormat(bytes);
+        const TextEncoding encoding = format.encoding;
         if (round % 2 == 1) {
             EXPECT_EQ(encoding, TextEncoding::Utf8);
         }
-        const std::u16string text = Decode(bytes, encoding);
-        EXPECT_EQ(Encode(text, encoding), WithCrLf(bytes));
+        const std::string_view body = sheafpad::TextBytes(bytes, format);
+        const std::u16string text = Decode(body, encoding);
+        std::string saved;
+        ASSERT_TRUE(EncodeFile(text, format, saved, nullptr));
+        EXPECT_EQ(saved, bytes.substr(0, format.BomLength()) +
+                             WithBreaks(body, sheafpad::BreakBytes(format.lineBreak)));
+        EXPECT_EQ(Encode(text, encoding), WithBreaks(body, "\r\n")); // a recovery copy's form
 
         std::u16string inParts;
         size_t done = 0;
-        DecodeTextInParts(bytes, encoding, inParts, size_t(1 + round % 9), [&](size_t upTo) {
+        DecodeTextInParts(body, encoding, inParts, size_t(1 + round % 9), [&](size_t upTo) {
             EXPECT_GT(upTo, done);
             done = upTo;
         });
         EXPECT_EQ(inParts, text);
-        EXPECT_EQ(done, bytes.size());
+        EXPECT_EQ(done, body.size());
 
-        // Kept one byte a unit where every character allows: the same text.
+        // Kept one byte a unit where every character allows: the same text,
+        // decoded over the bytes from their start, the mark left out.
         const bool narrow =
             std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x100; });
-        EXPECT_EQ(DecodesNarrow(bytes, encoding), narrow);
+        EXPECT_EQ(DecodesNarrow(body, encoding), narrow);
         if (narrow) {
             std::string units = bytes;
-            units.resize(DecodeNarrowInPlace(units.data(), units.size(), encoding));
+            units.resize(DecodeNarrowInPlace(units, format.BomLength(), encoding));
             std::u16string widened;
             for (const char c : units) {
                 widened += char16_t(uint8_t(c));

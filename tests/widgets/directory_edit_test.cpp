@@ -10,11 +10,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QUrl>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -79,6 +81,31 @@ TEST_F(DirectoryEditTest, SettingTheSameTextFiresNothing) {
     edit->SetText("/Web/");
     EXPECT_EQ(changes.count(), 3);
     EXPECT_EQ(edit->text(), "/Web/");
+}
+
+// The end of a long path tells folders apart: the field shows it, and the
+// tip over the field or its button has the whole path under its own text.
+TEST_F(DirectoryEditTest, ALongPathShowsItsEndAndTheTipHoldsItWhole) {
+    const std::string path = "/home/someone/" + std::string(60, 'x') + "/web/site";
+    edit->SetText(path);
+    EXPECT_EQ(edit->cursorPosition(), edit->text().size());
+    EXPECT_GT(edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), edit->width() / 2)
+        << "the start of the path is shown";
+    const QString tip =
+        "Directory in which the editable files will be found\n" + QString::fromStdString(path);
+    EXPECT_EQ(edit->ShownToolTip(), tip);
+    EXPECT_EQ(edit->toolTip(), "Directory in which the editable files will be found");
+
+    QToolTip::hideText();
+    const QPoint over(5, 5);
+    QHelpEvent help(QEvent::ToolTip, over, edit->Button()->mapToGlobal(over));
+    QApplication::sendEvent(edit->Button(), &help);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), tip);
+    QToolTip::hideText();
+
+    edit->SetText("");
+    EXPECT_EQ(edit->ShownToolTip(), edit->toolTip()) << "no empty line for no path";
 }
 
 TEST_F(DirectoryEditTest, KeysThatEditChangeNothingButCopyWorks) {

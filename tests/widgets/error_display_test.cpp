@@ -2,6 +2,8 @@
 #include "base/errors.h"
 #include "widgets/error_display.h"
 
+#include <QLabel>
+
 #include <gtest/gtest.h>
 
 using namespace sheafpad;
@@ -61,4 +63,29 @@ TEST(ErrorDisplay, GuardLetsAHandlerWithoutErrorRunSilently) {
     ErrorDisplay::SetHook(nullptr);
     EXPECT_EQ(ran, 1);
     EXPECT_EQ(calls, 0);
+}
+
+TEST(ErrorDisplay, BoxesWrapTheirTextAndNotesOfWhatWentWellAreNoErrors) {
+    const QString text = "Cannot save file \"/" + QString(300, 'p') +
+                         ".htm\". No space left on device for a second copy; the file was left "
+                         "unchanged.";
+    const auto box =
+        ErrorDisplay::MakeBox(QMessageBox::Information, text, QMessageBox::Ok, nullptr);
+    const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->wordWrap());
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label->text(), text);
+    EXPECT_EQ(box->icon(), QMessageBox::Information);
+    EXPECT_EQ(box->windowTitle(), ErrorDisplay::ApplicationTitle());
+
+    std::vector<QString> errors, notes;
+    ErrorDisplay::SetHook([&](const QString&, const QString& m) { errors.push_back(m); });
+    ErrorDisplay::Inform(std::string("Put back"));
+    ErrorDisplay::SetInformationHook([&](const QString&, const QString& m) { notes.push_back(m); });
+    ErrorDisplay::Inform(QStringLiteral("Put back again"));
+    ErrorDisplay::SetInformationHook(nullptr);
+    ErrorDisplay::SetHook(nullptr);
+    EXPECT_EQ(errors, std::vector<QString>{"Put back."}); // no information hook: no box either
+    EXPECT_EQ(notes, std::vector<QString>{"Put back again."});
 }

@@ -56,17 +56,18 @@ protected:
     TRichEdit pane;
 };
 
-TEST_F(RichEditTest, SavesEveryLineBreakAsCrLfAndKeepsEveryOtherByte) {
+TEST_F(RichEditTest, SavesEveryLineBreakAsTheFirstOneAndKeepsEveryOtherByte) {
     struct Row {
         std::string in, out;
     } rows[] = {
-        {"a\nb\n", "a\r\nb\r\n"},
-        {"a\rb\r", "a\r\nb\r\n"},
+        {"a\nb\n", "a\nb\n"},
+        {"a\rb\r", "a\rb\r"},
         {"a\r\nb", "a\r\nb"},
-        {"a\n\rb", "a\r\n\r\nb"},   // LF CR: two breaks
-        {"a\r\r\nb", "a\r\n\r\nb"}, // CR CR LF: two breaks
-        {"a\nb\r\nc\rd", "a\r\nb\r\nc\r\nd"},
-        {"x\r", "x\r\n"}, // a CR as the last byte is a break
+        {"a\n\rb", "a\n\nb"},   // LF CR: two breaks, the first an LF
+        {"a\r\r\nb", "a\r\rb"}, // CR CR LF: two breaks, the first a CR
+        {"a\nb\r\nc\rd", "a\nb\nc\nd"},
+        {"a\r\nb\nc\rd", "a\r\nb\r\nc\r\nd"},
+        {"x\r", "x\r"}, // a CR as the last byte is a break
         {"", ""},
         {"\xA0\xE9\xFF z", "\xA0\xE9\xFF z"},               // Latin-1: every byte as it was
         {"caf\xC3\xA9 \xC2\xA0.", "caf\xC3\xA9 \xC2\xA0."}, // UTF-8, no-break space kept
@@ -76,13 +77,18 @@ TEST_F(RichEditTest, SavesEveryLineBreakAsCrLfAndKeepsEveryOtherByte) {
     for (const Row& row : rows) {
         EXPECT_EQ(RoundTrip(row.in), row.out) << "input: " << row.in;
     }
+    EXPECT_EQ(pane.toPlainText(), "\u00C3("); // Latin-1
+    RoundTrip("\xEF\xBB\xBFhi\n");
+    EXPECT_EQ(pane.toPlainText(), "hi\n") << "the mark is no part of the text";
+    EXPECT_EQ(pane.Format(), (TextFormat{TextEncoding::Utf8, LineBreak::Lf, true}));
     // A file of many decode parts, whose memory goes back part by part, with
-    // characters and CR LF falling on every kind of part end.
-    std::string big;
+    // characters and CR LF falling on every kind of part end, after a mark.
+    std::string big = "\xEF\xBB\xBF";
     for (int i = 0; big.size() < 1'100'000; ++i) {
         big += "caf\xC3\xA9 \xE2\x82\xAC\xF0\x9F\x98\x80 " + std::to_string(i) + "\r\n";
     }
     EXPECT_TRUE(RoundTrip(big) == big);
+    EXPECT_TRUE(pane.toPlainText().startsWith("caf"));
 }
 
 TEST_F(RichEditTest, LoadDecodesUtf8AndLatin1AndSetsTheLimit) {

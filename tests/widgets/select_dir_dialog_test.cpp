@@ -290,10 +290,13 @@ TEST(DriveItemText, MountPointWithLabelOrRemoteNameLowerCased) {
     drive.mountPoint = "/Data";
     drive.label = "BACKUP";
     EXPECT_EQ(DriveItemText(drive), "/Data [backup]");
-    drive.label.clear();
-    EXPECT_EQ(DriveItemText(drive), "/Data []");
+    drive.label.clear(); // none, or unreadable: no empty brackets
+    EXPECT_EQ(DriveItemText(drive), "/Data");
     drive.kind = platform::DriveKind::RamDisk;
-    EXPECT_EQ(DriveItemText(drive), "/Data []");
+    EXPECT_EQ(DriveItemText(drive), "/Data");
+    drive.label = "Scratch";
+    EXPECT_EQ(DriveItemText(drive), "/Data [scratch]");
+    drive.label.clear();
     drive.kind = platform::DriveKind::Removable;
     EXPECT_EQ(DriveItemText(drive), "/Data");
     drive.kind = platform::DriveKind::Network;

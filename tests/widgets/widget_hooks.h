@@ -14,19 +14,27 @@
 
 namespace sheafpad::test {
 
-// Collects the messages the error display would show, while it lives.
+// Collects the messages the error display would show, while it lives: the
+// errors, and apart from them the notes of what went well.
 class ErrorCapture {
 public:
     ErrorCapture() {
         ErrorDisplay::SetHook([this](const QString&, const QString& message) {
             errors.push_back(message.toStdString());
         });
+        ErrorDisplay::SetInformationHook([this](const QString&, const QString& message) {
+            informed.push_back(message.toStdString());
+        });
     }
-    ~ErrorCapture() { ErrorDisplay::SetHook(nullptr); }
+    ~ErrorCapture() {
+        ErrorDisplay::SetHook(nullptr);
+        ErrorDisplay::SetInformationHook(nullptr);
+    }
     ErrorCapture(const ErrorCapture&) = delete;
     ErrorCapture& operator=(const ErrorCapture&) = delete;
 
-    std::vector<std::string> errors; // UTF-8, in the order shown
+    std::vector<std::string> errors;   // UTF-8, in the order shown
+    std::vector<std::string> informed; // the same
 };
 
 // Answers the folder dialog: each browse runs `answer` with the live dialog
