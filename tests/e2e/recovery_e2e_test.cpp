@@ -74,8 +74,7 @@ protected:
     // Starts the program again, answers the one question with Enter
     // (Restore is the default), switches to the other name, and quits; then
     // one file holds typed, the other original.
-    void RestoreAndSwitch(const XServer& server,
-                          const std::string& typed = "Hi thereone\ntwo\n",
+    void RestoreAndSwitch(const XServer& server, const std::string& typed = "Hi thereone\ntwo\n",
                           const std::string& original = kOriginal) {
         App app(server, dir.path());
         std::string question;
