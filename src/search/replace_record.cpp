@@ -277,7 +277,7 @@ std::optional<ReplaceRecord> ReadReplaceRecord(const std::string& folder) {
 
 ReplaceOutcome ApplyEdits(const std::string& folder, const std::vector<FileEdit>& edits,
                           const std::vector<RecordedRename>& renames, const std::string& paneFile,
-                          const std::function<void(size_t)>& beforeWrite) {
+                          const BeforeFile& beforeWrite) {
     std::optional<platform::PrivateFolder> dir;
     if (const int error = OpenFolder(&dir); error != 0) {
         throw Error("Nothing was replaced: the old contents cannot be kept in \"" +
@@ -289,14 +289,17 @@ ReplaceOutcome ApplyEdits(const std::string& folder, const std::vector<FileEdit>
     std::vector<char> written(edits.size(), 0);
     for (size_t i = 0; i < edits.size(); ++i) {
         const FileEdit& edit = edits[i];
-        if (edit.path != paneFile) {
+        if (beforeWrite && !beforeWrite(i)) {
+            outcome.stopped = true;
+            break;
+        }
+        if (edit.path == paneFile) {
+            outcome.paneFileDone = true;
+        } else {
             if (platform::CompareIdentity(edit.identity, platform::FileIdentityOf(edit.path)) !=
                 platform::FileChange::None) {
                 outcome.notes.push_back({edit.path, kChangedSinceSearch});
                 continue;
-            }
-            if (beforeWrite) {
-                beforeWrite(i);
             }
             try {
                 platform::WriteFileBytes(edit.path, edit.newBytes);
@@ -313,7 +316,8 @@ ReplaceOutcome ApplyEdits(const std::string& folder, const std::vector<FileEdit>
     }
     if (outcome.files == 0 && renames.empty()) {
         dir->Remove(RecordName(folder)); // nothing was replaced: there is nothing to undo
-    } else if (!outcome.notes.empty()) {
+        outcome.recordId = 0;
+    } else if (!outcome.notes.empty() || outcome.stopped) {
         // The files left alone are no part of what an undo puts back. Where
         // this fails, the undo finds them changed and leaves them alone too.
         std::vector<FileEdit> kept;
@@ -330,7 +334,7 @@ ReplaceOutcome ApplyEdits(const std::string& folder, const std::vector<FileEdit>
     return outcome;
 }
 
-UndoOutcome UndoReplace(const ReplaceRecord& record) {
+UndoOutcome UndoReplace(const ReplaceRecord& record, const BeforeFile& beforeFile) {
     UndoOutcome outcome;
     std::optional<platform::PrivateFolder> dir;
     const int opened = OpenFolder(&dir);
@@ -351,7 +355,12 @@ UndoOutcome UndoReplace(const ReplaceRecord& record) {
         unkeptReason = unkeptReason.empty() ? SystemReason(error) : unkeptReason;
         outcome.notes.back().reason += "; its content from before the replace stays in the record";
     };
-    for (const RecordedFile& file : record.files) {
+    for (size_t i = 0; i < record.files.size(); ++i) {
+        const RecordedFile& file = record.files[i];
+        if (beforeFile && !beforeFile(i)) {
+            outcome.stopped = true; // the record stays: the next undo finishes the work
+            return outcome;
+        }
         std::string now;
         try {
             now = platform::ReadFileBytes(file.path);

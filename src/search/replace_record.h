@@ -60,10 +60,16 @@ struct FileNote {
     std::string reason;
 };
 
+// Told before each file is written (its number among all); false stops
+// there: that file and the ones after it are left as they are.
+using BeforeFile = std::function<bool(size_t)>;
+
 struct ReplaceOutcome {
     size_t files = 0, matches = 0; // written (or left to the pane)
     std::vector<FileNote> notes;
-    uint64_t recordId = 0; // of the record that now stands for folder
+    uint64_t recordId = 0;     // of the record that now stands for folder (0: none)
+    bool stopped = false;      // beforeWrite stopped it: files after those written were left alone
+    bool paneFileDone = false; // the pane's file was reached: its edit is to be made
 };
 
 // Records every edit and rename in folder (the edit of paneFile with the new
@@ -71,10 +77,11 @@ struct ReplaceOutcome {
 // then writes each edit's new bytes, except paneFile's: a file that changed
 // since it was read is left alone and noted, a failed write noted and the
 // others go on. Throws Error, having written nothing, when the record cannot
-// be written. beforeWrite(i), when set, runs before the i-th file is written.
+// be written. beforeWrite, when set, may stop it between two files; the
+// record then holds only what was written (none when nothing was).
 ReplaceOutcome ApplyEdits(const std::string& folder, const std::vector<FileEdit>& edits,
                           const std::vector<RecordedRename>& renames, const std::string& paneFile,
-                          const std::function<void(size_t)>& beforeWrite = {});
+                          const BeforeFile& beforeWrite = {});
 
 struct UndoOutcome {
     size_t files = 0;                    // as they were before the replace
@@ -84,6 +91,7 @@ struct UndoOutcome {
     // The record stays, since the content from before the replace of some
     // file could not be kept anywhere else; the reason, ready to show.
     std::string recordKept;
+    bool stopped = false; // beforeFile stopped it; the record stays for the rest
 };
 
 // Undoes the recorded replace: each file that holds what the replace wrote
@@ -92,7 +100,10 @@ struct UndoOutcome {
 // its old content set aside in ReplaceRecordDir() and named in the note.
 // Renames are undone where the old name is free. The record is removed
 // unless it is still the only place of some old content, and unless another
-// replace in the folder superseded it meanwhile.
-UndoOutcome UndoReplace(const ReplaceRecord& record);
+// replace in the folder superseded it meanwhile. beforeFile, when set, may
+// stop it between two files: the files put back stay so, the renames are
+// not undone yet, and the record stays, so that Undo Replace finishes the
+// work later.
+UndoOutcome UndoReplace(const ReplaceRecord& record, const BeforeFile& beforeFile = {});
 
 } // namespace sheafpad::search

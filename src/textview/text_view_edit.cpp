@@ -66,6 +66,7 @@ void TextView::LoadNarrowText(std::string units) {
 
 void TextView::Loaded(size_t lengthBefore) {
     run_ = Run::None;
+    marked_.clear();
     if (colours_) {
         colours_->TextChanged(TextChange{0, lengthBefore, buffer_.Length()}, true);
     }
@@ -196,6 +197,7 @@ qsizetype TextView::ReplaceSelection(const QString& text, Origin origin) {
 }
 
 void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
+    MoveMarks(change);
     if (colours_) {
         colours_->TextChanged(change, false);
     }
