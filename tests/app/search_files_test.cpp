@@ -3,8 +3,6 @@
 // window, Replace All with the open file changed in the pane, opening a
 // result, Undo Replace, and renaming a file with the references to it.
 #include "form_fixture.h"
-#include "platform/file_identity.h"
-#include "search/file_edit.h"
 #include "search/replace_record.h"
 #include "widgets/rename_dialog.h"
 #include "widgets/rich_edit.h"
@@ -119,14 +117,9 @@ TEST_F(SearchFilesTest, AnotherProgramsLaterReplaceInTheFolderIsNotUndoneHere) {
     window->ReplaceAllButton->click();
     ASSERT_EQ(ReadFile(dir.file("b.htm")), "new b");
 
-    std::string error, reason;
-    const auto matcher = search::Matcher::Compile({.find = "new", .replace = "theirs"}, &error);
-    search::MatchScratch scratch;
     const std::string b = dir.file("b.htm");
-    const auto theirs =
-        search::PlanReplace(b, platform::FileIdentityOf(b), 1, *matcher, scratch, &reason);
-    ASSERT_TRUE(theirs) << reason;
-    const uint64_t other = search::ApplyEdits(dir.path(), {*theirs}, {}, "").recordId;
+    const uint64_t other = test::ReplaceAsAnotherProgram(dir.path(), b, "new", "theirs");
+    ASSERT_NE(other, 0u);
     ASSERT_TRUE(window->UndoReplaceButton->isEnabled());
     window->UndoReplaceButton->click();
     EXPECT_THAT(window->OutcomeLabel->text().toStdString(),

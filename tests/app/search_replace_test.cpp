@@ -5,8 +5,6 @@
 // marked in the pane, and the drop-downs kept in the settings.
 #include "app/search_controller.h"
 #include "form_fixture.h"
-#include "platform/file_identity.h"
-#include "search/file_edit.h"
 #include "search/replace_record.h"
 #include "widgets/rich_edit.h"
 #include "widgets/search_results.h"
@@ -220,15 +218,9 @@ TEST_F(SearchReplaceTest, AStoppedUndoStillKeepsAnotherProgramsLaterReplace) {
     ASSERT_EQ(ReadFile(dir.file("a.htm")) + ReadFile(dir.file("c.htm")), "old anew c");
     EditRunner::SetStepHook(nullptr);
 
-    std::string error, reason;
-    const auto matcher = search::Matcher::Compile({.find = "new", .replace = "theirs"}, &error);
-    ASSERT_TRUE(matcher) << error;
-    search::MatchScratch scratch;
     const std::string c = dir.file("c.htm");
-    const auto theirs =
-        search::PlanReplace(c, platform::FileIdentityOf(c), 1, *matcher, scratch, &reason);
-    ASSERT_TRUE(theirs) << reason;
-    const uint64_t other = search::ApplyEdits(dir.path(), {*theirs}, {}, "").recordId;
+    const uint64_t other = test::ReplaceAsAnotherProgram(dir.path(), c, "new", "theirs");
+    ASSERT_NE(other, 0u);
     window->UndoReplaceButton->click();
     EXPECT_THAT(window->OutcomeLabel->text().toStdString(),
                 testing::StartsWith("Not undone: another running Sheafpad replaced"));
