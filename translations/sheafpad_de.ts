@@ -115,10 +115,6 @@ Starten Sie es aus einer Desktop-Sitzung oder starten Sie eine virtuelle: xvfb-r
         <translation>Das Speichern von „%1“ wurde unterbrochen; der Inhalt der Datei von vor diesem Speichern wurde wiederhergestellt. Was sie stattdessen enthielt, liegt bis zum nächsten Start in „%2“</translation>
     </message>
     <message>
-        <source>Saving &quot;%1&quot; was interrupted, and the file has changed since, so it is left as it is now; its content from before that save is kept in &quot;%2&quot;</source>
-        <translation>Das Speichern von „%1“ wurde unterbrochen, und die Datei hat sich seitdem geändert, daher bleibt sie, wie sie jetzt ist; ihr Inhalt von vor diesem Speichern liegt in „%2“</translation>
-    </message>
-    <message>
         <source>Not a regular file</source>
         <translation>Keine gewöhnliche Datei</translation>
     </message>
@@ -141,6 +137,14 @@ Starten Sie es aus einer Desktop-Sitzung oder starten Sie eine virtuelle: xvfb-r
     <message>
         <source>The text editor could not be started</source>
         <translation>Der Texteditor konnte nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>Saving &quot;%1&quot; was interrupted, and the file was changed after that, so it is left as it is now: it is a half-written mix of the new content and the old, with changes made after the save. Its content from before that save is kept in &quot;%2&quot;</source>
+        <translation>Das Speichern von „%1“ wurde unterbrochen, und die Datei wurde danach geändert, daher bleibt sie, wie sie jetzt ist: Sie ist eine halb geschriebene Mischung aus neuem und altem Inhalt, mit Änderungen nach dem Speichern. Ihr Inhalt von vor diesem Speichern liegt in „%2“</translation>
+    </message>
+    <message>
+        <source>Saving &quot;%1&quot; was interrupted, and the file was changed after that, so it is left as it is now; it is not half written. Its content from before that save is kept in &quot;%2&quot;</source>
+        <translation>Das Speichern von „%1“ wurde unterbrochen, und die Datei wurde danach geändert, daher bleibt sie, wie sie jetzt ist; sie ist nicht halb geschrieben. Ihr Inhalt von vor diesem Speichern liegt in „%2“</translation>
     </message>
 </context>
 <context>
@@ -311,6 +315,10 @@ Klicken Sie auf einen Dateinamen, um mit dem Bearbeiten zu beginnen!</translatio
             <numerusform>%n Dateien wurden zurückgesetzt, wie sie waren.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Not undone: another running Sheafpad replaced in this folder after this window did, so this window&apos;s replace can no longer be undone. Undo Replace in that window undoes its own replace.</source>
+        <translation>Nicht rückgängig gemacht: Ein anderes laufendes Sheafpad hat nach diesem Fenster in diesem Ordner ersetzt, daher kann das Ersetzen dieses Fensters nicht mehr rückgängig gemacht werden. „Ersetzen rückgängig“ in jenem Fenster nimmt sein eigenes Ersetzen zurück.</translation>
+    </message>
 </context>
 <context>
     <name>RenameController</name>
@@ -374,10 +382,6 @@ Klicken Sie auf einen Dateinamen, um mit dem Bearbeiten zu beginnen!</translatio
         <translation>Es wurde nichts ersetzt: Die alten Inhalte können nicht in „%1“ aufbewahrt werden. %2</translation>
     </message>
     <message>
-        <source>The record of the last replace, &quot;%1&quot;, cannot be read</source>
-        <translation>Die Aufzeichnung des letzten Ersetzens, „%1“, kann nicht gelesen werden</translation>
-    </message>
-    <message>
         <source>cannot be read: not undone</source>
         <translation>kann nicht gelesen werden: nicht rückgängig gemacht</translation>
     </message>
@@ -400,6 +404,53 @@ Klicken Sie auf einen Dateinamen, um mit dem Bearbeiten zu beginnen!</translatio
     <message>
         <source>The file holds NUL bytes, so it is not a text file</source>
         <translation>Die Datei enthält NUL-Bytes, ist also keine Textdatei</translation>
+    </message>
+    <message>
+        <source>it belongs to another user</source>
+        <translation>sie gehört einem anderen Benutzer</translation>
+    </message>
+    <message>
+        <source>it is a symbolic link</source>
+        <translation>sie ist ein symbolischer Verweis</translation>
+    </message>
+    <message>
+        <source>it is not a plain file</source>
+        <translation>sie ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>The records of replaces cannot be used in &quot;%1&quot;: %2</source>
+        <translation>Die Aufzeichnungen des Ersetzens können in „%1“ nicht benutzt werden: %2</translation>
+    </message>
+    <message>
+        <source>The record of the last replace, &quot;%1&quot;, is not used: %2</source>
+        <translation>Die Aufzeichnung des letzten Ersetzens, „%1“, wird nicht benutzt: %2</translation>
+    </message>
+    <message>
+        <source>The record of the last replace, &quot;%1&quot;, is damaged: nothing was put back</source>
+        <translation>Die Aufzeichnung des letzten Ersetzens, „%1“, ist beschädigt: Es wurde nichts zurückgesetzt</translation>
+    </message>
+    <message>
+        <source>The record of the last replace, &quot;%1&quot;, is damaged in its part for &quot;%2&quot;: nothing was put back</source>
+        <translation>Die Aufzeichnung des letzten Ersetzens, „%1“, ist in ihrem Teil für „%2“ beschädigt: Es wurde nichts zurückgesetzt</translation>
+    </message>
+    <message>
+        <source>The record of the last replace, &quot;%1&quot;, is damaged in its renames or cut short: nothing was put back</source>
+        <translation>Die Aufzeichnung des letzten Ersetzens, „%1“, ist in ihren Umbenennungen beschädigt oder abgeschnitten: Es wurde nichts zurückgesetzt</translation>
+    </message>
+    <message>
+        <source>Nothing was replaced: the old contents cannot be kept in &quot;%1&quot;: %2</source>
+        <translation>Es wurde nichts ersetzt: Die alten Inhalte können nicht in „%1“ aufbewahrt werden: %2</translation>
+    </message>
+    <message>
+        <source>; its content from before the replace stays in the record</source>
+        <translation>; ihr Inhalt von vor dem Ersetzen bleibt in der Aufzeichnung</translation>
+    </message>
+    <message numerus="yes">
+        <source>The record of the replace is kept in &quot;%1&quot;, since the content from before the replace of %n file(s) could not be kept anywhere else (%2); Undo Replace tries again</source>
+        <translation>
+            <numerusform>Die Aufzeichnung des Ersetzens bleibt in „%1“, da der Inhalt von vor dem Ersetzen von %n Datei nirgends sonst aufbewahrt werden konnte (%2); „Ersetzen rückgängig“ versucht es erneut</numerusform>
+            <numerusform>Die Aufzeichnung des Ersetzens bleibt in „%1“, da der Inhalt von vor dem Ersetzen von %n Dateien nirgends sonst aufbewahrt werden konnte (%2); „Ersetzen rückgängig“ versucht es erneut</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -451,38 +502,35 @@ The copy was made %1.</source>
 Die Kopie wurde am %1 angelegt.</translation>
     </message>
     <message>
-        <source>
-The file&apos;s folder no longer exists: Restore puts the text on the clipboard.</source>
-        <translation>
-Der Ordner der Datei existiert nicht mehr: Wiederherstellen legt den Text in die Zwischenablage.</translation>
-    </message>
-    <message>
-        <source>
-The file no longer exists: saving makes it anew.</source>
-        <translation>
-Die Datei existiert nicht mehr: Speichern legt sie neu an.</translation>
-    </message>
-    <message>
-        <source>
-The file has been changed on disk since its text was loaded.</source>
-        <translation>
-Die Datei wurde auf der Platte geändert, seit ihr Text geladen wurde.</translation>
-    </message>
-    <message>
-        <source>&amp;Restore</source>
-        <translation>&amp;Wiederherstellen</translation>
-    </message>
-    <message>
-        <source>&amp;Discard</source>
-        <translation>&amp;Verwerfen</translation>
-    </message>
-    <message>
         <source>the user&apos;s state folder is not known</source>
         <translation>der Statusordner des Benutzers ist nicht bekannt</translation>
     </message>
     <message>
         <source>&quot;%1&quot; is no longer listed</source>
         <translation>„%1“ ist nicht mehr aufgelistet</translation>
+    </message>
+    <message>
+        <source>The file&apos;s folder no longer exists: Restore puts the text on the clipboard.</source>
+        <translation>Der Ordner der Datei existiert nicht mehr: Wiederherstellen legt den Text in die Zwischenablage.</translation>
+    </message>
+    <message>
+        <source>The file no longer exists: saving makes it anew.</source>
+        <translation>Die Datei existiert nicht mehr: Speichern legt sie neu an.</translation>
+    </message>
+    <message>
+        <source>The file has been changed on disk since its text was loaded.</source>
+        <translation>Die Datei wurde auf der Platte geändert, seit ihr Text geladen wurde.</translation>
+    </message>
+    <message>
+        <source>%1 (copied %2)%3</source>
+        <translation>%1 (kopiert am %2)%3</translation>
+    </message>
+    <message numerus="yes">
+        <source>Sheafpad ended before the changes to %n file(s) were saved. Restore the unsaved changes?</source>
+        <translation>
+            <numerusform>Sheafpad wurde beendet, bevor die Änderungen an %n Datei gespeichert waren. Die ungespeicherten Änderungen wiederherstellen?</numerusform>
+            <numerusform>Sheafpad wurde beendet, bevor die Änderungen an %n Dateien gespeichert waren. Die ungespeicherten Änderungen wiederherstellen?</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -498,6 +546,17 @@ Die Datei wurde auf der Platte geändert, seit ihr Text geladen wurde.</translat
     <message>
         <source>RichEdit line insertion error</source>
         <translation>RichEdit-Fehler beim Einfügen einer Zeile</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n byte(s)</source>
+        <translation>
+            <numerusform>%n Byte</numerusform>
+            <numerusform>%n Bytes</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The file is %1, more than a quarter of this computer&apos;s memory (%2), too large to open</source>
+        <translation>Die Datei ist %1 groß, mehr als ein Viertel des Arbeitsspeichers dieses Computers (%2), zu groß zum Öffnen</translation>
     </message>
 </context>
 <context>
@@ -586,6 +645,25 @@ Läuft mit Qt %1.</translation>
     <message>
         <source>Open Folder</source>
         <translation>Ordner öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>sheafpad::RecoveryDialog</name>
+    <message>
+        <source>Uncheck the copies that you do not want back, then press Restore Checked: the unchecked ones are discarded.</source>
+        <translation>Nehmen Sie das Häkchen bei den Kopien weg, die Sie nicht zurückhaben wollen, und drücken Sie dann „Markierte wiederherstellen“: Die anderen werden verworfen.</translation>
+    </message>
+    <message>
+        <source>&amp;Restore All</source>
+        <translation>Alle &amp;wiederherstellen</translation>
+    </message>
+    <message>
+        <source>&amp;Discard All</source>
+        <translation>Alle &amp;verwerfen</translation>
+    </message>
+    <message>
+        <source>Restore &amp;Checked</source>
+        <translation>&amp;Markierte wiederherstellen</translation>
     </message>
 </context>
 <context>
@@ -999,6 +1077,13 @@ The recovery copy is kept and offered again at the next start.</source>
         <translation>Der Ordner von %1 existiert nicht mehr, daher liegt der wiederhergestellte Text jetzt in der Zwischenablage: Fügen Sie ihn in eine Datei ein, um ihn zu behalten.
 
 Die Wiederherstellungskopie bleibt erhalten und wird beim nächsten Start wieder angeboten.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n journal(s) of typing could be read but not applied: neither a copy that they continue nor the file as it was loaded is still there. They were set aside in %1 under names that begin with &quot;unapplied-&quot;.</source>
+        <translation>
+            <numerusform>%n Protokoll von Eingaben konnte gelesen, aber nicht angewandt werden: Weder eine Kopie, die es fortsetzt, noch die Datei, wie sie geladen wurde, ist noch da. Es wurde in %1 unter einem Namen beiseitegelegt, der mit „unapplied-“ beginnt.</numerusform>
+            <numerusform>%n Protokolle von Eingaben konnten gelesen, aber nicht angewandt werden: Weder eine Kopie, die sie fortsetzen, noch die Datei, wie sie geladen wurde, ist noch da. Sie wurden in %1 unter Namen beiseitegelegt, die mit „unapplied-“ beginnen.</numerusform>
+        </translation>
     </message>
 </context>
 <context>

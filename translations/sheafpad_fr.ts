@@ -115,10 +115,6 @@ Lancez-le depuis une session de bureau, ou démarrez-en une virtuelle&#xa0;: xvf
         <translation>L&apos;enregistrement de «&#xa0;%1&#xa0;» a été interrompu&#xa0;; le contenu du fichier d&apos;avant cet enregistrement a été remis en place. Ce qu&apos;il contenait à la place est gardé dans «&#xa0;%2&#xa0;» jusqu&apos;au prochain démarrage</translation>
     </message>
     <message>
-        <source>Saving &quot;%1&quot; was interrupted, and the file has changed since, so it is left as it is now; its content from before that save is kept in &quot;%2&quot;</source>
-        <translation>L&apos;enregistrement de «&#xa0;%1&#xa0;» a été interrompu, et le fichier a changé depuis, il est donc laissé tel quel&#xa0;; son contenu d&apos;avant cet enregistrement est gardé dans «&#xa0;%2&#xa0;»</translation>
-    </message>
-    <message>
         <source>Not a regular file</source>
         <translation>Ce n&apos;est pas un fichier ordinaire</translation>
     </message>
@@ -141,6 +137,14 @@ Lancez-le depuis une session de bureau, ou démarrez-en une virtuelle&#xa0;: xvf
     <message>
         <source>The text editor could not be started</source>
         <translation>L&apos;éditeur de texte n&apos;a pas pu être lancé</translation>
+    </message>
+    <message>
+        <source>Saving &quot;%1&quot; was interrupted, and the file was changed after that, so it is left as it is now: it is a half-written mix of the new content and the old, with changes made after the save. Its content from before that save is kept in &quot;%2&quot;</source>
+        <translation>L&apos;enregistrement de «&#xa0;%1&#xa0;» a été interrompu, et le fichier a été modifié ensuite, il est donc laissé tel quel&#xa0;: c&apos;est un mélange à moitié écrit du nouveau contenu et de l&apos;ancien, avec des modifications faites après l&apos;enregistrement. Son contenu d&apos;avant cet enregistrement est gardé dans «&#xa0;%2&#xa0;»</translation>
+    </message>
+    <message>
+        <source>Saving &quot;%1&quot; was interrupted, and the file was changed after that, so it is left as it is now; it is not half written. Its content from before that save is kept in &quot;%2&quot;</source>
+        <translation>L&apos;enregistrement de «&#xa0;%1&#xa0;» a été interrompu, et le fichier a été modifié ensuite, il est donc laissé tel quel&#xa0;; il n&apos;est pas à moitié écrit. Son contenu d&apos;avant cet enregistrement est gardé dans «&#xa0;%2&#xa0;»</translation>
     </message>
 </context>
 <context>
@@ -312,6 +316,10 @@ Cliquez sur un nom de fichier pour commencer vos modifications&#xa0;!</translati
             <numerusform>%n fichiers remis tels qu&apos;ils étaient.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Not undone: another running Sheafpad replaced in this folder after this window did, so this window&apos;s replace can no longer be undone. Undo Replace in that window undoes its own replace.</source>
+        <translation>Non annulé&#xa0;: un autre Sheafpad en cours a remplacé dans ce dossier après cette fenêtre, le remplacement de cette fenêtre ne peut donc plus être annulé. «&#xa0;Annuler le remplacement&#xa0;» dans l&apos;autre fenêtre annule son propre remplacement.</translation>
+    </message>
 </context>
 <context>
     <name>RenameController</name>
@@ -375,10 +383,6 @@ Cliquez sur un nom de fichier pour commencer vos modifications&#xa0;!</translati
         <translation>Rien n&apos;a été remplacé&#xa0;: les anciens contenus ne peuvent pas être gardés dans «&#xa0;%1&#xa0;». %2</translation>
     </message>
     <message>
-        <source>The record of the last replace, &quot;%1&quot;, cannot be read</source>
-        <translation>L&apos;enregistrement du dernier remplacement, «&#xa0;%1&#xa0;», ne peut pas être lu</translation>
-    </message>
-    <message>
         <source>cannot be read: not undone</source>
         <translation>ne peut pas être lu&#xa0;: non annulé</translation>
     </message>
@@ -401,6 +405,53 @@ Cliquez sur un nom de fichier pour commencer vos modifications&#xa0;!</translati
     <message>
         <source>The file holds NUL bytes, so it is not a text file</source>
         <translation>Le fichier contient des octets NUL, ce n&apos;est donc pas un fichier texte</translation>
+    </message>
+    <message>
+        <source>it belongs to another user</source>
+        <translation>il appartient à un autre utilisateur</translation>
+    </message>
+    <message>
+        <source>it is a symbolic link</source>
+        <translation>c&apos;est un lien symbolique</translation>
+    </message>
+    <message>
+        <source>it is not a plain file</source>
+        <translation>ce n&apos;est pas un fichier ordinaire</translation>
+    </message>
+    <message>
+        <source>The records of replaces cannot be used in &quot;%1&quot;: %2</source>
+        <translation>Les enregistrements des remplacements ne peuvent pas être utilisés dans «&#xa0;%1&#xa0;»&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>The record of the last replace, &quot;%1&quot;, is not used: %2</source>
+        <translation>L&apos;enregistrement du dernier remplacement, «&#xa0;%1&#xa0;», n&apos;est pas utilisé&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>The record of the last replace, &quot;%1&quot;, is damaged: nothing was put back</source>
+        <translation>L&apos;enregistrement du dernier remplacement, «&#xa0;%1&#xa0;», est endommagé&#xa0;: rien n&apos;a été remis en état</translation>
+    </message>
+    <message>
+        <source>The record of the last replace, &quot;%1&quot;, is damaged in its part for &quot;%2&quot;: nothing was put back</source>
+        <translation>L&apos;enregistrement du dernier remplacement, «&#xa0;%1&#xa0;», est endommagé dans sa partie pour «&#xa0;%2&#xa0;»&#xa0;: rien n&apos;a été remis en état</translation>
+    </message>
+    <message>
+        <source>The record of the last replace, &quot;%1&quot;, is damaged in its renames or cut short: nothing was put back</source>
+        <translation>L&apos;enregistrement du dernier remplacement, «&#xa0;%1&#xa0;», est endommagé dans ses renommages ou tronqué&#xa0;: rien n&apos;a été remis en état</translation>
+    </message>
+    <message>
+        <source>Nothing was replaced: the old contents cannot be kept in &quot;%1&quot;: %2</source>
+        <translation>Rien n&apos;a été remplacé&#xa0;: les anciens contenus ne peuvent pas être gardés dans «&#xa0;%1&#xa0;»&#xa0;: %2</translation>
+    </message>
+    <message>
+        <source>; its content from before the replace stays in the record</source>
+        <translation>&#xa0;; son contenu d&apos;avant le remplacement reste dans l&apos;enregistrement</translation>
+    </message>
+    <message numerus="yes">
+        <source>The record of the replace is kept in &quot;%1&quot;, since the content from before the replace of %n file(s) could not be kept anywhere else (%2); Undo Replace tries again</source>
+        <translation>
+            <numerusform>L&apos;enregistrement du remplacement est gardé dans «&#xa0;%1&#xa0;», car le contenu d&apos;avant le remplacement de %n fichier n&apos;a pu être gardé nulle part ailleurs (%2)&#xa0;; «&#xa0;Annuler le remplacement&#xa0;» réessaie</numerusform>
+            <numerusform>L&apos;enregistrement du remplacement est gardé dans «&#xa0;%1&#xa0;», car le contenu d&apos;avant le remplacement de %n fichiers n&apos;a pu être gardé nulle part ailleurs (%2)&#xa0;; «&#xa0;Annuler le remplacement&#xa0;» réessaie</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -452,38 +503,35 @@ The copy was made %1.</source>
 La copie a été faite le %1.</translation>
     </message>
     <message>
-        <source>
-The file&apos;s folder no longer exists: Restore puts the text on the clipboard.</source>
-        <translation>
-Le dossier du fichier n&apos;existe plus&#xa0;: Restaurer met le texte dans le presse-papiers.</translation>
-    </message>
-    <message>
-        <source>
-The file no longer exists: saving makes it anew.</source>
-        <translation>
-Le fichier n&apos;existe plus&#xa0;: l&apos;enregistrer le recrée.</translation>
-    </message>
-    <message>
-        <source>
-The file has been changed on disk since its text was loaded.</source>
-        <translation>
-Le fichier a été modifié sur le disque depuis le chargement de son texte.</translation>
-    </message>
-    <message>
-        <source>&amp;Restore</source>
-        <translation>&amp;Restaurer</translation>
-    </message>
-    <message>
-        <source>&amp;Discard</source>
-        <translation>&amp;Abandonner</translation>
-    </message>
-    <message>
         <source>the user&apos;s state folder is not known</source>
         <translation>le dossier d&apos;état de l&apos;utilisateur est inconnu</translation>
     </message>
     <message>
         <source>&quot;%1&quot; is no longer listed</source>
         <translation>«&#xa0;%1&#xa0;» n&apos;est plus listé</translation>
+    </message>
+    <message>
+        <source>The file&apos;s folder no longer exists: Restore puts the text on the clipboard.</source>
+        <translation>Le dossier du fichier n&apos;existe plus&#xa0;: Restaurer met le texte dans le presse-papiers.</translation>
+    </message>
+    <message>
+        <source>The file no longer exists: saving makes it anew.</source>
+        <translation>Le fichier n&apos;existe plus&#xa0;: l&apos;enregistrer le recrée.</translation>
+    </message>
+    <message>
+        <source>The file has been changed on disk since its text was loaded.</source>
+        <translation>Le fichier a été modifié sur le disque depuis le chargement de son texte.</translation>
+    </message>
+    <message>
+        <source>%1 (copied %2)%3</source>
+        <translation>%1 (copié le %2)%3</translation>
+    </message>
+    <message numerus="yes">
+        <source>Sheafpad ended before the changes to %n file(s) were saved. Restore the unsaved changes?</source>
+        <translation>
+            <numerusform>Sheafpad s&apos;est arrêté avant que les modifications de %n fichier soient enregistrées. Restaurer les modifications non enregistrées&#xa0;?</numerusform>
+            <numerusform>Sheafpad s&apos;est arrêté avant que les modifications de %n fichiers soient enregistrées. Restaurer les modifications non enregistrées&#xa0;?</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -499,6 +547,17 @@ Le fichier a été modifié sur le disque depuis le chargement de son texte.</tr
     <message>
         <source>RichEdit line insertion error</source>
         <translation>Erreur RichEdit à l&apos;insertion d&apos;une ligne</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n byte(s)</source>
+        <translation>
+            <numerusform>%n octet</numerusform>
+            <numerusform>%n octets</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The file is %1, more than a quarter of this computer&apos;s memory (%2), too large to open</source>
+        <translation>Le fichier fait %1, plus du quart de la mémoire de cet ordinateur (%2), trop grand pour être ouvert</translation>
     </message>
 </context>
 <context>
@@ -587,6 +646,25 @@ Fonctionne avec Qt %1.</translation>
     <message>
         <source>Open Folder</source>
         <translation>Ouvrir un dossier</translation>
+    </message>
+</context>
+<context>
+    <name>sheafpad::RecoveryDialog</name>
+    <message>
+        <source>Uncheck the copies that you do not want back, then press Restore Checked: the unchecked ones are discarded.</source>
+        <translation>Décochez les copies que vous ne voulez pas récupérer, puis appuyez sur «&#xa0;Restaurer les cochées&#xa0;»&#xa0;: les autres sont abandonnées.</translation>
+    </message>
+    <message>
+        <source>&amp;Restore All</source>
+        <translation>&amp;Tout restaurer</translation>
+    </message>
+    <message>
+        <source>&amp;Discard All</source>
+        <translation>Tout &amp;abandonner</translation>
+    </message>
+    <message>
+        <source>Restore &amp;Checked</source>
+        <translation>Restaurer les &amp;cochées</translation>
     </message>
 </context>
 <context>
@@ -1000,6 +1078,13 @@ The recovery copy is kept and offered again at the next start.</source>
         <translation>Le dossier de %1 n&apos;existe plus, le texte récupéré est donc dans le presse-papiers&#xa0;: collez-le dans un fichier pour le garder.
 
 La copie de secours est gardée et proposée de nouveau au prochain démarrage.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n journal(s) of typing could be read but not applied: neither a copy that they continue nor the file as it was loaded is still there. They were set aside in %1 under names that begin with &quot;unapplied-&quot;.</source>
+        <translation>
+            <numerusform>%n journal de frappe a pu être lu mais pas appliqué&#xa0;: ni une copie qu&apos;il prolonge ni le fichier tel qu&apos;il a été chargé ne sont encore là. Il a été mis de côté dans %1 sous un nom commençant par «&#xa0;unapplied-&#xa0;».</numerusform>
+            <numerusform>%n journaux de frappe ont pu être lus mais pas appliqués&#xa0;: ni une copie qu&apos;ils prolongent ni le fichier tel qu&apos;il a été chargé ne sont encore là. Ils ont été mis de côté dans %1 sous des noms commençant par «&#xa0;unapplied-&#xa0;».</numerusform>
+        </translation>
     </message>
 </context>
 <context>

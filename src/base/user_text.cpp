@@ -15,7 +15,21 @@ void SetTextTranslator(TextTranslator translator) {
 
 std::string UserText(const char* context, const char* english) {
     const TextTranslator translator = installed.load();
-    return translator != nullptr ? translator(context, english) : std::string(english);
+    return translator != nullptr ? translator(context, english, -1) : std::string(english);
+}
+
+std::string UserText(const char* context, const char* english, const char*, int n) {
+    const TextTranslator translator = installed.load();
+    if (translator != nullptr) {
+        return translator(context, english, n);
+    }
+    std::string text = english;
+    const std::string number = std::to_string(n);
+    for (size_t at = text.find("%n"); at != std::string::npos; at = text.find("%n", at)) {
+        text.replace(at, 2, number);
+        at += number.size();
+    }
+    return text;
 }
 
 std::string FillIn(std::string_view pattern, std::initializer_list<std::string_view> args) {

@@ -11,8 +11,10 @@
 namespace sheafpad {
 
 // Gives the text in the user's language as UTF-8; the English itself when
-// there is no translation. Called from any thread, so it must be thread-safe.
-using TextTranslator = std::string (*)(const char* context, const char* english);
+// there is no translation. For a counted text (n >= 0) it picks the form for
+// n and puts n in place of %n. Called from any thread, so it must be
+// thread-safe.
+using TextTranslator = std::string (*)(const char* context, const char* english, int n);
 
 // Installed once at start, before other threads run; nullptr restores English.
 void SetTextTranslator(TextTranslator translator);
@@ -20,6 +22,9 @@ void SetTextTranslator(TextTranslator translator);
 // `english` in the user's language. The text tools know this function, so a
 // literal passed to it is collected for translation with its context.
 std::string UserText(const char* context, const char* english);
+// A counted text: `english` says "%n file(s)", and the translation has a
+// form for each kind of number (the English catalogue too: "1 file").
+std::string UserText(const char* context, const char* english, const char* disambiguation, int n);
 
 // `pattern` with %1 ... %9 replaced by `args` in one pass: a place that an
 // argument itself holds ("100%1") stays as it is, and so does a place

@@ -53,9 +53,19 @@ QString TextView::Text(qsizetype pos, qsizetype count) const {
 }
 
 void TextView::LoadText(std::u16string text) {
-    run_ = Run::None;
     const size_t lengthBefore = buffer_.Length();
     buffer_.Load(std::move(text));
+    Loaded(lengthBefore);
+}
+
+void TextView::LoadNarrowText(std::string units) {
+    const size_t lengthBefore = buffer_.Length();
+    buffer_.LoadNarrow(std::move(units));
+    Loaded(lengthBefore);
+}
+
+void TextView::Loaded(size_t lengthBefore) {
+    run_ = Run::None;
     marked_.clear();
     if (colours_) {
         colours_->TextChanged(TextChange{0, lengthBefore, buffer_.Length()}, true);
@@ -201,12 +211,10 @@ void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
     // the lines below it stay where they are.
     const int rows = withinLine ? layout_.CachedRows(first) : -1;
     layout_.Changed(change, linesBefore);
-    // Marks after the change move with the text; marks inside it go to its start.
+    // Marks after the change move with the text (a mark where text is
+    // inserted goes after it); marks inside it go to its start.
     auto follow = [&](qsizetype mark) {
-        if (mark >= pos + removed) {
-            return mark - removed + inserted;
-        }
-        return std::min(mark, pos);
+        return qsizetype(MovePosition(size_t(mark), change, Stick::After));
     };
     const qsizetype caret = follow(caret_), anchor = follow(anchor_);
     const qsizetype top = ClampedTop(follow(top_));

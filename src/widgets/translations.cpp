@@ -15,10 +15,10 @@ const QString kCatalogues = QStringLiteral(":/i18n");
 
 std::atomic<const Translations*> inUse{nullptr};
 
-std::string CoreText(const char* context, const char* english) {
+std::string CoreText(const char* context, const char* english, int n) {
     // The translations are read-only once loaded: any thread may ask.
     const Translations* translations = inUse.load();
-    return translations != nullptr ? translations->Translate(context, english).toStdString()
+    return translations != nullptr ? translations->Translate(context, english, n).toStdString()
                                    : std::string(english);
 }
 
@@ -69,14 +69,15 @@ void Translations::Install() {
     }
 }
 
-QString Translations::Translate(const char* context, const char* english) const {
-    if (haveProgram_) {
-        const QString text = program_.translate(context, english);
-        if (!text.isEmpty()) {
-            return text;
-        }
+QString Translations::Translate(const char* context, const char* english, int n) const {
+    QString text = haveProgram_ ? program_.translate(context, english, nullptr, n) : QString();
+    if (text.isEmpty() && haveEnglish_ && n >= 0) {
+        text = english_.translate(context, english, nullptr, n);
     }
-    return QString::fromUtf8(english);
+    if (text.isEmpty()) {
+        text = QString::fromUtf8(english);
+    }
+    return n >= 0 ? text.replace(QStringLiteral("%n"), QString::number(n)) : text;
 }
 
 } // namespace sheafpad

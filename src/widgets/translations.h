@@ -26,7 +26,8 @@ public:
 
     // A text of the program in the user's language, with or without an
     // application object (the command line's texts come before it).
-    QString Translate(const char* context, const char* english) const;
+    // A counted text (n >= 0) takes the form for n, with n in place of %n.
+    QString Translate(const char* context, const char* english, int n = -1) const;
 
     // Whether the program has a catalogue for one of the locale's languages.
     bool HaveProgramTexts() const { return haveProgram_; }

@@ -19,7 +19,7 @@ TEST(UserText, PlacesFilledOnceInTheTranslationsOrder) {
 
 TEST(UserText, TheInstalledTranslatorMakesTheCoresMessages) {
     EXPECT_STREQ(EFOpenError("/a", "Gone").what(), "Cannot open file \"/a\". Gone");
-    SetTextTranslator([](const char* context, const char* english) {
+    SetTextTranslator([](const char* context, const char* english, int) {
         return std::string(context) == "Errors" &&
                        std::string(english) == "Cannot open file \"%1\". %2"
                    ? std::string("%2: \"%1\" lässt sich nicht öffnen.")
