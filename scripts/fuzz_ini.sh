@@ -37,7 +37,8 @@ sources=("$root/tests/settings/ini_fuzz.cpp" "$root/src/settings/ini_text.cpp"
          "$root/src/platform/in_place_restore_posix.cpp"
          "$root/src/platform/file_identity_posix.cpp"
          "$root/src/platform/user_dirs_posix.cpp" "$root/src/platform/working_dir_posix.cpp"
-         "$root/src/base/errors.cpp" "$root/src/base/content_hash.cpp")
+         "$root/src/base/errors.cpp" "$root/src/base/content_hash.cpp"
+         "$root/src/base/user_text.cpp")
 newest=$(ls -t "${sources[@]}" "$0" | head -1)
 if [ ! -x "$binary" ] || [ "$newest" -nt "$binary" ]; then
     if ! "$cxx" "${flags[@]}" -I"$root/src" "${sources[@]}" -o "$binary.new"; then
