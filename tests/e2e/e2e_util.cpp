@@ -252,9 +252,18 @@ App::App(const XServer& server, const std::string& dir, const std::vector<std::s
     }
     // The state folder (recovery copies) is the test's own, shared by every
     // start in the same directory.
-    std::vector<std::string> fullEnv = {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb",
-                                        "XDG_STATE_HOME=" + dir_ + "/.state"};
-    fullEnv.insert(fullEnv.end(), env.begin(), env.end());
+    // English, whatever the desktop running the tests speaks, unless the
+    // test names a language itself.
+    std::vector<std::string> fullEnv = env;
+    for (std::string wanted : {"DISPLAY=" + display_, std::string("QT_QPA_PLATFORM=xcb"),
+                               "XDG_STATE_HOME=" + dir_ + "/.state", std::string("LC_ALL=C.UTF-8"),
+                               std::string("LANGUAGE=")}) {
+        const std::string name = wanted.substr(0, wanted.find('=') + 1);
+        if (std::none_of(env.begin(), env.end(),
+                         [&](const std::string& given) { return given.starts_with(name); })) {
+            fullEnv.push_back(std::move(wanted));
+        }
+    }
     std::vector<std::string> argv = {exe};
     argv.insert(argv.end(), args.begin(), args.end());
     pid_ = Spawn(argv, fullEnv);

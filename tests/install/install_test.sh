@@ -36,7 +36,8 @@ diff -u "$scratch/expected" "$scratch/tree" || fail "installed tree differs"
 [ "$(readlink "$usr/bin/sheafpad")" = Sheafpad ] || fail "no sheafpad command"
 [ "$(readlink "$usr/share/man/man1/sheafpad.1.gz")" = Sheafpad.1.gz ] || fail "no sheafpad manual"
 # Without a display, the message names the command as it was typed.
-nodisplay=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM PATH="$usr/bin:$PATH")
+nodisplay=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u LANGUAGE LC_ALL=C.UTF-8
+           PATH="$usr/bin:$PATH")
 message=$("${nodisplay[@]}" sheafpad 2>&1 >/dev/null) && fail "started without a display"
 [[ "$message" == *"xvfb-run sheafpad"* ]] || fail "no-display message: $message"
 # --help and --version answer on standard output, without a display; anything
@@ -49,6 +50,16 @@ status=0
 out=$("${nodisplay[@]}" sheafpad --bogus 2>"$scratch/err") || status=$?
 [ "$status" = 2 ] && [ -z "$out" ] || fail "--bogus: status $status, output $out"
 grep -qx 'sheafpad: unknown option "--bogus"' "$scratch/err" || fail "--bogus: $(cat "$scratch/err")"
+# The installed program speaks the desktop's language from the start, and
+# English under an English locale.
+german=$("${nodisplay[@]}" LC_ALL=de_DE.UTF-8 sheafpad --help)
+[[ "$german" == "Aufruf: sheafpad [ORDNER | DATEI]"* ]] || fail "German --help: $german"
+"${nodisplay[@]}" LC_ALL= LANG=fr_FR.UTF-8 sheafpad --bogus 2>"$scratch/err" && fail "French --bogus"
+# (guillemets and no-break spaces, in UTF-8)
+grep -qxF "$(printf 'sheafpad: option inconnue \302\253\302\240--bogus\302\240\302\273')" "$scratch/err" ||
+    fail "French --bogus: $(cat "$scratch/err")"
+english=$("${nodisplay[@]}" LC_ALL=en_GB.UTF-8 sheafpad --help)
+[ "$english" = "$help" ] || fail "English --help: $english"
 file -b "$usr/bin/Sheafpad" | grep -q ', stripped' || fail "the program is not stripped"
 for size in 48 64 128 256; do
     file -b "$usr/share/icons/hicolor/${size}x${size}/apps/$id.png" |
