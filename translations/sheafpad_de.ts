@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>Check</name>
+    <message>
+        <source>too many names to search</source>
+        <translation>zu viele Namen zum Suchen</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>an empty name is no folder or file</source>

@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr">
 <context>
+    <name>Check</name>
+    <message>
+        <source>too many names to search</source>
+        <translation>trop de noms à chercher</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>an empty name is no folder or file</source>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/unused_files.h"
 
+#include "base/user_text.h"
 #include "files/file_list.h"
 #include "platform/file_io.h"
 #include "text/lines.h"
@@ -56,7 +57,7 @@ struct Trie {
     uint32_t AddChild(uint32_t node, uint16_t cls) {
         const auto child = uint32_t(firstEdge.size());
         if (child == UINT32_MAX / 2) {
-            throw std::length_error("too many names to search");
+            throw std::length_error(UserText("Check", "too many names to search"));
         }
         firstEdge.push_back(UINT32_MAX);
         nameHead.push_back(UINT32_MAX);
@@ -163,7 +164,7 @@ void UsedNameFinder::Build(const std::vector<std::string>& names, size_t denseEn
     const size_t rows = std::max<size_t>(1, denseEntries / classCount_);
     denseCount_ = uint32_t(std::min<size_t>(stateCount_, rows));
     if (size_t(denseCount_) * classCount_ + (stateCount_ - denseCount_) >= kOutput) {
-        throw std::length_error("too many names to search");
+        throw std::length_error(UserText("Check", "too many names to search"));
     }
     denseLimit_ = denseCount_ * classCount_;
     dense_.assign(size_t(denseLimit_), 0);
