@@ -124,3 +124,22 @@ TEST(AccessibilityE2E, EveryWindowAndControlHasItsRoleAndNameAndAnswersAtOnce) {
     KeysTo(server, ask, "Escape");
     EXPECT_TRUE(app.Running());
 }
+
+// Started on a German desktop, the window speaks German from the start: its
+// controls' names as a screen reader hears them.
+TEST(AccessibilityE2E, OnAGermanDesktopTheWindowSpeaksGerman) {
+    TempDir dir;
+    WriteFile(dir.file("a.htm"), "<p>one</p>");
+    XServer server;
+    AccessibilityBus bus(server);
+    App app(server, dir.path(),
+            {bus.env(), "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1", "LC_ALL=de_DE.UTF-8"});
+    ASSERT_TRUE(app.WaitForWindow());
+    const std::string out = Probe(server, bus, app);
+    for (const std::string& node :
+         {"text\tDateiendungen\t14", "list\tDateien\t-1", "push button\tPrüfen\t-1",
+          "push button\tVerzeichnis wählen\t-1"}) {
+        EXPECT_TRUE(Has(out, node)) << node << "\n" << out;
+    }
+    EXPECT_FALSE(Has(out, "list\tFiles\t-1")) << out;
+}
