@@ -299,7 +299,8 @@ void LinkScanner::Walk::Css(TSNode root, LinkKind kind) {
     const Symbols symbol(ts_tree_language(root.tree));
     const TSSymbol call = symbol("call_expression"), function = symbol("function_name"),
                    arguments = symbol("arguments"), string = symbol("string_value"),
-                   plain = symbol("plain_value"), import = symbol("import_statement");
+                   plain = symbol("plain_value"), import = symbol("import_statement"),
+                   declaration = symbol("declaration");
     auto addValue = [&](TSNode value) {
         if (ts_node_symbol(value) == string) {
             AddQuoted(value, kind);
@@ -310,6 +311,18 @@ void LinkScanner::Walk::Css(TSNode root, LinkKind kind) {
     };
     ForEachNode(root, [&](TSNode node) {
         const TSSymbol type = ts_node_symbol(node);
+        if ((type == declaration || type == import || ts_node_symbol(node) == TSSymbol(-1)) &&
+            ts_node_has_error(node)) {
+            // The grammar takes an unquoted url(../a.png) or url(/a.png) for
+            // an error: such a declaration is read as CSS reads it.
+            Add(ts_node_start_byte(node), ts_node_end_byte(node), ts_node_start_point(node), kind);
+            const RawLink whole = std::move(out.back());
+            out.pop_back();
+            for (const Piece& piece : CssUrls(whole.value)) {
+                AddPiece(whole, piece, kind);
+            }
+            return false;
+        }
         if (type == import && ts_node_named_child_count(node) > 0) {
             addValue(ts_node_named_child(node, 0)); // a string; url(...) is a call
         } else if (type == call && ts_node_named_child_count(node) == 2) {

@@ -252,6 +252,54 @@ std::vector<Piece> SrcsetUrls(std::string_view value) {
     return urls;
 }
 
+std::vector<Piece> CssUrls(std::string_view text) {
+    std::vector<Piece> urls;
+    auto isName = [](char c) {
+        return std::isalnum(uint8_t(c)) || c == '_' || c == '-' || uint8_t(c) >= 0x80;
+    };
+    // The end of the string that begins at i (its closing quote, or the end).
+    auto stringEnd = [&](size_t i) {
+        const char quote = text[i];
+        for (++i; i < text.size() && text[i] != quote && text[i] != '\n'; ++i) {
+            i += text[i] == '\\' ? 1 : 0;
+        }
+        return std::min(i, text.size());
+    };
+    for (size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
+            const size_t close = text.find("*/", i + 2);
+            i = close == std::string_view::npos ? text.size() : close + 2;
+        } else if (c == '"' || c == '\'') {
+            i = stringEnd(i) + 1;
+        } else if ((c | 0x20) == 'u' && (i == 0 || !isName(text[i - 1])) && i + 4 <= text.size() &&
+                   (text[i + 1] | 0x20) == 'r' && (text[i + 2] | 0x20) == 'l' &&
+                   text[i + 3] == '(') {
+            size_t j = i + 4;
+            while (j < text.size() && IsBlank(text[j])) {
+                ++j;
+            }
+            if (j < text.size() && (text[j] == '"' || text[j] == '\'')) {
+                const size_t end = stringEnd(j);
+                urls.push_back({j + 1, end});
+                i = end + 1;
+                continue;
+            }
+            size_t end = std::min(text.find(')', j), text.size());
+            i = end;
+            while (end > j && IsBlank(text[end - 1])) {
+                --end;
+            }
+            if (end > j) {
+                urls.push_back({j, end});
+            }
+        } else {
+            ++i;
+        }
+    }
+    return urls;
+}
+
 std::optional<Piece> RefreshUrl(std::string_view content) {
     size_t i = 0;
     auto skipBlanks = [&] {

@@ -51,6 +51,9 @@ struct Piece {
     size_t start = 0, end = 0;
 };
 std::vector<Piece> SrcsetUrls(std::string_view value);
+// The values of the url(...) of CSS text (their quotes left out), read as
+// CSS reads them: nothing inside a comment or a string.
+std::vector<Piece> CssUrls(std::string_view text);
 // The URL of a <meta http-equiv="refresh"> content value ("5; url=a.html"),
 // or nothing.
 std::optional<Piece> RefreshUrl(std::string_view content);
