@@ -46,12 +46,14 @@ struct MatchLine;
 struct RecordedRename;
 } // namespace search
 class FileListModel;
+class LinksController;
 class OutsideChanges;
 class RecentFolders;
 class RecoveryKeeper;
 class RenameController;
 class SearchWindow;
 class SiteList;
+class StatusLine;
 class SyntaxColouring;
 class TJvDirectoryEdit;
 class TRichEdit;
@@ -87,6 +89,7 @@ public:
     FileListView* filesLB = nullptr;
     FileListModel* filesModel = nullptr;
     TRichEdit* Memo1 = nullptr;
+    StatusLine* Status = nullptr;             // under the pane
     std::unique_ptr<SyntaxColouring> Colours; // the pane's syntax colours; goes before the pane
     QMenu* MemoPopupMenu = nullptr;
     QAction* Copy1 = nullptr;
@@ -99,6 +102,7 @@ public:
     QAction* Rename1 = nullptr;
     QAction* Subfolders1 = nullptr; // the file list's menu: as SubfoldersBox
     QAction* OpenFolder1 = nullptr; // Ctrl+O: the desktop's folder chooser
+    QAction* CheckLinks1 = nullptr; // Ctrl+Shift+L: the Links report
 
     // Start-up and shutdown. FormClose returns false when the window must stay open.
     // OpenAtStart, before the window is shown (the command line): the folder
@@ -117,6 +121,8 @@ public:
     // The name selected in the file list, or nothing.
     std::optional<std::string> SelectedName() const;
     SiteList* Site() const { return site_; }
+    // The site's links (form1_links.cpp).
+    LinksController* Links() const { return links_; }
     RecentFolders* RecentDirs() const { return recentDirs_; }
 
     // Current file and change tracking.
@@ -232,6 +238,11 @@ private:
     void ConnectRecovery(); // form1_recovery.cpp
     void ConnectSearch();   // form1_search.cpp
     void ConnectSite();     // form1_site.cpp
+    void ConnectLinks();    // form1_links.cpp
+    // The open file's path relative to the listed folder; empty when the
+    // pane holds no file of it.
+    std::string OpenSitePath() const;
+    void OpenListed(const std::string& path); // as a click in the list does
     // The site's section of the settings, read before [Initial] is applied
     // (so that the folder is listed once) and written after the others.
     void SiteSettings(TIniFile& ini, bool write); // form1_site.cpp
@@ -273,7 +284,8 @@ private:
     RecoveryKeeper* recovery_ = nullptr;
     SearchWindow* searchWindow_ = nullptr; // made when first opened
     RenameController* renamer_ = nullptr;
-    SiteList* site_ = nullptr;            // the listed files, following the disk
+    SiteList* site_ = nullptr; // the listed files, following the disk
+    LinksController* links_ = nullptr;
     RecentFolders* recentDirs_ = nullptr; // the folders shown last, Ctrl+O
 };
 
