@@ -80,7 +80,7 @@ void TForm1::ConnectLinks() {
             qsizetype(text.LineStart(row) + std::min<size_t>(column - 1, text.LineLength(row))));
         Memo1->setFocus();
     };
-    links_ = new LinksController(site_->Tree(), Memo1, std::move(window), this);
+    links_ = new LinksController(site_, Memo1, std::move(window), this);
 
     CheckLinks1 = new QAction(tr("Check &Links"), this);
     CheckLinks1->setObjectName(QStringLiteral("CheckLinks1"));

@@ -7,6 +7,7 @@
 #include "syntax/syntax_parser.h"
 #include "widgets/error_display.h"
 #include "widgets/rich_edit.h"
+#include "widgets/site_list.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -24,8 +25,8 @@ unsigned BuildThreads() {
 
 } // namespace
 
-LinksController::LinksController(SiteTree& tree, TRichEdit* pane, Window window, QObject* parent)
-    : QObject(parent), tree_(tree), pane_(pane), window_(std::move(window)) {
+LinksController::LinksController(SiteList* site, TRichEdit* pane, Window window, QObject* parent)
+    : QObject(parent), site_(site), tree_(site->Tree()), pane_(pane), window_(std::move(window)) {
     subscription_ = tree_.Subscribe([this](const SiteChange& change) { SiteChanged(change); });
     connect(pane_, &TextView::contentsChange, this, &LinksController::PaneChanged);
     paneTimer_.setSingleShot(true);
@@ -35,7 +36,9 @@ LinksController::LinksController(SiteTree& tree, TRichEdit* pane, Window window,
 }
 
 LinksController::~LinksController() {
-    tree_.Unsubscribe(subscription_);
+    if (site_) {
+        tree_.Unsubscribe(subscription_);
+    }
     StopBuild();
 }
 

@@ -11,6 +11,7 @@
 #include "text/text_buffer.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <atomic>
 #include <functional>
@@ -22,6 +23,7 @@
 
 namespace sheafpad {
 
+class SiteList;
 class TRichEdit;
 namespace syntax {
 class SyntaxParser;
@@ -44,7 +46,7 @@ public:
         std::function<void(const std::string& path, uint32_t line, uint32_t column)> openAt;
     };
 
-    LinksController(SiteTree& tree, TRichEdit* pane, Window window, QObject* parent);
+    LinksController(SiteList* site, TRichEdit* pane, Window window, QObject* parent);
     ~LinksController() override;
 
     // The index, once a build under way is over.
@@ -83,6 +85,7 @@ private:
     void ParsePane();
     void OpenReportLine();
 
+    QPointer<SiteList> site_; // may go first, when the window is destroyed
     SiteTree& tree_;
     TRichEdit* pane_;
     Window window_;
