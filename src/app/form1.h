@@ -100,9 +100,10 @@ public:
     QAction* SearchInFiles1 = nullptr;
     QAction* OpenInEditor1 = nullptr;
     QAction* Rename1 = nullptr;
-    QAction* Subfolders1 = nullptr; // the file list's menu: as SubfoldersBox
-    QAction* OpenFolder1 = nullptr; // Ctrl+O: the desktop's folder chooser
-    QAction* CheckLinks1 = nullptr; // Ctrl+Shift+L: the Links report
+    QAction* RenameFolder1 = nullptr; // the selected file's folder
+    QAction* Subfolders1 = nullptr;   // the file list's menu: as SubfoldersBox
+    QAction* OpenFolder1 = nullptr;   // Ctrl+O: the desktop's folder chooser
+    QAction* CheckLinks1 = nullptr;   // Ctrl+Shift+L: the Links report
 
     // Start-up and shutdown. FormClose returns false when the window must stay open.
     // OpenAtStart, before the window is shown (the command line): the folder
@@ -164,6 +165,8 @@ public:
     // Renames the selected file, asking first whether to replace the
     // references to it (F2 in the list; F2 in the pane renames the open file).
     void RenameClick();
+    // Renames or moves the selected file's folder, keeping the links.
+    void RenameFolderClick();
     void filesLBContextPopup(QPoint pos);
 
     // Window bounds: the outer frame in screen coordinates.
@@ -249,7 +252,7 @@ private:
     void AddAboutEntry(); // form1_layout.cpp: after every other entry of the pane's menu
     std::vector<std::string> ListedPaths() const;
     void ConnectRename(); // form1_replace.cpp
-    void Rename(const std::string& name);
+    void Rename(const std::string& name, bool folder);
     // Records and writes edits (and the renames already done); the open
     // file's edit is made in the pane, as one step of its undo. Adds a note
     // for each file left alone; returns the number of files and matches.

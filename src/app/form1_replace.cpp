@@ -6,6 +6,7 @@
 #include "app/form1.h"
 
 #include "app/busy_pointer.h"
+#include "app/links_controller.h"
 #include "app/outside_changes.h"
 #include "app/rename_controller.h"
 #include "base/errors.h"
@@ -20,6 +21,7 @@
 #include "widgets/rich_edit.h"
 #include "widgets/search_results.h"
 #include "widgets/search_window.h"
+#include "widgets/site_list.h"
 
 #include <QAction>
 #include <QListView>
@@ -191,8 +193,10 @@ void TForm1::UndoReplaceClick() {
     bool reload = std::find(outcome.restored.begin(), outcome.restored.end(), LoadedFName) !=
                   outcome.restored.end();
     for (const search::RecordedRename& rename : outcome.renamed) {
-        if (rename.to == LoadedFName) {
-            LoadedFName = rename.from; // the open file goes back to its name
+        if (!rename.from.empty() &&
+            (rename.to == LoadedFName || LoadedFName.starts_with(rename.to + "/"))) {
+            // The open file goes back to its name, also in a folder moved back.
+            LoadedFName = rename.from + LoadedFName.substr(rename.to.size());
             reload = true;
         }
     }
@@ -215,12 +219,16 @@ void TForm1::UndoReplaceClick() {
 void TForm1::ConnectRename() {
     RenameController::Window window;
     window.folder = [this] { return dirEdit->Text(); };
-    window.listedPaths = [this] { return ListedPaths(); };
+    window.index = [this]() -> const links::LinkIndex& {
+        links_->Refresh();
+        return links_->Index();
+    };
     window.saveIfChanged = [this] { SaveIfChanged(); };
     window.moved = [this](const std::string& from, const std::string& to) {
-        if (LoadedFName == from) {
-            LoadedFName = to; // the open file keeps its place under the new name
-            Outside()->Remember(to, platform::FileIdentityOf(to), false);
+        // The open file keeps its place under the new name, also in a moved folder.
+        if (LoadedFName == from || LoadedFName.starts_with(from + "/")) {
+            LoadedFName = to + LoadedFName.substr(from.size());
+            Outside()->Remember(LoadedFName, platform::FileIdentityOf(LoadedFName), false);
         }
     };
     window.commit = [this](std::vector<search::FileEdit> edits,
@@ -242,7 +250,7 @@ void TForm1::ConnectRename() {
             }
             for (const std::string& name : filesModel->Names()) {
                 if (platform::AbsolutePath(JoinPath(dirEdit->Text(), name)) == LoadedFName) {
-                    Rename(name);
+                    Rename(name, false);
                     return;
                 }
             }
@@ -252,16 +260,26 @@ void TForm1::ConnectRename() {
 
 void TForm1::RenameClick() {
     if (const std::optional<std::string> selected = SelectedName()) {
-        Rename(*selected);
+        Rename(*selected, false);
     }
 }
 
-void TForm1::Rename(const std::string& name) {
-    const std::optional<RenameController::Outcome> done = renamer_->Rename(name);
+void TForm1::RenameFolderClick() {
+    if (const std::optional<std::string> selected = SelectedName()) {
+        if (const size_t slash = selected->rfind('/'); slash != std::string::npos) {
+            Rename(selected->substr(0, slash), true);
+        }
+    }
+}
+
+void TForm1::Rename(const std::string& name, bool folder) {
+    const std::optional<RenameController::Outcome> done =
+        folder ? renamer_->RenameFolder(name) : renamer_->Rename(name);
     if (!done) {
         return;
     }
     const QString oldName = FromBytes(done->oldName), newName = FromBytes(done->newName);
+    site_->CatchUp(); // the list has the new names at once
     RefreshFileList();
     SelectListedName(LoadedFName);
     if (searchWindow_ != nullptr) {
@@ -271,9 +289,9 @@ void TForm1::Rename(const std::string& name) {
                                   NotesText(done->notes));
     }
     if (!done->notes.empty()) {
-        ErrorDisplay::Show(tr("Renamed \"%1\" to \"%2\", but some references were not replaced:")
-                               .arg(oldName, newName) +
-                           NotesText(done->notes));
+        ErrorDisplay::Show(
+            tr("Renamed \"%1\" to \"%2\", but some links were not updated:").arg(oldName, newName) +
+            NotesText(done->notes));
     }
 }
 

@@ -51,6 +51,9 @@ void TForm1::ConnectSearch() {
     Rename1->setShortcutContext(Qt::WidgetShortcut);
     filesLB->addAction(Rename1);
     connect(Rename1, &QAction::triggered, this, guarded(&TForm1::RenameClick));
+    RenameFolder1 = new QAction(tr("Rename Fol&der\u2026"), this);
+    RenameFolder1->setObjectName(QStringLiteral("RenameFolder1"));
+    connect(RenameFolder1, &QAction::triggered, this, guarded(&TForm1::RenameFolderClick));
     ConnectRename();
 
     FilesPopupMenu = new QMenu(this);
@@ -58,6 +61,7 @@ void TForm1::ConnectSearch() {
     FilesPopupMenu->addAction(SearchInFiles1);
     FilesPopupMenu->addAction(OpenInEditor1);
     FilesPopupMenu->addAction(Rename1);
+    FilesPopupMenu->addAction(RenameFolder1);
     // Disabled only while the menu shows: F2 must keep working.
     connect(FilesPopupMenu, &QMenu::aboutToHide, this, [this] {
         OpenInEditor1->setEnabled(true);
@@ -72,6 +76,14 @@ void TForm1::filesLBContextPopup(QPoint pos) {
     const bool named = SelectedName().has_value();
     OpenInEditor1->setEnabled(named);
     Rename1->setEnabled(named);
+    // A file in a subfolder: its folder may be renamed, named in the entry.
+    const std::optional<std::string> selected = SelectedName();
+    const size_t slash = selected ? selected->rfind('/') : std::string::npos;
+    RenameFolder1->setEnabled(slash != std::string::npos);
+    RenameFolder1->setText(slash == std::string::npos
+                               ? tr("Rename Fol&der\u2026")
+                               : tr("Rename Fol&der \"%1\"\u2026")
+                                     .arg(QString::fromUtf8(selected->substr(0, slash).c_str())));
     // At the pointer for a click; at the current row for the keyboard.
     const QRect row = filesLB->visualRect(filesLB->currentIndex());
     const QPoint at =

@@ -261,6 +261,16 @@ UndoOutcome UndoReplace(const ReplaceRecord& record) {
         }
     }
     for (auto it = record.renames.rbegin(); it != record.renames.rend(); ++it) {
+        if (it->from.empty()) {
+            // A folder that the change made: gone again unless something is in it now.
+            const int error = platform::RemoveEmptyFolder(it->to);
+            if (error == 0 || error == ENOENT) {
+                outcome.renamed.push_back(*it);
+            } else if (error != ENOTEMPTY) {
+                outcome.notes.push_back({it->to, "not removed: " + SystemReason(error)});
+            }
+            continue;
+        }
         const int error = platform::RenameWithoutReplacing(it->to, it->from);
         if (error == 0) {
             outcome.renamed.push_back(*it);

@@ -26,7 +26,7 @@ struct RecordedFile {
     uint64_t newSize = 0, newHash = 0; // of what the replace wrote
 };
 struct RecordedRename {
-    std::string from, to; // full paths
+    std::string from, to; // full paths; from empty: to is a folder that was made
 };
 struct ReplaceRecord {
     std::vector<RecordedFile> files;
@@ -75,7 +75,8 @@ struct UndoOutcome {
 // gets its old content back; one that holds its old content is left as it
 // is; one changed since is left alone, its old content set aside in
 // ReplaceRecordDir() and named in the note. Renames are undone where the
-// old name is free. The record is removed.
+// old name is free, in the reverse order, and a folder that was made is
+// removed again when it is empty. The record is removed.
 UndoOutcome UndoReplace(const ReplaceRecord& record);
 
 } // namespace sheafpad::search

@@ -4,15 +4,20 @@
 #include "app/links_controller.h"
 #include "form_fixture.h"
 #include "syntax/grammars_or_skip.h"
+#include "widgets/rename_dialog.h"
 #include "widgets/rich_edit.h"
 #include "widgets/site_list.h"
 #include "widgets/status_line.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace sheafpad {
 namespace {
@@ -34,13 +39,16 @@ protected:
              {"css/Site.css", "body { background: url(../img/bg.png) }"},
              {"img/bg.png", "png"}});
     }
-    // Writes the files (in folders) and lists the folder.
+    // Writes the files (in folders) into the site's folder, a folder of
+    // the scratch one (what leaves the site stays in it), and lists it.
     void Site(const std::vector<std::pair<std::string, std::string>>& files) {
         for (const auto& [name, bytes] : files) {
-            test::WriteFileIn(dir.path(), name, bytes);
+            test::WriteFileIn(root, name, bytes);
         }
-        form.dirEdit->SetText(dir.path());
+        form.dirEdit->SetText(root);
     }
+    std::string File(const std::string& name) const { return root + "/" + name; }
+    const std::string root = dir.path() + "/site";
     QString Line(qsizetype line) const {
         const TextBuffer& text = form.Memo1->Buffer();
         return QString::fromStdU16String(
@@ -63,15 +71,73 @@ TEST_F(LinksTest, ReportOfTheSiteAsShownAndItsLinesOpenTheirPlace) {
               "css/Site.css\n");
     EXPECT_TRUE(form.Memo1->ReadOnly());
     EXPECT_FALSE(form.PaneHoldsLoadedFile);
-    EXPECT_EQ(test::ReadFile(dir.file("en/guide.html")).substr(0, 19), "<img src=\"pic.png\">");
+    EXPECT_EQ(test::ReadFile(File("en/guide.html")).substr(0, 19), "<img src=\"pic.png\">");
     // Enter on a line opens its file at its place.
     form.Memo1->SetCaret(form.Memo1->Buffer().LineStart(2) + 3);
     QTest::keyClick(form.Memo1, Qt::Key_Return);
-    EXPECT_EQ(form.LoadedFName, dir.file("en/guide.html"));
+    EXPECT_EQ(form.LoadedFName, File("en/guide.html"));
     EXPECT_EQ(form.Memo1->CaretPosition(), 10);
     EXPECT_FALSE(form.Links()->ReportShown());
     EXPECT_EQ(Line(0).left(5), "<img ") << "Enter opened the file, typed nothing";
     EXPECT_TRUE(errors.empty());
+}
+
+// Every file under root with its bytes; folders as "name/".
+std::map<std::string, std::string> Tree(const std::string& root) {
+    std::map<std::string, std::string> tree;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        const std::string path = entry.path().string().substr(root.size() + 1);
+        tree[entry.is_directory() ? path + "/" : path] =
+            entry.is_directory() ? "" : test::ReadFile(entry.path().string());
+    }
+    return tree;
+}
+
+TEST_F(LinksTest, RenamesAndMovesKeepTheLinksAndOneUndoPutsEveryByteBack) {
+    const std::map<std::string, std::string> before = Tree(root);
+    form.SearchInFiles(); // where Undo Replace is
+    TForm1::SetQuestionHook([](const QString&) { return true; });
+    auto undo = [&] {
+        form.UndoReplaceClick();
+        EXPECT_EQ(Tree(root), before);
+    };
+    // The open file moves into a folder that does not exist yet.
+    Select("en/guide.html");
+    RenameDialog::SetRunHook([](RenameDialog& dialog) {
+        dialog.NameEdit->setText("manual/guide.html");
+        dialog.UpdateButton->click();
+    });
+    form.RenameClick();
+    EXPECT_EQ(form.LoadedFName, File("en/manual/guide.html"));
+    EXPECT_EQ(form.Memo1->toPlainText().toStdString(),
+              "<p>Read <a href=\"../../index.html\">home</a>.\n<h2 id=\"install\">Install</h2>\n"
+              "<script src=\"../app.js\"></script>")
+        << "its own links, in the pane";
+    EXPECT_EQ(test::ReadFile(File("index.html")),
+              "<link href=\"css/site.css\" rel=stylesheet>\n"
+              "<a href=\"en/manual/guide.html#install\">Guide</a>\n");
+    undo();
+    EXPECT_EQ(form.LoadedFName, File("en/guide.html"));
+
+    // A folder: a link into it from elsewhere (broken in case, still into it).
+    Select("css/Site.css");
+    RenameDialog::SetRunHook([](RenameDialog& dialog) {
+        EXPECT_EQ(dialog.NameEdit->text(), "css");
+        dialog.NameEdit->setText("../style");
+        dialog.UpdateButton->click();
+    });
+    form.RenameFolderClick();
+    RenameDialog::SetRunHook(nullptr);
+    EXPECT_FALSE(test::FileExists(File("css")));
+    EXPECT_EQ(form.LoadedFName, dir.file("style/Site.css"));
+    EXPECT_EQ(form.Memo1->toPlainText().toStdString(),
+              "body { background: url(../site/img/bg.png) }")
+        << "moved out of the site, the open file's link leads back in";
+    EXPECT_EQ(test::ReadFile(File("index.html")).substr(0, 31),
+              "<link href=\"../style/site.css\" ");
+    undo();
+    TForm1::SetQuestionHook(nullptr);
+    EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
 } // namespace
