@@ -10,7 +10,7 @@ if [ "$(dpkg-query -W -f='${Status}' libjs-jquery 2>/dev/null || true)" != "inst
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
         libjs-jquery >/dev/null || echo "bench.sh: libjs-jquery did not install" >&2
 fi
-# Real sites for the tree benchmark: Apache's and Python's manuals.
+# Real sites for the tree and search benchmarks: Apache's and Python's manuals.
 for doc in apache2-doc python3-doc; do
     if [ "$(dpkg-query -W -f='${Status}' "$doc" 2>/dev/null || true)" != "install ok installed" ]; then
         if [ "$(id -u)" = 0 ]; then sudo=(); else sudo=(sudo); fi

@@ -2,6 +2,8 @@
 // Construction, start-up and shutdown of the main window.
 #include "app/form1.h"
 
+#include "app/search_controller.h"
+
 #include "platform/file_io.h"
 #include "platform/program_file.h"
 #include "widgets/error_display.h"
@@ -83,6 +85,17 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->accept(); // the changed file is saved; settings are not written now
         return;
     }
+    if (search_->Busy()) {
+        // Nothing is left half done: the change stops after the file being
+        // written, and the window closes when it has.
+        if (AskQuestion(tr("Files are being changed. Stop after the file being written, and "
+                           "close?"))) {
+            closeAfterRun_ = true;
+            search_->Runner().Cancel();
+        }
+        event->ignore();
+        return;
+    }
     bool mayClose = false;
     ErrorDisplay::Guard([&] { mayClose = FormClose(); });
     if (mayClose) {
@@ -115,6 +128,7 @@ void TForm1::QuitButtonClick() {
 bool TForm1::SaveForEndOfSession(bool mayInteract) {
     // No question may be asked now, even where a message may be shown.
     noQuestions_ = true;
+    search_->Runner().CancelAndWait(); // every file old or new, the record as the files are
     const auto resume = qScopeGuard([this] { noQuestions_ = false; });
     // On disk first, and kept unless the save writes the file.
     const bool copied = HoldRecoveryCopy();

@@ -51,6 +51,7 @@ class OutsideChanges;
 class RecentFolders;
 class RecoveryKeeper;
 class RenameController;
+class SearchController;
 class SearchWindow;
 class SiteList;
 class StatusLine;
@@ -153,15 +154,11 @@ public:
     // External editor.
     void filesLBDblClick();
 
-    // Search and replace in the listed files (form1_search.cpp,
-    // form1_replace.cpp). SearchInFiles opens the search window (nullptr
-    // until then: SearchFiles()); replace: Ctrl+Shift+H rather than
-    // Ctrl+Shift+F, the same window.
-    void SearchInFiles();
-    SearchWindow* SearchFiles() const { return searchWindow_; }
-    void OpenSearchResult(const search::FileResult& file, const search::MatchLine& line);
-    void ReplaceAllClick();
-    void UndoReplaceClick();
+    // Search and replace (form1_search.cpp; the work is SearchController's).
+    // Ctrl+Shift+F and Ctrl+Shift+H open the search window over the listed
+    // files, Ctrl+H over the open file (nullptr until then: SearchFiles()).
+    SearchWindow* SearchFiles() const;
+    SearchController* Search() const { return search_; }
     // Renames the selected file, asking first whether to replace the
     // references to it (F2 in the list; F2 in the pane renames the open file).
     void RenameClick();
@@ -245,20 +242,15 @@ private:
     // The open file's path relative to the listed folder; empty when the
     // pane holds no file of it.
     std::string OpenSitePath() const;
-    void OpenListed(const std::string& path); // as a click in the list does
     // The site's section of the settings, read before [Initial] is applied
     // (so that the folder is listed once) and written after the others.
     void SiteSettings(TIniFile& ini, bool write); // form1_site.cpp
     void AddAboutEntry(); // form1_layout.cpp: after every other entry of the pane's menu
     std::vector<std::string> ListedPaths() const;
-    void ConnectRename(); // form1_replace.cpp
+    void MakeSearch();                        // form1_search.cpp
+    void OpenListed(const std::string& path); // as a click in the list does
+    void ConnectRename();                     // form1_replace.cpp
     void Rename(const std::string& name, bool folder);
-    // Records and writes edits (and the renames already done); the open
-    // file's edit is made in the pane, as one step of its undo. Adds a note
-    // for each file left alone; returns the number of files and matches.
-    std::pair<size_t, size_t> CommitEdits(std::vector<search::FileEdit> edits,
-                                          const std::vector<search::RecordedRename>& renames,
-                                          std::vector<search::FileNote>& notes);
     void OfferRecoveredEdits(); // form1_recovery.cpp
     // Puts the recovered text in the pane; files: its copy's, which go once
     // this run's copy of it is written.
@@ -285,7 +277,8 @@ private:
 
     bool shown_ = false; // FormShow has run
     RecoveryKeeper* recovery_ = nullptr;
-    SearchWindow* searchWindow_ = nullptr; // made when first opened
+    SearchController* search_ = nullptr;
+    bool closeAfterRun_ = false; // a close came while files were being changed
     RenameController* renamer_ = nullptr;
     SiteList* site_ = nullptr; // the listed files, following the disk
     LinksController* links_ = nullptr;

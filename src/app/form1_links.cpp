@@ -33,25 +33,6 @@ std::string TForm1::OpenSitePath() const {
     return LoadedFName.starts_with(root) ? LoadedFName.substr(root.size()) : std::string();
 }
 
-void TForm1::OpenListed(const std::string& path) {
-    // The normal click path: the list's selection, which writes back the
-    // file being left and opens this one.
-    const std::vector<std::string>& names = filesModel->Names();
-    const auto listed = std::find_if(names.begin(), names.end(), [&](const std::string& name) {
-        return platform::AbsolutePath(JoinPath(dirEdit->Text(), name)) == path;
-    });
-    if (listed == names.end()) {
-        throw Error("\"" + path + "\" is no longer listed");
-    }
-    const QModelIndex index = filesModel->index(int(listed - names.begin()));
-    if (filesLB->selectionModel()->isSelected(index)) {
-        filesLBClick(); // selected already, but not open (a failed open): try again
-    } else {
-        filesLB->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    }
-    filesLB->scrollTo(index);
-}
-
 void TForm1::ConnectLinks() {
     LinksController::Window window;
     window.openPath = [this] { return OpenSitePath(); };

@@ -3,6 +3,7 @@
 // menu that open it, and opening a result in the pane.
 #include "app/form1.h"
 
+#include "app/search_controller.h"
 #include "base/errors.h"
 #include "files/file_list.h"
 #include "platform/file_io.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QTimer>
 
 namespace sheafpad {
 
@@ -25,6 +27,7 @@ namespace {
 
 const QKeySequence kSearchKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_F);
 const QKeySequence kReplaceKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_H);
+const QKeySequence kReplaceInFileKeys(Qt::CTRL | Qt::Key_H);
 
 } // namespace
 
@@ -37,11 +40,17 @@ void TForm1::ConnectSearch() {
     SearchInFiles1->setShortcut(kSearchKeys);
     auto* replaceInFiles = new QAction(this);
     replaceInFiles->setShortcut(kReplaceKeys);
-    for (QAction* action : {SearchInFiles1, replaceInFiles}) {
+    auto* replaceInFile = new QAction(this);
+    replaceInFile->setShortcut(kReplaceInFileKeys);
+    for (QAction* action : {SearchInFiles1, replaceInFiles, replaceInFile}) {
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
-        connect(action, &QAction::triggered, this, guarded(&TForm1::SearchInFiles));
+        const auto scope = action == replaceInFile ? SearchWindow::Scope::OpenFile
+                                                   : SearchWindow::Scope::ListedFiles;
+        connect(action, &QAction::triggered, this,
+                [this, scope] { ErrorDisplay::Guard([&] { search_->Show(scope); }); });
     }
+    MakeSearch();
     OpenInEditor1 = new QAction(tr("&Open in Text Editor"), this);
     OpenInEditor1->setObjectName(QStringLiteral("OpenInEditor1"));
     connect(OpenInEditor1, &QAction::triggered, this, guarded(&TForm1::filesLBDblClick));
@@ -99,61 +108,62 @@ std::vector<std::string> TForm1::ListedPaths() const {
     return paths;
 }
 
-void TForm1::SearchInFiles() {
-    if (searchWindow_ == nullptr) {
-        searchWindow_ = new SearchWindow(this);
-        searchWindow_->setFont(font());
-        searchWindow_->Scope = [this] { return ListedPaths(); };
-        searchWindow_->ShownFrom = [this] {
-            // As ListedPaths joins them.
-            return platform::AbsolutePath(JoinPath(dirEdit->Text(), ""));
-        };
-        // What the pane shows is what is searched: the open file is written
-        // back first, as when another file is chosen.
-        searchWindow_->BeforeSearch = [this] { ErrorDisplay::Guard([this] { SaveIfChanged(); }); };
-        searchWindow_->OpenResult = [this](const search::FileResult& file,
-                                           const search::MatchLine& line) {
-            ErrorDisplay::Guard([&] { OpenSearchResult(file, line); });
-        };
-        searchWindow_->ReplaceAllClick = [this] {
-            ErrorDisplay::Guard([this] { ReplaceAllClick(); });
-        };
-        searchWindow_->UndoReplaceClick = [this] {
-            ErrorDisplay::Guard([this] { UndoReplaceClick(); });
-        };
-    }
-    searchWindow_->SetUndoAvailable(search::HasReplaceRecord());
-    // The pane's selection when it is on one line, else the last search's text.
-    const QString selected = Memo1->SelectedPlainText();
-    searchWindow_->ShowWith(selected.contains(u'\n') ? QString() : selected);
+SearchWindow* TForm1::SearchFiles() const {
+    return search_->Window();
 }
 
-void TForm1::OpenSearchResult(const search::FileResult& file, const search::MatchLine& line) {
-    const bool open = PaneHoldsLoadedFile && LoadedFName == file.path;
-    if (!open) {
-        // The normal click path: the list's selection, which writes back the
-        // file being left and opens this one.
-        const std::vector<std::string>& names = filesModel->Names();
-        const auto listed = std::find_if(names.begin(), names.end(), [&](const std::string& name) {
-            return platform::AbsolutePath(JoinPath(dirEdit->Text(), name)) == file.path;
-        });
-        if (listed == names.end()) {
-            throw Error("\"" + file.path + "\" is no longer listed");
+void TForm1::MakeSearch() {
+    SearchController::Host host;
+    host.window = this;
+    host.pane = Memo1;
+    host.listedPaths = [this] { return ListedPaths(); };
+    host.folder = [this] {
+        return platform::AbsolutePath(JoinPath(dirEdit->Text(), "")); // as ListedPaths joins them
+    };
+    host.openFile = [this] { return PaneHoldsLoadedFile ? LoadedFName : std::string(); };
+    host.saveIfChanged = [this] { SaveIfChanged(); };
+    host.ask = [this](const QString& question, bool defaultYes) {
+        return AskQuestion(question, defaultYes);
+    };
+    host.openListed = [this](const std::string& path) { OpenListed(path); };
+    host.reloadOpenFile = [this] {
+        LoadCurrentFile();
+        ClearChanged();
+    };
+    host.renamedBack = [this](const std::string& from, const std::string& to) {
+        if (!from.empty() && (LoadedFName == to || LoadedFName.starts_with(to + "/"))) {
+            // The open file goes back to its name, also in a folder moved back.
+            LoadedFName = from + LoadedFName.substr(to.size());
         }
-        const QModelIndex index = filesModel->index(int(listed - names.begin()));
-        if (filesLB->selectionModel()->isSelected(index)) {
-            filesLBClick(); // selected already, but not open (a failed open): try again
-        } else {
-            filesLB->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        RefreshFileList();
+        SelectListedName(LoadedFName);
+    };
+    search_ = new SearchController(std::move(host), this);
+    connect(&search_->Runner(), &EditRunner::Ended, this, [this] {
+        if (closeAfterRun_) {
+            closeAfterRun_ = false;
+            QTimer::singleShot(0, this, &QWidget::close); // once the caller has finished
         }
-        filesLB->scrollTo(index);
+    });
+}
+
+void TForm1::OpenListed(const std::string& path) {
+    // The normal click path: the list's selection, which writes back the
+    // file being left and opens this one.
+    const std::vector<std::string>& names = filesModel->Names();
+    const auto listed = std::find_if(names.begin(), names.end(), [&](const std::string& name) {
+        return platform::AbsolutePath(JoinPath(dirEdit->Text(), name)) == path;
+    });
+    if (listed == names.end()) {
+        throw Error("\"" + path + "\" is no longer listed");
     }
-    if (PaneHoldsLoadedFile && LoadedFName == file.path) {
-        activateWindow();
-        raise();
-        Memo1->setFocus();
-        Memo1->SetSelection(qsizetype(line.panePos), qsizetype(line.panePos + line.paneLength));
+    const QModelIndex index = filesModel->index(int(listed - names.begin()));
+    if (filesLB->selectionModel()->isSelected(index)) {
+        filesLBClick(); // selected already, but not open (a failed open): try again
+    } else {
+        filesLB->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     }
+    filesLB->scrollTo(index);
 }
 
 } // namespace sheafpad

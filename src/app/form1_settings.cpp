@@ -2,6 +2,7 @@
 // Settings at start-up and close, window bounds, and the external editor.
 #include "app/form1.h"
 
+#include "app/search_controller.h"
 #include "base/errors.h"
 #include "files/file_list.h"
 #include "platform/file_io.h"
@@ -113,6 +114,7 @@ void TForm1::ReadSettings() {
     // Only the name: the file is opened when the user selects it.
     LoadedFName = ini.ReadString(kSection, kLoadedFName, LoadedFName);
     PaneSettings(ini, false);
+    search_->ReadSettings(ini);
     ini.Release();
 }
 
@@ -158,6 +160,7 @@ void TForm1::WriteSettings() {
     ini.WriteString(kSection, kLoadedFName, LoadedFName);
     PaneSettings(ini, true);
     SiteSettings(ini, true);
+    search_->WriteSettings(ini);
     ini.Release();
 }
 

@@ -5,7 +5,9 @@
 namespace sheafpad::platform {
 
 // Lowers the calling thread's priority, so that it yields the processor to
-// the user-interface thread whenever both want it. Best effort.
-void LowerThreadPriority();
+// the user-interface thread whenever both want it. Best effort. steps: how
+// far (a nice value); a little is enough to put the window first, and much
+// also puts the thread behind every other program on a busy machine.
+void LowerThreadPriority(int steps = 10);
 
 } // namespace sheafpad::platform

@@ -7,10 +7,10 @@
 
 namespace sheafpad::platform {
 
-void LowerThreadPriority() {
+void LowerThreadPriority(int steps) {
     // On Linux the nice value belongs to the thread, named by its id.
     const auto thread = id_t(::syscall(SYS_gettid));
-    ::setpriority(PRIO_PROCESS, thread, 10);
+    ::setpriority(PRIO_PROCESS, thread, steps);
 }
 
 } // namespace sheafpad::platform

@@ -52,9 +52,53 @@ bool IsNameByte(unsigned char c) {
 
 } // namespace
 
+namespace {
+
+// The spans of edit.oldBytes's matches that chosen takes, with their
+// replacements; the number of matches in *count. False with *reason set
+// when matching failed or a replacement cannot be stored.
+bool PlanSpans(FileEdit& edit, const Matcher& matcher, MatchScratch& scratch,
+               const MatchChoice& chosen, size_t* count, std::string* reason) {
+    SearchText text;
+    text.Build(edit.oldBytes);
+    edit.encoding = text.encoding();
+    // A replacement's '\n' becomes the file's first line break, as the pane writes it.
+    const std::string_view lineBreak = BreakBytes(FirstLineBreak(edit.oldBytes));
+    bool storable = true;
+    std::string error;
+    *count = 0;
+    const bool matched = matcher.ForEach(
+        text.text(), scratch,
+        [&](const Found& found) {
+            const size_t number = (*count)++;
+            if (chosen && !chosen(number)) {
+                return true; // left as it is
+            }
+            Span span{text.FileOffset(found.start), text.FileOffset(found.end), {}};
+            storable =
+                Stored(matcher.Expand(text.text(), found), edit.encoding, lineBreak, &span.bytes);
+            edit.spans.push_back(std::move(span));
+            return storable;
+        },
+        &error);
+    if (!matched) {
+        *reason = error;
+        return false;
+    }
+    if (!storable) {
+        *reason = "the replace text holds a character that this file's one-byte encoding "
+                  "cannot store: not replaced";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 std::optional<FileEdit> PlanReplace(const std::string& path, const platform::FileIdentity& searched,
                                     size_t searchedCount, const Matcher& matcher,
-                                    MatchScratch& scratch, std::string* reason) {
+                                    MatchScratch& scratch, std::string* reason,
+                                    const MatchChoice& chosen) {
     FileEdit edit;
     edit.path = path;
     edit.identity = platform::FileIdentityOf(path);
@@ -72,38 +116,34 @@ std::optional<FileEdit> PlanReplace(const std::string& path, const platform::Fil
         *reason = kChangedSinceSearch; // it was text when it was searched
         return std::nullopt;
     }
-    SearchText text;
-    text.Build(edit.oldBytes);
-    edit.encoding = text.encoding();
-    // A replacement's '\n' becomes the file's first line break, as the pane writes it.
-    const std::string_view lineBreak = BreakBytes(FirstLineBreak(edit.oldBytes));
-    bool storable = true;
-    std::string error;
-    const bool matched = matcher.ForEach(
-        text.text(), scratch,
-        [&](const Found& found) {
-            Span span{text.FileOffset(found.start), text.FileOffset(found.end), {}};
-            storable =
-                Stored(matcher.Expand(text.text(), found), edit.encoding, lineBreak, &span.bytes);
-            edit.spans.push_back(std::move(span));
-            return storable;
-        },
-        &error);
-    if (!matched) {
-        *reason = error;
+    size_t count = 0;
+    if (!PlanSpans(edit, matcher, scratch, chosen, &count, reason)) {
         return std::nullopt;
     }
-    if (!storable) {
-        *reason = "the replace text holds a character that this file's one-byte encoding "
-                  "cannot store: not replaced";
-        return std::nullopt;
-    }
-    if (edit.spans.size() != searchedCount ||
+    if (count != searchedCount ||
         platform::CompareIdentity(searched, platform::FileIdentityOf(path)) !=
             platform::FileChange::None) {
         *reason = kChangedSinceSearch;
         return std::nullopt;
     }
+    Splice(edit);
+    return edit;
+}
+
+std::optional<FileEdit> PlanTextReplace(std::string utf8, size_t searchedCount,
+                                        const Matcher& matcher, MatchScratch& scratch,
+                                        std::string* reason, const MatchChoice& chosen) {
+    FileEdit edit;
+    edit.oldBytes = std::move(utf8);
+    size_t count = 0;
+    if (!PlanSpans(edit, matcher, scratch, chosen, &count, reason)) {
+        return std::nullopt;
+    }
+    if (count != searchedCount) {
+        *reason = "The open file changed since the search: nothing was replaced; search again";
+        return std::nullopt;
+    }
+    edit.encoding = TextEncoding::Utf8; // the pane's text, whatever its file holds
     Splice(edit);
     return edit;
 }

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,13 +39,25 @@ extern const char* const kChangedSinceSearch;
 // ... and of one that may not be written.
 extern const char* const kReadOnly;
 
+// Which matches of a file are replaced, by their number in it (from 0);
+// empty: all of them.
+using MatchChoice = std::function<bool(size_t)>;
+
 // The file at path again, as a search found it (identity, number of
-// matches), with its matches replaced. Nothing, with *reason set, when the
-// file changed since, cannot be read, or cannot take a replacement (a
-// character that its encoding cannot store).
+// matches), with its chosen matches replaced. Nothing, with *reason set,
+// when the file changed since, cannot be read, or cannot take a replacement
+// (a character that its encoding cannot store).
 std::optional<FileEdit> PlanReplace(const std::string& path, const platform::FileIdentity& searched,
                                     size_t searchedCount, const Matcher& matcher,
-                                    MatchScratch& scratch, std::string* reason);
+                                    MatchScratch& scratch, std::string* reason,
+                                    const MatchChoice& chosen = {});
+
+// The same for a text held in memory (the pane's, as UTF-8 with '\n' line
+// breaks), which must hold searchedCount matches as when it was searched:
+// the edit's path and identity are left empty.
+std::optional<FileEdit> PlanTextReplace(std::string utf8, size_t searchedCount,
+                                        const Matcher& matcher, MatchScratch& scratch,
+                                        std::string* reason, const MatchChoice& chosen = {});
 
 // Where name occurs in bytes as the unused-file check finds it (byte for
 // byte, anywhere), except inside a longer name: an occurrence with a letter,

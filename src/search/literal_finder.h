@@ -22,6 +22,7 @@ public:
 
 private:
     bool EqualAt(const char* at) const;
+    size_t FindWide(const char* h, size_t& i, size_t lastStart) const;
 
     std::string needle_; // lower-cased where caseless
     std::string masks_;  // per needle byte: 0x20 where it is a letter and caseless, else 0

@@ -177,20 +177,23 @@ void RemoveReplaceRecord() {
 
 ReplaceOutcome ApplyEdits(const std::vector<FileEdit>& edits,
                           const std::vector<RecordedRename>& renames, const std::string& paneFile,
-                          const std::function<void(size_t)>& beforeWrite) {
+                          const BeforeFile& beforeWrite) {
     WriteRecord(edits, renames);
     ReplaceOutcome outcome;
     std::vector<char> written(edits.size(), 0);
     for (size_t i = 0; i < edits.size(); ++i) {
         const FileEdit& edit = edits[i];
-        if (edit.path != paneFile) {
+        if (beforeWrite && !beforeWrite(i)) {
+            outcome.stopped = true;
+            break;
+        }
+        if (edit.path == paneFile) {
+            outcome.paneFileDone = true;
+        } else {
             if (platform::CompareIdentity(edit.identity, platform::FileIdentityOf(edit.path)) !=
                 platform::FileChange::None) {
                 outcome.notes.push_back({edit.path, kChangedSinceSearch});
                 continue;
-            }
-            if (beforeWrite) {
-                beforeWrite(i);
             }
             try {
                 platform::WriteFileBytes(edit.path, edit.newBytes);
@@ -207,7 +210,7 @@ ReplaceOutcome ApplyEdits(const std::vector<FileEdit>& edits,
     }
     if (outcome.files == 0 && renames.empty()) {
         RemoveReplaceRecord(); // nothing was replaced: there is nothing to undo
-    } else if (!outcome.notes.empty()) {
+    } else if (!outcome.notes.empty() || outcome.stopped) {
         // The files left alone are no part of what an undo puts back. Where
         // this fails, the undo finds them changed and leaves them alone too.
         std::vector<FileEdit> kept;
@@ -224,9 +227,14 @@ ReplaceOutcome ApplyEdits(const std::vector<FileEdit>& edits,
     return outcome;
 }
 
-UndoOutcome UndoReplace(const ReplaceRecord& record) {
+UndoOutcome UndoReplace(const ReplaceRecord& record, const BeforeFile& beforeFile) {
     UndoOutcome outcome;
-    for (const RecordedFile& file : record.files) {
+    for (size_t i = 0; i < record.files.size(); ++i) {
+        const RecordedFile& file = record.files[i];
+        if (beforeFile && !beforeFile(i)) {
+            outcome.stopped = true;
+            return outcome;
+        }
         std::string now;
         try {
             now = platform::ReadFileBytes(file.path);

@@ -49,26 +49,33 @@ struct FileNote {
     std::string reason;
 };
 
+// Told before each file is written (its number among all); false stops
+// there: that file and the ones after it are left as they are.
+using BeforeFile = std::function<bool(size_t)>;
+
 struct ReplaceOutcome {
     size_t files = 0, matches = 0; // written (or left to the pane)
     std::vector<FileNote> notes;
+    bool stopped = false;      // beforeWrite stopped it: files after those written were left alone
+    bool paneFileDone = false; // the pane's file was reached: its edit is to be made
 };
 
 // Records every edit and rename (the edit of paneFile with the new bytes that
 // the pane will write), then writes each edit's new bytes, except paneFile's:
 // a file that changed since it was read is left alone and noted, a failed
 // write noted and the others go on. Throws Error, having written nothing,
-// when the record cannot be written. beforeWrite(i), when set, runs before
-// the i-th file is written.
+// when the record cannot be written. beforeWrite, when set, may stop it
+// between two files; the record then holds only what was written.
 ReplaceOutcome ApplyEdits(const std::vector<FileEdit>& edits,
                           const std::vector<RecordedRename>& renames, const std::string& paneFile,
-                          const std::function<void(size_t)>& beforeWrite = {});
+                          const BeforeFile& beforeWrite = {});
 
 struct UndoOutcome {
     size_t files = 0;                    // as they were before the replace
     std::vector<std::string> restored;   // files written back
     std::vector<RecordedRename> renamed; // renames undone
     std::vector<FileNote> notes;
+    bool stopped = false; // beforeFile stopped it; the record stays for the rest
 };
 
 // Undoes the recorded replace: each file that holds what the replace wrote
@@ -76,7 +83,10 @@ struct UndoOutcome {
 // is; one changed since is left alone, its old content set aside in
 // ReplaceRecordDir() and named in the note. Renames are undone where the
 // old name is free, in the reverse order, and a folder that was made is
-// removed again when it is empty. The record is removed.
-UndoOutcome UndoReplace(const ReplaceRecord& record);
+// removed again when it is empty. The record is removed. beforeFile, when
+// set, may stop it between two files: the files put back stay so, the
+// renames stay, and the record stays, so that Undo Replace finishes the work
+// later.
+UndoOutcome UndoReplace(const ReplaceRecord& record, const BeforeFile& beforeFile = {});
 
 } // namespace sheafpad::search

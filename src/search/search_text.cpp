@@ -17,6 +17,7 @@ void SearchText::Build(std::string_view bytes) {
     bytes.remove_prefix(base_);
     marks_.clear();
     const bool hasCr = std::memchr(bytes.data(), '\r', bytes.size()) != nullptr;
+    hasCr_ = hasCr;
     if (encoding_ == TextEncoding::Utf8 && !hasCr) {
         text_ = bytes; // the common case: the file's bytes are the text
         return;
@@ -76,9 +77,47 @@ struct Tally {
     uint64_t units = 0, breaks = 0;
 };
 
-void Count(const unsigned char* p, size_t n, bool utf8, bool pendingCr, Tally& tally) {
+#if defined(__SSE2__)
+// The sum of sixteen byte-wide counters.
+uint64_t Sum(__m128i counts) {
+    const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+    return uint64_t(_mm_cvtsi128_si64(sums)) +
+           uint64_t(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+}
+
+// Count for bytes that hold no CR: an LF is a break, and only UTF-8 needs
+// more than the length for the positions. Returns the bytes counted.
+size_t CountWithoutCr(const unsigned char* p, size_t n, bool utf8, Tally& tally) {
+    const __m128i lf = _mm_set1_epi8('\n'), zero = _mm_setzero_si128();
+    const __m128i continuationTop = _mm_set1_epi8(char(0xC0));
+    const __m128i fourByteLead = _mm_set1_epi8(char(0xEF));
+    size_t i = 0;
+    while (i + 16 <= n) {
+        __m128i less = zero, more = zero, breaks = zero;
+        const size_t stop = std::min(n - 15, i + 255 * 16);
+        const size_t start = i;
+        for (; i < stop; i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            breaks = _mm_sub_epi8(breaks, _mm_cmpeq_epi8(v, lf));
+            if (utf8) {
+                less = _mm_sub_epi8(less, _mm_cmplt_epi8(v, continuationTop));
+                more = _mm_sub_epi8(
+                    more, _mm_and_si128(_mm_cmpgt_epi8(v, fourByteLead), _mm_cmplt_epi8(v, zero)));
+            }
+        }
+        tally.units += (i - start) + Sum(more) - Sum(less);
+        tally.breaks += Sum(breaks);
+    }
+    return i;
+}
+#endif
+
+void Count(const unsigned char* p, size_t n, bool utf8, bool pendingCr, bool hasCr, Tally& tally) {
     size_t i = 0;
 #if defined(__SSE2__)
+    if (!hasCr) {
+        i = CountWithoutCr(p, n, utf8, tally);
+    }
     // Sixteen bytes a step, counted in byte-wide counters that are summed
     // before they can overflow: a UTF-8 continuation byte adds no position,
     // a four-byte character's lead adds two, an LF after a CR belongs to it.
@@ -86,11 +125,7 @@ void Count(const unsigned char* p, size_t n, bool utf8, bool pendingCr, Tally& t
     const __m128i continuationTop = _mm_set1_epi8(char(0xC0)), zero = _mm_setzero_si128();
     const __m128i fourByteLead = _mm_set1_epi8(char(0xEF));
     __m128i carry = pendingCr ? _mm_cvtsi32_si128(0xFF) : zero; // a CR just before, in byte 0
-    auto sum = [&](__m128i counts) {
-        const __m128i sums = _mm_sad_epu8(counts, zero);
-        return uint64_t(_mm_cvtsi128_si64(sums)) +
-               uint64_t(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
-    };
+    const auto sum = Sum;
     while (i + 16 <= n) {
         __m128i less = zero, more = zero, breaks = zero;
         const size_t stop = std::min(n - 15, i + 255 * 16);
@@ -130,7 +165,7 @@ void Count(const unsigned char* p, size_t n, bool utf8, bool pendingCr, Tally& t
 } // namespace
 
 std::vector<PanePlace> PanePlaces(std::string_view bytes, TextEncoding encoding,
-                                  const std::vector<size_t>& offsets) {
+                                  const std::vector<size_t>& offsets, bool hasCr) {
     std::vector<PanePlace> places;
     places.reserve(offsets.size());
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -139,7 +174,7 @@ std::vector<PanePlace> PanePlaces(std::string_view bytes, TextEncoding encoding,
     for (size_t offset : offsets) {
         offset = std::max(offset, at);
         Count(data + at, offset - at, encoding == TextEncoding::Utf8,
-              at > 0 && data[at - 1] == '\r', tally);
+              at > 0 && data[at - 1] == '\r', hasCr, tally);
         at = offset;
         places.push_back(PanePlace{tally.units, tally.breaks});
     }

@@ -23,6 +23,8 @@ public:
     void Build(std::string_view bytes);
 
     std::string_view text() const { return text_; }
+    // Whether the file's bytes hold a CR (else its line breaks are LF alone).
+    bool HasCr() const { return hasCr_; }
     TextEncoding encoding() const { return encoding_; }
     // The byte offset in the file of a character boundary of text(). A line
     // break from CR LF starts at its CR and ends after its LF. A UTF-8
@@ -33,6 +35,7 @@ private:
     std::string_view text_;
     std::string own_; // the text when it is not the file's bytes as they are
     TextEncoding encoding_ = TextEncoding::Utf8;
+    bool hasCr_ = false;
     size_t base_ = 0; // the byte-order mark's length
     // (text position, file offset) after each place where the two stop
     // running in step: an LF dropped after a CR, a Latin-1 byte widened.
@@ -48,8 +51,9 @@ struct PanePlace {
 // The pane places of offsets (ascending, each at a character boundary and
 // never between a CR and its LF) in a file of bytes read as encoding. The
 // byte-order mark takes no place: an offset inside it is the text's start.
+// hasCr false: the bytes hold no CR, which makes the count cheaper.
 std::vector<PanePlace> PanePlaces(std::string_view bytes, TextEncoding encoding,
-                                  const std::vector<size_t>& offsets);
+                                  const std::vector<size_t>& offsets, bool hasCr = true);
 
 // text (UTF-8 or Latin-1 bytes) as UTF-8.
 std::string ToUtf8(std::string_view text, TextEncoding encoding);

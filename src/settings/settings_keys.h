@@ -22,6 +22,13 @@ inline constexpr const char* kPaneSection = "Pane";
 inline constexpr const char* kFontSize = "FontSize"; // points zoomed to; empty: the desktop's
 inline constexpr const char* kHighlighting = "Highlighting"; // syntax colours: 1 on, 0 off
 
+// The search window's section, written after [Pane]: the last texts of its
+// find and replace fields, latest first (FindText1 ... FindText10).
+inline constexpr const char* kSearchSection = "Search";
+inline constexpr const char* kFindHistory = "FindText";
+inline constexpr const char* kReplaceHistory = "ReplaceText";
+inline constexpr int kSearchHistory = 10;
+
 // The site's section, written after the pane's.
 inline constexpr const char* kSiteSection = "Site";
 inline constexpr const char* kSubfolders = "Subfolders"; // 1: the list includes subfolders

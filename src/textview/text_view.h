@@ -24,6 +24,8 @@
 #include <QTextLayout>
 #include <limits>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QMimeData;
 
@@ -122,6 +124,14 @@ public:
     // The colours of [pos, pos + count) changed: what shows them is laid
     // out again.
     void RecolourRange(qsizetype pos, qsizetype count);
+    // Stretches drawn on a light ground under the text (a search's matches):
+    // (position, length) pairs, ascending, none overlapping. They move with
+    // the text around them; an edit that touches one drops it, and loading a
+    // text drops them all.
+    using MarkedRanges = std::vector<std::pair<qsizetype, qsizetype>>;
+    void SetMarkedRanges(MarkedRanges ranges);
+    const MarkedRanges& Marked() const { return marked_; }
+
     // For tests and benchmarks: how many chunk layouts were made so far.
     qint64 LayoutsMade() const { return layout_.LayoutsMade(); }
 
@@ -262,6 +272,10 @@ private:
     bool zooming_ = false; // the font changes by a zoom, which places the top itself
     int wheelZoom_ = 0;    // Ctrl+wheel turned by less than a step so far
     TextColours* colours_ = nullptr;
+    MarkedRanges marked_;
+    void MoveMarks(const TextChange& change); // text_view_marks.cpp
+    void DrawMarks(QPainter& painter, const Laid& laid, int index, QPointF origin,
+                   qsizetype chunkStart) const; // text_view_marks.cpp
     QBasicTimer blink_;
     QBasicTimer autoScroll_;
     // Input method composition at the caret, its formats and its cursor.

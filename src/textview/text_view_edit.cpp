@@ -56,6 +56,7 @@ void TextView::LoadText(std::u16string text) {
     run_ = Run::None;
     const size_t lengthBefore = buffer_.Length();
     buffer_.Load(std::move(text));
+    marked_.clear();
     if (colours_) {
         colours_->TextChanged(TextChange{0, lengthBefore, buffer_.Length()}, true);
     }
@@ -186,6 +187,7 @@ qsizetype TextView::ReplaceSelection(const QString& text, Origin origin) {
 }
 
 void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
+    MoveMarks(change);
     if (colours_) {
         colours_->TextChanged(change, false);
     }

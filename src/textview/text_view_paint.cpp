@@ -201,6 +201,10 @@ void TextView::paintEvent(QPaintEvent* event) {
             if (from < to) {
                 selections.append({int(from - chunkStart), int(to - from), selected});
             }
+            if (!marked_.empty()) {
+                batch.Flush(painter);
+                DrawMarks(painter, laid, row.index, origin, chunkStart);
+            }
             DrawRow(painter, colours_, laid, chunkStart, row.index, origin, batch);
             if (!selections.isEmpty()) {
                 batch.Flush(painter); // the selected text is drawn over it

@@ -13,7 +13,7 @@ quintptr ParentId(const QModelIndex& index) {
     return index.internalId();
 }
 
-QString FromUtf8(const std::string& text) {
+QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
@@ -34,6 +34,8 @@ QString SearchResultsModel::ShownName(const std::string& path) const {
 void SearchResultsModel::Clear() {
     beginResetModel();
     results_.clear();
+    checks_.clear();
+    unchecked_ = 0;
     matches_ = filesWithMatches_ = skipped_ = 0;
     endResetModel();
 }
@@ -49,6 +51,7 @@ void SearchResultsModel::Add(std::vector<search::FileResult> results) {
         filesWithMatches_ += result.matchCount > 0 ? 1 : 0;
         skipped_ += result.skipped.empty() ? 0 : 1;
         results_.push_back(std::move(result));
+        checks_.emplace_back();
     }
     endInsertRows();
 }
@@ -109,12 +112,22 @@ QVariant SearchResultsModel::headerData(int section, Qt::Orientation orientation
 }
 
 QVariant SearchResultsModel::data(const QModelIndex& index, int role) const {
+    if (role == Qt::CheckStateRole) {
+        if (!(flags(index) & Qt::ItemIsUserCheckable)) {
+            return {};
+        }
+        const size_t row = size_t(FileAt(index) - results_.data());
+        if (LineAt(index) == nullptr) {
+            return FileState(row);
+        }
+        return Chosen(row, size_t(index.row())) ? Qt::Checked : Qt::Unchecked;
+    }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
         return {};
     }
     if (const search::MatchLine* line = LineAt(index)) {
-        return LinePrefix(*line) + FromUtf8(line->before) + FromUtf8(line->match) +
-               FromUtf8(line->after);
+        return LinePrefix(*line) + FromUtf8(line->before()) + FromUtf8(line->match()) +
+               FromUtf8(line->after());
     }
     const search::FileResult* file = FileAt(index);
     if (file == nullptr) {
@@ -124,6 +137,101 @@ QVariant SearchResultsModel::data(const QModelIndex& index, int role) const {
         return tr("%1 (skipped: %2)").arg(ShownName(file->path), FromUtf8(file->skipped));
     }
     return QStringLiteral("%1 (%2)").arg(ShownName(file->path)).arg(file->matchCount);
+}
+
+Qt::ItemFlags SearchResultsModel::flags(const QModelIndex& index) const {
+    const search::FileResult* file = FileAt(index);
+    if (file == nullptr) {
+        return {};
+    }
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return file->skipped.empty() ? flags | Qt::ItemIsUserCheckable : flags;
+}
+
+bool SearchResultsModel::Chosen(size_t row, size_t match) const {
+    const Checks& checks = checks_[row];
+    if (match >= results_[row].lines.size()) {
+        return checks.on && checks.rest;
+    }
+    return checks.on && (match >= checks.off.size() || !checks.off[match]);
+}
+
+Qt::CheckState SearchResultsModel::FileState(size_t row) const {
+    const Checks& checks = checks_[row];
+    if (!checks.on) {
+        return Qt::Unchecked;
+    }
+    return checks.offCount == 0 && checks.rest ? Qt::Checked : Qt::PartiallyChecked;
+}
+
+size_t SearchResultsModel::CheckedIn(size_t row) const {
+    const Checks& checks = checks_[row];
+    const search::FileResult& file = results_[row];
+    const size_t rest = checks.rest ? file.matchCount - file.lines.size() : 0;
+    return checks.on ? file.lines.size() - checks.offCount + rest : 0;
+}
+
+size_t SearchResultsModel::CheckedMatchCount() const {
+    size_t count = 0;
+    for (size_t row = 0; row < results_.size(); ++row) {
+        count += CheckedIn(row);
+    }
+    return count;
+}
+
+size_t SearchResultsModel::CheckedFileCount() const {
+    size_t count = 0;
+    for (size_t row = 0; row < results_.size(); ++row) {
+        count += CheckedIn(row) > 0 ? 1 : 0;
+    }
+    return count;
+}
+
+void SearchResultsModel::SetLine(size_t row, size_t line, bool on) {
+    Checks& checks = checks_[row];
+    if (checks.off.empty()) {
+        checks.off.assign(results_[row].lines.size(), 0);
+    }
+    if (bool(checks.off[line]) == !on) {
+        return;
+    }
+    checks.off[line] = on ? 0 : 1;
+    checks.offCount += on ? size_t(-1) : 1;
+}
+
+bool SearchResultsModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || !(flags(index) & Qt::ItemIsUserCheckable)) {
+        return false;
+    }
+    const size_t row = size_t(FileAt(index) - results_.data());
+    const bool on = value.toInt() != Qt::Unchecked;
+    Checks& checks = checks_[row];
+    const bool wasUnchecked = FileState(row) != Qt::Checked;
+    if (const search::MatchLine* line = LineAt(index)) {
+        (void)line;
+        if (on && !checks.on) {
+            // The first match checked in a cleared file: that one alone.
+            checks.on = true;
+            checks.rest = false;
+            for (size_t i = 0; i < results_[row].lines.size(); ++i) {
+                SetLine(row, i, false);
+            }
+        }
+        SetLine(row, size_t(index.row()), on);
+    } else {
+        checks = Checks{};
+        checks.on = checks.rest = on;
+    }
+    unchecked_ += (FileState(row) != Qt::Checked ? 1 : 0) - (wasUnchecked ? 1 : 0);
+    const QModelIndex fileIndex = this->index(int(row), 0);
+    emit dataChanged(fileIndex, fileIndex, {Qt::CheckStateRole});
+    const int lines = rowCount(fileIndex);
+    if (lines > 0) {
+        emit dataChanged(this->index(0, 0, fileIndex), this->index(lines - 1, 0, fileIndex),
+                         {Qt::CheckStateRole});
+    }
+    emit ChecksChanged();
+    return true;
 }
 
 void SearchLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -161,9 +269,9 @@ void SearchLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
                           Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, piece);
         x += width;
     };
-    draw(LinePrefix(*line) + FromUtf8(line->before), false);
-    draw(FromUtf8(line->match), true);
-    draw(FromUtf8(line->after), false);
+    draw(LinePrefix(*line) + FromUtf8(line->before()), false);
+    draw(FromUtf8(line->match()), true);
+    draw(FromUtf8(line->after()), false);
     painter->restore();
 }
 

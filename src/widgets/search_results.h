@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The results of a search in files: a tree of the files with their match
 // counts (or why a file was skipped), under each its matching lines, the
-// match drawn highlighted.
+// match drawn highlighted. Each file and each match has a check box: a
+// replace changes only the checked ones. A file's box stands for its
+// matches beyond the lines shown too.
 #pragma once
 
 #include "search/file_search.h"
@@ -23,6 +25,14 @@ public:
     // it; others by their name.
     void SetShownFrom(std::string folder) { root_ = std::move(folder); }
     void Add(std::vector<search::FileResult> results);
+
+    // The check boxes. Whether match (by its number in the file) of the
+    // file at row is checked; whether any box is cleared; what is checked.
+    bool Chosen(size_t row, size_t match) const;
+    bool AnyUnchecked() const { return unchecked_ > 0; }
+    size_t CheckedMatchCount() const;
+    size_t CheckedIn(size_t row) const; // checked matches of the file at row
+    size_t CheckedFileCount() const;
     const std::vector<search::FileResult>& Results() const { return results_; }
     size_t MatchCount() const { return matches_; }
     size_t FileCount() const { return filesWithMatches_; }
@@ -37,13 +47,32 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+signals:
+    void ChecksChanged();
+
+public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    // A file's boxes: its own, and which of its lines are cleared.
+    struct Checks {
+        bool on = true;
+        std::vector<char> off; // by line, once one is cleared
+        size_t offCount = 0;
+        bool rest = true; // the matches beyond the lines shown
+    };
+    Qt::CheckState FileState(size_t row) const;
+    void SetLine(size_t row, size_t line, bool on);
+
     QString ShownName(const std::string& path) const;
 
     std::string root_; // see SetShownFrom
     std::vector<search::FileResult> results_;
+    std::vector<Checks> checks_;
+    size_t unchecked_ = 0; // files cleared or with lines cleared
     size_t matches_ = 0, filesWithMatches_ = 0, skipped_ = 0;
 };
 

@@ -6,6 +6,7 @@
 #include "syntax/grammars_or_skip.h"
 #include "widgets/rename_dialog.h"
 #include "widgets/rich_edit.h"
+#include "widgets/search_window.h"
 #include "widgets/site_list.h"
 #include "widgets/status_line.h"
 
@@ -95,10 +96,13 @@ std::map<std::string, std::string> Tree(const std::string& root) {
 
 TEST_F(LinksTest, RenamesAndMovesKeepTheLinksAndOneUndoPutsEveryByteBack) {
     const std::map<std::string, std::string> before = Tree(root);
-    form.SearchInFiles(); // where Undo Replace is
     TForm1::SetQuestionHook([](const QString&) { return true; });
+    QTest::keyClick(form.filesLB, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    SearchWindow* search = form.SearchFiles(); // where Undo Replace is
+    ASSERT_TRUE(search != nullptr);
     auto undo = [&] {
-        form.UndoReplaceClick();
+        ASSERT_TRUE(search->UndoReplaceButton->isEnabled());
+        search->UndoReplaceButton->click();
         EXPECT_EQ(Tree(root), before);
     };
     // The open file moves into a folder that does not exist yet.

@@ -224,6 +224,7 @@ TEST_F(SearchFilesTest, RenameAsksBeforeItChangesAnythingAndOneUndoPutsItAllBack
 
     // Rename only: the name changes, every reference stays as it was.
     type("d.htm", &RenameDialog::OnlyButton);
+    ASSERT_NO_FATAL_FAILURE(ShowActive()); // back from the search window
     form.filesLB->setFocus();
     QTest::keyClick(form.filesLB, Qt::Key_F2);
     EXPECT_EQ(test::JoinedDirNames(dir.path()), "a.htm c.htm d.htm");

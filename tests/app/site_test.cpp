@@ -3,6 +3,7 @@
 // setting, everything that works on the listed files reaching into the
 // subfolders, the list following the disk while a file is being edited, the
 // folders it cannot read, and the other ways to choose the folder.
+#include "app/search_controller.h"
 #include "form_fixture.h"
 #include "search/replace_record.h"
 #include "widgets/recent_folders.h"
@@ -176,7 +177,7 @@ TEST_F(SiteTest, SearchReplaceUndoAndRenameReachEverySubfolder) {
     search::RemoveReplaceRecord();
     form.dirEdit->SetText(dir.path());
     form.SubfoldersBox->click();
-    form.SearchInFiles();
+    form.Search()->Show(SearchWindow::Scope::ListedFiles);
     SearchWindow* window = form.SearchFiles();
     ASSERT_TRUE(window != nullptr);
     window->FindEdit->setText("jquery");

@@ -97,6 +97,7 @@ TEST_F(ReplaceRecordTest, KilledPartWayEveryFileIsOldOrNewAndUndoWorksAfterwards
                 (void)::write(ready[1], "5", 1);
                 ::pause(); // killed here, five files written
             }
+            return true;
         });
         ::_exit(0);
     }

@@ -93,8 +93,8 @@ TEST(SearchAndReplace, OnlyTheMatchedBytesChangeAndThePaneShowsTheMatches) {
         ASSERT_EQ(results.size(), 1u);
         EXPECT_EQ(results[0].matchCount, c.matches);
         for (const MatchLine& line : results[0].lines) {
-            if (line.match.find("\xE2\x80\xA6") == std::string::npos) { // on one line
-                EXPECT_EQ(PanePiece(c.bytes, line.panePos, line.paneLength), line.match);
+            if (line.match().find("\xE2\x80\xA6") == std::string::npos) { // on one line
+                EXPECT_EQ(PanePiece(c.bytes, line.panePos, line.paneLength), line.match());
             }
         }
         std::string error, reason;
@@ -123,9 +123,9 @@ TEST(SearchAndReplace, LinesShownInListOrderAndFilesThatAreNotTextSkippedWithThe
     EXPECT_EQ(results[0].index, 0u);
     ASSERT_EQ(results[0].lines.size(), 1u);
     EXPECT_EQ(results[0].lines[0].line, 1u);
-    EXPECT_EQ(results[0].lines[0].before, "the ");
-    EXPECT_EQ(results[0].lines[0].match, "cat");
-    EXPECT_EQ(results[0].lines[0].after, " sat");
+    EXPECT_EQ(results[0].lines[0].before(), "the ");
+    EXPECT_EQ(results[0].lines[0].match(), "cat");
+    EXPECT_EQ(results[0].lines[0].after(), " sat");
     EXPECT_EQ(results[1].index, 2u);
     EXPECT_NE(results[1].skipped.find("NUL"), std::string::npos);
     EXPECT_EQ(results[1].matchCount, 0u);
@@ -133,7 +133,7 @@ TEST(SearchAndReplace, LinesShownInListOrderAndFilesThatAreNotTextSkippedWithThe
     EXPECT_NE(results[2].skipped.find("gone.htm"), std::string::npos) << results[2].skipped;
     // A long line is cut around its match, never inside a character.
     EXPECT_EQ(results[3].matchCount, 2u);
-    EXPECT_LT(results[3].lines[0].before.size(), 100u);
+    EXPECT_LT(results[3].lines[0].before().size(), 100u);
     EXPECT_EQ(results[3].lines[1].panePos, 10005u);
 }
 
