@@ -46,6 +46,7 @@ struct MatchLine;
 struct RecordedRename;
 } // namespace search
 class FileListModel;
+class LinkFollower;
 class LinksController;
 class OutsideChanges;
 class RecentFolders;
@@ -125,6 +126,7 @@ public:
     SiteList* Site() const { return site_; }
     // The site's links (form1_links.cpp).
     LinksController* Links() const { return links_; }
+    LinkFollower* Follower() const { return follower_; }
     RecentFolders* RecentDirs() const { return recentDirs_; }
 
     // Current file and change tracking.
@@ -282,6 +284,7 @@ private:
     RenameController* renamer_ = nullptr;
     SiteList* site_ = nullptr; // the listed files, following the disk
     LinksController* links_ = nullptr;
+    LinkFollower* follower_ = nullptr;
     RecentFolders* recentDirs_ = nullptr; // the folders shown last, Ctrl+O
 };
 

@@ -4,6 +4,7 @@
 // controllers'.
 #include "app/form1.h"
 
+#include "app/link_follower.h"
 #include "app/links_controller.h"
 #include "base/errors.h"
 #include "files/file_list.h"
@@ -13,6 +14,7 @@
 #include "widgets/file_list_model.h"
 #include "widgets/rich_edit.h"
 #include "widgets/site_list.h"
+#include "widgets/status_line.h"
 #include "widgets/syntax_colouring.h"
 
 #include <QAction>
@@ -62,6 +64,18 @@ void TForm1::ConnectLinks() {
         Memo1->setFocus();
     };
     links_ = new LinksController(site_, Memo1, std::move(window), this);
+
+    LinkFollower::Window follow;
+    follow.openPath = [this] { return OpenSitePath(); };
+    follow.root = [this] { return site_->Tree().Root(); };
+    follow.listed = [this](const std::string& path) {
+        return site_->Tree().RowOf(path).has_value();
+    };
+    follow.open = [this](const std::string& path) {
+        OpenListed(platform::AbsolutePath(site_->Tree().FullPath(path)));
+    };
+    follow.say = [this](const QString& text) { Status->ShowMessage(text); };
+    follower_ = new LinkFollower(links_, Memo1, std::move(follow), this);
 
     CheckLinks1 = new QAction(tr("Check &Links"), this);
     CheckLinks1->setObjectName(QStringLiteral("CheckLinks1"));

@@ -83,6 +83,36 @@ TEST_F(LinksTest, ReportOfTheSiteAsShownAndItsLinesOpenTheirPlace) {
     EXPECT_TRUE(errors.empty());
 }
 
+TEST_F(LinksTest, FollowingALinkWithAFragmentAndBack) {
+    Select("index.html");
+    const QString index = form.Memo1->toPlainText();
+    const qsizetype link = index.indexOf("guide.html#install") + 3;
+    form.Memo1->SetCaret(0);
+    form.Memo1->ReplaceSelection(QStringLiteral("<!-- x -->"));
+    form.Memo1->SetCaret(link + 10);
+    QTest::keyClick(form.Memo1, Qt::Key_F12);
+    EXPECT_EQ(test::ReadFile(File("index.html")).substr(0, 10), "<!-- x -->") << "written first";
+    ASSERT_EQ(form.LoadedFName, File("en/guide.html"));
+    EXPECT_EQ(*form.SelectedName(), "en/guide.html");
+    const QString guide = form.Memo1->toPlainText();
+    EXPECT_EQ(form.Memo1->CaretPosition(), guide.indexOf("<h2 id=")) << "at the element";
+    // Back to the file and the caret left, and forward again.
+    QTest::keyClick(form.Memo1, Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(form.LoadedFName, File("index.html"));
+    EXPECT_EQ(form.Memo1->CaretPosition(), link + 10);
+    QTest::keyClick(form.Memo1, Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(form.LoadedFName, File("en/guide.html"));
+    EXPECT_EQ(form.Memo1->CaretPosition(), guide.indexOf("<h2 id="));
+    // Ctrl+click on a link whose target does not exist: said under the pane.
+    QTest::keyClick(form.Memo1, Qt::Key_Left, Qt::AltModifier);
+    const QRect css = form.Memo1->PositionRect(form.Memo1->toPlainText().indexOf("site.css"));
+    ASSERT_FALSE(css.isEmpty());
+    QTest::mouseClick(form.Memo1->viewport(), Qt::LeftButton, Qt::ControlModifier, css.center());
+    EXPECT_EQ(form.LoadedFName, File("index.html"));
+    EXPECT_EQ(form.Status->Message(), "\"css/site.css\" does not exist");
+    EXPECT_TRUE(errors.empty());
+}
+
 // Every file under root with its bytes; folders as "name/".
 std::map<std::string, std::string> Tree(const std::string& root) {
     std::map<std::string, std::string> tree;
