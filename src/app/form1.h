@@ -46,6 +46,7 @@ struct MatchLine;
 struct RecordedRename;
 } // namespace search
 class FileListModel;
+class LinkCompleter;
 class LinkFollower;
 class LinksController;
 class OutsideChanges;
@@ -127,6 +128,7 @@ public:
     // The site's links (form1_links.cpp).
     LinksController* Links() const { return links_; }
     LinkFollower* Follower() const { return follower_; }
+    LinkCompleter* Completer() const { return completer_; }
     RecentFolders* RecentDirs() const { return recentDirs_; }
 
     // Current file and change tracking.
@@ -285,6 +287,7 @@ private:
     SiteList* site_ = nullptr; // the listed files, following the disk
     LinksController* links_ = nullptr;
     LinkFollower* follower_ = nullptr;
+    LinkCompleter* completer_ = nullptr;
     RecentFolders* recentDirs_ = nullptr; // the folders shown last, Ctrl+O
 };
 

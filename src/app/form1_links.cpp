@@ -4,6 +4,7 @@
 // controllers'.
 #include "app/form1.h"
 
+#include "app/link_completer.h"
 #include "app/link_follower.h"
 #include "app/links_controller.h"
 #include "base/errors.h"
@@ -76,6 +77,12 @@ void TForm1::ConnectLinks() {
     };
     follow.say = [this](const QString& text) { Status->ShowMessage(text); };
     follower_ = new LinkFollower(links_, Memo1, std::move(follow), this);
+
+    LinkCompleter::Window complete;
+    complete.openPath = [this] { return OpenSitePath(); };
+    complete.root = [this] { return site_->Tree().Root(); };
+    complete.listed = [this] { return site_->Tree().Paths(); };
+    completer_ = new LinkCompleter(links_, Memo1, std::move(complete), this);
 
     CheckLinks1 = new QAction(tr("Check &Links"), this);
     CheckLinks1->setObjectName(QStringLiteral("CheckLinks1"));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The site's links in the window: the report, following links, completing
 // them, and renames and moves that keep them.
+#include "app/link_completer.h"
 #include "app/links_controller.h"
 #include "form_fixture.h"
 #include "syntax/grammars_or_skip.h"
@@ -110,6 +111,47 @@ TEST_F(LinksTest, FollowingALinkWithAFragmentAndBack) {
     QTest::mouseClick(form.Memo1->viewport(), Qt::LeftButton, Qt::ControlModifier, css.center());
     EXPECT_EQ(form.LoadedFName, File("index.html"));
     EXPECT_EQ(form.Status->Message(), "\"css/site.css\" does not exist");
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(LinksTest, CompletionOffersTheListedPathsInEachLanguage) {
+    LinkCompleter* completer = form.Completer();
+    // HTML: opens by itself after the opening quote, narrows as "en/" is typed.
+    Select("index.html");
+    form.Memo1->SetCaret(0);
+    QTest::keyClicks(form.Memo1, "<img src=\"");
+    QTRY_VERIFY(completer->IsOpen()); // once the pane has typed the quote
+    EXPECT_EQ(completer->Choices(),
+              (QStringList{"css/Site.css", "en/app.js", "en/guide.html", "en/lib.js"}));
+    QTest::keyClicks(form.Memo1, "en/g");
+    QTRY_COMPARE(completer->Choices(), QStringList{"en/guide.html"});
+    QTest::keyClick(form.Memo1, Qt::Key_Return);
+    EXPECT_FALSE(completer->IsOpen());
+    EXPECT_TRUE(form.Memo1->toPlainText().startsWith("<img src=\"en/guide.html<link href="))
+        << "the typed part gave way to the path; nothing else changed";
+    EXPECT_TRUE(form.NeedsSave);
+
+    // CSS: Ctrl+Space in a string, relative to the sheet's folder; Escape closes.
+    Select("css/Site.css");
+    form.Memo1->SetCaret(0);
+    form.Memo1->ReplaceSelection(QStringLiteral("@import \"\";\n"));
+    form.Memo1->SetCaret(9);
+    QTest::keyClick(form.Memo1, Qt::Key_Space, Qt::ControlModifier);
+    ASSERT_TRUE(completer->IsOpen());
+    EXPECT_EQ(completer->Choices().first(), "../index.html");
+    QTest::keyClick(form.Memo1, Qt::Key_Escape);
+    EXPECT_FALSE(completer->IsOpen());
+    EXPECT_TRUE(form.Memo1->toPlainText().startsWith("@import \"\";"));
+
+    // JavaScript: a module from "./", the path at the caret replaced whole.
+    Select("en/app.js");
+    form.Memo1->SetCaret(form.Memo1->toPlainText().indexOf("lib.js"));
+    QTest::keyClick(form.Memo1, Qt::Key_Space, Qt::ControlModifier);
+    ASSERT_TRUE(completer->IsOpen());
+    EXPECT_EQ(completer->Choices(), (QStringList{"./guide.html", "./lib.js"}));
+    QTest::keyClick(form.Memo1, Qt::Key_Down);
+    QTest::keyClick(form.Memo1, Qt::Key_Return);
+    EXPECT_EQ(form.Memo1->toPlainText(), "import {x} from './lib.js';\n");
     EXPECT_TRUE(errors.empty());
 }
 
