@@ -181,6 +181,9 @@ ReplaceOutcome ApplyEdits(const std::vector<FileEdit>& edits,
     WriteRecord(edits, renames);
     ReplaceOutcome outcome;
     std::vector<char> written(edits.size(), 0);
+    // The record holds every file's content before and after: each folder's
+    // names are made durable once, at the end, not after every file.
+    const platform::FolderFlushes flushes;
     for (size_t i = 0; i < edits.size(); ++i) {
         const FileEdit& edit = edits[i];
         if (beforeWrite && !beforeWrite(i)) {
