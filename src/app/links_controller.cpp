@@ -18,6 +18,10 @@ namespace {
 
 // Added files read at once on the window's thread; more start a build.
 constexpr size_t kReadAtOnce = 64;
+// A page longer than this is read again once typing pauses, not after every
+// key: its parse takes longer than a key may (a page of 750 KB, 50 ms).
+constexpr qsizetype kReadAfterEveryKey = 256 * 1024;
+constexpr int kPauseMs = 300;
 
 unsigned BuildThreads() {
     return std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
@@ -129,7 +133,9 @@ void LinksController::PaneChanged(qsizetype pos, qsizetype removed, qsizetype ad
     }
     paneText_ = pane_->Snapshot();
     paneDirty_ = true;
-    paneTimer_.start(0); // one parse for the changes of one event
+    // One parse for the changes of one event; what asks for the links
+    // (following, completing, a report) has them read at once.
+    paneTimer_.start(pane_->Length() > kReadAfterEveryKey ? kPauseMs : 0);
 }
 
 void LinksController::ParsePane() {

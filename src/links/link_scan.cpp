@@ -187,8 +187,15 @@ struct LinkScanner::Walk {
         Add(start + quote, closed ? end - quote : end, point, kind);
     }
 
+    // The HTML grammar's kinds of node that a tag is made of.
+    struct TagSymbols {
+        explicit TagSymbols(const Symbols& symbol)
+            : tagName(symbol("tag_name")), attribute(symbol("attribute")),
+              quoted(symbol("quoted_attribute_value")) {}
+        TSSymbol tagName, attribute, quoted;
+    };
     void Html(TSNode root);
-    void Tag(TSNode tag, const Symbols& symbol);
+    void Tag(TSNode tag, const TagSymbols& symbol);
     void Css(TSNode root, LinkKind kind);
     void Script(TSNode root);
     // The CSS of a style attribute's value, the last link added.
@@ -198,19 +205,19 @@ struct LinkScanner::Walk {
 void LinkScanner::Walk::Html(TSNode root) {
     const Symbols symbol(ts_tree_language(root.tree));
     const TSSymbol startTag = symbol("start_tag"), selfClosing = symbol("self_closing_tag");
+    const TagSymbols tagSymbols(symbol);
     ForEachNode(root, [&](TSNode node) {
         const TSSymbol kind = ts_node_symbol(node);
         if (kind == startTag || kind == selfClosing) {
-            Tag(node, symbol);
+            Tag(node, tagSymbols);
             return false;
         }
         return true;
     });
 }
 
-void LinkScanner::Walk::Tag(TSNode tag, const Symbols& symbol) {
-    const TSSymbol tagName = symbol("tag_name"), attribute = symbol("attribute"),
-                   quoted = symbol("quoted_attribute_value");
+void LinkScanner::Walk::Tag(TSNode tag, const TagSymbols& symbol) {
+    const TSSymbol tagName = symbol.tagName, attribute = symbol.attribute, quoted = symbol.quoted;
     std::string name;
     bool refresh = false;
     std::optional<RawLink> content;
