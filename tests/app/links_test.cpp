@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <unistd.h>
 
 namespace sheafpad {
 namespace {
@@ -152,6 +153,39 @@ TEST_F(LinksTest, CompletionOffersTheListedPathsInEachLanguage) {
     QTest::keyClick(form.Memo1, Qt::Key_Down);
     QTest::keyClick(form.Memo1, Qt::Key_Return);
     EXPECT_EQ(form.Memo1->toPlainText(), "import {x} from './lib.js';\n");
+    EXPECT_TRUE(errors.empty());
+}
+
+// The index has the open file as the pane holds it, before it is written,
+// and follows the files other programs add and take away.
+TEST_F(LinksTest, TheIndexFollowsThePaneAndTheDisk) {
+    Select("en/lib.js");
+    LinksController* links = form.Links();
+    auto targets = [&](const std::string& path) {
+        std::vector<std::string> paths;
+        if (const links::IndexedFile* file = links->Index().Find(path)) {
+            for (const links::Target& target : file->targets) {
+                paths.push_back(target.path);
+            }
+        }
+        return paths;
+    };
+    ASSERT_EQ(targets("en/app.js"), std::vector<std::string>{"en/lib.js"});
+    EXPECT_TRUE(targets("en/lib.js").empty());
+    form.Memo1->SetCaret(0);
+    form.Memo1->ReplaceSelection(QStringLiteral("import './app.js';\n"));
+    // A slow (sanitized) build may take long over the parse or the watch.
+    constexpr int kPatienceMs = 20000;
+    QTRY_VERIFY_WITH_TIMEOUT(!targets("en/lib.js").empty(), kPatienceMs);
+    EXPECT_EQ(targets("en/lib.js"), std::vector<std::string>{"en/app.js"});
+    EXPECT_EQ(test::ReadFile(File("en/lib.js")), "export const x = 1;\n") << "not written";
+
+    test::WriteFileIn(root, "en/extra.html", "<a href=\"../index.html\">home</a>");
+    ASSERT_EQ(::unlink(File("en/app.js").c_str()), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(links->Index().Find("en/app.js") == nullptr, kPatienceMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!targets("en/extra.html").empty(), kPatienceMs);
+    EXPECT_EQ(targets("en/extra.html"), std::vector<std::string>{"index.html"});
+    EXPECT_EQ(links->Index().Find("en/app.js"), nullptr);
     EXPECT_TRUE(errors.empty());
 }
 
