@@ -15,6 +15,7 @@
 #include "bench_util.h"
 #include "recovery/recovery_store.h"
 #include "text/text_codec.h"
+#include "text/text_format.h"
 #include "widgets/directory_edit.h"
 #include "widgets/file_list_model.h"
 #include "widgets/rich_edit.h"
@@ -135,7 +136,7 @@ void BM_CopyWrite(benchmark::State& state) {
     entry.path = "/home/someone/site/page.html";
     const std::string entryPath = store->EntryPath(entry.path);
     for (auto _ : state) {
-        if (store->Stage(entryPath, entry, text, sheafpad::TextEncoding::Utf8).Commit() != 0) {
+        if (store->Stage(entryPath, entry, text, sheafpad::TextFormat{}).Commit() != 0) {
             state.SkipWithError("write failed");
         }
     }
