@@ -127,13 +127,6 @@ std::map<std::string, std::vector<double>>& CpuSeconds() {
     return seconds;
 }
 
-double ProcessCpuSeconds() {
-    struct rusage usage {};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[values.size() / 2];
@@ -154,7 +147,7 @@ bool HaveTree(benchmark::State& state) {
 // Runs a whole search; returns the matches.
 size_t Search(const SearchOptions& options, const char* name,
               std::chrono::microseconds* firstResults = nullptr) {
-    const double cpuBefore = ProcessCpuSeconds();
+    const double cpuBefore = bench::ProcessCpuSeconds();
     std::string error;
     const auto start = std::chrono::steady_clock::now();
     SearchJob job(TheFolder().paths, Matcher::Compile(options, &error));
@@ -171,7 +164,7 @@ size_t Search(const SearchOptions& options, const char* name,
             }
         }
     }
-    CpuSeconds()[name].push_back(ProcessCpuSeconds() - cpuBefore);
+    CpuSeconds()[name].push_back(bench::ProcessCpuSeconds() - cpuBefore);
     return matches;
 }
 

@@ -6,20 +6,8 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 namespace sheafpad::bench {
-
-namespace {
-
-double CpuSeconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-} // namespace
 
 void Paint(TRichEdit& pane) {
     QCoreApplication::processEvents();
@@ -43,13 +31,13 @@ void ShowFocused(TRichEdit& pane) {
 }
 
 double IdleCpuShare(int milliseconds) {
-    const double cpu = CpuSeconds();
+    const double cpu = ProcessCpuSeconds();
     QElapsedTimer wall;
     wall.start();
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
-    return (CpuSeconds() - cpu) / (double(wall.elapsed()) / 1000);
+    return (ProcessCpuSeconds() - cpu) / (double(wall.elapsed()) / 1000);
 }
 
 int RunPaneBenchmarks(int argc, char** argv, PeakChildFn peakChild,

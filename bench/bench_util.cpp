@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -174,8 +175,10 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
         if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
             medians_.insert(name);
             times_[name] = {run.GetAdjustedRealTime(), run.time_unit};
+            counters_[name] = run.counters;
         } else if (run.run_type == Run::RT_Iteration && !medians_.count(name)) {
             times_[name] = {run.GetAdjustedRealTime(), run.time_unit};
+            counters_[name] = run.counters;
         }
     }
     ConsoleReporter::ReportRuns(runs);
@@ -201,6 +204,36 @@ void RatioReporter::PrintRatio(const std::string& label, const std::string& ours
     const bool met = kind == Goal::AtMost ? ratio <= goal : ratio >= goal;
     std::printf(" (goal: %s %.1f)%s\n", kind == Goal::AtMost ? "at most" : "at least", goal,
                 met ? "" : "  MISSED");
+}
+
+std::optional<double> RatioReporter::Counter(const std::string& run,
+                                             const std::string& counter) const {
+    const auto found = counters_.find(run);
+    if (found == counters_.end() || !found->second.count(counter)) {
+        return std::nullopt;
+    }
+    return double(found->second.at(counter));
+}
+
+void RatioReporter::PrintCounterRatio(const std::string& label, const std::string& ours,
+                                      const std::string& reference, const std::string& counter,
+                                      double goal) const {
+    const std::optional<double> a = Counter(ours, counter), b = Counter(reference, counter);
+    if (!a || !b || *b <= 0) {
+        return;
+    }
+    std::printf("%-28s %8.3f / %8.3f %s = %5.2f", label.c_str(), *a, *b, counter.c_str(), *a / *b);
+    if (goal > 0) {
+        std::printf(" (goal: at most %.1f)%s", goal, *a / *b <= goal ? "" : "  MISSED");
+    }
+    std::printf("\n");
+}
+
+double ProcessCpuSeconds() {
+    // The scheduler's own count: getrusage's is sampled at the clock's ticks.
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
 long PeakKilobytes() {

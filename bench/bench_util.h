@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -60,6 +61,10 @@ bool WriteFsync(const std::string& path, const std::string& bytes);
 // program used (user and system).
 size_t RunDrained(const std::vector<std::string>& args, double* cpuSeconds = nullptr);
 
+// Processor time this process has used so far, all its threads, user and
+// system, in seconds.
+double ProcessCpuSeconds();
+
 // Peak resident memory of this process so far, in kilobytes (-1: unknown).
 long PeakKilobytes();
 // Runs this program again as "<program> --peak-child=mode path" and returns
@@ -80,6 +85,12 @@ public:
     // unless both ran.
     void PrintRatio(const std::string& label, const std::string& ours, const std::string& reference,
                     double goal = 0, Goal kind = Goal::AtMost) const;
+    // The counter of a run by its short name, or nullopt when it did not run.
+    std::optional<double> Counter(const std::string& run, const std::string& counter) const;
+    // Prints "label  ours / reference = ratio" of two counters, as PrintRatio.
+    void PrintCounterRatio(const std::string& label, const std::string& ours,
+                           const std::string& reference, const std::string& counter,
+                           double goal = 0) const;
 
 private:
     struct Time {
@@ -87,6 +98,7 @@ private:
         benchmark::TimeUnit unit = benchmark::kNanosecond;
     };
     std::map<std::string, Time> times_;
+    std::map<std::string, benchmark::UserCounters> counters_;
     std::set<std::string> medians_; // names whose time is a median
 };
 

@@ -10,10 +10,12 @@ Per program and file:
   open   seconds from the start (a peer started with the file) or from the
          click on the name (Sheafpad, started beforehand and settled) until
          the window is shown and the process's CPU has gone quiet;
+  cpu    the processor seconds the process used meanwhile;
   peak   peak resident memory (VmHWM) once settled;
   idle   CPU share of one core over a few seconds with the window focused,
          the caret blinking;
-  keys   seconds from sending 20 typed keys until the CPU is quiet again.
+  keys   seconds from sending 20 typed keys until the CPU is quiet again,
+         and keys_cpu the processor seconds they took.
 Medians over the runs. A run that never goes quiet stops at the time-out.
 """
 import argparse
@@ -150,6 +152,22 @@ def cpu_ticks(pid):
         return None
 
 
+def cpu_seconds_since(pid, ticks):
+    now = cpu_ticks(pid)
+    return None if now is None or ticks is None else (now - ticks) / TICK
+
+
+def resident_mb(pid):
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            for line in f:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1]) / 1024
+    except OSError:
+        pass
+    return None
+
+
 def peak_mb(pid):
     try:
         with open(f"/proc/{pid}/status") as f:
@@ -279,23 +297,29 @@ def run_once(program, path, args, sheafpad):
             window = find_window(x.display, proc.pid, args.timeout)
             if window is None or settle(proc.pid, time.monotonic(), args.timeout) is None:
                 return {"error": "no window"}
-            xdotool(x.display, "mousemove", "--window", window, "40", "193")
+            # The first name of the file list (below the Include subfolders box).
+            xdotool(x.display, "mousemove", "--window", window, "40", "208")
+            before_mb = resident_mb(proc.pid) or 0
             start = time.monotonic()
+            ticks = cpu_ticks(proc.pid)
             xdotool(x.display, "click", "1")
             result["open"] = settle(proc.pid, start, args.timeout)
+            result["cpu"] = cpu_seconds_since(proc.pid, ticks)
         else:
             start = time.monotonic()
             proc = subprocess.Popen(PEERS[program] + [path], env=env, cwd=home,
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             watch = WindowWatch(x.display, proc.pid)
             result["open"] = settle(proc.pid, start, args.timeout, watch)
+            result["cpu"] = cpu_seconds_since(proc.pid, 0)
             window = watch.window
         result["peak"] = peak_mb(proc.pid)
         # Proof that the file is open: Sheafpad holds its text (two bytes a
-        # character), a peer names it in its title.
+        # character) after the click and not before, a peer names it in its
+        # title.
         size_mb = os.path.getsize(path) / (1 << 20)
         if program.startswith("sheafpad"):
-            result["shown"] = (result["peak"] or 0) > 2 * size_mb
+            result["shown"] = (resident_mb(proc.pid) or 0) - before_mb > 1.5 * size_mb
         else:
             title = xdotool(x.display, "getwindowname", window) if window else ""
             result["shown"] = os.path.basename(path) in title
@@ -306,10 +330,12 @@ def run_once(program, path, args, sheafpad):
         result["idle"] = idle_share(proc.pid, args.idle)
         if args.keys:
             start = time.monotonic()
+            ticks = cpu_ticks(proc.pid)
             subprocess.run(["xdotool", "type", "--delay", "0", "abcdefghijklmnopqrst"], env=env,
                            timeout=args.timeout, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL)
             result["keys"] = settle(proc.pid, start, args.timeout)
+            result["keys_cpu"] = cpu_seconds_since(proc.pid, ticks)
         return result
     finally:
         if proc is not None:
@@ -357,7 +383,8 @@ def main():
                 runs.append(run_once(program, paths[key], args, sheafpad))
                 if runs[-1].get("open") is None:
                     break  # a time-out is not worth repeating
-            cell = {k: median([r.get(k) for r in runs]) for k in ("open", "peak", "idle", "keys")}
+            cell = {k: median([r.get(k) for r in runs])
+                    for k in ("open", "cpu", "peak", "idle", "keys", "keys_cpu")}
             if any(r.get("open") is None for r in runs):
                 cell["open"] = None
             cell["unproven"] = sum(not r.get("shown") for r in runs)
@@ -380,6 +407,8 @@ def print_table(table, files, programs):
         for p in programs:
             c = table[key, p]
             text = fmt(c["open"])
+            if c.get("cpu") is not None:
+                text += f" ({c['cpu']:.2f} CPU-s)"
             if c["unproven"]:
                 text += f" (file not seen open in {c['unproven']} run(s))"
             if c["peak"] is not None:
@@ -388,6 +417,8 @@ def print_table(table, files, programs):
                 text += f", idle {c['idle']:.1f}%"
             if c.get("keys") is not None:
                 text += f", 20 keys {fmt(c['keys'])}"
+            if c.get("keys_cpu") is not None:
+                text += f" ({c['keys_cpu']:.2f} CPU-s)"
             cells.append(text)
         opens = [table[key, p]["open"] for p in peers
                  if table[key, p]["open"] is not None and not table[key, p]["unproven"]]

@@ -12,9 +12,20 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 peers=(featherpad kate geany mousepad gedit)
+# Only the peers asked for with --programs are installed.
+args=("$@")
+for ((i = 0; i < ${#args[@]}; i++)); do
+    if [ "${args[$i]}" = --programs ] && [ $((i + 1)) -lt ${#args[@]} ]; then
+        IFS=, read -r -a asked <<<"${args[$((i + 1))]}"
+        peers=()
+        for p in "${asked[@]}"; do
+            case "$p" in sheafpad*) ;; *) peers+=("$p") ;; esac
+        done
+    fi
+done
 tools=(xvfb xdotool x11-utils python3 libjs-jquery)
 if [ "$(id -u)" = 0 ]; then sudo=(); else sudo=(sudo); fi
-for p in "${tools[@]}" "${peers[@]}"; do
+for p in "${tools[@]}" ${peers[@]+"${peers[@]}"}; do
     status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
     [ "$status" = "install ok installed" ] && continue
     # One at a time, so that a peer that will not install is skipped alone.

@@ -60,6 +60,10 @@ h1, h2 {
   letter-spacing: 0.05em;
 }
 
+#menu .special {
+  font-weight: bold;
+}
+
 a:hover, a:focus {
   text-decoration: underline;
 }

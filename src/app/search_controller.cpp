@@ -75,7 +75,10 @@ void SearchController::MakeWindow() {
     };
     // What the pane shows is what is searched: the open file is written
     // back first, as when another file is chosen.
-    window_->BeforeSearch = [this] { ErrorDisplay::Guard([this] { host_.saveIfChanged(); }); };
+    window_->BeforeSearch = [this] {
+        ErrorDisplay::Guard([this] { host_.saveIfChanged(); });
+        searchedRevision_ = host_.pane->Buffer().Revision();
+    };
     window_->SearchChanged = [this] { ClearMarks(); };
     window_->OpenResult = [this](const search::FileResult& file, const search::MatchLine& line) {
         ErrorDisplay::Guard([&] { OpenResult(file, line); });
@@ -104,15 +107,27 @@ void SearchController::OpenResult(const search::FileResult& file, const search::
     host_.window->activateWindow();
     host_.window->raise();
     host_.pane->setFocus();
-    host_.pane->SetSelection(qsizetype(line.panePos), qsizetype(line.panePos + line.paneLength));
+    // Where the search found the matches, moved along the edits made since
+    // (since the search, or since the load when the file was opened later);
+    // a match an edit has touched is no longer marked.
+    const TextHistory& history = host_.pane->Buffer().History();
+    const uint64_t searched = std::max(searchedRevision_, history.FirstRevision());
+    auto now = [&](const search::MatchLine& match) {
+        const TextRange found{size_t(match.panePos), size_t(match.panePos + match.paneLength)};
+        return history.Move(found, searched).value_or(found);
+    };
+    const TextRange selected = now(line);
+    host_.pane->SetSelection(qsizetype(selected.start), qsizetype(selected.end));
     // The search's other matches in the file, on a light ground.
     TextView::MarkedRanges marks;
     marks.reserve(file.lines.size());
     for (const search::MatchLine& match : file.lines) {
-        if (!marks.empty() && qsizetype(match.panePos) < marks.back().first + marks.back().second) {
+        const TextRange mark = now(match);
+        if (mark.end - mark.start != match.paneLength ||
+            (!marks.empty() && qsizetype(mark.start) < marks.back().first + marks.back().second)) {
             continue;
         }
-        marks.emplace_back(qsizetype(match.panePos), qsizetype(match.paneLength));
+        marks.emplace_back(qsizetype(mark.start), qsizetype(mark.end - mark.start));
     }
     host_.pane->SetMarkedRanges(std::move(marks));
     markedFile_ = file.path;

@@ -99,8 +99,9 @@ private:
     Host host_;
     SearchWindow* window_ = nullptr;
     EditRunner runner_;
-    QStringList finds_, replaces_; // until the window is made
-    std::string markedFile_;       // the file whose matches the pane marks
+    QStringList finds_, replaces_;  // until the window is made
+    std::string markedFile_;        // the file whose matches the pane marks
+    uint64_t searchedRevision_ = 0; // the pane's text's revision when the search began
     // By folder, the record of the last replace that this window made there:
     // another record in its place is another program's later replace.
     std::map<std::string, uint64_t> ownReplaces_;

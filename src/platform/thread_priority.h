@@ -9,5 +9,8 @@ namespace sheafpad::platform {
 // far (a nice value); a little is enough to put the window first, and much
 // also puts the thread behind every other program on a busy machine.
 void LowerThreadPriority(int steps = 10);
+// Names the calling thread (at most 15 characters), as profilers and
+// debuggers show it. Best effort.
+void NameThread(const char* name);
 
 } // namespace sheafpad::platform

@@ -5,61 +5,6 @@
 
 namespace sheafpad::syntax {
 
-void MovePatches(std::vector<ColourPatch>& patches, const TextChange& change) {
-    const size_t pos = change.pos, removedEnd = change.pos + change.removed;
-    std::vector<ColourPatch> moved;
-    for (ColourPatch& patch : patches) {
-        if (patch.End() <= pos) {
-            moved.push_back(std::move(patch));
-            continue;
-        }
-        if (patch.from >= removedEnd) {
-            patch.from = patch.from - change.removed + change.inserted;
-            moved.push_back(std::move(patch));
-            continue;
-        }
-        // The change cuts into it: what lies before and after the removed text.
-        if (patch.from < pos) {
-            moved.push_back(ColourPatch{
-                patch.from, std::vector<Kind>(patch.kinds.begin(),
-                                              patch.kinds.begin() + long(pos - patch.from))});
-        }
-        if (patch.End() > removedEnd) {
-            moved.push_back(
-                ColourPatch{pos + change.inserted,
-                            std::vector<Kind>(patch.kinds.begin() + long(removedEnd - patch.from),
-                                              patch.kinds.end())});
-        }
-    }
-    patches = std::move(moved);
-}
-
-void AddRange(std::vector<UnitRange>& ranges, UnitRange range) {
-    if (range.start >= range.end) {
-        return;
-    }
-    auto first = std::lower_bound(ranges.begin(), ranges.end(), range.start,
-                                  [](const UnitRange& r, size_t pos) { return r.end < pos; });
-    auto last = first;
-    for (; last != ranges.end() && last->start <= range.end; ++last) {
-        range.start = std::min(range.start, last->start);
-        range.end = std::max(range.end, last->end);
-    }
-    ranges.insert(ranges.erase(first, last), range);
-}
-
-void MoveRanges(std::vector<UnitRange>& ranges, const TextChange& change) {
-    const size_t pos = change.pos, removedEnd = change.pos + change.removed;
-    auto move = [&](size_t mark) {
-        return mark >= removedEnd ? mark - change.removed + change.inserted : std::min(mark, pos);
-    };
-    std::vector<UnitRange> moved;
-    for (const UnitRange& r : ranges) {
-        AddRange(moved, {move(r.start), move(r.end)});
-    }
-    ranges = std::move(moved);
-}
-
 void ColourStore::Reset(size_t length) {
     std::vector<Kind>().swap(kinds_);
     uncoloured_ = length;
@@ -106,16 +51,16 @@ void ColourStore::Edit(const TextChange& change) {
     gapStart_ += change.inserted;
 }
 
-UnitRange ColourStore::Apply(const ColourPatch& patch) {
-    if (kinds_.empty() && uncoloured_ > 0 && !patch.kinds.empty()) {
+UnitRange ColourStore::Apply(size_t at, const Kind* kinds, size_t count) {
+    if (kinds_.empty() && uncoloured_ > 0 && count > 0) {
         kinds_.assign(uncoloured_, Kind::None);
         gapStart_ = gapEnd_ = uncoloured_;
     }
     UnitRange changed{0, 0};
-    const size_t end = std::min(patch.End(), Length());
+    const size_t end = std::min(at + count, Length());
     bool any = false;
-    for (size_t pos = patch.from; pos < end; ++pos) {
-        const Kind kind = patch.kinds[pos - patch.from];
+    for (size_t pos = at; pos < end; ++pos) {
+        const Kind kind = kinds[pos - at];
         Kind& stored = kinds_[pos < gapStart_ ? pos : pos + gapEnd_ - gapStart_];
         if (stored != kind) {
             stored = kind;

@@ -20,15 +20,6 @@ struct ColourPatch {
     size_t End() const { return from + kinds.size(); }
 };
 
-// Moves patches along with change, made to the text they were found in:
-// what change removed goes, the rest keeps its characters.
-void MovePatches(std::vector<ColourPatch>& patches, const TextChange& change);
-
-// Sorted, disjoint stretches of a text: range joins them, and all move with
-// change (those in the removed text shrink to its place).
-void AddRange(std::vector<UnitRange>& ranges, UnitRange range);
-void MoveRanges(std::vector<UnitRange>& ranges, const TextChange& change);
-
 // Kept with a gap at the last edit, so that typing moves only the gap. A
 // text none of whose characters is coloured takes no room: the first patch
 // makes it (a file being opened does not wait for megabytes of nothing).
@@ -40,6 +31,8 @@ public:
     size_t Length() const {
         return kinds_.empty() ? uncoloured_ : kinds_.size() - (gapEnd_ - gapStart_);
     }
+    // Whether no character has a colour yet (nor any room for one).
+    bool Empty() const { return kinds_.empty(); }
     Kind At(size_t pos) const {
         return kinds_.empty() ? Kind::None
                               : kinds_[pos < gapStart_ ? pos : pos + gapEnd_ - gapStart_];
@@ -48,9 +41,12 @@ public:
     // around them when both sides have one (typed in a word or a string),
     // else none, until their colours come.
     void Edit(const TextChange& change);
-    // Takes the patch's kinds (cut to the text); returns the stretch whose
-    // colours changed, empty when none did.
-    UnitRange Apply(const ColourPatch& patch);
+    // Takes count kinds for the characters from at on (cut to the text);
+    // returns the stretch whose colours changed, empty when none did.
+    UnitRange Apply(size_t at, const Kind* kinds, size_t count);
+    UnitRange Apply(const ColourPatch& patch) {
+        return Apply(patch.from, patch.kinds.data(), patch.kinds.size());
+    }
     // The coloured stretches of [from, to), as SyntaxHighlighter::Spans.
     std::vector<ColourSpan> Spans(size_t from, size_t to) const;
     size_t MemoryBytes() const { return kinds_.capacity(); }

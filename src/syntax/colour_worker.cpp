@@ -2,6 +2,8 @@
 #include "syntax/colour_worker.h"
 
 #include "platform/memory.h"
+#include "platform/thread_priority.h"
+#include "platform/thread_time.h"
 #include "syntax/segmented_colours.h"
 
 #include <algorithm>
@@ -25,8 +27,9 @@ class ColourWorker::Colouring {
 public:
     TextSnapshot text; // the newest version given
     uint64_t version = 0;
+    uint64_t shows = 0; // Show calls taken in
 
-    void Start(Language language, size_t shown) {
+    void Start(Language language, TextRange shown) {
         language_ = language;
         shown_ = shown;
         parser_.reset();
@@ -34,41 +37,43 @@ public:
         owed_.clear();
         stale_ = language != Language::Plain;
     }
-    void Stop() { Start(Language::Plain, 0); }
+    void Stop() { Start(Language::Plain, kAll); }
+    void Show(TextRange shown) { shown_ = shown; }
     void Edit(const SyntaxEdit& edit) {
         const TextChange& change = edit.change;
         if (parser_) {
             parser_->Edit(edit);
         }
         if (segmented_) {
-            segmented_->Edit(change);
+            segmented_->Edit(edit);
         }
         MoveRanges(owed_, change);
         AddRange(owed_, {change.pos - std::min(change.pos, kAround),
                          change.pos + change.inserted + kAround});
-        shown_ = shown_ >= change.pos + change.removed ? shown_ - change.removed + change.inserted
-                                                       : std::min(shown_, change.pos);
+        shown_ = TextRange{MovePosition(shown_.start, change, Stick::Before),
+                           shown_.end == kAll.end ? kAll.end
+                                                  : MovePosition(shown_.end, change, Stick::After)};
         stale_ = language_ != Language::Plain;
     }
-    // Whether the next work is a check that an edit may cut short.
-    bool Verifying() const { return segmented_ && segmented_->Verifying(); }
     // Whether syntax trees are kept for the next edit.
-    bool KeepsTrees() const { return parser_ && !parser_->Trees().Empty(); }
-    // Frees the trees: the next edit parses the whole text again and owes
-    // all its colours.
+    bool KeepsTrees() const {
+        return (parser_ && !parser_->Trees().Empty()) || (segmented_ && segmented_->KeepsTree());
+    }
+    // Frees the trees: the next edit parses the text (or its stretch) again.
     void DropTrees() {
         if (parser_) {
             parser_->Drop();
         }
+        if (segmented_) {
+            segmented_->DropTree();
+        }
     }
     bool MoreToDo() const {
         return language_ != Language::Plain &&
-               (stale_ || !owed_.empty() || (segmented_ && !segmented_->Done()));
+               (stale_ || !owed_.empty() || (segmented_ && !segmented_->Done(Needed())));
     }
-    // Does the next part of the work: patches of final colours of text.
     ParseOutcome Work(const std::atomic<size_t>* cancel, Result& result) {
         const size_t length = text.Length();
-        const ParseLimits limits = LimitsFor(length);
         if (length > kMostKeptTree && language_ != Language::Html) {
             if (!segmented_) {
                 parser_.reset();
@@ -77,10 +82,19 @@ public:
             }
             owed_.clear(); // the stretches know what they owe
             stale_ = false;
-            const ParseOutcome outcome = segmented_->Step(text, cancel, limits, result.patches);
-            result.complete = segmented_->Done();
+            // A stretch is a few hundred thousand characters at most.
+            ParseLimits limits =
+                LimitsFor(SegmentedColours::kMostLead + SegmentedColours::kStretch);
+            limits.slowestUnitsPerSecond = 0;
+            const TextRange wanted = Wanted();
+            const TextRange shown{shown_.start, std::max(shown_.end, shown_.start + 1)};
+            const ParseOutcome outcome =
+                segmented_->Step(text, shown, wanted, cancel, limits, result.patches);
+            result.complete = segmented_->Done(Needed());
+            result.shownComplete = segmented_->Done(shown);
             return outcome;
         }
+        const ParseLimits limits = LimitsFor(length);
         segmented_.reset();
         if (stale_) {
             const ParseOutcome outcome = Parse(cancel, limits);
@@ -91,8 +105,8 @@ public:
         // What is shown first, when much more is owed.
         const auto& trees = parser_->Trees();
         std::vector<UnitRange> now;
-        const UnitRange shown{shown_ - std::min(shown_, kShownFirst / 4),
-                              std::min(length, shown_ + kShownFirst)};
+        const UnitRange shown{shown_.start - std::min(shown_.start, kShownFirst / 4),
+                              std::min(length, std::max(shown_.end, shown_.start + kShownFirst))};
         size_t owed = 0;
         for (const UnitRange& r : owed_) {
             owed += r.end - r.start;
@@ -124,6 +138,9 @@ public:
             }
         }
         result.complete = owed_.empty();
+        result.shownComplete = std::none_of(owed_.begin(), owed_.end(), [&](const UnitRange& r) {
+            return r.start < shown_.end && r.end > shown_.start;
+        });
         if (result.complete && length > kMostKeptTree) {
             parser_->Drop(); // a big page is parsed anew after edits
         }
@@ -149,8 +166,20 @@ private:
         return outcome;
     }
 
+    // What is shown, and a margin around it.
+    // What is shown and margin around it.
+    TextRange Around(size_t margin) const {
+        return TextRange{shown_.start - std::min(shown_.start, margin),
+                         shown_.end >= kAll.end - margin ? kAll.end : shown_.end + margin};
+    }
+    // Colouring is due when half the margin is not coloured (so that the
+    // view moving by a row or a key does not parse a stretch each time),
+    // and then colours the whole margin.
+    TextRange Wanted() const { return Around(kMargin); }
+    TextRange Needed() const { return Around(kMargin / 2); }
+
     Language language_ = Language::Plain;
-    size_t shown_ = 0;
+    TextRange shown_ = kAll;
     std::unique_ptr<SyntaxParser> parser_;
     std::unique_ptr<SegmentedColours> segmented_;
     // The trees are behind the text.
@@ -173,15 +202,18 @@ ColourWorker::~ColourWorker() {
     thread_.join();
 }
 
-void ColourWorker::Start(Language language, TextSnapshot text, uint64_t version, size_t shown) {
+void ColourWorker::Start(Language language, TextSnapshot text, uint64_t version, TextRange shown) {
     {
         std::lock_guard lock(mutex_);
         restart_ = true;
         ++starts_;
         language_ = language;
         shown_ = shown;
+        showing_ = false;
+        shows_ = 0;
         edits_.clear();
         text_ = std::move(text);
+        newText_ = true;
         version_ = version;
         pending_ = true;
         results_.clear();
@@ -193,12 +225,27 @@ void ColourWorker::Start(Language language, TextSnapshot text, uint64_t version,
 void ColourWorker::Edited(const SyntaxEdit& edit, TextSnapshot text, uint64_t version) {
     {
         std::lock_guard lock(mutex_);
-        if (verifying_) {
-            cancel_ = 1; // the edit's colours come first
-        }
         edits_.push_back(edit);
+        if (showing_) { // not yet taken: it moves with the text
+            const TextChange& c = edit.change;
+            shown_ = TextRange{MovePosition(shown_.start, c, Stick::Before),
+                               shown_.end == kAll.end ? kAll.end
+                                                      : MovePosition(shown_.end, c, Stick::After)};
+        }
         text_ = std::move(text);
+        newText_ = true;
         version_ = version;
+        pending_ = true;
+    }
+    wake_.notify_one();
+}
+
+void ColourWorker::Show(TextRange shown) {
+    {
+        std::lock_guard lock(mutex_);
+        shown_ = shown;
+        showing_ = true;
+        ++shows_;
         pending_ = true;
     }
     wake_.notify_one();
@@ -207,9 +254,12 @@ void ColourWorker::Edited(const SyntaxEdit& edit, TextSnapshot text, uint64_t ve
 ParseLimits ColourWorker::LimitsFor(size_t length) {
     // Code parses at a few million characters a second of processor time;
     // a text that is no code at all (random letters and signs) at a tenth.
+    // Instrumented builds run it many times slower: the limits are of work,
+    // not of time.
     ParseLimits limits;
-    limits.cpuSeconds = 2.0 + double(length) / 1e6;
-    limits.slowestUnitsPerSecond = 1e6;
+    limits.cpuSeconds = (2.0 + double(length) / 1e6) * platform::kBuildSlowdown;
+    limits.slowestUnitsPerSecond = 1e6 / platform::kBuildSlowdown;
+    limits.judgeAfterSeconds = 0.2 * platform::kBuildSlowdown;
     // The trees take 15 to 100 bytes a character (minified scripts the
     // most): an eighth of the computer's memory at most.
     const size_t memory = platform::PhysicalMemoryBytes();
@@ -228,13 +278,15 @@ void ColourWorker::Run() {
     // The thread keeps its priority: the colours of a typed key are due
     // within milliseconds also while other programs keep the processors
     // busy, and the text's own thread never waits for this one.
+    platform::NameThread("colours");
     Colouring colouring;
     for (;;) {
         std::vector<SyntaxEdit> edits;
         bool restart = false;
         Language language = Language::Plain;
-        size_t shown = 0;
-        uint64_t starts = 0;
+        TextRange shown = kAll;
+        bool showing = false;
+        uint64_t starts = 0, shows = colouring.shows;
         {
             std::unique_lock lock(mutex_);
             auto due = [&] { return stop_ || pending_ || colouring.MoreToDo(); };
@@ -259,9 +311,18 @@ void ColourWorker::Run() {
                 }
                 cancel_ = 0; // whatever stopped the last parse has come
                 edits.swap(edits_);
-                colouring.text = std::move(text_);
-                text_ = TextSnapshot();
-                colouring.version = version_;
+                if (newText_) {
+                    colouring.text = std::move(text_);
+                    text_ = TextSnapshot();
+                    colouring.version = version_;
+                    newText_ = false;
+                }
+                showing = showing_;
+                shows = shows_;
+                if (showing_) {
+                    shown = shown_;
+                    showing_ = false;
+                }
                 pending_ = false;
             }
             starts = starts_;
@@ -269,28 +330,36 @@ void ColourWorker::Run() {
         if (restart) {
             colouring.Start(language, shown); // frees the old trees, outside the lock
         }
+        colouring.shows = shows;
         for (const SyntaxEdit& edit : edits) {
             colouring.Edit(edit);
         }
-        if (!colouring.MoreToDo()) {
-            continue;
+        if (showing) {
+            colouring.Show(shown);
         }
-        {
-            std::lock_guard lock(mutex_);
-            verifying_ = colouring.Verifying();
-            if (verifying_ && pending_) {
-                continue; // an edit came meanwhile: its colours first
+        if (!colouring.MoreToDo()) {
+            if (showing) {
+                // Nothing more to colour there: its colours are complete.
+                std::unique_lock lock(mutex_);
+                if (starts == starts_) {
+                    results_.push_back(
+                        Result{colouring.version, {}, true, true, false, colouring.shows});
+                    lock.unlock();
+                    ready_();
+                }
             }
+            continue;
         }
         Result result;
         result.version = colouring.version;
+        result.shows = colouring.shows;
         const ParseOutcome outcome = colouring.Work(&cancel_, result);
         if (outcome == ParseOutcome::Cancelled) {
             continue; // a new text or edit has come
         }
         if (outcome == ParseOutcome::TooCostly) {
             colouring.Stop();
-            result = Result{colouring.version, {}, false, true};
+            result = Result{colouring.version, {}, false, false, true, colouring.shows};
         }
         std::unique_lock lock(mutex_);
         if (starts != starts_) {

@@ -4,13 +4,14 @@
 // that made it) and hands back patches of final colours, each of the
 // version it was found in. It sleeps while there is nothing to colour.
 //
-// A text of up to kMostKeptTree characters keeps its syntax trees while it
-// is being edited (each edit parses again incrementally: the colours of what
-// the parse changed and of what was typed come back), and frees them once
-// it has rested a few seconds. A bigger script or style sheet
-// is coloured a stretch at a time (SegmentedColours), a bigger page parsed
-// anew after edits and its trees dropped: the worker never keeps the trees
-// of megabytes (tens of bytes a character).
+// A text of up to kMostKeptTree characters is coloured whole and keeps its
+// syntax trees while it is being edited (each edit parses again
+// incrementally: the colours of what the parse changed and of what was
+// typed come back), and frees them once it has rested a few seconds. Of a
+// bigger script or style sheet only what is shown and a margin around it is
+// coloured, a stretch at a time (SegmentedColours), the rest when it is
+// shown; a bigger page is parsed anew after edits and its trees dropped:
+// the worker never keeps the trees of megabytes (tens of bytes a character).
 #pragma once
 
 #include "syntax/colour_store.h"
@@ -32,11 +33,16 @@ public:
     struct Result {
         uint64_t version = 0; // of the text the patches were found in
         std::vector<ColourPatch> patches;
-        // Every character of that version has its final colour now.
+        // Every character of that version that is wanted (the whole text,
+        // or what is shown and a margin) has its final colour now.
         bool complete = false;
+        // Every character shown has.
+        bool shownComplete = false;
         // The text would cost too much to colour: it stays plain until the
         // next Start.
         bool tooCostly = false;
+        // The Show calls since the Start that were taken into account.
+        uint64_t shows = 0;
     };
 
     // What parsing a text of length characters may cost: no colours beyond.
@@ -46,6 +52,10 @@ public:
 
     // How long the trees of a text are kept after its last edit.
     static constexpr std::chrono::milliseconds kKeepTrees{3000};
+    // Coloured around what is shown, of a text coloured by stretches.
+    static constexpr size_t kMargin = 32 * 1024;
+    // Everything: a text with no view.
+    static constexpr TextRange kAll{0, size_t(-1)};
 
     // ready is called on the worker's thread whenever results wait.
     explicit ColourWorker(std::function<void()> ready,
@@ -53,10 +63,12 @@ public:
     ~ColourWorker(); // stops a parse under way
 
     // A new text in language (Plain: nothing to colour): what was begun for
-    // an older one is dropped. The colours around shown come first.
-    void Start(Language language, TextSnapshot text, uint64_t version, size_t shown = 0);
+    // an older one is dropped. The colours of shown come first.
+    void Start(Language language, TextSnapshot text, uint64_t version, TextRange shown = kAll);
     // The text was changed by edit and is now text.
     void Edited(const SyntaxEdit& edit, TextSnapshot text, uint64_t version);
+    // What is shown now, in positions of the newest text given.
+    void Show(TextRange shown);
     // The results not yet taken, oldest first; never one of a text before
     // the last Start.
     std::vector<Result> Take();
@@ -76,13 +88,15 @@ private:
     bool restart_ = false;
     uint64_t starts_ = 0; // Start calls so far
     Language language_ = Language::Plain;
-    size_t shown_ = 0;
+    TextRange shown_ = kAll;
+    bool showing_ = false; // shown_ is new
+    uint64_t shows_ = 0;   // Show calls since the last Start
     std::vector<SyntaxEdit> edits_;
     TextSnapshot text_;
+    bool newText_ = false; // text_ is one the thread has not taken
     uint64_t version_ = 0;
     bool pending_ = false;
     std::vector<Result> results_;
-    bool verifying_ = false; // the work under way may be cut short by an edit
     // Makes a parse of a text that is gone stop early.
     std::atomic<size_t> cancel_{0};
     std::atomic<size_t> treesFreed_{0};

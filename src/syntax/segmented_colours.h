@@ -1,28 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The colours of a script or style sheet too big to keep its syntax tree
-// (tree-sitter's trees take 20 to 70 bytes a character): the text is parsed
-// a stretch at a time and each stretch's tree is dropped once its colours
-// are taken, so that colouring megabytes holds the tree of one stretch.
+// (tree-sitter's trees take 20 to 70 bytes a character): only what is
+// wanted (what is shown and a margin around it) is coloured, a stretch at a
+// time, each stretch parsed as a text of its own.
 //
-// A stretch ends between two of the text's top-level items (statements,
-// rules), where the parse of what follows does not depend on what came
-// before: the next stretch is parsed from there as a text of its own. Such
-// a place (a boundary) is taken after an item that parsed without errors
-// and is followed by another one without errors that ends inside the
-// stretch (the parse has gone past it: an `if` is never cut from its
-// `else`). The boundaries are kept and moved with the edits: an edit is
-// parsed again from the boundary before it until the parse comes to a
-// boundary known from before, past the edit, beyond which the colours stay
-// as they are.
+// A stretch runs from one boundary that the scan found (ScriptScan) to
+// another past what it has to colour; when the parse shows an error at
+// either end (the scan took a ';' for an end that the grammar does not), it
+// grows to the next boundary. Where no boundary lies within reach (one
+// statement of megabytes) it begins at a statement start nearby, and its
+// colours are those of its tokens.
 //
-// A text without two such items in a row (one statement of megabytes, or
-// errors throughout) is parsed in one stretch, as a whole.
+// The tree of the last stretch parsed is kept while the text is edited
+// inside it: each edit parses it again incrementally, and only what the
+// parse changed, and what was typed, is coloured again. An edit elsewhere
+// makes its stretch uncoloured until it is wanted.
 #pragma once
 
 #include "syntax/colour_store.h"
+#include "syntax/script_scan.h"
 #include "syntax/syntax_parser.h"
 
 #include <atomic>
+#include <memory>
 #include <vector>
 
 namespace sheafpad::syntax {
@@ -32,53 +32,67 @@ public:
     // language has no embedded languages (a script or a style sheet).
     explicit SegmentedColours(Language language);
 
-    // A stretch parsed at first: its tree takes some 10 MB.
+    // What one stretch colours at most beyond its start.
     static constexpr size_t kStretch = 128 * 1024;
-    // Colours taken past an error are checked by a parse this long at most
-    // (its tree takes some 70 MB): an error that reaches further (an
-    // unclosed string at the top of megabytes) is taken as it parsed.
-    static constexpr size_t kMostChecked = 1024 * 1024;
+    // How far before what it colours a stretch may begin at a boundary;
+    // farther, it begins at a statement start.
+    static constexpr size_t kMostLead = 256 * 1024;
 
     // A new text of length characters, none of it coloured.
     void Reset(size_t length);
     // The text was changed.
-    void Edit(const TextChange& change);
-    // Whether every character has its final colour.
-    bool Done() const { return dirty_.empty() && suspect_.empty(); }
-    // Whether the next Step checks colours taken past an error: a long
-    // parse that an edit may cut short.
-    bool Verifying() const { return verifying_ || (dirty_.empty() && !suspect_.empty()); }
-    // Colours the first stretch that needs it: its final colours go to
-    // patches, preceded by provisional ones of a first look at a text that
-    // was never coloured when the stretch has to grow.
-    ParseOutcome Step(const TextSnapshot& text, const std::atomic<size_t>* cancel,
-                      const ParseLimits& limits, std::vector<ColourPatch>& patches);
-    // For tests: the boundaries known now, in order, and the characters
-    // the last Step parsed.
-    const std::vector<size_t>& Boundaries() const { return boundaries_; }
+    void Edit(const SyntaxEdit& edit);
+    // Whether every character of wanted has its final colour.
+    bool Done(TextRange wanted) const;
+    // Colours what is shown, or else what is wanted, in the next stretch
+    // that needs it: its final colours go to patches.
+    ParseOutcome Step(const TextSnapshot& text, TextRange shown, TextRange wanted,
+                      const std::atomic<size_t>* cancel, const ParseLimits& limits,
+                      std::vector<ColourPatch>& patches);
+    // Whether a stretch's tree is kept for the next edit; DropTree frees it.
+    bool KeepsTree() const { return !parser_->Trees().Empty(); }
+    void DropTree();
+
+    // For tests: the scan, and the characters the last Step parsed anew
+    // (an incremental parse counts what it read).
+    const ScriptScan& Scan() const { return scan_; }
     size_t LastParsed() const { return lastParsed_; }
 
 private:
-    // Parses [start, end) of text as a text of its own.
-    ParseOutcome ParseStretch(const TextSnapshot& text, size_t start, size_t end,
-                              const std::atomic<size_t>* cancel, const ParseLimits& limits);
-    // The boundaries in the stretch parsed last; atEnd: it ends the text.
-    // strict: none after an error; pastError: one of them comes after one.
-    std::vector<size_t> StretchBoundaries(bool atEnd, bool strict, bool& pastError) const;
-    // The kinds of [from, to), inside the stretch parsed last.
-    std::vector<Kind> StretchKinds(const TextSnapshot& text, size_t from, size_t to);
+    // The stretch whose tree the parser holds.
+    struct Stretch {
+        size_t start = 0, end = 0; // the text parsed
+        size_t colouredEnd = 0;    // its colours are right up to here
+        TSPoint startPoint{};      // of start, for telling the tree of edits
+        bool edited = false;       // edits were told to the tree since it was parsed
+        bool fromBoundary = true;  // it starts at a boundary, not at a statement
+    };
+    bool IsBoundary(size_t pos, size_t length) const;
+    // Parses [start, end) anew as the kept stretch.
+    ParseOutcome ParseFresh(const TextSnapshot& text, size_t start, size_t end,
+                            const std::atomic<size_t>* cancel, const ParseLimits& limits);
+    // Parses the kept stretch again after edits; what changed is uncoloured.
+    ParseOutcome ParseEdited(const TextSnapshot& text, const std::atomic<size_t>* cancel,
+                             const ParseLimits& limits);
+    // A fresh stretch that colours from pos on.
+    ParseOutcome ParseAround(const TextSnapshot& text, size_t pos, size_t to,
+                             const std::atomic<size_t>* cancel, const ParseLimits& limits);
+    // The colours of what is uncoloured in [from, to), inside the stretch.
+    void Colour(const TextSnapshot& text, size_t from, size_t to,
+                std::vector<ColourPatch>& patches);
 
-    SyntaxParser parser_;
+    ScriptScan scan_;
+    // The parser of the kept stretch, and one for the stretches of the
+    // margin, so that the tree of what is shown (where the edits are) stays.
+    std::unique_ptr<SyntaxParser> parser_, spare_;
     SyntaxHighlighter highlighter_;
-    std::vector<size_t> boundaries_;
-    // Stretches whose colours may be wrong, in order, each from a boundary.
-    std::vector<UnitRange> dirty_;
-    // Stretches coloured past an error, each from a boundary, to be checked
-    // (verifying_: the ones in dirty_ now are).
-    std::vector<UnitRange> suspect_;
-    bool verifying_ = false;
-    size_t parsedFrom_ = 0;  // where the text of the parser's tree begins
-    size_t provisional_ = 0; // colours were given before this
+    Stretch stretch_;
+    // Where colours may be wrong or missing, sorted and disjoint.
+    std::vector<TextRange> dirty_;
+    // Edits outside the kept stretch: their stretches are uncoloured once
+    // the scan has found them.
+    std::vector<TextRange> unplaced_;
+    size_t length_ = 0;
     size_t lastParsed_ = 0;
 };
 

@@ -3,23 +3,23 @@
 
 namespace sheafpad::syntax {
 
-void ShownColours::Reset(size_t length, uint64_t version) {
+void ShownColours::Reset(size_t length, uint64_t revision) {
     store_.Reset(length);
-    start_ = version_ = version;
-    complete_ = false;
-    changes_.clear();
+    start_ = revision_ = revision;
+    shows_ = 0;
+    complete_ = shownComplete_ = false;
 }
 
-void ShownColours::Edited(const TextChange& change, uint64_t version) {
+void ShownColours::Edited(const TextChange& change, uint64_t revision) {
     store_.Edit(change);
-    changes_.emplace_back(version, change);
-    version_ = version;
-    complete_ = false;
+    revision_ = revision;
+    complete_ = shownComplete_ = false;
 }
 
-ShownColours::Taken ShownColours::Take(std::vector<ColourWorker::Result> results) {
+ShownColours::Taken ShownColours::Take(std::vector<ColourWorker::Result> results,
+                                       const TextHistory& history) {
     Taken taken;
-    for (ColourWorker::Result& result : results) {
+    for (const ColourWorker::Result& result : results) {
         if (result.version < start_) {
             continue; // of a text that is gone
         }
@@ -27,19 +27,23 @@ ShownColours::Taken ShownColours::Take(std::vector<ColourWorker::Result> results
             taken.tooCostly = true;
             return taken;
         }
-        for (const auto& [version, change] : changes_) {
-            if (version > result.version) {
-                MovePatches(result.patches, change);
-            }
-        }
-        std::erase_if(changes_, [&](const auto& c) { return c.first <= result.version; });
+        // What an edit since has not removed goes where it is now; a result
+        // too old to be moved is dropped (its colours come again).
+        bool moved = true;
         for (const ColourPatch& patch : result.patches) {
-            const UnitRange changed = store_.Apply(patch);
-            if (changed.end > changed.start) {
-                taken.changed.push_back(changed);
-            }
+            moved =
+                moved && history.ForEachKeptPart(TextRange{patch.from, patch.End()}, result.version,
+                                                 [&](size_t offset, size_t now, size_t length) {
+                                                     const UnitRange changed = store_.Apply(
+                                                         now, patch.kinds.data() + offset, length);
+                                                     if (!changed.Empty()) {
+                                                         taken.changed.push_back(changed);
+                                                     }
+                                                 });
         }
-        complete_ = result.complete && result.version == version_;
+        const bool current = moved && result.version == revision_ && result.shows == shows_;
+        complete_ = current && result.complete;
+        shownComplete_ = current && (result.complete || result.shownComplete);
         taken.any = true;
     }
     return taken;

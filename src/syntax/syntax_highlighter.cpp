@@ -40,6 +40,10 @@ Kind KindOfCapture(Language language, std::string_view name) {
         {"function", Kind::Function},
         {"punctuation", Kind::Punctuation},
         {"operator", Kind::Punctuation},
+        {"selector", Kind::Selector},
+        {"pseudo_class", Kind::PseudoClass},
+        {"at_rule", Kind::AtRule},
+        {"entity", Kind::Entity},
     };
     for (const Named& n : kByName) {
         if (n.head == head) {
@@ -76,6 +80,25 @@ std::vector<std::string_view> CapturesInSource(std::string_view source) {
     return names;
 }
 
+// Patterns of our own after each grammar's: of two on one node the later
+// wins, so these colour what the grammar's own give the property colour.
+const char* ExtraHighlightsOf(Language language) {
+    switch (language) {
+    case Language::Html:
+        return "(entity) @entity\n";
+    case Language::Css:
+        return "(class_selector \".\" @selector (class_name) @selector)\n"
+               "(id_selector \"#\" @selector (id_name) @selector)\n"
+               "(pseudo_class_selector \":\" @pseudo_class (class_name) @pseudo_class)\n"
+               "(pseudo_element_selector \"::\" @pseudo_class (tag_name) @pseudo_class)\n"
+               "(at_keyword) @at_rule\n"
+               "[\"@media\" \"@import\" \"@charset\" \"@namespace\" \"@supports\" "
+               "\"@keyframes\"] @at_rule\n";
+    default:
+        return "";
+    }
+}
+
 struct Hit {
     size_t start, end;
     uint32_t pattern;
@@ -90,11 +113,13 @@ struct SyntaxHighlighter::Query {
     std::unique_ptr<QueryPredicates> predicates;
 
     Query(Language language) {
-        const char* source = HighlightsOf(language);
+        const std::string text =
+            std::string(HighlightsOf(language)) + "\n" + ExtraHighlightsOf(language);
+        const char* source = text.c_str();
         uint32_t errorOffset = 0;
         TSQueryError error = TSQueryErrorNone;
-        query = ts_query_new(GrammarOf(language), source, uint32_t(strlen(source)), &errorOffset,
-                             &error);
+        query =
+            ts_query_new(GrammarOf(language), source, uint32_t(text.size()), &errorOffset, &error);
         if (!query) {
             return;
         }

@@ -25,8 +25,12 @@ enum class Kind : uint8_t {
     Property,
     Function,
     Punctuation,
+    Selector,    // a style sheet's class and ID selectors
+    PseudoClass, // and its pseudo-classes and pseudo-elements
+    AtRule,      // and its at-rules
+    Entity,      // a page's character references (&amp;)
 };
-constexpr int kKindCount = 10;
+constexpr int kKindCount = 14;
 
 // The kind a capture name of language's highlight query is shown as.
 Kind KindOfCapture(Language language, std::string_view name);

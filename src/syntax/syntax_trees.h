@@ -53,9 +53,7 @@ struct SyntaxTrees {
 // The ranges of the text, in UTF-16 units, where colours may differ between
 // old (edited to the new text) and now; everything when old is empty.
 // Sorted, maybe overlapping.
-struct UnitRange {
-    size_t start = 0, end = 0;
-};
+using UnitRange = TextRange;
 std::vector<UnitRange> ChangedRanges(const SyntaxTrees& old, const SyntaxTrees& now, size_t length);
 
 } // namespace sheafpad::syntax

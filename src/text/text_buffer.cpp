@@ -324,6 +324,7 @@ void TextBuffer::Load(std::u16string text) {
     const Piece whole{block.get(), 0, block->used, block->lineFeeds.size()};
     root_ = whole.length > 0 ? Make(whole, RandomPriority(), nullptr, nullptr) : nullptr;
     blocks_.assign(1, std::move(block));
+    history_.Reset();
     groupDepth_ = 0;
     ClearUndo();
 }
@@ -343,6 +344,7 @@ void TextBuffer::LoadNarrow(std::string units) {
     const Piece whole{block.get(), 0, block->used, block->lineFeeds.size()};
     root_ = whole.length > 0 ? Make(whole, RandomPriority(), nullptr, nullptr) : nullptr;
     blocks_.assign(1, std::move(block));
+    history_.Reset();
     groupDepth_ = 0;
     ClearUndo();
 }
@@ -396,6 +398,9 @@ NodePtr TextBuffer::Replace(size_t pos, size_t count, NodePtr with) {
     auto [left, rest] = Split(root_, pos);
     auto [removed, right] = Split(rest, count);
     root_ = Join(Join(left, with), right);
+    if (count > 0 || with) {
+        history_.Add(TextChange{pos, count, Len(with)});
+    }
     return removed;
 }
 
@@ -561,6 +566,7 @@ void TextBuffer::ClearUndo() {
 TextSnapshot TextBuffer::Snapshot() const {
     TextSnapshot s;
     s.root_ = root_;
+    s.revision_ = Revision();
     s.blocks_.assign(blocks_.begin(), blocks_.end());
     return s;
 }

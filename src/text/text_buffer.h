@@ -23,7 +23,10 @@
 // on grows one piece and undoing an edit mends the pieces it cut.
 #pragma once
 
+#include "text/text_history.h"
+
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -38,16 +41,6 @@ struct Block;
 struct Node;
 using NodePtr = std::shared_ptr<const Node>;
 } // namespace text_buffer_detail
-
-// What changed, for repainting: removed units at pos were replaced by
-// inserted units (positions of the text before the change at and before
-// pos + removed, of the text after it from pos on).
-struct TextChange {
-    size_t pos = 0;
-    size_t removed = 0;
-    size_t inserted = 0;
-    bool operator==(const TextChange&) const = default;
-};
 
 // Called with consecutive parts of a range; returns false to stop early. A
 // part is valid only during the call.
@@ -69,9 +62,12 @@ public:
     // blocks, without copying them (a text loaded narrow: widened a slice at
     // a time).
     void ForEachChunk(size_t pos, size_t count, const ChunkFn& fn) const;
+    // The revision of the text it is (see TextBuffer::Revision).
+    uint64_t Revision() const { return revision_; }
 
 private:
     friend class TextBuffer;
+    uint64_t revision_ = 0;
     text_buffer_detail::NodePtr root_;
     std::vector<std::shared_ptr<const text_buffer_detail::Block>> blocks_;
 };
@@ -125,6 +121,13 @@ public:
     // edit since, not even one undone again).
     bool Holds(const TextSnapshot& snapshot) const { return root_ == snapshot.root_; }
 
+    // The text's revision: one more with every change (each insertion and
+    // removal, each edit that an undo or a redo replays, each Load), and
+    // what those changes did to positions: keepers of positions of an older
+    // revision move them to the present one with History().Move.
+    uint64_t Revision() const { return history_.Revision(); }
+    const TextHistory& History() const { return history_; }
+
     // For tests and benchmarks: how many pieces the text is made of, and how
     // many units the buffers hold (the loaded text plus everything added).
     size_t PieceCount() const;
@@ -147,6 +150,7 @@ private:
 
     text_buffer_detail::NodePtr root_;
     std::vector<std::shared_ptr<text_buffer_detail::Block>> blocks_; // [0]: the loaded text
+    TextHistory history_;
     std::vector<Step> undo_, redo_;
     // The open group: its depth, its edits so far, the length before it and
     // the prefix and suffix of that text which none of its edits touched.

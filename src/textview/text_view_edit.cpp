@@ -211,12 +211,10 @@ void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
     // the lines below it stay where they are.
     const int rows = withinLine ? layout_.CachedRows(first) : -1;
     layout_.Changed(change, linesBefore);
-    // Marks after the change move with the text; marks inside it go to its start.
+    // Marks after the change move with the text (a mark where text is
+    // inserted goes after it); marks inside it go to its start.
     auto follow = [&](qsizetype mark) {
-        if (mark >= pos + removed) {
-            return mark - removed + inserted;
-        }
-        return std::min(mark, pos);
+        return qsizetype(MovePosition(size_t(mark), change, Stick::After));
     };
     const qsizetype caret = follow(caret_), anchor = follow(anchor_);
     const qsizetype top = ClampedTop(follow(top_));

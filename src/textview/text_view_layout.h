@@ -29,6 +29,8 @@
 
 #include <QFont>
 #include <QList>
+#include <QRawFont>
+#include <QRgb>
 #include <QString>
 #include <QTextLayout>
 #include <list>
@@ -45,11 +47,20 @@ namespace sheafpad {
 class TextColours {
 public:
     virtual ~TextColours() = default;
+    // Characters in one colour: start counts from the position asked for.
+    struct Run {
+        int start = 0;
+        int length = 0;
+        QRgb colour = 0;
+    };
     // change was made to the text; loaded: the whole text was replaced.
     virtual void TextChanged(const TextChange& change, bool loaded) = 0;
-    // Formats for [pos, pos + length), their starts counted from pos, in
-    // order; only their foreground colour is drawn.
-    virtual QList<QTextLayout::FormatRange> Formats(qsizetype pos, qsizetype length) const = 0;
+    // The coloured stretches of [pos, pos + length), in order, into runs
+    // (emptied first: the painter reuses it for every row); the rest of the
+    // text is in the text's colour.
+    virtual void Colours(qsizetype pos, qsizetype length, std::vector<Run>& runs) const = 0;
+    // The view shows [from, to) of the text now (told at every paint).
+    virtual void Shown(qsizetype from, qsizetype to) = 0;
 };
 
 class TextLayout {
@@ -59,6 +70,17 @@ public:
     static constexpr qsizetype kChunk = 4096;
 
     // One laid-out chunk of a line.
+    // A row's glyphs as the painter draws them in colours, found when it is
+    // first painted so and kept with its chunk: a glyph a character from the
+    // row's first on, or none (simple false: the layout draws the row).
+    struct RowGlyphs {
+        bool found = false;
+        bool simple = false;
+        QRawFont font;
+        std::vector<quint32> indexes;
+        std::vector<float> x; // of each glyph, from the row's origin
+        float y = 0;          // of the row's baseline
+    };
     struct Laid {
         std::unique_ptr<QTextLayout> layout;
         qsizetype start = 0; // its first position, counted from the line's start
@@ -68,6 +90,7 @@ public:
         // Where the input method's composition stands in it (-1: none): the
         // layout's text holds the composed text there.
         int preeditAt = -1;
+        mutable std::vector<RowGlyphs> glyphs; // by row, as painted in colours
     };
     // A row: the chunk it is in and its line within the chunk's layout.
     struct Row {

@@ -19,15 +19,14 @@ void TextView::MoveMarks(const TextChange& change) {
     }
     const qsizetype pos = qsizetype(change.pos);
     const qsizetype end = pos + qsizetype(change.removed);
-    const qsizetype shift = qsizetype(change.inserted) - qsizetype(change.removed);
     MarkedRanges kept;
     kept.reserve(marked_.size());
     for (const auto& [start, length] : marked_) {
-        if (start + length < pos) {
-            kept.emplace_back(start, length); // before the edit
-        } else if (start > end) {
-            kept.emplace_back(start + shift, length); // after it: moved along
-        } // touched by it: no longer the match it marked
+        // Before the edit or after it, moved along as any position is; one
+        // that it touches (or that it meets) is no longer the match it marked.
+        if (start + length < pos || start > end) {
+            kept.emplace_back(qsizetype(MovePosition(size_t(start), change, Stick::After)), length);
+        }
     }
     marked_ = std::move(kept);
 }

@@ -20,8 +20,40 @@ namespace {
 // colour they are drawn in.
 struct Stretch {
     int from, to;
-    QColor colour;
+    QRgb colour;
 };
+
+// What DrawRow fills for each row, kept from row to row.
+struct RowScratch {
+    std::vector<TextColours::Run> runs;
+    std::vector<Stretch> stretches;
+};
+
+// A character that a font shows as a glyph of its own, in the order of the
+// text: no control, half of a pair, combining mark, nor any written right
+// to left. (Whether the font has it the shaping tells: a row of characters
+// taken from another font is more than one run.)
+bool SimpleChar(QChar c) {
+    const char16_t u = c.unicode();
+    if (u == u'\t' || (u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u < 0x300)) {
+        return true;
+    }
+    if (u < 0xA0 || c.isSurrogate() || c.isMark()) {
+        return false;
+    }
+    switch (c.direction()) {
+    case QChar::DirL:
+    case QChar::DirEN:
+    case QChar::DirES:
+    case QChar::DirET:
+    case QChar::DirCS:
+    case QChar::DirON:
+    case QChar::DirWS:
+        return true;
+    default:
+        return false;
+    }
+}
 
 // The glyphs of the rows painted so far, gathered by font and colour, so
 // that the coloured text of a view takes a few draws, not one a stretch.
@@ -31,35 +63,25 @@ public:
     // none written right to left) that its layout shaped into one run of a
     // glyph a character, in order. False, having taken nothing, for any
     // other row.
-    bool Add(const QTextLayout& layout, const QTextLine& line, QPointF origin,
+    bool Add(const TextLayout::Laid& laid, int index, const QTextLine& line, QPointF origin,
              const std::vector<Stretch>& stretches) {
-        const int rowFrom = stretches.front().from, rowTo = stretches.back().to;
-        const QString& text = layout.text();
-        for (int i = rowFrom; i < rowTo; ++i) {
-            const char16_t c = text[i].unicode();
-            if (c != u'\t' && (c < 0x20 || c >= 0x300 || (c >= 0x7F && c < 0xA0))) {
-                return false;
-            }
-        }
-        const QList<QGlyphRun> runs = line.glyphRuns(rowFrom, rowTo - rowFrom);
-        // The spaces that end a wrapped row have no glyphs.
-        int drawnTo = rowTo;
-        while (drawnTo > rowFrom && (text[drawnTo - 1] == u' ' || text[drawnTo - 1] == u'\t')) {
-            --drawnTo;
-        }
-        if (runs.size() != 1 || (runs.front().glyphIndexes().size() != rowTo - rowFrom &&
-                                 runs.front().glyphIndexes().size() != drawnTo - rowFrom)) {
+        const TextLayout::RowGlyphs& row = GlyphsOf(laid, index, line, stretches);
+        if (!row.simple) {
             return false;
         }
-        drawnTo = rowFrom + int(runs.front().glyphIndexes().size());
-        const QGlyphRun& run = runs.front();
-        const QList<quint32> glyphs = run.glyphIndexes();
-        const QList<QPointF> positions = run.positions();
+        const int rowFrom = stretches.front().from;
+        const int drawnTo = rowFrom + int(row.indexes.size());
+        const quint32* glyph = row.indexes.data() - rowFrom;
+        const float* x = row.x.data() - rowFrom;
+        const qreal y = row.y + origin.y();
+        Part* part = nullptr;
         for (const Stretch& stretch : stretches) {
-            Part& part = PartOf(run.rawFont(), stretch.colour.rgba());
+            if (!part || part->colour != stretch.colour) {
+                part = &PartOf(row.font, stretch.colour);
+            }
             for (int i = stretch.from; i < std::min(stretch.to, drawnTo); ++i) {
-                part.glyphs.append(glyphs[i - rowFrom]);
-                part.positions.append(positions[i - rowFrom] + origin);
+                part->glyphs.push_back(glyph[i]);
+                part->positions.emplace_back(x[i] + origin.x(), y);
             }
         }
         return true;
@@ -73,8 +95,8 @@ public:
         QGlyphRun run;
         for (const Part& part : parts_) {
             run.setRawFont(part.font);
-            run.setGlyphIndexes(part.glyphs);
-            run.setPositions(part.positions);
+            run.setGlyphIndexes(QList<quint32>(part.glyphs.begin(), part.glyphs.end()));
+            run.setPositions(QList<QPointF>(part.positions.begin(), part.positions.end()));
             painter.setPen(QColor::fromRgba(part.colour));
             painter.drawGlyphRun(QPointF(0, 0), run);
         }
@@ -86,14 +108,56 @@ private:
     struct Part {
         QRawFont font;
         QRgb colour;
-        QList<quint32> glyphs;
-        QList<QPointF> positions;
+        std::vector<quint32> glyphs;
+        std::vector<QPointF> positions;
     };
     Part& PartOf(const QRawFont& font, QRgb colour) {
         const auto found = std::find_if(parts_.begin(), parts_.end(), [&](const Part& p) {
             return p.colour == colour && p.font == font;
         });
         return found != parts_.end() ? *found : parts_.emplace_back(Part{font, colour, {}, {}});
+    }
+
+    // The row's glyphs, found the first time it is painted in colours.
+    static const TextLayout::RowGlyphs& GlyphsOf(const TextLayout::Laid& laid, int index,
+                                                 const QTextLine& line,
+                                                 const std::vector<Stretch>& stretches) {
+        if (laid.glyphs.size() < size_t(laid.rows)) {
+            laid.glyphs.resize(size_t(laid.rows));
+        }
+        TextLayout::RowGlyphs& row = laid.glyphs[size_t(std::clamp(index, 0, laid.rows - 1))];
+        if (row.found) {
+            return row;
+        }
+        row.found = true;
+        const int rowFrom = stretches.front().from, rowTo = stretches.back().to;
+        const QString& text = laid.layout->text();
+        if (!std::all_of(text.begin() + rowFrom, text.begin() + rowTo, SimpleChar)) {
+            return row;
+        }
+        const QList<QGlyphRun> runs = line.glyphRuns(rowFrom, rowTo - rowFrom);
+        // The spaces that end a wrapped row have no glyphs.
+        int drawnTo = rowTo;
+        while (drawnTo > rowFrom && (text[drawnTo - 1] == u' ' || text[drawnTo - 1] == u'\t')) {
+            --drawnTo;
+        }
+        if (runs.size() != 1) {
+            return row;
+        }
+        const QList<quint32> indexes = runs.front().glyphIndexes();
+        const QList<QPointF> positions = runs.front().positions();
+        if (indexes.size() != rowTo - rowFrom && indexes.size() != drawnTo - rowFrom) {
+            return row;
+        }
+        row.simple = true;
+        row.font = runs.front().rawFont();
+        row.indexes.assign(indexes.begin(), indexes.end());
+        row.y = positions.isEmpty() ? 0 : float(positions.front().y());
+        for (const QPointF& p : positions) {
+            row.simple = row.simple && float(p.y()) == row.y;
+            row.x.push_back(float(p.x()));
+        }
+        return row;
     }
 
     std::vector<Part> parts_;
@@ -103,7 +167,8 @@ private:
 // origin, in colours' colours; the rows that batch can take wait there to be
 // drawn with the others.
 void DrawRow(QPainter& painter, const TextColours* colours, const TextLayout::Laid& laid,
-             qsizetype chunkStart, int index, QPointF origin, GlyphBatch& batch) {
+             qsizetype chunkStart, int index, QPointF origin, GlyphBatch& batch,
+             RowScratch& scratch) {
     const QTextLine line = TextLayout::RowLine(laid, index);
     // Offsets in the layout's text, which holds a composition where it
     // stands, and in the chunk's.
@@ -115,35 +180,39 @@ void DrawRow(QPainter& painter, const TextColours* colours, const TextLayout::La
     };
     const int rowFrom = toText(line.textStart());
     const int rowTo = std::min(toText(line.textStart() + line.textLength()), laid.length);
-    const QList<QTextLayout::FormatRange> formats =
-        colours && rowFrom < rowTo ? colours->Formats(chunkStart + rowFrom, rowTo - rowFrom)
-                                   : QList<QTextLayout::FormatRange>();
-    if (formats.isEmpty() && composed == 0) {
+    std::vector<TextColours::Run>& runs = scratch.runs;
+    runs.clear();
+    if (colours && rowFrom < rowTo) {
+        colours->Colours(chunkStart + rowFrom, rowTo - rowFrom, runs);
+    }
+    if (runs.empty() && composed == 0) {
         line.draw(&painter, origin); // a plain row, or nothing
         return;
     }
     // The row's stretches of one colour, the uncoloured ones in the pen's.
-    std::vector<Stretch> stretches;
+    std::vector<Stretch>& stretches = scratch.stretches;
+    stretches.clear();
     const QPen pen = painter.pen();
+    const QRgb plain = pen.color().rgba();
     int done = rowFrom;
-    for (const QTextLayout::FormatRange& range : formats) {
-        const int from = std::max(rowFrom + range.start, done);
-        const int to = std::min(rowFrom + range.start + range.length, rowTo);
+    for (const TextColours::Run& run : runs) {
+        const int from = std::max(rowFrom + run.start, done);
+        const int to = std::min(rowFrom + run.start + run.length, rowTo);
         if (from < to) {
-            stretches.push_back({done, from, pen.color()});
-            stretches.push_back({from, to, range.format.foreground().color()});
+            stretches.push_back({done, from, plain});
+            stretches.push_back({from, to, run.colour});
             done = to;
         }
     }
-    stretches.push_back({done, rowTo, pen.color()});
+    stretches.push_back({done, rowTo, plain});
     // Each stretch's glyphs in its colour: the layout stays as it was laid
     // out, whatever the colours.
-    if (composed == 0 && batch.Add(*laid.layout, line, origin, stretches)) {
+    if (composed == 0 && batch.Add(laid, index, line, origin, stretches)) {
         return;
     }
     batch.Flush(painter); // drawn in order
     for (const Stretch& stretch : stretches) {
-        painter.setPen(stretch.colour);
+        painter.setPen(QColor::fromRgba(stretch.colour));
         // Stretches of the layout's text: the composition may lie between.
         const int mid = at > stretch.from && at < stretch.to ? at : stretch.to;
         for (const auto& [a, b] : {std::pair{stretch.from, mid}, std::pair{mid, stretch.to}}) {
@@ -187,7 +256,9 @@ void TextView::paintEvent(QPaintEvent* event) {
     const qsizetype caret = dropCaret_ >= 0 ? dropCaret_ : caret_;
     const Row caretRow = caretDrawn ? layout_.RowOf(caret) : Row{-1, 0, 0};
     GlyphBatch batch;
+    RowScratch scratch;
     Row row = layout_.RowOf(top_);
+    bool more = true; // rows below the view
     for (int y = kMargin; y < viewport()->height(); y += layout_.RowHeight()) {
         const QRect rowRect(0, y, viewport()->width(), layout_.RowHeight());
         if (rowRect.intersects(area)) {
@@ -205,7 +276,7 @@ void TextView::paintEvent(QPaintEvent* event) {
                 batch.Flush(painter);
                 DrawMarks(painter, laid, row.index, origin, chunkStart);
             }
-            DrawRow(painter, colours_, laid, chunkStart, row.index, origin, batch);
+            DrawRow(painter, colours_, laid, chunkStart, row.index, origin, batch, scratch);
             if (!selections.isEmpty()) {
                 batch.Flush(painter); // the selected text is drawn over it
                 DrawSelection(painter, laid, row.index, origin, selections.front());
@@ -222,10 +293,14 @@ void TextView::paintEvent(QPaintEvent* event) {
             }
         }
         if (!layout_.NextRow(row)) {
+            more = false;
             break;
         }
     }
     batch.Flush(painter);
+    if (colours_) {
+        colours_->Shown(top_, more ? layout_.RowStart(row) : Length());
+    }
 }
 
 void TextView::DrawSelection(QPainter& painter, const Laid& laid, int index, QPointF origin,

@@ -49,7 +49,8 @@ QColor SyntaxColouring::ColourOf(Kind kind, const QPalette& palette) {
     }
     // Hues of Kind's values, in its order (none, comment and punctuation
     // have none).
-    static constexpr int kHue[syntax::kKindCount] = {0, 280, 120, 0, 25, 215, 180, 340, 45, 0};
+    static constexpr int kHue[syntax::kKindCount] = {0,   280, 120, 0,  25,  215, 180,
+                                                     340, 45,  0,   80, 310, 250, 0};
     const int hue = kHue[int(kind)];
     // Lighter or darker until it reads well on the base.
     double lightness = dark ? 0.7 : 0.32;
@@ -62,7 +63,7 @@ QColor SyntaxColouring::ColourOf(Kind kind, const QPalette& palette) {
 }
 
 SyntaxColouring::SyntaxColouring(TextView* view) : view_(view) {
-    UpdateFormats();
+    UpdateColours();
     view_->installEventFilter(this);
     view_->viewport()->installEventFilter(this);
     view_->SetColours(this);
@@ -87,7 +88,6 @@ void SyntaxColouring::SetLanguage(syntax::Language language) {
 
 void SyntaxColouring::Restart() {
     DropShown();
-    ++version_;
     parsing_ = enabled_ && language_ != syntax::Language::Plain &&
                syntax::GrammarsMissing().empty() && view_->Length() <= kMostColoured;
     if (parsing_) {
@@ -102,14 +102,14 @@ void SyntaxColouring::Restart() {
         // The parse begins once the text is painted, so that it never
         // competes with the text for the processor.
         text_ = view_->Snapshot();
-        worker_->Start(syntax::Language::Plain, {}, version_); // stops a parse under way
+        worker_->Start(syntax::Language::Plain, {}, text_.Revision()); // stops a parse under way
         starting_ = true;
         view_->viewport()->update();
     } else {
         text_ = TextSnapshot();
         starting_ = false;
         if (worker_) {
-            worker_->Start(syntax::Language::Plain, {}, version_);
+            worker_->Start(syntax::Language::Plain, {}, view_->Buffer().Revision());
         }
     }
 }
@@ -118,15 +118,15 @@ void SyntaxColouring::StartParsing() {
     startPosted_ = false;
     if (starting_) {
         starting_ = false;
-        shown_.Reset(size_t(view_->Length()), version_);
-        worker_->Start(language_, text_, version_, size_t(view_->FirstShownPosition()));
+        shown_.Reset(text_.Length(), text_.Revision());
+        worker_->Start(language_, text_, text_.Revision(), shownRange_);
     }
 }
 
 void SyntaxColouring::DropShown() {
     const bool shown = coloured_;
     coloured_ = false;
-    shown_.Reset(0, version_ + 1); // results of the present text are of no use
+    shown_.Reset(0, UINT64_MAX); // no result is of use until the next start
     if (shown) {
         // All of it: no need to find the rows, which may belong to a text
         // that has just come and is not laid out yet.
@@ -147,24 +147,27 @@ void SyntaxColouring::TextChanged(const TextChange& change, bool loaded) {
         Restart();
         return;
     }
-    ++version_;
     if (starting_) { // the parse has not begun: it takes the text as it is then
         text_ = view_->Snapshot();
         return;
     }
     // The colours shown move along with the text at once, so that the rows
     // painted before the new colours come keep theirs in place.
-    shown_.Edited(change, version_);
+    const uint64_t revision = view_->Buffer().Revision();
+    shown_.Edited(change, revision);
     const syntax::SyntaxEdit edit = syntax::MakeSyntaxEdit(view_->Buffer(), text_, change);
     text_ = view_->Snapshot();
-    worker_->Edited(edit, text_, version_);
+    worker_->Edited(edit, text_, revision);
+    shownRange_ = TextRange{MovePosition(shownRange_.start, change, Stick::Before),
+                            MovePosition(shownRange_.end, change, Stick::After)};
 }
 
 void SyntaxColouring::TakeResults() {
     if (!parsing_ || starting_) {
         return; // of a text that is gone
     }
-    const syntax::ShownColours::Taken taken = shown_.Take(worker_->Take());
+    const syntax::ShownColours::Taken taken =
+        shown_.Take(worker_->Take(), view_->Buffer().History());
     if (taken.tooCostly) {
         parsing_ = false;
         DropShown();
@@ -179,22 +182,41 @@ void SyntaxColouring::TakeResults() {
     }
 }
 
-QList<QTextLayout::FormatRange> SyntaxColouring::Formats(qsizetype pos, qsizetype length) const {
-    QList<QTextLayout::FormatRange> formats;
-    if (!coloured_ || length <= 0) {
-        return formats;
+void SyntaxColouring::Colours(qsizetype pos, qsizetype length, std::vector<Run>& runs) const {
+    runs.clear();
+    const syntax::ColourStore& store = shown_.Store();
+    if (!coloured_ || length <= 0 || store.Empty()) {
+        return;
     }
-    for (const syntax::ColourSpan& span : shown_.Store().Spans(size_t(pos), size_t(pos + length))) {
-        formats.append(
-            {int(qsizetype(span.start) - pos), int(span.length), formats_[size_t(span.kind)]});
+    const size_t from = size_t(pos), to = std::min(size_t(pos + length), store.Length());
+    for (size_t at = from; at < to;) {
+        const Kind kind = store.At(at);
+        size_t end = at + 1;
+        while (end < to && store.At(end) == kind) {
+            ++end;
+        }
+        if (kind != Kind::None) {
+            runs.push_back(Run{int(at - from), int(end - at), colours_[size_t(kind)]});
+        }
+        at = end;
     }
-    return formats;
 }
 
-void SyntaxColouring::UpdateFormats() {
+void SyntaxColouring::Shown(qsizetype from, qsizetype to) {
+    const TextRange shown{size_t(from), size_t(std::max(from, to))};
+    if (shown == shownRange_) {
+        return;
+    }
+    shownRange_ = shown;
+    if (parsing_ && !starting_) {
+        worker_->Show(shown); // the worker colours it next, if it must
+        shown_.Showing();
+    }
+}
+
+void SyntaxColouring::UpdateColours() {
     for (int kind = 0; kind < syntax::kKindCount; ++kind) {
-        formats_[size_t(kind)] = QTextCharFormat();
-        formats_[size_t(kind)].setForeground(ColourOf(Kind(kind), view_->palette()));
+        colours_[size_t(kind)] = ColourOf(Kind(kind), view_->palette()).rgba();
     }
 }
 
@@ -206,7 +228,7 @@ bool SyntaxColouring::eventFilter(QObject* watched, QEvent* event) {
             this, [this] { StartParsing(); }, Qt::QueuedConnection);
     }
     if (watched == view_ && event->type() == QEvent::PaletteChange) {
-        UpdateFormats();
+        UpdateColours();
         view_->viewport()->update();
     }
     return QObject::eventFilter(watched, event);

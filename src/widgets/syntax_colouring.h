@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Syntax colours in a text view. Parsing runs on a worker thread and never
 // holds up the text: a loaded file shows at once, in one colour, and takes
-// its colours as the worker finds them, what is shown first; after an edit
-// the view keeps the colours it had, moved along with the text, until the
-// new ones come. The colours are kept here a character a byte; the rows
-// the view paints ask for theirs.
+// its colours as the worker finds them, what is shown first (of a big
+// script, only what is shown and a margin: the view tells what it shows as
+// it paints); after an edit the view keeps the colours it had, moved along
+// with the text, until the new ones come. The colours are kept here a
+// character a byte; the rows the view paints ask for theirs.
 #pragma once
 
 #include "syntax/colour_worker.h"
@@ -13,7 +14,6 @@
 
 #include <QObject>
 #include <QPalette>
-#include <QTextCharFormat>
 #include <array>
 #include <memory>
 #include <utility>
@@ -40,8 +40,11 @@ public:
     syntax::Language Language() const { return language_; }
     // Whether colours of the present text are shown.
     bool Coloured() const { return coloured_; }
-    // Whether they are all final: the worker has found every one.
+    // Whether they are all final: the worker has found every one that is
+    // wanted (of a big script, those shown and around them).
     bool Complete() const { return coloured_ && shown_.Complete(); }
+    // Whether those of what the view shows are.
+    bool ShownComplete() const { return coloured_ && shown_.ShownComplete(); }
     // What the colours shown take in memory.
     size_t MemoryBytes() const { return shown_.Store().MemoryBytes(); }
 
@@ -50,7 +53,8 @@ public:
     static QColor ColourOf(syntax::Kind kind, const QPalette& palette);
 
     void TextChanged(const TextChange& change, bool loaded) override;
-    QList<QTextLayout::FormatRange> Formats(qsizetype pos, qsizetype length) const override;
+    void Colours(qsizetype pos, qsizetype length, std::vector<Run>& runs) const override;
+    void Shown(qsizetype from, qsizetype to) override;
 
 signals:
     // New colours are shown (what the worker found next).
@@ -64,7 +68,7 @@ private:
     void StartParsing();
     void TakeResults();
     void DropShown();
-    void UpdateFormats();
+    void UpdateColours();
 
     TextView* view_;
     bool enabled_ = true;
@@ -72,12 +76,12 @@ private:
     bool parsing_ = false;     // the worker follows the text
     bool starting_ = false;    // once the text is painted
     bool startPosted_ = false; // a paint has come: StartParsing is on its way
-    uint64_t version_ = 0;     // of the text, one more with each change
-    TextSnapshot text_;        // the text as of version_
+    TextSnapshot text_;        // the text as the worker was last told of it
+    TextRange shownRange_;     // what the view showed at its last paint
     bool coloured_ = false;
     syntax::ShownColours shown_;
-    std::array<QTextCharFormat, syntax::kKindCount> formats_;
-    std::unique_ptr<syntax::ColourWorker> worker_; // made at the first text to colour
+    std::array<QRgb, syntax::kKindCount> colours_{}; // of each kind, on the view's palette
+    std::unique_ptr<syntax::ColourWorker> worker_;   // made at the first text to colour
 };
 
 } // namespace sheafpad

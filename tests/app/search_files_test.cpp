@@ -178,6 +178,24 @@ TEST_F(SearchFilesTest, AResultOpensThroughTheClickPathWithTheMatchSelected) {
     QTest::keyClick(window->ResultsTree, Qt::Key_Return);
     EXPECT_EQ(form.LoadedFName, dir.file("b.htm"));
     EXPECT_EQ(form.Memo1->SelectedPlainText(), "target");
+
+    // Edited before the match and inside its line, the file shows the
+    // match where it is now; a match whose text is gone selects where it was.
+    form.Memo1->SetCaret(0);
+    QTest::keyClicks(form.Memo1, "new line");
+    QTest::keyClick(form.Memo1, Qt::Key_Return);
+    form.Memo1->SetCaret(form.Memo1->toPlainText().indexOf("target") - 1);
+    QTest::keyClick(form.Memo1, Qt::Key_Backspace);
+    window->ResultsTree->setCurrentIndex(line);
+    QTest::keyClick(window->ResultsTree, Qt::Key_Return);
+    EXPECT_EQ(form.Memo1->SelectedPlainText(), "target");
+    form.Memo1->SetSelection(form.Memo1->toPlainText().indexOf("target"),
+                             form.Memo1->toPlainText().indexOf(" here"));
+    QTest::keyClick(form.Memo1, Qt::Key_Delete);
+    window->ResultsTree->setCurrentIndex(line);
+    QTest::keyClick(window->ResultsTree, Qt::Key_Return);
+    EXPECT_FALSE(form.Memo1->HasSelection());
+    EXPECT_EQ(form.Memo1->CaretPosition(), form.Memo1->toPlainText().indexOf(" here"));
     EXPECT_TRUE(errors.empty());
 }
 

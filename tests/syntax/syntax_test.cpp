@@ -17,9 +17,9 @@
 namespace sheafpad::syntax {
 namespace {
 
-const char* const kKindNames[kKindCount] = {"none",     "keyword",    "string",    "comment",
-                                            "number",   "tag",        "attribute", "property",
-                                            "function", "punctuation"};
+const char* const kKindNames[kKindCount] = {
+    "none",     "keyword",  "string",      "comment",  "number", "tag",     "attribute",
+    "property", "function", "punctuation", "selector", "pseudo", "at-rule", "entity"};
 
 // One line per span, "kind text", characters beyond ASCII as \u{hex}.
 std::string Render(const std::vector<ColourSpan>& spans, const std::u16string& text) {
@@ -135,16 +135,39 @@ TEST(SyntaxColours, PageWithStyleAndScriptGetsTheGoldenColours) {
     EXPECT_EQ(part.back(), (ColourSpan{to - 1, 1, Kind::Number}));
 }
 
+TEST(SyntaxColours, SelectorsPseudoClassesAtRulesAndCharacterReferencesHaveColoursOfTheirOwn) {
+    SKIP_WITHOUT_GRAMMARS();
+    const std::u16string sheet = u"@media screen { .menu #top a:hover::before { color: red; } }\n"
+                                 u"@font-face { font-family: x; }\n";
+    const TextBuffer css(sheet);
+    EXPECT_EQ(Render(FreshSpans(Language::Css, css.Snapshot()), sheet), "at-rule @media\n"
+                                                                        "selector .menu\n"
+                                                                        "selector #top\n"
+                                                                        "tag a\n"
+                                                                        "pseudo :hover::before\n"
+                                                                        "property color\n"
+                                                                        "punctuation :\n"
+                                                                        "at-rule @font-face\n"
+                                                                        "property font-family\n"
+                                                                        "punctuation :\n");
+    const std::u16string page = u"<p title=\"a &amp; b\">Fish &amp; chips &#8364;</p>";
+    const TextBuffer html(page);
+    const std::string rendered = Render(FreshSpans(Language::Html, html.Snapshot()), page);
+    EXPECT_NE(rendered.find("entity &amp;\n"), std::string::npos) << rendered;
+    EXPECT_NE(rendered.find("entity &#8364;\n"), std::string::npos) << rendered;
+}
+
 // A text edited as the pane does it: each edit goes to the worker with the
-// version it makes, and to the colours shown.
+// revision it makes, and to the colours shown.
 class EditedText {
 public:
     // keepTrees: how long the worker keeps the trees after an edit.
     EditedText(Language language, const std::u16string& text,
-               std::chrono::milliseconds keepTrees = ColourWorker::kKeepTrees)
+               std::chrono::milliseconds keepTrees = ColourWorker::kKeepTrees,
+               TextRange showing = ColourWorker::kAll)
         : language_(language), buffer_(text), worker_([this] { Ready(); }, keepTrees) {
-        shown.Reset(buffer_.Length(), version_);
-        worker_.Start(language, buffer_.Snapshot(), version_);
+        shown.Reset(buffer_.Length(), buffer_.Revision());
+        worker_.Start(language, buffer_.Snapshot(), buffer_.Revision(), showing);
     }
 
     void Insert(size_t pos, std::u16string_view text) {
@@ -157,27 +180,49 @@ public:
         buffer_.Remove(pos, count);
         Edited(before, TextChange{pos, count, 0});
     }
+    void Show(TextRange range) {
+        worker_.Show(range);
+        shown.Showing();
+    }
 
-    // Waits until the colours shown are final for the newest version;
-    // changed then holds where they changed since the last wait.
-    void WaitForColours() {
+    // Waits until the colours shown are final for the newest revision;
+    // changed then holds where they changed since the last wait. Fails at
+    // once when no colours come or the text would cost too much.
+    [[nodiscard]] testing::AssertionResult WaitForColours() {
         changed.clear();
         while (!shown.Complete()) {
             std::unique_lock lock(mutex_);
-            ASSERT_TRUE(wake_.wait_for(lock, std::chrono::seconds(30), [&] { return ready_; }))
-                << "no colours for version " << version_;
+            if (!wake_.wait_for(lock, std::chrono::seconds(30), [&] { return ready_; })) {
+                return testing::AssertionFailure()
+                       << "no colours for revision " << buffer_.Revision();
+            }
             ready_ = false;
             lock.unlock();
-            const ShownColours::Taken taken = shown.Take(worker_.Take());
-            ASSERT_FALSE(taken.tooCostly);
+            const ShownColours::Taken taken = shown.Take(worker_.Take(), buffer_.History());
+            if (taken.tooCostly) {
+                return testing::AssertionFailure() << "the text was judged too costly to colour";
+            }
             changed.insert(changed.end(), taken.changed.begin(), taken.changed.end());
         }
+        return testing::AssertionSuccess();
     }
 
     size_t Length() const { return buffer_.Length(); }
-    std::vector<ColourSpan> ShownSpans() const { return shown.Store().Spans(0, buffer_.Length()); }
-    std::vector<ColourSpan> FreshSpans() const {
-        return syntax::FreshSpans(language_, buffer_.Snapshot());
+    std::vector<ColourSpan> ShownSpans(size_t from = 0, size_t to = size_t(-1)) const {
+        return shown.Store().Spans(from, std::min(to, buffer_.Length()));
+    }
+    std::vector<ColourSpan> FreshSpans(size_t from = 0, size_t to = size_t(-1)) const {
+        const std::vector<ColourSpan> all = syntax::FreshSpans(language_, buffer_.Snapshot());
+        std::vector<ColourSpan> part;
+        for (ColourSpan span : all) {
+            const size_t end = std::min(span.start + span.length, to);
+            span.start = std::max(span.start, from);
+            if (span.start < end) {
+                span.length = end - span.start;
+                part.push_back(span);
+            }
+        }
+        return part;
     }
 
     // Whether the text, at rest, frees its trees within a few seconds.
@@ -194,8 +239,8 @@ public:
 private:
     void Edited(const TextSnapshot& before, const TextChange& change) {
         const SyntaxEdit edit = MakeSyntaxEdit(buffer_, before, change);
-        shown.Edited(change, version_ + 1);
-        worker_.Edited(edit, buffer_.Snapshot(), ++version_);
+        shown.Edited(change, buffer_.Revision());
+        worker_.Edited(edit, buffer_.Snapshot(), buffer_.Revision());
     }
     void Ready() {
         std::lock_guard lock(mutex_);
@@ -205,7 +250,6 @@ private:
 
     Language language_;
     TextBuffer buffer_;
-    uint64_t version_ = 0;
     std::mutex mutex_;
     std::condition_variable wake_;
     bool ready_ = false;
@@ -221,7 +265,7 @@ TEST_P(WorkerEdits, FarReachingOrTypedFollowAsAFreshParseWould) {
     using std::chrono::milliseconds;
     EditedText page(Language::Html, kPage + u"<!-- end -->\n",
                     GetParam() ? milliseconds(0) : ColourWorker::kKeepTrees);
-    page.WaitForColours();
+    ASSERT_TRUE(page.WaitForColours());
     const std::vector<ColourSpan> original = page.ShownSpans();
     EXPECT_EQ(original, page.FreshSpans());
     if (GetParam()) {
@@ -232,7 +276,7 @@ TEST_P(WorkerEdits, FarReachingOrTypedFollowAsAFreshParseWould) {
     // end a comment; the screen is told to repaint all that changed.
     page.Insert(0, u"<!--");
     const std::vector<ColourSpan> stale = page.ShownSpans(); // old colours, moved along
-    page.WaitForColours();
+    ASSERT_TRUE(page.WaitForColours());
     EXPECT_EQ(page.ShownSpans(), page.FreshSpans());
     const std::vector<ColourSpan> commented = page.ShownSpans();
     ASSERT_FALSE(commented.empty());
@@ -257,7 +301,7 @@ TEST_P(WorkerEdits, FarReachingOrTypedFollowAsAFreshParseWould) {
 
     // Closing it again restores the colours.
     page.Remove(0, 4);
-    page.WaitForColours();
+    ASSERT_TRUE(page.WaitForColours());
     EXPECT_EQ(page.ShownSpans(), original);
 
     // Typing in the script, a line break and its removal included, then
@@ -267,23 +311,23 @@ TEST_P(WorkerEdits, FarReachingOrTypedFollowAsAFreshParseWould) {
         page.Insert(at, key);
     }
     page.Remove(at + 2, 1); // the line feed: the keys went in before one another
-    page.WaitForColours();
+    ASSERT_TRUE(page.WaitForColours());
     EXPECT_EQ(page.ShownSpans(), page.FreshSpans());
     for (int i = 0; i < 30; ++i) {
         page.Insert(at, i % 3 == 0 ? u"\n" : u"y");
     }
-    page.WaitForColours();
+    ASSERT_TRUE(page.WaitForColours());
     EXPECT_EQ(page.ShownSpans(), page.FreshSpans());
 }
 
 TEST(SyntaxColours, APageTypedIntoAnEmptyFileIsColoured) {
     SKIP_WITHOUT_GRAMMARS();
     EditedText page(Language::Html, u"");
-    page.WaitForColours();
+    ASSERT_TRUE(page.WaitForColours());
     for (const char16_t c : std::u16string_view(u"<p class=\"a\">x</p>")) {
         page.Insert(page.Length(), std::u16string(1, c));
     }
-    page.WaitForColours();
+    ASSERT_TRUE(page.WaitForColours());
     EXPECT_FALSE(page.ShownSpans().empty());
     EXPECT_EQ(FirstDifference(page.ShownSpans(), page.FreshSpans()), "none");
 }
@@ -302,7 +346,7 @@ TEST(SyntaxColours, AScriptTooBigToKeepItsTreeIsColouredAsAWholeParseWould) {
                   u"else{for(;;)break}}/* c */class K extends f{m(){return{p:[1,'q']}}};";
     }
     EditedText big(Language::JavaScript, script);
-    big.WaitForColours();
+    ASSERT_TRUE(big.WaitForColours());
     const std::vector<ColourSpan> original = big.ShownSpans();
     EXPECT_EQ(FirstDifference(original, big.FreshSpans()), "none");
 
@@ -310,47 +354,88 @@ TEST(SyntaxColours, AScriptTooBigToKeepItsTreeIsColouredAsAWholeParseWould) {
     // middle, a string's quote changes what follows it, and an unclosed
     // template string all the rest.
     big.Insert(0, u"/*");
-    big.WaitForColours();
+    ASSERT_TRUE(big.WaitForColours());
     EXPECT_EQ(FirstDifference(big.ShownSpans(), big.FreshSpans()), "none");
     big.Remove(0, 2);
-    big.WaitForColours();
+    ASSERT_TRUE(big.WaitForColours());
     EXPECT_EQ(FirstDifference(big.ShownSpans(), original), "none");
     const size_t middle = script.find(u"var", script.size() / 2);
     for (std::u16string_view key : {u"x", u"(", u"\"", u";", u"`"}) {
         big.Insert(middle, key);
-        big.WaitForColours();
+        ASSERT_TRUE(big.WaitForColours());
         EXPECT_EQ(FirstDifference(big.ShownSpans(), big.FreshSpans()), "none")
             << "after typing " << std::string(key.begin(), key.end());
     }
 }
 
-TEST(SyntaxColours, AKeyThatBreaksAStatementOfABigScriptParsesLittleMore) {
+TEST(SyntaxColours, ABigScriptIsParsedOnlyAroundWhatIsWantedAndAKeyThereParsesLittleMore) {
     SKIP_WITHOUT_GRAMMARS();
     std::u16string script;
-    while (script.size() < 300'000) {
-        script += u"function f(a){return a.map(x=>x*2)};var s=\"t\";";
+    while (script.size() < 600'000) {
+        script += u"function f(a){return a.map(x=>x*2)};var s=\"t\";if(s)g();else h();";
     }
     TextBuffer buffer(script);
     SegmentedColours colours(Language::JavaScript);
     colours.Reset(buffer.Length());
-    std::vector<ColourPatch> patches;
-    const ParseLimits limits = ColourWorker::LimitsFor(buffer.Length());
-    while (!colours.Done()) {
-        ASSERT_EQ(colours.Step(buffer.Snapshot(), nullptr, limits, patches), ParseOutcome::Parsed);
-    }
-    // A letter before a statement makes it an error until the next key:
-    // what follows is not parsed again for the key's colours, only checked
-    // once nothing else waits.
-    for (const size_t at : {size_t(0), script.size() / 2}) {
-        buffer.Insert(at, u"a");
-        colours.Edit(TextChange{at, 0, 1});
-        ASSERT_EQ(colours.Step(buffer.Snapshot(), nullptr, limits, patches), ParseOutcome::Parsed);
-        EXPECT_LT(colours.LastParsed(), 16'384u) << "at " << at;
-        EXPECT_TRUE(colours.Verifying());
-        while (!colours.Done()) {
-            ASSERT_EQ(colours.Step(buffer.Snapshot(), nullptr, limits, patches),
-                      ParseOutcome::Parsed);
+    const ParseLimits limits = ColourWorker::LimitsFor(SegmentedColours::kMostLead);
+    std::vector<Kind> kinds(script.size() + 16, Kind::None);
+    auto step = [&](TextRange window) {
+        std::vector<ColourPatch> patches;
+        if (colours.Step(buffer.Snapshot(), window, window, nullptr, limits, patches) !=
+            ParseOutcome::Parsed) {
+            return false;
         }
+        for (const ColourPatch& p : patches) {
+            std::copy(p.kinds.begin(), p.kinds.end(), kinds.begin() + long(p.from));
+        }
+        return true;
+    };
+    auto freshKinds = [&](TextRange window) {
+        std::vector<Kind> fresh(window.end - window.start, Kind::None);
+        for (const ColourSpan& span : FreshSpans(Language::JavaScript, buffer.Snapshot())) {
+            for (size_t i = span.start; i < span.start + span.length; ++i) {
+                if (i >= window.start && i < window.end) {
+                    fresh[i - window.start] = span.kind;
+                }
+            }
+        }
+        return std::vector<Kind>(fresh);
+    };
+    // A window far down the text: little more than it is parsed, and its
+    // colours are those of a whole parse; the start stays uncoloured.
+    const size_t far = script.size() * 3 / 4;
+    const TextRange window{far, far + 4000};
+    size_t parsed = 0;
+    while (!colours.Done(window)) {
+        ASSERT_TRUE(step(window));
+        parsed += colours.LastParsed();
+    }
+    EXPECT_LT(parsed, 64'000u);
+    EXPECT_EQ(std::vector<Kind>(kinds.begin() + long(far), kinds.begin() + long(window.end)),
+              freshKinds(window));
+    EXPECT_FALSE(colours.Done(TextRange{0, 100}));
+
+    // A letter before a statement makes it an error until the next key; a
+    // line break, a sign: each parses a little, incrementally. A string's
+    // quote changes all that follows. The window's colours stay those of a
+    // whole parse.
+    const std::u16string_view keys[] = {u"a", u"\n", u"+", u"\""};
+    for (size_t i = 0; i < std::size(keys); ++i) {
+        const size_t at = script.find(u"function", far + 1000 * i);
+        const TextSnapshot before = buffer.Snapshot();
+        buffer.Insert(at, keys[i]);
+        colours.Edit(MakeSyntaxEdit(buffer, before, TextChange{at, 0, keys[i].size()}));
+        kinds.insert(kinds.begin() + long(at), keys[i].size(), Kind::None);
+        ASSERT_TRUE(step(window));
+        if (keys[i] != u"\"") {
+            EXPECT_LT(colours.LastParsed(), 16'384u) << "key " << i;
+        }
+        while (!colours.Done(window)) {
+            ASSERT_TRUE(step(window));
+        }
+        EXPECT_EQ(std::vector<Kind>(kinds.begin() + long(far), kinds.begin() + long(window.end)),
+                  freshKinds(window))
+            << "after key " << i;
     }
 }
 
