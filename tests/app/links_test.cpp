@@ -250,5 +250,39 @@ TEST_F(LinksTest, RenamesAndMovesKeepTheLinksAndOneUndoPutsEveryByteBack) {
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
+// A folder's link leads to its index page, another site's is said to be
+// one; a rename onto a taken name, or into a folder that is a file, is
+// refused whole: no name, no byte and no folder changes.
+TEST_F(LinksTest, FolderLinksAndRefusedMovesChangeNothing) {
+    Select("en/guide.html");
+    form.Memo1->SetCaret(0);
+    form.Memo1->ReplaceSelection(
+        QStringLiteral("<a href=\"../\">up</a><a href=\"https://x.org/\">x</a>"));
+    form.Memo1->SetCaret(10);
+    QTest::keyClick(form.Memo1, Qt::Key_F12);
+    ASSERT_EQ(form.LoadedFName, File("index.html"));
+    QTest::keyClick(form.Memo1, Qt::Key_Left, Qt::AltModifier);
+    ASSERT_EQ(form.LoadedFName, File("en/guide.html"));
+    form.Memo1->SetCaret(form.Memo1->toPlainText().indexOf("x.org"));
+    QTest::keyClick(form.Memo1, Qt::Key_F12);
+    EXPECT_EQ(form.LoadedFName, File("en/guide.html"));
+    EXPECT_EQ(form.Status->Message(), "\"https://x.org/\" is on another site");
+
+    const std::map<std::string, std::string> before = Tree(root);
+    for (const char* name : {"../index.html", "../img/bg.png/guide.html"}) {
+        RenameDialog::SetRunHook([name](RenameDialog& dialog) {
+            dialog.NameEdit->setText(name);
+            dialog.UpdateButton->click();
+        });
+        errors.clear();
+        form.Rename1->trigger(); // as F2 does: the refusal said, not thrown
+        ASSERT_EQ(errors.size(), 1u) << name;
+        EXPECT_TRUE(errors[0].starts_with("Cannot ")) << errors[0];
+        EXPECT_EQ(Tree(root), before) << name;
+        EXPECT_EQ(form.LoadedFName, File("en/guide.html"));
+    }
+    RenameDialog::SetRunHook(nullptr);
+}
+
 } // namespace
 } // namespace sheafpad
