@@ -125,5 +125,29 @@ TEST_F(LinkSite, MovesTakeTheirOwnLinksAlongAndFoldersKeepTheirForm) {
               std::string::npos);
 }
 
+// A new name with a space or a quote: written raw it would end an unquoted
+// value or a srcset candidate, so it is encoded there.
+TEST_F(LinkSite, NewNamesAreWrittenAsTheirLinksNeed) {
+    const LinkIndex index = Index();
+    auto edited = [&](const MovePlan& plan, const std::string& path) {
+        for (const search::FileEdit& edit : plan.edits) {
+            if (edit.path == dir.file(path)) {
+                return edit.newBytes;
+            }
+        }
+        return std::string("(not edited)");
+    };
+    const MovePlan sheet = PlanMove(index, {"css/site.css", "css/my site's.css"});
+    EXPECT_EQ(edited(sheet, "en/dso.html").substr(0, 48),
+              "<link href=../css/my%20site%27s.css rel=styleshe");
+    const MovePlan logo = PlanMove(index, {"img/logo.png", "img/new logo.png"});
+    EXPECT_NE(
+        edited(logo, "index.html").find("srcset=\"img/new%20logo.png 1x, img/big%20logo.png 2x\""),
+        std::string::npos)
+        << edited(logo, "index.html");
+    EXPECT_EQ(edited(logo, "css/site.css"),
+              "@import \"print.css\"; body { background: url(../img/new%20logo.png) }");
+}
+
 } // namespace
 } // namespace sheafpad::links
