@@ -238,6 +238,21 @@ Klicken Sie auf einen Dateinamen, um mit dem Bearbeiten zu beginnen!</translatio
     </message>
 </context>
 <context>
+    <name>Links</name>
+    <message>
+        <source>Links that name no file:</source>
+        <translation>Verweise, die keine Datei nennen:</translation>
+    </message>
+    <message>
+        <source> (differs only in case from %1)</source>
+        <translation> (unterscheidet sich nur in Groß-/Kleinschreibung von %1)</translation>
+    </message>
+    <message>
+        <source>Files that no other file links to:</source>
+        <translation>Dateien, auf die keine andere Datei verweist:</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Replace %1 in %2?</source>
@@ -330,16 +345,28 @@ Klicken Sie auf einen Dateinamen, um mit dem Bearbeiten zu beginnen!</translatio
 <context>
     <name>RenameController</name>
     <message>
-        <source>&quot;%1&quot; cannot be a file name</source>
-        <translation>„%1“ kann kein Dateiname sein</translation>
-    </message>
-    <message>
         <source>Cannot rename &quot;%1&quot; to &quot;%2&quot;. %3</source>
         <translation>„%1“ kann nicht in „%2“ umbenannt werden. %3</translation>
     </message>
     <message>
         <source>A file of that name exists</source>
         <translation>Eine Datei dieses Namens gibt es schon</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be the folder&apos;s new name</source>
+        <translation>„%1“ kann nicht der neue Name des Ordners sein</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be the file&apos;s new name</source>
+        <translation>„%1“ kann nicht der neue Name der Datei sein</translation>
+    </message>
+    <message>
+        <source>Cannot make the folder &quot;%1&quot;. %2</source>
+        <translation>Der Ordner „%1“ kann nicht angelegt werden. %2</translation>
+    </message>
+    <message>
+        <source>A file or folder of that name exists</source>
+        <translation>Eine Datei oder ein Ordner dieses Namens existiert</translation>
     </message>
 </context>
 <context>
@@ -458,6 +485,10 @@ Klicken Sie auf einen Dateinamen, um mit dem Bearbeiten zu beginnen!</translatio
             <numerusform>Die Aufzeichnung des Ersetzens bleibt in „%1“, da der Inhalt von vor dem Ersetzen von %n Datei nirgends sonst aufbewahrt werden konnte (%2); „Ersetzen rückgängig“ versucht es erneut</numerusform>
             <numerusform>Die Aufzeichnung des Ersetzens bleibt in „%1“, da der Inhalt von vor dem Ersetzen von %n Dateien nirgends sonst aufbewahrt werden konnte (%2); „Ersetzen rückgängig“ versucht es erneut</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>not removed: %1</source>
+        <translation>nicht entfernt: %1</translation>
     </message>
 </context>
 <context>
@@ -629,6 +660,13 @@ Läuft mit Qt %1.</translation>
     </message>
 </context>
 <context>
+    <name>sheafpad::CompletionPopup</name>
+    <message>
+        <source>Completions</source>
+        <translation>Vervollständigungen</translation>
+    </message>
+</context>
+<context>
     <name>sheafpad::EditRunner</name>
     <message>
         <source>Cancel</source>
@@ -641,6 +679,29 @@ Läuft mit Qt %1.</translation>
     <message>
         <source>Stopping after the file being written…</source>
         <translation>Halt nach der Datei, die gerade geschrieben wird…</translation>
+    </message>
+</context>
+<context>
+    <name>sheafpad::LinkFollower</name>
+    <message>
+        <source>No element has the id %1 here</source>
+        <translation>Kein Element hat hier die ID %1</translation>
+    </message>
+    <message>
+        <source>%1 is on another site</source>
+        <translation>%1 liegt auf einer anderen Website</translation>
+    </message>
+    <message>
+        <source>%1 leads out of the folder</source>
+        <translation>%1 führt aus dem Ordner hinaus</translation>
+    </message>
+    <message>
+        <source>%1 does not exist</source>
+        <translation>%1 existiert nicht</translation>
+    </message>
+    <message>
+        <source>%1 is not in the list</source>
+        <translation>%1 ist nicht in der Liste</translation>
     </message>
 </context>
 <context>
@@ -862,6 +923,13 @@ Läuft mit Qt %1.</translation>
     </message>
 </context>
 <context>
+    <name>sheafpad::StatusLine</name>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+</context>
+<context>
     <name>sheafpad::TForm1</name>
     <message>
         <source>Files are being changed. Stop after the file being written, and close?</source>
@@ -916,16 +984,8 @@ No keeps the file as the other program left it; the edits stay here, unsaved.</s
 Nein lässt die Datei, wie das andere Programm sie hinterließ; die Änderungen bleiben hier, ungespeichert.</translation>
     </message>
     <message>
-        <source>Replacing the references in %1…</source>
-        <translation>Die Verweise in %1 werden ersetzt…</translation>
-    </message>
-    <message>
         <source>Renamed &quot;%1&quot; to &quot;%2&quot;.</source>
         <translation>„%1“ in „%2“ umbenannt.</translation>
-    </message>
-    <message>
-        <source>Renamed &quot;%1&quot; to &quot;%2&quot;, but some references were not replaced:</source>
-        <translation>„%1“ in „%2“ umbenannt, aber einige Verweise wurden nicht ersetzt:</translation>
     </message>
     <message>
         <source>Search in &amp;Files…</source>
@@ -1091,6 +1151,26 @@ Die Wiederherstellungskopie bleibt erhalten und wird beim nächsten Start wieder
             <numerusform>%n Protokoll von Eingaben konnte gelesen, aber nicht angewandt werden: Weder eine Kopie, die es fortsetzt, noch die Datei, wie sie geladen wurde, ist noch da. Es wurde in %1 unter einem Namen beiseitegelegt, der mit „unapplied-“ beginnt.</numerusform>
             <numerusform>%n Protokolle von Eingaben konnten gelesen, aber nicht angewandt werden: Weder eine Kopie, die sie fortsetzen, noch die Datei, wie sie geladen wurde, ist noch da. Sie wurden in %1 unter Namen beiseitegelegt, die mit „unapplied-“ beginnen.</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Check &amp;Links</source>
+        <translation>&amp;Verweise prüfen</translation>
+    </message>
+    <message>
+        <source>Updating the links in %1…</source>
+        <translation>Die Verweise in %1 werden angepasst…</translation>
+    </message>
+    <message>
+        <source>Renamed &quot;%1&quot; to &quot;%2&quot;, but some links were not updated:</source>
+        <translation>„%1“ in „%2“ umbenannt, aber einige Verweise wurden nicht angepasst:</translation>
+    </message>
+    <message>
+        <source>Rename Fol&amp;der…</source>
+        <translation>&amp;Ordner umbenennen…</translation>
+    </message>
+    <message>
+        <source>Rename Fol&amp;der &quot;%1&quot;…</source>
+        <translation>&amp;Ordner „%1“ umbenennen…</translation>
     </message>
 </context>
 <context>

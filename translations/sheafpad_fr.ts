@@ -239,6 +239,21 @@ Cliquez sur un nom de fichier pour commencer vos modifications&#xa0;!</translati
     </message>
 </context>
 <context>
+    <name>Links</name>
+    <message>
+        <source>Links that name no file:</source>
+        <translation>Liens qui ne désignent aucun fichier&#xa0;:</translation>
+    </message>
+    <message>
+        <source> (differs only in case from %1)</source>
+        <translation> (ne diffère que par la casse de %1)</translation>
+    </message>
+    <message>
+        <source>Files that no other file links to:</source>
+        <translation>Fichiers vers lesquels aucun autre fichier ne pointe&#xa0;:</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Replace %1 in %2?</source>
@@ -331,16 +346,28 @@ Cliquez sur un nom de fichier pour commencer vos modifications&#xa0;!</translati
 <context>
     <name>RenameController</name>
     <message>
-        <source>&quot;%1&quot; cannot be a file name</source>
-        <translation>«&#xa0;%1&#xa0;» ne peut pas être un nom de fichier</translation>
-    </message>
-    <message>
         <source>Cannot rename &quot;%1&quot; to &quot;%2&quot;. %3</source>
         <translation>Impossible de renommer «&#xa0;%1&#xa0;» en «&#xa0;%2&#xa0;». %3</translation>
     </message>
     <message>
         <source>A file of that name exists</source>
         <translation>Un fichier de ce nom existe déjà</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be the folder&apos;s new name</source>
+        <translation>«&#xa0;%1&#xa0;» ne peut pas être le nouveau nom du dossier</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be the file&apos;s new name</source>
+        <translation>«&#xa0;%1&#xa0;» ne peut pas être le nouveau nom du fichier</translation>
+    </message>
+    <message>
+        <source>Cannot make the folder &quot;%1&quot;. %2</source>
+        <translation>Impossible de créer le dossier «&#xa0;%1&#xa0;». %2</translation>
+    </message>
+    <message>
+        <source>A file or folder of that name exists</source>
+        <translation>Un fichier ou un dossier de ce nom existe déjà</translation>
     </message>
 </context>
 <context>
@@ -459,6 +486,10 @@ Cliquez sur un nom de fichier pour commencer vos modifications&#xa0;!</translati
             <numerusform>L&apos;enregistrement du remplacement est gardé dans «&#xa0;%1&#xa0;», car le contenu d&apos;avant le remplacement de %n fichier n&apos;a pu être gardé nulle part ailleurs (%2)&#xa0;; «&#xa0;Annuler le remplacement&#xa0;» réessaie</numerusform>
             <numerusform>L&apos;enregistrement du remplacement est gardé dans «&#xa0;%1&#xa0;», car le contenu d&apos;avant le remplacement de %n fichiers n&apos;a pu être gardé nulle part ailleurs (%2)&#xa0;; «&#xa0;Annuler le remplacement&#xa0;» réessaie</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>not removed: %1</source>
+        <translation>non supprimé&#xa0;: %1</translation>
     </message>
 </context>
 <context>
@@ -630,6 +661,13 @@ Fonctionne avec Qt %1.</translation>
     </message>
 </context>
 <context>
+    <name>sheafpad::CompletionPopup</name>
+    <message>
+        <source>Completions</source>
+        <translation>Complétions</translation>
+    </message>
+</context>
+<context>
     <name>sheafpad::EditRunner</name>
     <message>
         <source>Cancel</source>
@@ -642,6 +680,29 @@ Fonctionne avec Qt %1.</translation>
     <message>
         <source>Stopping after the file being written…</source>
         <translation>Arrêt après le fichier en cours d&apos;écriture…</translation>
+    </message>
+</context>
+<context>
+    <name>sheafpad::LinkFollower</name>
+    <message>
+        <source>No element has the id %1 here</source>
+        <translation>Aucun élément n&apos;a ici l&apos;identifiant %1</translation>
+    </message>
+    <message>
+        <source>%1 is on another site</source>
+        <translation>%1 est sur un autre site</translation>
+    </message>
+    <message>
+        <source>%1 leads out of the folder</source>
+        <translation>%1 mène hors du dossier</translation>
+    </message>
+    <message>
+        <source>%1 does not exist</source>
+        <translation>%1 n&apos;existe pas</translation>
+    </message>
+    <message>
+        <source>%1 is not in the list</source>
+        <translation>%1 n&apos;est pas dans la liste</translation>
     </message>
 </context>
 <context>
@@ -863,6 +924,13 @@ Fonctionne avec Qt %1.</translation>
     </message>
 </context>
 <context>
+    <name>sheafpad::StatusLine</name>
+    <message>
+        <source>Status</source>
+        <translation>État</translation>
+    </message>
+</context>
+<context>
     <name>sheafpad::TForm1</name>
     <message>
         <source>Files are being changed. Stop after the file being written, and close?</source>
@@ -917,16 +985,8 @@ No keeps the file as the other program left it; the edits stay here, unsaved.</s
 Non garde le fichier tel que l&apos;autre programme l&apos;a laissé&#xa0;; les modifications restent ici, non enregistrées.</translation>
     </message>
     <message>
-        <source>Replacing the references in %1…</source>
-        <translation>Remplacement des références dans %1…</translation>
-    </message>
-    <message>
         <source>Renamed &quot;%1&quot; to &quot;%2&quot;.</source>
         <translation>«&#xa0;%1&#xa0;» renommé en «&#xa0;%2&#xa0;».</translation>
-    </message>
-    <message>
-        <source>Renamed &quot;%1&quot; to &quot;%2&quot;, but some references were not replaced:</source>
-        <translation>«&#xa0;%1&#xa0;» renommé en «&#xa0;%2&#xa0;», mais certaines références n&apos;ont pas été remplacées&#xa0;:</translation>
     </message>
     <message>
         <source>Search in &amp;Files…</source>
@@ -1092,6 +1152,26 @@ La copie de secours est gardée et proposée de nouveau au prochain démarrage.<
             <numerusform>%n journal de frappe a pu être lu mais pas appliqué&#xa0;: ni une copie qu&apos;il prolonge ni le fichier tel qu&apos;il a été chargé ne sont encore là. Il a été mis de côté dans %1 sous un nom commençant par «&#xa0;unapplied-&#xa0;».</numerusform>
             <numerusform>%n journaux de frappe ont pu être lus mais pas appliqués&#xa0;: ni une copie qu&apos;ils prolongent ni le fichier tel qu&apos;il a été chargé ne sont encore là. Ils ont été mis de côté dans %1 sous des noms commençant par «&#xa0;unapplied-&#xa0;».</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Check &amp;Links</source>
+        <translation>Vérifier les &amp;liens</translation>
+    </message>
+    <message>
+        <source>Updating the links in %1…</source>
+        <translation>Mise à jour des liens dans %1…</translation>
+    </message>
+    <message>
+        <source>Renamed &quot;%1&quot; to &quot;%2&quot;, but some links were not updated:</source>
+        <translation>«&#xa0;%1&#xa0;» renommé en «&#xa0;%2&#xa0;», mais certains liens n&apos;ont pas été mis à jour&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Rename Fol&amp;der…</source>
+        <translation>Renommer le &amp;dossier…</translation>
+    </message>
+    <message>
+        <source>Rename Fol&amp;der &quot;%1&quot;…</source>
+        <translation>Renommer le &amp;dossier «&#xa0;%1&#xa0;»…</translation>
     </message>
 </context>
 <context>

@@ -14,6 +14,7 @@
 #include "widgets/line_edit_accessible.h"
 #include "widgets/rich_edit.h"
 #include "widgets/site_list.h"
+#include "widgets/status_line.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -232,7 +233,14 @@ void TForm1::CreateControls() {
     window->setContentsMargins(0, 0, 0, 0);
     window->setSpacing(0);
     window->addWidget(Panel1);
-    window->addWidget(Memo1, 1);
+    // The pane, and the status line under it.
+    auto* paneColumn = new QVBoxLayout;
+    paneColumn->setContentsMargins(0, 0, 0, 0);
+    paneColumn->setSpacing(0);
+    paneColumn->addWidget(Memo1, 1);
+    Status = Make<StatusLine>(this, "Status");
+    paneColumn->addWidget(Status);
+    window->addLayout(paneColumn, 1);
 }
 
 void TForm1::WidenForPrompt() {
