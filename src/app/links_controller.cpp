@@ -151,7 +151,7 @@ void LinksController::ParsePane() {
     }
     const syntax::Language language = syntax::LanguageForFileName(path);
     if (!paneParser_ || paneParsed_ != path || paneParser_->language() != language) {
-        paneParser_ = std::make_unique<syntax::SyntaxParser>(language);
+        paneParser_ = std::make_unique<syntax::SyntaxParser>(language, false);
         paneParsed_ = path;
         paneText_ = pane_->Snapshot();
     }

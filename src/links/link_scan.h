@@ -23,6 +23,10 @@
 
 namespace sheafpad::links {
 
+// Whether a text of language can hold a link at all: false only where the
+// scan would find none, so that its parse can be left out.
+bool MayHoldLinks(syntax::Language language, std::string_view utf8);
+
 // The text that trees were parsed over, as the scan reads it.
 class ScanText {
 public:
@@ -88,9 +92,12 @@ public:
 private:
     struct Walk;
     std::unique_ptr<syntax::SyntaxParser> ParserFor(syntax::Language language);
+    // The links of CSS or script inside a page (a style attribute, a
+    // <style> or <script> element), as places in utf8.
+    std::vector<RawLink> ScanInner(syntax::Language language, std::string_view utf8);
 
     std::unique_ptr<syntax::SyntaxParser> html_, css_, script_;
-    std::unique_ptr<syntax::SyntaxParser> styleAttribute_; // for the CSS of style attributes
+    std::unique_ptr<syntax::SyntaxParser> innerCss_, innerScript_; // for what a page holds
 };
 
 } // namespace sheafpad::links

@@ -154,10 +154,10 @@ struct SyntaxParser::Parsers {
     }
 };
 
-SyntaxParser::SyntaxParser(Language language)
+SyntaxParser::SyntaxParser(Language language, bool embedded)
     : parsers_((CountTreeMemory(), std::make_unique<Parsers>())) {
     trees_.language = GrammarOf(language) ? language : Language::Plain;
-    if (trees_.language != Language::Plain) {
+    if (trees_.language != Language::Plain && embedded) {
         parsers_->LoadInjections(trees_.language);
     }
 }

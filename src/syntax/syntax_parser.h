@@ -33,7 +33,9 @@ enum class ParseOutcome { Parsed, Cancelled, TooCostly };
 class SyntaxParser {
 public:
     // A parser for language; it parses nothing when the grammar is missing.
-    explicit SyntaxParser(Language language);
+    // Without embedded, the contents of <style> and <script> are not parsed
+    // (nor looked for): the trees are the host's only.
+    explicit SyntaxParser(Language language, bool embedded = true);
     ~SyntaxParser();
     SyntaxParser(const SyntaxParser&) = delete;
     SyntaxParser& operator=(const SyntaxParser&) = delete;
