@@ -2,6 +2,7 @@
 #include "app/links_controller.h"
 
 #include "app/busy_pointer.h"
+#include "links/link_cache.h"
 #include "links/link_check.h"
 #include "syntax/syntax_edit.h"
 #include "syntax/syntax_parser.h"
@@ -63,7 +64,13 @@ void LinksController::StartBuild() {
     paneDirty_ = true;
     // The build reads the disk; the pane's own text is put in when it is taken.
     build_ = std::thread([this, generation, root = tree_.Root(), paths = tree_.Paths()] {
-        built_ = links::BuildIndex(root, paths, BuildThreads(), &cancel_);
+        // Only the files changed since the last run are parsed.
+        const links::LinkCache cache = links::LinkCache::Load(root);
+        size_t read = 0;
+        built_ = links::BuildIndex(root, paths, BuildThreads(), &cancel_, &cache, &read);
+        if (built_ && read > 0) {
+            links::LinkCache::Save(*built_); // best effort: a build without it only takes longer
+        }
         QMetaObject::invokeMethod(
             this, [this, generation] { TakeBuild(generation); }, Qt::QueuedConnection);
     });
