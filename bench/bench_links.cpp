@@ -9,6 +9,7 @@
 #include "links/link_check.h"
 #include "links/link_index.h"
 #include "links/link_move.h"
+#include "links/link_tracker.h"
 #include "platform/entry_names.h"
 #include "search/replace_record.h"
 #include "syntax/syntax_edit.h"
@@ -101,6 +102,8 @@ void KeyInPage(benchmark::State& state, const std::string& page) {
     syntax::SyntaxParser parser(syntax::Language::Html, false); // as the window parses it
     parser.Parse(before);
     links::LinkScanner scanner;
+    links::LinkTracker tracker;
+    tracker.Update(scanner, parser, links::SnapshotText(before));
     links::LinkIndex index("/");
     const size_t middle = buffer.Length() / 2;
     bool insert = true;
@@ -113,11 +116,14 @@ void KeyInPage(benchmark::State& state, const std::string& page) {
         }
         const TextChange change{middle, insert ? 0u : 1u, insert ? 1u : 0u};
         insert = !insert;
-        parser.Edit(syntax::MakeSyntaxEdit(buffer, before, change));
+        const syntax::SyntaxEdit edit = syntax::MakeSyntaxEdit(buffer, before, change);
+        parser.Edit(edit);
+        tracker.Edit(edit);
         before = buffer.Snapshot();
         parser.Parse(before);
+        tracker.Update(scanner, parser, links::SnapshotText(before));
         auto scanned = std::make_shared<links::ScannedFile>();
-        scanned->links = scanner.ScanTrees(parser.Trees(), links::SnapshotText(before));
+        scanned->links = tracker.Links();
         found = scanned->links.size();
         index.Set("library/page.html", std::move(scanned));
     }
@@ -160,10 +166,9 @@ void BM_RenameLinkedFile(benchmark::State& state) {
         index.Refresh(scanner);
         links::MovePlan plan = links::PlanMove(index, {from, to});
         platform::RenameWithoutReplacing(site.dir.file(from), site.dir.file(to));
-        search::ApplyEdits(plan.edits, {{site.dir.file(from), site.dir.file(to)}}, "");
+        search::ApplyEdits(root, plan.edits, {{site.dir.file(from), site.dir.file(to)}}, "");
         state.counters["pages"] = double(plan.edits.size());
     }
-    search::RemoveReplaceRecord();
 }
 BENCHMARK(BM_RenameLinkedFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(6);
 

@@ -136,7 +136,9 @@ void LinksController::PaneChanged(qsizetype pos, qsizetype removed, qsizetype ad
         paneParser_.reset(); // a new text: parsed in full
     } else {
         const TextChange change{size_t(pos), size_t(removed), size_t(added)};
-        paneParser_->Edit(syntax::MakeSyntaxEdit(pane_->Buffer(), paneText_, change));
+        const syntax::SyntaxEdit edit = syntax::MakeSyntaxEdit(pane_->Buffer(), paneText_, change);
+        paneParser_->Edit(edit);
+        paneTracker_.Edit(edit);
     }
     paneText_ = pane_->Snapshot();
     paneDirty_ = true;
@@ -159,6 +161,7 @@ void LinksController::ParsePane() {
     const syntax::Language language = syntax::LanguageForFileName(path);
     if (!paneParser_ || paneParsed_ != path || paneParser_->language() != language) {
         paneParser_ = std::make_unique<syntax::SyntaxParser>(language, false);
+        paneTracker_.Forget();
         paneParsed_ = path;
         paneText_ = pane_->Snapshot();
     }
@@ -169,7 +172,8 @@ void LinksController::ParsePane() {
     links::LinkScanner scanner;
     const links::SnapshotText text(paneText_);
     auto scanned = std::make_shared<links::ScannedFile>();
-    scanned->links = scanner.ScanTrees(paneParser_->Trees(), text);
+    paneTracker_.Update(scanner, *paneParser_, text); // only what the edits touched, read again
+    scanned->links = paneTracker_.Links();
     for (const links::RawLink& link : scanned->links) {
         paneLinks_.push_back({qsizetype(link.start / 2), qsizetype(link.end / 2), link});
     }

@@ -159,7 +159,8 @@ LinkCache LinkCache::Load(const std::string& root, const std::string& folder) {
         if (!file) {
             return LinkCache();
         }
-        cache.files_[file->second->key] = Entry{file->first, std::move(file->second)};
+        const FileKey key = file->second->key;
+        cache.files_[key] = Entry{file->first, std::move(file->second)};
     }
     return in.failed || !in.bytes.empty() ? LinkCache() : cache;
 }

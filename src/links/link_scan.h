@@ -68,6 +68,11 @@ private:
     const TextSnapshot& text_;
 };
 
+// [start, end] of a text, as its trees count.
+struct ByteRange {
+    uint32_t start = 0, end = 0;
+};
+
 // Reads links; holds the parsers, so that one thread reuses them for file
 // after file. Used on one thread at a time.
 class LinkScanner {
@@ -83,6 +88,14 @@ public:
                                    TextEncoding encoding);
     // The links from trees parsed over text.
     std::vector<RawLink> ScanTrees(const syntax::SyntaxTrees& trees, const ScanText& text);
+
+    // For a page: ranges grown to the whole of each tag and each <script> or
+    // <style> element that they meet (touching counts), sorted and merged.
+    static std::vector<ByteRange> WholeUnits(const syntax::SyntaxTrees& trees,
+                                             std::vector<ByteRange> ranges);
+    // The links of a page's trees that lie in ranges, which WholeUnits made.
+    std::vector<RawLink> ScanRanges(const syntax::SyntaxTrees& trees, const ScanText& text,
+                                    const std::vector<ByteRange>& ranges);
 
     // Where the element whose id (or, for <a>, name) is fragment begins: the
     // start of its tag, as the trees count; nothing when there is none.
