@@ -19,8 +19,10 @@ namespace {
 
 // Added files read at once on the window's thread; more start a build.
 constexpr size_t kReadAtOnce = 64;
-// A page longer than this is read again once typing pauses, not after every
-// key: its parse takes longer than a key may (a page of 750 KB, 50 ms).
+// A text longer than this that must be parsed in full (newly opened, or
+// after an edit too large to tell the trees) is read once typing pauses:
+// its parse takes longer than a key may (a page of 750 KB, 50 ms). An edit
+// the trees were told of costs about a millisecond, and is read at once.
 constexpr qsizetype kReadAfterEveryKey = 256 * 1024;
 constexpr int kPauseMs = 300;
 
@@ -144,7 +146,8 @@ void LinksController::PaneChanged(qsizetype pos, qsizetype removed, qsizetype ad
     paneDirty_ = true;
     // One parse for the changes of one event; what asks for the links
     // (following, completing, a report) has them read at once.
-    paneTimer_.start(pane_->Length() > kReadAfterEveryKey ? kPauseMs : 0);
+    const bool whole = !paneParser_ || paneParser_->Trees().Empty() || !paneTracker_.Known();
+    paneTimer_.start(whole && pane_->Length() > kReadAfterEveryKey ? kPauseMs : 0);
 }
 
 void LinksController::ParsePane() {
