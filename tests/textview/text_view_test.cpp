@@ -120,7 +120,9 @@ TEST_F(TextViewTest, UndoStepsAreRunsOfOneKindOfEditAndProgramEditsClearTheHisto
     press(Qt::Key_E, "e", 1100); // after a pause
     press(Qt::Key_Backspace, "", 1110);
     press(Qt::Key_Backspace, "", 1120);
-    QTest::keyClick(&view, Qt::Key_Home);
+    QTest::keyClick(&view, Qt::Key_Home); // to the c after the indent
+    EXPECT_EQ(view.CaretPosition(), 6);
+    QTest::keyClick(&view, Qt::Key_Home); // and from there to the line's start
     press(Qt::Key_Delete, "", 1130);
     press(Qt::Key_Delete, "", 1140);
     EXPECT_EQ(view.toPlainText(), "  a\nc");
