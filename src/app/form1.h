@@ -47,12 +47,14 @@ struct RecordedRename;
 } // namespace search
 class FileListModel;
 class OutsideChanges;
+class PaneHabits;
 class RecentFolders;
 class RecoveryKeeper;
 class RenameController;
 class SearchController;
 class SearchWindow;
 class SiteList;
+class StatusLine;
 class SyntaxColouring;
 class TJvDirectoryEdit;
 class TRichEdit;
@@ -88,6 +90,7 @@ public:
     FileListView* filesLB = nullptr;
     FileListModel* filesModel = nullptr;
     TRichEdit* Memo1 = nullptr;
+    StatusLine* Status = nullptr;             // under the pane
     std::unique_ptr<SyntaxColouring> Colours; // the pane's syntax colours; goes before the pane
     QMenu* MemoPopupMenu = nullptr;
     QAction* Copy1 = nullptr;
@@ -118,6 +121,8 @@ public:
     // The name selected in the file list, or nothing.
     std::optional<std::string> SelectedName() const;
     SiteList* Site() const { return site_; }
+    // The pane's helpers: find, go to line, comments, pairs, the status line's fields.
+    PaneHabits* Habits() const { return habits_; }
     RecentFolders* RecentDirs() const { return recentDirs_; }
 
     // Current file and change tracking.
@@ -269,6 +274,7 @@ private:
     RenameController* renamer_ = nullptr;
     SiteList* site_ = nullptr;            // the listed files, following the disk
     RecentFolders* recentDirs_ = nullptr; // the folders shown last, Ctrl+O
+    PaneHabits* habits_ = nullptr;
 };
 
 } // namespace sheafpad

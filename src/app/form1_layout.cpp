@@ -4,6 +4,7 @@
 #include "app/form1.h"
 
 #include "app/intro_text.h"
+#include "app/pane_habits.h"
 #include "app/tooltip_style.h"
 #include "widgets/about_box.h"
 #include "widgets/accessible_role.h"
@@ -14,6 +15,7 @@
 #include "widgets/line_edit_accessible.h"
 #include "widgets/rich_edit.h"
 #include "widgets/site_list.h"
+#include "widgets/status_line.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -227,7 +229,14 @@ void TForm1::CreateControls() {
     window->setContentsMargins(0, 0, 0, 0);
     window->setSpacing(0);
     window->addWidget(Panel1);
-    window->addWidget(Memo1, 1);
+    // The pane, and the status line under it.
+    auto* paneColumn = new QVBoxLayout;
+    paneColumn->setContentsMargins(0, 0, 0, 0);
+    paneColumn->setSpacing(0);
+    paneColumn->addWidget(Memo1, 1);
+    Status = Make<StatusLine>(this, "Status");
+    paneColumn->addWidget(Status);
+    window->addLayout(paneColumn, 1);
 }
 
 void TForm1::WidenForPrompt() {
@@ -302,6 +311,8 @@ void TForm1::ConnectHandlers() {
     }
     ConnectPaneHandlers();
     ConnectColours();
+    // Its switches go in the pane's menu, before the About entry.
+    habits_ = new PaneHabits(Memo1, Status, Colours.get(), MemoPopupMenu);
 }
 
 void TForm1::AddAboutEntry() {

@@ -185,6 +185,7 @@ void TRichEdit::LoadTextBytes(std::string_view bytes, TextEncoding stored,
 void TRichEdit::SetLoadedText(std::u16string text, const TextFormat& format) {
     LoadText(std::move(text));
     format_ = format;
+    emit formatChanged();
     SetMaxLength(kLoadedMaxLength);
     if (OnFileLoaded) {
         OnFileLoaded();
