@@ -6,6 +6,7 @@
 #include "app/intro_text.h"
 #include "app/pane_habits.h"
 #include "app/tooltip_style.h"
+#include "syntax/syntax_language.h"
 #include "widgets/about_box.h"
 #include "widgets/accessible_role.h"
 #include "widgets/directory_edit.h"
@@ -312,7 +313,10 @@ void TForm1::ConnectHandlers() {
     ConnectPaneHandlers();
     ConnectColours();
     // Its switches go in the pane's menu, before the About entry.
-    habits_ = new PaneHabits(Memo1, Status, Colours.get(), MemoPopupMenu);
+    habits_ = new PaneHabits(Memo1, Status, Colours.get(), MemoPopupMenu, [this] {
+        return PaneHoldsLoadedFile ? syntax::LanguageForFileName(LoadedFName)
+                                   : syntax::Language::Plain;
+    });
 }
 
 void TForm1::AddAboutEntry() {

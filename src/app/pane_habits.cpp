@@ -11,17 +11,15 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QPointer>
 
 namespace sheafpad {
 
-PaneHabits::PaneHabits(TRichEdit* pane, StatusLine* status, SyntaxColouring* colours, QMenu* menu)
+PaneHabits::PaneHabits(TRichEdit* pane, StatusLine* status, SyntaxColouring* colours,
+                       QMenu* menu, std::function<syntax::Language()> language)
     : QObject(pane), pane_(pane) {
     find_ = new FindController(pane, status);
     goTo_ = new GoToLine(pane);
-    comments_ = new CommentToggler(pane, [colours = QPointer<SyntaxColouring>(colours)] {
-        return colours && colours->Enabled() ? colours->Language() : syntax::Language::Plain;
-    });
+    comments_ = new CommentToggler(pane, std::move(language));
     pairs_ = new PairHighlighter(pane, colours);
     status_ = new PaneStatus(pane, status);
     menu->addSeparator();

@@ -28,9 +28,11 @@ class TRichEdit;
 class PaneHabits : public QObject {
     Q_OBJECT
 public:
-    // pane, status and colours must outlive this; the switches go at the
-    // end of menu.
-    PaneHabits(TRichEdit* pane, StatusLine* status, SyntaxColouring* colours, QMenu* menu);
+    // pane and status must outlive this; the switches go at the end of menu.
+    // language tells the open file's language (Plain when the pane holds
+    // none); colours, which may go first, tell strings and comments.
+    PaneHabits(TRichEdit* pane, StatusLine* status, SyntaxColouring* colours, QMenu* menu,
+               std::function<syntax::Language()> language);
 
     FindController* Find() const { return find_; }
     GoToLine* LineJump() const { return goTo_; }

@@ -163,19 +163,11 @@ std::optional<TextPair> MatchBracket(const TextBuffer& text, size_t pos, const S
 }
 
 std::optional<TextPair> MatchTag(const TextBuffer& text, size_t pos, const SkipFn& skip) {
-    // The "<" of the tag that pos is in, or just after.
+    // The nearest "<" before pos: its tag, if pos is in it or just after it.
     const size_t from = pos - std::min(pos, kTagReach);
-    const std::u16string before = text.Text(from, pos - from);
-    size_t lt = std::u16string::npos;
-    for (size_t i = before.size(); i-- > 0;) {
-        if (before[i] == u'<') {
-            lt = i;
-            break;
-        }
-        if (before[i] == u'>' && i + 1 != before.size()) {
-            return std::nullopt; // after a tag's end: between tags
-        }
-    }
+    // (A tag that starts at pos counts as the one beside it.)
+    const std::u16string before = text.Text(from, pos - from + (pos < text.Length() ? 1 : 0));
+    const size_t lt = before.rfind(u'<');
     if (lt == std::u16string::npos || (skip && skip(from + lt))) {
         return std::nullopt;
     }
