@@ -15,6 +15,7 @@
 #include "bench_util.h"
 #include "recovery/recovery_store.h"
 #include "text/text_codec.h"
+#include "text/text_format.h"
 #include "widgets/directory_edit.h"
 #include "widgets/file_list_model.h"
 #include "widgets/rich_edit.h"

@@ -11,14 +11,17 @@
 #include "search/replace_record.h"
 
 #include <algorithm>
+#include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <pthread.h>
 #include <random>
 #include <sys/resource.h>
 #include <thread>
@@ -288,7 +291,7 @@ void BM_ReplaceAll(benchmark::State& state) {
                 edits.push_back(std::move(*edit));
             }
         }
-        const ReplaceOutcome outcome = ApplyEdits(edits, {}, "");
+        const ReplaceOutcome outcome = ApplyEdits(set.dir.file("."), edits, {}, "");
         if (outcome.files != set.paths.size()) {
             state.SkipWithError("not every file was replaced");
         }
@@ -311,6 +314,100 @@ void BM_WriteFsyncRename(benchmark::State& state) {
     }
 }
 
+// One 33 MB page whose search takes long (a pattern tried at every place):
+// a cancel at a random moment of its search (reading, decoding or
+// matching), from the moment the stop is set to the moment the search of
+// the file returns, in the worker's own processor time (what the code
+// decides; the wall time on a busy machine adds the waits for a core) and
+// in wall time. Counters: the slowest and the median of 40 cancels, in
+// milliseconds (goal: under 50), how long the window's thread waits in
+// SearchJob::Cancel, and, for reference, how long the whole file takes
+// (what a cancel that waits for the file to end takes).
+void BM_CancelLatency(benchmark::State& state) {
+    bench::ScratchDir dir("cancel");
+    std::mt19937 random(5);
+    const std::string path = dir.file("big.htm");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << Words(random, 33 << 20, true);
+    }
+    std::string error;
+    const auto matcher = Matcher::Compile(
+        SearchOptions{
+            .find = "[a-z]{2,12}\\s+[a-z]{2,12}\\s+nowhere", .replace = "", .regex = true},
+        &error);
+    if (!matcher) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    const auto ms = [](auto duration) {
+        return std::chrono::duration<double, std::milli>(duration).count();
+    };
+    const auto cpuOf = [](clockid_t clock) {
+        timespec now{};
+        clock_gettime(clock, &now);
+        return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+    };
+    std::vector<double> cpu, wall, waits;
+    double whole = 0;
+    for (auto _ : state) {
+        for (int round = 0; round < 41; ++round) {
+            std::atomic<bool> stop{false};
+            std::atomic<size_t> shownLeft{1000};
+            std::chrono::steady_clock::time_point stopped, returned;
+            double cpuReturned = 0;
+            const auto begun = std::chrono::steady_clock::now();
+            std::thread worker([&] {
+                Searcher searcher(matcher);
+                ResultSink sink(100, shownLeft);
+                SearchFile(searcher, 0, path, sink, &stop);
+                returned = std::chrono::steady_clock::now();
+                cpuReturned = cpuOf(CLOCK_THREAD_CPUTIME_ID);
+            });
+            if (round == 0) {
+                worker.join(); // the first, uncancelled: how long the file takes
+                whole = ms(returned - begun);
+                continue;
+            }
+            clockid_t clock{};
+            pthread_getcpuclockid(worker.native_handle(), &clock);
+            // Somewhere within the file's search.
+            std::this_thread::sleep_for(
+                std::chrono::microseconds(random() % std::max<uint32_t>(1, uint32_t(whole * 900))));
+            const double cpuStopped = cpuOf(clock);
+            stopped = std::chrono::steady_clock::now();
+            stop = true;
+            worker.join();
+            if (returned > stopped) { // else it had ended before the stop
+                cpu.push_back(cpuReturned - cpuStopped);
+                wall.push_back(ms(returned - stopped));
+            }
+        }
+        // The window's side: a job cancelled while its thread is in the file.
+        for (int round = 0; round < 5; ++round) {
+            SearchJob job({path}, matcher, {}, 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20 + 40 * round));
+            const auto start = std::chrono::steady_clock::now();
+            job.Cancel();
+            waits.push_back(ms(std::chrono::steady_clock::now() - start));
+        }
+    }
+    std::sort(cpu.begin(), cpu.end());
+    std::sort(wall.begin(), wall.end());
+    if (cpu.empty()) {
+        state.SkipWithError("no cancel landed inside the search");
+        return;
+    }
+    state.counters["cancels"] = double(cpu.size());
+    state.counters["cpu_max_ms"] = cpu.back();
+    state.counters["cpu_median_ms"] = cpu[cpu.size() / 2];
+    state.counters["wall_max_ms"] = wall.back();
+    state.counters["wall_median_ms"] = wall[wall.size() / 2];
+    state.counters["window_wait_max_ms"] = *std::max_element(waits.begin(), waits.end());
+    state.counters["whole_file_ms"] = whole;
+}
+
+BENCHMARK(BM_CancelLatency)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_SearchLiteral)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9);
 BENCHMARK(BM_RgFixed)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9);
 BENCHMARK(BM_SearchLiteralIgnoringCase)

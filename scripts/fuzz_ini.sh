@@ -33,6 +33,8 @@ sources=("$root/tests/settings/ini_fuzz.cpp" "$root/src/settings/ini_text.cpp"
          "$root/src/settings/ini_file.cpp" "$root/src/settings/ini_storage.cpp"
          "$root/src/platform/file_io_posix.cpp" "$root/src/platform/file_io_posix_util.cpp"
          "$root/src/platform/file_save_posix.cpp" "$root/src/platform/file_in_place_posix.cpp"
+         "$root/src/platform/in_place_backup_posix.cpp"
+         "$root/src/platform/in_place_restore_posix.cpp"
          "$root/src/platform/file_identity_posix.cpp"
          "$root/src/platform/user_dirs_posix.cpp" "$root/src/platform/working_dir_posix.cpp"
          "$root/src/base/errors.cpp" "$root/src/base/content_hash.cpp")

@@ -92,6 +92,20 @@ std::string JoinedDirNames(const std::string& dir) {
     return joined;
 }
 
+bool OpenedByThisProcess(const std::string& path) {
+    bool opened = false;
+    for (const std::string& fd : DirNames("/proc/self/fd")) {
+        char target[4096];
+        const ssize_t size = ::readlink(("/proc/self/fd/" + fd).c_str(), target, sizeof target - 1);
+        opened = opened || (size > 0 && std::string(target, size_t(size)) == path);
+    }
+    return opened;
+}
+
+int OpenDescriptorCount() {
+    return int(DirNames("/proc/self/fd").size()) - 1; // the one reading the folder
+}
+
 void WriteSparseFile(const std::string& path, const std::string& start, int64_t size) {
     WriteFile(path, start);
     if (::truncate(path.c_str(), off_t(size)) != 0) {

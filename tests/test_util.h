@@ -41,6 +41,10 @@ std::string JoinedDirNames(const std::string& dir);
 // A file of size bytes that takes no room on disk: the bytes after start are
 // NUL (a hole), as a sparse file or a file of zeros reads.
 void WriteSparseFile(const std::string& path, const std::string& start, int64_t size);
+// Whether a descriptor of this process is open on the file at path now.
+bool OpenedByThisProcess(const std::string& path);
+// How many descriptors this process has open.
+int OpenDescriptorCount();
 // How far the process's resident memory rose above what it was before fn,
 // in bytes, at fn's peak.
 int64_t PeakMemoryGrowth(const std::function<void()>& fn);

@@ -122,12 +122,13 @@ void EditRunner::ShowProgress() {
 }
 
 search::ReplaceOutcome EditRunner::RunEdits(QWidget* window, const QString& label,
+                                            const std::string& folder,
                                             const std::vector<search::FileEdit>& edits,
                                             const std::vector<search::RecordedRename>& renames,
                                             const std::string& paneFile) {
     search::ReplaceOutcome outcome;
     Run(window, label, [&](const Step& step) {
-        outcome = search::ApplyEdits(edits, renames, paneFile,
+        outcome = search::ApplyEdits(folder, edits, renames, paneFile,
                                      [&](size_t i) { return step(i, edits.size()); });
     });
     return outcome;

@@ -44,9 +44,10 @@ public:
     // when it was cancelled. One job at a time: a Run during another throws.
     bool Run(QWidget* window, const QString& label, const Job& job);
 
-    // Records edits and renames in the replace record and writes them (the
-    // edit of paneFile is only recorded; see search::ApplyEdits).
+    // Records edits and renames in folder's replace record and writes them
+    // (the edit of paneFile is only recorded; see search::ApplyEdits).
     search::ReplaceOutcome RunEdits(QWidget* window, const QString& label,
+                                    const std::string& folder,
                                     const std::vector<search::FileEdit>& edits,
                                     const std::vector<search::RecordedRename>& renames,
                                     const std::string& paneFile);

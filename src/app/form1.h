@@ -202,11 +202,16 @@ public:
 
     // Recovery copies of unsaved edits (form1_recovery.cpp). Started once the
     // window is shown: keeps copies in dir (default: the user's state folder)
-    // and offers those that ended runs left behind, one question each.
+    // and offers those that ended runs left behind, all in one question.
     void StartRecovery(std::string dir = {});
     RecoveryKeeper* Recovery() const { return recovery_; }
-    // The question "Restore the unsaved changes to ... ?": true for Restore.
-    static void SetRecoveryQuestionHook(QuestionHook hook);
+    // The question about the copies (its text, and a line for each copy,
+    // oldest first): the answer for each copy, Later for all when it is
+    // closed without one.
+    enum class RecoveryAnswer { Restore, Discard, Later };
+    using RecoveryQuestionHook = std::function<std::vector<RecoveryAnswer>(
+        const QString& text, const std::vector<QString>& copies)>;
+    static void SetRecoveryQuestionHook(RecoveryQuestionHook hook);
     // Notes that need no answer (a copy that cannot be written, recovered
     // text put on the clipboard).
     using NoticeHook = std::function<void(const QString& text)>;

@@ -12,6 +12,7 @@
 #include "widgets/directory_edit.h"
 #include "widgets/error_display.h"
 #include "widgets/file_list_model.h"
+#include "widgets/recovery_dialog.h"
 #include "widgets/rich_edit.h"
 
 #include <QClipboard>
@@ -20,14 +21,13 @@
 #include <QGuiApplication>
 #include <QListView>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSignalBlocker>
 
 namespace sheafpad {
 namespace {
 
-TForm1::QuestionHook& RecoveryQuestionHookRef() {
-    static TForm1::QuestionHook hook;
+TForm1::RecoveryQuestionHook& RecoveryQuestionHookRef() {
+    static TForm1::RecoveryQuestionHook hook;
     return hook;
 }
 
@@ -45,42 +45,70 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-enum class Answer { Restore, Discard, Later };
+using Answer = TForm1::RecoveryAnswer;
+
+// What became of the file since its copy was made; empty when nothing.
+QString Since(const recovery::Entry& entry) {
+    const platform::FileIdentity now = platform::FileIdentityOf(entry.path);
+    if (!platform::IsDirectory(FolderOf(entry.path))) {
+        return QStringLiteral("The file's folder no longer exists: Restore puts the text "
+                              "on the clipboard.");
+    }
+    if (!now.exists) {
+        return QStringLiteral("The file no longer exists: saving makes it anew.");
+    }
+    if (entry.loaded.exists &&
+        platform::ChangeSince(entry.loaded, entry.path) != platform::FileChange::None) {
+        return QStringLiteral("The file has been changed on disk since its text was loaded.");
+    }
+    return {};
+}
+
+QString CopiedAt(const recovery::Entry& entry) {
+    return QDateTime::fromMSecsSinceEpoch(entry.copiedAtNs / 1000000)
+        .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
 
 // The question for one copy: the file, when the copy was made, and what
 // became of the file since.
-QString QuestionText(const recovery::Entry& entry) {
+QString QuestionText(const recovery::Entry& entry, const QString& since) {
     QString text = QStringLiteral("Restore the unsaved changes to %1 ?").arg(Shown(entry.path));
-    const QDateTime copied = QDateTime::fromMSecsSinceEpoch(entry.copiedAtNs / 1000000);
-    text += QStringLiteral("\n\nThe copy was made %1.")
-                .arg(copied.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
-    const platform::FileIdentity now = platform::FileIdentityOf(entry.path);
-    if (!platform::IsDirectory(FolderOf(entry.path))) {
-        text += QStringLiteral("\nThe file's folder no longer exists: Restore puts the text "
-                               "on the clipboard.");
-    } else if (!now.exists) {
-        text += QStringLiteral("\nThe file no longer exists: saving makes it anew.");
-    } else if (entry.loaded.exists &&
-               platform::ChangeSince(entry.loaded, entry.path) != platform::FileChange::None) {
-        text += QStringLiteral("\nThe file has been changed on disk since its text was loaded.");
+    text += QStringLiteral("\n\nThe copy was made %1.").arg(CopiedAt(entry));
+    if (!since.isEmpty()) {
+        text += "\n" + since;
     }
     return text;
 }
 
-Answer Ask(QWidget* parent, const QString& text) {
-    if (RecoveryQuestionHookRef()) {
-        return RecoveryQuestionHookRef()(text) ? Answer::Restore : Answer::Discard;
+// One question for all the copies; the answer for each.
+std::vector<Answer> Ask(QWidget* parent, const std::vector<recovery::Store::Found>& found) {
+    std::vector<QString> lines;
+    for (const recovery::Store::Found& copy : found) {
+        const QString since = Since(copy.entry);
+        lines.push_back(QStringLiteral("%1 (copied %2)%3")
+                            .arg(Shown(copy.entry.path), CopiedAt(copy.entry),
+                                 since.isEmpty() ? QString() : " \u2014 " + since));
     }
-    const auto box =
-        ErrorDisplay::MakeBox(QMessageBox::Question, text, QMessageBox::NoButton, parent);
-    QPushButton* restore = box->addButton(QStringLiteral("&Restore"), QMessageBox::AcceptRole);
-    QPushButton* discard = box->addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
-    box->setDefaultButton(restore);
-    box->exec();
-    // Closed without an answer: the copy stays for a later start.
-    return box->clickedButton() == restore   ? Answer::Restore
-           : box->clickedButton() == discard ? Answer::Discard
-                                             : Answer::Later;
+    const QString text =
+        found.size() == 1
+            ? QuestionText(found[0].entry, Since(found[0].entry))
+            : QStringLiteral("Sheafpad ended before the changes to %1 files were saved. "
+                             "Restore the unsaved changes?")
+                  .arg(found.size());
+    if (RecoveryQuestionHookRef()) {
+        std::vector<Answer> answers = RecoveryQuestionHookRef()(text, lines);
+        answers.resize(found.size(), Answer::Later);
+        return answers;
+    }
+    RecoveryDialog dialog(text, QStringList(lines.begin(), lines.end()), parent);
+    dialog.exec();
+    std::vector<Answer> answers;
+    for (const RecoveryDialog::Answer answer : dialog.Answers()) {
+        answers.push_back(answer == RecoveryDialog::Answer::Restore   ? Answer::Restore
+                          : answer == RecoveryDialog::Answer::Discard ? Answer::Discard
+                                                                      : Answer::Later);
+    }
+    return answers;
 }
 
 void Notify(QWidget* parent, const QString& text, bool modal) {
@@ -103,7 +131,7 @@ void Notify(QWidget* parent, const QString& text, bool modal) {
 
 } // namespace
 
-void TForm1::SetRecoveryQuestionHook(QuestionHook hook) {
+void TForm1::SetRecoveryQuestionHook(RecoveryQuestionHook hook) {
     RecoveryQuestionHookRef() = std::move(hook);
 }
 
@@ -120,7 +148,7 @@ void TForm1::ConnectRecovery() {
                 return std::nullopt;
             }
             return RecoveryKeeper::Snapshot{LoadedFName, Memo1->Format(), Memo1->Snapshot(),
-                                            Outside()->Remembered()};
+                                            Outside()->Remembered(), Memo1->HoldsLoadedFile()};
         },
         this);
     // Each edit goes into the journal of the latest copy as it is made.
@@ -160,8 +188,8 @@ void TForm1::StartRecovery(std::string dir) {
 
 void TForm1::OfferRecoveredEdits() {
     recovery::Store* store = recovery_->Store();
-    std::vector<std::string> setAside;
-    const std::vector<recovery::Store::Found> found = store->ClaimEnded(&setAside);
+    std::vector<std::string> setAside, unapplied;
+    const std::vector<recovery::Store::Found> found = store->ClaimEnded(&setAside, &unapplied);
     if (!setAside.empty()) {
         // Once: set aside, they are not looked at again.
         Notify(this,
@@ -171,16 +199,28 @@ void TForm1::OfferRecoveredEdits() {
                    .arg(Shown(store->Dir())),
                false);
     }
-    for (const recovery::Store::Found& copy : found) {
+    if (!unapplied.empty()) {
+        Notify(this,
+               QStringLiteral("%1 journal(s) of typing could be read but not applied: neither a "
+                              "copy that they continue nor the file as it was loaded is still "
+                              "there. They were set aside in %2 under names that begin with "
+                              "\"unapplied-\".")
+                   .arg(unapplied.size())
+                   .arg(Shown(store->Dir())),
+               false);
+    }
+    const std::vector<Answer> answers = found.empty() ? std::vector<Answer>() : Ask(this, found);
+    bool stopped = false;
+    for (size_t i = 0; i < found.size(); ++i) {
+        const recovery::Store::Found& copy = found[i];
         const recovery::Entry& entry = copy.entry;
-        const Answer answer = Ask(this, QuestionText(entry));
-        if (answer == Answer::Discard) {
+        if (answers[i] == Answer::Discard) {
             for (const std::string& file : copy.Files()) {
                 store->Remove(file);
             }
             continue;
         }
-        if (answer == Answer::Later) {
+        if (answers[i] == Answer::Later || stopped) {
             continue;
         }
         if (!platform::IsDirectory(FolderOf(entry.path))) {
@@ -203,9 +243,8 @@ void TForm1::OfferRecoveredEdits() {
             RestoreRecovered(entry, copy.Files());
             restored = true;
         });
-        if (!restored) {
-            break; // the file being left could not be written: the rest wait
-        }
+        // The file being left could not be written: the rest wait.
+        stopped = !restored;
     }
     recovery_->Flush(); // adopted copies are copied anew before their runs are let go
     store->ReleaseClaimed();

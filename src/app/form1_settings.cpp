@@ -208,8 +208,18 @@ void TForm1::SetOuterBounds(const QRect& bounds) {
         pendingBounds_.reset();
     }
     move(bounds.topLeft()); // a window's position is that of its frame
-    resize(bounds.width() - margins.left() - margins.right(),
-           bounds.height() - margins.top() - margins.bottom());
+    // A width or height of zero or less (a stored "Height=-5") would make a
+    // window that the system never shows: the smallest size a window can
+    // have stands in for it; any other size is applied as it is, down to a
+    // client area of one pixel.
+    const QSize smallest = minimumSizeHint().expandedTo(minimumSize()).expandedTo(QSize(1, 1));
+    const int width = bounds.width() <= 0
+                          ? smallest.width()
+                          : std::max(1, bounds.width() - margins.left() - margins.right());
+    const int height = bounds.height() <= 0
+                           ? smallest.height()
+                           : std::max(1, bounds.height() - margins.top() - margins.bottom());
+    resize(width, height);
 }
 
 bool TForm1::event(QEvent* event) {

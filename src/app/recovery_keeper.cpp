@@ -149,13 +149,24 @@ void RecoveryKeeper::Edited(qsizetype pos, qsizetype removed, qsizetype added,
     journalSize_ += record.size();
 }
 
-void RecoveryKeeper::StartJournal(const std::string& entryPath) {
+void RecoveryKeeper::StartJournal(const Job& job, const Snapshot& snapshot) {
     journal_ = std::make_unique<platform::AppendOnlyFile>(
-        recovery::Store::JournalPath(entryPath, generation_));
+        recovery::Store::JournalPath(job.entryPath, job.generation));
     journalSize_ = 0;
+    // The journal names what it continues, so that it can be restored from
+    // the moment it exists: the file as loaded, or the copy of its generation.
+    recovery::Entry about;
+    about.path = job.path;
+    about.loaded = job.loaded;
+    about.format = job.format;
+    about.textEncoding = job.format.encoding;
+    about.copiedAtNs = job.copiedAtNs;
+    about.journal = job.generation;
+    const std::optional<uint64_t> fromFile =
+        snapshot.fileText ? std::optional<uint64_t>(job.text.Length()) : std::nullopt;
     int error = journal_->Error();
     if (error == 0) {
-        error = journal_->Append(recovery::kJournalMagic);
+        error = journal_->Append(recovery::JournalStartText(about, fromFile));
     }
     if (error != 0) {
         journal_.reset();
@@ -245,8 +256,8 @@ void RecoveryKeeper::AskForCopy(bool journal) {
     job.generation = ++generation_;
     job.firstGeneration = sessionFirst_;
     job.format = snapshot->format;
-    job.text = std::move(snapshot->text); // the worker reads and encodes it
-    job.loaded = std::move(snapshot->loaded);
+    job.text = snapshot->text; // the worker reads and encodes it
+    job.loaded = snapshot->loaded;
     job.copiedAtNs = NowNs();
     if (adoptedEntry_ == job.entryPath) {
         job.retire = std::move(adopted_);
@@ -255,7 +266,7 @@ void RecoveryKeeper::AskForCopy(bool journal) {
     }
     // The edits after this snapshot go into a journal of their own.
     if (journal) {
-        StartJournal(job.entryPath);
+        StartJournal(job, *snapshot);
     } else {
         EndJournal();
     }
@@ -355,9 +366,9 @@ bool RecoveryKeeper::RunJob(Job& job, std::string* error) {
         entry.loaded = job.loaded;
         entry.copiedAtNs = job.copiedAtNs;
         entry.journal = job.generation;
-        const std::u16string text = job.text.Text(0, job.text.Length());
+        // Read from the snapshot a part at a time: never a second whole text.
         recovery::Store::PendingWrite pending =
-            store_->Stage(job.entryPath, std::move(entry), text, job.format);
+            store_->Stage(job.entryPath, std::move(entry), job.text, job.format);
         job.text = TextSnapshot(); // the text's blocks are not held during the wait
         code = pending.Commit();
         if (code == 0) {

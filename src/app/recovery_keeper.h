@@ -46,6 +46,10 @@ public:
         // reference of the outside-change check, so that a restored text is
         // checked against the version it was typed into.
         platform::FileIdentity loaded;
+        // The text is, unedited, what loading made of the file's content
+        // (whose hash loaded holds): the journal of the edits that follow
+        // can then be applied to the file itself, before any copy is whole.
+        bool fileText = false;
     };
     // The text to keep now, or nothing when there are no unsaved edits of a
     // loaded file.
@@ -122,7 +126,9 @@ private:
     // Takes the snapshot and asks the worker to write it; journal: start the
     // journal of the edits that follow.
     void AskForCopy(bool journal);
-    void StartJournal(const std::string& entryPath);
+    // Starts the journal of the edits after the copy job asks for, on the
+    // text of snapshot.
+    void StartJournal(const Job& job, const Snapshot& snapshot);
     void EndJournal();
 
     Source source_;

@@ -91,7 +91,7 @@ void SearchController::Show(SearchWindow::Scope scope) {
     if (window_ == nullptr) {
         MakeWindow();
     }
-    window_->SetUndoAvailable(search::HasReplaceRecord());
+    window_->SetUndoAvailable(search::HasReplaceRecord(ReplaceFolder()));
     // The pane's selection when it is on one line, else the last search's text.
     const QString selected = host_.pane->SelectedPlainText();
     window_->ShowWith(selected.contains(u'\n') ? QString() : selected, scope);
@@ -131,6 +131,14 @@ void SearchController::OpenResult(const search::FileResult& file, const search::
     }
     host_.pane->SetMarkedRanges(std::move(marks));
     markedFile_ = file.path;
+}
+
+std::string SearchController::ReplaceFolder() const {
+    std::string folder = host_.folder();
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
+    return folder;
 }
 
 void SearchController::ClearMarks() {

@@ -10,7 +10,9 @@
 
 #include <QObject>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -91,6 +93,8 @@ private:
     std::optional<PaneEdit> PreparePaneEdit(search::FileEdit& edit,
                                             std::vector<search::FileNote>& notes);
     void ClearMarks();
+    // The folder whose record Replace All writes and Undo Replace reads.
+    std::string ReplaceFolder() const;
 
     Host host_;
     SearchWindow* window_ = nullptr;
@@ -98,6 +102,9 @@ private:
     QStringList finds_, replaces_;  // until the window is made
     std::string markedFile_;        // the file whose matches the pane marks
     uint64_t searchedRevision_ = 0; // the pane's text's revision when the search began
+    // By folder, the record of the last replace that this window made there:
+    // another record in its place is another program's later replace.
+    std::map<std::string, uint64_t> ownReplaces_;
 };
 
 } // namespace sheafpad

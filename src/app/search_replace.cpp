@@ -132,8 +132,10 @@ SearchController::Commit(QWidget* window, const QString& label, std::vector<sear
     if (edits.empty() && renames.empty()) {
         return {};
     }
+    const std::string folder = ReplaceFolder();
     const search::ReplaceOutcome outcome =
-        runner_.RunEdits(window, label, edits, renames, paneFile);
+        runner_.RunEdits(window, label, folder, edits, renames, paneFile);
+    ownReplaces_[folder] = outcome.recordId;
     notes.insert(notes.end(), outcome.notes.begin(), outcome.notes.end());
     if (paneEdit && outcome.paneFileDone) {
         // One edit from the first span to the last, so that one undo takes it back.
@@ -226,7 +228,7 @@ void SearchController::ReplaceAll() {
         Commit(window_, QObject::tr("Replacing in %1\u2026").arg(Files(edits.size())),
                std::move(edits), {}, notes);
     window_->SetResultsUsed();
-    window_->SetUndoAvailable(done.files > 0 && search::HasReplaceRecord());
+    window_->SetUndoAvailable(done.files > 0 && search::HasReplaceRecord(ReplaceFolder()));
     window_->SetOutcome((done.cancelled ? QObject::tr("Cancelled after %2: replaced %1.")
                                         : QObject::tr("Replaced %1 in %2."))
                             .arg(Matches(done.matches), Files(done.files)) +
@@ -280,11 +282,21 @@ void SearchController::ReplaceInOpenFile(const search::SearchOptions& options) {
 
 void SearchController::UndoReplace() {
     // The record holds the old contents of every file: read on the worker too.
+    const std::string folder = ReplaceFolder();
     std::optional<search::ReplaceRecord> record;
     runner_.Run(window_, QObject::tr("Reading the record of the last replace\u2026"),
-                [&record](const EditRunner::Step&) { record = search::ReadReplaceRecord(); });
+                [&](const EditRunner::Step&) { record = search::ReadReplaceRecord(folder); });
     if (!record) {
         window_->SetUndoAvailable(false);
+        return;
+    }
+    const auto own = ownReplaces_.find(folder);
+    if (own != ownReplaces_.end() && own->second != record->id) {
+        // Undoing it would undo another program's work, not this window's.
+        window_->SetOutcome(
+            QObject::tr("Not undone: another running Sheafpad replaced in this folder after this "
+                        "window did, so this window's replace can no longer be undone. Undo "
+                        "Replace in that window undoes its own replace."));
         return;
     }
     const QString question =
@@ -308,7 +320,10 @@ void SearchController::UndoReplace() {
     if (reload && !host_.openFile().empty()) {
         host_.reloadOpenFile();
     }
-    window_->SetUndoAvailable(search::HasReplaceRecord());
+    if (!outcome.stopped && outcome.recordKept.empty()) {
+        ownReplaces_.erase(folder); // undone: no replace of this window's stands there
+    }
+    window_->SetUndoAvailable(search::HasReplaceRecord(folder));
     window_->SetResultsUsed();
     const size_t files = outcome.files;
     QString text = files == 1 ? QObject::tr("Put back 1 file as it was.")
@@ -316,7 +331,9 @@ void SearchController::UndoReplace() {
     if (outcome.stopped) {
         text = QObject::tr("Cancelled: %1 Undo Replace puts back the rest.").arg(text);
     }
-    window_->SetOutcome(text + NotesText(outcome.notes));
+    window_->SetOutcome(
+        text + NotesText(outcome.notes) +
+        (outcome.recordKept.empty() ? QString() : "\n" + FromBytes(outcome.recordKept) + "."));
 }
 
 } // namespace sheafpad

@@ -109,7 +109,8 @@ FileIdentity WriteFileBytes(const std::string& path, std::string_view bytes,
 
 // What start-up found of an in-place save that did not end (the program was
 // killed, the machine went down). Such a save keeps a synced copy of the old
-// content in UserStateDir() + "backup/" until the file is written whole.
+// and the new content in UserStateDir() + "backup/" until the file is
+// written whole, and marks there how far it got.
 struct InterruptedSave {
     enum class Outcome {
         Undone,     // the file was torn by the save alone; its content from before is back
@@ -119,6 +120,9 @@ struct InterruptedSave {
     };
     std::string path; // the file that was being saved (empty for Unreadable)
     Outcome outcome = Outcome::Undone;
+    // Kept: the file still holds part of what the save wrote, amid the old
+    // content and later changes.
+    bool mixed = false;
     // Kept: the file that holds the content from before the save; Undone:
     // the one that holds what the file held instead, until the next start;
     // Unreadable: the new name of the file set aside.
@@ -130,10 +134,11 @@ struct InterruptedSave {
 };
 
 // Puts back every file that an interrupted in-place save left half written,
-// where nothing but that save touched it since, and reports what it did;
-// what was put back over is kept until the next start. Called once at
-// start-up; saves still in progress in another running instance are left
-// alone.
+// where its bytes are exactly what that save could have left (whatever its
+// times or mode say), and reports what it did; what was put back over is
+// kept until the next start. Any other file is left as it is and the copy of
+// its old content kept for good. Called once at start-up; saves still in
+// progress in another running instance are left alone.
 std::vector<InterruptedSave> RestoreInterruptedSaves();
 
 } // namespace sheafpad::platform

@@ -20,6 +20,41 @@ namespace sheafpad::platform {
 // folder belongs to someone else).
 int MakePrivateDirectory(const std::string& path);
 
+// A folder of this user's own, opened once and then used only through its
+// descriptor: its files are read, written and removed inside it and never
+// through a symbolic link, so that no one else can slip their file in.
+class PrivateFolder {
+public:
+    // Opens the folder at path, making it (and its missing parents) with
+    // mode 0700 where missing. Refuses, with EPERM, a folder that another
+    // user owns, and with ELOOP one that is a symbolic link; a folder of this
+    // user that others may enter is tightened to 0700. 0 or the errno.
+    static int Open(const std::string& path, std::optional<PrivateFolder>* folder);
+    PrivateFolder(PrivateFolder&& other) noexcept;
+    PrivateFolder& operator=(PrivateFolder&& other) noexcept;
+    PrivateFolder(const PrivateFolder&) = delete;
+    PrivateFolder& operator=(const PrivateFolder&) = delete;
+    ~PrivateFolder();
+
+    const std::string& Path() const { return path_; } // as given, without a trailing "/"
+    // The file name from its start, up to limit bytes. ENOENT where there is
+    // none; ELOOP for a link, EPERM for a file another user owns and EINVAL
+    // for what is not a regular file: none of them is read.
+    int Read(const std::string& name, std::string* bytes, size_t limit = SIZE_MAX) const;
+    // Whether an entry of any kind is at name.
+    bool Exists(const std::string& name) const;
+    // Replaces (or makes) the file name crash-safely, mode 0600: written
+    // under a temporary name, flushed, renamed in place. 0 or the errno.
+    int Write(const std::string& name, const std::vector<std::string_view>& pieces) const;
+    // 0 (also when there was none) or the errno.
+    int Remove(const std::string& name) const;
+
+private:
+    PrivateFolder(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    int fd_ = -1;
+    std::string path_;
+};
+
 // A file that replaces the one at path crash-safely and is readable by this
 // user only (0600): written as a temporary file beside it, whose name starts
 // with tempPrefix, then flushed to disk and renamed over path. Until Commit
@@ -76,6 +111,11 @@ int WritePrivateFile(const std::string& path, const std::string& tempPrefix,
 
 // Renames from over to, and flushes the rename. Returns 0 or the errno.
 int RenameFile(const std::string& from, const std::string& to);
+// The same, without the flush: for many renames in one folder, followed by
+// one SyncFolder.
+int RenameFileUnsynced(const std::string& from, const std::string& to);
+// Flushes the renames and removals made in the folder dir. Best effort.
+void SyncFolder(const std::string& dir);
 
 // Removes the file at path. Returns 0 (also when there was none) or the errno.
 int RemoveFile(const std::string& path);
@@ -88,6 +128,11 @@ public:
     // temporary name and then linked in place, so no one ever finds it
     // unlocked). Fails with EEXIST when the file exists. 0 or the errno.
     static int Create(const std::string& path, std::optional<ProcessLock>* lock);
+
+    // Opens (making it, mode 0600, where missing) the lock file at path and
+    // takes its lock, waiting while another process holds it. The file stays
+    // when the lock goes. 0 or the errno.
+    static int Hold(const std::string& path, std::optional<ProcessLock>* lock);
 
     enum class Outcome { Taken, HeldByOther, Missing };
     // Takes the lock of an existing lock file when no process holds it.

@@ -4,6 +4,7 @@
 #include "platform/file_io_posix_util.h"
 #include "platform/user_dirs.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -60,6 +61,131 @@ int MakePrivateDirectory(const std::string& path) {
     if ((st.st_mode & 07777) != 0700 && ::chmod(path.c_str(), 0700) != 0) {
         return errno;
     }
+    return 0;
+}
+
+int PrivateFolder::Open(const std::string& path, std::optional<PrivateFolder>* folder) {
+    std::string dir = path;
+    while (dir.size() > 1 && dir.back() == '/') {
+        dir.pop_back();
+    }
+    if (const int error = MakeDirectories(dir, 0700); error != 0) {
+        return error;
+    }
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == ENOTDIR ? ELOOP : errno; // a link to a folder is no folder here
+    }
+    struct stat st {};
+    int error = ::fstat(fd, &st) != 0 ? errno : 0;
+    if (error == 0 && st.st_uid != ::geteuid()) {
+        error = EPERM;
+    }
+    if (error == 0 && (st.st_mode & 07777) != 0700 && ::fchmod(fd, 0700) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::close(fd);
+        return error;
+    }
+    folder->emplace(PrivateFolder(fd, dir));
+    return 0;
+}
+
+PrivateFolder::PrivateFolder(PrivateFolder&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+
+PrivateFolder& PrivateFolder::operator=(PrivateFolder&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        fd_ = std::exchange(other.fd_, -1);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+PrivateFolder::~PrivateFolder() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+int PrivateFolder::Read(const std::string& name, std::string* bytes, size_t limit) const {
+    const posix::Fd file(
+        ::openat(fd_, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0) {
+        return errno;
+    }
+    struct stat st {};
+    if (::fstat(file.get(), &st) != 0) {
+        return errno;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return EINVAL;
+    }
+    if (st.st_uid != ::geteuid()) {
+        return EPERM;
+    }
+    bytes->resize(std::min(size_t(st.st_size), limit));
+    const ssize_t got = posix::ReadAt(file.get(), bytes->data(), bytes->size(), 0);
+    if (got < 0) {
+        return errno;
+    }
+    bytes->resize(size_t(got));
+    return 0;
+}
+
+bool PrivateFolder::Exists(const std::string& name) const {
+    struct stat st {};
+    return ::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+int PrivateFolder::Write(const std::string& name,
+                         const std::vector<std::string_view>& pieces) const {
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = ".tmp-" + posix::RandomSuffix(8);
+        fd =
+            ::openat(fd_, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST) {
+            return errno;
+        }
+    }
+    if (fd < 0) {
+        return EEXIST;
+    }
+    posix::Fd file(fd);
+    int error = 0;
+    for (const std::string_view piece : pieces) {
+        if (error == 0 && !posix::WriteAll(file.get(), piece)) {
+            error = errno != 0 ? errno : EIO;
+        }
+    }
+    if (error == 0 && !posix::Sync(file.get())) {
+        error = errno;
+    }
+    if (error == 0 && !file.Close()) {
+        error = errno;
+    }
+    if (error == 0 && ::renameat(fd_, temp.c_str(), fd_, name.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlinkat(fd_, temp.c_str(), 0);
+        return error;
+    }
+    ::fsync(fd_);
+    return 0;
+}
+
+int PrivateFolder::Remove(const std::string& name) const {
+    if (::unlinkat(fd_, name.c_str(), 0) != 0) {
+        return errno == ENOENT ? 0 : errno;
+    }
+    ::fsync(fd_);
     return 0;
 }
 
@@ -170,6 +296,14 @@ int RenameFile(const std::string& from, const std::string& to) {
     return 0;
 }
 
+int RenameFileUnsynced(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+void SyncFolder(const std::string& dir) {
+    SyncDirectory(dir);
+}
+
 int RemoveFile(const std::string& path) {
     if (::unlink(path.c_str()) != 0) {
         return errno == ENOENT ? 0 : errno;
@@ -194,6 +328,22 @@ int ProcessLock::Create(const std::string& path, std::optional<ProcessLock>* loc
     if (error != 0) {
         ::close(fd);
         return error;
+    }
+    lock->emplace(ProcessLock(fd, path));
+    return 0;
+}
+
+int ProcessLock::Hold(const std::string& path, std::optional<ProcessLock>* lock) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0600);
+    if (fd < 0) {
+        return errno;
+    }
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            const int error = errno;
+            ::close(fd);
+            return error;
+        }
     }
     lock->emplace(ProcessLock(fd, path));
     return 0;

@@ -98,49 +98,74 @@ bool ParseLoaded(Reader& in, platform::FileIdentity* loaded) {
 
 } // namespace
 
-TextEncoding EncodeForCopy(std::u16string_view text, TextEncoding fileEncoding,
+TextEncoding EncodeForCopy(const TextParts& text, TextEncoding fileEncoding,
                            const std::function<void(TextEncoding)>& begin,
                            const std::function<void(std::string_view)>& sink) {
     // Pieces large enough that each write's own cost is small, and small
     // enough to stay in the cache between encoding and writing.
     constexpr size_t kPiece = 256 * 1024;
     std::string buffer(EncodedCapacity(kPiece), '\0');
-    const auto attempt = [&](std::u16string_view units, TextEncoding encoding) {
+    std::u16string units;
+    units.reserve(kPiece);
+    const auto isHigh = [](char16_t unit) { return unit >= 0xD800 && unit < 0xDC00; };
+    const auto attempt = [&](TextEncoding encoding, bool repair) {
         begin(encoding);
-        for (size_t at = 0; at < units.size();) {
-            size_t end = std::min(units.size(), at + kPiece);
-            if (end < units.size() && units[end - 1] >= 0xD800 && units[end - 1] < 0xDC00) {
-                --end; // a surrogate pair stays whole
+        units.clear();
+        bool ok = true;
+        const auto flush = [&](bool last) {
+            size_t end = units.size();
+            if (!last && end > 0 && isHigh(units[end - 1])) {
+                --end; // a surrogate pair stays whole: its first half waits
             }
-            const size_t size =
-                EncodeTextInto(units.substr(at, end - at), encoding, buffer.data(), nullptr);
+            for (size_t i = 0; repair && i < end; ++i) {
+                if (isHigh(units[i]) && i + 1 < end && units[i + 1] >= 0xDC00 &&
+                    units[i + 1] <= 0xDFFF) {
+                    ++i; // a whole pair
+                } else if (units[i] >= 0xD800 && units[i] <= 0xDFFF) {
+                    units[i] = u'\uFFFD'; // a lone half, which no encoding stores
+                }
+            }
+            const size_t size = EncodeTextInto(std::u16string_view(units.data(), end), encoding,
+                                               buffer.data(), nullptr);
             if (size == SIZE_MAX) {
-                return false;
+                ok = false;
+                return;
             }
             sink(std::string_view(buffer.data(), size));
-            at = end;
+            units.erase(0, end);
+        };
+        text([&](std::u16string_view part) {
+            while (ok && !part.empty()) {
+                const size_t take = std::min(part.size(), kPiece - units.size());
+                units.append(part.substr(0, take));
+                part.remove_prefix(take);
+                if (units.size() >= kPiece) {
+                    flush(false);
+                }
+            }
+            return ok;
+        });
+        if (ok) {
+            flush(true);
         }
-        return true;
+        return ok;
     };
-    if (attempt(text, fileEncoding)) {
+    if (attempt(fileEncoding, false)) {
         return fileEncoding;
     }
-    if (fileEncoding != TextEncoding::Utf8 && attempt(text, TextEncoding::Utf8)) {
+    if (fileEncoding != TextEncoding::Utf8 && attempt(TextEncoding::Utf8, false)) {
         return TextEncoding::Utf8;
     }
-    // Only lone surrogates are left to refuse.
-    std::u16string repaired(text);
-    for (size_t i = 0; i < repaired.size(); ++i) {
-        const char16_t unit = repaired[i];
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < repaired.size() &&
-            repaired[i + 1] >= 0xDC00 && repaired[i + 1] <= 0xDFFF) {
-            ++i; // a whole pair
-        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-            repaired[i] = u'\uFFFD';
-        }
-    }
-    attempt(repaired, TextEncoding::Utf8);
+    attempt(TextEncoding::Utf8, true); // only lone surrogates are left to refuse
     return TextEncoding::Utf8;
+}
+
+TextEncoding EncodeForCopy(std::u16string_view text, TextEncoding fileEncoding,
+                           const std::function<void(TextEncoding)>& begin,
+                           const std::function<void(std::string_view)>& sink) {
+    return EncodeForCopy(
+        [text](const std::function<bool(std::u16string_view)>& part) { part(text); }, fileEncoding,
+        begin, sink);
 }
 
 void SetText(Entry& entry, std::u16string_view text, const TextFormat& fileFormat) {

@@ -55,6 +55,13 @@ struct Entry {
 TextEncoding EncodeForCopy(std::u16string_view text, TextEncoding fileEncoding,
                            const std::function<void(TextEncoding)>& begin,
                            const std::function<void(std::string_view)>& sink);
+// The same for a text handed out in consecutive parts by each call of text
+// (a snapshot's, which is never copied whole: a text kept one byte a unit
+// would double).
+using TextParts = std::function<void(const std::function<bool(std::u16string_view)>&)>;
+TextEncoding EncodeForCopy(const TextParts& text, TextEncoding fileEncoding,
+                           const std::function<void(TextEncoding)>& begin,
+                           const std::function<void(std::string_view)>& sink);
 
 // Sets the entry's text, format and text encoding through EncodeForCopy.
 void SetText(Entry& entry, std::u16string_view text, const TextFormat& fileFormat);

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "recovery/recovery_store.h"
+#include "recovery/store_files.h"
 
+#include "base/content_hash.h"
 #include "platform/directory.h"
+#include "platform/file_identity.h"
 #include "platform/file_io.h"
 #include "recovery/recovery_journal.h"
 #include "text/text_buffer.h"
@@ -14,15 +17,7 @@
 #include <set>
 
 namespace sheafpad::recovery {
-namespace {
-
-constexpr size_t kRunIdLength = 16;
-constexpr std::string_view kEntrySuffix = ".entry";
-constexpr std::string_view kJournalSuffix = ".journal";
-constexpr std::string_view kSetAsidePrefix = "unreadable-";
-// Journals are kept short (a whole copy follows long typing); a longer file
-// is not one of them.
-constexpr uint64_t kLongestJournal = uint64_t(64) << 20;
+namespace store_files {
 
 std::string Hex16(uint64_t value) {
     char text[kRunIdLength + 1];
@@ -119,40 +114,62 @@ std::optional<Entry> ReadEntry(const std::string& path) {
     return entry;
 }
 
-// Makes the edits of journals (in order) in found's text. Returns how many
-// journals could be read and applied.
-size_t ApplyJournals(Store::Found& found, const std::vector<std::string>& journals) {
-    if (journals.empty()) {
-        return 0;
+// The whole of a journal, or nothing where it cannot be read (or is far
+// longer than any journal this program writes).
+std::optional<std::string> ReadJournal(const std::string& path) {
+    try {
+        platform::FileReader file(path);
+        if (file.Size() > kLongestJournal) {
+            return std::nullopt;
+        }
+        std::string bytes(size_t(file.Size()), '\0');
+        bytes.resize(ReadFully(file, bytes.data(), bytes.size()));
+        return bytes;
+    } catch (const std::exception&) {
+        return std::nullopt;
     }
-    Entry& entry = found.entry;
-    std::u16string decoded(DecodedCapacity(entry.text), u'\0');
-    decoded.resize(DecodeText(entry.text, entry.textEncoding, decoded.data()));
-    TextBuffer text(std::move(decoded));
+}
+
+// Makes the edits of journals (in order) in text. Returns how many could be
+// applied; where one could not be read, *unreadable gets its index.
+size_t ApplyJournals(TextBuffer& text, const std::vector<std::string>& journals,
+                     size_t* unreadable) {
     size_t applied = 0;
     for (const std::string& journal : journals) {
-        try {
-            platform::FileReader file(journal);
-            if (file.Size() > kLongestJournal) {
-                break;
+        const std::optional<std::string> bytes = ReadJournal(journal);
+        if (!bytes || !ApplyJournal(*bytes, text)) {
+            if (unreadable != nullptr) {
+                *unreadable = applied;
             }
-            std::string bytes(size_t(file.Size()), '\0');
-            bytes.resize(ReadFully(file, bytes.data(), bytes.size()));
-            if (!ApplyJournal(bytes, text)) {
-                break;
-            }
-        } catch (const std::exception&) {
             break;
         }
         ++applied;
     }
+    return applied;
+}
+
+TextBuffer Decoded(const Entry& entry) {
+    std::u16string decoded(DecodedCapacity(entry.text), u'\0');
+    decoded.resize(DecodeText(entry.text, entry.textEncoding, decoded.data()));
+    return TextBuffer(std::move(decoded));
+}
+
+// Makes the edits of journals in the entry's text; how many were applied.
+size_t ApplyJournals(Entry& entry, const std::vector<std::string>& journals, size_t* unreadable) {
+    if (journals.empty()) {
+        return 0;
+    }
+    TextBuffer text = Decoded(entry);
+    const size_t applied = ApplyJournals(text, journals, unreadable);
     if (applied > 0) {
         SetText(entry, text.Text(0, text.Length()), entry.format);
     }
     return applied;
 }
 
-} // namespace
+} // namespace store_files
+
+using namespace store_files;
 
 std::vector<std::string> Store::Found::Files() const {
     std::vector<std::string> files{entryPath};
@@ -210,9 +227,7 @@ std::optional<Entry> Store::Recovered(const std::string& entryPath) {
                 }
                 journals.push_back(std::move(journal));
             }
-            Found found{entryPath, std::move(*entry), {}};
-            ApplyJournals(found, journals);
-            return std::move(found.entry);
+            ApplyJournals(*entry, journals);
         }
         return entry;
     } catch (const std::exception&) {
@@ -220,9 +235,9 @@ std::optional<Entry> Store::Recovered(const std::string& entryPath) {
     }
 }
 
-std::string Store::SetAside(const std::string& name) const {
-    const std::string aside = dir_ + std::string(kSetAsidePrefix) + name;
-    return platform::RenameFile(dir_ + name, aside) == 0 ? aside : std::string();
+std::string Store::SetAside(const std::string& name, std::string_view prefix) const {
+    const std::string aside = dir_ + std::string(prefix) + name;
+    return platform::RenameFileUnsynced(dir_ + name, aside) == 0 ? aside : std::string();
 }
 
 int Store::Write(const std::string& entryPath, const Entry& entry) const {
@@ -232,6 +247,24 @@ int Store::Write(const std::string& entryPath, const Entry& entry) const {
 
 Store::PendingWrite Store::Stage(const std::string& entryPath, Entry entry,
                                  std::u16string_view text, const TextFormat& fileFormat) const {
+    return Stage(
+        entryPath, std::move(entry),
+        [text](const std::function<bool(std::u16string_view)>& part) { part(text); }, text.size(),
+        fileFormat);
+}
+
+Store::PendingWrite Store::Stage(const std::string& entryPath, Entry entry,
+                                 const TextSnapshot& text, const TextFormat& fileFormat) const {
+    return Stage(
+        entryPath, std::move(entry),
+        [&text](const std::function<bool(std::u16string_view)>& part) {
+            text.ForEachChunk(0, text.Length(), part);
+        },
+        text.Length(), fileFormat);
+}
+
+Store::PendingWrite Store::Stage(const std::string& entryPath, Entry entry, const TextParts& text,
+                                 size_t units, const TextFormat& fileFormat) const {
     entry.format = fileFormat;
     entry.text.clear();
     std::unique_ptr<platform::PrivateFileWriter> file;
@@ -246,7 +279,7 @@ Store::PendingWrite Store::Stage(const std::string& entryPath, Entry entry,
             lengthAt = LengthOffset(header);
             length = 0;
             file = std::make_unique<platform::PrivateFileWriter>(entryPath, TempPrefix(entryPath));
-            file->Reserve(header.size() + text.size()); // every unit takes a byte at least
+            file->Reserve(header.size() + units); // every unit takes a byte at least
             file->Append(header);
         },
         [&](std::string_view piece) {
@@ -259,136 +292,6 @@ Store::PendingWrite Store::Stage(const std::string& entryPath, Entry entry,
 
 int Store::Remove(const std::string& entryPath) const {
     return platform::RemoveFile(entryPath);
-}
-
-bool Store::Claim(const std::string& run) {
-    const std::string lockPath = dir_ + run + ".lock";
-    std::optional<platform::ProcessLock> lock;
-    using Outcome = platform::ProcessLock::Outcome;
-    Outcome outcome = platform::ProcessLock::Take(lockPath, &lock);
-    if (outcome == Outcome::Missing) {
-        // No lock left to take: make one, so that no other program claims
-        // the run as well; if another was quicker, its lock decides.
-        const int error = platform::ProcessLock::Create(lockPath, &lock);
-        if (error == EEXIST) {
-            outcome = platform::ProcessLock::Take(lockPath, &lock);
-        } else {
-            outcome = error == 0 ? Outcome::Taken : Outcome::HeldByOther;
-        }
-    }
-    if (outcome != Outcome::Taken) {
-        return false;
-    }
-    claimed_.push_back(std::move(*lock));
-    return true;
-}
-
-std::vector<Store::Found> Store::ClaimEnded(std::vector<std::string>* setAside) {
-    std::map<std::string, std::vector<std::string>> namesByRun;
-    platform::ForEachEntry(dir_, [&](std::string_view name) {
-        const std::string run = RunOf(name);
-        if (!run.empty() && run != run_) {
-            namesByRun[run].emplace_back(name);
-        }
-    });
-    std::vector<Found> found;
-    std::vector<std::string> asideNow;
-    for (const auto& [run, names] : namesByRun) {
-        if (Claim(run)) { // else a program still running
-            TakeRun(names, &found, &asideNow);
-        }
-    }
-    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
-        return a.entry.copiedAtNs < b.entry.copiedAtNs;
-    });
-    if (setAside != nullptr) {
-        *setAside = std::move(asideNow);
-    }
-    return found;
-}
-
-void Store::TakeRun(const std::vector<std::string>& names, std::vector<Found>* found,
-                    std::vector<std::string>* setAside) {
-    // Journals by the name of their entry (without its suffix), in order.
-    std::map<std::string, std::map<std::string, std::string>> journalsOf;
-    std::vector<std::string> entries;
-    for (const std::string& name : names) {
-        if (name.front() == '.') {
-            platform::RemoveFile(dir_ + name); // a write that the end of its run cut short
-        } else if (EndsWith(name, kEntrySuffix)) {
-            entries.push_back(name);
-        } else if (EndsWith(name, kJournalSuffix) && name.size() > kJournalSuffix.size() + 17) {
-            const size_t dot = name.size() - kJournalSuffix.size() - 17;
-            journalsOf[name.substr(0, dot)][name.substr(dot + 1, 16)] = name;
-        }
-    }
-    const auto putAside = [&](const std::string& name) {
-        if (std::string aside = SetAside(name); !aside.empty()) {
-            setAside->push_back(std::move(aside));
-        }
-    };
-    for (const std::string& name : entries) {
-        const std::string path = dir_ + name;
-        const std::string base = name.substr(0, name.size() - kEntrySuffix.size());
-        auto journals = journalsOf.extract(base);
-        std::optional<Entry> entry;
-        try {
-            entry = ReadEntry(path);
-        } catch (const std::exception&) {
-            if (!platform::EntryExists(path)) {
-                continue; // gone meanwhile
-            }
-        }
-        std::vector<std::string> followers;
-        if (entry && !journals.empty()) {
-            // Journals older than the copy hold edits that it holds already;
-            // the ones that follow it come one generation after the other.
-            uint64_t next = entry->journal;
-            for (auto& [generation, journal] : journals.mapped()) {
-                const uint64_t number = std::strtoull(generation.c_str(), nullptr, 16);
-                if (number < entry->journal || entry->journal == 0) {
-                    if (entry->journal != 0) {
-                        platform::RemoveFile(dir_ + journal);
-                        journal.clear();
-                    }
-                } else if (number == next) {
-                    followers.push_back(dir_ + journal);
-                    journal.clear();
-                    ++next;
-                }
-            }
-        }
-        if (!entry) {
-            putAside(name);
-        } else {
-            Found item{path, std::move(*entry), {}};
-            const size_t applied = ApplyJournals(item, followers);
-            item.journals.assign(followers.begin(), followers.begin() + ptrdiff_t(applied));
-            for (size_t i = applied; i < followers.size(); ++i) {
-                putAside(followers[i].substr(dir_.size()));
-            }
-            found->push_back(std::move(item));
-        }
-        if (!journals.empty()) {
-            for (const auto& [generation, journal] : journals.mapped()) {
-                if (!journal.empty()) {
-                    putAside(journal); // no copy that it can follow
-                }
-            }
-        }
-    }
-    for (const auto& [base, journals] : journalsOf) {
-        for (const auto& [generation, journal] : journals) {
-            putAside(journal); // its copy is gone
-        }
-    }
-}
-
-void Store::ReleaseClaimed() {
-    for (platform::ProcessLock& lock : claimed_) {
-        lock.RemoveAndRelease();
-    }
-    claimed_.clear();
 }
 
 } // namespace sheafpad::recovery

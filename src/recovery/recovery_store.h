@@ -3,24 +3,42 @@
 //
 // Each run holds an exclusive lock on its own lock file, "<run>.lock", for as
 // long as it lives, and names its entries after it: "<run>-<key>.entry",
-// written through temporary files ".<run>-...", each followed by its
-// journals "<run>-<key>.<generation>.journal". The lock goes when the
-// process ends, however it ends; so the entries of a run whose lock can be
-// taken (or whose lock file is gone) were left by a run that ended, and the
-// entries of a run whose lock is held belong to a program still running,
-// which are left alone. A later run claims an ended run by taking its lock,
-// and holds it while it offers that run's entries, so that two programs
-// started together never offer the same entry. Files of an ended run that
-// cannot be read as what their names say are set aside once, renamed
-// "unreadable-<name>", so that they are neither lost nor offered again.
+// written through temporary (staging) files ".<run>-<key>.entry.<random>",
+// each followed by its journals "<run>-<key>.<generation>.journal". The lock
+// goes when the process ends, however it ends; so the entries of a run whose
+// lock can be taken (or whose lock file is gone) were left by a run that
+// ended, and the entries of a run whose lock is held belong to a program
+// still running, which are left alone.
+//
+// A later run claims an ended run by taking its lock, takes over its files
+// by renaming them into its own names ("<claimer>-<origin>", where origin
+// is the file's name in the run that wrote it), and lets the lock and its
+// file go: so a claimer holds no descriptor for what it claimed, however
+// many ended runs there are, and two programs started together never offer
+// the same entry. Files still claimed when the claimer lets go get their
+// origin names back, belong to no run, and are offered again; a claimer that
+// ends abruptly leaves them under its own names, for the next start.
+//
+// What an ended run's files give back: the newest whole copy of each file,
+// a committed entry or a staging file that was written to its end, with the
+// journals that follow it; with no whole copy, the journals alone, applied
+// to the edited file when it still holds the content that the first of them
+// started from. Files that cannot be read as what their names say are set
+// aside once, renamed "unreadable-<name>"; journals that can be read but not
+// applied (what they continue is gone), renamed "unapplied-<name>": so that
+// they are neither lost nor offered again.
 #pragma once
 
 #include "platform/state_files.h"
 #include "recovery/recovery_entry.h"
+#include "text/text_buffer.h"
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace sheafpad::recovery {
@@ -65,6 +83,9 @@ public:
     // the slow part, Commit.
     PendingWrite Stage(const std::string& entryPath, Entry entry, std::u16string_view text,
                        const TextFormat& fileFormat) const;
+    // The same from a snapshot of the text, read a part at a time.
+    PendingWrite Stage(const std::string& entryPath, Entry entry, const TextSnapshot& text,
+                       const TextFormat& fileFormat) const;
     // Removes an entry, or any other file of the folder. 0 (also when it was
     // gone) or the errno.
     int Remove(const std::string& entryPath) const;
@@ -80,29 +101,64 @@ public:
     // the journals beside it that follow it. Nothing where it cannot be read.
     static std::optional<Entry> Recovered(const std::string& entryPath);
 
-    // Claims every other run that has ended and returns its entries that can
-    // be read, oldest copy first, each with the edits of its journals. Their
-    // runs stay claimed, their temporary files removed, until ReleaseClaimed.
-    // The files that could not be read are set aside; their new paths go to
-    // *setAside when given. Not for use from several threads.
-    std::vector<Found> ClaimEnded(std::vector<std::string>* setAside = nullptr);
-    // Lets go of the claimed runs: their lock files go; entries left in place
-    // (not discarded nor adopted) belong to no run and are offered again at a
-    // later start.
+    // Claims every other run that has ended and returns what its files give
+    // back, oldest copy first, each with the edits of its journals, under
+    // this run's names until ReleaseClaimed; their other files are removed.
+    // The files that could not be read are set aside, their new paths going
+    // to *setAside when given; those that could be read but not applied, to
+    // *unapplied. Not for use from several threads.
+    std::vector<Found> ClaimEnded(std::vector<std::string>* setAside = nullptr,
+                                  std::vector<std::string>* unapplied = nullptr);
+    // Lets go of what was claimed: files left in place (not discarded nor
+    // adopted) get their origin names back, belong to no run and are offered
+    // again at a later start.
     void ReleaseClaimed();
 
 private:
     Store(std::string dir, std::string run, platform::ProcessLock lock);
-    bool Claim(const std::string& run);
-    // The ended run's files of one run, by name: entries found, the rest set aside.
-    void TakeRun(const std::vector<std::string>& names, std::vector<Found>* found,
-                 std::vector<std::string>* setAside);
-    std::string SetAside(const std::string& name) const;
+    PendingWrite Stage(const std::string& entryPath, Entry entry, const TextParts& text,
+                       size_t units, const TextFormat& fileFormat) const;
+    // Takes the lock of run where it ended; *ended tells whether it did.
+    // alone: no other program claims meanwhile.
+    std::optional<platform::ProcessLock> Claim(const std::string& run, bool alone, bool* ended);
+
+public:
+    // An ended run's files of one copy (recovery_claim.cpp).
+    struct CopyFiles {
+        std::string entry;
+        std::vector<std::string> staged;
+        std::map<std::string, std::string> journals; // by generation, 16 hex digits
+    };
+
+private:
+    // Where what a claim finds goes.
+    struct Taken {
+        std::vector<Found>* found;
+        std::vector<std::string>* setAside;
+        std::vector<std::string>* unapplied;
+    };
+    // Takes over one ended run's files, by name.
+    void TakeRun(const std::string& run, const std::vector<std::string>& names,
+                 std::vector<Found>* found, std::vector<std::string>* setAside,
+                 std::vector<std::string>* unapplied);
+    // The files of one copy of the run: read back, taken over or set aside.
+    void TakeCopy(const std::string& run, const std::string& key, const CopyFiles& files,
+                  const Taken& taken);
+    // Takes over the copy's files (copy: its whole copy's name, or empty when
+    // entry was rebuilt from the edited file) and offers entry.
+    void GiveBack(const std::string& run, const std::string& key, const std::string& copy,
+                  const std::vector<std::string>& journals, Entry entry, const Taken& taken);
+    void PutAside(const std::string& name, bool readable, const Taken& taken) const;
+    // Renames the file name to this run's name for it, asName being its
+    // origin name; its new path, or empty.
+    std::string TakeOver(const std::string& name, const std::string& asName);
+    std::string SetAside(const std::string& name, std::string_view prefix) const;
 
     std::string dir_;
     std::string run_;
     platform::ProcessLock lock_;
-    std::vector<platform::ProcessLock> claimed_;
+    // The files taken over: their paths now, and their origin paths.
+    std::vector<std::pair<std::string, std::string>> claimed_;
 };
 
 } // namespace sheafpad::recovery

@@ -197,6 +197,20 @@ void CodeChar(ScriptScan::State& s, char16_t c, size_t pos, Found& found) {
     }
 }
 
+// A character inside a quoted string: whether it ends the string (a line
+// break ends an unclosed one).
+bool EndsString(ScriptScan::State& s, char16_t c) {
+    if (s.escaped) {
+        s.escaped = false;
+        return false;
+    }
+    if (c == u'\\') {
+        s.escaped = true;
+        return false;
+    }
+    return c == (s.mode == Mode::Single ? u'\'' : u'"') || c == u'\n';
+}
+
 void ScriptChar(ScriptScan::State& s, char16_t c, size_t pos, Found& found) {
     switch (s.mode) {
     case Mode::Code:
@@ -246,12 +260,8 @@ void ScriptChar(ScriptScan::State& s, char16_t c, size_t pos, Found& found) {
         return;
     case Mode::Single:
     case Mode::Double:
-        if (s.escaped) {
-            s.escaped = false;
-        } else if (c == u'\\') {
-            s.escaped = true;
-        } else if (c == (s.mode == Mode::Single ? u'\'' : u'"') || c == u'\n') {
-            s.mode = Mode::Code; // a line break ends an unclosed string
+        if (EndsString(s, c)) {
+            s.mode = Mode::Code;
             s.valueBefore = true;
         }
         return;
@@ -303,11 +313,7 @@ void StyleChar(ScriptScan::State& s, char16_t c, size_t pos, Found& found) {
         return;
     case Mode::Single:
     case Mode::Double:
-        if (s.escaped) {
-            s.escaped = false;
-        } else if (c == u'\\') {
-            s.escaped = true;
-        } else if (c == (s.mode == Mode::Single ? u'\'' : u'"') || c == u'\n') {
+        if (EndsString(s, c)) {
             s.mode = Mode::Code;
         }
         return;

@@ -19,13 +19,15 @@ struct Input {
     const TextSnapshot& text;
     size_t base = 0, end = 0;
     uint32_t lowest = UINT32_MAX, highest = 0; // bytes asked for
+    std::u16string piece;                      // the last piece read, until the next
 
     size_t UnitsRead() const { return highest > lowest ? (highest - lowest) / 2 : 0; }
 };
 
 // tree-sitter reads the text through this: each call gets the rest of the
-// piece that holds the position asked for, in place (no copy is made), at
-// most kReadUnits of it, so that how far the parse has come shows.
+// piece that holds the position asked for, at most kReadUnits of it, so
+// that how far the parse has come shows. It is copied: a text kept one byte
+// a unit hands its parts out only for the time of the call.
 constexpr size_t kReadUnits = 64 * 1024;
 
 const char* ReadPieces(void* payload, uint32_t byte, TSPoint, uint32_t* bytesRead) {
@@ -38,7 +40,8 @@ const char* ReadPieces(void* payload, uint32_t byte, TSPoint, uint32_t* bytesRea
     if (pos < input.end) {
         input.text.ForEachChunk(pos, std::min(kReadUnits, input.end - pos),
                                 [&](std::u16string_view part) {
-                                    data = reinterpret_cast<const char*>(part.data());
+                                    input.piece.assign(part);
+                                    data = reinterpret_cast<const char*>(input.piece.data());
                                     *bytesRead = uint32_t(2 * part.size());
                                     return false;
                                 });

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <utility>
 
@@ -18,11 +19,41 @@ namespace text_buffer_detail {
 // its own size.
 constexpr size_t kBlockUnits = 64 * 1024;
 
+// The offsets of the line feeds in a block: four bytes each while the
+// block holds fewer than 2^32 units (a load of a few gigabytes at most has
+// millions of lines), eight beyond.
+class LineFeeds {
+public:
+    explicit LineFeeds(size_t capacity = 0) : far_(capacity > UINT32_MAX) {}
+    size_t size() const { return far_ ? farFeeds_.size() : feeds_.size(); }
+    size_t operator[](size_t i) const { return far_ ? farFeeds_[i] : feeds_[i]; }
+    void reserve(size_t count) { far_ ? farFeeds_.reserve(count) : feeds_.reserve(count); }
+    void push_back(size_t offset) {
+        if (far_) {
+            farFeeds_.push_back(offset);
+        } else {
+            feeds_.push_back(uint32_t(offset));
+        }
+    }
+    // The index of the first feed at or after offset.
+    size_t IndexOf(size_t offset) const {
+        return far_ ? size_t(std::lower_bound(farFeeds_.begin(), farFeeds_.end(), offset) -
+                             farFeeds_.begin())
+                    : size_t(std::lower_bound(feeds_.begin(), feeds_.end(), offset) -
+                             feeds_.begin());
+    }
+
+private:
+    bool far_;
+    std::vector<uint32_t> feeds_;
+    std::vector<uint64_t> farFeeds_;
+};
+
 namespace {
 
 // Appends offset + i to out for each line feed at units[i]. Eight units a
 // step where the processor allows: a load runs this over the whole file.
-void CollectLineFeeds(const char16_t* units, size_t size, size_t offset, std::vector<size_t>& out) {
+void CollectLineFeeds(const char16_t* units, size_t size, size_t offset, LineFeeds& out) {
     size_t i = 0;
 #if defined(__SSE2__)
     const __m128i feed = _mm_set1_epi16(short(u'\n'));
@@ -52,15 +83,15 @@ void CollectLineFeeds(const char16_t* units, size_t size, size_t offset, std::ve
 // below used) is read only by the owner.
 struct Block {
     std::u16string loaded;             // the loaded text, or empty
+    std::string narrow;                // or the loaded text, one byte a unit
     std::unique_ptr<char16_t[]> added; // room for appended text, or null
-    const char16_t* data = nullptr;
+    const char16_t* data = nullptr;    // null for a narrow text
     size_t capacity = 0;
     size_t used = 0;
-    std::vector<size_t> lineFeeds;
+    LineFeeds lineFeeds;
 
-    size_t FeedIndex(size_t offset) const {
-        return std::lower_bound(lineFeeds.begin(), lineFeeds.end(), offset) - lineFeeds.begin();
-    }
+    char16_t At(size_t i) const { return data != nullptr ? data[i] : char16_t(uint8_t(narrow[i])); }
+    size_t FeedIndex(size_t offset) const { return lineFeeds.IndexOf(offset); }
     size_t FeedsIn(size_t begin, size_t end) const { return FeedIndex(end) - FeedIndex(begin); }
     void Append(std::u16string_view text) {
         std::copy(text.begin(), text.end(), added.get() + used);
@@ -197,9 +228,25 @@ bool Visit(const Node* n, size_t offset, size_t begin, size_t end, const ChunkFn
     }
     const size_t pieceAt = offset + Len(n->left);
     const size_t from = std::max(begin, pieceAt), to = std::min(end, pieceAt + n->piece.length);
-    if (from < to && !fn(std::u16string_view(
-                         n->piece.block->data + n->piece.start + (from - pieceAt), to - from))) {
+    const Block& block = *n->piece.block;
+    const size_t start = n->piece.start + (from - pieceAt);
+    if (from < to && block.data != nullptr &&
+        !fn(std::u16string_view(block.data + start, to - from))) {
         return false;
+    }
+    if (from < to && block.data == nullptr) {
+        // Widened a slice at a time, into room of this call's own.
+        constexpr size_t kSlice = 16 * 1024;
+        char16_t slice[kSlice];
+        for (size_t at = start, stop = start + (to - from); at < stop;) {
+            const size_t size = std::min(kSlice, stop - at);
+            const auto* units = reinterpret_cast<const uint8_t*>(block.narrow.data() + at);
+            std::copy(units, units + size, slice);
+            if (!fn(std::u16string_view(slice, size))) {
+                return false;
+            }
+            at += size;
+        }
     }
     return Visit(n->right.get(), pieceAt + n->piece.length, begin, end, fn);
 }
@@ -219,9 +266,9 @@ void VisitFeeds(const Node* n, size_t offset, const std::function<void(size_t)>&
     VisitFeeds(n->left.get(), offset, fn);
     const size_t pieceAt = offset + Len(n->left);
     const Piece& p = n->piece;
-    const size_t* feed = p.block->lineFeeds.data() + p.block->FeedIndex(p.start);
+    const size_t first = p.block->FeedIndex(p.start);
     for (size_t i = 0; i < p.lineFeeds; ++i) {
-        fn(pieceAt + feed[i] - p.start);
+        fn(pieceAt + p.block->lineFeeds[first + i] - p.start);
     }
     VisitFeeds(n->right.get(), pieceAt + p.length, fn);
 }
@@ -268,11 +315,32 @@ void TextBuffer::Load(std::u16string text) {
     block->loaded = std::move(text);
     block->data = block->loaded.data();
     block->capacity = block->used = block->loaded.size();
+    block->lineFeeds = LineFeeds(block->capacity);
     // Counting first (a vectorised pass) sizes the index exactly.
     const char16_t* units = block->data;
     const size_t size = block->used;
     block->lineFeeds.reserve(size_t(std::count(units, units + size, u'\n')));
     CollectLineFeeds(units, size, 0, block->lineFeeds);
+    const Piece whole{block.get(), 0, block->used, block->lineFeeds.size()};
+    root_ = whole.length > 0 ? Make(whole, RandomPriority(), nullptr, nullptr) : nullptr;
+    blocks_.assign(1, std::move(block));
+    history_.Reset();
+    groupDepth_ = 0;
+    ClearUndo();
+}
+
+void TextBuffer::LoadNarrow(std::string units) {
+    auto block = std::make_shared<Block>();
+    block->narrow = std::move(units);
+    block->capacity = block->used = block->narrow.size();
+    block->lineFeeds = LineFeeds(block->capacity);
+    const char* begin = block->narrow.data();
+    const char* const end = begin + block->narrow.size();
+    block->lineFeeds.reserve(size_t(std::count(begin, end, '\n')));
+    for (const char* p = begin;
+         (p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)))); ++p) {
+        block->lineFeeds.push_back(size_t(p - begin));
+    }
     const Piece whole{block.get(), 0, block->used, block->lineFeeds.size()};
     root_ = whole.length > 0 ? Make(whole, RandomPriority(), nullptr, nullptr) : nullptr;
     blocks_.assign(1, std::move(block));
@@ -292,7 +360,7 @@ char16_t TextBuffer::At(size_t pos) const {
         if (pos < leftLength) {
             n = n->left.get();
         } else if (pos - leftLength < n->piece.length) {
-            return n->piece.block->data[n->piece.start + pos - leftLength];
+            return n->piece.block->At(n->piece.start + pos - leftLength);
         } else {
             pos -= leftLength + n->piece.length;
             n = n->right.get();

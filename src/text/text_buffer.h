@@ -42,7 +42,8 @@ struct Node;
 using NodePtr = std::shared_ptr<const Node>;
 } // namespace text_buffer_detail
 
-// Called with consecutive parts of a range; returns false to stop early.
+// Called with consecutive parts of a range; returns false to stop early. A
+// part is valid only during the call.
 using ChunkFn = std::function<bool(std::u16string_view)>;
 
 // The text as it was when taken, readable from any thread while the buffer
@@ -58,7 +59,8 @@ public:
     size_t LineCount() const;
     std::u16string Text(size_t pos, size_t count) const;
     // Hands fn the units of [pos, pos + count) as views into the stored
-    // blocks, without copying them.
+    // blocks, without copying them (a text loaded narrow: widened a slice at
+    // a time).
     void ForEachChunk(size_t pos, size_t count, const ChunkFn& fn) const;
     // The revision of the text it is (see TextBuffer::Revision).
     uint64_t Revision() const { return revision_; }
@@ -79,6 +81,10 @@ public:
 
     // Replaces the whole text (moved in, not copied) and clears undo.
     void Load(std::u16string text);
+    // The same for a text whose every unit is below U+0100, given one byte a
+    // unit (Latin-1): kept so, at half the memory. Its parts are handed out
+    // as UTF-16 all the same, a slice at a time.
+    void LoadNarrow(std::string units);
 
     size_t Length() const;
     char16_t At(size_t pos) const; // pos < Length()
@@ -111,6 +117,9 @@ public:
     void ClearUndo();
 
     TextSnapshot Snapshot() const;
+    // Whether the text is still the very version snapshot was taken of (no
+    // edit since, not even one undone again).
+    bool Holds(const TextSnapshot& snapshot) const { return root_ == snapshot.root_; }
 
     // The text's revision: one more with every change (each insertion and
     // removal, each edit that an undo or a redo replays, each Load), and

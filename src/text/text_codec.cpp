@@ -320,6 +320,44 @@ size_t DecodeText(std::string_view bytes, TextEncoding encoding, char16_t* out) 
     return size_t(o - out);
 }
 
+bool DecodesNarrow(std::string_view bytes, TextEncoding encoding) {
+    if (encoding == TextEncoding::Latin1) {
+        return true;
+    }
+    // Valid UTF-8: a character from U+0100 on starts with 0xC4 or more.
+    return std::none_of(bytes.begin(), bytes.end(), [](char c) { return Byte(c) >= 0xC4; });
+}
+
+size_t DecodeNarrowInPlace(std::string& bytes, size_t from, TextEncoding encoding) {
+    Byte* const start = reinterpret_cast<Byte*>(bytes.data());
+    const Byte* p = start + std::min(from, bytes.size());
+    const Byte* const end = start + bytes.size();
+    Byte* o = start;
+    while (p < end) {
+        // A run up to the next CR, or for UTF-8 the next two-byte character.
+        const Byte* stop = p;
+        while (stop < end && *stop != '\r' && (encoding == TextEncoding::Latin1 || *stop < 0x80)) {
+            ++stop;
+        }
+        if (o != p) {
+            std::memmove(o, p, size_t(stop - p));
+        }
+        o += stop - p;
+        p = stop;
+        if (p == end) {
+            break;
+        }
+        if (*p == '\r') {
+            *o++ = '\n'; // CR LF or a lone CR: one line break
+            p += p + 1 < end && p[1] == '\n' ? 2 : 1;
+        } else {
+            *o++ = Byte(((p[0] & 0x1F) << 6) | (p[1] & 0x3F)); // C2 or C3 and one more
+            p += 2;
+        }
+    }
+    return size_t(o - start);
+}
+
 size_t DecodePartEnd(std::string_view bytes, TextEncoding encoding, size_t start, size_t end) {
     const auto cutOk = [&](size_t at) {
         if (at >= bytes.size()) {

@@ -42,6 +42,14 @@ inline size_t DecodedCapacity(std::string_view bytes) {
 // Utf8, must be what DetectEncoding accepted as UTF-8.
 size_t DecodeText(std::string_view bytes, TextEncoding encoding, char16_t* out);
 
+// Whether every character that bytes decode to (as encoding) is below
+// U+0100, so that the text can be kept one byte a unit (Latin-1).
+bool DecodesNarrow(std::string_view bytes, TextEncoding encoding);
+// DecodeText of bytes from offset from on, with one byte a unit (Latin-1),
+// written over bytes from their start (the text is never longer than its
+// bytes): the number of units. For bytes that DecodesNarrow accepts.
+size_t DecodeNarrowInPlace(std::string& bytes, size_t from, TextEncoding encoding);
+
 // DecodeText over bytes in parts of about partSize bytes, appending to text.
 // After each part, decoded(n) tells that the first n bytes are done, so that
 // a caller can give their memory back while a big file is decoded; text

@@ -50,9 +50,14 @@ public:
     const TextBuffer& Buffer() const { return buffer_; }
     // The text as it is now, readable on another thread.
     TextSnapshot Snapshot() const { return buffer_.Snapshot(); }
+    // Whether the text is the very version that snapshot was taken of.
+    bool Holds(const TextSnapshot& snapshot) const { return buffer_.Holds(snapshot); }
     // Replaces the whole text (line breaks '\n' only, no NUL) as the program:
     // undo cleared, caret at the start, view at the top.
     void LoadText(std::u16string text);
+    // The same for a text whose every unit is below U+0100, one byte a unit
+    // (Latin-1), which is kept so (TextBuffer::LoadNarrow).
+    void LoadNarrowText(std::string units);
     // LoadText after turning CR LF, CR, U+2028 and U+2029 into '\n'.
     void setPlainText(const QString& text);
 
@@ -230,6 +235,8 @@ private:
     using Laid = TextLayout::Laid;
     // The space between the text and the view's edges.
     static constexpr int kMargin = 4;
+    // After a load replaced a text of lengthBefore units: the view starts over.
+    void Loaded(size_t lengthBefore);
 
     // Rows.
     qsizetype LastTop() const; // the top that shows the end at the bottom

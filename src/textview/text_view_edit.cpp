@@ -55,9 +55,19 @@ QString TextView::Text(qsizetype pos, qsizetype count) const {
 }
 
 void TextView::LoadText(std::u16string text) {
-    run_ = Run::None;
     const size_t lengthBefore = buffer_.Length();
     buffer_.Load(std::move(text));
+    Loaded(lengthBefore);
+}
+
+void TextView::LoadNarrowText(std::string units) {
+    const size_t lengthBefore = buffer_.Length();
+    buffer_.LoadNarrow(std::move(units));
+    Loaded(lengthBefore);
+}
+
+void TextView::Loaded(size_t lengthBefore) {
+    run_ = Run::None;
     marked_.clear();
     if (colours_) {
         colours_->TextChanged(TextChange{0, lengthBefore, buffer_.Length()}, true);

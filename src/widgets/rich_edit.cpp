@@ -2,6 +2,7 @@
 #include "widgets/rich_edit.h"
 
 #include "base/errors.h"
+#include "platform/file_identity.h"
 #include "platform/file_io.h"
 #include "platform/memory.h"
 
@@ -14,6 +15,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <cstdio>
 #include <limits>
 
 namespace sheafpad {
@@ -137,6 +139,21 @@ TRichEdit::TRichEdit(QWidget* parent) : TextView(parent) {
 
 namespace {
 
+// A size as people read it: "2.1 GB", "340 MB", "12 KB", "900 bytes".
+std::string SizeText(uint64_t bytes) {
+    char text[32];
+    if (bytes >= (uint64_t(1) << 30)) {
+        std::snprintf(text, sizeof text, "%.1f GB", double(bytes) / double(uint64_t(1) << 30));
+    } else if (bytes >= (1u << 20)) {
+        std::snprintf(text, sizeof text, "%.0f MB", double(bytes) / double(1u << 20));
+    } else if (bytes >= 1024) {
+        std::snprintf(text, sizeof text, "%.0f KB", double(bytes) / 1024.0);
+    } else {
+        std::snprintf(text, sizeof text, "%llu bytes", (unsigned long long)bytes);
+    }
+    return text;
+}
+
 // bytes decoded as encoding, line breaks as '\n'.
 std::u16string Decoded(std::string_view bytes, TextEncoding encoding) {
     std::u16string text(DecodedCapacity(bytes), u'\0');
@@ -147,7 +164,21 @@ std::u16string Decoded(std::string_view bytes, TextEncoding encoding) {
 } // namespace
 
 uint64_t TRichEdit::LoadTextFile(const std::string& path) {
+    // A file that the computer's memory could not hold next to everything
+    // else is refused before it is read, naming its size.
+    const size_t memory = platform::PhysicalMemoryBytes();
+    const platform::FileIdentity file = platform::FileIdentityOf(path);
+    const auto refuse = [&](uint64_t size) {
+        throw EFOpenError(platform::AbsolutePath(path),
+                          "The file is " + SizeText(size) +
+                              ", more than a quarter of this computer's memory (" +
+                              SizeText(memory) + "), too large to open");
+    };
+    if (memory > 0 && file.size > memory / 4) {
+        refuse(file.size);
+    }
     std::u16string text;
+    std::string narrow;
     TextFormat format;
     ContentHasher hasher;
     {
@@ -155,25 +186,42 @@ uint64_t TRichEdit::LoadTextFile(const std::string& path) {
         // memory goes back as soon as it is: a big file never needs its bytes
         // and its whole text at once. A NUL byte refuses the file at the
         // piece where it stands, before the rest is read.
+        uint64_t read = 0;
         std::string bytes = platform::ReadFileBytes(path, [&](std::string_view piece) {
             if (ContainsNul(piece)) {
                 throw EFOpenError(platform::AbsolutePath(path),
                                   "The file holds NUL bytes, so it is not a text file");
             }
+            read += piece.size();
+            if (memory > 0 && read > memory / 4) {
+                refuse(read); // grown while it was read
+            }
             hasher.Add(piece);
         });
         format = DetectFormat(bytes);
-        constexpr size_t kPart = 256 * 1024;
         const size_t bom = format.BomLength();
-        size_t discarded = 0;
-        DecodeTextInParts(
-            TextBytes(bytes, format), format.encoding, text, kPart, [&](size_t decoded) {
-                decoded += bom;
-                platform::DiscardMemory(bytes.data() + discarded, decoded - discarded);
-                discarded = decoded;
-            });
+        if (DecodesNarrow(TextBytes(bytes, format), format.encoding)) {
+            // One byte a character, decoded where the bytes are (over the
+            // byte-order mark, which is no part of the text).
+            bytes.resize(DecodeNarrowInPlace(bytes, bom, format.encoding));
+            narrow = std::move(bytes);
+        } else {
+            constexpr size_t kPart = 256 * 1024;
+            size_t discarded = 0;
+            DecodeTextInParts(
+                TextBytes(bytes, format), format.encoding, text, kPart, [&](size_t decoded) {
+                    decoded += bom;
+                    platform::DiscardMemory(bytes.data() + discarded, decoded - discarded);
+                    discarded = decoded;
+                });
+        }
     }
-    SetLoadedText(std::move(text), format);
+    if (text.empty() && !narrow.empty()) {
+        SetLoadedNarrow(std::move(narrow), format);
+    } else {
+        SetLoadedText(std::move(text), format);
+    }
+    fileText_ = Snapshot();
     return hasher.Value();
 }
 
@@ -182,8 +230,19 @@ void TRichEdit::LoadTextBytes(std::string_view bytes, TextEncoding stored,
     SetLoadedText(Decoded(bytes, stored), format);
 }
 
+void TRichEdit::SetLoadedNarrow(std::string units, const TextFormat& format) {
+    fileText_.reset(); // a load of a file sets it again
+    LoadNarrowText(std::move(units));
+    FinishLoad(format);
+}
+
 void TRichEdit::SetLoadedText(std::u16string text, const TextFormat& format) {
+    fileText_.reset(); // a load of a file sets it again
     LoadText(std::move(text));
+    FinishLoad(format);
+}
+
+void TRichEdit::FinishLoad(const TextFormat& format) {
     format_ = format;
     emit formatChanged();
     SetMaxLength(kLoadedMaxLength);

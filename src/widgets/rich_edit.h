@@ -13,6 +13,7 @@
 #include "textview/text_view.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace sheafpad {
@@ -52,6 +53,9 @@ public:
     // The loaded file's format; saves write in it.
     const TextFormat& Format() const { return format_; }
     TextEncoding Encoding() const { return format_.encoding; }
+    // Whether the text is, unedited, what the last LoadTextFile made of the
+    // file's bytes: decoding the same bytes again gives it back.
+    bool HoldsLoadedFile() const { return fileText_ && Holds(*fileText_); }
     // Replaces the whole text by bytes decoded as stored (line breaks CR, LF
     // or CR LF, no byte-order mark), as a load does; later saves write in
     // format. bytes hold no NUL.
@@ -113,6 +117,9 @@ protected:
 private:
     // The text of a load (line breaks '\n') replaces the whole text.
     void SetLoadedText(std::u16string text, const TextFormat& format);
+    // The same for a text of units below U+0100, one byte each.
+    void SetLoadedNarrow(std::string units, const TextFormat& format);
+    void FinishLoad(const TextFormat& format);
     void RaiseKeyDown(int& key, Qt::KeyboardModifiers modifiers);
     void RaiseContextPopup(QPoint mousePos);
 
@@ -127,6 +134,8 @@ private:
     PendingKey pending_;
     // The format of the last load; the save writes in it.
     TextFormat format_;
+    // The text as the last LoadTextFile left it, while no other load followed.
+    std::optional<TextSnapshot> fileText_;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TRichEdit::FindOptions)

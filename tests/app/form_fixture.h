@@ -4,6 +4,9 @@
 #pragma once
 
 #include "app/form1.h"
+#include "platform/file_identity.h"
+#include "search/file_edit.h"
+#include "search/replace_record.h"
 #include "test_util.h"
 #include "widgets/directory_edit.h"
 #include "widgets/file_list_model.h"
@@ -13,6 +16,7 @@
 #include <QListView>
 #include <QTest>
 #include <algorithm>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
 #include <utility>
@@ -26,6 +30,21 @@ inline QModelIndex RowOf(const TForm1& form, const std::string& name) {
     const auto it = std::find(names.begin(), names.end(), name);
     EXPECT_NE(it, names.end()) << name;
     return form.filesModel->index(int(it - names.begin()));
+}
+
+// Replace All of find by replace in the file at path, as another running
+// program does it in folder: the id of its record, 0 (and a failure) when
+// the file holds no single match.
+inline uint64_t ReplaceAsAnotherProgram(const std::string& folder, const std::string& path,
+                                        const std::string& find, const std::string& replace) {
+    std::string error, reason;
+    const auto matcher = search::Matcher::Compile({.find = find, .replace = replace}, &error);
+    search::MatchScratch scratch;
+    const auto edit = matcher ? search::PlanReplace(path, platform::FileIdentityOf(path), 1,
+                                                    *matcher, scratch, &reason)
+                              : std::nullopt;
+    EXPECT_TRUE(edit) << error << reason;
+    return edit ? search::ApplyEdits(folder, {*edit}, {}, "").recordId : 0;
 }
 
 // Selects name in the list as a click does, which opens the file.

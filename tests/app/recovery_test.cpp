@@ -7,6 +7,7 @@
 #include "app/recovery_keeper.h"
 #include "form_fixture.h"
 #include "platform/directory.h"
+#include "platform/state_files.h"
 #include "recovery/recovery_store.h"
 #include "widgets/rich_edit.h"
 
@@ -30,10 +31,19 @@ using test::WriteFile;
 class RecoveryTest : public test::FormFixture {
 protected:
     RecoveryTest() {
-        TForm1::SetRecoveryQuestionHook([this](const QString& text) {
-            questions.push_back(text.toStdString());
-            return text.contains("b.htm") ? false : true; // Discard b, Restore the others
-        });
+        TForm1::SetRecoveryQuestionHook(
+            [this](const QString& text, const std::vector<QString>& lines) {
+                questions.push_back(text.toStdString());
+                std::vector<TForm1::RecoveryAnswer> answers;
+                copies.clear();
+                for (const QString& line : lines) {
+                    copies.push_back(line.toStdString());
+                    // Discard b, Restore the others.
+                    answers.push_back(line.contains("b.htm") ? TForm1::RecoveryAnswer::Discard
+                                                             : TForm1::RecoveryAnswer::Restore);
+                }
+                return answers;
+            });
         TForm1::SetNoticeHook(
             [this](const QString& text) { notices.push_back(text.toStdString()); });
     }
@@ -84,7 +94,7 @@ protected:
 
     TempDir state;
     const std::string folder = state.path() + "/recovery/";
-    std::vector<std::string> questions, notices;
+    std::vector<std::string> questions, copies, notices;
 };
 
 TEST_F(RecoveryTest, ACopyFollowsThePauseAndGoesWithSaveCancelAndSwitch) {
@@ -335,6 +345,8 @@ TEST_F(RecoveryTest, RestoringTheCopyOfADeletedFileIsTheDecisionToWriteItAgain) 
     Start();
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_NE(questions[0].find("no longer exists"), std::string::npos) << questions[0];
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_NE(copies[0].find("no longer exists"), std::string::npos) << copies[0];
     ASSERT_EQ(form.Memo1->toPlainText(), "typed");
     std::vector<std::string> asked;
     TForm1::SetQuestionHook([&](const QString& text) {
@@ -401,13 +413,14 @@ TEST_F(RecoveryTest, CopiesOfEndedRunsAreOfferedRestoredOrDiscarded) {
         0);
 
     Start();
-    ASSERT_EQ(questions.size(), 3u);
-    EXPECT_EQ(questions[0].rfind("Restore the unsaved changes to " + dir.file("b.htm") + " ?", 0),
-              0u)
-        << questions[0];
-    EXPECT_NE(questions[0].find("The copy was made 2001-09-0"), std::string::npos) << questions[0];
-    EXPECT_NE(questions[1].find("folder no longer exists"), std::string::npos) << questions[1];
-    EXPECT_NE(questions[2].find("changed on disk"), std::string::npos) << questions[2];
+    // One question for the three, oldest first.
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0], "Sheafpad ended before the changes to 3 files were saved. Restore "
+                            "the unsaved changes?");
+    ASSERT_EQ(copies.size(), 3u);
+    EXPECT_EQ(copies[0].rfind(dir.file("b.htm") + " (copied 2001-09-0", 0), 0u) << copies[0];
+    EXPECT_NE(copies[1].find("folder no longer exists"), std::string::npos) << copies[1];
+    EXPECT_NE(copies[2].find("changed on disk"), std::string::npos) << copies[2];
 
     // What could not be read is told first, naming the folder; the folder
     // that is gone: the text is on the clipboard, the copy kept.
@@ -448,6 +461,80 @@ TEST_F(RecoveryTest, CopiesOfEndedRunsAreOfferedRestoredOrDiscarded) {
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "caf\xe9\rrestored"); // still Latin-1, still CR
     EXPECT_EQ(Entries().size(), 2u);
     EXPECT_TRUE(errors.empty());
+}
+
+// However many copies ended runs left, there is one question, and no
+// descriptor is held for each while it is asked; unanswered, they are all
+// there for the next start.
+TEST_F(RecoveryTest, ManyCopiesAreOneQuestionHoldingNoDescriptorEach) {
+    List({{"a.htm", "one"}});
+    constexpr int kCopies = 1500;
+    ASSERT_EQ(platform::MakePrivateDirectory(folder), 0);
+    for (int i = 0; i < kCopies; ++i) {
+        // Runs whose lock files are gone, as after a crash and a reboot.
+        char run[40];
+        std::snprintf(run, sizeof run, "%016x-%016x.entry", i + 1, i);
+        recovery::Entry e;
+        e.path = dir.file("page" + std::to_string(i) + ".htm");
+        e.text = "typed " + std::to_string(i);
+        e.copiedAtNs = int64_t(i) * 1000000000;
+        WriteFile(folder + run, recovery::Header(e) + e.text);
+    }
+    const int before = test::OpenDescriptorCount();
+    int during = -1;
+    size_t asked = 0, listed = 0;
+    TForm1::SetRecoveryQuestionHook([&](const QString&, const std::vector<QString>& lines) {
+        ++asked;
+        listed = lines.size();
+        during = test::OpenDescriptorCount();
+        return std::vector<TForm1::RecoveryAnswer>(lines.size(), TForm1::RecoveryAnswer::Later);
+    });
+    Start();
+    EXPECT_EQ(asked, 1u);
+    EXPECT_EQ(listed, size_t(kCopies));
+    EXPECT_LT(during - before, 50) << "descriptors held while asking";
+    EXPECT_FALSE(form.PaneHoldsLoadedFile) << "restored without a Restore";
+
+    // Left for a later start, which finds them all again.
+    int error = 0;
+    const auto later = recovery::Store::Open(folder, &error);
+    ASSERT_TRUE(later);
+    const std::vector<recovery::Store::Found> found = later->ClaimEnded();
+    ASSERT_EQ(found.size(), size_t(kCopies));
+    EXPECT_EQ(found.front().entry.text, "typed 0");
+    EXPECT_EQ(found.back().entry.text, "typed " + std::to_string(kCopies - 1));
+    for (const recovery::Store::Found& copy : found) {
+        later->Remove(copy.entryPath);
+    }
+    EXPECT_TRUE(errors.empty());
+}
+
+// The journal of the first edit after a load starts from the file itself;
+// one after an edit undone again, or after a restored text, from its copy.
+TEST_F(RecoveryTest, OnlyAnUneditedLoadedTextIsTheFileForItsJournal) {
+    List({{"a.htm", "one\ntwo"}});
+    Start();
+    Select("a.htm");
+    Type("x");
+    // The base lines of the journals there are once the work asked for is done.
+    const auto base = [&] {
+        form.Recovery()->Flush();
+        std::string lines;
+        platform::ForEachEntry(folder, [&](std::string_view name) {
+            if (name.ends_with(".journal")) {
+                const std::string journal = ReadFile(folder + std::string(name));
+                const size_t at = journal.find("\nbase ");
+                lines += journal.substr(at + 1, journal.find('\n', at + 1) - at - 1) + ";";
+            }
+        });
+        return lines;
+    };
+    EXPECT_EQ(base(), "base file 7;");
+    form.SaveButtonClick();
+    form.Memo1->undo();
+    ASSERT_EQ(form.Memo1->toPlainText(), "one\ntwo");
+    form.MarkChanged();
+    EXPECT_EQ(base(), "base copy;");
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <cstdlib>
+#include <filesystem>
 #include <gmock/gmock.h>
 #include <sys/stat.h>
 
@@ -38,7 +39,7 @@ protected:
             questions.push_back(text.toStdString());
             return true;
         });
-        search::RemoveReplaceRecord();
+        std::filesystem::remove_all(search::ReplaceRecordDir()); // no earlier test's record
     }
     void TearDown() override {
         TForm1::SetQuestionHook(nullptr);
@@ -106,6 +107,32 @@ TEST_F(SearchFilesTest, ReplaceAllChangesTheOpenFileInThePaneAndTheOthersByteFor
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
+// Another running program's later replace in the same folder supersedes this
+// window's: its Undo Replace says so and undoes nothing of the other's work.
+TEST_F(SearchFilesTest, AnotherProgramsLaterReplaceInTheFolderIsNotUndoneHere) {
+    List({{"a.htm", "old a"}, {"b.htm", "old b"}});
+    SearchWindow* window = OpenSearch(form.filesLB);
+    ASSERT_TRUE(window);
+    Search(window, "old", "new");
+    window->ReplaceAllButton->click();
+    ASSERT_EQ(ReadFile(dir.file("b.htm")), "new b");
+
+    const std::string b = dir.file("b.htm");
+    const uint64_t other = test::ReplaceAsAnotherProgram(dir.path(), b, "new", "theirs");
+    ASSERT_NE(other, 0u);
+    ASSERT_TRUE(window->UndoReplaceButton->isEnabled());
+    window->UndoReplaceButton->click();
+    EXPECT_THAT(window->OutcomeLabel->text().toStdString(),
+                testing::StartsWith("Not undone: another running Sheafpad replaced in this "
+                                    "folder after this window did"));
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "new a");
+    EXPECT_EQ(ReadFile(b), "theirs b");
+    const auto record = search::ReadReplaceRecord(dir.path());
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->id, other) << "the other program's record must stay for it to undo";
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
 // What Replace All and Undo Replace say: a read-only file is called so, one
 // file is one file, and a replace that changed nothing offers no undo.
 TEST_F(SearchFilesTest, ReplaceAndUndoSayWhatHappened) {
@@ -128,7 +155,7 @@ TEST_F(SearchFilesTest, ReplaceAndUndoSayWhatHappened) {
     EXPECT_THAT(window->OutcomeLabel->text().toStdString(),
                 testing::StartsWith("Replaced 0 matches in 0 files.\n"));
     EXPECT_FALSE(window->UndoReplaceButton->isEnabled());
-    EXPECT_FALSE(search::HasReplaceRecord());
+    EXPECT_FALSE(search::HasReplaceRecord(dir.path()));
     EXPECT_TRUE(errors.empty());
 }
 

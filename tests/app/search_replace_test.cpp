@@ -20,6 +20,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gmock/gmock.h>
@@ -44,7 +45,7 @@ protected:
             questions.push_back(text.toStdString());
             return true;
         });
-        search::RemoveReplaceRecord();
+        std::filesystem::remove_all(search::ReplaceRecordDir()); // no earlier test's record
     }
     void TearDown() override {
         TForm1::SetQuestionHook(nullptr);
@@ -197,7 +198,36 @@ TEST_F(SearchReplaceTest, CancelStopsReplaceAllAndUndoBetweenFilesAndUndoIsExact
     for (const auto& [name, bytes] : files) {
         EXPECT_EQ(ReadFile(dir.file(name)), bytes) << name;
     }
-    EXPECT_FALSE(search::HasReplaceRecord());
+    EXPECT_FALSE(search::HasReplaceRecord(dir.path()));
+    EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+// An undo stopped part-way leaves the replace this window's: a later replace
+// by another program in the folder is still not undone from here.
+TEST_F(SearchReplaceTest, AStoppedUndoStillKeepsAnotherProgramsLaterReplace) {
+    List({{"a.htm", "old a"}, {"b.htm", "old b"}, {"c.htm", "old c"}});
+    SearchWindow* window = Open(form.filesLB, Qt::CTRL | Qt::SHIFT | Qt::Key_F);
+    ASSERT_TRUE(window);
+    Type(window, "old");
+    window->ReplaceEdit->setText("new");
+    window->ReplaceAllButton->click();
+    ASSERT_EQ(ReadFile(dir.file("c.htm")), "new c");
+    CancelAtStep(0, 1);
+    window->UndoReplaceButton->click();
+    ASSERT_TRUE(acted->load()) << "the Cancel button was never pressed";
+    ASSERT_EQ(ReadFile(dir.file("a.htm")) + ReadFile(dir.file("c.htm")), "old anew c");
+    EditRunner::SetStepHook(nullptr);
+
+    const std::string c = dir.file("c.htm");
+    const uint64_t other = test::ReplaceAsAnotherProgram(dir.path(), c, "new", "theirs");
+    ASSERT_NE(other, 0u);
+    window->UndoReplaceButton->click();
+    EXPECT_THAT(window->OutcomeLabel->text().toStdString(),
+                testing::StartsWith("Not undone: another running Sheafpad replaced"));
+    EXPECT_EQ(ReadFile(c), "theirs c");
+    const auto record = search::ReadReplaceRecord(dir.path());
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->id, other);
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
@@ -247,7 +277,7 @@ TEST_F(SearchReplaceTest, CtrlHReplacesInTheOpenFileAsOneStepOfItsUndo) {
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "old\r\nold") << "the pane's edit, not yet written";
     EXPECT_EQ(ReadFile(dir.file("b.htm")), "old");
     EXPECT_TRUE(form.NeedsSave);
-    EXPECT_FALSE(search::HasReplaceRecord()) << "the pane's undo takes it back";
+    EXPECT_FALSE(search::HasReplaceRecord(dir.path())) << "the pane's undo takes it back";
     QTest::keyClick(form.Memo1, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(form.Memo1->toPlainText(), "old\nold old");
     EXPECT_TRUE(errors.empty()) << errors.front();

@@ -230,6 +230,24 @@ TEST_F(SettingsTest, BoundsLargerThanTheScreenAreCutToItsAvailableArea) {
     EXPECT_EQ(Start()->OuterBounds(), QRect(30, area.top(), 400, area.height()));
 }
 
+// A width or height of zero or less gives the smallest window there can
+// be, on screen at the stored place; the close stores what it was.
+TEST_F(SettingsTest, NoSizeOrANegativeOneGivesTheSmallestWindow) {
+    WriteFile(ini, "[Initial]\r\nLeft=30\r\nTop=40\r\nHeight=-5\r\nWidth=0\r\n");
+    auto form = Start();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    const QSize smallest =
+        form->minimumSizeHint().expandedTo(form->minimumSize()).expandedTo(QSize(1, 1));
+    EXPECT_EQ(form->size(), smallest);
+    EXPECT_EQ(form->OuterBounds().topLeft(), QPoint(30, 40));
+    EXPECT_TRUE(form->close());
+    EXPECT_NE(ReadFile(ini).find("Height=" + std::to_string(form->OuterBounds().height()) +
+                                 "\r\nWidth=" + std::to_string(form->OuterBounds().width())),
+              std::string::npos)
+        << ReadFile(ini);
+    EXPECT_GT(form->OuterBounds().height(), 0);
+}
+
 TEST_F(SettingsTest, MinimizedWindowStoresItsRestoredRectangle) {
     WriteFile(ini, "[Initial]\r\nLeft=10\r\nTop=20\r\nHeight=300\r\nWidth=400\r\n");
     auto form = Start();

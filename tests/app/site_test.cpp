@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -174,7 +175,7 @@ TEST_F(SiteTest, SearchReplaceUndoAndRenameReachEverySubfolder) {
         questions.push_back(text.toStdString());
         return true;
     });
-    search::RemoveReplaceRecord();
+    std::filesystem::remove_all(search::ReplaceRecordDir()); // no earlier test's record
     form.dirEdit->SetText(dir.path());
     form.SubfoldersBox->click();
     form.Search()->Show(SearchWindow::Scope::ListedFiles);

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saving where the disk is full, files with extended attributes, and what
 // start-up does with the backup of an interrupted in-place save.
+#include "base/content_hash.h"
 #include "base/errors.h"
 #include "platform/file_io.h"
+#include "platform/in_place_backup.h"
 #include "test_util.h"
 
 #include <gtest/gtest.h>
@@ -116,6 +118,23 @@ void DisableUnnamedFiles() {
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),
         BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, 020000000 /* __O_TMPFILE */, 0, 1),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (EOPNOTSUPP & SECCOMP_RET_DATA)),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    InstallFilter(filter, sizeof filter / sizeof filter[0]);
+}
+
+// Makes every write of the file's content past its first 4 MB fail, as a
+// disk that fails part-way (writes of a few bytes, the marks in the
+// backup, go through).
+void FailWritesPastFourMegabytes() {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_pwrite64, 0, 5),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),
+        BPF_JUMP(BPF_JMP | BPF_JGT | BPF_K, 64, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[3])),
+        BPF_JUMP(BPF_JMP | BPF_JGE | BPF_K, 4 << 20, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (EIO & SECCOMP_RET_DATA)),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
     };
     InstallFilter(filter, sizeof filter / sizeof filter[0]);
@@ -259,6 +278,32 @@ TEST(WriteFileBytes, FullDiskFailsBeforeTheFileIsTouched) {
                            b + "\". No space left on device | unchanged | b.html c.html");
 }
 
+// A write that fails after its first piece is reported, and what it wrote
+// is taken back at once over the old content.
+TEST(WriteFileBytes, FailedWriteInPlaceIsReportedAndUndone) {
+    TempDir dir;
+    WriteFile(dir.file("a"), "original");
+    ASSERT_EQ(::link(dir.file("a").c_str(), dir.file("b").c_str()), 0);
+    const auto [report, status] = RunInChild(
+        [] {
+            FailWritesPastFourMegabytes();
+            return 0;
+        },
+        [&] {
+            std::string caught = "no error";
+            try {
+                WriteFileBytes(dir.file("a"), std::string(6 << 20, 'x'));
+            } catch (const sheafpad::EOutOfResources& error) {
+                caught = error.what();
+            }
+            return caught + " | " + ReadFile(dir.file("b"));
+        });
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(report,
+              "Cannot save file \"" + dir.file("a") + "\". Input/output error | original");
+    EXPECT_TRUE(RestoreInterruptedSaves().empty()) << "no backup left";
+}
+
 // Starts an in-place save of bytes to path in a child and stops the child as
 // soon as the backup of the old content is made. Returns the child, or -1
 // where the save ended before it could be stopped.
@@ -282,84 +327,115 @@ pid_t StopAfterBackup(const std::string& path, const std::string& bytes) {
     return -1;
 }
 
-// An in-place save of fresh over old content to path, interrupted after its
-// backup was made (the save still runs meanwhile: start-up leaves its backup
-// alone), then the file torn as a kill in the write leaves it.
-void InterruptedSave(const std::string& path, const std::string& old, const std::string& fresh,
-                     const std::string& torn) {
-    pid_t child = -1;
-    for (int attempt = 0; attempt < 5 && child < 0; ++attempt) {
-        WriteFile(path, old);
-        child = StopAfterBackup(path, fresh);
-    }
-    ASSERT_GE(child, 0) << "the save was never caught after its backup";
-    EXPECT_TRUE(RestoreInterruptedSaves().empty());
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
-    WriteFile(path, torn);
-}
-
-// Sets the save's last mark of progress (the backup's time) seconds back, as
-// if the save had been cut off that long before what comes next.
-void SaveEndedSecondsAgo(int seconds) {
+// The mark of progress of the one backup in the folder: "N <k> <t>" or
+// "O <k> <t>", the 44 bytes before the trailer's length line.
+std::string MarkOfTheBackup() {
     for (const std::string& name : sheafpad::test::DirNames(BackupDir())) {
         if (name.rfind("backup-", 0) == 0) {
-            const timespec back[2] = {{0, UTIME_OMIT}, {::time(nullptr) - seconds, 0}};
-            ASSERT_EQ(::utimensat(AT_FDCWD, (BackupDir() + "/" + name).c_str(), back, 0), 0);
+            const std::string bytes = ReadFile(BackupDir() + "/" + name);
+            return bytes.size() < 65 ? "" : bytes.substr(bytes.size() - 65, 43);
         }
     }
+    return {};
 }
 
-TEST(RestoreInterruptedSaves, PutsBackOnlyAFileThatNothingButTheSaveTouched) {
+// An in-place save of fresh over old content to path, interrupted after its
+// backup was made and before its first write (the save still runs
+// meanwhile: start-up leaves its backup alone), then the file torn as a kill
+// in that write leaves it.
+void InterruptedSave(const std::string& path, const std::string& old, const std::string& fresh,
+                     const std::string& torn) {
+    const std::string first = "N " + std::string(20, '0') + " " + std::string(20, '0');
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        WriteFile(path, old);
+        const pid_t child = StopAfterBackup(path, fresh);
+        if (child < 0) {
+            continue;
+        }
+        EXPECT_TRUE(RestoreInterruptedSaves().empty());
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        if (MarkOfTheBackup() == first) {
+            WriteFile(path, torn);
+            return;
+        }
+        std::filesystem::remove_all(BackupDir()); // caught too late: once more
+    }
+    FAIL() << "the save was never caught after its backup and before its second write";
+}
+
+// An interrupted save is judged by the file's bytes alone: put back only
+// where they are exactly what the save could have left (the new content's
+// first bytes, as far as its last mark allows, then the old content's rest),
+// whatever its times and mode say; anything else is left as it is, the
+// message telling whether it is a half-written mix, and the copy of the
+// old content stays through later starts.
+TEST(RestoreInterruptedSaves, JudgesTheFileByItsBytesNotItsTimes) {
     TempDir dir;
     const std::string path = dir.file("a.html");
     ASSERT_EQ((WriteFile(path, ""), ::link(path.c_str(), dir.file("b.html").c_str())), 0);
-    const std::string old = "old content\n", fresh(32 << 20, 'n'), torn = "nnnn content\n";
-    // Another program's work after the save was cut off, 5 s later: an
-    // append; a copy that keeps the size and sets an older time (cp -p,
-    // rsync --inplace -t, an archive unpacked over it); only the time.
+    // The save is stopped before its first write ends: its mark allows the
+    // new content's first piece (4 MB) at most.
+    const std::string old = "old content\n", fresh(12 << 20, 'n'), torn = "nnn content\n";
+    const timespec older[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
     const struct Later {
         const char* what;
         std::function<void()> act;
-        std::string leaves;
+        bool putBack;
+        std::string leaves; // when not put back
+        bool mixed;
     } later[] = {
-        {"append", [&] { sheafpad::test::AppendFile(path, "more\n"); }, torn + "more\n"},
-        {"same size, older time",
+        {"only the time", [&] { ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), older, 0), 0); },
+         true, "", false},
+        {"only the mode", [&] { ASSERT_EQ(::chmod(path.c_str(), 0600), 0); }, true, "", false},
+        {"an append at once", [&] { sheafpad::test::AppendFile(path, "more\n"); }, false,
+         torn + "more\n", true},
+        {"a copy of the same size with an older time",
          [&] {
              WriteFile(path, "copied in!!\n");
-             const timespec older[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
              ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), older, 0), 0);
          },
-         "copied in!!\n"},
-        {"only the time",
-         [&] {
-             const timespec older[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
-             ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), older, 0), 0);
-         },
-         torn},
+         false, "copied in!!\n", false},
+        {"more of the new content than the last mark allows",
+         [&] { WriteFile(path, fresh.substr(0, 5 << 20)); }, false, fresh.substr(0, 5 << 20), true},
     };
     for (const Later& change : later) {
         SCOPED_TRACE(change.what);
-        InterruptedSave(path, old, fresh, torn);
-        SaveEndedSecondsAgo(5);
-        change.act();
+        ASSERT_NO_FATAL_FAILURE(InterruptedSave(path, old, fresh, torn));
+        ASSERT_NO_FATAL_FAILURE(change.act());
         const std::vector<sheafpad::platform::InterruptedSave> saves = RestoreInterruptedSaves();
         ASSERT_EQ(saves.size(), 1u);
-        EXPECT_EQ(saves[0].outcome, sheafpad::platform::InterruptedSave::Outcome::Kept);
-        EXPECT_EQ(ReadFile(path), change.leaves); // left as the other program left it
-        EXPECT_EQ(ReadFileBytes(saves[0].keptAt), old);
-        EXPECT_EQ(saves[0].Message(), "Saving \"" + path +
-                                          "\" was interrupted, and the file has changed since, "
-                                          "so it is left as it is now; its content from before "
-                                          "that save is kept in \"" +
-                                          saves[0].keptAt + "\"");
-        ::unlink(saves[0].keptAt.c_str());
+        const sheafpad::platform::InterruptedSave& save = saves[0];
+        if (change.putBack) {
+            EXPECT_EQ(save.outcome, sheafpad::platform::InterruptedSave::Outcome::Undone);
+            EXPECT_EQ(ReadFile(path), old);
+            EXPECT_EQ(ReadFile(save.keptAt), torn);
+            ::unlink(save.keptAt.c_str());
+            EXPECT_EQ(sheafpad::test::JoinedDirNames(BackupDir()), "");
+            continue;
+        }
+        EXPECT_EQ(save.outcome, sheafpad::platform::InterruptedSave::Outcome::Kept);
+        EXPECT_EQ(save.mixed, change.mixed);
+        EXPECT_EQ(ReadFile(path), change.leaves); // left as it is
+        EXPECT_EQ(ReadFileBytes(save.keptAt), old);
+        EXPECT_EQ(save.Message(),
+                  "Saving \"" + path +
+                      "\" was interrupted, and the file was changed after that, so it is left as "
+                      "it is now" +
+                      (change.mixed ? ": it is a half-written mix of the new content and the "
+                                      "old, with changes made after the save"
+                                    : "; it is not half written") +
+                      ". Its content from before that save is kept in \"" + save.keptAt + "\"");
+        // Later starts keep the copy while the file differs from it.
+        EXPECT_TRUE(RestoreInterruptedSaves().empty());
+        EXPECT_EQ(ReadFileBytes(save.keptAt), old);
+        ::unlink(save.keptAt.c_str());
         EXPECT_EQ(sheafpad::test::JoinedDirNames(BackupDir()), "");
     }
 
     // Torn by the save alone: put back, in a start that then ends; what it
     // held instead stays beside the backups until the next start.
-    InterruptedSave(path, old, fresh, torn);
+    ASSERT_NO_FATAL_FAILURE(InterruptedSave(path, old, fresh, torn));
     const pid_t start = ::fork();
     if (start == 0) {
         const auto saves = RestoreInterruptedSaves();
@@ -381,6 +457,60 @@ TEST(RestoreInterruptedSaves, PutsBackOnlyAFileThatNothingButTheSaveTouched) {
     EXPECT_EQ(sheafpad::test::JoinedDirNames(BackupDir()).rfind("replaced-a.html.", 0), 0u);
     EXPECT_TRUE(RestoreInterruptedSaves().empty()) << "settled once";
     EXPECT_EQ(sheafpad::test::JoinedDirNames(BackupDir()), "") << "gone at the next start";
+}
+
+// A start that was itself cut short while it put the old content back: the
+// next one recognises what the put-back leaves, at any point of it, by the
+// mark it left, and finishes it; bytes that no put-back leaves stay alone.
+TEST(RestoreInterruptedSaves, APutBackCutShortIsFinishedByTheNextStart) {
+    using namespace sheafpad::platform::posix;
+    TempDir dir;
+    const std::string path = dir.file("a.html");
+    std::string old(6 << 20, 'o'), fresh(9 << 20, 'n');
+    old.replace(old.size() - 3, 3, "end");
+    const uint64_t torn = 7 << 20; // the save wrote this much of the new content
+    const std::string tornFile = Splice(fresh, old, torn);
+    const struct {
+        const char* what;
+        uint64_t mark, putBack; // the put-back's mark, and how far it got
+        bool finished;
+    } cases[] = {
+        {"in its first piece", 0, 1 << 20, true},
+        {"right at its mark", 4 << 20, 4 << 20, true},
+        {"past the old content's end, before the cut", 6 << 20, 6 << 20, true},
+        {"further than its mark allows", 0, 5 << 20, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFile(path, Splice(old, tornFile, c.putBack));
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        BackupInfo info;
+        info.dev = uint64_t(st.st_dev);
+        info.ino = uint64_t(st.st_ino);
+        info.oldSize = old.size();
+        info.newSize = fresh.size();
+        info.newHash = sheafpad::ContentHash(fresh);
+        info.path = path;
+        ASSERT_EQ(::mkdir(BackupDir().c_str(), 0700) == 0 || errno == EEXIST, true);
+        const std::string backup = BackupDir() + "/backup-test";
+        WriteFile(backup, old + fresh + BackupTrailer(&info));
+        const int fd = ::open(backup.c_str(), O_RDWR);
+        ASSERT_GE(fd, 0);
+        ASSERT_TRUE(WriteBackupMark(fd, info, BackupMark{true, c.mark, torn}));
+        ::close(fd);
+        const auto saves = RestoreInterruptedSaves();
+        ASSERT_EQ(saves.size(), 1u);
+        if (c.finished) {
+            EXPECT_EQ(saves[0].outcome, sheafpad::platform::InterruptedSave::Outcome::Undone);
+            EXPECT_TRUE(ReadFile(path) == old) << "not put back";
+        } else {
+            EXPECT_EQ(saves[0].outcome, sheafpad::platform::InterruptedSave::Outcome::Kept);
+            EXPECT_TRUE(ReadFile(path) == Splice(old, tornFile, c.putBack)) << "touched";
+        }
+        ::unlink(saves[0].keptAt.c_str());
+        EXPECT_EQ(sheafpad::test::JoinedDirNames(BackupDir()), "");
+    }
 }
 
 // Files named as backups that cannot be read as backups are set aside once.

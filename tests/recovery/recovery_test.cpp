@@ -2,11 +2,16 @@
 #include "recovery/recovery_entry.h"
 #include "recovery/recovery_journal.h"
 #include "recovery/recovery_store.h"
+#include "text/text_buffer.h"
 
+#include "base/content_hash.h"
 #include "platform/directory.h"
+#include "platform/file_identity.h"
 
 #include "test_util.h"
 
+#include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -109,6 +114,27 @@ TEST(RecoveryEntry, TextIsWhatASaveWritesOrUtf8WhenTheFileCannotHoldIt) {
     SetText(entry, lone, TextFormat{});
     EXPECT_EQ(entry.text, "a\xef\xbf\xbd"
                           "b");
+
+    // From a snapshot of a text kept one byte a unit, read in parts: a pair
+    // across the encoder's pieces stays whole, a lone half at the very end
+    // becomes U+FFFD, a Latin-1 letter goes to UTF-8 with the rest.
+    TextBuffer buffer;
+    buffer.LoadNarrow(std::string((256 << 10) - 1, 'a') + "\xe9");
+    buffer.Insert((256 << 10) - 1, u"\U0001F600");
+    const char16_t high[] = {char16_t(0xD83D), 0};
+    buffer.Insert(buffer.Length(), high);
+    std::string encoded;
+    const TextSnapshot snapshot = buffer.Snapshot();
+    const TextEncoding used = EncodeForCopy(
+        [&](const std::function<bool(std::u16string_view)>& part) {
+            snapshot.ForEachChunk(0, snapshot.Length(), part);
+        },
+        TextEncoding::Latin1, [&](TextEncoding) { encoded.clear(); },
+        [&](std::string_view piece) { encoded.append(piece); });
+    EXPECT_EQ(used, TextEncoding::Utf8);
+    EXPECT_TRUE(encoded ==
+                std::string((256 << 10) - 1, 'a') + "\xf0\x9f\x98\x80\xc3\xa9\xef\xbf\xbd")
+        << encoded.substr(encoded.size() - 12);
 }
 
 TEST(RecoveryStore, FolderAndEntriesArePrivateAndWritesReplace) {
@@ -236,7 +262,7 @@ TEST(RecoveryStore, JournalsFollowTheirCopyAndUnreadableFilesAreSetAsideOnce) {
         entry.journal = 3;
         entryPath = ended->EntryPath(entry.path);
         ASSERT_EQ(ended->Write(entryPath, entry), 0);
-        const std::string magic(kJournalMagic);
+        const std::string magic(kJournalMagic1);
         const auto journal = [&](uint64_t generation, const std::string& records) {
             WriteFile(Store::JournalPath(entryPath, generation), magic + records);
         };
@@ -261,33 +287,126 @@ TEST(RecoveryStore, JournalsFollowTheirCopyAndUnreadableFilesAreSetAsideOnce) {
     }
     const std::unique_ptr<Store> store = Store::Open(dir, &error);
     std::vector<Store::Found> found;
-    std::vector<std::string> setAside;
-    const int64_t growth = test::PeakMemoryGrowth([&] { found = store->ClaimEnded(&setAside); });
+    std::vector<std::string> setAside, unapplied;
+    const int64_t growth =
+        test::PeakMemoryGrowth([&] { found = store->ClaimEnded(&setAside, &unapplied); });
     EXPECT_LT(growth, 64 << 20);
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].entry.text, "\xe9one-two!"); // still Latin-1, as its file
-    EXPECT_EQ(found[0].Files(),
-              (std::vector<std::string>{entryPath, Store::JournalPath(entryPath, 3),
-                                        Store::JournalPath(entryPath, 4)}));
+    // Taken over under the claiming run's names.
+    const auto claimed = [&](const std::string& path) {
+        return dir + store->RunId() + "-" + path.substr(dir.size());
+    };
+    EXPECT_EQ(found[0].Files(), (std::vector<std::string>{
+                                    claimed(entryPath), claimed(Store::JournalPath(entryPath, 3)),
+                                    claimed(Store::JournalPath(entryPath, 4))}));
     EXPECT_FALSE(FileExists(Store::JournalPath(entryPath, 2)));
     std::sort(setAside.begin(), setAside.end());
     std::vector<std::string> expected;
     for (const std::string& name :
          {std::string("-cut.entry"), std::string("-dir.entry"), std::string("-empty.entry"),
-          std::string("-fifo.entry"), std::string("-garbage.entry"),
-          std::string("-orphan.0000000000000001.journal"), std::string("-zeros.entry")}) {
+          std::string("-fifo.entry"), std::string("-garbage.entry"), std::string("-zeros.entry")}) {
         expected.push_back(dir + "unreadable-" + run.substr(dir.size()) + name);
     }
-    expected.push_back(dir + "unreadable-" + Store::JournalPath(entryPath, 6).substr(dir.size()));
-    std::sort(expected.begin(), expected.end());
     EXPECT_EQ(setAside, expected);
+    // Journals that can be read but follow nothing are not called unreadable.
+    std::sort(unapplied.begin(), unapplied.end());
+    EXPECT_EQ(
+        unapplied,
+        (std::vector<std::string>{
+            dir + "unapplied-" + Store::JournalPath(entryPath, 6).substr(dir.size()),
+            dir + "unapplied-" + run.substr(dir.size()) + "-orphan.0000000000000001.journal"}));
     for (const std::string& path : setAside) {
         EXPECT_EQ(::access(path.c_str(), F_OK), 0) << path; // renamed, not deleted
     }
     store->ReleaseClaimed();
-    // Set aside once: a later start finds only the copy, still there.
-    EXPECT_EQ(store->ClaimEnded(&setAside).size(), 1u);
+    // Set aside once: a later start finds only the copy, still there, under
+    // its own names again.
+    found = store->ClaimEnded(&setAside, &unapplied);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].entry.text, "\xe9one-two!");
     EXPECT_TRUE(setAside.empty());
+    EXPECT_TRUE(unapplied.empty());
+}
+
+// With no whole copy on disk (killed while the first was still being
+// written), the journals are applied to the file that the first of them
+// started from while it still holds that content; a staging file written to
+// its end counts as a whole copy.
+TEST(RecoveryStore, JournalsWithoutAWholeCopyAreAppliedToTheFileOrTheStagedCopy) {
+    TempDir home;
+    const std::string dir = home.path() + "/recovery/";
+    const std::string file = home.file("page.htm");
+    const std::string content = "caf\xc3\xa9\none\r\n";
+    int error = 0;
+    // An ended run that journaled edits of file, its first copy cut short.
+    const auto endedRun = [&](const std::function<void(Store&, const std::string&)>& more) {
+        const std::unique_ptr<Store> ended = Store::Open(dir, &error);
+        ASSERT_TRUE(ended);
+        const std::string entryPath = ended->EntryPath(file);
+        Entry about = Sample(file, "");
+        about.loaded = platform::FileIdentityOf(file);
+        about.loaded.contentHash = ContentHash(content);
+        about.format = {TextEncoding::Utf8, LineBreak::Lf, false}; // as the file is
+        about.textEncoding = TextEncoding::Utf8;
+        about.journal = 5;
+        WriteFile(Store::JournalPath(entryPath, 5),
+                  JournalStartText(about, 9) + JournalRecord(0, 0, u"X"));
+        about.journal = 6;
+        WriteFile(Store::JournalPath(entryPath, 6),
+                  JournalStartText(about, std::nullopt) + JournalRecord(9, 0, u"!"));
+        const std::string header = Header(Sample(file, ""));
+        WriteFile(dir + "." + entryPath.substr(dir.size()) + ".cut",
+                  header.substr(0, LengthOffset(header)) + LengthDigits(100) + "\npart");
+        if (more) {
+            more(*ended, entryPath);
+        }
+    };
+    WriteFile(file, content);
+    ASSERT_NO_FATAL_FAILURE(endedRun(nullptr));
+    const std::unique_ptr<Store> store = Store::Open(dir, &error);
+    std::vector<std::string> setAside, unapplied;
+    std::vector<Store::Found> found = store->ClaimEnded(&setAside, &unapplied);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].entry.path, file);
+    EXPECT_EQ(found[0].entry.text, "Xcaf\xc3\xa9\r\none!\r\n");
+    EXPECT_TRUE(setAside.empty());
+    EXPECT_TRUE(unapplied.empty());
+    // Kept as a whole copy of its own, the journals in it and gone.
+    EXPECT_EQ(found[0].journals.size(), 0u);
+    EXPECT_EQ(Store::Recovered(found[0].entryPath)->text, found[0].entry.text);
+    for (const std::string& path : found[0].Files()) {
+        ASSERT_EQ(store->Remove(path), 0);
+    }
+    EXPECT_EQ(test::DirNames(dir).size(), 2u) << test::JoinedDirNames(dir); // the locks
+
+    // The file changed since: the journals are kept aside, readable as they are.
+    ASSERT_NO_FATAL_FAILURE(endedRun(nullptr));
+    WriteFile(file, "another text");
+    found = store->ClaimEnded(&setAside, &unapplied);
+    EXPECT_TRUE(found.empty());
+    EXPECT_TRUE(setAside.empty());
+    EXPECT_EQ(unapplied.size(), 2u);
+    for (const std::string& path : unapplied) {
+        ASSERT_EQ(std::remove(path.c_str()), 0);
+    }
+
+    // A staging file written to its end, newer than the entry: its text,
+    // with the journals that follow it.
+    ASSERT_NO_FATAL_FAILURE(endedRun([&](Store& ended, const std::string& entryPath) {
+        Entry older = Sample(file, "older");
+        older.journal = 5;
+        ASSERT_EQ(ended.Write(entryPath, older), 0);
+        Entry staged = Sample(file, "staged");
+        staged.journal = 6;
+        WriteFile(dir + "." + entryPath.substr(dir.size()) + ".whole", Stored(staged));
+    }));
+    found = store->ClaimEnded(&setAside, &unapplied);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].entry.text, "staged");
+    EXPECT_EQ(found[0].journals.size(), 1u);
+    EXPECT_TRUE(setAside.empty());
+    EXPECT_EQ(unapplied.size(), 0u);
 }
 
 } // namespace

@@ -47,7 +47,7 @@ TEST(ReplaceStop, AStopKeepsWhatWasWrittenInTheRecordAndAStoppedUndoFinishesLate
     const std::vector<FileEdit> edits = PlanAll(paths, {.find = "old", .replace = "new"});
     ASSERT_EQ(edits.size(), 5u);
     std::vector<size_t> told;
-    const ReplaceOutcome outcome = ApplyEdits(edits, {}, "", [&](size_t i) {
+    const ReplaceOutcome outcome = ApplyEdits(dir.path(), edits, {}, "", [&](size_t i) {
         told.push_back(i);
         return i < 2; // stopped before the third file
     });
@@ -56,7 +56,7 @@ TEST(ReplaceStop, AStopKeepsWhatWasWrittenInTheRecordAndAStoppedUndoFinishesLate
     EXPECT_EQ(told, (std::vector<size_t>{0, 1, 2}));
     EXPECT_EQ(ReadFile(paths[1]), "a new 1\r\n");
     EXPECT_EQ(ReadFile(paths[2]), "a old 2\r\n");
-    std::optional<ReplaceRecord> record = ReadReplaceRecord();
+    std::optional<ReplaceRecord> record = ReadReplaceRecord(dir.path());
     ASSERT_TRUE(record);
     ASSERT_EQ(record->files.size(), 2u) << "the record holds what was done";
 
@@ -65,7 +65,7 @@ TEST(ReplaceStop, AStopKeepsWhatWasWrittenInTheRecordAndAStoppedUndoFinishesLate
     EXPECT_TRUE(undone.stopped);
     EXPECT_EQ(ReadFile(paths[0]), "a old 0\r\n");
     EXPECT_EQ(ReadFile(paths[1]), "a new 1\r\n");
-    record = ReadReplaceRecord();
+    record = ReadReplaceRecord(dir.path());
     ASSERT_TRUE(record);
     undone = UndoReplace(*record);
     EXPECT_FALSE(undone.stopped);
@@ -73,13 +73,13 @@ TEST(ReplaceStop, AStopKeepsWhatWasWrittenInTheRecordAndAStoppedUndoFinishesLate
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(ReadFile(paths[size_t(i)]), "a old " + std::to_string(i) + "\r\n");
     }
-    EXPECT_FALSE(HasReplaceRecord());
+    EXPECT_FALSE(HasReplaceRecord(dir.path()));
 
     // Stopped before the first file: nothing to undo, no record.
-    const ReplaceOutcome none = ApplyEdits(edits, {}, "", [](size_t) { return false; });
+    const ReplaceOutcome none = ApplyEdits(dir.path(), edits, {}, "", [](size_t) { return false; });
     EXPECT_TRUE(none.stopped);
     EXPECT_EQ(none.files, 0u);
-    EXPECT_FALSE(HasReplaceRecord());
+    EXPECT_FALSE(HasReplaceRecord(dir.path()));
 }
 
 TEST(ReplaceStop, OnlyTheChosenMatchesAreReplacedAndAChangedTextIsRefused) {

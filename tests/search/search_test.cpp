@@ -7,6 +7,7 @@
 #include "test_util.h"
 #include "text/text_format.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -184,6 +185,11 @@ TEST(SearchAndReplace, BadExpressionsAndEmptyTextsAreRefusedWithTheReason) {
     EXPECT_FALSE(
         Matcher::Compile(SearchOptions{.find = "a(b", .replace = "", .regex = true}, &error));
     EXPECT_NE(error.find("at character 4"), std::string::npos) << error;
+    // One byte of a character: refused, saying why and what to use instead.
+    EXPECT_FALSE(
+        Matcher::Compile(SearchOptions{.find = "caf\\C", .replace = "", .regex = true}, &error));
+    EXPECT_NE(error.find("\\C (a single byte) is not allowed"), std::string::npos) << error;
+    EXPECT_NE(error.find("at character 4"), std::string::npos) << error;
     EXPECT_FALSE(Matcher::Compile(SearchOptions{}, &error));
     EXPECT_FALSE(error.empty());
 
@@ -195,6 +201,91 @@ TEST(SearchAndReplace, BadExpressionsAndEmptyTextsAreRefusedWithTheReason) {
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].skipped, "the pattern is too costly to match: it gave up at line 3 of "
                                   "this file (a pattern with fewer nested repeats may work)");
+}
+
+// \w, \d and \b know the letters and digits of every script, so a
+// replace never leaves half a character behind.
+TEST(SearchAndReplace, ClassesOfARegularExpressionTakeWholeCharacters) {
+    TempDir dir;
+    const std::string path = dir.file("page.htm");
+    WriteFile(path, "caf\xC3\xA9 na\xC3\xAFve \xD9\xA3\xD9\xA4 \xC3\xA9t\xC3\xA9\n");
+    const struct {
+        const char* find;
+        size_t matches;
+        std::string replaced;
+    } cases[] = {
+        {"caf\\w", 1, "X na\xC3\xAFve \xD9\xA3\xD9\xA4 \xC3\xA9t\xC3\xA9\n"},
+        {"\\bna\\w+\\b", 1, "caf\xC3\xA9 X \xD9\xA3\xD9\xA4 \xC3\xA9t\xC3\xA9\n"},
+        {"\\d+", 1, "caf\xC3\xA9 na\xC3\xAFve X \xC3\xA9t\xC3\xA9\n"},
+        {"\\b\\w+", 4, "X X X X\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.find);
+        const SearchOptions options{.find = c.find, .replace = "X", .regex = true};
+        const auto results = test::SearchAll({path}, options);
+        ASSERT_EQ(results.size(), 1u);
+        EXPECT_EQ(results[0].matchCount, c.matches);
+        std::string error, reason;
+        const auto matcher = Matcher::Compile(options, &error);
+        MatchScratch scratch;
+        const auto edit = PlanReplace(path, results[0].identity, results[0].matchCount, *matcher,
+                                      scratch, &reason);
+        ASSERT_TRUE(edit) << reason;
+        EXPECT_EQ(edit->newBytes, c.replaced);
+    }
+}
+
+// A stop is seen wherever the matching is: at a match, and in a long
+// stretch without any; a cancelled job hands out nothing more and its
+// thread leaves the big file it was in.
+TEST(SearchAndReplace, AStopEndsTheSearchInsideABigFile) {
+    std::string text(6 << 20, 'x');
+    for (size_t at = 0; at < text.size(); at += 1 << 20) {
+        text.replace(at, 3, "cat");
+    }
+    std::string error;
+    for (const bool regex : {false, true}) {
+        SCOPED_TRACE(regex ? "regular expression" : "literal");
+        const auto matcher = Matcher::Compile(
+            SearchOptions{.find = regex ? "c.t" : "cat", .replace = "", .regex = regex}, &error);
+        ASSERT_TRUE(matcher) << error;
+        MatchScratch scratch;
+        std::atomic<bool> stop{false};
+        size_t found = 0;
+        const auto count = [&](const Found&) {
+            ++found;
+            stop = true;
+            return true;
+        };
+        EXPECT_TRUE(matcher->ForEach(text, scratch, count, &error, &stop));
+        EXPECT_EQ(found, 1u);
+        found = 0;
+        stop = false;
+        EXPECT_TRUE(matcher->ForEach(
+            text, scratch, [&](const Found&) { return ++found; }, &error, &stop));
+        EXPECT_EQ(found, 6u) << "matches across the stretches";
+    }
+
+    // A big file that takes long to match, then a small one: cancelled
+    // once the thread is in the big file, the job is finished at once, the
+    // big file not counted as searched and the small one never searched.
+    TempDir dir;
+    WriteFile(dir.file("big.htm"), std::string(48 << 20, 'y') + "z");
+    WriteFile(dir.file("small.htm"), "yz");
+    const auto slow = Matcher::Compile(
+        SearchOptions{.find = "[y!]{1,60}[z!]", .replace = "", .regex = true}, &error);
+    ASSERT_TRUE(slow) << error;
+    ASSERT_FALSE(slow->Filters()) << "the big file must be read once, then matched";
+    SearchJob job({dir.file("big.htm"), dir.file("small.htm")}, slow, {}, 1);
+    bool reading = false;
+    for (int i = 0; i < 1000000 && !reading && job.FilesDone() == 0; ++i) {
+        reading = test::OpenedByThisProcess(dir.file("big.htm"));
+    }
+    ASSERT_TRUE(reading) << "the big file was never seen being read";
+    job.Cancel();
+    EXPECT_EQ(job.FilesDone(), 0u) << "the cancel waited for the big file";
+    EXPECT_TRUE(job.Finished());
+    EXPECT_TRUE(job.Take().empty());
 }
 
 } // namespace

@@ -134,6 +134,45 @@ TEST(TextBuffer, MatchesAPlainStringThroughEditsAndUndo) {
 // A 5 MB line: the loaded text is never copied, an insert in the middle cuts
 // one piece in two, and typing on grows the typed piece instead of adding one
 // per key; undo gives the loaded text back whole.
+// A text loaded one byte a unit reads as the same UTF-16 text, in slices
+// across its parts, and takes edits and undo as any other.
+TEST(TextBuffer, ANarrowTextReadsAndEditsAsTheWideOne) {
+    std::minstd_rand random(11);
+    std::string units;
+    for (int i = 0; i < 100000; ++i) {
+        const uint32_t r = random() % 40;
+        units += r == 0 ? '\n' : r == 1 ? char(0xE9) : r == 2 ? char(0xFF) : char('a' + r % 26);
+    }
+    std::u16string model;
+    for (const char c : units) {
+        model += char16_t(uint8_t(c));
+    }
+    TextBuffer buffer;
+    buffer.LoadNarrow(units);
+    ASSERT_NO_FATAL_FAILURE(ExpectSame(buffer, model, random));
+    size_t parts = 0;
+    std::u16string whole;
+    buffer.ForEachChunk(5, model.size(), [&](std::u16string_view part) {
+        ++parts;
+        whole.append(part);
+        return true;
+    });
+    EXPECT_EQ(whole, model.substr(5));
+    EXPECT_GT(parts, 1u) << "one slice for the whole text";
+    const TextSnapshot loaded = buffer.Snapshot();
+    EXPECT_TRUE(buffer.Holds(loaded));
+    buffer.Insert(50000, u"\u20ac\n");
+    model.insert(50000, u"\u20ac\n");
+    buffer.Remove(10, 20);
+    model.erase(10, 20);
+    ASSERT_NO_FATAL_FAILURE(ExpectSame(buffer, model, random));
+    EXPECT_FALSE(buffer.Holds(loaded));
+    buffer.Undo();
+    buffer.Undo();
+    EXPECT_EQ(buffer.Text(0, buffer.Length()), loaded.Text(0, loaded.Length()));
+    EXPECT_FALSE(buffer.Holds(loaded)) << "an undone edit is still an edit";
+}
+
 TEST(TextBuffer, EditsInALongLineCopyNothing) {
     const size_t size = 5 * 1024 * 1024;
     std::u16string line(size, u'x');

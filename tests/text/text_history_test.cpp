@@ -92,6 +92,10 @@ TEST(TextHistory, InsertionsSticksAndTheReachOfTheHistory) {
     buffer.Load(u"another text");
     EXPECT_EQ(buffer.History().FirstRevision(), buffer.Revision());
     EXPECT_FALSE(buffer.History().Move(0, last, Stick::After));
+    const uint64_t wide = buffer.Revision();
+    buffer.LoadNarrow("one byte a character"); // a text loaded narrow replaces it too
+    EXPECT_GT(buffer.Revision(), wide);
+    EXPECT_FALSE(buffer.History().Move(0, wide, Stick::After));
     EXPECT_FALSE(
         buffer.History().ForEachKeptPart(TextRange{0, 1}, last, [](size_t, size_t, size_t) {
             ADD_FAILURE() << "a part of a text that is gone";

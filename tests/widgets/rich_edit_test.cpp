@@ -4,6 +4,7 @@
 #include "widgets/rich_edit.h"
 
 #include "base/errors.h"
+#include "platform/memory.h"
 #include "test_util.h"
 
 #include <QApplication>
@@ -135,6 +136,47 @@ TEST_F(RichEditTest, RefusedLoadsLeaveThePaneAsItWas) {
         });
         EXPECT_LT(growth, 64 << 20) << name;
     }
+}
+
+// A file larger than a quarter of the computer's memory is refused before
+// it is read, its size named; a big page below that takes less than one and
+// a half times its size while it loads, one byte a character.
+TEST_F(RichEditTest, AFileTooLargeForMemoryIsRefusedAndABigPageTakesLittleMore) {
+    const uint64_t memory = platform::PhysicalMemoryBytes();
+    ASSERT_GT(memory, 0u);
+    pane.AppendLine("before");
+    test::WriteSparseFile(dir.file("huge.htm"), "text", int64_t(memory / 4 + (64 << 20)));
+    const int64_t refused = test::PeakMemoryGrowth([&] {
+        try {
+            pane.LoadTextFile(dir.file("huge.htm"));
+            ADD_FAILURE() << "loaded";
+        } catch (const EFOpenError& error) {
+            const std::string message = error.what();
+            EXPECT_NE(message.find(" GB, more than a quarter of this computer's memory ("),
+                      std::string::npos)
+                << message;
+            EXPECT_NE(message.find("), too large to open"), std::string::npos) << message;
+        }
+    });
+    EXPECT_LT(refused, 64 << 20);
+    EXPECT_EQ(Bytes(pane.LinesText()), "before\r\n");
+    ::unlink(dir.file("huge.htm").c_str());
+
+    std::string page;
+    for (int line = 0; page.size() < (96u << 20); ++line) {
+        page += "<p>line " + std::to_string(line) +
+                " of a caf\xC3\xA9 page, as long as lines are</p>\r\n";
+    }
+    WriteFile(dir.file("big.htm"), page);
+    const int64_t growth = test::PeakMemoryGrowth([&] { pane.LoadTextFile(dir.file("big.htm")); });
+    EXPECT_LT(double(growth), 1.5 * double(page.size()));
+    std::printf("a page of %zu MB: %.2f times its size while loading\n", page.size() >> 20,
+                double(growth) / double(page.size()));
+    const QString first =
+        QString::fromUtf8("<p>line 0 of a caf\xC3\xA9 page, as long as lines are</p>\n");
+    EXPECT_EQ(pane.Text(0, first.size()), first);
+    pane.SaveTextFile(dir.file("again.htm"));
+    EXPECT_TRUE(test::ReadFile(dir.file("again.htm")) == page) << "not saved back as it was";
 }
 
 TEST_F(RichEditTest, UnstorableCharacterFailsTheSaveBeforeTouchingTheFile) {
