@@ -204,6 +204,7 @@ void TextView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         layout_.SetFont(font());
+        digitAdvance_ = 0;
         UpdateGutterWidth();
         if (zooming_) {
             return;

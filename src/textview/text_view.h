@@ -20,6 +20,7 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QPoint>
+#include <QRawFont>
 #include <QString>
 #include <QTextLayout>
 #include <limits>
@@ -338,6 +339,10 @@ private:
     // The line starts shown as the gutter last drew them: (y, line), and the caret's line.
     std::vector<std::pair<int, qsizetype>> gutterRows_;
     qsizetype gutterCaretLine_ = -1;
+    // The font's digits, for the gutter (found again after a change of font).
+    mutable QRawFont digitFont_;
+    mutable QList<quint32> digitGlyphs_;
+    mutable qreal digitAdvance_ = 0;
     void UpdateGutterWidth();
     void PaintGutter(QPainter& painter) const; // text_view_gutter.cpp
     // Draws row index of laid: its ground (the current line's), the marks,

@@ -3,6 +3,7 @@
 #include "textview/text_view.h"
 
 #include <QCoreApplication>
+#include <QGlyphRun>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -50,9 +51,18 @@ int TextView::GutterWidth() const {
     if (!lineNumbers_) {
         return 0;
     }
-    const QFontMetricsF metrics(font());
-    return int(std::ceil(std::max(2, Digits(LineCount())) * metrics.horizontalAdvance(u'9'))) +
-           2 * kGutterPadding;
+    if (digitAdvance_ <= 0) {
+        // The digits' glyphs, found once a font: the numbers are drawn as
+        // glyphs, without shaping a text a row.
+        digitFont_ = QRawFont::fromFont(font());
+        digitGlyphs_ = digitFont_.glyphIndexesForString(QStringLiteral("0123456789"));
+        const QList<QPointF> advances = digitFont_.advancesForGlyphIndexes(digitGlyphs_);
+        for (const QPointF& advance : advances) {
+            digitAdvance_ = std::max(digitAdvance_, advance.x());
+        }
+        digitAdvance_ = std::max<qreal>(1, digitAdvance_);
+    }
+    return int(std::ceil(std::max(2, Digits(LineCount())) * digitAdvance_)) + 2 * kGutterPadding;
 }
 
 void TextView::SetLineNumbers(bool shown) {
@@ -82,16 +92,39 @@ void TextView::UpdateGutterWidth() {
 }
 
 void TextView::PaintGutter(QPainter& painter) const {
+    if (digitGlyphs_.size() != 10) {
+        return; // a font without digits
+    }
     const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
     const QColor current = palette().color(group, QPalette::WindowText);
     QColor other = current;
     other.setAlphaF(0.55);
-    painter.setFont(font());
-    const int width = gutter_->width() - kGutterPadding;
+    // Right-aligned numbers on each row's baseline, the caret's line apart.
+    const qreal right = gutter_->width() - kGutterPadding;
+    const qreal ascent = digitFont_.ascent();
+    const qreal rowHeight = layout_.RowHeight();
+    QList<quint32> glyphs[2];
+    QList<QPointF> positions[2];
     for (const auto& [y, line] : gutterRows_) {
-        painter.setPen(line == caretLine_ ? current : other);
-        painter.drawText(QRect(0, y, width, layout_.RowHeight()), Qt::AlignRight | Qt::AlignVCenter,
-                         QString::number(line + 1));
+        const int kind = line == caretLine_ ? 0 : 1;
+        const qreal baseline =
+            y + (rowHeight - digitFont_.ascent() - digitFont_.descent()) / 2 + ascent;
+        qreal x = right;
+        for (qsizetype number = line + 1; number > 0; number /= 10) {
+            x -= digitAdvance_;
+            glyphs[kind].append(digitGlyphs_[int(number % 10)]);
+            positions[kind].append(QPointF(x, baseline));
+        }
+    }
+    QGlyphRun run;
+    run.setRawFont(digitFont_);
+    for (int kind = 0; kind < 2; ++kind) {
+        if (!glyphs[kind].isEmpty()) {
+            run.setGlyphIndexes(glyphs[kind]);
+            run.setPositions(positions[kind]);
+            painter.setPen(kind == 0 ? current : other);
+            painter.drawGlyphRun(QPointF(0, 0), run);
+        }
     }
 }
 
