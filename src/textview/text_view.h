@@ -336,9 +336,6 @@ private:
     qsizetype caretLine_ = 0; // the line whose rows have the current line's ground
     friend class TextViewGutter;
     QWidget* gutter_ = nullptr; // a TextViewGutter
-    // The line starts shown as the gutter last drew them: (y, line), and the caret's line.
-    std::vector<std::pair<int, qsizetype>> gutterRows_;
-    qsizetype gutterCaretLine_ = -1;
     // The font's digits, for the gutter (found again after a change of font).
     mutable QRawFont digitFont_;
     mutable QList<quint32> digitGlyphs_;

@@ -76,7 +76,6 @@ void TextView::SetLineNumbers(bool shown) {
     if (gutter_) {
         gutter_->setVisible(shown);
     }
-    gutterRows_.clear();
     UpdateGutterWidth();
 }
 
@@ -105,7 +104,16 @@ void TextView::PaintGutter(QPainter& painter) const {
     const qreal rowHeight = layout_.RowHeight();
     QList<quint32> glyphs[2];
     QList<QPointF> positions[2];
-    for (const auto& [y, line] : gutterRows_) {
+    // The rows shown, as the view paints them: a number on each line's first.
+    Row row = layout_.RowOf(top_);
+    for (int y = kMargin; y < gutter_->height(); y += layout_.RowHeight()) {
+        if (row.chunk != 0 || row.index != 0) {
+            if (!layout_.NextRow(row)) {
+                break;
+            }
+            continue;
+        }
+        const qsizetype line = row.line;
         const int kind = line == caretLine_ ? 0 : 1;
         const qreal baseline =
             y + (rowHeight - digitFont_.ascent() - digitFont_.descent()) / 2 + ascent;
@@ -114,6 +122,9 @@ void TextView::PaintGutter(QPainter& painter) const {
             x -= digitAdvance_;
             glyphs[kind].append(digitGlyphs_[int(number % 10)]);
             positions[kind].append(QPointF(x, baseline));
+        }
+        if (!layout_.NextRow(row)) {
+            break;
         }
     }
     QGlyphRun run;

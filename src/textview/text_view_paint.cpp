@@ -263,12 +263,8 @@ void TextView::paintEvent(QPaintEvent* event) {
                          !layers_[0].ranges.empty() || !layers_[1].ranges.empty();
     // The current line's ground, not while a selection shows where the caret is.
     const qsizetype currentLine = HasSelection() ? -1 : caretLine_;
-    std::vector<std::pair<int, qsizetype>> lineStarts; // for the gutter
     const qreal left = kMargin - HorizontalOffset();
     for (int y = kMargin; y < viewport()->height(); y += layout_.RowHeight()) {
-        if (row.chunk == 0 && row.index == 0) {
-            lineStarts.emplace_back(y, row.line);
-        }
         const QRect rowRect(0, y, viewport()->width(), layout_.RowHeight());
         if (rowRect.intersects(area)) {
             const Laid& laid = layout_.Layout(row.line, row.chunk);
@@ -323,11 +319,6 @@ void TextView::paintEvent(QPaintEvent* event) {
     batch.Flush(painter);
     if (colours_) {
         colours_->Shown(top_, more ? layout_.RowStart(row) : Length());
-    }
-    if (gutter_ && (lineStarts != gutterRows_ || gutterCaretLine_ != caretLine_)) {
-        gutterRows_ = std::move(lineStarts);
-        gutterCaretLine_ = caretLine_;
-        gutter_->update();
     }
 }
 

@@ -1,33 +1,41 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/status_line.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 
 namespace sheafpad {
 
 StatusLine::StatusLine(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("StatusLine"));
     setAccessibleName(tr("Status"));
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(4, 1, 4, 1);
-    row->setSpacing(12);
     message_ = new QLabel(this);
     message_->setObjectName(QStringLiteral("StatusMessage"));
-    fields_ = new QLabel(this);
-    fields_->setObjectName(QStringLiteral("StatusFields"));
-    for (QLabel* label : {message_, fields_}) {
-        label->setTextFormat(Qt::PlainText);
-        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    }
-    fields_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    row->addWidget(message_, 1);
-    row->addWidget(fields_, 1);
+    message_->setTextFormat(Qt::PlainText);
     // One line, as high as the text: the pane keeps the rest.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     setMinimumHeight(fontMetrics().height() + 2);
     expiry_.setSingleShot(true);
     connect(&expiry_, &QTimer::timeout, this, &StatusLine::ClearMessage);
+}
+
+void StatusLine::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    FitMessage();
+}
+
+void StatusLine::FitMessage() {
+    // The message on the left, up to the fields.
+    const int fields = fontMetrics().horizontalAdvance(fields_) + 2 * kPadding;
+    message_->setGeometry(kPadding, 0, std::max(0, width() - fields - kPadding), height());
+}
+
+void StatusLine::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(rect().adjusted(kPadding, 0, -kPadding, 0), Qt::AlignRight | Qt::AlignVCenter,
+                     fields_);
 }
 
 void StatusLine::ShowMessage(const QString& text, int msecs) {
@@ -55,8 +63,10 @@ void StatusLine::SetCaret(qsizetype line, qsizetype column, qsizetype selected) 
 }
 
 void StatusLine::SetOverwrite(bool overwrite) {
-    overwrite_ = overwrite;
-    ShowFields();
+    if (overwrite != !overwriteText_.isEmpty()) {
+        overwriteText_ = overwrite ? tr("OVR") : QString();
+        ShowFields();
+    }
 }
 
 void StatusLine::SetFormat(const QString& encoding, const QString& lineBreaks) {
@@ -65,17 +75,27 @@ void StatusLine::SetFormat(const QString& encoding, const QString& lineBreaks) {
 }
 
 QString StatusLine::Fields() const {
-    return fields_->text();
+    return fields_;
 }
 
 void StatusLine::ShowFields() {
-    QStringList fields;
-    for (const QString& field : {selected_, caret_, overwrite_ ? tr("OVR") : QString(), format_}) {
-        if (!field.isEmpty()) {
-            fields << field;
+    QString fields;
+    for (const QString* field : {&selected_, &caret_, &overwriteText_, &format_}) {
+        if (!field->isEmpty()) {
+            if (!fields.isEmpty()) {
+                fields += QStringLiteral("  ");
+            }
+            fields += *field;
         }
     }
-    fields_->setText(fields.join(QStringLiteral("  ")));
+    if (fields != fields_) {
+        const bool wider = fields.size() != fields_.size();
+        fields_ = std::move(fields);
+        if (wider) {
+            FitMessage();
+        }
+        update();
+    }
 }
 
 } // namespace sheafpad

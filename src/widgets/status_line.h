@@ -34,14 +34,21 @@ public:
     // The fields on the right, as shown, separated by two spaces.
     QString Fields() const;
 
+protected:
+    // The fields are painted, not a label's text: they change at every key,
+    // and a label's new text would lay the line out again each time.
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void ShowFields();
+    void FitMessage();
 
     QLabel* message_;
-    QLabel* fields_;
+    QString fields_;
     QTimer expiry_;
-    QString caret_, selected_, format_;
-    bool overwrite_ = false;
+    QString caret_, selected_, overwriteText_, format_;
+    static constexpr int kPadding = 4;
 };
 
 } // namespace sheafpad
