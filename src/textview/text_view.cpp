@@ -391,9 +391,6 @@ void TextView::UpdateEditedRows(qsizetype line, qsizetype pos, int rows) {
     }
     const int top = kMargin + (std::max(0, from) - 1) * layout_.RowHeight();
     viewport()->update(QRect(0, top, viewport()->width(), (to - from + 3) * layout_.RowHeight()));
-    if (gutter_ && to > VisibleRows()) {
-        gutter_->update(); // the lines below may have moved
-    }
 }
 
 // The caret's blink -------------------------------------------------------

@@ -340,6 +340,10 @@ private:
     mutable QRawFont digitFont_;
     mutable QList<quint32> digitGlyphs_;
     mutable qreal digitAdvance_ = 0;
+    // The line starts the gutter last painted: (y, line); the caret's line then.
+    mutable std::vector<std::pair<int, qsizetype>> gutterRows_;
+    mutable qsizetype gutterCaretLine_ = -1;
+    std::vector<std::pair<int, qsizetype>> scratchStarts_; // the paint's, kept for its room
     void UpdateGutterWidth();
     void PaintGutter(QPainter& painter) const; // text_view_gutter.cpp
     // Draws row index of laid: its ground (the current line's), the marks,

@@ -105,6 +105,8 @@ void TextView::PaintGutter(QPainter& painter) const {
     QList<quint32> glyphs[2];
     QList<QPointF> positions[2];
     // The rows shown, as the view paints them: a number on each line's first.
+    gutterRows_.clear();
+    gutterCaretLine_ = caretLine_;
     Row row = layout_.RowOf(top_);
     for (int y = kMargin; y < gutter_->height(); y += layout_.RowHeight()) {
         if (row.chunk != 0 || row.index != 0) {
@@ -114,6 +116,7 @@ void TextView::PaintGutter(QPainter& painter) const {
             continue;
         }
         const qsizetype line = row.line;
+        gutterRows_.emplace_back(y, line);
         const int kind = line == caretLine_ ? 0 : 1;
         const qreal baseline =
             y + (rowHeight - digitFont_.ascent() - digitFont_.descent()) / 2 + ascent;

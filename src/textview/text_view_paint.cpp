@@ -264,7 +264,16 @@ void TextView::paintEvent(QPaintEvent* event) {
     // The current line's ground, not while a selection shows where the caret is.
     const qsizetype currentLine = HasSelection() ? -1 : caretLine_;
     const qreal left = kMargin - HorizontalOffset();
+    // The line starts shown, to see whether the gutter still numbers them
+    // (an edit within a line that changes its rows moves those below).
+    std::vector<std::pair<int, qsizetype>>* lineStarts = gutter_ ? &scratchStarts_ : nullptr;
+    if (lineStarts) {
+        lineStarts->clear();
+    }
     for (int y = kMargin; y < viewport()->height(); y += layout_.RowHeight()) {
+        if (lineStarts && row.chunk == 0 && row.index == 0) {
+            lineStarts->emplace_back(y, row.line);
+        }
         const QRect rowRect(0, y, viewport()->width(), layout_.RowHeight());
         if (rowRect.intersects(area)) {
             const Laid& laid = layout_.Layout(row.line, row.chunk);
@@ -319,6 +328,9 @@ void TextView::paintEvent(QPaintEvent* event) {
     batch.Flush(painter);
     if (colours_) {
         colours_->Shown(top_, more ? layout_.RowStart(row) : Length());
+    }
+    if (lineStarts && (*lineStarts != gutterRows_ || gutterCaretLine_ != caretLine_)) {
+        gutter_->update(); // painted next (scrolls and changes of line have it painted at once)
     }
 }
 
