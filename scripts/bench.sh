@@ -18,6 +18,12 @@ for doc in apache2-doc python3-doc; do
             "$doc" >/dev/null || echo "bench.sh: $doc did not install" >&2
     fi
 done
+# linkchecker: the link benchmark's reference, for the benchmarks only.
+if ! command -v linkchecker >/dev/null 2>&1; then
+    if [ "$(id -u)" = 0 ]; then sudo=(); else sudo=(sudo); fi
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        linkchecker >/dev/null || echo "bench.sh: linkchecker did not install" >&2
+fi
 # ripgrep: the search benchmark's reference, for the benchmarks only.
 if ! command -v rg >/dev/null 2>&1; then
     if [ "$(id -u)" = 0 ]; then sudo=(); else sudo=(sudo); fi

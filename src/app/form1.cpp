@@ -26,6 +26,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     ConnectRecovery();
     ConnectSearch();
     ConnectSite();
+    ConnectLinks();
     AddAboutEntry();
     SetOuterBounds(QRect(268, 116, 924, 480));
 }

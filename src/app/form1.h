@@ -46,6 +46,9 @@ struct MatchLine;
 struct RecordedRename;
 } // namespace search
 class FileListModel;
+class LinkCompleter;
+class LinkFollower;
+class LinksController;
 class OutsideChanges;
 class PaneHabits;
 class RecentFolders;
@@ -101,8 +104,10 @@ public:
     QAction* SearchInFiles1 = nullptr;
     QAction* OpenInEditor1 = nullptr;
     QAction* Rename1 = nullptr;
-    QAction* Subfolders1 = nullptr; // the file list's menu: as SubfoldersBox
-    QAction* OpenFolder1 = nullptr; // Ctrl+O: the desktop's folder chooser
+    QAction* RenameFolder1 = nullptr; // the selected file's folder
+    QAction* Subfolders1 = nullptr;   // the file list's menu: as SubfoldersBox
+    QAction* OpenFolder1 = nullptr;   // Ctrl+O: the desktop's folder chooser
+    QAction* CheckLinks1 = nullptr;   // Ctrl+Shift+L: the Links report
 
     // Start-up and shutdown. FormClose returns false when the window must stay open.
     // OpenAtStart, before the window is shown (the command line): the folder
@@ -123,6 +128,10 @@ public:
     SiteList* Site() const { return site_; }
     // The pane's helpers: find, go to line, comments, pairs, the status line's fields.
     PaneHabits* Habits() const { return habits_; }
+    // The site's links (form1_links.cpp).
+    LinksController* Links() const { return links_; }
+    LinkFollower* Follower() const { return follower_; }
+    LinkCompleter* Completer() const { return completer_; }
     RecentFolders* RecentDirs() const { return recentDirs_; }
 
     // Current file and change tracking.
@@ -160,6 +169,8 @@ public:
     // Renames the selected file, asking first whether to replace the
     // references to it (F2 in the list; F2 in the pane renames the open file).
     void RenameClick();
+    // Renames or moves the selected file's folder, keeping the links.
+    void RenameFolderClick();
     void filesLBContextPopup(QPoint pos);
 
     // Window bounds: the outer frame in screen coordinates.
@@ -239,6 +250,10 @@ private:
     void ConnectRecovery(); // form1_recovery.cpp
     void ConnectSearch();   // form1_search.cpp
     void ConnectSite();     // form1_site.cpp
+    void ConnectLinks();    // form1_links.cpp
+    // The open file's path relative to the listed folder; empty when the
+    // pane holds no file of it.
+    std::string OpenSitePath() const;
     // The site's section of the settings, read before [Initial] is applied
     // (so that the folder is listed once) and written after the others.
     void SiteSettings(TIniFile& ini, bool write); // form1_site.cpp
@@ -247,7 +262,7 @@ private:
     void MakeSearch();                        // form1_search.cpp
     void OpenListed(const std::string& path); // as a click in the list does
     void ConnectRename();                     // form1_replace.cpp
-    void Rename(const std::string& name);
+    void Rename(const std::string& name, bool folder);
     void OfferRecoveredEdits(); // form1_recovery.cpp
     // Puts the recovered text in the pane; files: its copy's, which go once
     // this run's copy of it is written.
@@ -277,7 +292,10 @@ private:
     SearchController* search_ = nullptr;
     bool closeAfterRun_ = false; // a close came while files were being changed
     RenameController* renamer_ = nullptr;
-    SiteList* site_ = nullptr;            // the listed files, following the disk
+    SiteList* site_ = nullptr; // the listed files, following the disk
+    LinksController* links_ = nullptr;
+    LinkFollower* follower_ = nullptr;
+    LinkCompleter* completer_ = nullptr;
     RecentFolders* recentDirs_ = nullptr; // the folders shown last, Ctrl+O
     PaneHabits* habits_ = nullptr;
 };

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Renaming a file with the references to it: asked and found by the
-// RenameController, recorded and written as Replace All is
+// Renaming or moving a file or a folder with the links to it: asked and
+// planned by the RenameController, recorded and written as Replace All is
 // (SearchController::Commit, off the window's thread).
 #include "app/form1.h"
 
 #include "app/busy_pointer.h"
+#include "app/links_controller.h"
 #include "app/outside_changes.h"
 #include "app/rename_controller.h"
 #include "app/search_controller.h"
@@ -20,6 +21,7 @@
 #include "widgets/rich_edit.h"
 #include "widgets/search_results.h"
 #include "widgets/search_window.h"
+#include "widgets/site_list.h"
 
 #include <QAction>
 #include <QListView>
@@ -60,18 +62,22 @@ QString NotesText(const std::vector<search::FileNote>& notes) {
 void TForm1::ConnectRename() {
     RenameController::Window window;
     window.folder = [this] { return dirEdit->Text(); };
-    window.listedPaths = [this] { return ListedPaths(); };
+    window.index = [this]() -> const links::LinkIndex& {
+        links_->Refresh();
+        return links_->Index();
+    };
     window.saveIfChanged = [this] { SaveIfChanged(); };
     window.moved = [this](const std::string& from, const std::string& to) {
-        if (LoadedFName == from) {
-            LoadedFName = to; // the open file keeps its place under the new name
-            Outside()->Remember(to, platform::FileIdentityOf(to), false);
+        // The open file keeps its place under the new name, also in a moved folder.
+        if (LoadedFName == from || LoadedFName.starts_with(from + "/")) {
+            LoadedFName = to + LoadedFName.substr(from.size());
+            Outside()->Remember(LoadedFName, platform::FileIdentityOf(LoadedFName), false);
         }
     };
     window.commit = [this](std::vector<search::FileEdit> edits,
                            const std::vector<search::RecordedRename>& renames,
                            std::vector<search::FileNote>& notes) {
-        search_->Commit(this, tr("Replacing the references in %1\u2026").arg(Files(edits.size())),
+        search_->Commit(this, tr("Updating the links in %1\u2026").arg(Files(edits.size())),
                         std::move(edits), renames, notes);
     };
     renamer_ = new RenameController(std::move(window), this);
@@ -88,7 +94,7 @@ void TForm1::ConnectRename() {
             }
             for (const std::string& name : filesModel->Names()) {
                 if (platform::AbsolutePath(JoinPath(dirEdit->Text(), name)) == LoadedFName) {
-                    Rename(name);
+                    Rename(name, false);
                     return;
                 }
             }
@@ -98,16 +104,26 @@ void TForm1::ConnectRename() {
 
 void TForm1::RenameClick() {
     if (const std::optional<std::string> selected = SelectedName()) {
-        Rename(*selected);
+        Rename(*selected, false);
     }
 }
 
-void TForm1::Rename(const std::string& name) {
-    const std::optional<RenameController::Outcome> done = renamer_->Rename(name);
+void TForm1::RenameFolderClick() {
+    if (const std::optional<std::string> selected = SelectedName()) {
+        if (const size_t slash = selected->rfind('/'); slash != std::string::npos) {
+            Rename(selected->substr(0, slash), true);
+        }
+    }
+}
+
+void TForm1::Rename(const std::string& name, bool folder) {
+    const std::optional<RenameController::Outcome> done =
+        folder ? renamer_->RenameFolder(name) : renamer_->Rename(name);
     if (!done) {
         return;
     }
     const QString oldName = FromBytes(done->oldName), newName = FromBytes(done->newName);
+    site_->CatchUp(); // the list has the new names at once
     RefreshFileList();
     SelectListedName(LoadedFName);
     if (SearchWindow* window = search_->Window()) {
@@ -117,9 +133,9 @@ void TForm1::Rename(const std::string& name) {
                            NotesText(done->notes));
     }
     if (!done->notes.empty()) {
-        ErrorDisplay::Show(tr("Renamed \"%1\" to \"%2\", but some references were not replaced:")
-                               .arg(oldName, newName) +
-                           NotesText(done->notes));
+        ErrorDisplay::Show(
+            tr("Renamed \"%1\" to \"%2\", but some links were not updated:").arg(oldName, newName) +
+            NotesText(done->notes));
     }
 }
 

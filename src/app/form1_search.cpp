@@ -60,6 +60,9 @@ void TForm1::ConnectSearch() {
     Rename1->setShortcutContext(Qt::WidgetShortcut);
     filesLB->addAction(Rename1);
     connect(Rename1, &QAction::triggered, this, guarded(&TForm1::RenameClick));
+    RenameFolder1 = new QAction(tr("Rename Fol&der\u2026"), this);
+    RenameFolder1->setObjectName(QStringLiteral("RenameFolder1"));
+    connect(RenameFolder1, &QAction::triggered, this, guarded(&TForm1::RenameFolderClick));
     ConnectRename();
 
     FilesPopupMenu = new QMenu(this);
@@ -67,6 +70,7 @@ void TForm1::ConnectSearch() {
     FilesPopupMenu->addAction(SearchInFiles1);
     FilesPopupMenu->addAction(OpenInEditor1);
     FilesPopupMenu->addAction(Rename1);
+    FilesPopupMenu->addAction(RenameFolder1);
     // Disabled only while the menu shows: F2 must keep working.
     connect(FilesPopupMenu, &QMenu::aboutToHide, this, [this] {
         OpenInEditor1->setEnabled(true);
@@ -81,6 +85,14 @@ void TForm1::filesLBContextPopup(QPoint pos) {
     const bool named = SelectedName().has_value();
     OpenInEditor1->setEnabled(named);
     Rename1->setEnabled(named);
+    // A file in a subfolder: its folder may be renamed, named in the entry.
+    const std::optional<std::string> selected = SelectedName();
+    const size_t slash = selected ? selected->rfind('/') : std::string::npos;
+    RenameFolder1->setEnabled(slash != std::string::npos);
+    RenameFolder1->setText(slash == std::string::npos
+                               ? tr("Rename Fol&der\u2026")
+                               : tr("Rename Fol&der \"%1\"\u2026")
+                                     .arg(QString::fromUtf8(selected->substr(0, slash).c_str())));
     // At the pointer for a click; at the current row for the keyboard.
     const QRect row = filesLB->visualRect(filesLB->currentIndex());
     const QPoint at =
@@ -119,8 +131,9 @@ void TForm1::MakeSearch() {
         ClearChanged();
     };
     host.renamedBack = [this](const std::string& from, const std::string& to) {
-        if (LoadedFName == to) {
-            LoadedFName = from; // the open file goes back to its name
+        if (!from.empty() && (LoadedFName == to || LoadedFName.starts_with(to + "/"))) {
+            // The open file goes back to its name, also in a folder moved back.
+            LoadedFName = from + LoadedFName.substr(to.size());
         }
         RefreshFileList();
         SelectListedName(LoadedFName);

@@ -3,11 +3,13 @@
 
 #include "base/errors.h"
 #include "files/file_list.h"
+#include "links/link_move.h"
 #include "platform/entry_names.h"
 #include "platform/file_io.h"
 #include "widgets/rename_dialog.h"
 
 #include <QWidget>
+#include <algorithm>
 #include <cerrno>
 
 namespace sheafpad {
@@ -23,79 +25,132 @@ std::string ToBytes(const QString& text) {
     return std::string(bytes.constData(), size_t(bytes.size()));
 }
 
+// The folders above path that do not exist, outermost first.
+std::vector<std::string> MissingFolders(const std::string& path) {
+    std::vector<std::string> missing;
+    for (std::string folder = path.substr(0, path.rfind('/'));
+         !folder.empty() && !platform::EntryExists(folder);
+         folder = folder.substr(0, folder.rfind('/'))) {
+        missing.insert(missing.begin(), folder);
+    }
+    return missing;
+}
+
+void RemoveFolders(const std::vector<std::string>& made) {
+    for (auto it = made.rbegin(); it != made.rend(); ++it) {
+        platform::RemoveEmptyFolder(*it);
+    }
+}
+
 } // namespace
 
 RenameController::RenameController(Window window, QWidget* parent)
     : QObject(parent), window_(std::move(window)), parent_(parent) {}
 
-RenameController::References RenameController::FindReferences(const std::string& name) const {
-    References found;
-    for (const std::string& path : window_.listedPaths()) {
-        std::string reason;
-        // Planned with the old name in place: the new one is not known yet.
-        if (auto edit = search::PlanRename(path, name, name, &reason)) {
-            found.count += edit->Count();
-            found.edits.push_back(std::move(*edit));
-        } else if (!reason.empty()) {
-            found.notes.push_back({path, reason});
-        }
-    }
-    return found;
+std::optional<RenameController::Outcome> RenameController::Rename(const std::string& listed) {
+    return Ask(listed, false);
 }
 
-std::optional<RenameController::Outcome> RenameController::Rename(const std::string& listed) {
-    // A file in a subfolder is renamed within its folder, by its own name.
-    const std::string where = listed.substr(0, listed.rfind('/') + 1);
-    const std::string oldName = listed.substr(where.size());
-    window_.saveIfChanged(); // the references are counted in the files as shown
-    References references = FindReferences(oldName);
-    RenameDialog dialog(FromBytes(oldName), references.count, references.edits.size(), parent_);
+std::optional<RenameController::Outcome> RenameController::RenameFolder(const std::string& folder) {
+    return Ask(folder, true);
+}
+
+std::optional<RenameController::Outcome> RenameController::Ask(const std::string& path,
+                                                               bool folder) {
+    window_.saveIfChanged(); // the links are counted in the files as shown
+    const links::References references = links::CountReferences(window_.index(), path);
+    const std::string oldName(links::NameOf(path));
+    RenameDialog dialog(FromBytes(oldName), references.links, references.files, parent_);
     const RenameDialog::Answer answer = dialog.Run();
     const std::string newName = ToBytes(answer.name);
     if (answer.choice == RenameDialog::Choice::Cancel || newName.empty() || newName == oldName) {
         return std::nullopt;
     }
-    if (newName == "." || newName == ".." ||
-        newName.find_first_of(std::string("/\0", 2)) != std::string::npos) {
-        throw Error("\"" + newName + "\" cannot be a file name");
+    // The new name is taken from the entry's own folder.
+    const std::string parent(links::FolderOf(path));
+    const std::string to = links::Normalized(parent.empty() ? newName : parent + "/" + newName);
+    const std::string last(links::NameOf(to));
+    if (newName.find('\0') != std::string::npos || newName.back() == '/' || last.empty() ||
+        last == ".." || (folder && (to + "/").starts_with(path + "/"))) {
+        throw Error("\"" + newName + "\" cannot be the " + (folder ? "folder's" : "file's") +
+                    " new name");
     }
-    const std::string from = platform::AbsolutePath(JoinPath(window_.folder(), where + oldName));
-    const std::string to = platform::AbsolutePath(JoinPath(window_.folder(), where + newName));
-    if (answer.choice == RenameDialog::Choice::RenameOnly) {
-        references = {};
+    if (to == path) {
+        return std::nullopt;
     }
-    // The renamed file's own references: its identity as found, to be taken
-    // again under the new name (a rename moves the status-change time).
-    auto own = std::find_if(references.edits.begin(), references.edits.end(),
-                            [&](const search::FileEdit& edit) { return edit.path == from; });
-    const bool ownUnchanged =
-        own != references.edits.end() &&
-        platform::CompareIdentity(own->identity, platform::FileIdentityOf(from)) ==
-            platform::FileChange::None;
-    if (const int error = platform::RenameWithoutReplacing(from, to)) {
-        throw Error("Cannot rename \"" + oldName + "\" to \"" + newName + "\". " +
-                    (error == EEXIST ? "A file of that name exists" : SystemReason(error)));
+    return Move(path, to, folder, answer.choice == RenameDialog::Choice::RenameAndUpdate);
+}
+
+RenameController::Outcome RenameController::Move(const std::string& from, const std::string& to,
+                                                 bool folder, bool update) {
+    const std::string fromPath = platform::AbsolutePath(JoinPath(window_.folder(), from));
+    // Out of the site ("../shared/x.css"): the path made plain, as the links are.
+    std::string toPath = platform::AbsolutePath(JoinPath(window_.folder(), to));
+    if (to.starts_with("../") && toPath.starts_with('/')) {
+        toPath = "/" + links::Normalized(toPath);
     }
-    window_.moved(from, to);
-    for (search::FileEdit& edit : references.edits) {
-        search::RenameReferences(edit, newName);
+    // Planned with everything still in place: the links are read where they are.
+    links::MovePlan plan;
+    if (update) {
+        plan = links::PlanMove(window_.index(), {from, to});
     }
-    if (own != references.edits.end()) {
-        own->path = to;
-        if (ownUnchanged) {
-            own->identity = platform::FileIdentityOf(to);
+    // The moved files' identities as read, to be taken again at their new
+    // names (a rename moves a file's status-change time).
+    auto movedPath = [&](const std::string& path) -> std::optional<std::string> {
+        if (path == fromPath) {
+            return toPath;
+        }
+        if (path.starts_with(fromPath + "/")) {
+            return toPath + path.substr(fromPath.size());
+        }
+        return std::nullopt;
+    };
+    std::vector<bool> unchanged;
+    for (const search::FileEdit& edit : plan.edits) {
+        unchanged.push_back(
+            movedPath(edit.path) &&
+            platform::CompareIdentity(edit.identity, platform::FileIdentityOf(edit.path)) ==
+                platform::FileChange::None);
+    }
+    std::vector<search::RecordedRename> renames;
+    std::vector<std::string> made;
+    for (const std::string& folder : MissingFolders(toPath)) {
+        if (const int error = platform::MakeFolder(folder)) {
+            RemoveFolders(made);
+            throw Error("Cannot make the folder \"" + folder + "\". " + SystemReason(error));
+        }
+        made.push_back(folder);
+        renames.push_back({"", folder});
+    }
+    if (const int error = platform::RenameWithoutReplacing(fromPath, toPath)) {
+        RemoveFolders(made);
+        throw Error("Cannot rename \"" + from + "\" to \"" + to + "\". " +
+                    (error != EEXIST ? SystemReason(error)
+                     : folder        ? "A file or folder of that name exists"
+                                     : "A file of that name exists"));
+    }
+    renames.push_back({fromPath, toPath});
+    window_.moved(fromPath, toPath);
+    for (size_t i = 0; i < plan.edits.size(); ++i) {
+        search::FileEdit& edit = plan.edits[i];
+        if (const std::optional<std::string> now = movedPath(edit.path)) {
+            edit.path = *now;
+            if (unchanged[i]) {
+                edit.identity = platform::FileIdentityOf(edit.path);
+            }
         }
     }
     try {
-        window_.commit(std::move(references.edits), {{from, to}}, references.notes);
+        window_.commit(std::move(plan.edits), renames, plan.notes);
     } catch (...) {
-        // Without its record the rename could not be undone: it is undone now.
-        if (platform::RenameWithoutReplacing(to, from) == 0) {
-            window_.moved(to, from);
+        // Without its record the move could not be undone: it is undone now.
+        if (platform::RenameWithoutReplacing(toPath, fromPath) == 0) {
+            window_.moved(toPath, fromPath);
+            RemoveFolders(made);
         }
         throw;
     }
-    return Outcome{oldName, newName, std::move(references.notes)};
+    return Outcome{from, to, std::move(plan.notes)};
 }
 
 } // namespace sheafpad

@@ -315,7 +315,8 @@ void SearchController::UndoReplace() {
         std::find(outcome.restored.begin(), outcome.restored.end(), open) != outcome.restored.end();
     for (const search::RecordedRename& rename : outcome.renamed) {
         host_.renamedBack(rename.from, rename.to);
-        reload = reload || rename.to == open;
+        reload = reload ||
+                 (!rename.from.empty() && (rename.to == open || open.starts_with(rename.to + "/")));
     }
     if (reload && !host_.openFile().empty()) {
         host_.reloadOpenFile();

@@ -16,6 +16,32 @@ std::string FolderOf(const std::string& path) {
 }
 } // namespace
 
+namespace {
+void SyncFolder(const std::string& path) {
+    const int folder = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder); // the change is done either way; this makes it last
+        ::close(folder);
+    }
+}
+} // namespace
+
+int MakeFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) != 0) {
+        return errno;
+    }
+    SyncFolder(FolderOf(path));
+    return 0;
+}
+
+int RemoveEmptyFolder(const std::string& path) {
+    if (::rmdir(path.c_str()) != 0) {
+        return errno == EEXIST ? ENOTEMPTY : errno;
+    }
+    SyncFolder(FolderOf(path));
+    return 0;
+}
+
 int RenameWithoutReplacing(const std::string& from, const std::string& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
         if (errno != EINVAL && errno != ENOSYS) {
@@ -30,11 +56,7 @@ int RenameWithoutReplacing(const std::string& from, const std::string& to) {
             return errno;
         }
     }
-    const int folder = ::open(FolderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder); // the rename is done either way; this makes it last
-        ::close(folder);
-    }
+    SyncFolder(FolderOf(to));
     return 0;
 }
 

@@ -107,6 +107,26 @@ bool IsOwnWritableFile(const std::string& path);
 FileIdentity WriteFileBytes(const std::string& path, std::string_view bytes,
                             LockedDirectories locked = LockedDirectories::AsTheSystemAllows);
 
+// While one lives on a thread, the saves that thread makes leave the flush
+// of their folders to it: each folder is flushed once, when it ends. For a
+// run of saves whose every file may be old or new after a crash (a record
+// of them is kept): the new contents are flushed before they are named, as
+// ever; only when the names last is put off to the end.
+class FolderFlushes {
+public:
+    FolderFlushes();
+    ~FolderFlushes();
+    FolderFlushes(const FolderFlushes&) = delete;
+    FolderFlushes& operator=(const FolderFlushes&) = delete;
+    // The folder's flush, put off when one lives on this thread; false when
+    // none does (the caller flushes now).
+    static bool PutOff(const std::string& dir);
+
+private:
+    std::vector<std::string> dirs_;
+    FolderFlushes* outer_;
+};
+
 // What start-up found of an in-place save that did not end (the program was
 // killed, the machine went down). Such a save keeps a synced copy of the old
 // and the new content in UserStateDir() + "backup/" until the file is

@@ -6,6 +6,7 @@
 #include "base/errors.h"
 #include "platform/file_io_posix_util.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -182,9 +183,11 @@ SafeResult WriteByRename(const std::string& shown, const Target& target, std::st
     }
     // Make the rename itself durable. The new content is in place whatever
     // this gives, so a failure here is not reported.
-    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.get() >= 0) {
-        ::fsync(dirFd.get());
+    if (!FolderFlushes::PutOff(dir)) {
+        Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dirFd.get() >= 0) {
+            ::fsync(dirFd.get());
+        }
     }
     // After the rename, which sets the status-change time too.
     if (::fstat(file.fd(), written) != 0) {
@@ -276,6 +279,35 @@ FileIdentity WriteFileBytes(const std::string& path, std::string_view bytes,
         written = WriteInPlace(shown, target.path, bytes, target.exists ? &target.st : nullptr);
     }
     return Written(path, written, bytes);
+}
+
+namespace {
+thread_local FolderFlushes* flushes = nullptr;
+} // namespace
+
+FolderFlushes::FolderFlushes() : outer_(flushes) {
+    flushes = this;
+}
+
+FolderFlushes::~FolderFlushes() {
+    flushes = outer_;
+    for (const std::string& dir : dirs_) {
+        const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+    }
+}
+
+bool FolderFlushes::PutOff(const std::string& dir) {
+    if (flushes == nullptr) {
+        return false;
+    }
+    if (std::find(flushes->dirs_.begin(), flushes->dirs_.end(), dir) == flushes->dirs_.end()) {
+        flushes->dirs_.push_back(dir);
+    }
+    return true;
 }
 
 } // namespace sheafpad::platform

@@ -287,6 +287,9 @@ ReplaceOutcome ApplyEdits(const std::string& folder, const std::vector<FileEdit>
     outcome.recordId = NewId();
     WriteRecord(*dir, folder, outcome.recordId, edits, renames);
     std::vector<char> written(edits.size(), 0);
+    // The record holds every file's content before and after: each folder's
+    // names are made durable once, at the end, not after every file.
+    const platform::FolderFlushes flushes;
     for (size_t i = 0; i < edits.size(); ++i) {
         const FileEdit& edit = edits[i];
         if (beforeWrite && !beforeWrite(i)) {
@@ -392,6 +395,16 @@ UndoOutcome UndoReplace(const ReplaceRecord& record, const BeforeFile& beforeFil
         setAside(file);
     }
     for (auto it = record.renames.rbegin(); it != record.renames.rend(); ++it) {
+        if (it->from.empty()) {
+            // A folder that the change made: gone again unless something is in it now.
+            const int error = platform::RemoveEmptyFolder(it->to);
+            if (error == 0 || error == ENOENT) {
+                outcome.renamed.push_back(*it);
+            } else if (error != ENOTEMPTY) {
+                outcome.notes.push_back({it->to, "not removed: " + SystemReason(error)});
+            }
+            continue;
+        }
         const int error = platform::RenameWithoutReplacing(it->to, it->from);
         if (error == 0) {
             outcome.renamed.push_back(*it);

@@ -34,7 +34,7 @@ struct RecordedFile {
     uint64_t newSize = 0, newHash = 0; // of what the replace wrote
 };
 struct RecordedRename {
-    std::string from, to; // full paths
+    std::string from, to; // full paths; from empty: to is a folder that was made
 };
 struct ReplaceRecord {
     std::string folder; // the folder whose files were replaced in
@@ -98,12 +98,13 @@ struct UndoOutcome {
 // gets its old content back; one that holds its old content is left as it
 // is; one changed since (or that cannot be read or written) is left alone,
 // its old content set aside in ReplaceRecordDir() and named in the note.
-// Renames are undone where the old name is free. The record is removed
-// unless it is still the only place of some old content, and unless another
-// replace in the folder superseded it meanwhile. beforeFile, when set, may
-// stop it between two files: the files put back stay so, the renames are
-// not undone yet, and the record stays, so that Undo Replace finishes the
-// work later.
+// Renames are undone where the old name is free, in the reverse order, and a
+// folder that was made is removed again when it is empty. The record is
+// removed unless it is still the only place of some old content, and unless
+// another replace in the folder superseded it meanwhile. beforeFile, when
+// set, may stop it between two files: the files put back stay so, the
+// renames are not undone yet, and the record stays, so that Undo Replace
+// finishes the work later.
 UndoOutcome UndoReplace(const ReplaceRecord& record, const BeforeFile& beforeFile = {});
 
 } // namespace sheafpad::search

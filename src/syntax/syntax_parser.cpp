@@ -13,16 +13,39 @@ namespace sheafpad::syntax {
 
 namespace {
 
-// What tree-sitter reads: [base, end) of the text, as a text of its own;
-// and how far it has read.
-struct Input {
+// How far tree-sitter has read, whatever it reads.
+struct Progress {
+    uint32_t lowest = UINT32_MAX, highest = 0; // bytes asked for
+    uint32_t unitBytes = 2;
+
+    size_t UnitsRead() const { return highest > lowest ? (highest - lowest) / unitBytes : 0; }
+};
+
+// What tree-sitter reads: [base, end) of the text, as a text of its own.
+struct Input : Progress {
+    Input(const TextSnapshot& t, size_t b, size_t e) : text(t), base(b), end(e) {}
     const TextSnapshot& text;
     size_t base = 0, end = 0;
-    uint32_t lowest = UINT32_MAX, highest = 0; // bytes asked for
-    std::u16string piece;                      // the last piece read, until the next
-
-    size_t UnitsRead() const { return highest > lowest ? (highest - lowest) / 2 : 0; }
+    std::u16string piece; // the last piece read, until the next
 };
+
+// ... or a text held as UTF-8 bytes, read in place.
+struct ByteInput : Progress {
+    explicit ByteInput(std::string_view b) : bytes(b) { unitBytes = 1; }
+    std::string_view bytes;
+};
+
+const char* ReadBytes(void* payload, uint32_t byte, TSPoint, uint32_t* bytesRead) {
+    auto& input = *static_cast<ByteInput*>(payload);
+    input.lowest = std::min(input.lowest, byte);
+    input.highest = std::max(input.highest, byte);
+    if (byte >= input.bytes.size()) {
+        *bytesRead = 0;
+        return "";
+    }
+    *bytesRead = uint32_t(input.bytes.size() - byte);
+    return input.bytes.data() + byte;
+}
 
 // tree-sitter reads the text through this: each call gets the rest of the
 // piece that holds the position asked for, at most kReadUnits of it, so
@@ -175,7 +198,27 @@ ParseOutcome SyntaxParser::ParseRange(const TextSnapshot& text, size_t from, siz
     cpuAtStart_ = platform::ThreadCpuSeconds();
     parsers_->SetCancel(reinterpret_cast<const size_t*>(cancel));
     Input read{text, from, std::min(to, text.Length())};
-    const TSInput input{&read, ReadPieces, TSInputEncodingUTF16};
+    return ParseInput(TSInput{&read, ReadPieces, TSInputEncodingUTF16});
+}
+
+ParseOutcome SyntaxParser::ParseUtf8(std::string_view bytes, const std::atomic<size_t>* cancel,
+                                     const ParseLimits& limits) {
+    if (trees_.language == Language::Plain) {
+        return ParseOutcome::Parsed;
+    }
+    if (bytes.size() >= UINT32_MAX) {
+        return ParseOutcome::TooCostly; // beyond what the trees can count
+    }
+    Drop(); // another text: nothing to reuse
+    cancel_ = cancel;
+    limits_ = limits;
+    cpuAtStart_ = platform::ThreadCpuSeconds();
+    parsers_->SetCancel(reinterpret_cast<const size_t*>(cancel));
+    ByteInput read{bytes};
+    return ParseInput(TSInput{&read, ReadBytes, TSInputEncodingUTF8});
+}
+
+ParseOutcome SyntaxParser::ParseInput(const TSInput& input) {
     Tree parsed;
     ParseOutcome outcome =
         ParseOne(parsers_->For(trees_.language), trees_.tree.get(), input, parsed);
@@ -199,7 +242,7 @@ ParseOutcome SyntaxParser::ParseOne(TSParser* parser, TSTree* old, const TSInput
     // A parse that runs out of time resumes where it stopped when called again.
     constexpr uint64_t kSliceMicros = 20'000;
     ts_parser_set_timeout_micros(parser, kSliceMicros);
-    Input& read = *static_cast<Input*>(input.payload);
+    Progress& read = *static_cast<Progress*>(input.payload);
     read.lowest = UINT32_MAX;
     read.highest = 0;
     const double cpuAtParse = platform::ThreadCpuSeconds();

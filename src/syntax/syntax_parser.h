@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <string_view>
 
 namespace sheafpad::syntax {
 
@@ -52,12 +53,17 @@ public:
     ParseOutcome ParseRange(const TextSnapshot& text, size_t from, size_t to,
                             const std::atomic<size_t>* cancel = nullptr,
                             const ParseLimits& limits = {});
+    // Parses a whole text held as UTF-8 bytes (fewer than 4 GiB): the trees
+    // count in bytes of UTF-8, and edits are not told to them.
+    ParseOutcome ParseUtf8(std::string_view bytes, const std::atomic<size_t>* cancel = nullptr,
+                           const ParseLimits& limits = {});
     // Forgets the trees: the next parse is a full one.
     void Drop();
     const SyntaxTrees& Trees() const { return trees_; }
 
 private:
     struct Parsers;
+    ParseOutcome ParseInput(const TSInput& input);
     ParseOutcome ParseEmbedded(const TSInput& input);
     // One tree-sitter parse, in slices so that the limits are checked.
     ParseOutcome ParseOne(TSParser* parser, TSTree* old, const TSInput& input, Tree& out);

@@ -3,12 +3,15 @@
 // renames only once the user has chosen.
 #include "app/rename_controller.h"
 #include "files/file_list.h"
+#include "links/link_index.h"
+#include "syntax/grammars_or_skip.h"
 #include "test_util.h"
 #include "widgets/rename_dialog.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace sheafpad {
@@ -39,17 +42,20 @@ TEST(RenameDialog, SaysWhatWouldChangeAndOffersOnlyWhatRenames) {
 // written is each file's bytes with the new name, the renamed file's own
 // edit under its new name.
 TEST(RenameController, RenamesOnlyOnceTheUserHasChosen) {
+    SKIP_WITHOUT_GRAMMARS();
     TempDir dir;
-    WriteFile(dir.file("a.htm"), "see b.htm");
-    WriteFile(dir.file("b.htm"), "I am b.htm, not bb.htm");
+    WriteFile(dir.file("a.htm"), "see <a href=\"b.htm\">b.htm</a>");
+    WriteFile(dir.file("b.htm"), "<a href=b.htm#top>I am b.htm</a>, not <a href=bb.htm>bb</a>");
     std::vector<std::pair<std::string, std::string>> moves;
     std::vector<search::FileEdit> committed;
     std::vector<search::RecordedRename> renamed;
     int saves = 0;
+    links::LinkIndex index;
     RenameController::Window window;
     window.folder = [&] { return dir.path(); };
-    window.listedPaths = [&] {
-        return std::vector<std::string>{dir.file("a.htm"), dir.file("b.htm")};
+    window.index = [&]() -> const links::LinkIndex& {
+        index = *links::BuildIndex(dir.path(), {"a.htm", "b.htm"}, 1);
+        return index;
     };
     window.saveIfChanged = [&] { ++saves; };
     window.moved = [&](const std::string& from, const std::string& to) {
@@ -90,14 +96,17 @@ TEST(RenameController, RenamesOnlyOnceTheUserHasChosen) {
     ASSERT_EQ(renamed.size(), 1u);
     EXPECT_EQ(renamed[0].to, dir.file("c.htm"));
     ASSERT_EQ(committed.size(), 2u);
-    EXPECT_EQ(committed[0].newBytes, "see c.htm");
+    std::sort(committed.begin(), committed.end(),
+              [](const search::FileEdit& a, const search::FileEdit& b) { return a.path < b.path; });
+    EXPECT_EQ(committed[0].newBytes, "see <a href=\"c.htm\">b.htm</a>") << "links, not texts";
     EXPECT_EQ(committed[1].path, dir.file("c.htm"));
-    EXPECT_EQ(committed[1].newBytes, "I am c.htm, not bb.htm");
+    EXPECT_EQ(committed[1].newBytes, "<a href=c.htm#top>I am b.htm</a>, not <a href=bb.htm>bb</a>");
     // Its identity is the renamed file's, so the write does not take it for changed.
     EXPECT_EQ(platform::CompareIdentity(committed[1].identity,
                                         platform::FileIdentityOf(dir.file("c.htm"))),
               platform::FileChange::None);
-    EXPECT_EQ(ReadFile(dir.file("a.htm")), "see b.htm") << "the window writes, not the controller";
+    EXPECT_EQ(ReadFile(dir.file("a.htm")), "see <a href=\"b.htm\">b.htm</a>")
+        << "the window writes, not the controller";
 }
 
 } // namespace

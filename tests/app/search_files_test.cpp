@@ -201,9 +201,9 @@ TEST_F(SearchFilesTest, AResultOpensThroughTheClickPathWithTheMatchSelected) {
 
 TEST_F(SearchFilesTest, RenameAsksBeforeItChangesAnythingAndOneUndoPutsItAllBack) {
     List({{"a.htm", "<a href=\"b.htm\">b</a>"},
-          {"b.htm", "self: b.htm"},
+          {"b.htm", "self: <a href=b.htm>b.htm</a>"},
           {"c.htm", "\xEF\xBB\xBF"
-                    "b.htm and bb.htm and b.html\n"}});
+                    "<img src=b.htm> and bb.htm and b.html\n"}});
     const std::string files = test::JoinedDirNames(dir.path());
     Select("b.htm");
     std::vector<std::string> shown; // what each dialog said would change
@@ -249,10 +249,11 @@ TEST_F(SearchFilesTest, RenameAsksBeforeItChangesAnythingAndOneUndoPutsItAllBack
     EXPECT_EQ(test::JoinedDirNames(dir.path()), "a.htm c.htm new.htm");
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "<a href=\"new.htm\">b</a>");
     EXPECT_EQ(ReadFile(dir.file("c.htm")), "\xEF\xBB\xBF"
-                                           "new.htm and bb.htm and b.html\n");
+                                           "<img src=new.htm> and bb.htm and b.html\n");
     // The open file: renamed under the pane, its reference changed in the pane.
     EXPECT_EQ(form.LoadedFName, dir.file("new.htm"));
-    EXPECT_EQ(form.Memo1->toPlainText(), "self: new.htm");
+    EXPECT_EQ(form.Memo1->toPlainText(), "self: <a href=new.htm>b.htm</a>")
+        << "the link, not the text";
     EXPECT_EQ(*form.SelectedName(), "new.htm");
 
     SearchWindow* window = OpenSearch(form.filesLB);
@@ -262,9 +263,9 @@ TEST_F(SearchFilesTest, RenameAsksBeforeItChangesAnythingAndOneUndoPutsItAllBack
     EXPECT_EQ(questions.back(), "Undo the last rename and its replace in 3 files?");
     EXPECT_EQ(test::JoinedDirNames(dir.path()), files);
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "<a href=\"b.htm\">b</a>");
-    EXPECT_EQ(ReadFile(dir.file("b.htm")), "self: b.htm");
+    EXPECT_EQ(ReadFile(dir.file("b.htm")), "self: <a href=b.htm>b.htm</a>");
     EXPECT_EQ(form.LoadedFName, dir.file("b.htm"));
-    EXPECT_EQ(form.Memo1->toPlainText(), "self: b.htm");
+    EXPECT_EQ(form.Memo1->toPlainText(), "self: <a href=b.htm>b.htm</a>");
 
     // Rename only: the name changes, every reference stays as it was.
     type("d.htm", &RenameDialog::OnlyButton);
@@ -273,7 +274,7 @@ TEST_F(SearchFilesTest, RenameAsksBeforeItChangesAnythingAndOneUndoPutsItAllBack
     QTest::keyClick(form.filesLB, Qt::Key_F2);
     EXPECT_EQ(test::JoinedDirNames(dir.path()), "a.htm c.htm d.htm");
     EXPECT_EQ(ReadFile(dir.file("a.htm")), "<a href=\"b.htm\">b</a>");
-    EXPECT_EQ(ReadFile(dir.file("d.htm")), "self: b.htm");
+    EXPECT_EQ(ReadFile(dir.file("d.htm")), "self: <a href=b.htm>b.htm</a>");
     EXPECT_EQ(form.LoadedFName, dir.file("d.htm"));
     EXPECT_EQ(shown.size(), 4u);
     EXPECT_EQ(errors.size(), 1u);

@@ -35,10 +35,15 @@ bool AnswerDefault(const XServer& server, const App& app) {
 
 } // namespace
 
-// name's text with every "x.htm" of the names replaced as a rename of from to "d.htm" does.
+// name's text as a rename of from to "d.htm" leaves it: the links to from
+// (each quoted or not) name "d.htm", the texts that only say its name stay.
 std::string Renamed(std::string text, const std::string& from) {
-    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += 5) {
-        text.replace(at, from.size(), "d.htm");
+    const std::pair<std::string, std::string> forms[] = {{"=\"", "\""}, {"='", "'"}, {"=", ">"}};
+    for (const auto& [open, close] : forms) {
+        const std::string link = open + from + close;
+        for (size_t at = 0; (at = text.find(link, at)) != std::string::npos;) {
+            text.replace(at, link.size(), open + "d.htm" + close);
+        }
     }
     return text;
 }
@@ -48,7 +53,8 @@ TEST(SearchE2E, ReplaceAllUndoAndRenameFromTheKeys) {
     TempDir dir;
     const std::vector<std::string> names = {"a.htm", "b.htm", "c.htm"};
     const std::vector<std::string> texts = {"old one\r\n<a href=\"b.htm\"> <a href=\"c.htm\">",
-                                            "old two\na.htm c.htm", "old three a.htm b.htm"};
+                                            "old two\n<a href=a.htm>a.htm</a> c.htm",
+                                            "old three <a href='a.htm'>b.htm</a>"};
     for (size_t i = 0; i < names.size(); ++i) {
         WriteFile(dir.file(names[i]), texts[i]);
     }

@@ -13,6 +13,7 @@
 #include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -237,6 +238,31 @@ TEST(WriteFileBytes, ReplacesTheFileKeepingModeOwnerAndGroup) {
 
     WriteFileBytes(path, "");
     EXPECT_EQ(ReadFile(path), "");
+}
+
+// Saves made while folder flushes are put off land whole; the put-off
+// flushes belong to the thread that put them off, and end with it.
+TEST(WriteFileBytes, FolderFlushesPutOffStayOnTheirThread) {
+    using sheafpad::platform::FolderFlushes;
+    TempDir dir;
+    EXPECT_FALSE(FolderFlushes::PutOff(dir.path())) << "none lives: the caller flushes";
+    {
+        const FolderFlushes outer;
+        {
+            const FolderFlushes inner;
+            WriteFileBytes(dir.file("a.html"), "a");
+        }
+        EXPECT_TRUE(FolderFlushes::PutOff(dir.path())) << "the outer one again";
+        bool elsewhere = true;
+        std::thread([&] { elsewhere = FolderFlushes::PutOff(dir.path()); }).join();
+        EXPECT_FALSE(elsewhere);
+        WriteFileBytes(dir.file("a.html"), "new a");
+        WriteFileBytes(dir.file("b.html"), "b");
+    }
+    EXPECT_FALSE(FolderFlushes::PutOff(dir.path()));
+    EXPECT_EQ(ReadFile(dir.file("a.html")), "new a");
+    EXPECT_EQ(ReadFile(dir.file("b.html")), "b");
+    EXPECT_EQ(sheafpad::test::DirNames(dir.path()), (std::vector<std::string>{"a.html", "b.html"}));
 }
 
 TEST(WriteFileBytes, NewFileGetsTheUsualMode) {
