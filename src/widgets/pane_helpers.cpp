@@ -75,9 +75,14 @@ void PairHighlighter::UpdateNow() {
         };
     }
     std::optional<TextPair> pair = MatchBracket(text, caret, skip);
-    if (!pair && language == syntax::Language::Html &&
-        syntax::LanguageAt(text, caret, language) == syntax::Language::Html) {
+    if (!pair && language == syntax::Language::Html) {
+        // A tag first (a look a little way back), and only then whether it
+        // stands in the page's markup, not in a script: a key in a big page
+        // reads no more.
         pair = MatchTag(text, caret, skip);
+        if (pair && syntax::LanguageAt(text, caret, language) != syntax::Language::Html) {
+            pair.reset();
+        }
     }
     std::vector<TextRange> ranges;
     if (pair && !pair->second.Empty()) {
