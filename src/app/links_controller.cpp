@@ -2,6 +2,7 @@
 #include "app/links_controller.h"
 
 #include "app/busy_pointer.h"
+#include "links/link_cache.h"
 #include "links/link_check.h"
 #include "syntax/syntax_edit.h"
 #include "syntax/syntax_parser.h"
@@ -18,8 +19,10 @@ namespace {
 
 // Added files read at once on the window's thread; more start a build.
 constexpr size_t kReadAtOnce = 64;
-// A page longer than this is read again once typing pauses, not after every
-// key: its parse takes longer than a key may (a page of 750 KB, 50 ms).
+// A text longer than this that must be parsed in full (newly opened, or
+// after an edit too large to tell the trees) is read once typing pauses:
+// its parse takes longer than a key may (a page of 750 KB, 50 ms). An edit
+// the trees were told of costs about a millisecond, and is read at once.
 constexpr qsizetype kReadAfterEveryKey = 256 * 1024;
 constexpr int kPauseMs = 300;
 
@@ -63,7 +66,13 @@ void LinksController::StartBuild() {
     paneDirty_ = true;
     // The build reads the disk; the pane's own text is put in when it is taken.
     build_ = std::thread([this, generation, root = tree_.Root(), paths = tree_.Paths()] {
-        built_ = links::BuildIndex(root, paths, BuildThreads(), &cancel_);
+        // Only the files changed since the last run are parsed.
+        const links::LinkCache cache = links::LinkCache::Load(root);
+        size_t read = 0;
+        built_ = links::BuildIndex(root, paths, BuildThreads(), &cancel_, &cache, &read);
+        if (built_ && read > 0) {
+            links::LinkCache::Save(*built_); // best effort: a build without it only takes longer
+        }
         QMetaObject::invokeMethod(
             this, [this, generation] { TakeBuild(generation); }, Qt::QueuedConnection);
     });
@@ -129,13 +138,16 @@ void LinksController::PaneChanged(qsizetype pos, qsizetype removed, qsizetype ad
         paneParser_.reset(); // a new text: parsed in full
     } else {
         const TextChange change{size_t(pos), size_t(removed), size_t(added)};
-        paneParser_->Edit(syntax::MakeSyntaxEdit(pane_->Buffer(), paneText_, change));
+        const syntax::SyntaxEdit edit = syntax::MakeSyntaxEdit(pane_->Buffer(), paneText_, change);
+        paneParser_->Edit(edit);
+        paneTracker_.Edit(edit);
     }
     paneText_ = pane_->Snapshot();
     paneDirty_ = true;
     // One parse for the changes of one event; what asks for the links
     // (following, completing, a report) has them read at once.
-    paneTimer_.start(pane_->Length() > kReadAfterEveryKey ? kPauseMs : 0);
+    const bool whole = !paneParser_ || paneParser_->Trees().Empty() || !paneTracker_.Known();
+    paneTimer_.start(whole && pane_->Length() > kReadAfterEveryKey ? kPauseMs : 0);
 }
 
 void LinksController::ParsePane() {
@@ -151,7 +163,8 @@ void LinksController::ParsePane() {
     }
     const syntax::Language language = syntax::LanguageForFileName(path);
     if (!paneParser_ || paneParsed_ != path || paneParser_->language() != language) {
-        paneParser_ = std::make_unique<syntax::SyntaxParser>(language);
+        paneParser_ = std::make_unique<syntax::SyntaxParser>(language, false);
+        paneTracker_.Forget();
         paneParsed_ = path;
         paneText_ = pane_->Snapshot();
     }
@@ -162,7 +175,8 @@ void LinksController::ParsePane() {
     links::LinkScanner scanner;
     const links::SnapshotText text(paneText_);
     auto scanned = std::make_shared<links::ScannedFile>();
-    scanned->links = scanner.ScanTrees(paneParser_->Trees(), text);
+    paneTracker_.Update(scanner, *paneParser_, text); // only what the edits touched, read again
+    scanned->links = paneTracker_.Links();
     for (const links::RawLink& link : scanned->links) {
         paneLinks_.push_back({qsizetype(link.start / 2), qsizetype(link.end / 2), link});
     }

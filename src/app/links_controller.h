@@ -8,6 +8,7 @@
 
 #include "files/site_tree.h"
 #include "links/link_index.h"
+#include "links/link_tracker.h"
 #include "text/text_buffer.h"
 
 #include <QObject>
@@ -99,8 +100,9 @@ private:
 
     // The pane's own parse, edited with the text.
     std::unique_ptr<syntax::SyntaxParser> paneParser_;
-    std::string paneParsed_; // the path whose text the parser holds
-    TextSnapshot paneText_;  // the text as the parser was last told of it
+    links::LinkTracker paneTracker_; // the pane's links, as paneParser_ last parsed them
+    std::string paneParsed_;         // the path whose text the parser holds
+    TextSnapshot paneText_;          // the text as the parser was last told of it
     bool paneDirty_ = true;
     std::vector<PaneLink> paneLinks_;
     QTimer paneTimer_;

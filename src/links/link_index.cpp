@@ -3,6 +3,7 @@
 
 #include "base/errors.h"
 #include "files/file_list.h"
+#include "links/link_cache.h"
 #include "platform/whole_file.h"
 #include "text/text_format.h"
 
@@ -14,12 +15,6 @@ namespace {
 
 // Larger files are no site's pages: they are not read for links.
 constexpr uint64_t kLargestScanned = 64 * 1024 * 1024;
-
-struct KeyHash {
-    size_t operator()(const FileKey& key) const {
-        return std::hash<uint64_t>()(key.inode * 1000003 ^ key.device);
-    }
-};
 
 std::vector<Target> Resolved(std::string_view path, const ScannedFile& scanned) {
     std::vector<Target> targets;
@@ -121,7 +116,8 @@ size_t LinkIndex::Refresh(LinkScanner& scanner) {
 }
 
 std::optional<LinkIndex> BuildIndex(const std::string& root, const std::vector<std::string>& paths,
-                                    unsigned threads, const std::atomic<bool>* cancel) {
+                                    unsigned threads, const std::atomic<bool>* cancel,
+                                    const LinkCache* cache, size_t* read) {
     // Each file once, whatever leads to it.
     struct Unique {
         std::string full;
@@ -130,7 +126,7 @@ std::optional<LinkIndex> BuildIndex(const std::string& root, const std::vector<s
     };
     std::vector<Unique> unique;
     std::vector<std::pair<const std::string*, size_t>> named; // path, its file in unique
-    std::unordered_map<FileKey, size_t, KeyHash> seen;
+    std::unordered_map<FileKey, size_t, FileKeyHash> seen;
     for (const std::string& path : paths) {
         if (!HoldsLinks(path)) {
             continue;
@@ -147,7 +143,7 @@ std::optional<LinkIndex> BuildIndex(const std::string& root, const std::vector<s
         }
         named.emplace_back(&path, it->second);
     }
-    std::atomic<size_t> next{0};
+    std::atomic<size_t> next{0}, scanned{0};
     auto work = [&] {
         LinkScanner scanner;
         std::string buffer;
@@ -155,6 +151,14 @@ std::optional<LinkIndex> BuildIndex(const std::string& root, const std::vector<s
             if (cancel && cancel->load()) {
                 return;
             }
+            if (cache) {
+                unique[i].scanned =
+                    cache->Find(unique[i].key, syntax::LanguageForFileName(unique[i].full));
+                if (unique[i].scanned) {
+                    continue;
+                }
+            }
+            ++scanned;
             unique[i].scanned = ScanFile(scanner, unique[i].full, unique[i].key, buffer);
             if (!unique[i].scanned) {
                 unique[i].scanned = std::make_shared<ScannedFile>(
@@ -172,6 +176,9 @@ std::optional<LinkIndex> BuildIndex(const std::string& root, const std::vector<s
     }
     if (cancel && cancel->load()) {
         return std::nullopt;
+    }
+    if (read) {
+        *read = scanned;
     }
     LinkIndex index(root);
     for (const auto& [path, file] : named) {

@@ -28,6 +28,13 @@ struct FileKey {
     bool operator==(const FileKey&) const = default;
 };
 FileKey KeyOf(const platform::FileIdentity& identity);
+struct FileKeyHash {
+    size_t operator()(const FileKey& key) const {
+        return std::hash<uint64_t>()(key.inode * 1000003 ^ key.device);
+    }
+};
+
+class LinkCache;
 
 // The links one file holds as written.
 struct ScannedFile {
@@ -77,7 +84,10 @@ private:
 
 // The index of the listed paths (relative to root; those that hold no links
 // are left out), read by threads workers. Nothing when *cancel became true.
+// What cache holds of a file as it is now is taken instead of reading it;
+// *read, when given, is how many files were read.
 std::optional<LinkIndex> BuildIndex(const std::string& root, const std::vector<std::string>& paths,
-                                    unsigned threads, const std::atomic<bool>* cancel = nullptr);
+                                    unsigned threads, const std::atomic<bool>* cancel = nullptr,
+                                    const LinkCache* cache = nullptr, size_t* read = nullptr);
 
 } // namespace sheafpad::links

@@ -57,7 +57,66 @@ template <typename Visit> void ForEachNode(TSNode root, Visit visit) {
     }
 }
 
+// The same over the nodes that meet [from, to] (touching counts), skipping
+// whole runs of children outside it.
+template <typename Visit> void ForEachNodeIn(TSNode root, uint32_t from, uint32_t to, Visit visit) {
+    TSTreeCursor cursor = ts_tree_cursor_new(root);
+    bool descend = visit(root);
+    for (;;) {
+        // The first child that ends at from or later, else the next sibling
+        // (or the parent's).
+        if (!descend ||
+            ts_tree_cursor_goto_first_child_for_byte(&cursor, from > 0 ? from - 1 : 0) < 0) {
+            while (!ts_tree_cursor_goto_next_sibling(&cursor)) {
+                if (!ts_tree_cursor_goto_parent(&cursor)) {
+                    ts_tree_cursor_delete(&cursor);
+                    return;
+                }
+            }
+        }
+        const TSNode node = ts_tree_cursor_current_node(&cursor);
+        if (ts_node_start_byte(node) > to || ts_node_end_byte(node) < from) {
+            // Past the range: nothing more at this level.
+            if (!ts_tree_cursor_goto_parent(&cursor)) {
+                ts_tree_cursor_delete(&cursor);
+                return;
+            }
+            descend = false;
+            continue;
+        }
+        descend = visit(node);
+    }
+}
+
 } // namespace
+
+bool MayHoldLinks(syntax::Language language, std::string_view utf8) {
+    switch (language) {
+    case syntax::Language::Css:
+        // url( in any case, and @import (an at-rule's name has no case).
+        for (size_t at = 0; (at = utf8.find_first_of("(@", at)) != std::string_view::npos; ++at) {
+            const std::string_view before = utf8.substr(at >= 3 ? at - 3 : 0, at >= 3 ? 3 : 0);
+            if ((utf8[at] == '(' && Lower(std::string(before)) == "url") ||
+                (utf8[at] == '@' && Lower(std::string(utf8.substr(at + 1, 6))) == "import")) {
+                return true;
+            }
+        }
+        return false;
+    case syntax::Language::JavaScript:
+        // Every link a script holds is written with one of these words.
+        for (const std::string_view word : {"import", "export", "Worker", "URL"}) {
+            if (utf8.find(word) != std::string_view::npos) {
+                return true;
+            }
+        }
+        return false;
+    case syntax::Language::Html:
+        return true;
+    case syntax::Language::Plain:
+        break;
+    }
+    return false;
+}
 
 std::string ByteText::Slice(uint32_t start, uint32_t end) const {
     end = std::min<uint32_t>(end, uint32_t(bytes_.size()));
@@ -194,7 +253,14 @@ struct LinkScanner::Walk {
               quoted(symbol("quoted_attribute_value")) {}
         TSSymbol tagName, attribute, quoted;
     };
+    struct HtmlSymbols;
+    // Reads the node; whether its children are to be visited.
+    bool HtmlNode(TSNode node, const HtmlSymbols& symbol);
     void Html(TSNode root);
+    // Only the nodes that meet ranges (whole tags, in order, apart).
+    void HtmlIn(TSNode root, const std::vector<ByteRange>& ranges);
+    // The CSS or script inside a <style> or <script> element.
+    void Embedded(TSNode content, syntax::Language language);
     void Tag(TSNode tag, const TagSymbols& symbol);
     void Css(TSNode root, LinkKind kind);
     void Script(TSNode root);
@@ -202,18 +268,115 @@ struct LinkScanner::Walk {
     void StyleAttribute();
 };
 
-void LinkScanner::Walk::Html(TSNode root) {
-    const Symbols symbol(ts_tree_language(root.tree));
-    const TSSymbol startTag = symbol("start_tag"), selfClosing = symbol("self_closing_tag");
-    const TagSymbols tagSymbols(symbol);
-    ForEachNode(root, [&](TSNode node) {
-        const TSSymbol kind = ts_node_symbol(node);
-        if (kind == startTag || kind == selfClosing) {
-            Tag(node, tagSymbols);
-            return false;
+// The HTML grammar's kinds of node that the walk tells apart.
+struct LinkScanner::Walk::HtmlSymbols {
+    explicit HtmlSymbols(const Symbols& symbol)
+        : tag(symbol), startTag(symbol("start_tag")), selfClosing(symbol("self_closing_tag")),
+          script(symbol("script_element")), style(symbol("style_element")),
+          rawText(symbol("raw_text")), endTag(symbol("end_tag")), text(symbol("text")),
+          comment(symbol("comment")) {}
+    TagSymbols tag;
+    TSSymbol startTag, selfClosing, script, style, rawText, endTag, text, comment;
+
+    // A tag, or a <script> or <style> element: what holds links, read whole.
+    bool IsUnit(TSSymbol kind) const {
+        return kind == startTag || kind == selfClosing || kind == script || kind == style;
+    }
+};
+
+bool LinkScanner::Walk::HtmlNode(TSNode node, const HtmlSymbols& symbol) {
+    const TSSymbol kind = ts_node_symbol(node);
+    if (kind == symbol.startTag || kind == symbol.selfClosing) {
+        Tag(node, symbol.tag);
+        return false;
+    }
+    if (kind == symbol.script || kind == symbol.style) {
+        // Its contents are read here rather than parsed with the page:
+        // most pages' scripts and styles name no file, and are not parsed.
+        for (uint32_t i = 0, count = ts_node_child_count(node); i < count; ++i) {
+            const TSNode child = ts_node_child(node, i);
+            if (ts_node_symbol(child) == symbol.startTag) {
+                Tag(child, symbol.tag);
+            } else if (ts_node_symbol(child) == symbol.rawText) {
+                Embedded(child, kind == symbol.script ? syntax::Language::JavaScript
+                                                      : syntax::Language::Css);
+            }
         }
-        return true;
-    });
+        return false;
+    }
+    return kind != symbol.endTag && kind != symbol.text && kind != symbol.comment;
+}
+
+void LinkScanner::Walk::Html(TSNode root) {
+    const HtmlSymbols symbol{Symbols(ts_tree_language(root.tree))};
+    ForEachNode(root, [&](TSNode node) { return HtmlNode(node, symbol); });
+}
+
+void LinkScanner::Walk::HtmlIn(TSNode root, const std::vector<ByteRange>& ranges) {
+    const HtmlSymbols symbol{Symbols(ts_tree_language(root.tree))};
+    for (const ByteRange& range : ranges) {
+        ForEachNodeIn(root, range.start, range.end,
+                      [&](TSNode node) { return HtmlNode(node, symbol); });
+    }
+}
+
+std::vector<ByteRange> LinkScanner::WholeUnits(const syntax::SyntaxTrees& trees,
+                                               std::vector<ByteRange> ranges) {
+    std::sort(ranges.begin(), ranges.end(),
+              [](const ByteRange& a, const ByteRange& b) { return a.start < b.start; });
+    std::vector<ByteRange> merged;
+    const TSNode root = ts_tree_root_node(trees.tree.get());
+    const Walk::HtmlSymbols symbol{Symbols(ts_tree_language(trees.tree.get()))};
+    for (ByteRange range : ranges) {
+        // Grown to the whole of each tag it meets, until it meets no more.
+        for (;;) {
+            ByteRange grown = range;
+            ForEachNodeIn(root, range.start, range.end, [&](TSNode node) {
+                if (!symbol.IsUnit(ts_node_symbol(node))) {
+                    return true;
+                }
+                grown.start = std::min(grown.start, ts_node_start_byte(node));
+                grown.end = std::max(grown.end, ts_node_end_byte(node));
+                return false;
+            });
+            if (grown.start == range.start && grown.end == range.end) {
+                break;
+            }
+            range = grown;
+        }
+        if (!merged.empty() && range.start <= merged.back().end) {
+            merged.back().end = std::max(merged.back().end, range.end);
+        } else {
+            merged.push_back(range);
+        }
+    }
+    return merged;
+}
+
+std::vector<RawLink> LinkScanner::ScanRanges(const syntax::SyntaxTrees& trees, const ScanText& text,
+                                             const std::vector<ByteRange>& ranges) {
+    std::vector<RawLink> links;
+    if (trees.Empty() || trees.language != syntax::Language::Html) {
+        return links;
+    }
+    Walk walk{text, this, links};
+    walk.HtmlIn(ts_tree_root_node(trees.tree.get()), ranges);
+    std::stable_sort(links.begin(), links.end(),
+                     [](const RawLink& a, const RawLink& b) { return a.start < b.start; });
+    return links;
+}
+
+void LinkScanner::Walk::Embedded(TSNode content, syntax::Language language) {
+    if (scanner == nullptr) {
+        return;
+    }
+    Add(ts_node_start_byte(content), ts_node_end_byte(content), ts_node_start_point(content),
+        LinkKind::Html);
+    const RawLink whole = std::move(out.back());
+    out.pop_back();
+    for (const RawLink& link : scanner->ScanInner(language, whole.value)) {
+        AddPiece(whole, Piece{link.start, link.end}, link.kind);
+    }
 }
 
 void LinkScanner::Walk::Tag(TSNode tag, const TagSymbols& symbol) {
@@ -280,24 +443,12 @@ void LinkScanner::Walk::Tag(TSNode tag, const TagSymbols& symbol) {
 void LinkScanner::Walk::StyleAttribute() {
     const RawLink whole = std::move(out.back());
     out.pop_back();
-    if (scanner == nullptr || Lower(whole.value).find("url(") == std::string::npos) {
-        return; // no url() to find: not parsed
+    if (scanner == nullptr || !MayHoldLinks(syntax::Language::Css, whole.value)) {
+        return;
     }
     // A declaration list, parsed as the block of a rule.
     const std::string sheet = "a{" + whole.value + "}";
-    syntax::SyntaxParser& parser =
-        *(scanner->styleAttribute_
-              ? scanner->styleAttribute_
-              : (scanner->styleAttribute_ = scanner->ParserFor(syntax::Language::Css)));
-    if (parser.ParseUtf8(sheet) != syntax::ParseOutcome::Parsed || parser.Trees().Empty()) {
-        return;
-    }
-    std::vector<RawLink> found;
-    const ByteText sheetText(sheet, TextEncoding::Utf8);
-    Walk inner{sheetText, nullptr, found};
-    inner.Css(ts_tree_root_node(parser.Trees().tree.get()), LinkKind::Css);
-    parser.Drop();
-    for (const RawLink& link : found) {
+    for (const RawLink& link : scanner->ScanInner(syntax::Language::Css, sheet)) {
         AddPiece(whole, Piece{link.start - 2, link.end - 2}, LinkKind::Css);
     }
 }
@@ -407,7 +558,32 @@ LinkScanner::LinkScanner() = default;
 LinkScanner::~LinkScanner() = default;
 
 std::unique_ptr<syntax::SyntaxParser> LinkScanner::ParserFor(syntax::Language language) {
-    return std::make_unique<syntax::SyntaxParser>(language);
+    return std::make_unique<syntax::SyntaxParser>(language, false);
+}
+
+std::vector<RawLink> LinkScanner::ScanInner(syntax::Language language, std::string_view utf8) {
+    std::vector<RawLink> found;
+    if (!MayHoldLinks(language, utf8)) {
+        return found;
+    }
+    std::unique_ptr<syntax::SyntaxParser>& parser =
+        language == syntax::Language::Css ? innerCss_ : innerScript_;
+    if (!parser) {
+        parser = ParserFor(language);
+    }
+    if (parser->ParseUtf8(utf8) != syntax::ParseOutcome::Parsed || parser->Trees().Empty()) {
+        return found;
+    }
+    const ByteText text(utf8, TextEncoding::Utf8);
+    Walk inner{text, nullptr, found};
+    const TSNode root = ts_tree_root_node(parser->Trees().tree.get());
+    if (language == syntax::Language::Css) {
+        inner.Css(root, LinkKind::Css);
+    } else {
+        inner.Script(root);
+    }
+    parser->Drop();
+    return found;
 }
 
 std::vector<RawLink> LinkScanner::ScanBytes(syntax::Language language, std::string_view bytes,
@@ -424,6 +600,9 @@ std::vector<RawLink> LinkScanner::ScanBytes(syntax::Language language, std::stri
         parser = &script_;
         break;
     case syntax::Language::Plain:
+        return {};
+    }
+    if (!MayHoldLinks(language, bytes)) {
         return {};
     }
     if (!*parser) {
@@ -460,10 +639,9 @@ std::vector<RawLink> LinkScanner::ScanTrees(const syntax::SyntaxTrees& trees,
             break;
         }
     };
+    // A page's styles and scripts are read from its own tree, not from
+    // trees.embedded.
     walkTree(trees.language, ts_tree_root_node(trees.tree.get()));
-    for (const syntax::EmbeddedTree& embedded : trees.embedded) {
-        walkTree(embedded.language, ts_tree_root_node(embedded.tree.get()));
-    }
     std::stable_sort(links.begin(), links.end(),
                      [](const RawLink& a, const RawLink& b) { return a.start < b.start; });
     return links;

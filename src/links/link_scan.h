@@ -23,6 +23,10 @@
 
 namespace sheafpad::links {
 
+// Whether a text of language can hold a link at all: false only where the
+// scan would find none, so that its parse can be left out.
+bool MayHoldLinks(syntax::Language language, std::string_view utf8);
+
 // The text that trees were parsed over, as the scan reads it.
 class ScanText {
 public:
@@ -64,6 +68,11 @@ private:
     const TextSnapshot& text_;
 };
 
+// [start, end] of a text, as its trees count.
+struct ByteRange {
+    uint32_t start = 0, end = 0;
+};
+
 // Reads links; holds the parsers, so that one thread reuses them for file
 // after file. Used on one thread at a time.
 class LinkScanner {
@@ -80,6 +89,14 @@ public:
     // The links from trees parsed over text.
     std::vector<RawLink> ScanTrees(const syntax::SyntaxTrees& trees, const ScanText& text);
 
+    // For a page: ranges grown to the whole of each tag and each <script> or
+    // <style> element that they meet (touching counts), sorted and merged.
+    static std::vector<ByteRange> WholeUnits(const syntax::SyntaxTrees& trees,
+                                             std::vector<ByteRange> ranges);
+    // The links of a page's trees that lie in ranges, which WholeUnits made.
+    std::vector<RawLink> ScanRanges(const syntax::SyntaxTrees& trees, const ScanText& text,
+                                    const std::vector<ByteRange>& ranges);
+
     // Where the element whose id (or, for <a>, name) is fragment begins: the
     // start of its tag, as the trees count; nothing when there is none.
     static std::optional<uint32_t> FindAnchor(const syntax::SyntaxTrees& trees,
@@ -88,9 +105,12 @@ public:
 private:
     struct Walk;
     std::unique_ptr<syntax::SyntaxParser> ParserFor(syntax::Language language);
+    // The links of CSS or script inside a page (a style attribute, a
+    // <style> or <script> element), as places in utf8.
+    std::vector<RawLink> ScanInner(syntax::Language language, std::string_view utf8);
 
     std::unique_ptr<syntax::SyntaxParser> html_, css_, script_;
-    std::unique_ptr<syntax::SyntaxParser> styleAttribute_; // for the CSS of style attributes
+    std::unique_ptr<syntax::SyntaxParser> innerCss_, innerScript_; // for what a page holds
 };
 
 } // namespace sheafpad::links

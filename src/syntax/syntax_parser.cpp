@@ -6,6 +6,7 @@
 #include "syntax/tree_memory.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -154,10 +155,10 @@ struct SyntaxParser::Parsers {
     }
 };
 
-SyntaxParser::SyntaxParser(Language language)
+SyntaxParser::SyntaxParser(Language language, bool embedded)
     : parsers_((CountTreeMemory(), std::make_unique<Parsers>())) {
     trees_.language = GrammarOf(language) ? language : Language::Plain;
-    if (trees_.language != Language::Plain) {
+    if (trees_.language != Language::Plain && embedded) {
         parsers_->LoadInjections(trees_.language);
     }
 }
@@ -222,7 +223,16 @@ ParseOutcome SyntaxParser::ParseInput(const TSInput& input) {
     Tree parsed;
     ParseOutcome outcome =
         ParseOne(parsers_->For(trees_.language), trees_.tree.get(), input, parsed);
+    reused_ = false;
+    changed_.clear();
     if (outcome == ParseOutcome::Parsed) {
+        if (trees_.tree) {
+            uint32_t count = 0;
+            TSRange* ranges = ts_tree_get_changed_ranges(trees_.tree.get(), parsed.get(), &count);
+            changed_.assign(ranges, ranges + count);
+            FreeTreeSitterMemory(ranges);
+            reused_ = true;
+        }
         trees_.tree = std::move(parsed);
         outcome = ParseEmbedded(input);
         if (outcome == ParseOutcome::Parsed) {

@@ -33,7 +33,9 @@ enum class ParseOutcome { Parsed, Cancelled, TooCostly };
 class SyntaxParser {
 public:
     // A parser for language; it parses nothing when the grammar is missing.
-    explicit SyntaxParser(Language language);
+    // Without embedded, the contents of <style> and <script> are not parsed
+    // (nor looked for): the trees are the host's only.
+    explicit SyntaxParser(Language language, bool embedded = true);
     ~SyntaxParser();
     SyntaxParser(const SyntaxParser&) = delete;
     SyntaxParser& operator=(const SyntaxParser&) = delete;
@@ -60,6 +62,10 @@ public:
     // Forgets the trees: the next parse is a full one.
     void Drop();
     const SyntaxTrees& Trees() const { return trees_; }
+    // Whether the last parse reused the trees before it; if so, where the
+    // host tree's structure changed (tree-sitter's changed ranges).
+    bool Reused() const { return reused_; }
+    const std::vector<TSRange>& ChangedRanges() const { return changed_; }
 
 private:
     struct Parsers;
@@ -69,6 +75,8 @@ private:
     ParseOutcome ParseOne(TSParser* parser, TSTree* old, const TSInput& input, Tree& out);
 
     SyntaxTrees trees_;
+    bool reused_ = false;
+    std::vector<TSRange> changed_;
     std::unique_ptr<Parsers> parsers_;
     const std::atomic<size_t>* cancel_ = nullptr;
     ParseLimits limits_;

@@ -59,6 +59,22 @@ TEST(LinkScan, ReadsEveryKindOfLinkAndNothingElse) {
     EXPECT_EQ(SplitValue("f\\6f nt.woff", LinkKind::Css).path, "font.woff");
 }
 
+// Styles and scripts are parsed only where they may name a file: the
+// words that every such link is written with, in any case where CSS has none.
+TEST(LinkScan, StylesAndScriptsThatMayNameFilesAreRead) {
+    SKIP_WITHOUT_GRAMMARS();
+    const std::string page = "<style>P { background: URL(up.png) }</style><script>var x;</script>\n"
+                             "<script>export * from \"./e.js\"; new SharedWorker('s.js')</script>"
+                             "<style>@IMPORT 'i.css';</style>";
+    LinkScanner scanner;
+    EXPECT_EQ(Described(scanner.ScanBytes(syntax::Language::Html, page, TextEncoding::Utf8), page),
+              (std::vector<std::string>{"1:28 up.png", "2:24 ./e.js", "2:51 s.js"}));
+    EXPECT_TRUE(MayHoldLinks(syntax::Language::Css, "@IMPORT 'i.css';"));
+    EXPECT_FALSE(MayHoldLinks(syntax::Language::Css, "p { color: red } /* imports, urls */"));
+    EXPECT_FALSE(MayHoldLinks(syntax::Language::JavaScript, "location.href = 'a.html';"));
+    EXPECT_TRUE(MayHoldLinks(syntax::Language::JavaScript, "export * from './b.js'"));
+}
+
 TEST(LinkScan, ValuesAreDecodedAndResolvedFromTheirFile) {
     const ValueParts parts = SplitValue(" ../a%20b.html?x=1&amp;y#f%C3%A9 ", LinkKind::Html);
     EXPECT_EQ(parts.path, "../a b.html");
