@@ -16,7 +16,10 @@
 #include "bench_shown.h"
 #include "bench_util.h"
 #include "text/text_codec.h"
+#include "widgets/pane_helpers.h"
+#include "widgets/pane_status.h"
 #include "widgets/rich_edit.h"
+#include "widgets/status_line.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -160,9 +163,19 @@ std::string OneLineFile(int64_t size) {
     return path;
 }
 
+// The helpers that the window gives the pane and that follow its caret:
+// the status line's fields and the pairs at the caret.
+struct PaneHelpers {
+    explicit PaneHelpers(sheafpad::TRichEdit& pane) : status(&pane, &line), pairs(&pane, nullptr) {}
+    sheafpad::StatusLine line;
+    sheafpad::PaneStatus status;
+    sheafpad::PairHighlighter pairs;
+};
+
 void BM_OpenShown_OneLine(benchmark::State& state) {
     const std::string path = OneLineFile(state.range(0));
     sheafpad::TRichEdit pane;
+    const PaneHelpers helpers(pane);
     ShowFocused(pane);
     for (auto _ : state) {
         state.PauseTiming();
@@ -187,6 +200,7 @@ void OpenShownAtMiddle(sheafpad::TRichEdit& pane, int64_t length) {
 // One letter typed in the middle of the line, handled and painted.
 void BM_KeyShown_OneLine(benchmark::State& state) {
     sheafpad::TRichEdit pane;
+    const PaneHelpers helpers(pane);
     OpenShownAtMiddle(pane, state.range(0));
     for (auto _ : state) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
@@ -201,6 +215,7 @@ void BM_KeyShown_OneLine(benchmark::State& state) {
 // a letter (range(1) == 0), which changes one line, or Enter, which adds one.
 void BM_KeyShown_ManyLines(benchmark::State& state) {
     sheafpad::TRichEdit pane;
+    const PaneHelpers helpers(pane);
     ShowFocused(pane);
     pane.LoadTextFile(FileOf(state.range(0)));
     pane.SetReadOnly(false);
@@ -241,6 +256,7 @@ void BM_CheckReportShown(benchmark::State& state) {
 // bench/peers/run.sh measures the same in the real program under Xvfb.
 void BM_IdleShown_OneLine(benchmark::State& state) {
     sheafpad::TRichEdit pane;
+    const PaneHelpers helpers(pane);
     OpenShownAtMiddle(pane, state.range(0));
     double share = 0;
     for (auto _ : state) {

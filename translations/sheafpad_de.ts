@@ -682,6 +682,24 @@ Läuft mit Qt %1.</translation>
     </message>
 </context>
 <context>
+    <name>sheafpad::FindController</name>
+    <message>
+        <source>Not found</source>
+        <translation>Nicht gefunden</translation>
+    </message>
+</context>
+<context>
+    <name>sheafpad::GoToLine</name>
+    <message>
+        <source>Line (1 to %1), or line:column:</source>
+        <translation>Zeile (1 bis %1), oder Zeile:Spalte:</translation>
+    </message>
+    <message>
+        <source>Go to Line</source>
+        <translation>Gehe zu Zeile</translation>
+    </message>
+</context>
+<context>
     <name>sheafpad::LinkFollower</name>
     <message>
         <source>No element has the id %1 here</source>
@@ -702,6 +720,24 @@ Läuft mit Qt %1.</translation>
     <message>
         <source>%1 is not in the list</source>
         <translation>%1 ist nicht in der Liste</translation>
+    </message>
+</context>
+<context>
+    <name>sheafpad::PaneHabits</name>
+    <message>
+        <source>Line Numbers</source>
+        <translation>Zeilennummern</translation>
+    </message>
+    <message>
+        <source>Word Wrap</source>
+        <translation>Zeilenumbruch</translation>
+    </message>
+</context>
+<context>
+    <name>sheafpad::PaneStatus</name>
+    <message>
+        <source>UTF-8 with BOM</source>
+        <translation>UTF-8 mit BOM</translation>
     </message>
 </context>
 <context>
@@ -927,6 +963,21 @@ Läuft mit Qt %1.</translation>
     <message>
         <source>Status</source>
         <translation>Status</translation>
+    </message>
+    <message>
+        <source>Ln %1, Col %2</source>
+        <translation>Z %1, Sp %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n selected</source>
+        <translation>
+            <numerusform>%n ausgewählt</numerusform>
+            <numerusform>%n ausgewählt</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>OVR</source>
+        <translation>ÜB</translation>
     </message>
 </context>
 <context>

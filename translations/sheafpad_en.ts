@@ -107,6 +107,16 @@
     </message>
 </context>
 <context>
+    <name>sheafpad::StatusLine</name>
+    <message numerus="yes">
+        <source>%n selected</source>
+        <translation>
+            <numerusform>%n selected</numerusform>
+            <numerusform>%n selected</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>sheafpad::TForm1</name>
     <message numerus="yes">
         <source>%n backup(s) of interrupted saves could not be read, and were set aside in &quot;%1&quot; under names that begin with &quot;unreadable-&quot;</source>

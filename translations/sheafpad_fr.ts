@@ -683,6 +683,24 @@ Fonctionne avec Qt %1.</translation>
     </message>
 </context>
 <context>
+    <name>sheafpad::FindController</name>
+    <message>
+        <source>Not found</source>
+        <translation>Introuvable</translation>
+    </message>
+</context>
+<context>
+    <name>sheafpad::GoToLine</name>
+    <message>
+        <source>Line (1 to %1), or line:column:</source>
+        <translation>Ligne (1 à %1), ou ligne:colonne&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Go to Line</source>
+        <translation>Aller à la ligne</translation>
+    </message>
+</context>
+<context>
     <name>sheafpad::LinkFollower</name>
     <message>
         <source>No element has the id %1 here</source>
@@ -703,6 +721,24 @@ Fonctionne avec Qt %1.</translation>
     <message>
         <source>%1 is not in the list</source>
         <translation>%1 n&apos;est pas dans la liste</translation>
+    </message>
+</context>
+<context>
+    <name>sheafpad::PaneHabits</name>
+    <message>
+        <source>Line Numbers</source>
+        <translation>Numéros de ligne</translation>
+    </message>
+    <message>
+        <source>Word Wrap</source>
+        <translation>Retour à la ligne</translation>
+    </message>
+</context>
+<context>
+    <name>sheafpad::PaneStatus</name>
+    <message>
+        <source>UTF-8 with BOM</source>
+        <translation>UTF-8 avec BOM</translation>
     </message>
 </context>
 <context>
@@ -928,6 +964,21 @@ Fonctionne avec Qt %1.</translation>
     <message>
         <source>Status</source>
         <translation>État</translation>
+    </message>
+    <message>
+        <source>Ln %1, Col %2</source>
+        <translation>Li %1, Col %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n selected</source>
+        <translation>
+            <numerusform>%n sélectionné</numerusform>
+            <numerusform>%n sélectionnés</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>OVR</source>
+        <translation>ÉCR</translation>
     </message>
 </context>
 <context>

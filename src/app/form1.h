@@ -50,6 +50,7 @@ class LinkCompleter;
 class LinkFollower;
 class LinksController;
 class OutsideChanges;
+class PaneHabits;
 class RecentFolders;
 class RecoveryKeeper;
 class RenameController;
@@ -125,6 +126,8 @@ public:
     // The name selected in the file list, or nothing.
     std::optional<std::string> SelectedName() const;
     SiteList* Site() const { return site_; }
+    // The pane's helpers: find, go to line, comments, pairs, the status line's fields.
+    PaneHabits* Habits() const { return habits_; }
     // The site's links (form1_links.cpp).
     LinksController* Links() const { return links_; }
     LinkFollower* Follower() const { return follower_; }
@@ -296,6 +299,7 @@ private:
     LinkFollower* follower_ = nullptr;
     LinkCompleter* completer_ = nullptr;
     RecentFolders* recentDirs_ = nullptr; // the folders shown last, Ctrl+O
+    PaneHabits* habits_ = nullptr;
 };
 
 } // namespace sheafpad

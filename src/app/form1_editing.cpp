@@ -6,6 +6,8 @@
 // read-only until a file has been opened successfully.
 #include "app/form1.h"
 
+#include "app/find_controller.h"
+#include "app/pane_habits.h"
 #include "app/recovery_keeper.h"
 #include "base/errors.h"
 #include "base/user_text.h"
@@ -136,13 +138,7 @@ void TForm1::FindEditKeyDown(int& key, bool focusPane) {
         return;
     }
     key = 0;
-    const QString text = FindEdit->text();
-    const qsizetype span = Memo1->LinesTextLength();
-    const qsizetype start = Memo1->SelectionStart();
-    const qsizetype found = Memo1->FindForward(text, start, span);
-    if (found >= 0) {
-        Memo1->SetSelectionStart(found + TRichEdit::PaneLength(text));
-    }
+    habits_->Find()->FindNext(FindEdit->text());
     if (focusPane) {
         Memo1->setFocus();
     }

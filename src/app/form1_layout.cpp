@@ -4,7 +4,9 @@
 #include "app/form1.h"
 
 #include "app/intro_text.h"
+#include "app/pane_habits.h"
 #include "app/tooltip_style.h"
+#include "syntax/syntax_language.h"
 #include "widgets/about_box.h"
 #include "widgets/accessible_role.h"
 #include "widgets/directory_edit.h"
@@ -347,6 +349,11 @@ void TForm1::ConnectHandlers() {
     }
     ConnectPaneHandlers();
     ConnectColours();
+    // Its switches go in the pane's menu, before the About entry.
+    habits_ = new PaneHabits(Memo1, Status, Colours.get(), MemoPopupMenu, [this] {
+        return PaneHoldsLoadedFile ? syntax::LanguageForFileName(LoadedFName)
+                                   : syntax::Language::Plain;
+    });
 }
 
 void TForm1::AddAboutEntry() {

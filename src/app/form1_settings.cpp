@@ -2,6 +2,7 @@
 // Settings at start-up and close, window bounds, and the external editor.
 #include "app/form1.h"
 
+#include "app/pane_habits.h"
 #include "app/search_controller.h"
 #include "base/errors.h"
 #include "files/file_list.h"
@@ -138,6 +139,7 @@ void TForm1::PaneSettings(TIniFile& ini, bool write) {
     } else {
         ini.WriteInteger(kPaneSection, kHighlighting, Colours->Enabled() ? 1 : 0);
     }
+    habits_->Settings(ini, write);
 }
 
 void TForm1::WriteSettings() {

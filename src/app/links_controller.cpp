@@ -4,6 +4,7 @@
 #include "app/busy_pointer.h"
 #include "links/link_cache.h"
 #include "links/link_check.h"
+#include "platform/thread_priority.h"
 #include "syntax/syntax_edit.h"
 #include "syntax/syntax_parser.h"
 #include "widgets/error_display.h"
@@ -66,6 +67,10 @@ void LinksController::StartBuild() {
     paneDirty_ = true;
     // The build reads the disk; the pane's own text is put in when it is taken.
     build_ = std::thread([this, generation, root = tree_.Root(), paths = tree_.Paths()] {
+        // The window first: opening a file or a key never waits for the
+        // build, whose own workers take this thread's priority.
+        platform::LowerThreadPriority(1);
+        platform::NameThread("links index");
         // Only the files changed since the last run are parsed.
         const links::LinkCache cache = links::LinkCache::Load(root);
         size_t read = 0;

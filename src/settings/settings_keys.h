@@ -21,6 +21,8 @@ inline constexpr const char* kLoadedFName = "LoadedFName"; // current file's ful
 inline constexpr const char* kPaneSection = "Pane";
 inline constexpr const char* kFontSize = "FontSize"; // points zoomed to; empty: the desktop's
 inline constexpr const char* kHighlighting = "Highlighting"; // syntax colours: 1 on, 0 off
+inline constexpr const char* kLineNumbers = "LineNumbers";   // the gutter: 1 shown, 0 hidden
+inline constexpr const char* kWrap = "Wrap";                 // word wrap: 1 on, 0 off
 
 // The search window's section, written after [Pane]: the last texts of its
 // find and replace fields, latest first (FindText1 ... FindText10).

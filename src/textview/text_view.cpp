@@ -31,6 +31,7 @@ TextView::TextView(QWidget* parent) : QAbstractScrollArea(parent) {
     verticalScrollBar()->setSingleStep(1);
     layout_.SetFont(font());
     basePointSize_ = PointSize();
+    SetLineNumbers(true);
     AttachAccessibility(this); // screen readers follow the text and the caret
 }
 
@@ -69,10 +70,15 @@ void TextView::UpdateScrollBar() {
     verticalScrollBar()->setPageStep(VisibleRows());
     verticalScrollBar()->setValue(value);
     --syncingScrollBar_;
+    UpdateHorizontalBar();
 }
 
-void TextView::scrollContentsBy(int, int) {
+void TextView::scrollContentsBy(int dx, int dy) {
     if (syncingScrollBar_ > 0) {
+        return;
+    }
+    if (dx != 0 && dy == 0) {
+        RepaintAll(); // sideways: the rows stay
         return;
     }
     // The scroll bar moved (dragged, clicked or by the wheel): its value is
@@ -142,6 +148,11 @@ void TextView::ScrollToPosition(qsizetype pos) {
     SetTop(layout_.RowStart(row));
 }
 
+void TextView::ensureCursorVisible() {
+    ScrollToPosition(caret_);
+    ScrollHorizontallyTo(caret_);
+}
+
 void TextView::SetColours(TextColours* colours) {
     colours_ = colours;
     RepaintAll();
@@ -183,6 +194,7 @@ void TextView::RecolourRange(qsizetype pos, qsizetype count) {
 
 void TextView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    UpdateGutterWidth();
     layout_.SetWidth(TextWidth());
     top_ = ClampedTop(top_);
     UpdateScrollBar();
@@ -192,6 +204,8 @@ void TextView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         layout_.SetFont(font());
+        digitAdvance_ = 0;
+        UpdateGutterWidth();
         if (zooming_) {
             return;
         }
@@ -326,7 +340,7 @@ QRect TextView::PositionRect(qsizetype pos) const {
             const qreal x = line.cursorToX(offset);
             const int next = laid.layout->nextCursorPosition(offset);
             const qreal width = next > offset ? line.cursorToX(next) - x : 1;
-            return QRect(int(x) + kMargin, kMargin + i * layout_.RowHeight(),
+            return QRect(int(x) + kMargin - HorizontalOffset(), kMargin + i * layout_.RowHeight(),
                          std::max(1, int(width)), layout_.RowHeight());
         }
         if (!layout_.NextRow(row)) {
@@ -356,7 +370,8 @@ qsizetype TextView::PositionAt(QPoint point) const {
     }
     const Laid& laid = layout_.Layout(row.line, row.chunk);
     const QTextLine line = TextLayout::RowLine(laid, row.index);
-    const int offset = std::min(line.xToCursor(point.x() - kMargin), laid.length);
+    const int offset =
+        std::min(line.xToCursor(point.x() - kMargin + HorizontalOffset()), laid.length);
     const qsizetype pos = layout_.ChunkPosition(row.line, laid) + offset;
     return std::min(pos, layout_.RowEnd(row));
 }
@@ -394,6 +409,9 @@ void TextView::RestartBlink() {
 void TextView::RepaintAll() {
     repaintAll_ = true;
     viewport()->update();
+    if (gutter_) {
+        gutter_->update(); // the numbers shown follow the rows
+    }
 }
 
 void TextView::UpdateCaret() {

@@ -20,6 +20,7 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QPoint>
+#include <QRawFont>
 #include <QString>
 #include <QTextLayout>
 #include <limits>
@@ -119,7 +120,7 @@ public:
     qsizetype FirstShownPosition() const { return top_; }
     // Scrolls so that the row of pos is the top one (as far as the text goes).
     void ShowFromPosition(qsizetype pos) { SetTop(pos); }
-    void ensureCursorVisible() { ScrollToPosition(caret_); }
+    void ensureCursorVisible(); // and sideways, while rows do not wrap
     void ScrollToPosition(qsizetype pos);
     // The number of whole rows the viewport shows.
     int VisibleRows() const;
@@ -136,6 +137,47 @@ public:
     using MarkedRanges = std::vector<std::pair<qsizetype, qsizetype>>;
     void SetMarkedRanges(MarkedRanges ranges);
     const MarkedRanges& Marked() const { return marked_; }
+
+    // Line numbers in a gutter at the left (shown at first): a line's number
+    // stands on its first row, the caret's line's in the text's colour.
+    void SetLineNumbers(bool shown);
+    bool LineNumbers() const { return lineNumbers_; }
+    // The gutter's width: room for the digits of the last line's number (two
+    // at least); 0 while hidden.
+    int GutterWidth() const;
+    // Word wrap (on at first). Off, rows run as wide as their lines, with a
+    // horizontal scroll bar; a line longer than TextLayout::kChunk characters
+    // goes on in rows of about that many.
+    void SetWordWrap(bool wrap);
+    bool WordWrap() const { return layout_.Wraps(); }
+    // The horizontal scroll, in pixels (0 while wrapping).
+    int HorizontalOffset() const;
+    // Overwrite: typed characters take the place of those after the caret
+    // (never of a line break), and the caret is a block. Insert toggles it.
+    void SetOverwrite(bool overwrite);
+    bool Overwrite() const { return overwrite_; }
+
+    // Highlights of the present text, each kind in a tint of its own, moved
+    // along with later edits: the find's match (Found), a pair of brackets or
+    // tags (Pair).
+    enum class Highlight { Found, Pair };
+    void SetHighlight(Highlight kind, std::vector<TextRange> ranges);
+    // Where they are now.
+    std::vector<TextRange> Highlighted(Highlight kind) const;
+    // Each occurrence of text in the rows shown gets a light mark (letter
+    // case ignored, as FindForward finds); empty: none.
+    void SetOccurrences(const QString& text);
+    const QString& Occurrences() const { return occurrences_; }
+    // The find's highlight and the occurrences' marks go: at the next key
+    // (other than a lone modifier) or click in the view.
+    void ClearFindMarks();
+
+    // Scrolls so that pos's row is in the middle of the view (as far as the
+    // text goes).
+    void CentreOn(qsizetype pos);
+    // Edits between these undo as one step.
+    void BeginEditStep();
+    void EndEditStep();
 
     // For tests and benchmarks: how many chunk layouts were made so far.
     qint64 LayoutsMade() const { return layout_.LayoutsMade(); }
@@ -159,6 +201,7 @@ signals:
     void userChangingText();
     void cursorPositionChanged();
     void selectionChanged();
+    void overwriteChanged(bool overwrite);
     // removed positions at pos gave way to added ones (for screen readers and
     // anything else that follows the text).
     void contentsChange(qsizetype pos, qsizetype removed, qsizetype added);
@@ -223,6 +266,7 @@ private:
     void SetMarks(qsizetype anchor, qsizetype caret);
     qsizetype VerticalMove(qsizetype pos, int rows);
     qsizetype PageMove(int direction);
+    qsizetype HomeOf(qsizetype pos) const; // where Home goes from pos
     void MoveCaret(qsizetype pos, bool select, bool keepGoalX = false);
     void SelectWordAt(qsizetype pos);
     void ExtendSelectionTo(QPoint point);
@@ -280,9 +324,35 @@ private:
     int wheelZoom_ = 0;    // Ctrl+wheel turned by less than a step so far
     TextColours* colours_ = nullptr;
     MarkedRanges marked_;
+    // Highlights, kept as of the revision they were set at.
+    struct Layer {
+        std::vector<TextRange> ranges;
+        uint64_t revision = 0;
+    };
+    mutable Layer layers_[2];
+    QString occurrences_;
+    bool overwrite_ = false;
+    bool lineNumbers_ = true;
+    qsizetype caretLine_ = 0; // the line whose rows have the current line's ground
+    friend class TextViewGutter;
+    QWidget* gutter_ = nullptr; // a TextViewGutter
+    // The font's digits, for the gutter (found again after a change of font).
+    mutable QRawFont digitFont_;
+    mutable QList<quint32> digitGlyphs_;
+    mutable qreal digitAdvance_ = 0;
+    // The line starts the gutter last painted: (y, line); the caret's line then.
+    mutable std::vector<std::pair<int, qsizetype>> gutterRows_;
+    mutable qsizetype gutterCaretLine_ = -1;
+    std::vector<std::pair<int, qsizetype>> scratchStarts_; // the paint's, kept for its room
+    void UpdateGutterWidth();
+    void PaintGutter(QPainter& painter) const; // text_view_gutter.cpp
+    // Draws row index of laid: its ground (the current line's), the marks,
+    // the occurrences and the highlights (text_view_marks.cpp).
+    void DrawGround(QPainter& painter, const Laid& laid, int index, QPointF origin,
+                    qsizetype chunkStart, bool currentLine) const;
+    void UpdateHorizontalBar();
+    void ScrollHorizontallyTo(qsizetype pos);
     void MoveMarks(const TextChange& change); // text_view_marks.cpp
-    void DrawMarks(QPainter& painter, const Laid& laid, int index, QPointF origin,
-                   qsizetype chunkStart) const; // text_view_marks.cpp
     QBasicTimer blink_;
     QBasicTimer autoScroll_;
     // Input method composition at the caret, its formats and its cursor.

@@ -3,6 +3,8 @@
 // clipboard.
 #include "textview/text_view.h"
 
+#include <QScrollBar>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
@@ -72,8 +74,14 @@ void TextView::Loaded(size_t lengthBefore) {
     }
     layout_.Reset();
     caret_ = anchor_ = top_ = 0;
+    caretLine_ = 0;
+    layers_[0] = layers_[1] = Layer{};
     goalX_ = -1;
     preedit_.clear();
+    UpdateGutterWidth();
+    ++syncingScrollBar_;
+    horizontalScrollBar()->setValue(0);
+    --syncingScrollBar_;
     UpdateScrollBar();
     RepaintAll();
     emit contentsChange(0, -1, Length());
@@ -117,6 +125,13 @@ void TextView::SetMarks(qsizetype anchor, qsizetype caret) {
     }
     caret_ = caret;
     anchor_ = anchor;
+    if (moved) {
+        const qsizetype line = qsizetype(buffer_.LineOfPosition(size_t(caret_)));
+        if (line != caretLine_) {
+            caretLine_ = line;
+            RepaintAll(); // the current line's ground moves
+        }
+    }
     if (moved && !preedit_.isEmpty()) {
         layout_.SetPreedit(caret_, preedit_, preeditFormats_); // the composition goes along
     }
@@ -138,6 +153,24 @@ void TextView::MoveCaret(qsizetype pos, bool select, bool keepGoalX) {
     pos = Clamped(pos);
     SetMarks(select ? anchor_ : pos, pos);
     ensureCursorVisible();
+}
+
+void TextView::SetOverwrite(bool overwrite) {
+    if (overwrite != overwrite_) {
+        overwrite_ = overwrite;
+        UpdateCaret();
+        RepaintAll();
+        emit overwriteChanged(overwrite);
+    }
+}
+
+void TextView::BeginEditStep() {
+    EndRun();
+    buffer_.BeginGroup();
+}
+
+void TextView::EndEditStep() {
+    buffer_.EndGroup();
 }
 
 void TextView::setReadOnly(bool readOnly) {
@@ -217,10 +250,16 @@ void TextView::AfterChange(const TextChange& change, qsizetype linesBefore) {
         return qsizetype(MovePosition(size_t(mark), change, Stick::After));
     };
     const qsizetype caret = follow(caret_), anchor = follow(anchor_);
+    if (LineCount() != linesBefore) {
+        UpdateGutterWidth();
+    }
     const qsizetype top = ClampedTop(follow(top_));
     const bool scrolled = top != follow(top_) || pos < top_;
     top_ = top;
     SetMarks(Clamped(anchor), Clamped(caret));
+    if (LineCount() != linesBefore) {
+        caretLine_ = qsizetype(buffer_.LineOfPosition(size_t(caret_)));
+    }
     UpdateScrollBar();
     if (withinLine && !scrolled) {
         UpdateEditedRows(first, pos, rows);
@@ -259,7 +298,18 @@ void TextView::TypeText(const QString& text, quint64 time) {
     GoOnWithRun(Run::Typing, time);
     goalX_ = -1;
     const qsizetype start = SelectionStart();
-    const qsizetype inserted = Replace(start, SelectionEnd() - start, text, Origin::User);
+    qsizetype end = SelectionEnd();
+    if (overwrite_ && start == end && preedit_.isEmpty() && !text.contains(u'\n')) {
+        // As many characters as are typed, up to the line's end.
+        const auto typed =
+            std::count_if(text.begin(), text.end(), [](QChar c) { return !c.isLowSurrogate(); });
+        for (qsizetype left = typed;
+             left > 0 && end < Length() && buffer_.At(size_t(end)) != u'\n';) {
+            end = layout_.NextCursorStop(end, QTextLayout::SkipCharacters);
+            --left;
+        }
+    }
+    const qsizetype inserted = Replace(start, end - start, text, Origin::User);
     SetMarks(start + inserted, start + inserted);
     ensureCursorVisible();
 }

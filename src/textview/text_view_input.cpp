@@ -134,6 +134,16 @@ bool TextView::event(QEvent* event) {
 }
 
 void TextView::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+        break; // a modifier alone is no key yet
+    default:
+        ClearFindMarks();
+    }
     if (HandleKey(event)) {
         event->accept();
     } else {
@@ -176,8 +186,7 @@ bool TextView::HandleKey(QKeyEvent* event) {
          true},
         {K::MoveToNextPage, K::SelectNextPage, [&] { return PageMove(1); }, true},
         {K::MoveToPreviousPage, K::SelectPreviousPage, [&] { return PageMove(-1); }, true},
-        {K::MoveToStartOfLine, K::SelectStartOfLine,
-         [&] { return layout_.RowStart(layout_.RowOf(caret)); }, false},
+        {K::MoveToStartOfLine, K::SelectStartOfLine, [&] { return HomeOf(caret); }, false},
         {K::MoveToEndOfLine, K::SelectEndOfLine,
          [&] { return layout_.RowEnd(layout_.RowOf(caret)); }, false},
         {K::MoveToStartOfDocument, K::SelectStartOfDocument, [] { return qsizetype(0); }, false},
@@ -194,6 +203,27 @@ bool TextView::HandleKey(QKeyEvent* event) {
         }
     }
     return EditByKey(event);
+}
+
+qsizetype TextView::HomeOf(qsizetype pos) const {
+    // On a line's first row: to its first non-blank character, and from
+    // there to its start; on a row that a wrap began, to the row's start.
+    const qsizetype rowStart = layout_.RowStart(layout_.RowOf(pos));
+    const qsizetype lineStart = qsizetype(buffer_.LineStart(buffer_.LineOfPosition(size_t(pos))));
+    if (rowStart > lineStart && pos != rowStart) {
+        return rowStart;
+    }
+    qsizetype text = lineStart;
+    const qsizetype lineEnd = lineStart + layout_.LineLength(buffer_.LineOfPosition(size_t(pos)));
+    // Only so far: a line of megabytes of blanks is no indent.
+    while (text < std::min(lineEnd, lineStart + TextLayout::kChunk) &&
+           (buffer_.At(size_t(text)) == u' ' || buffer_.At(size_t(text)) == u'\t')) {
+        ++text;
+    }
+    if (text == lineEnd) {
+        text = lineStart; // a blank line
+    }
+    return pos == text ? lineStart : text;
 }
 
 bool TextView::EditByKey(const QKeyEvent* event) {
@@ -217,6 +247,8 @@ bool TextView::EditByKey(const QKeyEvent* event) {
         cut();
     } else if (event->matches(K::Paste)) {
         paste();
+    } else if (event->key() == Qt::Key_Insert && modifiers == Qt::NoModifier) {
+        SetOverwrite(!overwrite_);
     } else if (event->matches(K::Undo)) {
         undo();
     } else if (event->matches(K::Redo)) {
@@ -391,6 +423,7 @@ QVariant TextView::inputMethodQuery(Qt::InputMethodQuery query) const {
 
 void TextView::mousePressEvent(QMouseEvent* event) {
     EndRun();
+    ClearFindMarks();
     const QPoint point = event->position().toPoint();
     const qsizetype pos = PositionAt(point);
     if (event->button() == Qt::MiddleButton) {

@@ -59,7 +59,8 @@ void TextLayout::SetFont(const QFont& font) {
 }
 
 void TextLayout::SetWidth(int width) {
-    width = std::max(1, width);
+    viewWidth_ = std::max(1, width);
+    width = wraps_ ? viewWidth_ : kUnwrappedWidth;
     if (width != width_) {
         width_ = width;
         DropAll();
@@ -67,6 +68,25 @@ void TextLayout::SetWidth(int width) {
         std::fill(known_.begin(), known_.end(), 0);
         estimatesStale_ = true;
     }
+}
+
+void TextLayout::SetWrap(bool wrap) {
+    if (wrap == wraps_) {
+        return;
+    }
+    wraps_ = wrap;
+    option_.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    width_ = -1; // laid out anew
+    SetWidth(viewWidth_);
+}
+
+qsizetype TextLayout::LongestLine() const {
+    if (longestStale_) {
+        longest_ =
+            lineLength_.empty() ? 0 : *std::max_element(lineLength_.begin(), lineLength_.end());
+        longestStale_ = false;
+    }
+    return longest_;
 }
 
 void TextLayout::SetPreedit(qsizetype pos, const QString& text,
@@ -153,7 +173,10 @@ TextLayout::Laid TextLayout::Make(qsizetype line, qsizetype chunk) const {
     };
     // With the text of the next chunk that decides where the row holding its
     // start begins.
-    const bool ahead = !last && !composing;
+    const bool ahead = !last && !composing && wraps_;
+    if (!last && !wraps_) {
+        seams->checked[size_t(chunk + 1)] = 1; // rows end where chunks do
+    }
     layOut(ahead ? std::min(lineLength, end + Lookahead()) : end);
     int length = int(end - start);
     if (ahead) {
@@ -253,6 +276,7 @@ void TextLayout::Reset() {
     lineLength_.push_back(uint32_t(buffer_.Length() - lineStart));
     known_.assign(lineLength_.size(), 0);
     estimatesStale_ = true;
+    longestStale_ = true;
     preeditPos_ = preeditLine_ = -1;
     preedit_.clear();
     DropAll();
@@ -272,6 +296,12 @@ void TextLayout::Changed(const TextChange& change, qsizetype linesBefore) {
     }
     const auto at = lineLength_.begin() + first;
     const auto knownAt = known_.begin() + first;
+    if (!longestStale_ && oldFeeds == 0 && newFeeds == 0 && lengths[0] >= uint32_t(longest_)) {
+        longest_ = lengths[0];
+    } else if (!longestStale_ && (oldFeeds > 0 || *at == uint32_t(longest_) ||
+                                  *std::max_element(lengths.begin(), lengths.end()) > longest_)) {
+        longestStale_ = true;
+    }
     if (oldFeeds == newFeeds) {
         std::copy(lengths.begin(), lengths.end(), at);
         std::fill(knownAt, knownAt + newFeeds + 1, 0);

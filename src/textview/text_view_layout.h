@@ -111,6 +111,17 @@ public:
     const QFont& Font() const { return font_; }
     void SetWidth(int width);
     int Width() const { return width_; }
+    // Word wrap (on at first). Off, a row is as wide as its line; a line
+    // longer than a chunk goes on in a row a chunk, so that a key on a long
+    // line still lays out one chunk.
+    void SetWrap(bool wrap);
+    bool Wraps() const { return wraps_; }
+    // The width rows are laid out at while they do not wrap.
+    static constexpr int kUnwrappedWidth = 1 << 22;
+    // The length of the longest line (found when asked after a change).
+    qsizetype LongestLine() const;
+    // The widest printable ASCII character.
+    qreal AsciiWidth() const { return asciiWidth_; }
     // Wrapping and tab stops, as every chunk is laid out with them.
     const QTextOption& Option() const { return option_; }
     int RowHeight() const { return rowHeight_; }
@@ -205,6 +216,10 @@ private:
     QFont font_;
     QTextOption option_;
     int width_ = 1;
+    int viewWidth_ = 1; // asked for by SetWidth: width_ while wrapping
+    bool wraps_ = true;
+    mutable qsizetype longest_ = 0;
+    mutable bool longestStale_ = true;
     int rowHeight_ = 1;
     qreal charWidth_ = 1;  // an average character, for the estimates
     qreal asciiWidth_ = 1; // the widest printable ASCII character

@@ -259,12 +259,26 @@ void TextView::paintEvent(QPaintEvent* event) {
     RowScratch scratch;
     Row row = layout_.RowOf(top_);
     bool more = true; // rows below the view
+    const bool grounds = !marked_.empty() || !occurrences_.isEmpty() ||
+                         !layers_[0].ranges.empty() || !layers_[1].ranges.empty();
+    // The current line's ground, not while a selection shows where the caret is.
+    const qsizetype currentLine = HasSelection() ? -1 : caretLine_;
+    const qreal left = kMargin - HorizontalOffset();
+    // The line starts shown, to see whether the gutter still numbers them
+    // (an edit within a line that changes its rows moves those below).
+    std::vector<std::pair<int, qsizetype>>* lineStarts = gutter_ ? &scratchStarts_ : nullptr;
+    if (lineStarts) {
+        lineStarts->clear();
+    }
     for (int y = kMargin; y < viewport()->height(); y += layout_.RowHeight()) {
+        if (lineStarts && row.chunk == 0 && row.index == 0) {
+            lineStarts->emplace_back(y, row.line);
+        }
         const QRect rowRect(0, y, viewport()->width(), layout_.RowHeight());
         if (rowRect.intersects(area)) {
             const Laid& laid = layout_.Layout(row.line, row.chunk);
             const QTextLine line = TextLayout::RowLine(laid, row.index);
-            const QPointF origin(kMargin, y - line.y());
+            const QPointF origin(left, y - line.y());
             const qsizetype chunkStart = layout_.ChunkPosition(row.line, laid);
             QList<QTextLayout::FormatRange> selections;
             const qsizetype from = std::max(selStart, chunkStart);
@@ -272,9 +286,9 @@ void TextView::paintEvent(QPaintEvent* event) {
             if (from < to) {
                 selections.append({int(from - chunkStart), int(to - from), selected});
             }
-            if (!marked_.empty()) {
+            if (grounds || row.line == currentLine) {
                 batch.Flush(painter);
-                DrawMarks(painter, laid, row.index, origin, chunkStart);
+                DrawGround(painter, laid, row.index, origin, chunkStart, row.line == currentLine);
             }
             DrawRow(painter, colours_, laid, chunkStart, row.index, origin, batch, scratch);
             if (!selections.isEmpty()) {
@@ -288,7 +302,21 @@ void TextView::paintEvent(QPaintEvent* event) {
                     if (!preedit_.isEmpty() && dropCaret_ < 0) {
                         offset += preeditCursor_;
                     }
-                    laid.layout->drawCursor(&painter, origin, offset, 1);
+                    if (overwrite_ && dropCaret_ < 0 && preedit_.isEmpty()) {
+                        // A block over the character, which shows through it.
+                        const int next = laid.layout->nextCursorPosition(offset);
+                        const qreal x = line.cursorToX(offset);
+                        const qreal width = next > offset && offset < laid.length
+                                                ? line.cursorToX(next) - x
+                                                : layout_.AsciiWidth();
+                        QColor block = painter.pen().color();
+                        block.setAlpha(110);
+                        painter.fillRect(QRectF(origin.x() + x, origin.y() + line.y(),
+                                                std::max<qreal>(2, width), layout_.RowHeight()),
+                                         block);
+                    } else {
+                        laid.layout->drawCursor(&painter, origin, offset, 1);
+                    }
                 }
             }
         }
@@ -300,6 +328,9 @@ void TextView::paintEvent(QPaintEvent* event) {
     batch.Flush(painter);
     if (colours_) {
         colours_->Shown(top_, more ? layout_.RowStart(row) : Length());
+    }
+    if (lineStarts && (*lineStarts != gutterRows_ || gutterCaretLine_ != caretLine_)) {
+        gutter_->update(); // painted next (scrolls and changes of line have it painted at once)
     }
 }
 

@@ -13,7 +13,7 @@ namespace sheafpad {
 int TextLayout::KnownRows(qsizetype line) const {
     const qsizetype length = LineLength(line);
     // Two characters to spare, for rounding and kerning.
-    if (qreal(length + 2) * asciiWidth_ > width_) {
+    if (qreal(length + 2) * asciiWidth_ > width_ || length > kChunk) {
         return -1;
     }
     int8_t& known = known_[size_t(line)];
@@ -174,7 +174,7 @@ int TextLayout::EstimatedRows(qsizetype lineLength) const {
 
 const PrefixSums& TextLayout::Estimates() const {
     if (estimatesStale_) {
-        charsPerRow_ = std::max<qreal>(1, width_ / charWidth_);
+        charsPerRow_ = wraps_ ? std::max<qreal>(1, width_ / charWidth_) : qreal(kChunk);
         std::vector<int32_t> rows(lineLength_.size());
         for (size_t i = 0; i < lineLength_.size(); ++i) {
             rows[i] = EstimatedRows(lineLength_[i]);

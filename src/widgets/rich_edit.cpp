@@ -249,6 +249,7 @@ void TRichEdit::SetLoadedText(std::u16string text, const TextFormat& format) {
 
 void TRichEdit::FinishLoad(const TextFormat& format) {
     format_ = format;
+    emit formatChanged();
     SetMaxLength(kLoadedMaxLength);
     if (OnFileLoaded) {
         OnFileLoaded();

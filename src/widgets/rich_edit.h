@@ -105,6 +105,10 @@ public:
     // LoadTextBytes), not when the program writes its own texts.
     std::function<void()> OnFileLoaded;
 
+signals:
+    // The format that saves write in changed (a file was loaded).
+    void formatChanged();
+
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -234,4 +234,10 @@ bool SyntaxColouring::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
+syntax::Kind SyntaxColouring::KindAt(qsizetype pos) const {
+    const syntax::ColourStore& store = shown_.Store();
+    return coloured_ && pos >= 0 && size_t(pos) < store.Length() ? store.At(size_t(pos))
+                                                                 : syntax::Kind::None;
+}
+
 } // namespace sheafpad

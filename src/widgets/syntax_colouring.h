@@ -45,6 +45,9 @@ public:
     bool Complete() const { return coloured_ && shown_.Complete(); }
     // Whether those of what the view shows are.
     bool ShownComplete() const { return coloured_ && shown_.ShownComplete(); }
+    // The kind the character at pos is shown as (None: uncoloured, or not
+    // yet coloured).
+    syntax::Kind KindAt(qsizetype pos) const;
     // What the colours shown take in memory.
     size_t MemoryBytes() const { return shown_.Store().MemoryBytes(); }
 

@@ -115,13 +115,21 @@ TEST_F(EditingTest, OnlyAChangeOfTheTextMarksTheFile) {
         Qt::KeyboardModifiers modifiers;
     };
     const Key unchanging[] = {
-        {Qt::Key_C, Qt::ControlModifier},     {Qt::Key_A, Qt::ControlModifier},
-        {Qt::Key_S, Qt::ControlModifier},     {Qt::Key_X, Qt::AltModifier},
-        {Qt::Key_Insert, Qt::NoModifier},     {Qt::Key_Left, Qt::NoModifier},
-        {Qt::Key_Home, Qt::ControlModifier},  {Qt::Key_F5, Qt::NoModifier},
-        {Qt::Key_Shift, Qt::ShiftModifier},   {Qt::Key_Equal, Qt::ControlModifier},
-        {Qt::Key_Minus, Qt::ControlModifier}, {Qt::Key_0, Qt::ControlModifier},
-        {Qt::Key_1, Qt::ControlModifier},     {Qt::Key_Z, Qt::ControlModifier}, // nothing to undo
+        {Qt::Key_C, Qt::ControlModifier},
+        {Qt::Key_A, Qt::ControlModifier},
+        {Qt::Key_S, Qt::ControlModifier},
+        {Qt::Key_X, Qt::AltModifier},
+        {Qt::Key_Insert, Qt::NoModifier},
+        {Qt::Key_Insert, Qt::NoModifier}, // overwrite off again
+        {Qt::Key_Left, Qt::NoModifier},
+        {Qt::Key_Home, Qt::ControlModifier},
+        {Qt::Key_F5, Qt::NoModifier},
+        {Qt::Key_Shift, Qt::ShiftModifier},
+        {Qt::Key_Equal, Qt::ControlModifier},
+        {Qt::Key_Minus, Qt::ControlModifier},
+        {Qt::Key_0, Qt::ControlModifier},
+        {Qt::Key_1, Qt::ControlModifier},
+        {Qt::Key_Z, Qt::ControlModifier}, // nothing to undo
     };
     for (const Key& key : unchanging) {
         QTest::keyClick(form.Memo1, Qt::Key(key.key), key.modifiers);

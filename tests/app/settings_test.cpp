@@ -80,7 +80,7 @@ TEST_F(SettingsTest, FirstStartUsesTheLayoutAndFirstCloseWritesTheSevenKeysInOrd
     EXPECT_EQ(ReadFile(ini), "[Initial]\r\nDir=" + form->ExeDir +
                                  "\r\nLeft=268\r\nTop=116\r\nHeight=480\r\nWidth=924\r\n"
                                  "FindEdit=Type \"find\" text here + <Enter>\r\nLoadedFName=\r\n"
-                                 "[Pane]\r\nHighlighting=1\r\n" +
+                                 "[Pane]\r\nHighlighting=1\r\nLineNumbers=1\r\nWrap=1\r\n" +
                                  SiteSection(form->ExeDir));
     EXPECT_TRUE(errors.empty());
 }
@@ -112,7 +112,7 @@ TEST_F(SettingsTest, RestartRestoresEverythingButOpensNoFile) {
                                  "\r\nTop=40\r\nWidth=150\r\nHeight=100\r\nFindEdit=n\xc3\xa4"
                                  "edle\r\nLoadedFName=" +
                                  dir.file("a.htm") +
-                                 "\r\n[Last]\r\ny=2\r\n[Pane]\r\nHighlighting=1\r\n" +
+                                 "\r\n[Last]\r\ny=2\r\n[Pane]\r\nHighlighting=1\r\nLineNumbers=1\r\nWrap=1\r\n" +
                                  SiteSection(dir.path()));
 }
 
@@ -168,7 +168,7 @@ TEST_F(SettingsTest, ThePanesZoomIsKeptInASectionOfItsOwn) {
                                 "\r\nLeft=268\r\nTop=116\r\nHeight=480\r\nWidth=924\r\n"
                                 "FindEdit=Type \"find\" text here + <Enter>\r\nLoadedFName=\r\n";
     EXPECT_EQ(ReadFile(ini), initial + "[Pane]\r\nFontSize=" + std::to_string(int(desktop) + 2) +
-                                 "\r\nHighlighting=1\r\n" + SiteSection(form->ExeDir));
+                                 "\r\nHighlighting=1\r\nLineNumbers=1\r\nWrap=1\r\n" + SiteSection(form->ExeDir));
     // Restored at the next start; Ctrl+0 goes back to the desktop's size,
     // which empties the key.
     form = Start();
@@ -177,7 +177,7 @@ TEST_F(SettingsTest, ThePanesZoomIsKeptInASectionOfItsOwn) {
     EXPECT_EQ(form->Memo1->PointSize(), desktop);
     EXPECT_TRUE(form->close());
     EXPECT_EQ(ReadFile(ini),
-              initial + "[Pane]\r\nFontSize=\r\nHighlighting=1\r\n" + SiteSection(form->ExeDir));
+              initial + "[Pane]\r\nFontSize=\r\nHighlighting=1\r\nLineNumbers=1\r\nWrap=1\r\n" + SiteSection(form->ExeDir));
     EXPECT_EQ(Start()->Memo1->PointSize(), desktop);
 }
 
@@ -258,7 +258,7 @@ TEST_F(SettingsTest, MinimizedWindowStoresItsRestoredRectangle) {
                              "Dir=" +
                                  form->ExeDir +
                                  "\r\nFindEdit=Type \"find\" text here + "
-                                 "<Enter>\r\nLoadedFName=\r\n[Pane]\r\nHighlighting=1\r\n" +
+                                 "<Enter>\r\nLoadedFName=\r\n[Pane]\r\nHighlighting=1\r\nLineNumbers=1\r\nWrap=1\r\n" +
                                  SiteSection(form->ExeDir));
 }
 

@@ -120,7 +120,9 @@ TEST_F(TextViewTest, UndoStepsAreRunsOfOneKindOfEditAndProgramEditsClearTheHisto
     press(Qt::Key_E, "e", 1100); // after a pause
     press(Qt::Key_Backspace, "", 1110);
     press(Qt::Key_Backspace, "", 1120);
-    QTest::keyClick(&view, Qt::Key_Home);
+    QTest::keyClick(&view, Qt::Key_Home); // to the c after the indent
+    EXPECT_EQ(view.CaretPosition(), 6);
+    QTest::keyClick(&view, Qt::Key_Home); // and from there to the line's start
     press(Qt::Key_Delete, "", 1130);
     press(Qt::Key_Delete, "", 1140);
     EXPECT_EQ(view.toPlainText(), "  a\nc");
@@ -344,6 +346,87 @@ TEST_F(TextViewTest, ScrollBarReachesEveryLineAndFollowsEdits) {
     EXPECT_EQ(view.Text(view.FirstShownPosition(), 20), shown);
     bar->setValue(0);
     EXPECT_EQ(view.FirstShownPosition(), 0);
+}
+
+} // namespace
+} // namespace sheafpad
+
+namespace sheafpad {
+namespace {
+
+TEST_F(TextViewTest, GutterFollowsTheLineCountAndHighlightsFollowEditsUntilAKey) {
+    // Two digits at least; a digit more for a thousand lines, and back.
+    view.setPlainText(QStringLiteral("a\nb"));
+    const int two = view.GutterWidth();
+    ASSERT_GT(two, 0);
+    EXPECT_EQ(view.viewport()->geometry().left() - view.contentsRect().left(), two);
+    view.setPlainText(QString(999, u'\n'));
+    EXPECT_GT(view.GutterWidth(), two);
+    const int four = view.GutterWidth();
+    view.Replace(0, 10, QString(), TextView::Origin::User); // 990 lines: three digits
+    EXPECT_LT(view.GutterWidth(), four);
+    EXPECT_GT(view.GutterWidth(), two);
+    view.SetLineNumbers(false);
+    EXPECT_EQ(view.GutterWidth(), 0);
+    EXPECT_EQ(view.viewport()->geometry().left(), view.contentsRect().left());
+    view.SetLineNumbers(true);
+
+    // A highlight moves with text typed before it and goes at the next key;
+    // a lone Shift does not take it away.
+    view.setPlainText(QStringLiteral("one two one"));
+    view.SetHighlight(TextView::Highlight::Found, {{4, 7}});
+    view.SetOccurrences(QStringLiteral("ONE"));
+    view.Replace(0, 0, QStringLiteral(">>"), TextView::Origin::Program);
+    EXPECT_EQ(view.Highlighted(TextView::Highlight::Found), (std::vector<TextRange>{{6, 9}}));
+    view.Replace(7, 1, QStringLiteral("W"), TextView::Origin::Program); // inside it: kept, smaller
+    EXPECT_EQ(view.Highlighted(TextView::Highlight::Found), (std::vector<TextRange>{{6, 9}}));
+    view.Replace(5, 3, QString(), TextView::Origin::Program); // most of it: what is left
+    EXPECT_EQ(view.Highlighted(TextView::Highlight::Found), (std::vector<TextRange>{{5, 6}}));
+    QTest::keyClick(&view, Qt::Key_Shift);
+    EXPECT_FALSE(view.Highlighted(TextView::Highlight::Found).empty());
+    EXPECT_EQ(view.Occurrences(), "ONE");
+    QTest::keyClick(&view, Qt::Key_Right);
+    EXPECT_TRUE(view.Highlighted(TextView::Highlight::Found).empty());
+    EXPECT_TRUE(view.Occurrences().isEmpty());
+    // A click takes it away too.
+    view.SetHighlight(TextView::Highlight::Found, {{0, 2}});
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.PositionRect(3).center());
+    EXPECT_TRUE(view.Highlighted(TextView::Highlight::Found).empty());
+}
+
+TEST_F(TextViewTest, OverwriteReplacesUpToTheLineEndAndUnwrappedRowsScrollSideways) {
+    view.setPlainText(QStringLiteral("ab\ncd"));
+    QSignalSpy toggled(&view, &TextView::overwriteChanged);
+    QTest::keyClick(&view, Qt::Key_Insert);
+    ASSERT_TRUE(view.Overwrite());
+    EXPECT_EQ(toggled.count(), 1);
+    QTest::keyClicks(&view, QStringLiteral("xyz")); // the third goes in before the break
+    EXPECT_EQ(view.toPlainText(), "xyz\ncd");
+    QTest::keyClick(&view, Qt::Key_Return); // a line break is never typed over
+    EXPECT_EQ(view.toPlainText(), "xyz\n\ncd");
+    QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(view.toPlainText(), "ab\ncd");
+    QTest::keyClick(&view, Qt::Key_Insert);
+    EXPECT_FALSE(view.Overwrite());
+
+    // Unwrapped, a line wider than the view is one row, and the view
+    // scrolls sideways to keep the caret shown; wrapped again, no bar.
+    const QString line = OneLine(3000);
+    view.setPlainText(line + QStringLiteral("\nend"));
+    view.SetWordWrap(false);
+    QApplication::processEvents();
+    EXPECT_TRUE(view.horizontalScrollBar()->isVisible());
+    EXPECT_EQ(view.PositionRect(line.size() + 1).top(),
+              view.PositionRect(0).top() + view.PositionRect(0).height());
+    view.SetCaret(2900);
+    EXPECT_GT(view.HorizontalOffset(), 0);
+    ExpectCaretShownAndHit();
+    view.SetCaret(0);
+    EXPECT_EQ(view.HorizontalOffset(), 0);
+    view.SetWordWrap(true);
+    QApplication::processEvents();
+    EXPECT_FALSE(view.horizontalScrollBar()->isVisible());
 }
 
 } // namespace
