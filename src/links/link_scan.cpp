@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "links/link_scan.h"
 
+#include "links/link_text.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -166,21 +168,7 @@ std::string SnapshotText::Slice(uint32_t start, uint32_t end) const {
             units[i + 1] < 0xE000) {
             code = 0x10000 + ((code - 0xD800) << 10) + (units[++i] - 0xDC00);
         }
-        if (code < 0x80) {
-            out += char(code);
-        } else if (code < 0x800) {
-            out += char(0xC0 | (code >> 6));
-            out += char(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += char(0xE0 | (code >> 12));
-            out += char(0x80 | ((code >> 6) & 0x3F));
-            out += char(0x80 | (code & 0x3F));
-        } else {
-            out += char(0xF0 | (code >> 18));
-            out += char(0x80 | ((code >> 12) & 0x3F));
-            out += char(0x80 | ((code >> 6) & 0x3F));
-            out += char(0x80 | (code & 0x3F));
-        }
+        AppendUtf8(out, code);
     }
     return out;
 }

@@ -41,6 +41,10 @@ struct ValueParts {
 };
 ValueParts SplitValue(std::string_view value, LinkKind kind);
 
+// Appends code in UTF-8; a NUL, a lone surrogate or a value past U+10FFFF
+// as U+FFFD.
+void AppendUtf8(std::string& out, uint32_t code);
+
 // The path written for a link of kind: percent-encoding for what a path
 // cannot hold as it is (and, where the file cannot store other bytes or the
 // link did so, for every non-ASCII byte); then "&" as "&amp;" in HTML.
