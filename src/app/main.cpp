@@ -3,9 +3,9 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/form1.h"
-#include "widgets/translations.h"
 #include "base/app_id.h"
 #include "base/user_text.h"
+#include "widgets/translations.h"
 
 #include <QIcon>
 #include <QSessionManager>

@@ -14,8 +14,8 @@
 
 namespace sheafpad {
 
-PaneHabits::PaneHabits(TRichEdit* pane, StatusLine* status, SyntaxColouring* colours,
-                       QMenu* menu, std::function<syntax::Language()> language)
+PaneHabits::PaneHabits(TRichEdit* pane, StatusLine* status, SyntaxColouring* colours, QMenu* menu,
+                       std::function<syntax::Language()> language)
     : QObject(pane), pane_(pane) {
     find_ = new FindController(pane, status);
     goTo_ = new GoToLine(pane);

@@ -108,12 +108,13 @@ TEST_F(SettingsTest, RestartRestoresEverythingButOpensNoFile) {
 
     // Closing writes the same values back, in the keys' places, others kept.
     EXPECT_TRUE(form->close());
-    EXPECT_EQ(ReadFile(ini), "[Other]\r\nx=1\r\n[initial]\r\nLEFT=32\r\ndir=" + dir.path() +
-                                 "\r\nTop=40\r\nWidth=150\r\nHeight=100\r\nFindEdit=n\xc3\xa4"
-                                 "edle\r\nLoadedFName=" +
-                                 dir.file("a.htm") +
-                                 "\r\n[Last]\r\ny=2\r\n[Pane]\r\nHighlighting=1\r\nLineNumbers=1\r\nWrap=1\r\n" +
-                                 SiteSection(dir.path()));
+    EXPECT_EQ(ReadFile(ini),
+              "[Other]\r\nx=1\r\n[initial]\r\nLEFT=32\r\ndir=" + dir.path() +
+                  "\r\nTop=40\r\nWidth=150\r\nHeight=100\r\nFindEdit=n\xc3\xa4"
+                  "edle\r\nLoadedFName=" +
+                  dir.file("a.htm") +
+                  "\r\n[Last]\r\ny=2\r\n[Pane]\r\nHighlighting=1\r\nLineNumbers=1\r\nWrap=1\r\n" +
+                  SiteSection(dir.path()));
 }
 
 // sheafpad DIR, sheafpad FILE: the folder given takes the stored one's place
@@ -168,7 +169,8 @@ TEST_F(SettingsTest, ThePanesZoomIsKeptInASectionOfItsOwn) {
                                 "\r\nLeft=268\r\nTop=116\r\nHeight=480\r\nWidth=924\r\n"
                                 "FindEdit=Type \"find\" text here + <Enter>\r\nLoadedFName=\r\n";
     EXPECT_EQ(ReadFile(ini), initial + "[Pane]\r\nFontSize=" + std::to_string(int(desktop) + 2) +
-                                 "\r\nHighlighting=1\r\nLineNumbers=1\r\nWrap=1\r\n" + SiteSection(form->ExeDir));
+                                 "\r\nHighlighting=1\r\nLineNumbers=1\r\nWrap=1\r\n" +
+                                 SiteSection(form->ExeDir));
     // Restored at the next start; Ctrl+0 goes back to the desktop's size,
     // which empties the key.
     form = Start();
@@ -177,7 +179,8 @@ TEST_F(SettingsTest, ThePanesZoomIsKeptInASectionOfItsOwn) {
     EXPECT_EQ(form->Memo1->PointSize(), desktop);
     EXPECT_TRUE(form->close());
     EXPECT_EQ(ReadFile(ini),
-              initial + "[Pane]\r\nFontSize=\r\nHighlighting=1\r\nLineNumbers=1\r\nWrap=1\r\n" + SiteSection(form->ExeDir));
+              initial + "[Pane]\r\nFontSize=\r\nHighlighting=1\r\nLineNumbers=1\r\nWrap=1\r\n" +
+                  SiteSection(form->ExeDir));
     EXPECT_EQ(Start()->Memo1->PointSize(), desktop);
 }
 
@@ -254,12 +257,14 @@ TEST_F(SettingsTest, MinimizedWindowStoresItsRestoredRectangle) {
     form->showMinimized();
     QTest::qWait(20);
     ASSERT_TRUE(form->close());
-    EXPECT_EQ(ReadFile(ini), "[Initial]\r\nLeft=10\r\nTop=20\r\nHeight=300\r\nWidth=400\r\n"
-                             "Dir=" +
-                                 form->ExeDir +
-                                 "\r\nFindEdit=Type \"find\" text here + "
-                                 "<Enter>\r\nLoadedFName=\r\n[Pane]\r\nHighlighting=1\r\nLineNumbers=1\r\nWrap=1\r\n" +
-                                 SiteSection(form->ExeDir));
+    EXPECT_EQ(
+        ReadFile(ini),
+        "[Initial]\r\nLeft=10\r\nTop=20\r\nHeight=300\r\nWidth=400\r\n"
+        "Dir=" +
+            form->ExeDir +
+            "\r\nFindEdit=Type \"find\" text here + "
+            "<Enter>\r\nLoadedFName=\r\n[Pane]\r\nHighlighting=1\r\nLineNumbers=1\r\nWrap=1\r\n" +
+            SiteSection(form->ExeDir));
 }
 
 TEST_F(SettingsTest, MaximizedWindowStoresItsMaximizedRectangle) {

@@ -299,8 +299,7 @@ TEST(WriteFileBytes, FailedWriteInPlaceIsReportedAndUndone) {
             return caught + " | " + ReadFile(dir.file("b"));
         });
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-    EXPECT_EQ(report,
-              "Cannot save file \"" + dir.file("a") + "\". Input/output error | original");
+    EXPECT_EQ(report, "Cannot save file \"" + dir.file("a") + "\". Input/output error | original");
     EXPECT_TRUE(RestoreInterruptedSaves().empty()) << "no backup left";
 }
 

@@ -15,7 +15,7 @@ std::u16string Apply(std::u16string text, const std::vector<TextEdit>& edits) {
 }
 
 TEST(TextPairsTest, BracketsPairAcrossNestingAndSkipStringsUnlessStartedInOne) {
-        const TextBuffer text(u"f(a[1], \")\", {b}) x(");
+    const TextBuffer text(u"f(a[1], \")\", {b}) x(");
     const SkipFn none;
     // After the caret first, then before it; forwards and backwards.
     EXPECT_EQ(MatchBracket(text, 1, none)->second, (TextRange{9, 10})); // the ")" in the string
