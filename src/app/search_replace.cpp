@@ -5,6 +5,8 @@
 // takes back, and written by the usual paths.
 #include "app/search_controller.h"
 
+#include "app/file_notes_text.h"
+
 #include "base/errors.h"
 #include "base/user_text.h"
 #include "search/file_edit.h"
@@ -24,31 +26,8 @@ std::string ToUtf8(const QString& text) {
     return std::string(bytes.constData(), size_t(bytes.size()));
 }
 
-QString FromBytes(const std::string& bytes) {
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-}
-
-QString Files(size_t n) {
-    return QObject::tr("%n file(s)", nullptr, int(n));
-}
-
 QString Matches(size_t n) {
     return QObject::tr("%n match(es)", nullptr, int(n));
-}
-
-// "name: reason" for each note, at most a screenful.
-QString NotesText(const std::vector<search::FileNote>& notes) {
-    constexpr size_t kShown = 20;
-    QString text;
-    for (size_t i = 0; i < notes.size() && i < kShown; ++i) {
-        const std::string& path = notes[i].path;
-        text += QStringLiteral("\n%1: %2")
-                    .arg(FromBytes(path.substr(path.rfind('/') + 1)), FromBytes(notes[i].reason));
-    }
-    if (notes.size() > kShown) {
-        text += QObject::tr("\n\u2026 and %1 more").arg(Files(notes.size() - kShown));
-    }
-    return text;
 }
 
 // A file's text as the pane shows it: decoded, without a byte-order mark.
