@@ -22,7 +22,7 @@ while [ $# -gt 0 ]; do
 done
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-l10n-tools qt6-tools-dev libgl-dev fonts-dejavu-core pkg-config libglib2.0-dev
-          librsvg2-bin libpcre2-dev libtree-sitter-dev)
+          librsvg2-bin libpcre2-dev libtree-sitter-dev libmimalloc2.0)
 # npm fetches the syntax grammars; any npm will do.
 command -v npm >/dev/null 2>&1 || packages+=(npm)
 if [ "$want_tests" = 1 ]; then

@@ -11,7 +11,8 @@ namespace sheafpad::syntax {
 // else of tree-sitter is used (the parser and the highlighter do); more
 // calls do nothing.
 void CountTreeMemory();
-// The bytes tree-sitter holds now, in all threads.
+// The bytes tree-sitter holds now, in all threads (each thread's last
+// 64 KiB or so of change may not be counted yet).
 size_t TreeMemory();
 // Frees what tree-sitter allocated and handed over (as changed ranges).
 void FreeTreeSitterMemory(void* p);

@@ -154,7 +154,7 @@ for lib in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libglib2.0-0; do
     [[ ", $depends," == *", $lib ("* ]] || fail "Depends lacks $lib: $depends"
 done
 
-[ "$(dpkg-deb -f "$deb" Recommends)" = "xdg-utils, qt6-translations-l10n" ] ||
+[ "$(dpkg-deb -f "$deb" Recommends)" = "xdg-utils, qt6-translations-l10n, libmimalloc2.0" ] ||
     fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
 
 lintian --fail-on error,warning "$deb" 2> >(grep -v 'root privileges' >&2) || fail "lintian"
