@@ -7,6 +7,8 @@
 #include "platform/whole_file.h"
 #include "text/text_format.h"
 
+#include <algorithm>
+#include <numeric>
 #include <thread>
 
 namespace sheafpad::links {
@@ -143,11 +145,18 @@ std::optional<LinkIndex> BuildIndex(const std::string& root, const std::vector<s
         }
         named.emplace_back(&path, it->second);
     }
+    // Largest first: a big page taken last would keep one worker busy long
+    // after the other has run out of files.
+    std::vector<size_t> order(unique.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return unique[a].key.size > unique[b].key.size; });
     std::atomic<size_t> next{0}, scanned{0};
     auto work = [&] {
         LinkScanner scanner;
         std::string buffer;
-        for (size_t i; (i = next++) < unique.size();) {
+        for (size_t n; (n = next++) < order.size();) {
+            const size_t i = order[n];
             if (cancel && cancel->load()) {
                 return;
             }
