@@ -186,6 +186,34 @@ struct LinkScanner::Walk {
     LinkScanner* scanner;
     std::vector<RawLink>& out;
 
+    // One cursor for every tag's children: ts_node_named_child(i) walks
+    // the children from the first each time.
+    std::optional<TSTreeCursor> cursor;
+    std::vector<TSNode> children, parts;
+    ~Walk() {
+        if (cursor) {
+            ts_tree_cursor_delete(&*cursor);
+        }
+    }
+    // The named children of node, in order.
+    const std::vector<TSNode>& NamedChildren(TSNode node, std::vector<TSNode>& into) {
+        into.clear();
+        if (cursor) {
+            ts_tree_cursor_reset(&*cursor, node);
+        } else {
+            cursor = ts_tree_cursor_new(node);
+        }
+        if (ts_tree_cursor_goto_first_child(&*cursor)) {
+            do {
+                const TSNode child = ts_tree_cursor_current_node(&*cursor);
+                if (ts_node_is_named(child)) {
+                    into.push_back(child);
+                }
+            } while (ts_tree_cursor_goto_next_sibling(&*cursor));
+        }
+        return into;
+    }
+
     // A value at [start, end) that begins at point.
     void Add(uint32_t start, uint32_t end, TSPoint point, LinkKind kind) {
         RawLink link;
@@ -372,19 +400,17 @@ void LinkScanner::Walk::Tag(TSNode tag, const TagSymbols& symbol) {
     std::string name;
     bool refresh = false;
     std::optional<RawLink> content;
-    const uint32_t count = ts_node_named_child_count(tag);
-    for (uint32_t i = 0; i < count; ++i) {
-        const TSNode child = ts_node_named_child(tag, i);
+    for (const TSNode child : NamedChildren(tag, children)) {
         const TSSymbol kind = ts_node_symbol(child);
         if (kind == tagName) {
             name = Lower(text.Slice(ts_node_start_byte(child), ts_node_end_byte(child)));
             continue;
         }
-        if (kind != attribute || ts_node_named_child_count(child) < 2) {
+        if (kind != attribute || NamedChildren(child, parts).size() < 2) {
             continue; // an attribute without a value names nothing
         }
-        const TSNode key = ts_node_named_child(child, 0);
-        const TSNode value = ts_node_named_child(child, 1);
+        const TSNode key = parts[0];
+        const TSNode value = parts[1];
         const std::string attributeName =
             Lower(text.Slice(ts_node_start_byte(key), ts_node_end_byte(key)));
         const bool link = std::find(std::begin(kLinkAttributes), std::end(kLinkAttributes),
