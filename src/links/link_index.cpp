@@ -125,6 +125,7 @@ std::optional<LinkIndex> BuildIndex(const std::string& root, const std::vector<s
         std::string full;
         FileKey key;
         std::shared_ptr<const ScannedFile> scanned;
+        std::vector<size_t> names; // in named
     };
     std::vector<Unique> unique;
     std::vector<std::pair<const std::string*, size_t>> named; // path, its file in unique
@@ -143,6 +144,7 @@ std::optional<LinkIndex> BuildIndex(const std::string& root, const std::vector<s
         if (added) {
             unique.push_back({std::move(full), key, nullptr});
         }
+        unique[it->second].names.push_back(named.size());
         named.emplace_back(&path, it->second);
     }
     // Largest first: a big page taken last would keep one worker busy long
@@ -151,6 +153,14 @@ std::optional<LinkIndex> BuildIndex(const std::string& root, const std::vector<s
     std::iota(order.begin(), order.end(), size_t(0));
     std::stable_sort(order.begin(), order.end(),
                      [&](size_t a, size_t b) { return unique[a].key.size > unique[b].key.size; });
+    // Each name's links resolved by the worker that read its file, not
+    // after the workers end.
+    std::vector<std::vector<Target>> targets(named.size());
+    auto resolve = [&](size_t i) {
+        for (const size_t name : unique[i].names) {
+            targets[name] = Resolved(*named[name].first, *unique[i].scanned);
+        }
+    };
     std::atomic<size_t> next{0}, scanned{0};
     auto work = [&] {
         LinkScanner scanner;
@@ -164,6 +174,7 @@ std::optional<LinkIndex> BuildIndex(const std::string& root, const std::vector<s
                 unique[i].scanned =
                     cache->Find(unique[i].key, syntax::LanguageForFileName(unique[i].full));
                 if (unique[i].scanned) {
+                    resolve(i);
                     continue;
                 }
             }
@@ -173,6 +184,7 @@ std::optional<LinkIndex> BuildIndex(const std::string& root, const std::vector<s
                 unique[i].scanned = std::make_shared<ScannedFile>(
                     ScannedFile{unique[i].key, 0, TextEncoding::Utf8, {}});
             }
+            resolve(i);
         }
     };
     std::vector<std::thread> workers;
@@ -190,8 +202,11 @@ std::optional<LinkIndex> BuildIndex(const std::string& root, const std::vector<s
         *read = scanned;
     }
     LinkIndex index(root);
-    for (const auto& [path, file] : named) {
-        index.Set(*path, unique[file].scanned);
+    index.files_.reserve(named.size());
+    for (size_t name = 0; name < named.size(); ++name) {
+        IndexedFile& file = index.files_[*named[name].first];
+        file.scanned = unique[named[name].second].scanned;
+        file.targets = std::move(targets[name]);
     }
     return index;
 }

@@ -78,6 +78,9 @@ public:
     size_t Refresh(LinkScanner& scanner);
 
 private:
+    friend std::optional<LinkIndex> BuildIndex(const std::string&, const std::vector<std::string>&,
+                                               unsigned, const std::atomic<bool>*, const LinkCache*,
+                                               size_t*);
     std::string root_;
     std::unordered_map<std::string, IndexedFile> files_;
 };
