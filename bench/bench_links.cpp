@@ -274,6 +274,45 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    // "--parse-times FOLDER": each page's parse alone, one thread, slowest a byte first.
+    if (argc == 3 && std::string_view(argv[1]) == "--parse-times") {
+        struct Timed {
+            double ms;
+            size_t bytes;
+            std::string path;
+        };
+        std::vector<Timed> times;
+        std::map<syntax::Language, std::unique_ptr<syntax::SyntaxParser>> parsers;
+        double total = 0;
+        size_t bytes = 0;
+        for (const std::string& path : Listed(argv[2])) {
+            if (!links::HoldsLinks(path)) {
+                continue;
+            }
+            const std::string text = bench::ReadWhole(std::string(argv[2]) + "/" + path);
+            const syntax::Language language = syntax::LanguageForFileName(path);
+            auto& parser = parsers[language];
+            if (!parser) {
+                parser = std::make_unique<syntax::SyntaxParser>(language, false);
+            }
+            const double start = bench::ProcessCpuSeconds();
+            parser->ParseUtf8(text);
+            parser->Drop();
+            times.push_back({1000 * (bench::ProcessCpuSeconds() - start), text.size(), path});
+            total += times.back().ms;
+            bytes += text.size();
+        }
+        std::sort(times.begin(), times.end(), [](const Timed& a, const Timed& b) {
+            return a.ms / double(a.bytes + 1) > b.ms / double(b.bytes + 1);
+        });
+        std::printf("%zu files, %.1f MB, %.0f ms: %.1f MB/s\n", times.size(), double(bytes) / 1e6,
+                    total, double(bytes) / 1e3 / total);
+        for (size_t i = 0; i < std::min<size_t>(times.size(), 12); ++i) {
+            std::printf("%8.1f ms %9zu bytes %6.1f MB/s  %s\n", times[i].ms, times[i].bytes,
+                        double(times[i].bytes) / 1e3 / times[i].ms, times[i].path.c_str());
+        }
+        return 0;
+    }
     benchmark::Initialize(&argc, argv);
     for (const auto& [name, root] : kRealSites) {
         if (!std::filesystem::is_directory(root)) {
