@@ -564,7 +564,9 @@ void LinkScanner::Walk::Script(TSNode root) {
                 AddQuoted(first, LinkKind::Script);
             }
         }
-        return true;
+        // A string's parts hold nothing more (a data file such as a search
+        // index is mostly strings).
+        return type != string;
     });
 }
 
