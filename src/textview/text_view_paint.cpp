@@ -254,7 +254,9 @@ void TextView::paintEvent(QPaintEvent* event) {
     const qsizetype selStart = SelectionStart(), selEnd = SelectionEnd();
     const bool caretDrawn = (focused && caretShown_) || dropCaret_ >= 0;
     const qsizetype caret = dropCaret_ >= 0 ? dropCaret_ : caret_;
-    const Row caretRow = caretDrawn ? layout_.RowOf(caret) : Row{-1, 0, 0};
+    // The caret's row of a chunk.
+    const Row caretPiece = caretDrawn ? layout_.ChunkRowOf(caret) : Row{-1, 0, 0};
+    const bool wraps = layout_.Wraps();
     GlyphBatch batch;
     RowScratch scratch;
     Row row = layout_.RowOf(top_);
@@ -270,55 +272,88 @@ void TextView::paintEvent(QPaintEvent* event) {
     if (lineStarts) {
         lineStarts->clear();
     }
+    // One piece of a row: a row of a chunk's layout, at origin.
+    auto paintPiece = [&](const Row& piece, const Laid& laid, QPointF origin, bool ground) {
+        const QTextLine line = TextLayout::RowLine(laid, piece.index);
+        const qsizetype chunkStart = layout_.ChunkPosition(piece.line, laid);
+        QList<QTextLayout::FormatRange> selections;
+        const qsizetype from = std::max(selStart, chunkStart);
+        const qsizetype to = std::min(selEnd, chunkStart + laid.length);
+        if (from < to) {
+            selections.append({int(from - chunkStart), int(to - from), selected});
+        }
+        if (grounds || (ground && piece.line == currentLine)) {
+            batch.Flush(painter);
+            DrawGround(painter, laid, piece.index, origin, chunkStart,
+                       ground && piece.line == currentLine);
+        }
+        DrawRow(painter, colours_, laid, chunkStart, piece.index, origin, batch, scratch);
+        if (!selections.isEmpty()) {
+            batch.Flush(painter); // the selected text is drawn over it
+            DrawSelection(painter, laid, piece.index, origin, selections.front());
+        }
+        if (!caretDrawn || !(caretPiece == piece)) {
+            return;
+        }
+        batch.Flush(painter);
+        int offset = int(caret - chunkStart);
+        if (!preedit_.isEmpty() && dropCaret_ < 0) {
+            offset += preeditCursor_;
+        }
+        if (overwrite_ && dropCaret_ < 0 && preedit_.isEmpty()) {
+            // A block over the character, which shows through it.
+            const int next = laid.layout->nextCursorPosition(offset);
+            const qreal x = line.cursorToX(offset);
+            const qreal width = next > offset && offset < laid.length ? line.cursorToX(next) - x
+                                                                      : layout_.AsciiWidth();
+            QColor block = painter.pen().color();
+            block.setAlpha(110);
+            painter.fillRect(QRectF(origin.x() + x, origin.y() + line.y(),
+                                    std::max<qreal>(2, width), layout_.RowHeight()),
+                             block);
+        } else {
+            laid.layout->drawCursor(&painter, origin, offset, 1);
+        }
+    };
+    // What the view shows of the text, for the colours.
+    qsizetype shownFrom = top_, shownTo = Length();
     for (int y = kMargin; y < viewport()->height(); y += layout_.RowHeight()) {
         if (lineStarts && row.chunk == 0 && row.index == 0) {
             lineStarts->emplace_back(y, row.line);
         }
-        const QRect rowRect(0, y, viewport()->width(), layout_.RowHeight());
-        if (rowRect.intersects(area)) {
-            const Laid& laid = layout_.Layout(row.line, row.chunk);
-            const QTextLine line = TextLayout::RowLine(laid, row.index);
-            const QPointF origin(left, y - line.y());
-            const qsizetype chunkStart = layout_.ChunkPosition(row.line, laid);
-            QList<QTextLayout::FormatRange> selections;
-            const qsizetype from = std::max(selStart, chunkStart);
-            const qsizetype to = std::min(selEnd, chunkStart + laid.length);
-            if (from < to) {
-                selections.append({int(from - chunkStart), int(to - from), selected});
+        // The row's pieces: while wrapping, its one row of a chunk; else
+        // the chunks of its line that reach into the view, side by side.
+        Row piece = row;
+        qreal x = 0;
+        if (!wraps) {
+            piece.chunk = layout_.ChunkAtX(row.line, -left);
+            x = layout_.ChunkX(row.line, piece.chunk);
+            if (y == kMargin) {
+                shownFrom = qsizetype(buffer_.LineStart(size_t(row.line))) +
+                            layout_.ChunkStart(row.line, piece.chunk);
             }
-            if (grounds || row.line == currentLine) {
-                batch.Flush(painter);
-                DrawGround(painter, laid, row.index, origin, chunkStart, row.line == currentLine);
+        }
+        const bool painted = QRect(0, y, viewport()->width(), layout_.RowHeight()).intersects(area);
+        const qsizetype chunks = wraps ? 0 : layout_.ChunkCount(row.line);
+        for (bool first = true;; first = false) {
+            if (painted) {
+                const Laid& laid = layout_.Layout(piece.line, piece.chunk);
+                const QTextLine line = TextLayout::RowLine(laid, piece.index);
+                paintPiece(piece, laid, QPointF(left + x, y - line.y()), first);
             }
-            DrawRow(painter, colours_, laid, chunkStart, row.index, origin, batch, scratch);
-            if (!selections.isEmpty()) {
-                batch.Flush(painter); // the selected text is drawn over it
-                DrawSelection(painter, laid, row.index, origin, selections.front());
+            if (wraps || piece.chunk + 1 >= chunks) {
+                break;
             }
-            if (caretDrawn) {
-                if (caretRow == row) {
-                    batch.Flush(painter);
-                    int offset = int(caret - chunkStart);
-                    if (!preedit_.isEmpty() && dropCaret_ < 0) {
-                        offset += preeditCursor_;
-                    }
-                    if (overwrite_ && dropCaret_ < 0 && preedit_.isEmpty()) {
-                        // A block over the character, which shows through it.
-                        const int next = laid.layout->nextCursorPosition(offset);
-                        const qreal x = line.cursorToX(offset);
-                        const qreal width = next > offset && offset < laid.length
-                                                ? line.cursorToX(next) - x
-                                                : layout_.AsciiWidth();
-                        QColor block = painter.pen().color();
-                        block.setAlpha(110);
-                        painter.fillRect(QRectF(origin.x() + x, origin.y() + line.y(),
-                                                std::max<qreal>(2, width), layout_.RowHeight()),
-                                         block);
-                    } else {
-                        laid.layout->drawCursor(&painter, origin, offset, 1);
-                    }
-                }
+            x += layout_.ChunkWidth(piece.line, piece.chunk); // measured, when laid out
+            if (left + x >= viewport()->width()) {
+                break;
             }
+            ++piece.chunk;
+        }
+        if (!wraps) {
+            shownTo = qsizetype(buffer_.LineStart(size_t(row.line))) +
+                      (piece.chunk + 1 < chunks ? layout_.ChunkStart(row.line, piece.chunk + 1)
+                                                : layout_.LineLength(row.line));
         }
         if (!layout_.NextRow(row)) {
             more = false;
@@ -327,7 +362,7 @@ void TextView::paintEvent(QPaintEvent* event) {
     }
     batch.Flush(painter);
     if (colours_) {
-        colours_->Shown(top_, more ? layout_.RowStart(row) : Length());
+        colours_->Shown(shownFrom, more && wraps ? layout_.RowStart(row) : shownTo);
     }
     if (lineStarts && (*lineStarts != gutterRows_ || gutterCaretLine_ != caretLine_)) {
         gutter_->update(); // painted next (scrolls and changes of line have it painted at once)
