@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QImage>
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QScreen>
@@ -483,6 +484,17 @@ TEST_F(TextViewTest, UnwrappedLineOfManyChunksIsOneRow) {
         QTest::keyClick(&view, Qt::Key_Left);
         ASSERT_EQ(view.CaretPosition(), expected);
     }
+    // The find's highlight across the chunk's start is drawn on both sides.
+    view.SetCaret(seam + 10);
+    view.SetHighlight(TextView::Highlight::Found, {{size_t(seam - 3), size_t(seam + 3)}});
+    const QImage shown = view.viewport()->grab().toImage();
+    auto groundAt = [&](qsizetype pos) {
+        const QRect rect = view.PositionRect(pos);
+        return shown.pixel(rect.center().x(), rect.top() + 1);
+    };
+    EXPECT_EQ(groundAt(seam - 2), groundAt(seam + 2));
+    EXPECT_NE(groundAt(seam + 2), groundAt(seam + 6));
+    view.ClearFindMarks();
     QTest::keyClick(&view, Qt::Key_Home); // to the first non-blank, the start
     EXPECT_EQ(view.CaretPosition(), start);
     EXPECT_EQ(view.HorizontalOffset(), 0);
@@ -513,6 +525,19 @@ TEST_F(TextViewTest, UnwrappedLineOfManyChunksIsOneRow) {
     QApplication::processEvents();
     view.SetCaret(0);
     EXPECT_GT(view.PositionRect(start + 200).top(), view.PositionRect(start).top());
+
+    // Unwrapped, a chunk never starts between the halves of a pair: the
+    // caret steps over the pair whole.
+    QString paired = OneLine(5000);
+    paired[4095] = QChar(0xD83D);
+    paired[4096] = QChar(0xDE00);
+    view.setPlainText(paired);
+    view.SetWordWrap(false);
+    view.SetCaret(4095);
+    QTest::keyClick(&view, Qt::Key_Right);
+    EXPECT_EQ(view.CaretPosition(), 4097);
+    QTest::keyClick(&view, Qt::Key_Left);
+    EXPECT_EQ(view.CaretPosition(), 4095);
 }
 
 } // namespace
