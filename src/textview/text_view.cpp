@@ -334,7 +334,7 @@ QRect TextView::PositionRect(qsizetype pos) const {
     Row row = layout_.RowOf(top_);
     for (int i = 0, rows = VisibleRows(); i <= rows; ++i) {
         if (row == target) {
-            const Row piece = layout_.ChunkRowOf(pos);
+            const Row piece = layout_.Wraps() ? target : layout_.ChunkRowOf(pos);
             const Laid& laid = layout_.Layout(piece.line, piece.chunk);
             const QTextLine line = TextLayout::RowLine(laid, piece.index);
             const int offset = int(pos - layout_.ChunkPosition(piece.line, laid));

@@ -296,7 +296,11 @@ private:
     void SetSelectionClipboard() const;
     void StartDrag();
 
-    // Painting.
+    // Painting: each row in pieces (rows of chunks), side by side in a row
+    // that does not wrap.
+    struct Painting;
+    void PaintPiece(Painting& painting, const Row& piece, const Laid& laid, QPointF origin,
+                    bool ground) const;
     void DrawSelection(QPainter& painter, const Laid& laid, int index, QPointF origin,
                        const QTextLayout::FormatRange& range) const;
     void RestartBlink();
