@@ -8,9 +8,11 @@
 #include "platform/file_save_steps.h"
 
 #include <condition_variable>
+#include <csignal>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <pthread.h>
 #include <thread>
 
 namespace sheafpad::platform {
@@ -78,11 +80,16 @@ public:
             queue_.push_back(ahead);
         }
         if (threads_.size() < kFlushThreads) {
+            // The helpers take no signals: they stay with the program's own threads.
+            sigset_t all, old;
+            ::sigfillset(&all);
+            ::pthread_sigmask(SIG_BLOCK, &all, &old);
             try {
                 threads_.emplace_back([this] { Work(); });
             } catch (const std::system_error&) {
                 // No more threads: Finish flushes on the caller's.
             }
+            ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
         }
         work_.notify_one();
     }
