@@ -183,6 +183,23 @@ struct SaveRun::Impl {
         return ahead;
     }
 
+    FileIdentity Save(size_t i);
+
+    // Every copy made ahead goes, its file saved the ordinary way in its
+    // turn; false when there was none.
+    bool Release() {
+        bool any = false;
+        for (const std::unique_ptr<Ahead>& ahead : window) {
+            if (ahead->ready) {
+                flushers.Finish(ahead.get(), true);
+                ahead->copy.file.reset();
+                ahead->ready = false;
+                any = true;
+            }
+        }
+        return any;
+    }
+
     // The window's first copy goes, once no thread flushes it.
     void Drop() {
         Ahead* ahead = window.front().get();
@@ -200,8 +217,8 @@ SaveRun::SaveRun(std::vector<File> files) : impl_(std::make_unique<Impl>()) {
 
 SaveRun::~SaveRun() = default;
 
-FileIdentity SaveRun::Save(size_t i) {
-    Impl& run = *impl_;
+FileIdentity SaveRun::Impl::Save(size_t i) {
+    Impl& run = *this;
     while (!run.window.empty() && run.window.front()->index < i) {
         run.Drop(); // passed over
     }
@@ -230,6 +247,19 @@ FileIdentity SaveRun::Save(size_t i) {
                                target.exists ? &target.st : nullptr);
     }
     return Written(file.path, written, file.bytes);
+}
+
+FileIdentity SaveRun::Save(size_t i) {
+    try {
+        return impl_->Save(i);
+    } catch (const EOutOfResources&) {
+        // Perhaps the copies made ahead filled the disk: without them, the
+        // save may fit.
+        if (!impl_->Release()) {
+            throw;
+        }
+        return WriteFileBytes(impl_->files[i].path, impl_->files[i].bytes);
+    }
 }
 
 } // namespace sheafpad::platform
