@@ -99,6 +99,15 @@ EOutOfResources NoRoom(const std::string& shown, const Target& target, size_t si
     return SaveFailed(shown, ENOSPC);
 }
 
+// The failure of writing or syncing a copy (error): a full disk is told
+// as such.
+[[noreturn]] void ThrowCopyFailed(const Target& target, size_t size, int error) {
+    if (error == ENOSPC) {
+        throw NoRoom(target.shown, target, size);
+    }
+    throw SaveFailed(target.shown, error);
+}
+
 // Gives the new file the target's owner, group, mode and extended attributes.
 // False where that cannot be done: the file itself must then take the bytes.
 bool TakeOverIdentity(const Target& target, int fd) {
@@ -227,13 +236,6 @@ SafeResult WriteCopy(const Target& target, std::string_view bytes, bool sync, Ne
         ThrowCopyFailed(target, bytes.size(), errno);
     }
     return SafeResult::Done;
-}
-
-void ThrowCopyFailed(const Target& target, size_t size, int error) {
-    if (error == ENOSPC) {
-        throw NoRoom(target.shown, target, size);
-    }
-    throw SaveFailed(target.shown, error);
 }
 
 SafeResult PlaceCopy(const Target& target, NewCopy& copy, struct stat* written) {

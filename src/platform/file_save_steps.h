@@ -48,9 +48,6 @@ enum class SafeResult { Done, UseInPlace };
 // (a copy made ahead), where the copy could not be made without a name.
 // Throws as WriteFileBytes does.
 SafeResult WriteCopy(const Target& target, std::string_view bytes, bool sync, NewCopy* copy);
-// The failure of writing or syncing a copy (error): a full disk is told
-// as such.
-[[noreturn]] void ThrowCopyFailed(const Target& target, size_t size, int error);
 // Puts the complete, synced copy in the target's place, crash-safely, and
 // gives its status after. UseInPlace where the place refuses it.
 SafeResult PlaceCopy(const Target& target, NewCopy& copy, struct stat* written);

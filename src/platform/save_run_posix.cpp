@@ -23,18 +23,39 @@ namespace {
 
 constexpr size_t kAheadFiles = 32;       // copies made ahead of the one put in place
 constexpr size_t kAheadBytes = 8u << 20; // and their bytes, so as not to fill a disk
-constexpr unsigned kFlushThreads = 8;    // flushes waited on at once
+constexpr unsigned kHelpers = 8;         // copies made and flushed at once
 
 // A copy made ahead of its file's turn.
 struct Ahead {
     size_t index = 0;
+    const SaveRun::File* file = nullptr;
     Target target;
     NewCopy copy;
-    bool ready = false; // made and being flushed; else the file is saved the ordinary way
-    // Guarded by the flushers' lock.
-    bool queued = false, flushing = false;
-    int flushError = 0;
+    bool ready = false; // made and flushed; else the file is saved the ordinary way
+    // Guarded by the helpers' lock.
+    bool queued = false, working = false;
 };
+
+// Makes ahead's copy and flushes it. Where that fails, the copy is not
+// ready: the ordinary save in the file's turn tells what is wrong.
+void MakeCopy(Ahead* ahead) {
+    const SaveRun::File& file = *ahead->file;
+    try {
+        // Only over a file that exists: a new file's mode comes from the
+        // umask, which is looked at only on the program's own thread.
+        ahead->ready =
+            PlanSave(file.path, LockedDirectories::AsTheSystemAllows, &ahead->target) ==
+                SaveWay::ByRename &&
+            ahead->target.exists &&
+            WriteCopy(ahead->target, file.bytes, false, &ahead->copy) == SafeResult::Done &&
+            Sync(ahead->copy.file->fd());
+    } catch (const std::exception&) {
+        ahead->ready = false;
+    }
+    if (!ahead->ready) {
+        ahead->copy.file.reset();
+    }
+}
 
 // Whether two statuses are of the same, unchanged entry.
 bool Same(const struct stat& a, const struct stat& b) {
@@ -55,10 +76,10 @@ bool StillTarget(const std::string& path, const Target& target) {
            ::stat(target.path.c_str(), &st) == 0 && Same(st, target.st);
 }
 
-// Threads that flush the copies' files in the order they come.
-class Flushers {
+// Threads that make and flush the copies in the order they come.
+class Helpers {
 public:
-    ~Flushers() {
+    ~Helpers() {
         {
             const std::lock_guard lock(mutex_);
             stop_ = true;
@@ -79,7 +100,7 @@ public:
             ahead->queued = true;
             queue_.push_back(ahead);
         }
-        if (threads_.size() < kFlushThreads) {
+        if (threads_.size() < kHelpers) {
             // The helpers take no signals: they stay with the program's own threads.
             sigset_t all, old;
             ::sigfillset(&all);
@@ -87,26 +108,28 @@ public:
             try {
                 threads_.emplace_back([this] { Work(); });
             } catch (const std::system_error&) {
-                // No more threads: Finish flushes on the caller's.
+                // No more threads: Finish makes the copies on the caller's.
             }
             ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
         }
         work_.notify_one();
     }
 
-    // Waits until ahead's file is flushed (flushing it here when no thread
-    // has taken it yet); 0 or the error. With forget, one still queued is
-    // only taken out of the queue.
-    int Finish(Ahead* ahead, bool forget = false) {
+    // Waits until ahead's copy is made (making it here when no helper has
+    // taken it yet). With forget, one still queued is only taken out of the
+    // queue, not made.
+    void Finish(Ahead* ahead, bool forget = false) {
         std::unique_lock lock(mutex_);
         if (ahead->queued) {
             ahead->queued = false;
             std::erase(queue_, ahead);
             lock.unlock();
-            return forget ? 0 : (Sync(ahead->copy.file->fd()) ? 0 : errno);
+            if (!forget) {
+                MakeCopy(ahead);
+            }
+            return;
         }
-        done_.wait(lock, [&] { return !ahead->flushing; });
-        return ahead->flushError;
+        done_.wait(lock, [&] { return !ahead->working; });
     }
 
 private:
@@ -120,13 +143,11 @@ private:
             Ahead* ahead = queue_.front();
             queue_.pop_front();
             ahead->queued = false;
-            ahead->flushing = true;
-            const int fd = ahead->copy.file->fd();
+            ahead->working = true;
             lock.unlock();
-            const int error = Sync(fd) ? 0 : errno;
+            MakeCopy(ahead);
             lock.lock();
-            ahead->flushError = error;
-            ahead->flushing = false;
+            ahead->working = false;
             done_.notify_all();
         }
     }
@@ -144,43 +165,26 @@ struct SaveRun::Impl {
     std::vector<File> files;
     size_t next = 0;  // the first file not made ahead yet
     size_t bytes = 0; // the bytes of the copies in window
-    // Declared before the flushers: they are gone before any copy closes.
+    // Declared before the helpers: they are gone before any copy closes.
     std::deque<std::unique_ptr<Ahead>> window;
-    Flushers flushers;
+    Helpers helpers;
 
-    // Makes copies ahead while the window has room for them; the file at
+    // Has copies made ahead while the window has room for them; the file at
     // first always gets its turn.
     void Fill(size_t first) {
         next = std::max(next, first);
         while (next < files.size() && next < first + kAheadFiles &&
                (window.empty() || bytes + files[next].bytes.size() <= kAheadBytes)) {
-            window.push_back(Make(next));
+            auto ahead = std::make_unique<Ahead>();
+            ahead->index = next;
+            ahead->file = &files[next];
+            if (!files[next].path.empty()) {
+                helpers.Add(ahead.get());
+            }
+            window.push_back(std::move(ahead));
             bytes += files[next].bytes.size();
             ++next;
         }
-    }
-
-    std::unique_ptr<Ahead> Make(size_t i) {
-        auto ahead = std::make_unique<Ahead>();
-        ahead->index = i;
-        const File& file = files[i];
-        if (file.path.empty()) {
-            return ahead;
-        }
-        try {
-            ahead->ready =
-                PlanSave(file.path, LockedDirectories::AsTheSystemAllows, &ahead->target) ==
-                    SaveWay::ByRename &&
-                WriteCopy(ahead->target, file.bytes, false, &ahead->copy) == SafeResult::Done;
-        } catch (const Error&) {
-            // The ordinary save in the file's turn tells what is wrong.
-        }
-        if (ahead->ready) {
-            flushers.Add(ahead.get());
-        } else {
-            ahead->copy.file.reset();
-        }
-        return ahead;
     }
 
     FileIdentity Save(size_t i);
@@ -190,22 +194,18 @@ struct SaveRun::Impl {
     bool Release() {
         bool any = false;
         for (const std::unique_ptr<Ahead>& ahead : window) {
-            if (ahead->ready) {
-                flushers.Finish(ahead.get(), true);
-                ahead->copy.file.reset();
-                ahead->ready = false;
-                any = true;
-            }
+            helpers.Finish(ahead.get(), true);
+            any = any || ahead->ready;
+            ahead->copy.file.reset();
+            ahead->ready = false;
         }
         return any;
     }
 
-    // The window's first copy goes, once no thread flushes it.
+    // The window's first copy goes, once no helper works on it.
     void Drop() {
         Ahead* ahead = window.front().get();
-        if (ahead->ready) {
-            flushers.Finish(ahead, true);
-        }
+        helpers.Finish(ahead, true);
         bytes -= files[ahead->index].bytes.size();
         window.pop_front();
     }
@@ -224,12 +224,12 @@ FileIdentity SaveRun::Impl::Save(size_t i) {
     }
     run.Fill(i);
     const File& file = run.files[i];
-    Ahead* ahead = run.window.empty() ? nullptr : run.window.front().get();
-    if (ahead == nullptr || ahead->index != i || !ahead->ready ||
-        !StillTarget(file.path, ahead->target)) {
-        if (ahead != nullptr && ahead->index == i) {
-            run.Drop();
-        }
+    Ahead* ahead = run.window.front().get();
+    if (!file.path.empty()) {
+        run.helpers.Finish(ahead);
+    }
+    if (!ahead->ready || !StillTarget(file.path, ahead->target)) {
+        run.Drop();
         return WriteFileBytes(file.path, file.bytes);
     }
     struct Dropper {
@@ -237,9 +237,6 @@ FileIdentity SaveRun::Impl::Save(size_t i) {
         ~Dropper() { run.Drop(); }
     } dropper{run};
     const Target& target = ahead->target;
-    if (const int error = run.flushers.Finish(ahead)) {
-        ThrowCopyFailed(target, file.bytes.size(), error);
-    }
     struct stat written {};
     if (PlaceCopy(target, ahead->copy, &written) == SafeResult::UseInPlace) {
         ahead->copy.file.reset(); // its space is free again for the in-place save
