@@ -14,23 +14,13 @@
 #include <vector>
 
 using sheafpad::platform::SaveRun;
+using sheafpad::test::AwaitUnnamedFiles;
 using sheafpad::test::JoinedDirNames;
 using sheafpad::test::ReadFile;
 using sheafpad::test::TempDir;
 using sheafpad::test::WriteFile;
 
 namespace {
-
-// Files of this process open without a name in dir: the copies made ahead.
-int UnnamedFilesIn(const std::string& dir) {
-    int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-        std::error_code error;
-        const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
-        count += !error && target.rfind(dir + "/#", 0) == 0 ? 1 : 0;
-    }
-    return count;
-}
 
 std::string Numbered(const char* text, int i) {
     return text + std::to_string(i) + std::string(4096, 'x');
@@ -58,7 +48,8 @@ TEST(SaveRun, EachFileIsTakenAsItIsInItsTurn) {
         SaveRun run(files);
         run.Save(0);
         EXPECT_EQ(ReadFile(root + "/f0"), news[0]);
-        ASSERT_EQ(UnnamedFilesIn(root), 4) << "copies of f1, f3, f4 and f5 made ahead";
+        ASSERT_TRUE(AwaitUnnamedFiles(root, 4, int64_t(news[1].size())))
+            << "copies of f1, f3, f4 and f5 made ahead";
         EXPECT_EQ(JoinedDirNames(root), "elsewhere f0 f1 f2 f3 f4 f5");
 
         // Other programs change the files after their copies were made.
@@ -80,7 +71,7 @@ TEST(SaveRun, EachFileIsTakenAsItIsInItsTurn) {
     }
     EXPECT_EQ(ReadFile(files[1].path), Numbered("old ", 1));
     EXPECT_EQ(ReadFile(files[5].path), Numbered("old ", 5));
-    EXPECT_EQ(UnnamedFilesIn(root), 0);
+    EXPECT_TRUE(AwaitUnnamedFiles(root, 0, int64_t(news[1].size())));
     EXPECT_EQ(JoinedDirNames(root), "elsewhere f0 f1 f2 f3 f4 f5");
 }
 
