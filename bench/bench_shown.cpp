@@ -15,6 +15,10 @@ void Paint(TRichEdit& pane) {
 }
 
 void ShowFocused(TRichEdit& pane) {
+    // SHEAFPAD_BENCH_NOWRAP=1: the same measures with rows that do not wrap.
+    if (qEnvironmentVariableIntValue("SHEAFPAD_BENCH_NOWRAP") != 0) {
+        pane.SetWordWrap(false);
+    }
     pane.resize(800, 600);
     pane.show();
     QApplication::setActiveWindow(&pane);

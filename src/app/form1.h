@@ -62,6 +62,10 @@ class SyntaxColouring;
 class TJvDirectoryEdit;
 class TRichEdit;
 
+// The find field's text at the first start (in the window's language).
+inline constexpr const char* kFindPrompt =
+    QT_TRANSLATE_NOOP("sheafpad::TForm1", "Type \"find\" text here + <Enter>");
+
 class TForm1 : public QWidget {
     Q_OBJECT
 public:

@@ -149,7 +149,7 @@ void TForm1::CreateControls() {
     dirEdit->setAccessibleName(tr("Directory"));
 
     FindEdit = Make<QLineEdit>(Panel2, "FindEdit", {8, 112, 145, 21});
-    FindEdit->setText(tr("Type \"find\" text here + <Enter>"));
+    FindEdit->setText(tr(kFindPrompt));
     FindEdit->setCursorPosition(0);
     FindEdit->setToolTip(
         tr("Type text you wish to \"find\" here.  The current file will be searched starting at "

@@ -16,6 +16,7 @@
 #include "widgets/error_display.h"
 #include "widgets/rich_edit.h"
 #include "widgets/syntax_colouring.h"
+#include "widgets/translations.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -109,8 +110,13 @@ void TForm1::ReadSettings() {
     SetOuterBounds(bounds);
     KeepOnScreen(layout);
 
-    FindEdit->setText(
-        FromSettingsText(ini.ReadString(kSection, kFindEdit, ToSettingsText(FindEdit->text()))));
+    // The field's prompt is stored as its text; one written in another
+    // language's session shows in this session's language.
+    const QString find =
+        FromSettingsText(ini.ReadString(kSection, kFindEdit, ToSettingsText(FindEdit->text())));
+    if (!Translations::EveryLanguage("sheafpad::TForm1", kFindPrompt).contains(find)) {
+        FindEdit->setText(find);
+    }
     FindEdit->setCursorPosition(0); // show the text from its start
     // Only the name: the file is opened when the user selects it.
     LoadedFName = ini.ReadString(kSection, kLoadedFName, LoadedFName);

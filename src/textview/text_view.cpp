@@ -334,14 +334,19 @@ QRect TextView::PositionRect(qsizetype pos) const {
     Row row = layout_.RowOf(top_);
     for (int i = 0, rows = VisibleRows(); i <= rows; ++i) {
         if (row == target) {
-            const Laid& laid = layout_.Layout(row.line, row.chunk);
-            const QTextLine line = TextLayout::RowLine(laid, row.index);
-            const int offset = int(pos - layout_.ChunkPosition(row.line, laid));
+            const Row piece = layout_.Wraps() ? target : layout_.ChunkRowOf(pos);
+            const Laid& laid = layout_.Layout(piece.line, piece.chunk);
+            const QTextLine line = TextLayout::RowLine(laid, piece.index);
+            const int offset = int(pos - layout_.ChunkPosition(piece.line, laid));
             const qreal x = line.cursorToX(offset);
             const int next = laid.layout->nextCursorPosition(offset);
             const qreal width = next > offset ? line.cursorToX(next) - x : 1;
-            return QRect(int(x) + kMargin - HorizontalOffset(), kMargin + i * layout_.RowHeight(),
-                         std::max(1, int(width)), layout_.RowHeight());
+            // Far to the side of a long row, out of the int range of a rectangle.
+            const qreal left = std::clamp<qreal>(x + layout_.ChunkX(piece.line, piece.chunk) +
+                                                     kMargin - HorizontalOffset(),
+                                                 -(1 << 30), 1 << 30);
+            return QRect(int(left), kMargin + i * layout_.RowHeight(), std::max(1, int(width)),
+                         layout_.RowHeight());
         }
         if (!layout_.NextRow(row)) {
             break;
@@ -368,12 +373,7 @@ qsizetype TextView::PositionAt(QPoint point) const {
     }
     for (; rows < 0 && layout_.PreviousRow(row); ++rows) {
     }
-    const Laid& laid = layout_.Layout(row.line, row.chunk);
-    const QTextLine line = TextLayout::RowLine(laid, row.index);
-    const int offset =
-        std::min(line.xToCursor(point.x() - kMargin + HorizontalOffset()), laid.length);
-    const qsizetype pos = layout_.ChunkPosition(row.line, laid) + offset;
-    return std::min(pos, layout_.RowEnd(row));
+    return layout_.PositionInRow(row, point.x() - kMargin + HorizontalOffset());
 }
 
 void TextView::UpdateEditedRows(qsizetype line, qsizetype pos, int rows) {
@@ -384,8 +384,9 @@ void TextView::UpdateEditedRows(qsizetype line, qsizetype pos, int rows) {
     int to = VisibleRows() + 1;
     const qsizetype length = qsizetype(buffer_.LineLength(size_t(line)));
     if (rows >= 0) {
-        const Laid& laid = layout_.Layout(line, 0);
-        if (laid.last && laid.rows == rows) {
+        // Unwrapped, a line is one row (and its first chunk need not be laid out).
+        const Laid* laid = layout_.Wraps() ? &layout_.Layout(line, 0) : nullptr;
+        if (!laid || (laid->last && laid->rows == rows)) {
             to = std::min(to, ScreenRowOf(qsizetype(buffer_.LineStart(size_t(line))) + length));
         }
     }

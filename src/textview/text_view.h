@@ -145,13 +145,14 @@ public:
     // The gutter's width: room for the digits of the last line's number (two
     // at least); 0 while hidden.
     int GutterWidth() const;
-    // Word wrap (on at first). Off, rows run as wide as their lines, with a
-    // horizontal scroll bar; a line longer than TextLayout::kChunk characters
-    // goes on in rows of about that many.
+    // The numbers the gutter showed when last painted: (y, line) of each.
+    const std::vector<std::pair<int, qsizetype>>& NumberedRows() const { return gutterRows_; }
+    // Word wrap (on at first). Off, a line is one row however long, with a
+    // horizontal scroll bar.
     void SetWordWrap(bool wrap);
     bool WordWrap() const { return layout_.Wraps(); }
     // The horizontal scroll, in pixels (0 while wrapping).
-    int HorizontalOffset() const;
+    qreal HorizontalOffset() const;
     // Overwrite: typed characters take the place of those after the caret
     // (never of a line break), and the caret is a block. Insert toggles it.
     void SetOverwrite(bool overwrite);
@@ -295,7 +296,11 @@ private:
     void SetSelectionClipboard() const;
     void StartDrag();
 
-    // Painting.
+    // Painting: each row in pieces (rows of chunks), side by side in a row
+    // that does not wrap.
+    struct Painting;
+    void PaintPiece(Painting& painting, const Row& piece, const Laid& laid, QPointF origin,
+                    bool ground) const;
     void DrawSelection(QPainter& painter, const Laid& laid, int index, QPointF origin,
                        const QTextLayout::FormatRange& range) const;
     void RestartBlink();
@@ -319,6 +324,7 @@ private:
     bool caretShown_ = true;   // the blink's phase
     bool repaintAll_ = false;  // the whole view is to be painted
     int syncingScrollBar_ = 0; // the program is setting the scroll bar
+    int hScale_ = 1;           // pixels a step of the horizontal scroll bar
     qreal basePointSize_ = -1;
     bool zooming_ = false; // the font changes by a zoom, which places the top itself
     int wheelZoom_ = 0;    // Ctrl+wheel turned by less than a step so far

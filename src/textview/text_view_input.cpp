@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QStyleHints>
 #include <QTextLine>
 #include <optional>
@@ -491,7 +492,8 @@ void TextView::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     ExtendSelectionTo(point);
-    const bool outside = point.y() < 0 || point.y() >= viewport()->height();
+    const bool outside = point.y() < 0 || point.y() >= viewport()->height() ||
+                         (!layout_.Wraps() && (point.x() < 0 || point.x() >= viewport()->width()));
     if (outside && !autoScroll_.isActive()) {
         autoScroll_.start(50, this);
     } else if (!outside) {
@@ -529,11 +531,21 @@ void TextView::AutoScroll() {
         autoScroll_.stop();
         return;
     }
+    bool scrolled = true;
     if (point.y() < 0) {
         ScrollRows(-1);
     } else if (point.y() >= viewport()->height()) {
         ScrollRows(1);
     } else {
+        scrolled = false;
+    }
+    if (!layout_.Wraps() && (point.x() < 0 || point.x() >= viewport()->width())) {
+        // Sideways along rows that do not wrap.
+        QScrollBar* bar = horizontalScrollBar();
+        bar->setValue(bar->value() + (point.x() < 0 ? -1 : 1) * bar->singleStep());
+        scrolled = true;
+    }
+    if (!scrolled) {
         autoScroll_.stop();
     }
     ExtendSelectionTo(point);

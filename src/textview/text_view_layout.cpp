@@ -3,6 +3,7 @@
 // the changes of the text that it follows.
 #include "textview/text_view_layout.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QTextLine>
 #include <algorithm>
@@ -51,6 +52,9 @@ void TextLayout::SetFont(const QFont& font) {
     for (char16_t c = 0x20; c < 0x7F; ++c) {
         asciiWidth_ = std::max(asciiWidth_, metrics.horizontalAdvance(QChar(c)));
     }
+    // A fixed font gives every printable ASCII character its width, which
+    // makes the estimate exact for the usual minified script.
+    estimatedCharWidth_ = QFontInfo(font_).fixedPitch() ? asciiWidth_ : charWidth_;
     option_.setTabStopDistance(kTabColumns * metrics.horizontalAdvance(QChar(u' ')));
     DropAll();
     seams_.clear(); // rows wrap elsewhere now
@@ -174,10 +178,13 @@ TextLayout::Laid TextLayout::Make(qsizetype line, qsizetype chunk) const {
     // With the text of the next chunk that decides where the row holding its
     // start begins.
     const bool ahead = !last && !composing && wraps_;
-    if (!last && !wraps_) {
-        seams->checked[size_t(chunk + 1)] = 1; // rows end where chunks do
-    }
     layOut(ahead ? std::min(lineLength, end + Lookahead()) : end);
+    if (seams != nullptr && !wraps_) {
+        // Its place in the row: the chunks after it stand at its end.
+        const int composed = composing ? int(preedit_.size()) : 0;
+        seams->widths[size_t(chunk)] =
+            float(laid.layout->lineAt(0).cursorToX(int(end - start) + composed));
+    }
     int length = int(end - start);
     if (ahead) {
         const QTextLine holder = laid.layout->lineForTextPosition(length);
@@ -259,6 +266,9 @@ void TextLayout::DropAll() {
 }
 
 int TextLayout::CachedRows(qsizetype line) const {
+    if (!wraps_) {
+        return 1;
+    }
     const auto found = layouts_.find(Key(line, 0));
     return found != layouts_.end() && found->second.laid.last ? found->second.laid.rows : -1;
 }

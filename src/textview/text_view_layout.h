@@ -21,6 +21,11 @@
 // edits elsewhere in the line; the start after an edited chunk is checked
 // again.
 //
+// Without word wrap a line is one row however long: its chunks stand side
+// by side, each at the sum of the widths of those before it (measured once
+// laid out, else estimated from their length), so that a key or a paint lays
+// out only the chunks it reaches.
+//
 // Positions are offsets into the text in UTF-16 units; a line break is one.
 #pragma once
 
@@ -111,9 +116,8 @@ public:
     const QFont& Font() const { return font_; }
     void SetWidth(int width);
     int Width() const { return width_; }
-    // Word wrap (on at first). Off, a row is as wide as its line; a line
-    // longer than a chunk goes on in a row a chunk, so that a key on a long
-    // line still lays out one chunk.
+    // Word wrap (on at first). Off, a row is a whole line, its chunks side by
+    // side (ChunkX).
     void SetWrap(bool wrap);
     bool Wraps() const { return wraps_; }
     // The width rows are laid out at while they do not wrap.
@@ -122,6 +126,8 @@ public:
     qsizetype LongestLine() const;
     // The widest printable ASCII character.
     qreal AsciiWidth() const { return asciiWidth_; }
+    // The width a character is taken to have in a chunk not yet laid out.
+    qreal EstimatedCharWidth() const { return estimatedCharWidth_; }
     // Wrapping and tab stops, as every chunk is laid out with them.
     const QTextOption& Option() const { return option_; }
     int RowHeight() const { return rowHeight_; }
@@ -137,18 +143,29 @@ public:
     static QTextLine RowLine(const Laid& laid, int index);
     // The text position of a chunk's first character.
     qsizetype ChunkPosition(qsizetype line, const Laid& laid) const;
+    // Without word wrap: where the chunk starts in its line's row (0 while
+    // wrapping), its width, and the chunk that holds x of the row.
+    qreal ChunkX(qsizetype line, qsizetype chunk) const;
+    // Where chunk starts, from its line's start (without laying it out).
+    qsizetype ChunkStart(qsizetype line, qsizetype chunk) const;
+    qreal ChunkWidth(qsizetype line, qsizetype chunk) const;
+    qsizetype ChunkAtX(qsizetype line, qreal x) const;
     // How many chunk layouts were made so far (for tests and benchmarks).
     qint64 LayoutsMade() const { return layoutsMade_; }
 
-    // Rows.
+    // Rows. Without word wrap a row is a line (chunk and index 0); the row
+    // of its chunk that holds pos is ChunkRowOf(pos) (the same as RowOf
+    // while wrapping).
     Row RowOf(qsizetype pos) const;
+    Row ChunkRowOf(qsizetype pos) const;
     qsizetype RowStart(const Row& row) const;
     // Where End puts the caret: before the next row's start.
     qsizetype RowEnd(const Row& row) const;
     bool IsLastRowOfLine(const Row& row) const;
     bool NextRow(Row& row) const;
     bool PreviousRow(Row& row) const;
-    // The position in row nearest to x, and the x of pos in its row.
+    // The position in row nearest to x, and the x of pos in its row (from
+    // the start of a row that does not wrap).
     qsizetype PositionInRow(const Row& row, qreal x) const;
     qreal XOf(qsizetype pos) const;
     qsizetype NextCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const;
@@ -190,6 +207,7 @@ private:
     struct Seams {
         std::vector<qsizetype> starts;
         std::vector<char> checked;
+        std::vector<float> widths; // laid out without wrap (< 0: not yet)
     };
     // The seams of line, made when first needed; nullptr for a line of one chunk.
     Seams* SeamsOf(qsizetype line) const;
@@ -197,6 +215,8 @@ private:
     qsizetype StoredChunkOf(qsizetype line, qsizetype offset) const;
     // Makes sure that the start of chunk was checked: lays out the chunk before.
     void Check(qsizetype line, qsizetype chunk) const;
+    // Where a chunk may start at about offset: never between the halves of a pair.
+    qsizetype ChunkStartAt(qsizetype line, qsizetype offset) const;
     // Characters of the next chunk laid out with a chunk: more than a row.
     qsizetype Lookahead() const;
     Laid Make(qsizetype line, qsizetype chunk) const;
@@ -223,6 +243,7 @@ private:
     int rowHeight_ = 1;
     qreal charWidth_ = 1;  // an average character, for the estimates
     qreal asciiWidth_ = 1; // the widest printable ASCII character
+    qreal estimatedCharWidth_ = 1;
     qsizetype preeditPos_ = -1, preeditLine_ = -1;
     QString preedit_;
     QList<QTextLayout::FormatRange> preeditFormats_;

@@ -238,6 +238,67 @@ void DrawRow(QPainter& painter, const TextColours* colours, const TextLayout::La
 
 } // namespace
 
+// What a paint draws each piece of a row with.
+struct TextView::Painting {
+    explicit Painting(QPainter& p) : painter(p) {}
+    QPainter& painter;
+    QTextCharFormat selected;
+    qsizetype selStart = 0, selEnd = 0;
+    bool caretDrawn = false;
+    qsizetype caret = 0;
+    Row caretPiece{-1, 0, 0}; // the caret's row of a chunk
+    bool grounds = false;     // marks or highlights to draw under the text
+    qsizetype currentLine = -1;
+    GlyphBatch batch;
+    RowScratch scratch;
+};
+
+void TextView::PaintPiece(Painting& painting, const Row& piece, const Laid& laid, QPointF origin,
+                          bool ground) const {
+    QPainter& painter = painting.painter;
+    const QTextLine line = TextLayout::RowLine(laid, piece.index);
+    const qsizetype chunkStart = layout_.ChunkPosition(piece.line, laid);
+    QList<QTextLayout::FormatRange> selections;
+    const qsizetype from = std::max(painting.selStart, chunkStart);
+    const qsizetype to = std::min(painting.selEnd, chunkStart + laid.length);
+    if (from < to) {
+        selections.append({int(from - chunkStart), int(to - from), painting.selected});
+    }
+    if (painting.grounds || (ground && piece.line == painting.currentLine)) {
+        painting.batch.Flush(painter);
+        DrawGround(painter, laid, piece.index, origin, chunkStart,
+                   ground && piece.line == painting.currentLine);
+    }
+    DrawRow(painter, colours_, laid, chunkStart, piece.index, origin, painting.batch,
+            painting.scratch);
+    if (!selections.isEmpty()) {
+        painting.batch.Flush(painter); // the selected text is drawn over it
+        DrawSelection(painter, laid, piece.index, origin, selections.front());
+    }
+    if (!painting.caretDrawn || !(painting.caretPiece == piece)) {
+        return;
+    }
+    painting.batch.Flush(painter);
+    int offset = int(painting.caret - chunkStart);
+    if (!preedit_.isEmpty() && dropCaret_ < 0) {
+        offset += preeditCursor_;
+    }
+    if (overwrite_ && dropCaret_ < 0 && preedit_.isEmpty()) {
+        // A block over the character, which shows through it.
+        const int next = laid.layout->nextCursorPosition(offset);
+        const qreal x = line.cursorToX(offset);
+        const qreal width =
+            next > offset && offset < laid.length ? line.cursorToX(next) - x : layout_.AsciiWidth();
+        QColor block = painter.pen().color();
+        block.setAlpha(110);
+        painter.fillRect(QRectF(origin.x() + x, origin.y() + line.y(), std::max<qreal>(2, width),
+                                layout_.RowHeight()),
+                         block);
+    } else {
+        laid.layout->drawCursor(&painter, origin, offset, 1);
+    }
+}
+
 void TextView::paintEvent(QPaintEvent* event) {
     layout_.Trim();
     QPainter painter(viewport());
@@ -247,22 +308,24 @@ void TextView::paintEvent(QPaintEvent* event) {
     }
     const bool focused = hasFocus() && isActiveWindow();
     const QPalette::ColorGroup group = focused ? QPalette::Active : QPalette::Inactive;
-    QTextCharFormat selected;
-    selected.setBackground(palette().brush(group, QPalette::Highlight));
-    selected.setForeground(palette().brush(group, QPalette::HighlightedText));
+    Painting painting(painter);
+    painting.selStart = SelectionStart();
+    painting.selEnd = SelectionEnd();
+    painting.selected.setBackground(palette().brush(group, QPalette::Highlight));
+    painting.selected.setForeground(palette().brush(group, QPalette::HighlightedText));
     painter.setPen(palette().color(group, QPalette::Text));
-    const qsizetype selStart = SelectionStart(), selEnd = SelectionEnd();
-    const bool caretDrawn = (focused && caretShown_) || dropCaret_ >= 0;
-    const qsizetype caret = dropCaret_ >= 0 ? dropCaret_ : caret_;
-    const Row caretRow = caretDrawn ? layout_.RowOf(caret) : Row{-1, 0, 0};
-    GlyphBatch batch;
-    RowScratch scratch;
+    painting.caretDrawn = (focused && caretShown_) || dropCaret_ >= 0;
+    painting.caret = dropCaret_ >= 0 ? dropCaret_ : caret_;
+    if (painting.caretDrawn) {
+        painting.caretPiece = layout_.ChunkRowOf(painting.caret);
+    }
+    painting.grounds = !marked_.empty() || !occurrences_.isEmpty() || !layers_[0].ranges.empty() ||
+                       !layers_[1].ranges.empty();
+    // The current line's ground, not while a selection shows where the caret is.
+    painting.currentLine = HasSelection() ? -1 : caretLine_;
+    const bool wraps = layout_.Wraps();
     Row row = layout_.RowOf(top_);
     bool more = true; // rows below the view
-    const bool grounds = !marked_.empty() || !occurrences_.isEmpty() ||
-                         !layers_[0].ranges.empty() || !layers_[1].ranges.empty();
-    // The current line's ground, not while a selection shows where the caret is.
-    const qsizetype currentLine = HasSelection() ? -1 : caretLine_;
     const qreal left = kMargin - HorizontalOffset();
     // The line starts shown, to see whether the gutter still numbers them
     // (an edit within a line that changes its rows moves those below).
@@ -270,64 +333,54 @@ void TextView::paintEvent(QPaintEvent* event) {
     if (lineStarts) {
         lineStarts->clear();
     }
+    // What the view shows of the text, for the colours.
+    qsizetype shownFrom = top_, shownTo = Length();
     for (int y = kMargin; y < viewport()->height(); y += layout_.RowHeight()) {
         if (lineStarts && row.chunk == 0 && row.index == 0) {
             lineStarts->emplace_back(y, row.line);
         }
-        const QRect rowRect(0, y, viewport()->width(), layout_.RowHeight());
-        if (rowRect.intersects(area)) {
-            const Laid& laid = layout_.Layout(row.line, row.chunk);
-            const QTextLine line = TextLayout::RowLine(laid, row.index);
-            const QPointF origin(left, y - line.y());
-            const qsizetype chunkStart = layout_.ChunkPosition(row.line, laid);
-            QList<QTextLayout::FormatRange> selections;
-            const qsizetype from = std::max(selStart, chunkStart);
-            const qsizetype to = std::min(selEnd, chunkStart + laid.length);
-            if (from < to) {
-                selections.append({int(from - chunkStart), int(to - from), selected});
+        // The row's pieces: while wrapping, its one row of a chunk; else
+        // the chunks of its line that reach into the view, side by side.
+        Row piece = row;
+        qreal x = 0;
+        if (!wraps) {
+            piece.chunk = layout_.ChunkAtX(row.line, -left);
+            x = layout_.ChunkX(row.line, piece.chunk);
+            if (y == kMargin) {
+                shownFrom = qsizetype(buffer_.LineStart(size_t(row.line))) +
+                            layout_.ChunkStart(row.line, piece.chunk);
             }
-            if (grounds || row.line == currentLine) {
-                batch.Flush(painter);
-                DrawGround(painter, laid, row.index, origin, chunkStart, row.line == currentLine);
+        }
+        const bool painted = QRect(0, y, viewport()->width(), layout_.RowHeight()).intersects(area);
+        const qsizetype chunks = wraps ? 0 : layout_.ChunkCount(row.line);
+        for (bool first = true;; first = false) {
+            if (painted) {
+                const Laid& laid = layout_.Layout(piece.line, piece.chunk);
+                const QTextLine line = TextLayout::RowLine(laid, piece.index);
+                PaintPiece(painting, piece, laid, QPointF(left + x, y - line.y()), first);
             }
-            DrawRow(painter, colours_, laid, chunkStart, row.index, origin, batch, scratch);
-            if (!selections.isEmpty()) {
-                batch.Flush(painter); // the selected text is drawn over it
-                DrawSelection(painter, laid, row.index, origin, selections.front());
+            if (wraps || piece.chunk + 1 >= chunks) {
+                break;
             }
-            if (caretDrawn) {
-                if (caretRow == row) {
-                    batch.Flush(painter);
-                    int offset = int(caret - chunkStart);
-                    if (!preedit_.isEmpty() && dropCaret_ < 0) {
-                        offset += preeditCursor_;
-                    }
-                    if (overwrite_ && dropCaret_ < 0 && preedit_.isEmpty()) {
-                        // A block over the character, which shows through it.
-                        const int next = laid.layout->nextCursorPosition(offset);
-                        const qreal x = line.cursorToX(offset);
-                        const qreal width = next > offset && offset < laid.length
-                                                ? line.cursorToX(next) - x
-                                                : layout_.AsciiWidth();
-                        QColor block = painter.pen().color();
-                        block.setAlpha(110);
-                        painter.fillRect(QRectF(origin.x() + x, origin.y() + line.y(),
-                                                std::max<qreal>(2, width), layout_.RowHeight()),
-                                         block);
-                    } else {
-                        laid.layout->drawCursor(&painter, origin, offset, 1);
-                    }
-                }
+            x += layout_.ChunkWidth(piece.line, piece.chunk); // measured, when laid out
+            if (left + x >= viewport()->width()) {
+                break;
             }
+            ++piece.chunk;
+        }
+        if (!wraps) {
+            shownTo = qsizetype(buffer_.LineStart(size_t(row.line))) +
+                      (piece.chunk + 1 < chunks ? layout_.ChunkStart(row.line, piece.chunk + 1)
+                                                : layout_.LineLength(row.line));
         }
         if (!layout_.NextRow(row)) {
             more = false;
             break;
         }
     }
-    batch.Flush(painter);
+    painting.batch.Flush(painter);
     if (colours_) {
-        colours_->Shown(top_, more ? layout_.RowStart(row) : Length());
+        colours_->Shown(shownFrom, more && wraps ? layout_.RowStart(row) : shownTo);
     }
     if (lineStarts && (*lineStarts != gutterRows_ || gutterCaretLine_ != caretLine_)) {
         gutter_->update(); // painted next (scrolls and changes of line have it painted at once)

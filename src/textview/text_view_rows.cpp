@@ -35,6 +35,14 @@ int TextLayout::KnownRows(qsizetype line) const {
 }
 
 TextLayout::Row TextLayout::RowOf(qsizetype pos) const {
+    if (!wraps_) {
+        pos = std::clamp<qsizetype>(pos, 0, qsizetype(buffer_.Length()));
+        return Row{qsizetype(buffer_.LineOfPosition(size_t(pos))), 0, 0};
+    }
+    return ChunkRowOf(pos);
+}
+
+TextLayout::Row TextLayout::ChunkRowOf(qsizetype pos) const {
     pos = std::clamp<qsizetype>(pos, 0, qsizetype(buffer_.Length()));
     Row row;
     row.line = qsizetype(buffer_.LineOfPosition(size_t(pos)));
@@ -60,7 +68,7 @@ qsizetype TextLayout::RowStart(const Row& row) const {
 }
 
 bool TextLayout::IsLastRowOfLine(const Row& row) const {
-    if (KnownRows(row.line) == 1) {
+    if (!wraps_ || KnownRows(row.line) == 1) {
         return true;
     }
     const Laid& laid = Layout(row.line, row.chunk);
@@ -82,7 +90,7 @@ qsizetype TextLayout::RowEnd(const Row& row) const {
 }
 
 bool TextLayout::NextRow(Row& row) const {
-    if (KnownRows(row.line) != 1) {
+    if (wraps_ && KnownRows(row.line) != 1) {
         const Laid& laid = Layout(row.line, row.chunk);
         if (row.index + 1 < laid.rows) {
             ++row.index;
@@ -101,6 +109,13 @@ bool TextLayout::NextRow(Row& row) const {
 }
 
 bool TextLayout::PreviousRow(Row& row) const {
+    if (!wraps_) {
+        if (row.line == 0) {
+            return false;
+        }
+        row = Row{row.line - 1, 0, 0};
+        return true;
+    }
     if (row.index > 0) {
         --row.index;
         return true;
@@ -123,19 +138,22 @@ bool TextLayout::PreviousRow(Row& row) const {
 }
 
 qsizetype TextLayout::PositionInRow(const Row& row, qreal x) const {
-    const Laid& laid = Layout(row.line, row.chunk);
-    const int offset = std::min(RowLine(laid, row.index).xToCursor(x), laid.length);
+    const qsizetype chunk = wraps_ ? row.chunk : ChunkAtX(row.line, x);
+    const qreal chunkX = ChunkX(row.line, chunk); // after ChunkAtX, its chunks as it measured them
+    const Laid& laid = Layout(row.line, chunk);
+    const int offset = std::min(RowLine(laid, row.index).xToCursor(x - chunkX), laid.length);
     return std::min(ChunkPosition(row.line, laid) + offset, RowEnd(row));
 }
 
 qreal TextLayout::XOf(qsizetype pos) const {
-    const Row row = RowOf(pos);
+    const Row row = ChunkRowOf(pos);
     const Laid& laid = Layout(row.line, row.chunk);
-    return RowLine(laid, row.index).cursorToX(int(pos - ChunkPosition(row.line, laid)));
+    return ChunkX(row.line, row.chunk) +
+           RowLine(laid, row.index).cursorToX(int(pos - ChunkPosition(row.line, laid)));
 }
 
 qsizetype TextLayout::NextCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const {
-    const Row row = RowOf(pos);
+    const Row row = ChunkRowOf(pos);
     const Laid& laid = Layout(row.line, row.chunk);
     const qsizetype chunkStart = ChunkPosition(row.line, laid);
     const int offset = int(pos - chunkStart);
@@ -146,7 +164,7 @@ qsizetype TextLayout::NextCursorStop(qsizetype pos, QTextLayout::CursorMode mode
 }
 
 qsizetype TextLayout::PreviousCursorStop(qsizetype pos, QTextLayout::CursorMode mode) const {
-    const Row row = RowOf(pos);
+    const Row row = ChunkRowOf(pos);
     const Laid& laid = Layout(row.line, row.chunk);
     const qsizetype chunkStart = ChunkPosition(row.line, laid);
     const int offset = int(pos - chunkStart);
@@ -165,7 +183,7 @@ qsizetype TextLayout::PreviousCursorStop(qsizetype pos, QTextLayout::CursorMode 
 
 int TextLayout::EstimatedRows(qsizetype lineLength) const {
     // Called for every line of the text at once: arithmetic only.
-    if (lineLength <= charsPerRow_) {
+    if (lineLength <= charsPerRow_ || !wraps_) {
         return 1;
     }
     const qint64 rows = qint64(qreal(lineLength) / charsPerRow_ + 0.999);
@@ -174,7 +192,7 @@ int TextLayout::EstimatedRows(qsizetype lineLength) const {
 
 const PrefixSums& TextLayout::Estimates() const {
     if (estimatesStale_) {
-        charsPerRow_ = wraps_ ? std::max<qreal>(1, width_ / charWidth_) : qreal(kChunk);
+        charsPerRow_ = std::max<qreal>(1, width_ / charWidth_);
         std::vector<int32_t> rows(lineLength_.size());
         for (size_t i = 0; i < lineLength_.size(); ++i) {
             rows[i] = EstimatedRows(lineLength_[i]);

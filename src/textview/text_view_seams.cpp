@@ -27,9 +27,13 @@ TextLayout::Seams* TextLayout::SeamsOf(qsizetype line) const {
         seams.starts.resize(size_t(count));
         seams.checked.assign(size_t(count), 0);
         for (qsizetype chunk = 0; chunk < count; ++chunk) {
-            seams.starts[size_t(chunk)] = chunk * kChunk;
+            seams.starts[size_t(chunk)] =
+                wraps_ ? chunk * kChunk : ChunkStartAt(line, chunk * kChunk);
         }
+        // Unwrapped, a chunk's start is never moved: rows end where chunks do.
+        seams.checked.assign(size_t(count), wraps_ ? 0 : 1);
         seams.checked[0] = 1;
+        seams.widths.assign(size_t(count), -1);
         found = seams_.emplace(line, std::move(seams)).first;
     }
     return &found->second;
@@ -48,6 +52,55 @@ qsizetype TextLayout::StoredChunkOf(qsizetype line, qsizetype offset) const {
     const auto& starts = seams->starts;
     return qsizetype(std::upper_bound(starts.begin() + 1, starts.end(), offset) - starts.begin()) -
            1;
+}
+
+qsizetype TextLayout::ChunkStartAt(qsizetype line, qsizetype offset) const {
+    const size_t pos = buffer_.LineStart(size_t(line)) + size_t(offset);
+    return offset > 0 && QChar::isLowSurrogate(buffer_.At(pos)) &&
+                   QChar::isHighSurrogate(buffer_.At(pos - 1))
+               ? offset - 1
+               : offset;
+}
+
+qreal TextLayout::ChunkWidth(qsizetype line, qsizetype chunk) const {
+    const Seams* seams = wraps_ ? nullptr : SeamsOf(line);
+    if (seams == nullptr) {
+        return wraps_ ? width_ : qreal(LineLength(line)) * estimatedCharWidth_;
+    }
+    if (const float width = seams->widths[size_t(chunk)]; width >= 0) {
+        return width;
+    }
+    const qsizetype end = size_t(chunk + 1) < seams->starts.size()
+                              ? seams->starts[size_t(chunk + 1)]
+                              : LineLength(line);
+    return qreal(end - seams->starts[size_t(chunk)]) * estimatedCharWidth_;
+}
+
+qsizetype TextLayout::ChunkStart(qsizetype line, qsizetype chunk) const {
+    const Seams* seams = SeamsOf(line);
+    return seams == nullptr ? 0 : seams->starts[size_t(chunk)];
+}
+
+qreal TextLayout::ChunkX(qsizetype line, qsizetype chunk) const {
+    qreal x = 0;
+    if (!wraps_) {
+        for (qsizetype k = 0; k < chunk; ++k) {
+            x += ChunkWidth(line, k);
+        }
+    }
+    return x;
+}
+
+qsizetype TextLayout::ChunkAtX(qsizetype line, qreal x) const {
+    if (wraps_) {
+        return 0;
+    }
+    const qsizetype count = ChunkCount(line);
+    qsizetype chunk = 0;
+    for (qreal end = ChunkWidth(line, 0); chunk + 1 < count && x >= end;) {
+        end += ChunkWidth(line, ++chunk);
+    }
+    return chunk;
 }
 
 void TextLayout::Check(qsizetype line, qsizetype chunk) const {
@@ -117,6 +170,7 @@ void TextLayout::EditSeams(qsizetype line, qsizetype offset, qsizetype removed,
         }
         seams.starts.push_back(start);
         seams.checked.push_back(old.checked[k]);
+        seams.widths.push_back(old.widths[k]);
         was.push_back(qsizetype(k));
     }
     auto count = [&] { return qsizetype(seams.starts.size()); };
@@ -128,24 +182,29 @@ void TextLayout::EditSeams(qsizetype line, qsizetype offset, qsizetype removed,
     if (const qsizetype from = seams.starts[size_t(chunk)]; end(chunk) - from > 2 * kChunk) {
         std::vector<qsizetype> cuts;
         for (qsizetype at = from + kChunk; at < end(chunk) - kChunk / 2; at += kChunk) {
-            cuts.push_back(at);
+            cuts.push_back(wraps_ ? at : ChunkStartAt(line, at));
         }
         seams.starts.insert(seams.starts.begin() + chunk + 1, cuts.begin(), cuts.end());
-        seams.checked.insert(seams.checked.begin() + chunk + 1, cuts.size(), 0);
+        seams.checked.insert(seams.checked.begin() + chunk + 1, cuts.size(), wraps_ ? 0 : 1);
+        seams.widths.insert(seams.widths.begin() + chunk + 1, cuts.size(), -1);
         was.insert(was.begin() + chunk + 1, cuts.size(), -1);
     } else if (end(chunk) - from < kMinChunk && count() > 1) {
         const qsizetype gone = chunk + 1 < count() ? chunk + 1 : chunk;
         seams.starts.erase(seams.starts.begin() + gone);
         seams.checked.erase(seams.checked.begin() + gone);
+        seams.widths.erase(seams.widths.begin() + gone);
         was.erase(was.begin() + gone);
     }
     const qsizetype edited = std::min(chunk, count() - 1);
     // The edited chunk's layout decides where the next one starts, and the
     // chunk before it read the edited text when the edit is near its start.
-    if (edited + 1 < count()) {
+    // Unwrapped, rows end where chunks do and only the edited chunk's width
+    // changed.
+    seams.widths[size_t(edited)] = -1;
+    if (edited + 1 < count() && wraps_) {
         seams.checked[size_t(edited + 1)] = 0;
     }
-    const bool nearStart = offset < seams.starts[size_t(edited)] + Lookahead();
+    const bool nearStart = wraps_ && offset < seams.starts[size_t(edited)] + Lookahead();
     if (edited > 0 && nearStart) {
         seams.checked[size_t(edited)] = 0;
     }

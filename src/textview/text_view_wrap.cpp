@@ -5,6 +5,7 @@
 
 #include <QScrollBar>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace sheafpad {
@@ -24,24 +25,32 @@ void TextView::SetWordWrap(bool wrap) {
     RepaintAll();
 }
 
-int TextView::HorizontalOffset() const {
-    return layout_.Wraps() ? 0 : horizontalScrollBar()->value();
+qreal TextView::HorizontalOffset() const {
+    return layout_.Wraps() ? 0 : qreal(horizontalScrollBar()->value()) * hScale_;
 }
 
 void TextView::UpdateHorizontalBar() {
     if (layout_.Wraps()) {
         return;
     }
-    // The widest row, as estimated from the longest line (a long line's rows
-    // are chunks), and never short of the caret's place.
-    const qsizetype longest = std::min(layout_.LongestLine(), 2 * TextLayout::kChunk);
-    int widest = int(std::ceil(qreal(longest + 1) * layout_.AsciiWidth())) + 2 * kMargin;
+    // The widest row, as estimated from the longest line, and never short
+    // of what is shown. A bar counts in ints: past a billion pixels (a line
+    // of tens of megabytes in a big font) a step of it is several pixels.
+    constexpr qreal kMostUnits = 1 << 30;
+    const qreal offset = HorizontalOffset();
+    const qreal shown = viewport()->width();
+    const qreal widest = std::max(
+        qreal(layout_.LongestLine() + 1) * layout_.AsciiWidth() + 2 * kMargin, offset + shown);
+    const int scale = std::max(1, int(std::ceil(widest / kMostUnits)));
     QScrollBar* bar = horizontalScrollBar();
-    widest = std::max(widest, bar->value() + viewport()->width());
     ++syncingScrollBar_;
-    bar->setRange(0, std::max(0, widest - viewport()->width()));
-    bar->setPageStep(viewport()->width());
-    bar->setSingleStep(std::max(1, int(layout_.AsciiWidth() * 4)));
+    bar->setRange(0, int(std::ceil(std::max<qreal>(0, widest - shown) / scale)));
+    if (scale != hScale_) {
+        hScale_ = scale;
+        bar->setValue(int(offset / scale));
+    }
+    bar->setPageStep(std::max(1, int(shown / scale)));
+    bar->setSingleStep(std::max(1, int(layout_.AsciiWidth() * 4 / scale)));
     --syncingScrollBar_;
 }
 
@@ -50,21 +59,22 @@ void TextView::ScrollHorizontallyTo(qsizetype pos) {
         return;
     }
     const qreal x = layout_.XOf(pos);
-    const int shown = TextWidth();
-    QScrollBar* bar = horizontalScrollBar();
-    int value = bar->value();
+    const qreal shown = TextWidth();
+    qreal value = HorizontalOffset();
     // A few characters of room on the side it moves to.
-    const int room = std::min(shown / 4, int(layout_.AsciiWidth() * 8));
+    const qreal room = std::min(shown / 4, layout_.AsciiWidth() * 8);
     if (x < value) {
-        value = std::max(0, int(x) - room);
+        value = std::max<qreal>(0, x - room);
     } else if (x + layout_.AsciiWidth() > value + shown) {
-        value = int(x + layout_.AsciiWidth()) - shown + room;
+        value = x + layout_.AsciiWidth() - shown + room;
     }
-    if (value != bar->value()) {
-        if (value > bar->maximum()) {
-            bar->setMaximum(value);
+    QScrollBar* bar = horizontalScrollBar();
+    const int units = int(std::min<qreal>(std::round(value / hScale_), INT_MAX));
+    if (units != bar->value()) {
+        if (units > bar->maximum()) {
+            bar->setMaximum(units);
         }
-        bar->setValue(value); // scrollContentsBy repaints
+        bar->setValue(units); // scrollContentsBy repaints
     }
 }
 

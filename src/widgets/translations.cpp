@@ -4,6 +4,7 @@
 #include "base/user_text.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QLibraryInfo>
 #include <atomic>
 
@@ -78,6 +79,21 @@ QString Translations::Translate(const char* context, const char* english, int n)
         text = QString::fromUtf8(english);
     }
     return n >= 0 ? text.replace(QStringLiteral("%n"), QString::number(n)) : text;
+}
+
+QStringList Translations::EveryLanguage(const char* context, const char* english) {
+    QStringList texts{QString::fromUtf8(english)};
+    const QStringList names = QDir(kCatalogues).entryList({QStringLiteral("sheafpad_*.qm")});
+    for (const QString& name : names) {
+        QTranslator catalogue;
+        if (catalogue.load(name, kCatalogues)) {
+            const QString text = catalogue.translate(context, english);
+            if (!text.isEmpty() && !texts.contains(text)) {
+                texts.push_back(text);
+            }
+        }
+    }
+    return texts;
 }
 
 } // namespace sheafpad

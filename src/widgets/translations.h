@@ -6,6 +6,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <QTranslator>
 
 namespace sheafpad {
@@ -28,6 +29,10 @@ public:
     // application object (the command line's texts come before it).
     // A counted text (n >= 0) takes the form for n, with n in place of %n.
     QString Translate(const char* context, const char* english, int n = -1) const;
+
+    // The text in every language the program has, English first: to know a
+    // text the program wrote in another language's session.
+    static QStringList EveryLanguage(const char* context, const char* english);
 
     // Whether the program has a catalogue for one of the locale's languages.
     bool HaveProgramTexts() const { return haveProgram_; }

@@ -101,6 +101,24 @@ TEST_F(GermanWindow, ButtonsQuestionsMessagesAndTheIntroductionReadGerman) {
     EXPECT_EQ(RenameDialog::ReferencesText(3, 1), "Zu ändern: 3 Verweise in 1 Datei.");
 }
 
+// The prompt is stored as the field's text; a start in another language
+// shows that language's prompt, while a text the user typed stays.
+TEST_F(GermanWindow, AFindPromptStoredInAnotherLanguageShowsInGerman) {
+    const QStringList prompts = Translations::EveryLanguage("sheafpad::TForm1", kFindPrompt);
+    ASSERT_EQ(prompts.size(), 3) << prompts.join('|').toStdString();
+    test::WriteFile(settingsDir.file("Sheafpad.ini"),
+                    "[Initial]\r\nFindEdit=Texte \xc3\xa0 chercher + <Entr\xc3\xa9\x65>\r\n");
+    ShowActive();
+    EXPECT_EQ(form.FindEdit->text(), "Suchtext hier + <Enter>");
+    form.hide();
+    test::WriteFile(settingsDir.file("Sheafpad.ini"),
+                    "[Initial]\r\nFindEdit=Texte \xc3\xa0 chercher\r\n");
+    TForm1 again;
+    again.SettingsPathOverride = settingsDir.file("Sheafpad.ini");
+    again.show();
+    EXPECT_EQ(again.FindEdit->text(), QString::fromUtf8("Texte \xc3\xa0 chercher"));
+}
+
 class FrenchWindow : protected InLanguage, public test::FormFixture {
 protected:
     FrenchWindow() : InLanguage("fr_FR") {}

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QImage>
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QScreen>
@@ -427,6 +428,116 @@ TEST_F(TextViewTest, OverwriteReplacesUpToTheLineEndAndUnwrappedRowsScrollSidewa
     view.SetWordWrap(true);
     QApplication::processEvents();
     EXPECT_FALSE(view.horizontalScrollBar()->isVisible());
+}
+
+TEST_F(TextViewTest, UnwrappedLineOfManyChunksIsOneRow) {
+    // A fixed font, whose characters all have the width of an 'x'.
+    view.SetBaseFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    const qreal charWidth = QFontMetricsF(view.font()).horizontalAdvance(QChar(u'x'));
+    const qsizetype length = 40'000, start = 6, end = start + length; // ten chunks
+    view.setPlainText(QStringLiteral("first\n") + OneLine(length) +
+                      QStringLiteral("\nthird\nfourth"));
+    view.SetWordWrap(false);
+    QApplication::processEvents();
+    const int top = view.PositionRect(0).top(), rowHeight = view.PositionRect(0).height();
+    auto rowOf = [&](qsizetype pos) { return (view.PositionRect(pos).top() - top) / rowHeight; };
+    EXPECT_EQ(rowOf(end + 1), 2) << "the long line took more than one row";
+    EXPECT_EQ(rowOf(end + 7), 3);
+    ASSERT_TRUE(view.LineNumbers());
+    view.viewport()->repaint();
+    QApplication::processEvents();
+    std::vector<qsizetype> numbered;
+    for (const auto& [y, line] : view.NumberedRows()) {
+        EXPECT_EQ(y - view.NumberedRows().front().first, int(line) * rowHeight);
+        numbered.push_back(line);
+    }
+    EXPECT_EQ(numbered, (std::vector<qsizetype>{0, 1, 2, 3}));
+
+    // Down goes to the next line, End to its end on the same row, shown far
+    // to the right; Down and Up keep the column.
+    view.SetCaret(2);
+    QTest::keyClick(&view, Qt::Key_Down);
+    EXPECT_EQ(view.CaretPosition(), start + 2);
+    QTest::keyClick(&view, Qt::Key_End);
+    EXPECT_EQ(view.CaretPosition(), end);
+    EXPECT_EQ(rowOf(end), 1);
+    EXPECT_NEAR(view.HorizontalOffset(), length * charWidth, view.width());
+    ASSERT_NO_FATAL_FAILURE(ExpectCaretShownAndHit());
+    QTest::keyClick(&view, Qt::Key_Down);
+    EXPECT_EQ(view.CaretPosition(), end + 6); // the end of the short line below
+    QTest::keyClick(&view, Qt::Key_Up);
+    EXPECT_EQ(view.CaretPosition(), end);
+
+    // Right and Left step one position at a time across a chunk's start, the
+    // caret moving right on the same row; Home goes back to the line's start.
+    const qsizetype seam = start + 4 * 4096;
+    view.SetCaret(seam - 3);
+    qreal x = view.cursorRect().left();
+    for (qsizetype expected = seam - 2; expected <= seam + 3; ++expected) {
+        QTest::keyClick(&view, Qt::Key_Right);
+        ASSERT_EQ(view.CaretPosition(), expected);
+        EXPECT_EQ(rowOf(expected), 1);
+        EXPECT_NEAR(view.cursorRect().left() - x, charWidth, 1.5);
+        x = view.cursorRect().left();
+    }
+    for (qsizetype expected = seam + 2; expected >= seam - 2; --expected) {
+        QTest::keyClick(&view, Qt::Key_Left);
+        ASSERT_EQ(view.CaretPosition(), expected);
+    }
+    // The find's highlight across the chunk's start is drawn on both sides.
+    view.SetCaret(seam + 10);
+    view.SetHighlight(TextView::Highlight::Found, {{size_t(seam - 3), size_t(seam + 3)}});
+    const QImage shown = view.viewport()->grab().toImage();
+    auto groundAt = [&](qsizetype pos) {
+        const QRect rect = view.PositionRect(pos);
+        return shown.pixel(rect.center().x(), rect.top() + 1);
+    };
+    EXPECT_EQ(groundAt(seam - 2), groundAt(seam + 2));
+    EXPECT_NE(groundAt(seam + 2), groundAt(seam + 6));
+    view.ClearFindMarks();
+    QTest::keyClick(&view, Qt::Key_Home); // to the first non-blank, the start
+    EXPECT_EQ(view.CaretPosition(), start);
+    EXPECT_EQ(view.HorizontalOffset(), 0);
+
+    // Scrolled to the middle of the row, only the chunks shown are laid out,
+    // and a click near the right edge puts the caret at the column under it.
+    const qint64 laidBefore = view.LayoutsMade();
+    QScrollBar* bar = view.horizontalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    view.viewport()->repaint();
+    EXPECT_LE(view.LayoutsMade() - laidBefore, 4) << "chunks laid out that are not shown";
+    const QPoint far(view.viewport()->width() - 10, view.PositionRect(start).center().y());
+    const qreal column = (view.HorizontalOffset() + far.x() - 4) / charWidth; // 4: the margin
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, far);
+    EXPECT_NEAR(qreal(view.CaretPosition() - start), column, 1.0);
+    EXPECT_EQ(rowOf(view.CaretPosition()), 1);
+    // A drag to the left selects on the same row.
+    const QPoint mid(view.viewport()->width() / 2, far.y());
+    const QPoint left = mid - QPoint(int(20 * charWidth), 0);
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, mid);
+    QTest::mouseMove(view.viewport(), left);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, left);
+    EXPECT_NEAR(qreal(view.AnchorPosition() - view.CaretPosition()), 20, 1.0);
+    EXPECT_EQ(rowOf(view.CaretPosition()), 1);
+
+    // Wrapped again, the long line takes many rows.
+    view.SetWordWrap(true);
+    QApplication::processEvents();
+    view.SetCaret(0);
+    EXPECT_GT(view.PositionRect(start + 200).top(), view.PositionRect(start).top());
+
+    // Unwrapped, a chunk never starts between the halves of a pair: the
+    // caret steps over the pair whole.
+    QString paired = OneLine(5000);
+    paired[4095] = QChar(0xD83D);
+    paired[4096] = QChar(0xDE00);
+    view.setPlainText(paired);
+    view.SetWordWrap(false);
+    view.SetCaret(4095);
+    QTest::keyClick(&view, Qt::Key_Right);
+    EXPECT_EQ(view.CaretPosition(), 4097);
+    QTest::keyClick(&view, Qt::Key_Left);
+    EXPECT_EQ(view.CaretPosition(), 4095);
 }
 
 } // namespace
