@@ -110,8 +110,8 @@ FileIdentity WriteFileBytes(const std::string& path, std::string_view bytes,
 
 // A run of saves, each made as WriteFileBytes makes it (and failing as it
 // does), in the order of the files given. While one file is put in place,
-// the new copies of the next few are already written and being flushed to
-// disk by helper threads, without names: the run waits on the disk far less
+// helper threads make, write and flush to disk the new copies of the next
+// few, without names: the run waits on the disk far less
 // than one save after the other, and a file's own name is touched only when
 // its turn comes. A copy made ahead is used only if the file is still the
 // one it was made for; a run that ends early (or a killed program) leaves no
