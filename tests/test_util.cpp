@@ -92,6 +92,27 @@ std::string JoinedDirNames(const std::string& dir) {
     return joined;
 }
 
+bool AwaitUnnamedFiles(const std::string& dir, int count, int64_t size) {
+    const std::string prefix = dir + "/#";
+    for (int tries = 0; tries < 60000; ++tries) {
+        int found = 0;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code error;
+            const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+            struct stat st {};
+            found += !error && target.rfind(prefix, 0) == 0 &&
+                             ::stat(entry.path().c_str(), &st) == 0 && st.st_size == size
+                         ? 1
+                         : 0;
+        }
+        if (found == count) {
+            return true;
+        }
+        ::usleep(1000);
+    }
+    return false;
+}
+
 bool OpenedByThisProcess(const std::string& path) {
     bool opened = false;
     for (const std::string& fd : DirNames("/proc/self/fd")) {

@@ -45,6 +45,9 @@ void WriteSparseFile(const std::string& path, const std::string& start, int64_t 
 bool OpenedByThisProcess(const std::string& path);
 // How many descriptors this process has open.
 int OpenDescriptorCount();
+// Waits (up to a minute) until this process has count files of size bytes
+// open in dir that have no name there (made with O_TMPFILE); false if not.
+bool AwaitUnnamedFiles(const std::string& dir, int count, int64_t size);
 // How far the process's resident memory rose above what it was before fn,
 // in bytes, at fn's peak.
 int64_t PeakMemoryGrowth(const std::function<void()>& fn);

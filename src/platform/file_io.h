@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -106,6 +107,34 @@ bool IsOwnWritableFile(const std::string& path);
 // save is not mistaken for this save's).
 FileIdentity WriteFileBytes(const std::string& path, std::string_view bytes,
                             LockedDirectories locked = LockedDirectories::AsTheSystemAllows);
+
+// A run of saves, each made as WriteFileBytes makes it (and failing as it
+// does), in the order of the files given. While one file is put in place,
+// helper threads make, write and flush to disk the new copies of the next
+// few, without names: the run waits on the disk far less
+// than one save after the other, and a file's own name is touched only when
+// its turn comes. A copy made ahead is used only if the file is still the
+// one it was made for; a run that ends early (or a killed program) leaves no
+// name behind. On a file system without unnamed files, nothing is made ahead.
+class SaveRun {
+public:
+    struct File {
+        std::string path; // empty: nothing to save (Save is not called for it)
+        std::string_view bytes;
+    };
+    // The bytes must live as long as the run.
+    explicit SaveRun(std::vector<File> files);
+    ~SaveRun();
+    SaveRun(const SaveRun&) = delete;
+    SaveRun& operator=(const SaveRun&) = delete;
+    // Saves file i. Each call's i is greater than the last one's; the files
+    // passed over are not saved.
+    FileIdentity Save(size_t i);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
 
 // While one lives on a thread, the saves that thread makes leave the flush
 // of their folders to it: each folder is flushed once, when it ends. For a

@@ -92,6 +92,8 @@ public:
     NewFile& operator=(const NewFile&) = delete;
 
     bool ok() const { return fd_.get() >= 0; }
+    // Whether it has a name already (the file system has no unnamed files).
+    bool named() const { return !named_.empty(); }
     int fd() const { return fd_.get(); }
     // Closes the descriptor, reporting a delayed write error.
     bool Close() { return fd_.Close(); }

@@ -6,6 +6,7 @@
 
 #include "base/errors.h"
 #include "platform/file_io_posix_util.h"
+#include "platform/file_save_steps.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -24,16 +25,6 @@ using namespace posix;
 namespace {
 
 const char kAccessList[] = "system.posix_acl_access";
-
-// The target of the save: the given file with every symbolic link followed.
-struct Target {
-    std::string path; // where the bytes go
-    PathParts parts;  // path's directory and name
-    bool exists = false;
-    struct stat st {};     // valid when exists
-    bool dirKnown = false; // the directory could be stat'ed
-    struct stat dirSt {};  // valid when dirKnown
-};
 
 // Calls get(buffer, size) until the buffer is large enough; false (errno
 // set) when it fails otherwise.
@@ -108,7 +99,14 @@ EOutOfResources NoRoom(const std::string& shown, const Target& target, size_t si
     return SaveFailed(shown, ENOSPC);
 }
 
-enum class SafeResult { Done, UseInPlace };
+// The failure of writing or syncing a copy (error): a full disk is told
+// as such.
+[[noreturn]] void ThrowCopyFailed(const Target& target, size_t size, int error) {
+    if (error == ENOSPC) {
+        throw NoRoom(target.shown, target, size);
+    }
+    throw SaveFailed(target.shown, error);
+}
 
 // Gives the new file the target's owner, group, mode and extended attributes.
 // False where that cannot be done: the file itself must then take the bytes.
@@ -138,66 +136,6 @@ bool TakeOverIdentity(const Target& target, int fd) {
     return ::fchmod(fd, mode) == 0 && (!target.exists || CopyAttributes(target.path, fd));
 }
 
-// The crash-safe save: a new file without a name in the same directory,
-// written, synced, named, then renamed over the target. Returns UseInPlace,
-// with nothing changed, where the replacement could not keep what the file
-// is. An interrupted save leaves no name behind.
-SafeResult WriteByRename(const std::string& shown, const Target& target, std::string_view bytes,
-                         struct stat* written) {
-    const auto& [dir, name] = target.parts;
-    // Keep the name within NAME_MAX: the prefix of a long name is enough.
-    std::string tempPrefix = ".";
-    tempPrefix.append(name, 0, 200).append(".");
-    NewFile file(dir, tempPrefix);
-    if (!file.ok()) {
-        const int error = errno;
-        if (target.exists && (error == EACCES || error == EPERM)) {
-            return SafeResult::UseInPlace;
-        }
-        throw EFCreateError(shown, SystemReason(error));
-    }
-    if (!TakeOverIdentity(target, file.fd())) {
-        return SafeResult::UseInPlace;
-    }
-    // Room for the new content beside the old one; no silent change to the
-    // in-place path, which could not be undone the same way.
-    const std::optional<Room> room = RoomFor(file.fd(), bytes.size());
-    if (room && room->needed > room->free) {
-        throw NoRoom(shown, target, bytes.size());
-    }
-    if (!WriteAll(file.fd(), bytes) || !Sync(file.fd())) {
-        const int error = errno;
-        if (error == ENOSPC) {
-            throw NoRoom(shown, target, bytes.size());
-        }
-        throw SaveFailed(shown, error);
-    }
-    // Named only now that it is complete and synced.
-    bool atRename = false;
-    if (const int error = file.Replace(tempPrefix, target.path, &atRename)) {
-        // Refused for the file's place rather than for its content (a sticky
-        // directory, a mount point): the file itself may still take the bytes.
-        if (atRename && target.exists &&
-            (error == EPERM || error == EACCES || error == EBUSY || error == EXDEV)) {
-            return SafeResult::UseInPlace;
-        }
-        throw SaveFailed(shown, error);
-    }
-    // Make the rename itself durable. The new content is in place whatever
-    // this gives, so a failure here is not reported.
-    if (!FolderFlushes::PutOff(dir)) {
-        Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (dirFd.get() >= 0) {
-            ::fsync(dirFd.get());
-        }
-    }
-    // After the rename, which sets the status-change time too.
-    if (::fstat(file.fd(), written) != 0) {
-        written->st_ino = 0; // not known: the caller looks at the name instead
-    }
-    return SafeResult::Done;
-}
-
 // True where replacing the file by a new one would change what it is, or
 // would not be allowed: the file itself must then take the bytes.
 bool NeedsInPlace(const Target& target) {
@@ -214,6 +152,121 @@ bool NeedsInPlace(const Target& target) {
     return (dirSt.st_mode & S_ISVTX) != 0 && me != 0 && st.st_uid != me && dirSt.st_uid != me;
 }
 
+} // namespace
+
+namespace posix {
+
+SaveWay PlanSave(const std::string& path, LockedDirectories locked, Target* target) {
+    target->shown = AbsolutePath(path);
+    const std::string& shown = target->shown;
+    if (::lstat(path.c_str(), &target->linkSt) != 0) {
+        if (errno != ENOENT || path.empty() || path.back() == '/') {
+            throw EFCreateError(shown, SystemReason(errno != 0 ? errno : ENOENT));
+        }
+        target->path = path; // a new file (its directory may be missing: then creation fails)
+    } else if (::stat(path.c_str(), &target->st) != 0) {
+        if (errno != ENOENT || !S_ISLNK(target->linkSt.st_mode)) {
+            throw EFCreateError(shown, SystemReason(errno));
+        }
+        // A symbolic link to a file that does not exist yet: creating through
+        // the link makes that file.
+        return SaveWay::ThroughLink;
+    } else {
+        target->exists = true;
+        std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
+                                                         &std::free);
+        if (real == nullptr) {
+            throw EFCreateError(shown, SystemReason(errno));
+        }
+        target->path = real.get();
+    }
+    target->parts = SplitPath(target->path);
+    target->dirKnown = ::stat(target->parts.dir.c_str(), &target->dirSt) == 0;
+    const bool lockedDir = locked == LockedDirectories::ReadOnly && target->dirKnown &&
+                           (target->dirSt.st_mode & 0222) == 0;
+
+    if (target->exists) {
+        if (S_ISDIR(target->st.st_mode)) {
+            throw EFCreateError(shown, SystemReason(EISDIR));
+        }
+        // No write bit at all is the read-only attribute: it holds for every
+        // user, including one whom the system would let write anyway.
+        if ((target->st.st_mode & 0222) == 0) {
+            throw EFCreateError(shown, SystemReason(EACCES));
+        }
+        // Whoever may not write the file may not replace it either.
+        if (::access(target->path.c_str(), W_OK) != 0) {
+            throw EFCreateError(shown, SystemReason(errno));
+        }
+        if (lockedDir || NeedsInPlace(*target)) {
+            return SaveWay::InPlace;
+        }
+    } else if (lockedDir) {
+        throw EFCreateError(shown, SystemReason(EACCES));
+    }
+    return SaveWay::ByRename;
+}
+
+SafeResult WriteCopy(const Target& target, std::string_view bytes, bool sync, NewCopy* copy) {
+    const auto& [dir, name] = target.parts;
+    // Keep the name within NAME_MAX: the prefix of a long name is enough.
+    copy->tempPrefix = ".";
+    copy->tempPrefix.append(name, 0, 200).append(".");
+    NewFile& file = copy->file.emplace(dir, copy->tempPrefix);
+    if (!file.ok()) {
+        const int error = errno;
+        if (target.exists && (error == EACCES || error == EPERM)) {
+            return SafeResult::UseInPlace;
+        }
+        throw EFCreateError(target.shown, SystemReason(error));
+    }
+    if (!sync && file.named()) {
+        return SafeResult::UseInPlace; // a copy made ahead must not leave a name if killed
+    }
+    if (!TakeOverIdentity(target, file.fd())) {
+        return SafeResult::UseInPlace;
+    }
+    // Room for the new content beside the old one; no silent change to the
+    // in-place path, which could not be undone the same way.
+    const std::optional<Room> room = RoomFor(file.fd(), bytes.size());
+    if (room && room->needed > room->free) {
+        throw NoRoom(target.shown, target, bytes.size());
+    }
+    if (!WriteAll(file.fd(), bytes) || (sync && !Sync(file.fd()))) {
+        ThrowCopyFailed(target, bytes.size(), errno);
+    }
+    return SafeResult::Done;
+}
+
+SafeResult PlaceCopy(const Target& target, NewCopy& copy, struct stat* written) {
+    NewFile& file = *copy.file;
+    // Named only now that it is complete and synced.
+    bool atRename = false;
+    if (const int error = file.Replace(copy.tempPrefix, target.path, &atRename)) {
+        // Refused for the file's place rather than for its content (a sticky
+        // directory, a mount point): the file itself may still take the bytes.
+        if (atRename && target.exists &&
+            (error == EPERM || error == EACCES || error == EBUSY || error == EXDEV)) {
+            return SafeResult::UseInPlace;
+        }
+        throw SaveFailed(target.shown, error);
+    }
+    // Make the rename itself durable. The new content is in place whatever
+    // this gives, so a failure here is not reported.
+    const std::string& dir = target.parts.dir;
+    if (!FolderFlushes::PutOff(dir)) {
+        Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dirFd.get() >= 0) {
+            ::fsync(dirFd.get());
+        }
+    }
+    // After the rename, which sets the status-change time too.
+    if (::fstat(file.fd(), written) != 0) {
+        written->st_ino = 0; // not known: the caller looks at the name instead
+    }
+    return SafeResult::Done;
+}
+
 // The identity of the file at path, as the save's own status of it says.
 FileIdentity Written(const std::string& path, const struct stat& st, std::string_view bytes) {
     if (st.st_ino == 0) {
@@ -224,61 +277,30 @@ FileIdentity Written(const std::string& path, const struct stat& st, std::string
     return identity;
 }
 
-} // namespace
+} // namespace posix
 
+// The crash-safe save: a new file without a name in the same directory,
+// written, synced, named, then renamed over the target. Where the
+// replacement could not keep what the file is, the file itself takes the
+// bytes. An interrupted save leaves no name behind.
 FileIdentity WriteFileBytes(const std::string& path, std::string_view bytes,
                             LockedDirectories locked) {
-    const std::string shown = AbsolutePath(path);
     Target target;
-    struct stat linkSt;
-    if (::lstat(path.c_str(), &linkSt) != 0) {
-        if (errno != ENOENT || path.empty() || path.back() == '/') {
-            throw EFCreateError(shown, SystemReason(errno != 0 ? errno : ENOENT));
-        }
-        target.path = path; // a new file (its directory may be missing: then creation fails)
-    } else if (::stat(path.c_str(), &target.st) != 0) {
-        if (errno != ENOENT || !S_ISLNK(linkSt.st_mode)) {
-            throw EFCreateError(shown, SystemReason(errno));
-        }
-        // A symbolic link to a file that does not exist yet: creating through
-        // the link makes that file.
-        return Written(path, WriteInPlace(shown, path, bytes, nullptr), bytes);
-    } else {
-        target.exists = true;
-        std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
-                                                         &std::free);
-        if (real == nullptr) {
-            throw EFCreateError(shown, SystemReason(errno));
-        }
-        target.path = real.get();
-    }
-    target.parts = SplitPath(target.path);
-    target.dirKnown = ::stat(target.parts.dir.c_str(), &target.dirSt) == 0;
-    const bool lockedDir = locked == LockedDirectories::ReadOnly && target.dirKnown &&
-                           (target.dirSt.st_mode & 0222) == 0;
-
-    if (target.exists) {
-        if (S_ISDIR(target.st.st_mode)) {
-            throw EFCreateError(shown, SystemReason(EISDIR));
-        }
-        // No write bit at all is the read-only attribute: it holds for every
-        // user, including one whom the system would let write anyway.
-        if ((target.st.st_mode & 0222) == 0) {
-            throw EFCreateError(shown, SystemReason(EACCES));
-        }
-        // Whoever may not write the file may not replace it either.
-        if (::access(target.path.c_str(), W_OK) != 0) {
-            throw EFCreateError(shown, SystemReason(errno));
-        }
-        if (lockedDir || NeedsInPlace(target)) {
-            return Written(path, WriteInPlace(shown, target.path, bytes, &target.st), bytes);
-        }
-    } else if (lockedDir) {
-        throw EFCreateError(shown, SystemReason(EACCES));
+    switch (PlanSave(path, locked, &target)) {
+    case SaveWay::ThroughLink:
+        return Written(path, WriteInPlace(target.shown, path, bytes, nullptr), bytes);
+    case SaveWay::InPlace:
+        return Written(path, WriteInPlace(target.shown, target.path, bytes, &target.st), bytes);
+    case SaveWay::ByRename:
+        break;
     }
     struct stat written {};
-    if (WriteByRename(shown, target, bytes, &written) == SafeResult::UseInPlace) {
-        written = WriteInPlace(shown, target.path, bytes, target.exists ? &target.st : nullptr);
+    NewCopy copy;
+    if (WriteCopy(target, bytes, true, &copy) == SafeResult::UseInPlace ||
+        PlaceCopy(target, copy, &written) == SafeResult::UseInPlace) {
+        copy.file.reset(); // its space is free again for the in-place save
+        written =
+            WriteInPlace(target.shown, target.path, bytes, target.exists ? &target.st : nullptr);
     }
     return Written(path, written, bytes);
 }

@@ -302,6 +302,11 @@ ReplaceOutcome ApplyEdits(const std::string& folder, const std::vector<FileEdit>
     // The record holds every file's content before and after: each folder's
     // names are made durable once, at the end, not after every file.
     const platform::FolderFlushes flushes;
+    std::vector<platform::SaveRun::File> saves;
+    for (const FileEdit& edit : edits) {
+        saves.push_back({edit.path == paneFile ? std::string() : edit.path, edit.newBytes});
+    }
+    platform::SaveRun run(std::move(saves));
     for (size_t i = 0; i < edits.size(); ++i) {
         const FileEdit& edit = edits[i];
         if (beforeWrite && !beforeWrite(i)) {
@@ -317,7 +322,7 @@ ReplaceOutcome ApplyEdits(const std::string& folder, const std::vector<FileEdit>
                 continue;
             }
             try {
-                platform::WriteFileBytes(edit.path, edit.newBytes);
+                run.Save(i);
             } catch (const Error& error) {
                 // A read-only file is said to be one, not that it cannot be created.
                 outcome.notes.push_back({edit.path, platform::MayWriteFile(edit.path)
@@ -373,6 +378,11 @@ UndoOutcome UndoReplace(const ReplaceRecord& record, const BeforeFile& beforeFil
         outcome.notes.back().reason +=
             UserText("Search", "; its content from before the replace stays in the record");
     };
+    std::vector<platform::SaveRun::File> saves;
+    for (const RecordedFile& file : record.files) {
+        saves.push_back({file.path, file.oldBytes});
+    }
+    platform::SaveRun run(std::move(saves));
     for (size_t i = 0; i < record.files.size(); ++i) {
         const RecordedFile& file = record.files[i];
         if (beforeFile && !beforeFile(i)) {
@@ -398,7 +408,7 @@ UndoOutcome UndoReplace(const ReplaceRecord& record, const BeforeFile& beforeFil
         if (now.size() == file.newSize && ContentHash(now) == file.newHash &&
             platform::EntryExists(file.path)) {
             try {
-                platform::WriteFileBytes(file.path, file.oldBytes);
+                run.Save(i);
                 ++outcome.files;
                 outcome.restored.push_back(file.path);
                 continue;

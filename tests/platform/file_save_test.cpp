@@ -278,6 +278,42 @@ TEST(WriteFileBytes, FullDiskFailsBeforeTheFileIsTouched) {
                            b + "\". No space left on device | unchanged | b.html c.html");
 }
 
+// In a run of saves, a file that fits alone is saved even where the copies
+// made ahead of the next files took the room it needs.
+TEST(SaveRun, FileThatFitsAloneIsSavedThoughCopiesMadeAheadFillTheDisk) {
+    TempDir dir;
+    const std::string a = dir.file("a.html"), b = dir.file("b.html"), c = dir.file("c.html");
+    const std::string newA(600 << 10, 'a'), newB(450 << 10, 'b');
+    const auto report = OnSmallDisk(dir.path(), [&] {
+        WriteFile(a, "old a");
+        ::link(a.c_str(), dir.file("a2.html").c_str()); // written in place
+        WriteFile(b, "old b");
+        WriteFile(c, "old c");
+        sheafpad::platform::SaveRun run({{c, "new c"}, {a, newA}, {b, newB}});
+        std::string report;
+        for (size_t i = 0; i < 3; ++i) {
+            try {
+                run.Save(i);
+                report += "saved | ";
+            } catch (const std::exception& error) {
+                report += error.what() + std::string(" | ");
+            }
+            if (i == 0 && !sheafpad::test::AwaitUnnamedFiles(dir.path(), 1, int64_t(newB.size()))) {
+                return std::string("b's copy was not made ahead");
+            }
+        }
+        return report + (ReadFile(a) == newA ? "a new" : "a old") +
+               (ReadFile(b) == "old b" ? " b old | " : " b changed | ") +
+               sheafpad::test::JoinedDirNames(dir.path());
+    });
+    if (!report) {
+        GTEST_SKIP() << "no small file system can be mounted here";
+    }
+    EXPECT_EQ(*report, "saved | saved | Cannot save file \"" + b +
+                           "\". No space left on device | a new b old | a.html a2.html b.html "
+                           "c.html");
+}
+
 // A write that fails after its first piece is reported, and what it wrote
 // is taken back at once over the old content.
 TEST(WriteFileBytes, FailedWriteInPlaceIsReportedAndUndone) {
