@@ -11,7 +11,6 @@
 
 namespace sheafpad {
 
-QString FromBytes(const std::string& bytes);
 // "N file(s)", counted.
 QString Files(size_t n);
 // "name: reason" for each note, at most a screenful.

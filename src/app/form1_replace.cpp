@@ -23,6 +23,7 @@
 #include "widgets/search_results.h"
 #include "widgets/search_window.h"
 #include "widgets/site_list.h"
+#include "widgets/utf8_text.h"
 
 #include <QAction>
 #include <QListView>
@@ -94,7 +95,7 @@ void TForm1::Rename(const std::string& name, bool folder) {
     if (!done) {
         return;
     }
-    const QString oldName = FromBytes(done->oldName), newName = FromBytes(done->newName);
+    const QString oldName = FromUtf8(done->oldName), newName = FromUtf8(done->newName);
     site_->CatchUp(); // the list has the new names at once
     RefreshFileList();
     SelectListedName(LoadedFName);

@@ -8,24 +8,14 @@
 #include "widgets/completion_popup.h"
 #include "widgets/error_display.h"
 #include "widgets/rich_edit.h"
+#include "widgets/utf8_text.h"
 
 #include <QKeyEvent>
 #include <QTimer>
 
 namespace sheafpad {
 
-namespace {
-
-QString FromBytes(const std::string& bytes) {
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-}
-
-std::string ToBytes(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), size_t(bytes.size()));
-}
-
-} // namespace
+namespace {} // namespace
 
 LinkCompleter::LinkCompleter(LinksController* links, TRichEdit* pane, Window window,
                              QObject* parent)
@@ -97,7 +87,7 @@ bool LinkCompleter::Update() {
         if (dotted && !rooted && !relative.starts_with("../")) {
             relative = "./" + relative;
         }
-        const QString choice = FromBytes(relative);
+        const QString choice = FromUtf8(relative);
         if (choice.startsWith(typed, Qt::CaseInsensitive)) {
             choices.push_back(choice);
         }
@@ -137,7 +127,7 @@ void LinkCompleter::Take(const QString& choice) {
         }
     }
     const QString text =
-        FromBytes(links::EncodePath(ToBytes(choice), links::LinkKind(value->kind), false));
+        FromUtf8(links::EncodePath(ToUtf8(choice), links::LinkKind(value->kind), false));
     updating_ = true;
     pane_->Replace(value->start, end - value->start, text, TextView::Origin::User);
     pane_->SetCaret(value->start + text.size());

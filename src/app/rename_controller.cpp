@@ -8,6 +8,7 @@
 #include "platform/entry_names.h"
 #include "platform/file_io.h"
 #include "widgets/rename_dialog.h"
+#include "widgets/utf8_text.h"
 
 #include <QWidget>
 #include <algorithm>
@@ -16,15 +17,6 @@
 namespace sheafpad {
 
 namespace {
-
-QString FromBytes(const std::string& bytes) {
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-}
-
-std::string ToBytes(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), size_t(bytes.size()));
-}
 
 // The folders above path that do not exist, outermost first.
 std::vector<std::string> MissingFolders(const std::string& path) {
@@ -61,9 +53,9 @@ std::optional<RenameController::Outcome> RenameController::Ask(const std::string
     window_.saveIfChanged(); // the links are counted in the files as shown
     const links::References references = links::CountReferences(window_.index(), path);
     const std::string oldName(links::NameOf(path));
-    RenameDialog dialog(FromBytes(oldName), references.links, references.files, parent_);
+    RenameDialog dialog(FromUtf8(oldName), references.links, references.files, parent_);
     const RenameDialog::Answer answer = dialog.Run();
-    const std::string newName = ToBytes(answer.name);
+    const std::string newName = ToUtf8(answer.name);
     if (answer.choice == RenameDialog::Choice::Cancel || newName.empty() || newName == oldName) {
         return std::nullopt;
     }

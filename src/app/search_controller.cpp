@@ -11,21 +11,13 @@
 #include "widgets/error_display.h"
 #include "widgets/rich_edit.h"
 #include "widgets/search_results.h"
+#include "widgets/utf8_text.h"
 
 #include <QLineEdit>
 
 namespace sheafpad {
 
 namespace {
-
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-std::string ToUtf8(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), size_t(bytes.size()));
-}
 
 QStringList ReadList(TIniFile& ini, const char* key) {
     QStringList items;

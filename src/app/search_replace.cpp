@@ -14,17 +14,13 @@
 #include "text/text_format.h"
 #include "widgets/rich_edit.h"
 #include "widgets/search_results.h"
+#include "widgets/utf8_text.h"
 
 #include <QLineEdit>
 
 namespace sheafpad {
 
 namespace {
-
-std::string ToUtf8(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), size_t(bytes.size()));
-}
 
 QString Matches(size_t n) {
     return QObject::tr("%n match(es)", nullptr, int(n));
@@ -69,7 +65,7 @@ SearchController::PreparePaneEdit(search::FileEdit& edit, std::vector<search::Fi
     qsizetype last = paneEdit.first;
     QString newText = paneText.left(paneEdit.first);
     for (const search::PaneSpan& span : spans) {
-        newText += paneText.mid(last, qsizetype(span.pos) - last) + FromBytes(span.text);
+        newText += paneText.mid(last, qsizetype(span.pos) - last) + FromUtf8(span.text);
         last = qsizetype(span.pos + span.length);
     }
     paneEdit.last = last;
@@ -312,7 +308,7 @@ void SearchController::UndoReplace() {
     }
     window_->SetOutcome(
         text + NotesText(outcome.notes) +
-        (outcome.recordKept.empty() ? QString() : "\n" + FromBytes(outcome.recordKept) + "."));
+        (outcome.recordKept.empty() ? QString() : "\n" + FromUtf8(outcome.recordKept) + "."));
 }
 
 } // namespace sheafpad

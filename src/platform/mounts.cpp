@@ -3,6 +3,8 @@
 // table and deciding which mounts are drives.
 #include "platform/mounts.h"
 
+#include "base/hex_value.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -30,16 +32,6 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
 
 bool IsOctal(char c) {
     return c >= '0' && c <= '7';
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
 }
 
 bool StartsWith(std::string_view text, std::string_view prefix) {

@@ -218,24 +218,23 @@ SaveRun::SaveRun(std::vector<File> files) : impl_(std::make_unique<Impl>()) {
 SaveRun::~SaveRun() = default;
 
 FileIdentity SaveRun::Impl::Save(size_t i) {
-    Impl& run = *this;
-    while (!run.window.empty() && run.window.front()->index < i) {
-        run.Drop(); // passed over
+    while (!window.empty() && window.front()->index < i) {
+        Drop(); // passed over
     }
-    run.Fill(i);
-    const File& file = run.files[i];
-    Ahead* ahead = run.window.front().get();
+    Fill(i);
+    const File& file = files[i];
+    Ahead* ahead = window.front().get();
     if (!file.path.empty()) {
-        run.helpers.Finish(ahead);
+        helpers.Finish(ahead);
     }
     if (!ahead->ready || !StillTarget(file.path, ahead->target)) {
-        run.Drop();
+        Drop();
         return WriteFileBytes(file.path, file.bytes);
     }
     struct Dropper {
         Impl& run;
         ~Dropper() { run.Drop(); }
-    } dropper{run};
+    } dropper{*this};
     const Target& target = ahead->target;
     struct stat written {};
     if (PlaceCopy(target, ahead->copy, &written) == SafeResult::UseInPlace) {

@@ -3,6 +3,7 @@
 #include "base/user_text.h"
 
 #include "base/errors.h"
+#include "base/hex_value.h"
 #include "settings/ini_storage.h"
 #include "settings/ini_text.h"
 
@@ -11,19 +12,6 @@ namespace {
 
 std::string CutToMaxLength(std::string_view text) {
     return std::string(text.substr(0, kIniMaxValueLength));
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 // True when a section or key name can be written without changing the file's
@@ -63,7 +51,7 @@ std::optional<int32_t> IniTextToInt(std::string_view text) {
     if (hex) {
         uint32_t value = 0;
         for (; i < text.size(); ++i) {
-            const int digit = HexDigit(text[i]);
+            const int digit = HexValue(text[i]);
             if (digit < 0 || value > 0x0FFFFFFFu) {
                 return std::nullopt;
             }

@@ -2,6 +2,7 @@
 #include "widgets/about_box.h"
 
 #include "syntax/built_in_parts.h"
+#include "widgets/utf8_text.h"
 
 #include <QDialogButtonBox>
 #include <QFontDatabase>
@@ -17,10 +18,6 @@ namespace {
 AboutBox::ShowHook& CurrentShowHook() {
     static AboutBox::ShowHook hook;
     return hook;
-}
-
-QString FromView(std::string_view text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 } // namespace
@@ -81,10 +78,10 @@ QString AboutBox::PartsNotice() {
         text += tr("%1 %2: the %3 grammar of tree-sitter and its queries\n"
                    "  Copyright (c) %4\n"
                    "  Licence: %5\n\n")
-                    .arg(FromView(part.name), FromView(part.version), FromView(part.what),
-                         FromView(part.copyright), FromView(part.licence));
+                    .arg(FromUtf8(part.name), FromUtf8(part.version), FromUtf8(part.what),
+                         FromUtf8(part.copyright), FromUtf8(part.licence));
     }
-    text += tr("The MIT licence of the parts above:\n\n") + FromView(syntax::MitPermissionNotice());
+    text += tr("The MIT licence of the parts above:\n\n") + FromUtf8(syntax::MitPermissionNotice());
     return text;
 }
 

@@ -3,6 +3,7 @@
 
 #include "files/file_list.h"
 #include "widgets/folder_paths.h"
+#include "widgets/utf8_text.h"
 
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -11,10 +12,6 @@
 namespace sheafpad {
 
 namespace {
-
-QString FromBytes(const std::string& bytes) {
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-}
 
 constexpr int kIndentRole = Qt::UserRole;
 constexpr int kPictureRole = Qt::UserRole + 1;
@@ -141,9 +138,9 @@ void TPathLabel::SetPath(const std::string& path) {
 QString TPathLabel::ShownText() const {
     const QFontMetrics metrics(font());
     const std::string shown = ShortenPath(path_, width(), [&](const std::string& text) {
-        return metrics.horizontalAdvance(FromBytes(text));
+        return metrics.horizontalAdvance(FromUtf8(text));
     });
-    return FromBytes(shown);
+    return FromUtf8(shown);
 }
 
 void TPathLabel::paintEvent(QPaintEvent*) {
@@ -167,7 +164,7 @@ void TDirectoryListBox::SetFolder(const std::string& driveRoot, const std::strin
     pictures_.clear();
     indents_.clear();
     auto add = [&](const std::string& name, const std::string& path, Picture picture, int indent) {
-        auto* item = new QListWidgetItem(FromBytes(name), this);
+        auto* item = new QListWidgetItem(FromUtf8(name), this);
         item->setData(kIndentRole, indent);
         item->setData(kPictureRole, int(picture));
         paths_.push_back(path);
@@ -204,7 +201,7 @@ void TDriveComboBox::SetDrives(std::vector<platform::Drive> drives) {
     drives_ = std::move(drives);
     clear();
     for (const platform::Drive& drive : drives_) {
-        addItem(QIcon(DrivePicture(drive.kind)), FromBytes(DriveItemText(drive)));
+        addItem(QIcon(DrivePicture(drive.kind)), FromUtf8(DriveItemText(drive)));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "text/shown_text.h"
 #include "widgets/error_display.h"
 #include "widgets/line_edit_accessible.h"
+#include "widgets/utf8_text.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -35,11 +36,6 @@ QString FromShown(const ShownText& shown) {
 // U+FFFD, so that a place in the shown text leads back to a place in the bytes.
 QString FromBytes(const std::string& bytes) {
     return FromShown(ShowBytes(bytes));
-}
-
-std::string ToBytes(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), size_t(bytes.size()));
 }
 
 // The exact bytes of a dropped local path. The URL carries them
@@ -149,7 +145,7 @@ TJvDirectoryEdit::TJvDirectoryEdit(QWidget* parent) : QLineEdit(parent) {
             [this] { ErrorDisplay::Guard([this] { BrowseClick(); }); });
     // Typing (only possible with DirectInput on) changes the text like SetText.
     connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
-        text_ = ToBytes(text);
+        text_ = ToUtf8(text);
         emit OnChange();
     });
     setAcceptDrops(true);
@@ -381,7 +377,7 @@ std::string TJvDirectoryEdit::WithoutSelection() const {
     const qsizetype end = start + selectedText().size();
     if (FromShown(shown) != text() || end >= qsizetype(shown.byteAt.size())) {
         QString rest = text(); // typed text: the shown text is the text
-        return ToBytes(rest.remove(start, end - start));
+        return ToUtf8(rest.remove(start, end - start));
     }
     const size_t from = shown.byteAt[size_t(start)];
     const size_t to = shown.byteAt[size_t(end)];

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/search_results.h"
 
+#include "widgets/utf8_text.h"
+
 #include <QApplication>
 #include <QPainter>
 
@@ -11,10 +13,6 @@ namespace {
 // A child row's internal id: its file's row + 1 (0 marks a file's row).
 quintptr ParentId(const QModelIndex& index) {
     return index.internalId();
-}
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 QString LinePrefix(const search::MatchLine& line) {

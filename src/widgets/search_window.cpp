@@ -3,6 +3,7 @@
 
 #include "widgets/accessible_role.h"
 #include "widgets/search_results.h"
+#include "widgets/utf8_text.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -30,11 +31,6 @@ constexpr int kPendingMs = 200;
 constexpr size_t kExpandedLines = 5000;
 // Texts kept in each field's drop-down.
 constexpr int kHistory = 10;
-
-std::string Utf8(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), size_t(bytes.size()));
-}
 
 QString Files(size_t n) {
     return SearchWindow::tr("%n file(s)", nullptr, int(n));
@@ -238,7 +234,7 @@ void SearchWindow::SetScope(Scope scope) {
 }
 
 search::SearchOptions SearchWindow::CurrentOptions() const {
-    return search::SearchOptions{Utf8(FindEdit->text()), Utf8(ReplaceEdit->text()),
+    return search::SearchOptions{ToUtf8(FindEdit->text()), ToUtf8(ReplaceEdit->text()),
                                  MatchCaseBox->isChecked(), WholeWordsBox->isChecked(),
                                  RegexBox->isChecked()};
 }
@@ -369,7 +365,7 @@ std::optional<search::SearchOptions> SearchWindow::SearchedOptions() const {
         return std::nullopt;
     }
     search::SearchOptions options = *searched_;
-    options.replace = Utf8(ReplaceEdit->text());
+    options.replace = ToUtf8(ReplaceEdit->text());
     return options;
 }
 

@@ -8,6 +8,7 @@
 #include "widgets/dir_list_widget.h"
 #include "widgets/error_display.h"
 #include "widgets/folder_paths.h"
+#include "widgets/utf8_text.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -25,10 +26,6 @@ namespace {
 TSelectDirDlg::RunHook& CurrentRunHook() {
     static TSelectDirDlg::RunHook hook;
     return hook;
-}
-
-QString FromBytes(const std::string& bytes) {
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
 }
 
 // The system's text for errnum, or "I/O error <n>" where it has none.
@@ -222,9 +219,9 @@ void TSelectDirDlg::DirListChange(const std::vector<std::string>& files) {
     DirLabel->update();
     FileList->clear();
     for (const std::string& name : files) {
-        FileList->addItem(FromBytes(name));
+        FileList->addItem(FromUtf8(name));
     }
-    DirEdit->setText(FromBytes(open));
+    DirEdit->setText(FromUtf8(open));
     DirEdit->selectAll();
 }
 
